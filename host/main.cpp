@@ -1,0 +1,71 @@
+// tavren: the host program. It composes the module, the picture writer and the emulated machine;
+// each command is a file of its own.
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#if __has_include("host/InfoCommand.h")
+#include "host/InfoCommand.h"
+#define TAVREN_HAS_INFO 1
+#endif
+#if __has_include("host/PreviewCommand.h")
+#include "host/PreviewCommand.h"
+#define TAVREN_HAS_PREVIEW 1
+#endif
+#if __has_include("host/MachineCommand.h")
+#include "host/MachineCommand.h"
+#define TAVREN_HAS_MACHINE 1
+#endif
+#if __has_include("host/GuiCommand.h")
+#include "host/GuiCommand.h"
+#define TAVREN_HAS_GUI 1
+#endif
+
+namespace {
+
+struct Command {
+    const char* name;
+    const char* usage;
+    int (*run)(int, char**);
+};
+
+const Command kCommands[] = {
+#ifdef TAVREN_HAS_INFO
+    {"info", "info [--json] [--words] FILE...   what a design or STX file holds, and whether the machine takes it",
+     RunInfoCommand},
+#endif
+#ifdef TAVREN_HAS_PREVIEW
+    {"preview", "preview FILE [-o OUT.png] [--size N] [--list-picture] [--checked]   a picture of a design",
+     RunPreviewCommand},
+#endif
+#ifdef TAVREN_HAS_MACHINE
+    {"machine", "machine [--storage DIR] [--socket PATH]   start an emulated sewing machine", RunMachineCommand},
+#endif
+#ifdef TAVREN_HAS_GUI
+    {"gui", "gui [--port N]   the dialogs in a browser, with an emulated machine", RunGuiCommand},
+#endif
+};
+
+void Usage(FILE* out)
+{
+    std::fprintf(out, "usage: tavren COMMAND [ARGS...]\n\nMoves embroidery designs between a PC and a sewing machine.\n\ncommands:\n");
+    for (const auto& c : kCommands)
+        std::fprintf(out, "  %s\n", c.usage);
+    std::fprintf(out, "  --help   this text\n");
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
+        Usage(argc < 2 ? stderr : stdout);
+        return argc < 2 ? 2 : 0;
+    }
+    for (const auto& c : kCommands)
+        if (std::string(argv[1]) == c.name)
+            return c.run(argc - 1, argv + 1);
+    std::fprintf(stderr, "tavren: unknown command \"%s\"\n\n", argv[1]);
+    Usage(stderr);
+    return 2;
+}

@@ -1,0 +1,9 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds, and runs the tavren host with the given arguments:
+#   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh --help
+set -euo pipefail
+here="$(cd "$(dirname "$0")" && pwd)"
+"$here/scripts/install-deps.sh" >&2
+cmake -G Ninja -S "$here" -B "$here/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$here/build" -j"$(nproc)" --target tavren >&2
+exec "$here/build/bin/tavren" "$@"

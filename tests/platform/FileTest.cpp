@@ -1,0 +1,206 @@
+#include "TempDrives.h"
+
+#include "platform/File.h"
+#include "platform/FileApi.h"
+#include "platform/MemFile.h"
+#include "platform/Shell.h"
+#include "platform/WinError.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace {
+std::u16string Message(DWORD code)
+{
+    char16_t buf[256];
+    DWORD n = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0, buf, 256, nullptr);
+    return std::u16string(buf, n);
+}
+} // namespace
+
+TEST(DrivePaths, ComponentsAreFoundWithoutRegardToCase)
+{
+    TempDrives t;
+    t.Write("USBSTICK/EMB/Embf/Rose.QEF", "abc");
+    std::string host;
+    DWORD err = 0;
+    ASSERT_TRUE(tavren::DriveMap::Instance().ToHost(u"e:\\emb\\EMBF\\rose.qef", host, err));
+    EXPECT_EQ(host, t.Host("USBSTICK/EMB/Embf/Rose.QEF"));
+    // A drive root followed by an empty component, and a name that does not exist yet.
+    ASSERT_TRUE(tavren::DriveMap::Instance().ToHost(u"E:\\\\emb\\new.qef", host, err));
+    EXPECT_EQ(host, t.Host("USBSTICK/EMB/new.qef"));
+    EXPECT_FALSE(tavren::DriveMap::Instance().ToHost(u"Q:\\x", host, err));
+    EXPECT_EQ(err, ERROR_PATH_NOT_FOUND);
+    EXPECT_FALSE(tavren::DriveMap::Instance().ToHost(u"C:\\a|b", host, err));
+    EXPECT_EQ(err, ERROR_INVALID_NAME);
+    EXPECT_EQ(tavren::DriveMap::Instance().FromHost(t.Host("USBSTICK/EMB")), u"E:\\EMB");
+}
+
+TEST(DrivePaths, EnvironmentMapIsParsed)
+{
+    setenv("TAVREN_DRIVES", "E=removable:/media/u/STICK/;C=fixed:/tmp/c;bad;D=cdrom:/cd", 1);
+    tavren::DriveMap::Instance().Reload();
+    auto drives = tavren::DriveMap::Instance().Drives();
+    unsetenv("TAVREN_DRIVES");
+    tavren::DriveMap::Instance().Reload();
+    ASSERT_EQ(drives.size(), 3u);
+    EXPECT_EQ(drives[0].letter, u'C');
+    EXPECT_EQ(drives[1].type, DRIVE_CDROM);
+    EXPECT_EQ(drives[2].hostRoot, "/media/u/STICK");
+    EXPECT_EQ(drives[2].label, u"STICK");
+}
+
+TEST(FileCalls, ErrorsAreTheWindowsCodesWithTheirSystemTexts)
+{
+    TempDrives t;
+    t.Write("c/dir/a.qef", "1");
+    EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\missing.qef"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(GetFileAttributesW(u"C:\\nodir\\missing.qef"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+    EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND), u"The system cannot find the file specified.\r\n");
+
+    EXPECT_FALSE(DeleteFileW(u"C:\\dir"));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    EXPECT_TRUE(CreateDirectoryW(u"C:\\dir\\sub", nullptr));
+    EXPECT_FALSE(CreateDirectoryW(u"C:\\DIR\\SUB", nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    t.Write("c/dir/sub/x", "");
+    EXPECT_FALSE(RemoveDirectoryW(u"C:\\dir\\sub"));
+    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
+
+    // Moving onto an existing name without the replace flag keeps both files.
+    t.Write("c/dir/b.qef", "2");
+    EXPECT_FALSE(MoveFileExW(u"C:\\dir\\a.qef", u"C:\\dir\\b.qef", MOVEFILE_WRITE_THROUGH));
+    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    // A rename that changes only the case is a rename, not a collision.
+    EXPECT_TRUE(MoveFileExW(u"C:\\dir\\a.qef", u"C:\\dir\\A.QEF", MOVEFILE_WRITE_THROUGH));
+    EXPECT_TRUE(std::filesystem::exists(t.Host("c/dir/A.QEF")));
+    EXPECT_FALSE(std::filesystem::exists(t.Host("c/dir/a.qef")));
+
+    EXPECT_TRUE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
+    EXPECT_FALSE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
+    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+}
+
+TEST(FileCalls, FindListsMatchingNamesWithDotsFirstBelowTheRoot)
+{
+    TempDrives t;
+    t.Write("c/d/one.QEF", "12345");
+    t.Write("c/d/two.qef", "");
+    t.Write("c/d/three.stx", "");
+    t.Write("c/d/.hidden.qef", "");
+    std::filesystem::create_directories(t.Host("c/d/Folder"));
+    WIN32_FIND_DATAW fd;
+    HANDLE h = FindFirstFileW(u"C:\\d\\*", &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    std::vector<std::u16string> names{fd.cFileName};
+    std::set<std::u16string> dirs;
+    while (FindNextFileW(h, &fd)) {
+        names.push_back(fd.cFileName);
+        if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+            dirs.insert(fd.cFileName);
+        if (names.back() == u"one.QEF") {
+            EXPECT_EQ(fd.nFileSizeLow, 5u);
+        }
+        if (names.back() == u".hidden.qef") {
+            EXPECT_TRUE(fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+        }
+    }
+    EXPECT_EQ(GetLastError(), ERROR_NO_MORE_FILES);
+    EXPECT_TRUE(FindClose(h));
+    ASSERT_EQ(names.size(), 7u);
+    EXPECT_EQ(names[0], u".");
+    EXPECT_EQ(names[1], u"..");
+    EXPECT_EQ(dirs, (std::set<std::u16string>{u"..", u"Folder"}));
+
+    h = FindFirstFileW(u"C:\\D\\*.qef", &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    int n = 1;
+    while (FindNextFileW(h, &fd))
+        ++n;
+    FindClose(h);
+    EXPECT_EQ(n, 3);
+
+    // The root of a drive has no "." and "..".
+    h = FindFirstFileW(u"C:\\*", &fd);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(std::u16string(fd.cFileName), u"d");
+    FindClose(h);
+    EXPECT_EQ(FindFirstFileW(u"C:\\nowhere\\*", &fd), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
+}
+
+TEST(Drives, TypesDisplayNamesAndAVanishedMedium)
+{
+    TempDrives t;
+    EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 4));
+    EXPECT_EQ(GetDriveTypeW(u"E:\\"), DRIVE_REMOVABLE);
+    EXPECT_EQ(GetDriveTypeW(u"C:\\"), DRIVE_FIXED);
+    EXPECT_EQ(GetDriveTypeW(u"F:\\"), DRIVE_NO_ROOT_DIR);
+    SHFILEINFOW info;
+    ASSERT_TRUE(SHGetFileInfoW(u"E:\\", 0, &info, sizeof info, SHGFI_DISPLAYNAME));
+    EXPECT_EQ(std::u16string(info.szDisplayName), u"USBSTICK (E:)");
+    ASSERT_TRUE(SHGetFileInfoW(u"C:\\", 0, &info, sizeof info, SHGFI_DISPLAYNAME));
+    EXPECT_EQ(std::u16string(info.szDisplayName), u"Local Disk (C:)");
+
+    ULARGE_INTEGER freeBytes;
+    EXPECT_TRUE(GetDiskFreeSpaceExW(u"E:\\", &freeBytes, nullptr, nullptr));
+    std::filesystem::remove_all(t.Host("USBSTICK"));
+    EXPECT_FALSE(GetDiskFreeSpaceExW(u"E:\\", &freeBytes, nullptr, nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_NOT_READY);
+}
+
+TEST(Files, CFileThrowsWithTheCauseAndCMemFileStaysInsideItsBuffer)
+{
+    TempDrives t;
+    try {
+        CFile f(u"C:\\none\\x.qef", CFile::modeRead);
+        FAIL() << "opened a missing file";
+    } catch (CFileException* e) {
+        EXPECT_EQ(e->m_cause, CFileException::badPath);
+        EXPECT_EQ(e->m_lOsError, static_cast<LONG>(ERROR_PATH_NOT_FOUND));
+        e->Delete();
+    }
+    {
+        CFile f(u"c:\\OUT.bin", CFile::modeCreate | CFile::modeWrite);
+        f.Write("hello", 5);
+    }
+    CFile f;
+    CFileException e;
+    ASSERT_TRUE(f.Open(u"C:\\out.BIN", CFile::modeRead | CFile::shareDenyWrite, &e));
+    char buf[16] = {};
+    EXPECT_EQ(f.GetLength(), 5u);
+    EXPECT_EQ(f.Read(buf, 16), 5u);
+    EXPECT_EQ(std::string(buf), "hello");
+    EXPECT_EQ(f.Read(buf, 16), 0u);
+    EXPECT_FALSE(f.Open(u"C:\\missing", CFile::modeRead, &e));
+    EXPECT_EQ(e.m_cause, CFileException::fileNotFound);
+
+    BYTE fixed[4] = {1, 2, 3, 4};
+    CMemFile mem(fixed, 4);
+    BYTE out[8] = {};
+    EXPECT_EQ(mem.GetLength(), 4u);
+    mem.Seek(2, CFile::begin);
+    EXPECT_EQ(mem.Read(out, 8), 2u);
+    EXPECT_EQ(out[0], 3);
+    mem.Seek(100, CFile::begin);
+    EXPECT_EQ(mem.Read(out, 8), 0u);
+    EXPECT_THROW(mem.Seek(-1, CFile::begin), CFileException*);
+    try {
+        mem.Write("x", 1); // past the end of a buffer that cannot grow
+        FAIL();
+    } catch (CFileException* ex) {
+        EXPECT_EQ(ex->m_cause, CFileException::diskFull);
+        ex->Delete();
+    }
+    CMemFile grow;
+    grow.Write("abc", 3);
+    grow.Write("def", 3);
+    EXPECT_EQ(grow.GetLength(), 6u);
+    BYTE* p = grow.Detach();
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(p), 6), "abcdef");
+    delete[] p;
+}
