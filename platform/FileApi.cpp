@@ -2,6 +2,7 @@
 
 #include "platform/CString.h"
 #include "platform/DriveMap.h"
+#include "platform/Handle.h"
 #include "platform/HostPath.h"
 #include "platform/WinError.h"
 
@@ -14,8 +15,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <map>
-#include <mutex>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -89,14 +89,11 @@ bool Matches(std::u16string_view pat, std::u16string_view name)
     return p == pat.size();
 }
 
-struct FindState {
+// A find handle lives in the process's handle table like every other handle.
+struct FindState : tavren::HandleObject {
     std::vector<WIN32_FIND_DATAW> entries;
     size_t next = 0;
 };
-
-std::mutex g_findLock;
-std::map<HANDLE, FindState> g_finds;
-HANDLE g_nextFind = 0x7F000001; // a range of its own: find handles close with FindClose only
 
 void Fill(WIN32_FIND_DATAW& d, const std::u16string& name, const struct stat& st, const std::string& hostName)
 {
@@ -134,7 +131,7 @@ HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
             SetLastError(ERROR_PATH_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    FindState state;
+    auto state = std::make_shared<FindState>();
     std::vector<std::pair<std::string, WIN32_FIND_DATAW>> found;
     while (dirent* e = readdir(dir)) {
         std::string n = e->d_name;
@@ -157,39 +154,35 @@ HANDLE FindFirstFileW(const char16_t* pattern, WIN32_FIND_DATAW* data)
     });
     for (auto& [n, d] : found)
         if (!(atRoot && (n == "." || n == "..")))
-            state.entries.push_back(d);
-    if (state.entries.empty()) {
+            state->entries.push_back(d);
+    if (state->entries.empty()) {
         SetLastError(ERROR_FILE_NOT_FOUND);
         return INVALID_HANDLE_VALUE;
     }
-    *data = state.entries[0];
-    state.next = 1;
-    std::lock_guard<std::mutex> g(g_findLock);
-    HANDLE h = g_nextFind++;
-    g_finds.emplace(h, std::move(state));
-    return h;
+    *data = state->entries[0];
+    state->next = 1;
+    return tavren::AllocHandle(state);
 }
 
 BOOL FindNextFileW(HANDLE hFind, WIN32_FIND_DATAW* data)
 {
-    std::lock_guard<std::mutex> g(g_findLock);
-    auto it = g_finds.find(hFind);
-    if (it == g_finds.end()) {
+    auto state = tavren::LookupHandleAs<FindState>(hFind);
+    if (!state) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }
-    if (it->second.next >= it->second.entries.size()) {
+    // A find handle belongs to one thread at a time, as on Windows.
+    if (state->next >= state->entries.size()) {
         SetLastError(ERROR_NO_MORE_FILES);
         return FALSE;
     }
-    *data = it->second.entries[it->second.next++];
+    *data = state->entries[state->next++];
     return TRUE;
 }
 
 BOOL FindClose(HANDLE hFind)
 {
-    std::lock_guard<std::mutex> g(g_findLock);
-    if (g_finds.erase(hFind) == 0) {
+    if (!tavren::LookupHandleAs<FindState>(hFind) || !CloseHandle(hFind)) {
         SetLastError(ERROR_INVALID_HANDLE);
         return FALSE;
     }

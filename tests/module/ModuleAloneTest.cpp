@@ -1,0 +1,28 @@
+// The module copied into a folder of its own, with the platform library but without the language
+// module and the machine link: both are then missing, as on a PC where they were not installed.
+#include "ModuleLoader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+namespace fs = std::filesystem;
+
+TEST(ModuleAlone, MissingLanguageModuleAndMachineLinkAreRefusedQuietly)
+{
+    char tmpl[] = "/tmp/tavren-alone-XXXXXX";
+    fs::path dir = mkdtemp(tmpl);
+    for (const char* lib : {"libTavren.so", "libplatform.so"})
+        fs::copy_file(fs::path(ModuleExports::BinDir()) / lib, dir / lib);
+    {
+        ModuleExports m(dir.string());
+        ASSERT_TRUE(m.handle) << dlerror();
+        EXPECT_FALSE(m.pfnChangeLanguage(1041));
+        EXPECT_TRUE(m.pfnChangeLanguage(1033));
+        EXPECT_FALSE(m.pfnChangeLanguage(1041));
+        auto load = reinterpret_cast<bool (*)()>(dlsym(m.handle, "_Z15LoadMachineLinkv"));
+        ASSERT_TRUE(load);
+        EXPECT_FALSE(load());
+    }
+    fs::remove_all(dir);
+}

@@ -1,0 +1,68 @@
+#include "ModuleLoader.h"
+
+#include "platform/ScriptedUser.h"
+#include "platform/WinUser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Opens Connection Settings through the export and reports its caption and first column title.
+struct SeenTexts {
+    std::u16string caption;
+    std::u16string column;
+    std::u16string cancel;
+};
+
+SeenTexts OpenConnectionSettings(ModuleExports& m)
+{
+    SeenTexts seen;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        const auto& w = u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(13033); },
+                                    "a dialog with the machine list");
+        seen.caption = w.Front()->strCaption;
+        auto list = *w.Front()->Control(13033);
+        u.Expect(list.columns.size() == 2, "two columns");
+        if (list.columns.size() == 2)
+            seen.column = list.columns[0].strText;
+        seen.cancel = w.Front()->Control(IDCANCEL)->strText;
+        u.WaitForWindow(seen.caption);
+        u.PressEscape();
+    });
+    EXPECT_EQ(m.pfnComSetDialog(0, 0), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    return seen;
+}
+
+} // namespace
+
+TEST(LanguageSwitch, JapaneseComesFromTheLanguageModuleAndEnglishReturns)
+{
+    ModuleExports m(ModuleExports::BinDir());
+    ASSERT_TRUE(m.pfnChangeLanguage && m.pfnComSetDialog) << dlerror();
+
+    SeenTexts en = OpenConnectionSettings(m);
+    EXPECT_EQ(en.caption, u"Connection Settings");
+    EXPECT_EQ(en.column, u"Sewing Machine Name");
+    EXPECT_EQ(en.cancel, u"Cancel");
+
+    // Twice in a row: the first language module is freed and loaded again.
+    EXPECT_TRUE(m.pfnChangeLanguage(1041));
+    EXPECT_TRUE(m.pfnChangeLanguage(1041));
+    SeenTexts ja = OpenConnectionSettings(m);
+    EXPECT_EQ(ja.caption, u"接続設定");
+    EXPECT_EQ(ja.column, u"ミシン名");
+    EXPECT_EQ(ja.cancel, u"キャンセル");
+
+    EXPECT_TRUE(m.pfnChangeLanguage(1033));
+    EXPECT_EQ(OpenConnectionSettings(m).caption, u"Connection Settings");
+
+    // An unknown language releases a loaded language module and says so.
+    EXPECT_TRUE(m.pfnChangeLanguage(1041));
+    EXPECT_FALSE(m.pfnChangeLanguage(2052));
+    SeenTexts back = OpenConnectionSettings(m);
+    EXPECT_EQ(back.caption, u"Connection Settings");
+    EXPECT_EQ(back.column, u"Sewing Machine Name");
+    EXPECT_FALSE(m.pfnChangeLanguage(0));
+    EXPECT_TRUE(m.pfnChangeLanguage(1033));
+}
