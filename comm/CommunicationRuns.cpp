@@ -1,0 +1,327 @@
+// The runs of the communication thread, one per request kind, on the worker thread.
+#include "comm/CommunicationThread.h"
+#include "comm/ListingReader.h"
+#include "link/MachineLink.h"
+#include "platform/WinUser.h"
+
+#include <memory>
+#include <new>
+
+namespace {
+
+// Codes of the library that end a multi-item run at once (the cable, the link, a machine that is
+// busy or missing its drive); every other failure skips the item and the run goes on.
+bool IsStopCode(int32_t nKind, int32_t nCode)
+{
+    if (nCode == 6 || nCode == 7 || nCode == 8 || (nCode >= 0x8001 && nCode <= 0x8006) || nCode == 0x800F)
+        return true;
+    switch (nKind) {
+    case rkSend:
+        return nCode == 0x800C || nCode == 0x8010;
+    case rkReceive:
+        // A time-out ends a receive (what follows would time out too); the machine opening or
+        // saving a file only skips the item.
+        return nCode == 3;
+    default:
+        return nCode == 0x800C;
+    }
+}
+
+int32_t PartialFailureCode(int32_t nKind)
+{
+    switch (nKind) {
+    case rkSend:
+        return 0x8011;
+    case rkReceive:
+        return 0x8012;
+    case rkErase:
+        return 0x8013;
+    case rkCreateFolder:
+        return 0x8016;
+    default:
+        return 0x8014; // the two renames
+    }
+}
+
+// A listing that claims more than it carries came from a broken answer.
+constexpr int32_t kBrokenListing = 7;
+// Deeper than any folder the machine can show: a listing that keeps nesting is not followed.
+constexpr int kMaxTreeDepth = 64;
+
+// A folder entry that cannot name a folder below this one (empty, ".", "..", or with a separator);
+// descending into it could come back to the same folder.
+bool IsAddressableFolderName(const CString& strName)
+{
+    return !strName.IsEmpty() && strName != u"." && strName != u".." && strName.Find(u'\\') < 0;
+}
+
+void FreeLinkBuffer(BYTE*& pBuffer)
+{
+    MachineLink().m_pfnGlobalHeapFree(&pBuffer);
+}
+
+// The library's buffer copied into a record of our own, then released. False (buffer released)
+// when the copy cannot be allocated.
+bool TakeLinkBuffer(BYTE*& pBuffer, uint32_t nSize, std::unique_ptr<CCommunicationData>& pRecord)
+{
+    pRecord.reset(new (std::nothrow) CCommunicationData);
+    const bool bCopied = pRecord && (!pBuffer || nSize == 0 || pRecord->SetData(pBuffer, nSize));
+    FreeLinkBuffer(pBuffer);
+    if (!bCopied)
+        pRecord.reset();
+    return bCopied;
+}
+
+} // namespace
+
+int32_t CCommunicationThread::RunRequest()
+{
+    switch (m_nRequest) {
+    case rkList:
+        return RunList();
+    case rkSend:
+    case rkReceive:
+    case rkRenameFile:
+    case rkErase:
+    case rkCreateFolder:
+    case rkRenameFolder:
+        return RunItems();
+    case rkDeleteFolder:
+        return RunDeleteFolder();
+    case rkReceiveCurrent:
+        return RunReceiveCurrent();
+    default:
+        return 9;
+    }
+}
+
+int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
+{
+    const CMachineLink& link = MachineLink();
+    switch (m_nRequest) {
+    case rkSend:
+        return link.m_pfnDownloadFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName), pData->m_pData,
+                                      pData->m_nSize);
+    case rkReceive: {
+        BYTE* pBuffer = nullptr;
+        uint32_t nSize = 0;
+        const int32_t nResult = link.m_pfnUploadFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName), &pBuffer,
+                                                     &nSize);
+        // A copy that cannot be allocated leaves the record without data; the file still came.
+        if (nResult == 0 && pBuffer && nSize != 0 && !pData->SetData(pBuffer, nSize))
+            pData->FreeData();
+        FreeLinkBuffer(pBuffer);
+        return nResult;
+    }
+    case rkRenameFile:
+        return link.m_pfnRenameFile(m_hDevice, m_nStorage, PathOf(pData->m_strOldName), pData->m_strItemName);
+    case rkErase:
+        return link.m_pfnEraseFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName));
+    case rkCreateFolder:
+        return link.m_pfnCreateFolder(m_hDevice, m_nStorage, m_strFolder, pData->m_strItemName);
+    case rkRenameFolder:
+        return link.m_pfnRenameFolder(m_hDevice, m_nStorage, PathOf(pData->m_strOldName), pData->m_strItemName);
+    default:
+        return 9;
+    }
+}
+
+// The multi-item runs share one loop: a refused item is dropped (its name goes to the failed names)
+// and the run goes on, a stop-class code drops the rest and ends the run. Each item first waits up
+// to 100 ms for a cancel, which also paces the machine.
+int32_t CCommunicationThread::RunItems()
+{
+    INT_PTR n = m_requests.GetSize();
+    if (n <= 0)
+        return 11;
+    SendProgress(WM_XFER_START, static_cast<WPARAM>(n));
+    bool bItemFailed = false;
+    INT_PTR i = 0;
+    while (i < n) {
+        if (Cancelled(100)) {
+            RemoveRequests(i, n - i);
+            return 4;
+        }
+        const int32_t nResult = CallForItem(m_requests[i]);
+        if (nResult == 0) {
+            SendProgress(WM_XFER_STEP, static_cast<WPARAM>(i));
+            ++i;
+        } else if (IsStopCode(m_nRequest, nResult)) {
+            RemoveRequests(i, n - i);
+            return nResult;
+        } else {
+            RemoveRequests(i, 1);
+            --n;
+            bItemFailed = true;
+        }
+    }
+    if (bItemFailed)
+        return PartialFailureCode(m_nRequest);
+    return Cancelled(0) ? 4 : 0;
+}
+
+int32_t CCommunicationThread::RunList()
+{
+    ClearRequests();
+    SendProgress(WM_XFER_START, 1);
+    BYTE* pBuffer = nullptr;
+    uint32_t nSize = 0;
+    const int32_t nResult = MachineLink().m_pfnUploadList(m_hDevice, m_nStorage, m_strFolder, &pBuffer, &nSize);
+    if (nResult != 0) {
+        FreeLinkBuffer(pBuffer);
+        return nResult;
+    }
+    if (Cancelled(100)) {
+        FreeLinkBuffer(pBuffer);
+        return 4;
+    }
+    std::unique_ptr<CCommunicationData> pRecord;
+    if (!TakeLinkBuffer(pBuffer, nSize, pRecord))
+        return 10;
+    m_requests.Add(pRecord.release());
+    return Cancelled(0) ? 4 : 0;
+}
+
+int32_t CCommunicationThread::RunReceiveCurrent()
+{
+    ClearRequests();
+    SendProgress(WM_XFER_START, 1);
+    BYTE* pBuffer = nullptr;
+    uint32_t nSize = 0;
+    const int32_t nResult = MachineLink().m_pfnUploadDesign(m_hDevice, &pBuffer, &nSize);
+    if (nResult != 0) {
+        FreeLinkBuffer(pBuffer);
+        return nResult;
+    }
+    if (Cancelled(100)) {
+        FreeLinkBuffer(pBuffer);
+        return 4;
+    }
+    std::unique_ptr<CCommunicationData> pRecord;
+    if (!TakeLinkBuffer(pBuffer, nSize, pRecord))
+        return 10;
+    m_requests.Add(pRecord.release());
+    return Cancelled(0) ? 4 : 0;
+}
+
+int32_t CCommunicationThread::RunDeleteFolder()
+{
+    int32_t nCount = 0;
+    const int32_t nResult = CountTree(m_strFolder, nCount);
+    if (nResult != 0)
+        return nResult;
+    SendProgress(WM_XFER_START, static_cast<WPARAM>(nCount));
+    ClearRequests();
+    int32_t nIndex = 0;
+    return DeleteTree(m_strFolder, nIndex);
+}
+
+int32_t CCommunicationThread::CountTree(const CString& strFolder, int32_t& nCount)
+{
+    return CountTreeAt(strFolder, nCount, 0);
+}
+
+int32_t CCommunicationThread::DeleteTree(const CString& strFolder, int32_t& nIndex)
+{
+    return DeleteTreeAt(strFolder, nIndex, 0);
+}
+
+int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCount, int nDepth)
+{
+    ClearRequests();
+    if (Cancelled(100))
+        return 4;
+    if (nDepth >= kMaxTreeDepth)
+        return kBrokenListing;
+    BYTE* pBuffer = nullptr;
+    uint32_t nSize = 0;
+    const int32_t nResult = MachineLink().m_pfnUploadList(m_hDevice, m_nStorage, strFolder, &pBuffer, &nSize);
+    if (nResult != 0) {
+        FreeLinkBuffer(pBuffer);
+        return nResult;
+    }
+    std::unique_ptr<CCommunicationData> pListing;
+    if (!TakeLinkBuffer(pBuffer, nSize, pListing))
+        return 10;
+    // Nothing is counted from a listing that reaches past its own end.
+    if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
+        return kBrokenListing;
+    CListingReader reader(pListing->m_pData, pListing->m_nSize);
+    CListingReader::CEntry entry;
+    while (reader.Next(entry)) {
+        if (Cancelled(100))
+            return 4;
+        // A sub-folder is counted once, by its own walk (as the folder itself), so the count is
+        // exactly the number of steps a complete delete reports.
+        if (entry.m_bFolder && IsAddressableFolderName(entry.m_strName)) {
+            const int32_t nSub = CountTreeAt(strFolder + u"\\" + entry.m_strName, nCount, nDepth + 1);
+            if (nSub != 0)
+                return nSub;
+        } else {
+            ++nCount;
+        }
+    }
+    pListing.reset();
+    if (Cancelled(100))
+        return 4;
+    ++nCount; // the folder itself
+    return 0;
+}
+
+int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nIndex, int nDepth)
+{
+    if (Cancelled(100))
+        return 4;
+    if (nDepth >= kMaxTreeDepth)
+        return kBrokenListing;
+    const CMachineLink& link = MachineLink();
+    BYTE* pBuffer = nullptr;
+    uint32_t nSize = 0;
+    int32_t nResult = link.m_pfnUploadList(m_hDevice, m_nStorage, strFolder, &pBuffer, &nSize);
+    if (nResult != 0) {
+        FreeLinkBuffer(pBuffer);
+        return nResult;
+    }
+    std::unique_ptr<CCommunicationData> pListing;
+    if (!TakeLinkBuffer(pBuffer, nSize, pListing))
+        return 10;
+    // Nothing is erased on the word of a listing that reaches past its own end.
+    if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
+        return kBrokenListing;
+    bool bItemFailed = false;
+    CListingReader reader(pListing->m_pData, pListing->m_nSize);
+    CListingReader::CEntry entry;
+    while (reader.Next(entry)) {
+        if (Cancelled(100))
+            return 4;
+        const CString strPath = strFolder + u"\\" + entry.m_strName;
+        if (entry.m_bFolder) {
+            // A sub-tree's own failure shows when this folder cannot be deleted after it.
+            if (IsAddressableFolderName(entry.m_strName))
+                DeleteTreeAt(strPath, nIndex, nDepth + 1);
+            else
+                bItemFailed = true;
+            continue;
+        }
+        nResult = link.m_pfnEraseFile(m_hDevice, m_nStorage, strPath);
+        if (nResult == 0) {
+            SendProgress(WM_XFER_STEP, static_cast<WPARAM>(nIndex));
+            ++nIndex;
+        } else if (IsStopCode(rkErase, nResult)) {
+            return nResult;
+        } else {
+            bItemFailed = true;
+        }
+    }
+    pListing.reset();
+    if (bItemFailed)
+        return 0x8013;
+    if (Cancelled(100))
+        return 4;
+    nResult = link.m_pfnDeleteFolder(m_hDevice, m_nStorage, strFolder);
+    if (nResult == 0) {
+        SendProgress(WM_XFER_STEP, static_cast<WPARAM>(nIndex));
+        ++nIndex;
+    }
+    return nResult;
+}

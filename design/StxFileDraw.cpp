@@ -1,0 +1,32 @@
+// CStxFile::DrawOutline, apart from the reader: the only part of the STX file that draws.
+#include "design/StxFile.h"
+
+#include "platform/Dc.h"
+
+#include <cmath>
+
+namespace {
+
+// Half away from zero.
+int RoundAway(double v)
+{
+    return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
+}
+
+} // namespace
+
+void CStxFile::DrawOutline(CDC& dc, int nOffsetX, int nOffsetY)
+{
+    const CArray<CPoint>& outline = m_aOutline;
+    if (outline.GetSize() == 0)
+        return;
+    // The offsets are 0.1 mm drawn at 40 %, truncated; each point is rounded on its own.
+    const int nOriginX = (nOffsetX * 40) / 100;
+    const int nOriginY = (nOffsetY * 40) / 100;
+    auto map = [&](const CPoint& p) {
+        return CPoint(nOriginX + RoundAway(p.x * 0.4), nOriginY + RoundAway(p.y * 0.4));
+    };
+    dc.MoveTo(map(outline[0]));
+    for (CArray<CPoint>::INT_PTR i = 1; i < outline.GetSize(); ++i)
+        dc.LineTo(map(outline[i]));
+}

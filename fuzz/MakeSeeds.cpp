@@ -1,0 +1,88 @@
+// Writes the fuzz seeds: the test fixtures' kinds of files (every format, with every optional
+// block) and the real DST designs, each design prefixed by its type byte.
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
+#include "tests/design/FixtureWriter.h"
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+
+using namespace fixture;
+
+namespace {
+
+void Write(const std::string& dir, const std::string& name, uint8_t type, const Bytes& bytes)
+{
+    Bytes b;
+    b.push_back(static_cast<uint8_t>(type - 1));
+    PutBytes(b, bytes);
+    WriteFile(dir + "/" + name, b);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 4) {
+        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR\n";
+        return 2;
+    }
+    const std::string embDir = argv[1], stxDir = argv[2], corpus = argv[3];
+    std::filesystem::create_directories(embDir);
+    std::filesystem::create_directories(stxDir);
+
+    DesignLayout layout = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20),
+                                        ChangeColor(), ChangeColor(1, 1), Sew(119, 0), JumpBy(119, 3), Sew(2, 2), EndDesign()});
+    layout.extensionLevel = 20;
+    layout.hoop = 5;
+    layout.enhance = {EnhanceEntry{1, {1, 2, 3}, std::nullopt}, EnhanceEntry{2, {4}, std::nullopt},
+                    EnhanceEntry{0, ThreadBlock({CustomThread{1, 250, 250, 250, 0xFE, 3}}), std::nullopt}};
+    layout.customThreads = {CustomThread{0, 9, 8, 7, 0, 1}};
+    layout.edit = EditBlock{0, 40, {EditItem{1, 2, 3, 100, 5, 6, 7, 1, {9, 8, 7}}}, std::nullopt, std::nullopt};
+    layout.qpxData = Bytes{1, 2, 3, 4};
+    layout.optionMarker = true;
+    layout.designOption = 3;
+    Write(embDir, "small.qef", CEmbFile::dftQef, MakeQef(layout));
+    Write(embDir, "small.qef+", CEmbFile::dftQefPlus, MakeQefPlus(layout));
+    Write(embDir, "small.qpx", CEmbFile::dftQpx, MakeQpx(layout));
+    DesignLayout v2 = layout;
+    v2.version = 2;
+    Write(embDir, "v2.qef+", CEmbFile::dftQefPlus, MakeQefPlus(v2));
+    Write(embDir, "small.dst", CEmbFile::dftDst,
+          MakeDst({Sew(5, 5), ChangeColor(3, 3), Sew(-300, 40), JumpBy(200, 200), Sew(1, 1), EndDesign()}));
+
+    for (const auto& e : std::filesystem::directory_iterator(corpus)) {
+        std::string ext = e.path().extension().string();
+        for (char& c : ext)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext != ".dst")
+            continue;
+        const Bytes dst = ReadWholeFile(e.path().string());
+        const std::string base = e.path().stem().string();
+        Write(embDir, base + ".dst", CEmbFile::dftDst, dst);
+        // The small real designs also as QEF, QEF+ and QPX.
+        if (dst.size() > 12000)
+            continue;
+        CEmbFile file(CEmbFile::dftDst);
+        CEmbData data;
+        if (!file.ReadBuffer(dst.data(), dst.size(), data))
+            continue;
+        DesignLayout real = LayoutFromDesign(data);
+        Write(embDir, base + ".qef", CEmbFile::dftQef, MakeQef(real));
+        Write(embDir, base + ".qef+", CEmbFile::dftQefPlus, MakeQefPlus(real));
+        Write(embDir, base + ".qpx", CEmbFile::dftQpx, MakeQpx(real));
+    }
+
+    WriteFile(stxDir + "/wellformed.stx", MakeStx(WellFormedStx(12)));
+    StxLayout scaled = WellFormedStx(30);
+    scaled.widthNum = 3;
+    scaled.widthDen = 2;
+    scaled.lengthNum = 1;
+    scaled.lengthDen = 5;
+    WriteFile(stxDir + "/scaled.stx", MakeStx(scaled));
+    StxLayout broken = WellFormedStx(4);
+    broken.records.insert(broken.records.begin(), StxCommand(0x04));
+    WriteFile(stxDir + "/broken.stx", MakeStx(broken));
+    return 0;
+}

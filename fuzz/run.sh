@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds the fuzz targets with clang (address + undefined) and runs each for SECONDS (default 60),
+# seeded from the test fixtures and the real designs. Findings land in fuzz/out/<target>/.
+set -euo pipefail
+SECONDS_EACH="${1:-60}"
+ROOT="$(cd "$(dirname "$0")/.." && pwd)"
+BUILD="${TAVREN_FUZZ_BUILD:-$ROOT/build-fuzz}"
+cmake -G Ninja -S "$ROOT" -B "$BUILD" -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+  -DTAVREN_FUZZ=ON -DTAVREN_SANITIZE=address -DTAVREN_BENCH=OFF >/dev/null
+ninja -C "$BUILD" -j2 fuzz_emb_file fuzz_stx_file fuzz_make_seeds
+"$BUILD/bin/fuzz_make_seeds" "$ROOT/fuzz/corpus-emb_file" "$ROOT/fuzz/corpus-stx_file" "$ROOT/tests/fixtures/corpus"
+status=0
+for target in ${FUZZ_TARGETS:-emb_file stx_file}; do
+  mkdir -p "$ROOT/fuzz/out/$target"
+  echo "== fuzz_$target for ${SECONDS_EACH}s"
+  # -max_len covers the largest real design; findings are written as crash-*/leak-* files.
+  if ! (cd "$ROOT/fuzz/out/$target" && "$BUILD/bin/fuzz_$target" -max_total_time="$SECONDS_EACH" -max_len=65536 \
+        -print_final_stats=1 "$ROOT/fuzz/corpus-$target" 2>&1 | tail -n 25); then
+    status=1
+  fi
+  if ls "$ROOT/fuzz/out/$target"/crash-* "$ROOT/fuzz/out/$target"/leak-* "$ROOT/fuzz/out/$target"/timeout-* >/dev/null 2>&1; then
+    echo "fuzz_$target: findings in fuzz/out/$target"
+    status=1
+  fi
+done
+exit $status

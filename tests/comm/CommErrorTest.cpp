@@ -1,0 +1,140 @@
+// Result codes to messages: the string of every code class, the box's flags, and the box itself as
+// a user sees it.
+#include "tests/comm/CommTestSupport.h"
+
+#include "comm/CommError.h"
+#include "platform/Automation.h"
+#include "platform/Dialog.h"
+#include "platform/ModuleState.h"
+
+#include <memory>
+#include <thread>
+
+using namespace commtest;
+
+namespace {
+
+// The module's own resources, as its exports select them.
+std::unique_ptr<AFX_MAINTAIN_STATE2> ModuleResources()
+{
+    return std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
+}
+
+struct CodeCase {
+    int32_t nCode;
+    UINT nString; // 0: no message
+    UINT nIcon;
+    const char16_t* pszText;
+};
+
+const CodeCase kCodes[] = {
+    {0, 0, 0, nullptr},
+    {1, 12501, MB_ICONEXCLAMATION,
+     u"Connect the machine and PC with the USB cable.\nMake sure that the machine is turned on before connecting with the PC."},
+    {2, 12502, MB_ICONEXCLAMATION, u"This application does not support the connected machine."},
+    {3, 12503, MB_ICONEXCLAMATION, u"Communication time out."},
+    {4, 0, 0, nullptr},
+    {5, 12505, MB_ICONEXCLAMATION, u"Failed to initialize communication port."},
+    {6, 12506, MB_ICONEXCLAMATION, u"Reconnect the USB cable."},
+    {7, 12507, MB_ICONEXCLAMATION, u"Received broken packet."},
+    {8, 12508, MB_ICONEXCLAMATION, u"Failed to send a packet."},
+    {9, 12509, MB_ICONEXCLAMATION, u"Invalid command is received."},
+    {10, 12510, MB_ICONHAND, u"Failed to allocate memory."},
+    {11, 12511, MB_ICONEXCLAMATION, u"The broken file was found."},
+    {12, 12512, MB_ICONEXCLAMATION, u"Files are not found."},
+    {13, 0, 0, nullptr},
+    {14, 12500, MB_ICONEXCLAMATION, u"No defined error."},
+    {0x7FFF, 12500, MB_ICONEXCLAMATION, u"No defined error."},
+    {-1, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+    {0x8000, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+    {0x8001, 12521, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+    {0x8002, 12522, MB_ICONEXCLAMATION, u"The machine is temporary busy.\nStart data transfer later."},
+    {0x800C, 12532, MB_ICONEXCLAMATION,
+     u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
+    {0x800F, 12535, MB_ICONEXCLAMATION, u"USB flash drive is not connected to the machine."},
+    {0x8010, 12536, MB_ICONEXCLAMATION, u"The file cannot be saved. Short of memory space in the machine"},
+    {0x8011, 12537, MB_ICONEXCLAMATION, u"The machine failed to save the file."},
+    {0x8016, 12542, MB_ICONEXCLAMATION, u"The machine failed to create the folder."},
+    {0x8020, 12552, MB_ICONEXCLAMATION,
+     u"Resume the last sewn pattern, or cancel pattern resuming and start data transfer."},
+    {0x8021, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+    {0x1800A, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+};
+
+} // namespace
+
+TEST(CommError, EveryCodeClassPicksItsString)
+{
+    auto state = ModuleResources();
+    for (const CodeCase& c : kCodes) {
+        EXPECT_EQ(CommErrorStringId(c.nCode), c.nString) << "code " << c.nCode;
+        if (!c.nString)
+            continue;
+        EXPECT_EQ(CommErrorBoxStyle(c.nCode), MB_OK | c.nIcon | MB_TOPMOST) << "code " << c.nCode;
+        CString strText;
+        ASSERT_TRUE(strText.LoadString(c.nString)) << c.nString;
+        EXPECT_EQ(strText, CString(c.pszText)) << "code " << c.nCode;
+    }
+    // Every machine code from 0x8001 to 0x8020 has its own string, in order.
+    for (int32_t k = 0; k < 32; ++k)
+        EXPECT_EQ(CommErrorStringId(0x8001 + k), 12521u + static_cast<UINT>(k));
+}
+
+TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
+{
+    auto state = ModuleResources();
+    for (int32_t nCode : {0, 4, 13})
+        EXPECT_EQ(ShowCommError(0, nCode), 1);
+    // A window handle that names no window.
+    EXPECT_EQ(ShowCommError(0, 6), 1);
+}
+
+// A window on the test thread to own the boxes.
+class COwnerWnd : public CWnd {
+public:
+    COwnerWnd()
+    {
+        static const tavren::DialogTemplate tmpl{1, u"Owner", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
+                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
+        tavren::CreateDialogWindow(tmpl, 0, this, 0);
+    }
+    ~COwnerWnd() override
+    {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+};
+
+TEST(CommError, DestroyedOwnerShowsNothing)
+{
+    auto state = ModuleResources();
+    HWND hGone = 0;
+    {
+        COwnerWnd owner;
+        hGone = owner.m_hWnd;
+    }
+    EXPECT_EQ(ShowCommError(hGone, 0x8011), 1);
+    EXPECT_EQ(tavren::TakeSnapshot().windows.size(), 0u);
+}
+
+TEST(CommError, TheUserSeesTheBoxAndAnswersIt)
+{
+    auto state = ModuleResources();
+    COwnerWnd owner;
+    for (const CodeCase& c : {kCodes[6], kCodes[10], kCodes[16], kCodes[20]}) {
+        std::thread user([&] {
+            auto snap = tavren::WaitFor(
+                [](const tavren::Snapshot& s) { return s.Find(u"Communication Error") != nullptr; }, 10000);
+            ASSERT_TRUE(snap.has_value()) << "no box for code " << c.nCode;
+            const tavren::WindowInfo* pBox = snap->Find(u"Communication Error");
+            EXPECT_EQ(pBox->kind, tavren::WindowInfo::Kind::MessageBox);
+            EXPECT_EQ(pBox->strText, std::u16string(c.pszText));
+            EXPECT_EQ(pBox->nIcon, c.nIcon);
+            EXPECT_EQ(pBox->buttons, (std::vector<int>{IDOK}));
+            EXPECT_EQ(pBox->hOwner, owner.m_hWnd);
+            EXPECT_TRUE(tavren::PressKey(pBox->hWnd, VK_RETURN));
+        });
+        EXPECT_EQ(ShowCommError(owner, c.nCode), IDOK) << "code " << c.nCode;
+        user.join();
+    }
+}

@@ -1,0 +1,292 @@
+// The worker protocol: the record list, the thread's life, the messages a window receives, and
+// stopping a worker while a message is on its way.
+#include "tests/comm/CommTestSupport.h"
+
+#include "platform/Dialog.h"
+#include "platform/Handle.h"
+
+
+using namespace commtest;
+
+namespace {
+
+// A window on the test thread that records the worker's messages and can stop it in between.
+class CRecorderWnd : public CWnd {
+public:
+    struct Message {
+        UINT nMsg;
+        int32_t nParam;
+        bool operator==(const Message&) const = default;
+    };
+
+    CRecorderWnd()
+    {
+        static const tavren::DialogTemplate tmpl{1, u"Recorder", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
+                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
+        tavren::CreateDialogWindow(tmpl, 0, this, 0);
+    }
+    ~CRecorderWnd() override
+    {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+
+    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (nMsg >= WM_XFER_START && nMsg <= WM_XFER_DONE) {
+            m_messages.push_back({nMsg, static_cast<int32_t>(wParam)});
+            if (nMsg == WM_XFER_DONE)
+                m_bDone = true;
+            return 0;
+        }
+        return CWnd::WindowProc(nMsg, wParam, lParam);
+    }
+
+    // Handles messages until the completion message came or 20 s passed; false on time-out.
+    bool PumpUntilDone()
+    {
+        const DWORD dwStart = GetTickCount();
+        while (!m_bDone && GetTickCount() - dwStart < 20000) {
+            MSG msg;
+            if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            else
+                Sleep(1);
+        }
+        return m_bDone;
+    }
+
+    std::vector<Message> m_messages;
+    bool m_bDone = false;
+};
+
+using M = CRecorderWnd::Message;
+
+using ThreadTest = CMachineTest;
+
+} // namespace
+
+// ---- the record list
+
+TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrder)
+{
+    CCommunicationThread thread;
+    thread.m_requests.Add(NameRecord(u"first"));
+    thread.m_requests.Add(NameRecord(u""));
+    thread.m_requests.Add(NameRecord(u"third"));
+    thread.RemoveRequests(0, 3);
+    EXPECT_EQ(thread.m_requests.GetSize(), 0);
+    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"first", "third"}));
+}
+
+TEST(CommunicationThreadRecords, RemoveRequestsOutsideTheListChangesNothing)
+{
+    CCommunicationThread thread;
+    thread.m_requests.Add(NameRecord(u"a"));
+    thread.m_requests.Add(NameRecord(u"b"));
+    thread.RemoveRequests(2, 1);  // first == size
+    thread.RemoveRequests(0, 0);  // no count
+    thread.RemoveRequests(-1, 1);
+    thread.RemoveRequests(1, 2);  // reaches past the end
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "b"}));
+    EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
+    thread.RemoveRequests(0, 1);
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"b"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a"}));
+}
+
+TEST(CommunicationThreadRecords, ClearRequestsEmptiesBothLists)
+{
+    CCommunicationThread thread;
+    thread.m_requests.Add(NameRecord(u"a"));
+    thread.m_failedNames.Add(u"b");
+    thread.ClearRequests();
+    EXPECT_EQ(thread.m_requests.GetSize(), 0);
+    EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
+}
+
+// ---- the worker's life
+
+TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
+{
+    const size_t nHandlesBefore = tavren::CountHandles();
+    {
+        CCommunicationThread thread;
+        ASSERT_TRUE(thread.BeginThread());
+        EXPECT_NE(thread.m_pThread, nullptr);
+        EXPECT_TRUE(thread.IsWaiting());
+        EXPECT_FALSE(thread.IsBusy());
+        // Cancelling an idle worker signals nothing.
+        thread.Cancel();
+        EXPECT_NE(WaitForSingleObject(thread.m_evCancel, 0), WAIT_OBJECT_0);
+        thread.Stop();
+        EXPECT_EQ(thread.m_pThread, nullptr);
+        EXPECT_NE(WaitForSingleObject(thread.m_evStop, 0), WAIT_OBJECT_0);
+    }
+    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
+}
+
+TEST(CommunicationThreadLife, DestructorEndsAWaitingWorker)
+{
+    auto pThread = std::make_unique<CCommunicationThread>();
+    ASSERT_TRUE(pThread->BeginThread());
+    pThread.reset();
+    SUCCEED();
+}
+
+// ---- runs on the worker with a window
+
+TEST_F(ThreadTest, SendReportsStartStepsAndDone)
+{
+    std::filesystem::create_directories(HostPath("b.qef")); // the machine refuses the second file
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, rkSend);
+    thread.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
+    thread.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
+    thread.m_requests.Add(SendRecord(u"c.qef", Bytes(10, 3)));
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    thread.BeginRun();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_START, 3}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1},
+                                              {WM_XFER_DONE, 0x8011}}));
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
+}
+
+TEST_F(ThreadTest, ListSendsOneStartAndNoStep)
+{
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, rkList);
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    thread.BeginRun();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_START, 1}, {WM_XFER_DONE, 0}}));
+}
+
+TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
+{
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, rkErase);
+    PutFile("a.qef", Bytes(5, 1));
+    thread.m_requests.Add(NameRecord(u"a.qef"));
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    // A run started with progress off.
+    thread.m_bBusy = TRUE;
+    thread.m_evWork.SetEvent();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_DONE, 0}}));
+    EXPECT_FALSE(Exists("a.qef"));
+}
+
+TEST_F(ThreadTest, KindNinePostsNine)
+{
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, 9);
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    thread.BeginRun();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_DONE, 9}}));
+}
+
+TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
+{
+    PutFile("T/a.qef", Bytes(5, 1));
+    PutFile("T/S/b.qef", Bytes(5, 2));
+    PutFile("T/S/c.qef", Bytes(5, 3));
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, rkDeleteFolder);
+    thread.m_strFolder = Folder() + u"\\T";
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    thread.BeginRun();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    // T, S, a, b, c: five steps, numbered 0 to 4 across the levels.
+    EXPECT_EQ(wnd.m_messages,
+              (std::vector<M>{{WM_XFER_START, 5}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1}, {WM_XFER_STEP, 2},
+                              {WM_XFER_STEP, 3}, {WM_XFER_STEP, 4}, {WM_XFER_DONE, 0}}));
+    EXPECT_FALSE(Exists("T"));
+}
+
+TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
+{
+    CRecorderWnd wnd;
+    CCommunicationThread thread;
+    Prepare(thread, rkSend);
+    const int nItems = 8;
+    for (int i = 0; i < nItems; ++i)
+        thread.m_requests.Add(SendRecord((u"f" + std::u16string(1, char16_t(u'0' + i)) + u".qef").c_str(), Bytes(10, static_cast<uint8_t>(i))));
+    ASSERT_TRUE(thread.BeginThread());
+    thread.SetNotifyWindow(wnd);
+    thread.BeginRun();
+    // Cancel once the second item is through.
+    const DWORD dwStart = GetTickCount();
+    while (wnd.m_messages.size() < 3 && GetTickCount() - dwStart < 20000) {
+        MSG msg;
+        if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
+            DispatchMessageW(&msg);
+        else
+            Sleep(1);
+    }
+    thread.Cancel();
+    ASSERT_TRUE(wnd.PumpUntilDone());
+    thread.Stop();
+    EXPECT_EQ(wnd.m_messages.back(), (M{WM_XFER_DONE, 4}));
+    const INT_PTR nSent = thread.m_requests.GetSize();
+    EXPECT_GE(nSent, 2);
+    EXPECT_LT(nSent, nItems);
+    EXPECT_EQ(nSent + thread.m_failedNames.GetSize(), nItems);
+    // Exactly the records that remain are on the machine.
+    for (int i = 0; i < nItems; ++i)
+        EXPECT_EQ(Exists("f" + std::to_string(i) + ".qef"), i < nSent) << i;
+    // The steps came in order, one per item sent.
+    for (INT_PTR i = 0; i < nSent; ++i)
+        EXPECT_EQ(wnd.m_messages[static_cast<size_t>(i + 1)], (M{WM_XFER_STEP, static_cast<int32_t>(i)}));
+}
+
+// The owner turns progress off under the worker's lock while the worker may be sending a step to
+// the owner's own thread: stopping must still come to an end.
+TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
+{
+    CWatchdog watchdog(30);
+    for (int nRound = 0; nRound < 3; ++nRound) {
+        CRecorderWnd wnd;
+        CCommunicationThread thread;
+        Prepare(thread, rkSend);
+        for (int i = 0; i < 6; ++i)
+            thread.m_requests.Add(SendRecord((u"s" + std::u16string(1, char16_t(u'0' + i)) + u".qef").c_str(), Bytes(10, 1)));
+        ASSERT_TRUE(thread.BeginThread());
+        thread.SetNotifyWindow(wnd);
+        thread.BeginRun();
+        const DWORD dwStart = GetTickCount();
+        while (wnd.m_messages.size() < 2 && GetTickCount() - dwStart < 20000) {
+            MSG msg;
+            if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
+                DispatchMessageW(&msg);
+            else
+                Sleep(1);
+        }
+        // Not handling messages for a while: the next step is sent and waits for this thread.
+        Sleep(150 + 20 * nRound);
+        thread.Stop();
+        EXPECT_EQ(thread.m_pThread, nullptr);
+        EXPECT_FALSE(thread.IsBusy());
+        EXPECT_EQ(thread.m_requests.GetSize() + thread.m_failedNames.GetSize(), 6);
+        // The result was posted and is still waiting in the queue.
+        ASSERT_TRUE(wnd.PumpUntilDone());
+        EXPECT_EQ(wnd.m_messages.back(), (M{WM_XFER_DONE, 4}));
+    }
+}

@@ -1,0 +1,400 @@
+// The progress dialog as a user sees it, against the emulated machine: caption and text by kind,
+// the bar, how and with what result it closes, and the records it leaves.
+#include "tests/comm/CommTestSupport.h"
+#include "tests/platform/TempDrives.h"
+
+#include "comm/TransferDlg.h"
+#include "platform/Automation.h"
+#include "platform/ModuleState.h"
+
+#include <memory>
+#include <thread>
+
+using namespace commtest;
+
+namespace {
+
+// The dialog with a record of what its window went through.
+class CObservedTransferDlg : public CTransferDlg {
+public:
+    using CTransferDlg::CTransferDlg;
+
+    struct Message {
+        UINT nMsg;
+        int32_t nParam;
+        bool operator==(const Message&) const = default;
+    };
+
+    LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        if (nMsg == WM_XFER_START || nMsg == WM_XFER_STEP || nMsg == WM_XFER_DONE) {
+            m_messages.push_back({nMsg, static_cast<int32_t>(wParam)});
+            if (nMsg == WM_XFER_STEP)
+                ++m_nSteps;
+        }
+        const LRESULT lResult = CTransferDlg::WindowProc(nMsg, wParam, lParam);
+        if (nMsg == WM_TIMER && m_progress.m_hWnd) {
+            ++m_nTicks;
+            // While the worker is busy the bar never passes the end of the step in progress.
+            if (m_thread.IsBusy() && m_progress.GetPos() > (m_nSteps + 1) * 20)
+                m_bOvershot = true;
+        }
+        return lResult;
+    }
+
+    BOOL DestroyWindow() override
+    {
+        if (m_progress.m_hWnd) {
+            m_nFinalPos = m_progress.GetPos();
+            m_progress.GetRange(m_nFinalLower, m_nFinalUpper);
+        }
+        return CTransferDlg::DestroyWindow();
+    }
+
+    std::vector<Message> m_messages;
+    int m_nSteps = 0;
+    int m_nTicks = 0;
+    bool m_bOvershot = false;
+    int m_nFinalPos = -1;
+    int m_nFinalLower = -1;
+    int m_nFinalUpper = -1;
+};
+
+using M = CObservedTransferDlg::Message;
+
+const tavren::WindowInfo* FindDialog(const tavren::Snapshot& snap, std::u16string_view strCaption)
+{
+    const tavren::WindowInfo* p = snap.Find(strCaption);
+    return p && p->kind == tavren::WindowInfo::Kind::Dialog ? p : nullptr;
+}
+
+// Waits for the dialog with this caption; null after 10 s.
+std::optional<tavren::Snapshot> WaitForDialog(std::u16string_view strCaption)
+{
+    return tavren::WaitFor([&](const tavren::Snapshot& s) { return FindDialog(s, strCaption) != nullptr; }, 10000);
+}
+
+bool WaitUntilGone(std::u16string_view strCaption)
+{
+    return tavren::WaitFor([&](const tavren::Snapshot& s) { return FindDialog(s, strCaption) == nullptr; }, 20000)
+        .has_value();
+}
+
+std::vector<uint8_t> RecordBytes(const CCommunicationData* p)
+{
+    return p->m_pData ? std::vector<uint8_t>(p->m_pData, p->m_pData + p->m_nSize) : std::vector<uint8_t>();
+}
+
+class TransferDlgTest : public CMachineTest {
+protected:
+    void SetUp() override
+    {
+        m_pWatchdog = std::make_unique<CWatchdog>(120);
+        CMachineTest::SetUp();
+        m_pState = std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
+    }
+    void TearDown() override
+    {
+        m_pState.reset();
+        CMachineTest::TearDown();
+        m_pWatchdog.reset();
+    }
+    // A dialog that never closes ends the program instead of hanging it.
+    std::unique_ptr<CWatchdog> m_pWatchdog;
+    std::unique_ptr<AFX_MAINTAIN_STATE2> m_pState;
+};
+
+} // namespace
+
+// ---- caption and text
+
+struct KindCase {
+    int32_t nKind;
+    const char16_t* pszCaption;
+    const char* pszDelayedOp;
+};
+
+class TransferDlgKindTest : public TransferDlgTest, public ::testing::WithParamInterface<KindCase> {};
+
+TEST_P(TransferDlgKindTest, CaptionAndTextFollowTheKind)
+{
+    const KindCase& c = GetParam();
+    PutFile("x.qef", Bytes(10, 1));
+    PutFile("T/a.qef", Bytes(10, 2));
+    std::filesystem::create_directories(HostPath("dir"));
+    ASSERT_EQ(MachineLink().m_pfnSelectFile(m_hDevice, 1, Folder() + u"\\x.qef"), 0);
+
+    const CString strFolder = c.nKind == rkDeleteFolder ? Folder() + u"\\T" : Folder();
+    CObservedTransferDlg dlg(m_hDevice, 1, strFolder, c.nKind);
+    switch (c.nKind) {
+    case rkSend: EXPECT_TRUE(dlg.AddSendData(u"y.qef", Bytes(5, 3).data(), 5)); break;
+    case rkReceive:
+    case rkErase: EXPECT_TRUE(dlg.AddName(u"x.qef")); break;
+    case rkRenameFile: EXPECT_TRUE(dlg.AddRename(u"x.qef", u"z.qef")); break;
+    case rkRenameFolder: EXPECT_TRUE(dlg.AddRename(u"dir", u"dir2")); break;
+    case rkCreateFolder: dlg.m_thread.m_requests.Add(NameRecord(u"made")); break;
+    default: break;
+    }
+    Machine().Ctl({"fault", c.pszDelayedOp, "delay", "1000"});
+
+    std::thread user([&] {
+        auto snap = WaitForDialog(c.pszCaption);
+        ASSERT_TRUE(snap.has_value()) << "no dialog";
+        const tavren::WindowInfo* pDlg = FindDialog(*snap, c.pszCaption);
+        ASSERT_NE(pDlg->Control(13034), nullptr);
+        EXPECT_EQ(pDlg->Control(13034)->strText, u"Please wait...");
+        ASSERT_NE(pDlg->Control(13035), nullptr);
+        EXPECT_TRUE(pDlg->Control(13035)->bVisible);
+        EXPECT_FALSE(pDlg->Control(IDOK)->bVisible);
+        EXPECT_FALSE(pDlg->Control(IDCANCEL)->bVisible);
+        EXPECT_TRUE(WaitUntilGone(c.pszCaption));
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    user.join();
+    EXPECT_EQ(dlg.m_nResult, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryKind, TransferDlgKindTest,
+                         ::testing::Values(KindCase{rkList, u"Design List", "UploadList"},
+                                           KindCase{rkSend, u"Send Designs", "DownloadFile"},
+                                           KindCase{rkReceive, u"Receive Designs", "UploadFile"},
+                                           KindCase{rkReceiveCurrent, u"Receive Designs", "UploadDesign"},
+                                           KindCase{rkErase, u"Delete Designs", "EraseFile"},
+                                           KindCase{rkCreateFolder, u"Create Folder", "CreateFolder"},
+                                           KindCase{rkRenameFolder, u"Rename", "RenameFolder"},
+                                           KindCase{rkDeleteFolder, u"Delete Folder", "UploadList"},
+                                           KindCase{rkRenameFile, u"Transferring Data", "RenameFile"}));
+
+// ---- the bar and the closing rules
+
+TEST_F(TransferDlgTest, ThreeItemsRunTheBarTo60AndCloseWithOk)
+{
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
+    for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
+        ASSERT_TRUE(dlg.AddSendData(pszName, Bytes(100, 1).data(), 100));
+    std::thread user([&] {
+        auto snap = tavren::WaitFor(
+            [](const tavren::Snapshot& s) {
+                const tavren::WindowInfo* p = FindDialog(s, u"Send Designs");
+                return p && p->Control(13035) && p->Control(13035)->nRangeUpper == 60;
+            },
+            10000);
+        EXPECT_TRUE(snap.has_value()) << "the bar's range never became 0 to 60";
+        if (snap) {
+            EXPECT_EQ(FindDialog(*snap, u"Send Designs")->Control(13035)->nRangeLower, 0);
+        }
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    user.join();
+    EXPECT_EQ(dlg.m_messages, (std::vector<M>{{WM_XFER_START, 3}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1},
+                                              {WM_XFER_STEP, 2}, {WM_XFER_DONE, 0}}));
+    EXPECT_EQ(dlg.m_nFinalLower, 0);
+    EXPECT_EQ(dlg.m_nFinalUpper, 60);
+    EXPECT_EQ(dlg.m_nFinalPos, 60);
+    EXPECT_GE(dlg.m_nTicks, 60); // one unit a tick
+    EXPECT_FALSE(dlg.m_bOvershot);
+    EXPECT_EQ(dlg.m_nResult, 0);
+    ASSERT_NE(dlg.m_pResults, nullptr);
+    EXPECT_EQ(dlg.m_pResults->GetSize(), 3);
+    EXPECT_EQ(dlg.m_pFailedNames->GetSize(), 0);
+    EXPECT_EQ(dlg.m_pQueue, nullptr);
+    EXPECT_FALSE(dlg.AddSendData(u"late.qef", Bytes(1, 1).data(), 1));
+}
+
+TEST_F(TransferDlgTest, PartialFailureLetsTheBarRunOutThenCancels)
+{
+    std::filesystem::create_directories(HostPath("b.qef"));
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
+    for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
+        ASSERT_TRUE(dlg.AddSendData(pszName, Bytes(100, 1).data(), 100));
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.m_nResult, 0x8011);
+    EXPECT_EQ(dlg.m_nFinalUpper, 60);
+    EXPECT_EQ(dlg.m_nFinalPos, 60);
+    EXPECT_FALSE(dlg.m_bOvershot);
+    ASSERT_NE(dlg.m_pResults, nullptr);
+    EXPECT_EQ(dlg.m_pResults->GetSize(), 2);
+    EXPECT_EQ(Names(*dlg.m_pFailedNames), (std::vector<std::string>{"b.qef"}));
+}
+
+TEST_F(TransferDlgTest, PulledCableClosesAtOnce)
+{
+    Fault("DownloadFile", "pull");
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
+    for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
+        ASSERT_TRUE(dlg.AddSendData(pszName, Bytes(100, 1).data(), 100));
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    Machine().Ctl({"cable", "plug"});
+    EXPECT_EQ(dlg.m_nResult, 6);
+    EXPECT_LE(dlg.m_nFinalPos, 20); // the bar did not run on
+    EXPECT_EQ(dlg.m_pResults->GetSize(), 0);
+    EXPECT_EQ(dlg.m_pFailedNames->GetSize(), 3);
+}
+
+TEST_F(TransferDlgTest, ListRunsTheBarTo20WithoutSteps)
+{
+    PutFile("a.qef", Bytes(10, 1));
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkList);
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.m_messages, (std::vector<M>{{WM_XFER_START, 1}, {WM_XFER_DONE, 0}}));
+    EXPECT_EQ(dlg.m_nFinalUpper, 20);
+    EXPECT_EQ(dlg.m_nFinalPos, 20);
+    ASSERT_EQ(dlg.m_pResults->GetSize(), 1);
+    EXPECT_GT((*dlg.m_pResults)[0]->m_nSize, 4u);
+}
+
+TEST_F(TransferDlgTest, FailureBeforeTheStartClosesWithItsCode)
+{
+    // No records: the run ends with 11 before any start message, so no timer ever runs.
+    CObservedTransferDlg empty(m_hDevice, 1, Folder(), rkErase);
+    EXPECT_EQ(empty.DoModal(), IDCANCEL);
+    EXPECT_EQ(empty.m_nResult, 11);
+    EXPECT_EQ(empty.m_messages, (std::vector<M>{{WM_XFER_DONE, 11}}));
+
+    CObservedTransferDlg nine(m_hDevice, 1, Folder(), 9);
+    EXPECT_EQ(nine.DoModal(), IDCANCEL);
+    EXPECT_EQ(nine.m_nResult, 9);
+}
+
+// ---- the user's keys
+
+TEST_F(TransferDlgTest, EscapeCancelsTheRun)
+{
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
+    const int nItems = 10;
+    for (int i = 0; i < nItems; ++i)
+        ASSERT_TRUE(dlg.AddSendData(CString::FromUtf8("e" + std::to_string(i) + ".qef"), Bytes(10, 1).data(), 10));
+    // Slow answers, so the user surely presses the key while the run goes on.
+    Machine().Ctl({"fault", "DownloadFile", "delay", "400", "--count", "10"});
+    std::thread user([&] {
+        auto snap = WaitForDialog(u"Send Designs");
+        ASSERT_TRUE(snap.has_value());
+        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_ESCAPE));
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    user.join();
+    // The completion message reached no window: the result stays as it was.
+    EXPECT_EQ(dlg.m_nResult, 0);
+    const INT_PTR nSent = dlg.m_pResults->GetSize();
+    EXPECT_LT(nSent, nItems);
+    EXPECT_EQ(nSent + dlg.m_pFailedNames->GetSize(), nItems);
+    for (int i = 0; i < nItems; ++i)
+        EXPECT_EQ(Exists("e" + std::to_string(i) + ".qef"), i < nSent) << i;
+}
+
+TEST_F(TransferDlgTest, EnterDoesNothing)
+{
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
+    const int nItems = 5;
+    for (int i = 0; i < nItems; ++i)
+        ASSERT_TRUE(dlg.AddSendData(CString::FromUtf8("n" + std::to_string(i) + ".qef"), Bytes(10, 1).data(), 10));
+    Machine().Ctl({"fault", "DownloadFile", "delay", "300", "--count", "5"});
+    std::thread user([&] {
+        auto snap = WaitForDialog(u"Send Designs");
+        ASSERT_TRUE(snap.has_value());
+        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_RETURN));
+        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_RETURN));
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    user.join();
+    EXPECT_EQ(dlg.m_nResult, 0);
+    EXPECT_EQ(dlg.m_pResults->GetSize(), nItems); // nothing was cut short
+}
+
+// ---- a dialog that never runs
+
+TEST_F(TransferDlgTest, DestroyedBeforeItsRunLeavesEveryNameFailed)
+{
+    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkReceive);
+    ASSERT_TRUE(dlg.AddName(u"a.qef"));
+    ASSERT_TRUE(dlg.AddName(u"b.qef"));
+    // A worker that already exists makes the dialog give up while it is being initialised.
+    ASSERT_TRUE(dlg.m_thread.BeginThread());
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_EQ(dlg.m_nResult, 4);
+    EXPECT_TRUE(dlg.m_messages.empty());
+    EXPECT_EQ(dlg.m_pResults->GetSize(), 0);
+    EXPECT_EQ(Names(*dlg.m_pFailedNames), (std::vector<std::string>{"a.qef", "b.qef"}));
+    EXPECT_EQ(dlg.m_thread.m_pThread, nullptr);
+}
+
+// ---- queueing
+
+TEST_F(TransferDlgTest, QueueingTakesOnlyWhatTheKindUses)
+{
+    TempDrives drives;
+    drives.Write("c/designs/rose.qef", "ROSE");
+    drives.Write("c/designs/empty.qef", "");
+
+    CTransferDlg send(m_hDevice, 1, Folder(), rkSend);
+    EXPECT_TRUE(send.AddSendFile(u"C:\\designs\\rose.qef"));
+    EXPECT_FALSE(send.AddSendFile(u"C:\\designs\\empty.qef"));
+    EXPECT_FALSE(send.AddSendFile(u"C:\\designs\\missing.qef"));
+    EXPECT_FALSE(send.AddSendFile(nullptr));
+    EXPECT_FALSE(send.AddSendData(u"x.qef", nullptr, 3));
+    EXPECT_FALSE(send.AddSendData(u"x.qef", reinterpret_cast<const BYTE*>("abc"), 0));
+    EXPECT_FALSE(send.AddSendData(nullptr, reinterpret_cast<const BYTE*>("abc"), 3));
+    EXPECT_FALSE(send.AddName(u"x.qef"));
+    EXPECT_FALSE(send.AddRename(u"a", u"b"));
+    ASSERT_EQ(send.m_pQueue->GetSize(), 1);
+    const CCommunicationData* pRose = (*send.m_pQueue)[0];
+    EXPECT_EQ(pRose->m_strItemName, CString(u"rose.qef"));
+    EXPECT_EQ(RecordBytes(pRose), (std::vector<uint8_t>{'R', 'O', 'S', 'E'}));
+
+    for (int32_t nKind : {rkReceive, rkErase}) {
+        CTransferDlg dlg(m_hDevice, 1, Folder(), nKind);
+        EXPECT_TRUE(dlg.AddName(u"x.qef"));
+        EXPECT_FALSE(dlg.AddName(nullptr));
+        EXPECT_FALSE(dlg.AddSendData(u"x.qef", reinterpret_cast<const BYTE*>("abc"), 3));
+        EXPECT_EQ(dlg.m_pQueue->GetSize(), 1);
+    }
+    for (int32_t nKind : {rkRenameFile, rkRenameFolder}) {
+        CTransferDlg dlg(m_hDevice, 1, Folder(), nKind);
+        EXPECT_TRUE(dlg.AddRename(u"old", u"new"));
+        EXPECT_FALSE(dlg.AddRename(nullptr, u"new"));
+        EXPECT_FALSE(dlg.AddRename(u"old", nullptr));
+        EXPECT_FALSE(dlg.AddName(u"x"));
+        ASSERT_EQ(dlg.m_pQueue->GetSize(), 1);
+        EXPECT_EQ((*dlg.m_pQueue)[0]->m_strOldName, CString(u"old"));
+        EXPECT_EQ((*dlg.m_pQueue)[0]->m_strItemName, CString(u"new"));
+    }
+    CTransferDlg create(m_hDevice, 1, Folder(), rkCreateFolder);
+    EXPECT_FALSE(create.AddName(u"x"));
+    EXPECT_FALSE(create.AddRename(u"a", u"b"));
+    EXPECT_FALSE(create.AddSendData(u"x", reinterpret_cast<const BYTE*>("abc"), 3));
+}
+
+// ---- end to end
+
+TEST_F(TransferDlgTest, FiftyFilesGoAndComeBackByteForByte)
+{
+    TempDrives drives;
+    const int nFiles = 50;
+    std::vector<std::vector<uint8_t>> originals;
+    for (int i = 0; i < nFiles; ++i) {
+        originals.push_back(Bytes(100 * 1024, static_cast<uint8_t>(i)));
+        const std::string strName = "design" + std::to_string(i) + ".qef";
+        CMachineFixture::WriteBytes(drives.Host("c/out/" + strName), originals.back());
+    }
+
+    CTransferDlg send(m_hDevice, 1, Folder(), rkSend);
+    for (int i = 0; i < nFiles; ++i)
+        ASSERT_TRUE(send.AddSendFile(CString::FromUtf8("C:\\out\\design" + std::to_string(i) + ".qef")));
+    EXPECT_EQ(send.DoModal(), IDOK);
+    EXPECT_EQ(send.m_nResult, 0);
+    EXPECT_EQ(send.m_pResults->GetSize(), nFiles);
+    for (int i = 0; i < nFiles; ++i)
+        EXPECT_EQ(CMachineFixture::ReadBytes(HostPath("design" + std::to_string(i) + ".qef")), originals[static_cast<size_t>(i)]) << i;
+
+    CTransferDlg receive(m_hDevice, 1, Folder(), rkReceive);
+    for (int i = 0; i < nFiles; ++i)
+        ASSERT_TRUE(receive.AddName(CString::FromUtf8("design" + std::to_string(i) + ".qef")));
+    EXPECT_EQ(receive.DoModal(), IDOK);
+    EXPECT_EQ(receive.m_nResult, 0);
+    ASSERT_EQ(receive.m_pResults->GetSize(), nFiles);
+    for (int i = 0; i < nFiles; ++i) {
+        const CCommunicationData* p = (*receive.m_pResults)[i];
+        EXPECT_EQ(p->m_strItemName, CString::FromUtf8("design" + std::to_string(i) + ".qef"));
+        EXPECT_EQ(RecordBytes(p), originals[static_cast<size_t>(i)]) << i;
+    }
+}

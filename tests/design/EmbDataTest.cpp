@@ -1,0 +1,344 @@
+// The design model: validation of the stitch stream, extents under every transform, the
+// transform operations, IsAllLight, and the constant tables behind them.
+#include "design/AngleTables.h"
+#include "design/EmbData.h"
+#include "design/ThreadPalette.h"
+#include "tests/design/DesignTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace fixture;
+using designtest::LoadWords;
+
+namespace {
+
+Bytes Words(std::initializer_list<int> bytes)
+{
+    Bytes b;
+    for (int v : bytes)
+        b.push_back(static_cast<uint8_t>(v));
+    return b;
+}
+
+} // namespace
+
+// --- Validate ---------------------------------------------------------------------------------
+
+TEST(EmbDataValidate, EmptyDesignIsEmptyStatus)
+{
+    CEmbData data;
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scEmpty);
+    ASSERT_TRUE(data.AllocStitchWords(2));
+    EXPECT_FALSE(data.Validate());  // words but no blocks
+    EXPECT_EQ(data.m_nStatus, CEmbData::scEmpty);
+}
+
+TEST(EmbDataValidate, StartsWithJumpOrStitch)
+{
+    CEmbData data;
+    LoadWords(data, Words({0x80, 0x04, 5, 5, 1, 1, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
+    LoadWords(data, Words({1, 1, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
+    // A skipped command first is not a jump.
+    LoadWords(data, Words({0x80, 0x03, 1, 1, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
+}
+
+TEST(EmbDataValidate, EndMustBeThereAndLast)
+{
+    CEmbData data;
+    LoadWords(data, Words({1, 1, 2, 2}), 1);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
+    LoadWords(data, Words({1, 1, 0x80, 0x10, 0, 0}), 1);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scEndNotLast);
+    // The end inside a move's place is a bad move, and a stream cut after a jump has no end.
+    LoadWords(data, Words({0x80, 0x02, 0x80, 0x10}), 1);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
+    LoadWords(data, Words({1, 1, 0x80, 0x02}), 1);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
+}
+
+TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
+{
+    CEmbData data;
+    // stitches to (3, -2), colour change at word 2, move, stitch, end
+    LoadWords(data, Words({1, 0, 2, 0xFE, 0x80, 0x01, 10, 10, 1, 1, 0x80, 0x10}), 2);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_pColorBlocks[0].m_nFirstWord, 0);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 2);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 3);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, -2);
+}
+
+TEST(EmbDataValidate, ColourCountMustMatch)
+{
+    CEmbData data;
+    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 3);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
+    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 1);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
+}
+
+TEST(EmbDataValidate, EmptyColourBlockBecomesJumpAndIsRemoved)
+{
+    CEmbData data;
+    // stitches, colour change, move, colour change, move, stitches, end - three blocks declared
+    LoadWords(data, Words({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x01, 6, 6, 2, 2, 0x80, 0x10}), 3);
+    for (int i = 0; i < 3; ++i)
+        data.m_pColorBlocks[i].m_nPaletteIndex = 10 + i;
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);          // first colour change rewritten
+    EXPECT_EQ(data.m_pStitchWords[3].bY, SC_COLOR_CHANGE);  // second kept
+    EXPECT_EQ(data.m_pColorBlocks[0].m_nPaletteIndex, 10);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nPaletteIndex, 12);  // the former block 2 moved down
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 3);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 6);
+}
+
+TEST(EmbDataValidate, ColourChangeFollowedByEndLosesItsBlock)
+{
+    CEmbData data;
+    LoadWords(data, Words({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x10}), 2);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nColorBlockCount, 1);
+    EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);
+}
+
+TEST(EmbDataValidate, JumpsBetweenMoveAndStitchAreTaken)
+{
+    CEmbData data;
+    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 2, 2, 0x80, 0x03, 3, 3, 0x80, 0x10}), 2);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 0);
+}
+
+// --- CalcExtents ------------------------------------------------------------------------------
+
+TEST(EmbDataExtents, OriginAlwaysCounts)
+{
+    CEmbData data;
+    LoadWords(data, Words({10, 20, 5, 5, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_extents.nLeft, 0);
+    EXPECT_EQ(data.m_extents.nDown, 0);
+    EXPECT_EQ(data.m_extents.nRight, 15);
+    EXPECT_EQ(data.m_extents.nUp, 25);
+}
+
+TEST(EmbDataExtents, InvalidDesignMeasuresZero)
+{
+    CEmbData data;
+    LoadWords(data, Words({10, 20, 5, 5}), 1);
+    EXPECT_FALSE(data.Validate());
+    EMBEXTENTS ext{9, 9, 9, 9};
+    data.CalcExtents(ext, 0, 0, 0, 100);
+    EXPECT_EQ(ext.nLeft + ext.nUp + ext.nRight + ext.nDown, 0);
+}
+
+TEST(EmbDataExtents, RotationMirrorAndScale)
+{
+    CEmbData data;
+    LoadWords(data, Words({100, 0, 0, 50, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EMBEXTENTS e;
+    data.CalcExtents(e, 90, 0, 0, 100);  // turns clockwise: (100,0) -> (0,-100); (100,50) -> (50,-100)
+    EXPECT_EQ(e.nLeft, 0);
+    EXPECT_EQ(e.nUp, 0);
+    EXPECT_EQ(e.nRight, 50);
+    EXPECT_EQ(e.nDown, 100);
+    data.CalcExtents(e, 0, 0, 1, 100);   // horizontal mirror negates dx
+    EXPECT_EQ(e.nLeft, 100);
+    EXPECT_EQ(e.nRight, 0);
+    EXPECT_EQ(e.nUp, 50);
+    data.CalcExtents(e, 0, 1, 0, 100);   // vertical mirror negates dy
+    EXPECT_EQ(e.nDown, 50);
+    EXPECT_EQ(e.nUp, 0);
+    data.CalcExtents(e, 180, 0, 0, 100);
+    EXPECT_EQ(e.nLeft, 100);
+    EXPECT_EQ(e.nDown, 50);
+}
+
+TEST(EmbDataExtents, ScaleRoundsEachPointAwayFromZero)
+{
+    CEmbData data;
+    LoadWords(data, Words({3, 0, 0, 0xFD, 0x80, 0x10}), 1);  // (3,0), (3,-3)
+    ASSERT_TRUE(data.Validate());
+    EMBEXTENTS e;
+    data.CalcExtents(e, 0, 0, 0, 50);    // 1.5 -> 2, -1.5 -> -2
+    EXPECT_EQ(e.nRight, 2);
+    EXPECT_EQ(e.nDown, 2);
+    data.CalcExtents(e, 1, 0, 0, 100);   // a degree off: (2.9994, -0.0525), (2.9469, -3.0519)
+    EXPECT_EQ(e.nRight, 3);
+    EXPECT_EQ(e.nUp, 0);
+    EXPECT_EQ(e.nDown, 4);
+}
+
+TEST(EmbDataExtents, JumpEndPointCountsOnlyWhenSewnOrLong)
+{
+    CEmbData data;
+    // A jump of 100 that no stitch follows before the end: its end point is not counted.
+    LoadWords(data, Words({1, 1, 0x80, 0x02, 100, 0, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_extents.nRight, 1);
+    // A long jump (119) is a sewn stitch and counts.
+    LoadWords(data, Words({1, 1, 0x80, 0x02, 119, 0, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_extents.nRight, 120);
+    // A jump closed by a stitch counts the end point (move + stitch together).
+    LoadWords(data, Words({0x80, 0x02, 100, 0, 0x80, 0x02, 20, 0, 1, 0, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_extents.nRight, 121);
+}
+
+TEST(EmbDataExtents, IgnoresScaleUsesFullSize)
+{
+    struct CFixedSize : CEmbData {
+        bool IgnoresScale() override { return true; }
+    } data;
+    LoadWords(data, Words({100, 0, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EMBEXTENTS e;
+    data.CalcExtents(e, 0, 0, 0, 10);
+    EXPECT_EQ(e.nRight, 100);
+}
+
+TEST(EmbDataExtents, UpdateOnlyWhenDirtyAndBoundingRectAddsPosition)
+{
+    CEmbData data;
+    LoadWords(data, Words({100, 50, 0x80, 0x10}), 1);
+    ASSERT_TRUE(data.Validate());
+    EXPECT_EQ(data.m_bExtentsDirty, 0);
+    data.SetScale(200);
+    EXPECT_EQ(data.m_bExtentsDirty, 1);
+    EXPECT_EQ(data.m_extents.nRight, 100);  // not recomputed yet
+    data.UpdateExtents();
+    EXPECT_EQ(data.m_extents.nRight, 200);
+    data.SetPosition(10.5, -2.5);           // half away from zero: 11, -3
+    RECT rc;
+    data.GetBoundingRect(rc, 0, 0, 0, 100);
+    EXPECT_EQ(rc.left, 11);
+    EXPECT_EQ(rc.right, 111);
+    EXPECT_EQ(rc.top, 47);
+    EXPECT_EQ(rc.bottom, -3);
+}
+
+// --- Transform ---------------------------------------------------------------------------------
+
+TEST(EmbNodeTransform, RotateFlipAndAngleRange)
+{
+    CEmbData data;
+    data.m_bExtentsDirty = 0;
+    data.Rotate(-90);
+    EXPECT_EQ(data.m_nAngle, 270);
+    EXPECT_EQ(data.m_bExtentsDirty, 1);
+    data.SetAngle(30);
+    data.FlipVertical();
+    EXPECT_EQ(data.m_nAngle, 330);
+    EXPECT_EQ(data.m_bMirrorVertical, 1);
+    data.SetAngle(-1000);                  // folded into 0..359
+    EXPECT_EQ(data.m_nAngle, 80);
+    data.Rotate(-725);
+    EXPECT_EQ(data.m_nAngle, 75);
+    data.m_bExtentsDirty = 0;
+    data.SetAngle(75);
+    EXPECT_EQ(data.m_bExtentsDirty, 0);    // unchanged: not dirty
+    data.Rotate(0);
+    EXPECT_EQ(data.m_bExtentsDirty, 0);
+}
+
+TEST(EmbNodeTransform, SetMirrorFlipsOnlyWhatDiffers)
+{
+    CEmbData data;
+    data.SetAngle(40);
+    data.SetMirror(false, true);
+    EXPECT_EQ(data.m_bMirrorVertical, 0);
+    EXPECT_EQ(data.m_bMirrorHorizontal, 1);
+    EXPECT_EQ(data.m_nAngle, 320);
+    data.SetMirror(false, true);
+    EXPECT_EQ(data.m_nAngle, 320);
+    data.AddScale(-30);
+    EXPECT_EQ(data.m_nScale, 70);
+}
+
+TEST(EmbNodeTransform, BaseNodeMeasuresNothing)
+{
+    CEmbNode node;
+    EXPECT_EQ(node.GetEmbData(), nullptr);
+    EXPECT_EQ(node.GetStitchWordCount(), 0);
+    int a = 5, b = 6;
+    EXPECT_FALSE(node.Reserved13(a, b));
+    EXPECT_EQ(a + b, 0);
+    RECT rc{1, 2, 3, 4};
+    node.GetBoundingRect(rc, 0, 0, 0, 100);
+    EXPECT_EQ(rc.left + rc.top + rc.right + rc.bottom, 0);
+    CEmbData data;
+    CEmbNode& asNode = data;
+    EXPECT_EQ(asNode.GetEmbData(), &data);
+}
+
+// --- Colours and tables ------------------------------------------------------------------------
+
+TEST(EmbDataColours, IsAllLight)
+{
+    CEmbData data;
+    EXPECT_FALSE(data.IsAllLight());
+    ASSERT_TRUE(data.AllocLayers(3));
+    data.m_pColorBlocks[0].m_nPaletteIndex = 2;   // White
+    data.m_pColorBlocks[1].m_nPaletteIndex = 23;  // Silver Gray
+    data.m_pColorBlocks[2].m_nPaletteIndex = 51;  // Ivory White
+    EXPECT_TRUE(data.IsAllLight());
+    data.m_pColorBlocks[1].m_nPaletteIndex = 24;  // Gray, red 136
+    EXPECT_FALSE(data.IsAllLight());
+    // The custom colour wins when its flag is set.
+    data.m_pColorBlocks[1].m_bCustom = 1;
+    data.m_pColorBlocks[1].m_customThread.bRed = 221;
+    data.m_pColorBlocks[1].m_customThread.bGreen = 221;
+    data.m_pColorBlocks[1].m_customThread.bBlue = 221;
+    EXPECT_TRUE(data.IsAllLight());
+    data.m_pColorBlocks[1].m_customThread.bBlue = 220;
+    EXPECT_FALSE(data.IsAllLight());
+    EXPECT_EQ(data.m_pColorBlocks[1].GetColor(true), ThreadPaletteColor(24));
+}
+
+TEST(DesignTables, PaletteAndAngles)
+{
+    EXPECT_EQ(ThreadPaletteColor(0), RGB(0, 0, 0));
+    EXPECT_EQ(ThreadPaletteColor(1), RGB(0, 0, 0));
+    EXPECT_STREQ(g_aThreadPalette[0].szName, "Any");
+    EXPECT_STREQ(g_aThreadPalette[78].szName, "Bamboo");
+    EXPECT_EQ(ThreadPaletteColor(78), RGB(227, 172, 129));
+    EXPECT_EQ(ThreadPaletteColor(3), RGB(255, 255, 23));
+    EXPECT_EQ(ThreadPaletteColor(79), RGB(0, 0, 0));  // out of range falls back to "Any"
+    EXPECT_EQ(AngleCos(0), 10000);
+    EXPECT_EQ(AngleSin(0), 0);
+    EXPECT_EQ(AngleCos(1), 9998);
+    EXPECT_EQ(AngleSin(1), -175);
+    EXPECT_EQ(AngleSin(90), -10000);
+    EXPECT_EQ(AngleCos(180), -10000);
+    EXPECT_EQ(AngleSin(270), 10000);
+}
+
+TEST(EmbDataAlloc, AllocLayersRefusesBelowOne)
+{
+    CEmbData data;
+    ASSERT_TRUE(data.AllocLayers(4));
+    EXPECT_EQ(data.m_pColorBlocks[3].m_nThreadType, DEFAULT_THREAD_TYPE);
+    EXPECT_FALSE(data.AllocLayers(0));
+    EXPECT_EQ(data.m_nColorBlockCount, 0);
+    EXPECT_EQ(data.m_pColorBlocks, nullptr);
+}

@@ -1,0 +1,695 @@
+// The design readers: every header and table check at its boundary, the optional blocks and their
+// silent failures, DST decoding and hoops, real designs, and hostile bytes.
+#include "design/EmbFile.h"
+#include "platform/DriveMap.h"
+#include "tests/design/DesignTestUtil.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <unistd.h>
+
+using namespace fixture;
+using designtest::ReadBytes;
+
+namespace {
+
+// Two colour blocks: stitches, a colour change, more stitches, the end. 9 words.
+Stitches SmallDesign()
+{
+    return {JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20), EndDesign()};
+}
+
+DesignLayout SmallLayout()
+{
+    DesignLayout layout = LayoutFromStitches(SmallDesign());
+    layout.palette = {10, 12};
+    layout.threadTypes = {7, 8};
+    layout.hoop = 15;
+    return layout;
+}
+
+struct ReadResult {
+    bool ok;
+    int error;
+};
+
+ReadResult Read(int type, const Bytes& bytes, CEmbData& data, CEmbFile& file)
+{
+    const bool ok = ReadBytes(file, type, bytes, data);
+    return {ok, file.GetLastFileError()};
+}
+
+ReadResult Read(int type, const Bytes& bytes)
+{
+    CEmbFile file;
+    CEmbData data;
+    return Read(type, bytes, data, file);
+}
+
+std::vector<std::string> CorpusFiles()
+{
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(designtest::CorpusDir())) {
+        std::string ext = e.path().extension().string();
+        for (char& c : ext)
+            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        if (ext == ".dst")
+            files.push_back(e.path().string());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+} // namespace
+
+// --- File types ------------------------------------------------------------------------------
+
+TEST(EmbFileType, ByExtensionWithoutRegardToCase)
+{
+    EXPECT_EQ(CEmbFile::GetFileType(u"C:\\a\\rose.QEF"), CEmbFile::dftQef);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose.qef+"), CEmbFile::dftQefPlus);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose.Qpx"), CEmbFile::dftQpx);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose.DST"), CEmbFile::dftDst);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose.qbd"), CEmbFile::dftQbd);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose"), CEmbFile::dftUnknown);
+    EXPECT_EQ(CEmbFile::GetFileType(u"rose.qef.bak"), CEmbFile::dftUnknown);
+    EXPECT_EQ(CEmbFile::GetFileType(nullptr), CEmbFile::dftUnknown);
+}
+
+TEST(EmbFileType, QbdAndUnknownAreNotRead)
+{
+    const Bytes qef = MakeQef(SmallLayout());
+    EXPECT_FALSE(Read(CEmbFile::dftQbd, qef).ok);
+    EXPECT_FALSE(Read(CEmbFile::dftUnknown, qef).ok);
+    EXPECT_TRUE(Read(CEmbFile::dftQef, qef).ok);
+}
+
+TEST(EmbFileType, SetFileTypeResetsStateOnlyWhenChanged)
+{
+    DesignLayout layout = SmallLayout();
+    layout.version = 1;
+    layout.edit = EditBlock{0, 36, {EditItem{1, 2, 3, 100, 0, 0, 0, 0, {1, 2, 3}}}, std::nullopt, std::nullopt};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(layout), data, file).ok);
+    ASSERT_EQ(file.GetEditItemCount(), 1);
+    file.SetFileType(CEmbFile::dftQefPlus);
+    EXPECT_EQ(file.GetEditItemCount(), 1);
+    file.SetFileType(CEmbFile::dftQpx);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+}
+
+// --- QEF -------------------------------------------------------------------------------------
+
+TEST(EmbFileQef, ReadsBlocksWordsAndHoop)
+{
+    CEmbFile file;
+    CEmbData data;
+    DesignLayout layout = SmallLayout();
+    layout.palette = {10, 99};  // out of the palette: becomes 0
+    ASSERT_TRUE(Read(CEmbFile::dftQef, MakeQef(layout), data, file).ok);
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    EXPECT_EQ(data.m_nStitchWordCount, static_cast<int>(layout.words.size() / 2));
+    EXPECT_EQ(data.m_pColorBlocks[0].m_nPaletteIndex, 10);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nPaletteIndex, 0);
+    EXPECT_EQ(data.m_pColorBlocks[0].m_nThreadType, 7);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nThreadType, 8);
+    EXPECT_EQ(file.GetHoopCode(), 15);
+    EXPECT_EQ(std::memcmp(data.m_pStitchWords, layout.words.data(), layout.words.size()), 0);
+    EXPECT_EQ(data.m_bExtentsDirty, 0);
+    EXPECT_EQ(data.m_extents.nRight, 15);
+    EXPECT_EQ(data.m_extents.nUp, 18);
+    EXPECT_EQ(data.m_extents.nDown, 2);
+}
+
+TEST(EmbFileQef, StitchOffsetBoundaries)
+{
+    DesignLayout layout = SmallLayout();
+    layout.stitchPadding = 4;
+    const uint32_t exact = 116 + 8 * 2;
+    // The stream itself sits 4 bytes later; an offset at the tables' end reads the padding as words,
+    // which is a different (invalid) design, so move the stream to the exact minimum instead.
+    layout.stitchPadding = 0;
+    Bytes good = MakeQef(layout);
+    ASSERT_EQ(Get32(good, 0), static_cast<int32_t>(exact));
+    EXPECT_TRUE(Read(CEmbFile::dftQef, good).ok);
+    Bytes low = good;
+    Patch32(low, 0, exact - 1);
+    EXPECT_EQ(Read(CEmbFile::dftQef, low).error, CEmbFile::feBadHeader);
+    Bytes atEnd = good;
+    Patch32(atEnd, 0, static_cast<int32_t>(good.size()));
+    EXPECT_EQ(Read(CEmbFile::dftQef, atEnd).error, CEmbFile::feStitchData);
+    Bytes past = good;
+    Patch32(past, 0, static_cast<int32_t>(good.size() + 1));
+    EXPECT_EQ(Read(CEmbFile::dftQef, past).error, CEmbFile::feBadHeader);
+    Bytes negative = good;
+    Patch32(negative, 0, -1);
+    EXPECT_EQ(Read(CEmbFile::dftQef, negative).error, CEmbFile::feBadHeader);
+    EXPECT_EQ(Read(CEmbFile::dftQef, Bytes(good.begin(), good.begin() + 115)).error, CEmbFile::feBadHeader);
+}
+
+TEST(EmbFileQef, CountChecks)
+{
+    const Bytes good = MakeQef(SmallLayout());
+    Bytes b = good;
+    Patch32(b, 24, 0);
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoColors);
+    b = good;
+    Patch32(b, 24, -5);
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoColors);
+    b = good;
+    Patch32(b, 28, 0);
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoStitches);
+    b = good;
+    Patch32(b, 28, 3);  // fewer than twice the two colours
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feBadHeader);
+    b = good;
+    Patch32(b, 24, 100);  // tables would run past the stitch offset
+    Patch32(b, 28, 200);
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feBadHeader);
+    b = good;
+    Patch32(b, 28, Get32(good, 28) + 1);  // one word more than the file holds
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feStitchData);
+}
+
+TEST(EmbFileQef, HugeCountsAreRefusedWithoutAllocating)
+{
+    Bytes b = MakeQef(SmallLayout());
+    b.resize(300, 0);
+    Patch32(b, 28, 2000000000);
+    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feStitchData);
+    Patch32(b, 24, 0x7FFFFFFF);
+    Patch32(b, 28, 0x7FFFFFFF);
+    EXPECT_FALSE(Read(CEmbFile::dftQef, b).ok);
+}
+
+TEST(EmbFileQef, InvalidStreamIsBadStitches)
+{
+    DesignLayout layout = SmallLayout();
+    layout.words.resize(layout.words.size() - 2);  // no end command
+    EXPECT_EQ(Read(CEmbFile::dftQef, MakeQef(layout)).error, CEmbFile::feBadStitches);
+}
+
+TEST(EmbFileQef, EnhanceBlockAfterOddStreamSkipsPositionModFour)
+{
+    DesignLayout layout = SmallLayout();  // 9 words: stream ends 18 bytes after an offset of 132
+    ASSERT_EQ(layout.words.size() / 2 % 2, 1u);
+    layout.extensionLevel = 20;
+    layout.enhance = {EnhanceEntry{0, ThreadBlock({CustomThread{1, 250, 240, 230, 0xFE, 3}}), std::nullopt}};
+    CEmbFile file;
+    CEmbData data;
+    const Bytes b = MakeQef(layout);
+    ASSERT_EQ(std::memcmp(b.data() + 132 + 18 + 2, "ENHANCE", 7), 0);
+    ASSERT_TRUE(Read(CEmbFile::dftQef, b, data, file).ok);
+    const CLayerInfo& block = data.m_pColorBlocks[1];
+    EXPECT_EQ(block.m_bCustom, 1);
+    EXPECT_EQ(block.GetColor(), RGB(250, 240, 230));
+    EXPECT_EQ(block.m_customThread.bMarker, 0xFE);
+    EXPECT_EQ(block.m_customThread.nMarkDirection, 3);
+    EXPECT_EQ(block.m_customThread.abReserved[31], 0xA5);
+    EXPECT_EQ(data.m_pColorBlocks[0].m_bCustom, 0);
+    // Below level 20 the block is not looked at.
+    Bytes withBlock = b;
+    Patch32(withBlock, 4, 19);
+    ASSERT_TRUE(Read(CEmbFile::dftQef, withBlock, data, file).ok);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_bCustom, 0);
+}
+
+TEST(EmbFileQef, EnhanceEditItemsOnlyForHoopFive)
+{
+    DesignLayout layout = SmallLayout();
+    layout.extensionLevel = 20;
+    layout.hoop = 5;
+    layout.enhance = {EnhanceEntry{1, {1, 2, 3}, std::nullopt}, EnhanceEntry{7, {9}, std::nullopt},
+                    EnhanceEntry{2, {4, 5}, std::nullopt}};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQef, MakeQef(layout), data, file).ok);
+    ASSERT_EQ(file.GetEditItemCount(), 2);
+    const CEmbEditData* items = file.GetEditItems();
+    EXPECT_EQ(items[0].m_nOffsetY, 400);
+    EXPECT_EQ(items[0].m_nFlag, 0);
+    EXPECT_EQ(items[0].m_nScale, 100);
+    EXPECT_EQ(items[0].m_nPayloadLength, 3);
+    EXPECT_EQ(items[0].m_pPayload[2], 3);
+    EXPECT_EQ(items[1].m_nOffsetY, -400);
+    EXPECT_EQ(items[1].m_nFlag, 1);
+    EXPECT_EQ(items[1].m_pPayload[1], 5);
+    layout.hoop = 30;
+    ASSERT_TRUE(Read(CEmbFile::dftQef, MakeQef(layout), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+}
+
+TEST(EmbFileQef, BrokenEnhanceBlocksAreSilent)
+{
+    DesignLayout layout = SmallLayout();
+    layout.extensionLevel = 20;
+    layout.hoop = 5;
+    // A payload longer than the file: the item does not count, the design still reads.
+    layout.enhance = {EnhanceEntry{1, {1, 2, 3}, 5000}};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQef, MakeQef(layout), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+    // A wrong tag, a zero count, a negative length and a cut table are all ignored.
+    Bytes b = MakeQef(layout);
+    const size_t at = b.size() - 3 - 8 - 8;
+    ASSERT_EQ(b[at], 'E');
+    b[at + 1] = 'X';
+    EXPECT_TRUE(Read(CEmbFile::dftQef, b).ok);
+    b[at + 1] = 'N';
+    b[at + 7] = 0;
+    EXPECT_TRUE(Read(CEmbFile::dftQef, b).ok);
+    b[at + 7] = 1;
+    Patch32(b, at + 12, -100);
+    EXPECT_TRUE(Read(CEmbFile::dftQef, b).ok);
+    EXPECT_TRUE(Read(CEmbFile::dftQef, Bytes(b.begin(), b.begin() + static_cast<long>(at) + 10)).ok);
+    // A custom thread block with a negative count or cut short leaves the colours alone.
+    layout.hoop = 30;
+    layout.enhance = {EnhanceEntry{0, ThreadBlock({CustomThread{0, 1, 2, 3, 0, 0}}), std::nullopt}};
+    b = MakeQef(layout);
+    b.resize(b.size() - 1);
+    ASSERT_TRUE(Read(CEmbFile::dftQef, b, data, file).ok);
+    EXPECT_EQ(data.m_pColorBlocks[0].m_bCustom, 0);
+}
+
+// --- QEF+ ------------------------------------------------------------------------------------
+
+TEST(EmbFileQefPlus, StitchOffsetMinimumIs140PlusTables)
+{
+    DesignLayout layout = SmallLayout();
+    const Bytes good = MakeQefPlus(layout);
+    ASSERT_EQ(Get32(good, 0), 140 + 16);
+    EXPECT_TRUE(Read(CEmbFile::dftQefPlus, good).ok);
+    Bytes low = good;
+    Patch32(low, 0, 140 + 16 - 1);
+    EXPECT_EQ(Read(CEmbFile::dftQefPlus, low).error, CEmbFile::feBadHeader);
+    Patch32(low, 0, -140);
+    EXPECT_EQ(Read(CEmbFile::dftQefPlus, low).error, CEmbFile::feBadHeader);
+}
+
+TEST(EmbFileQefPlus, CustomThreadsAndEditBlock)
+{
+    DesignLayout layout = SmallLayout();
+    layout.customThreads = {CustomThread{0, 9, 8, 7, 0, 1}, CustomThread{5, 1, 1, 1, 0, 0}};
+    layout.version = 2;
+    layout.enhance = {EnhanceEntry{3, Bytes(10, 0xEE), std::nullopt}};
+    layout.edit = EditBlock{31, 40, {EditItem{11, 22, 33, 80, 1, 2, 3, 1, {200, 100}}, EditItem{5, 0, 0, 100, 0, 0, 0, 0, {7}}},
+                          std::nullopt, std::nullopt};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(layout), data, file).ok);
+    EXPECT_EQ(data.m_pColorBlocks[0].GetColor(), RGB(9, 8, 7));
+    EXPECT_EQ(data.m_pColorBlocks[1].m_bCustom, 0);  // index 5 is no block: skipped
+    ASSERT_EQ(file.GetEditItemCount(), 2);
+    const CEmbEditData& item = file.GetEditItems()[0];
+    EXPECT_EQ(item.m_nValueA, 11);
+    EXPECT_EQ(item.m_nOffsetX, 22);
+    EXPECT_EQ(item.m_nOffsetY, 33);
+    EXPECT_EQ(item.m_nScale, 80);
+    EXPECT_EQ(item.m_nValueD, 3);
+    EXPECT_EQ(item.m_nFlag, 1);
+    EXPECT_EQ(item.m_nPayloadLength, 2);
+    EXPECT_EQ(item.m_pPayload[0], 200);
+    EXPECT_EQ(file.GetEditItems()[1].m_pPayload[0], 7);
+}
+
+TEST(EmbFileQefPlus, EditBlockFaultsLeaveNoItemsButTheDesignReads)
+{
+    DesignLayout layout = SmallLayout();
+    const EditBlock good{0, 36, {EditItem{1, 0, 0, 100, 0, 0, 0, 0, {1, 2}}}, std::nullopt, std::nullopt};
+    auto items = [&](const EditBlock& block) {
+        DesignLayout s = layout;
+        s.edit = block;
+        CEmbFile file;
+        CEmbData data;
+        EXPECT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(s), data, file).ok);
+        return file.GetEditItemCount();
+    };
+    EXPECT_EQ(items(good), 1);
+    EditBlock b = good;
+    b.checksum = 4;
+    EXPECT_EQ(items(b), 0);
+    b = good;
+    b.version = 32;
+    EXPECT_EQ(items(b), 0);
+    b.version = -1;
+    EXPECT_EQ(items(b), 0);
+    b = good;
+    b.recordSize = 35;
+    EXPECT_EQ(items(b), 0);
+    b = good;
+    b.itemCount = 0;
+    EXPECT_EQ(items(b), 0);
+    b.itemCount = 1000000;  // far more records than the file holds
+    EXPECT_EQ(items(b), 0);
+    b = good;
+    b.recordSize = 1000;    // a record larger than an item is read only as far as an item holds
+    EXPECT_EQ(items(b), 1);
+    // Version 0 after the tag means no edit block.
+    DesignLayout s = layout;
+    s.version = 0;
+    s.edit = good;
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(s), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+}
+
+TEST(EmbFileQefPlus, WithoutMakerTagNoEditItems)
+{
+    DesignLayout layout = SmallLayout();
+    layout.makerTag = false;
+    layout.edit = EditBlock{0, 36, {EditItem{}}, std::nullopt, std::nullopt};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(layout), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+}
+
+TEST(EmbFileQefPlus, CustomThreadBlockCutShortIsExtensionError)
+{
+    DesignLayout layout = SmallLayout();
+    Bytes b = MakeQefPlus(layout);
+    Patch32(b, 116 + 16, 50);  // 50 records of 44 bytes: runs off the end of the file
+    EXPECT_EQ(Read(CEmbFile::dftQefPlus, b).error, CEmbFile::feExtension);
+    Patch32(b, 116 + 16, -1);
+    EXPECT_EQ(Read(CEmbFile::dftQefPlus, b).error, CEmbFile::feExtension);
+}
+
+// --- QPX -------------------------------------------------------------------------------------
+
+TEST(EmbFileQpx, HeaderFieldsAndMinimumOffset)
+{
+    DesignLayout layout = SmallLayout();
+    layout.optionMarker = true;
+    layout.designOption = -2;
+    layout.hoop = 28;
+    CEmbFile file;
+    CEmbData data;
+    Bytes good = MakeQpx(layout);
+    ASSERT_EQ(Get32(good, 0), 80 + 16);
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, good, data, file).ok);
+    EXPECT_EQ(data.m_nDesignOption, -2);
+    EXPECT_EQ(file.GetHoopCode(), 28);
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    Bytes low = good;
+    Patch32(low, 0, 80 + 16 - 1);
+    EXPECT_EQ(Read(CEmbFile::dftQpx, low).error, CEmbFile::feBadHeader);
+    EXPECT_EQ(Read(CEmbFile::dftQpx, Bytes(good.begin(), good.begin() + 59)).error, CEmbFile::feBadHeader);
+    Bytes counts = good;
+    Patch32(counts, 32, 0);
+    EXPECT_EQ(Read(CEmbFile::dftQpx, counts).error, CEmbFile::feNoColors);
+    counts = good;
+    Patch32(counts, 36, 0);
+    EXPECT_EQ(Read(CEmbFile::dftQpx, counts).error, CEmbFile::feNoStitches);
+    // Without the marker the option byte is not taken.
+    layout.optionMarker = false;
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
+    EXPECT_EQ(data.m_nDesignOption, 0);
+}
+
+TEST(EmbFileQpx, LayoutValuesOnlyWithDesignOptionThree)
+{
+    Bytes values;
+    for (int v : {1, 2, 3, 4, 5})
+        Put32(values, v);
+    for (double d : {0.5, 1.5, -2.25, 8.0})
+        PutDouble(values, d);
+    DesignLayout layout = SmallLayout();
+    layout.enhance = {EnhanceEntry{5, {1, 2}, std::nullopt}, EnhanceEntry{0, values, std::nullopt}};
+    layout.optionMarker = true;
+    layout.designOption = 3;
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
+    EXPECT_EQ(file.GetQpxLayoutInts()[0], 1);
+    EXPECT_EQ(file.GetQpxLayoutInts()[4], 5);
+    EXPECT_EQ(file.GetQpxLayoutDoubles()[2], -2.25);
+    layout.designOption = 2;
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
+    EXPECT_EQ(file.GetQpxLayoutInts()[0], 100);
+    EXPECT_EQ(file.GetQpxLayoutInts()[4], -1);
+    EXPECT_EQ(file.GetQpxLayoutDoubles()[2], 0.0);
+}
+
+TEST(EmbFileQpx, DataBlockKeptOnlyWhole)
+{
+    DesignLayout layout = SmallLayout();
+    layout.qpxData = Bytes{1, 2, 3, 4, 5};
+    layout.qpxValueA = 77;
+    layout.qpxValueB = -3;
+    CEmbFile file;
+    CEmbData data;
+    Bytes b = MakeQpx(layout);
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, b, data, file).ok);
+    ASSERT_EQ(file.GetQpxDataLength(), 5);
+    EXPECT_EQ(file.GetQpxData()[4], 5);
+    EXPECT_EQ(file.GetQpxValueA(), 77);
+    EXPECT_EQ(file.GetQpxValueB(), -3);
+    b.resize(b.size() - 1);
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, b, data, file).ok);
+    EXPECT_EQ(file.GetQpxDataLength(), 0);
+    EXPECT_EQ(file.GetQpxData(), nullptr);
+}
+
+TEST(EmbFileQpx, EditBlockOnlyForVersionOne)
+{
+    DesignLayout layout = SmallLayout();
+    layout.edit = EditBlock{0, 36, {EditItem{}}, std::nullopt, std::nullopt};
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 1);
+    layout.version = 2;
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
+    EXPECT_EQ(file.GetEditItemCount(), 0);
+}
+
+// --- DST -------------------------------------------------------------------------------------
+
+TEST(EmbFileDst, SizeLimits)
+{
+    Bytes b(512, ' ');
+    EXPECT_EQ(Read(CEmbFile::dftDst, b).error, CEmbFile::feBadHeader);
+    b.push_back(0);
+    EXPECT_EQ(Read(CEmbFile::dftDst, b).error, CEmbFile::feDstData);
+    b.push_back(0);
+    b.push_back(0xF3);
+    EXPECT_TRUE(Read(CEmbFile::dftDst, b).ok);
+    // A stitch record and then one stray byte before any end record.
+    Bytes cut(512, ' ');
+    for (uint8_t v : {1, 0, 3, 0})
+        cut.push_back(v);
+    EXPECT_EQ(Read(CEmbFile::dftDst, cut).error, CEmbFile::feDstData);
+    // Whole records but no end record: the stream has no end.
+    cut.resize(515);
+    EXPECT_EQ(Read(CEmbFile::dftDst, cut).error, CEmbFile::feBadStitches);
+}
+
+TEST(EmbFileDst, FirstStitchGetsJumpAndZeroMoveInFront)
+{
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftDst, MakeDst({Sew(5, -7), EndDesign()}), data, file).ok);
+    ASSERT_EQ(data.m_nStitchWordCount, 4);
+    EXPECT_EQ(data.m_pStitchWords[0].bX, 0x80);
+    EXPECT_EQ(data.m_pStitchWords[0].bY, SC_JUMP);
+    EXPECT_EQ(data.m_pStitchWords[1].DX(), 0);
+    EXPECT_EQ(data.m_pStitchWords[2].DX(), 5);
+    EXPECT_EQ(data.m_pStitchWords[2].DY(), -7);
+    EXPECT_EQ(data.m_pStitchWords[3].Code(), SC_END);
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
+    // A jump first is taken as it is.
+    ASSERT_TRUE(Read(CEmbFile::dftDst, MakeDst({JumpBy(5, 5), Sew(1, 1), EndDesign()}), data, file).ok);
+    EXPECT_EQ(data.m_nStitchWordCount, 4);
+    EXPECT_EQ(data.m_pStitchWords[1].DX(), 5);
+}
+
+TEST(EmbFileDst, ColourChangesMakeBlocksFromPaletteRowThree)
+{
+    CEmbFile file;
+    CEmbData data;
+    ASSERT_TRUE(Read(CEmbFile::dftDst, MakeDst({Sew(1, 1), ChangeColor(4, 4), Sew(2, 2), EndDesign()}), data, file).ok);
+    ASSERT_EQ(data.m_nColorBlockCount, 2);
+    EXPECT_EQ(data.m_pColorBlocks[0].m_nPaletteIndex, 3);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nPaletteIndex, 4);
+    // colour change, zero move, jump, move
+    EXPECT_EQ(data.m_pStitchWords[3].Code(), SC_COLOR_CHANGE);
+    EXPECT_EQ(data.m_pStitchWords[4].DX(), 0);
+    EXPECT_EQ(data.m_pStitchWords[5].Code(), SC_JUMP);
+    EXPECT_EQ(data.m_pStitchWords[6].DX(), 4);
+    Stitches many;
+    for (int i = 0; i < 77; ++i) {
+        many.push_back(Sew(1, 0));
+        many.push_back(ChangeColor());
+    }
+    many.push_back(Sew(1, 0));
+    many.push_back(EndDesign());
+    ASSERT_TRUE(Read(CEmbFile::dftDst, MakeDst(many), data, file).ok);
+    ASSERT_EQ(data.m_nColorBlockCount, 78);
+    EXPECT_EQ(data.m_pColorBlocks[75].m_nPaletteIndex, 78);
+    EXPECT_EQ(data.m_pColorBlocks[76].m_nPaletteIndex, 3);
+    EXPECT_EQ(data.m_pColorBlocks[77].m_nPaletteIndex, 4);
+}
+
+TEST(EmbFileDst, DecodesEveryBitWeight)
+{
+    struct Case { uint8_t b0, b1, b2; int dx, dy; };
+    const Case cases[] = {
+        {0x01, 0, 0, 1, 0},   {0x02, 0, 0, -1, 0},  {0x04, 0, 0, 9, 0},   {0x08, 0, 0, -9, 0},
+        {0x10, 0, 0, 0, -9},  {0x20, 0, 0, 0, 9},   {0x40, 0, 0, 0, -1},  {0x80, 0, 0, 0, 1},
+        {0, 0x01, 0, 3, 0},   {0, 0x02, 0, -3, 0},  {0, 0x04, 0, 27, 0},  {0, 0x08, 0, -27, 0},
+        {0, 0x10, 0, 0, -27}, {0, 0x20, 0, 0, 27},  {0, 0x40, 0, 0, -3},  {0, 0x80, 0, 0, 3},
+        {0, 0, 0x04, 81, 0},  {0, 0, 0x08, -81, 0}, {0, 0, 0x10, 0, -81}, {0, 0, 0x20, 0, 81},
+        {0xFF, 0xFF, 0xFF, 0, 0}, {0xA5, 0xA5, 0x24, 121, 121},
+    };
+    for (const Case& c : cases) {
+        int dx, dy;
+        CEmbFile::DecodeDstRecord(c.b0, c.b1, c.b2, dx, dy);
+        EXPECT_EQ(dx, c.dx) << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
+        EXPECT_EQ(dy, c.dy) << int(c.b0) << " " << int(c.b1) << " " << int(c.b2);
+    }
+    // The writer's encoding decodes back for every move.
+    for (int v = -121; v <= 121; ++v) {
+        uint8_t b0, b1, b2;
+        EncodeDstMove(v, -v, b0, b1, b2);
+        int dx, dy;
+        CEmbFile::DecodeDstRecord(b0, b1, b2, dx, dy);
+        ASSERT_EQ(dx, v);
+        ASSERT_EQ(dy, -v);
+    }
+}
+
+TEST(EmbFileDst, HoopBandsFromExtents)
+{
+    auto hoop = [](Stitches s) {
+        s.push_back(EndDesign());
+        CEmbFile file;
+        CEmbData data;
+        EXPECT_TRUE(ReadBytes(file, CEmbFile::dftDst, MakeDst(s), data));
+        return file.GetHoopCode();
+    };
+    EXPECT_EQ(hoop({Sew(500, 200), JumpBy(-1000, -400)}), 30);
+    EXPECT_EQ(hoop({Sew(501, 0)}), 15);
+    EXPECT_EQ(hoop({Sew(0, 201)}), 15);
+    EXPECT_EQ(hoop({Sew(-700, -700), Sew(1400, 1400)}), 15);
+    EXPECT_EQ(hoop({Sew(0, -701)}), 28);
+    EXPECT_EQ(hoop({Sew(1150, 1150), Sew(-2300, -2300)}), 28);
+    EXPECT_EQ(hoop({Sew(-1151, 0)}), 29);
+}
+
+TEST(EmbFileDst, RealDesignsReadWithPositiveStatus)
+{
+    const auto files = CorpusFiles();
+    ASSERT_GE(files.size(), 7u);
+    for (const std::string& path : files) {
+        CEmbFile file;
+        CEmbData data;
+        ASSERT_TRUE(ReadBytes(file, CEmbFile::dftDst, ReadWholeFile(path), data)) << path << ": " << file.GetLastErrorDetail();
+        EXPECT_GT(data.m_nStatus, 0) << path;
+        EXPECT_GT(data.m_nStitchWordCount, 10) << path;
+        EXPECT_GT(data.m_extents.nRight + data.m_extents.nLeft, 0) << path;
+    }
+}
+
+TEST(EmbFileConversions, RealDesignsAsQefQefPlusAndQpxReadTheSame)
+{
+    for (const std::string& path : CorpusFiles()) {
+        CEmbFile dstFile;
+        CEmbData dst;
+        ASSERT_TRUE(ReadBytes(dstFile, CEmbFile::dftDst, ReadWholeFile(path), dst)) << path;
+        DesignLayout layout = LayoutFromDesign(dst);
+        layout.hoop = dstFile.GetHoopCode();
+        const std::pair<int, Bytes> versions[] = {
+            {CEmbFile::dftQef, MakeQef(layout)}, {CEmbFile::dftQefPlus, MakeQefPlus(layout)}, {CEmbFile::dftQpx, MakeQpx(layout)}};
+        for (const auto& [type, bytes] : versions) {
+            CEmbFile file;
+            CEmbData data;
+            ASSERT_TRUE(ReadBytes(file, type, bytes, data)) << path << " type " << type;
+            EXPECT_GT(data.m_nStatus, 0);
+            EXPECT_EQ(data.m_nColorBlockCount, dst.m_nColorBlockCount);
+            ASSERT_EQ(data.m_nStitchWordCount, dst.m_nStitchWordCount);
+            EXPECT_EQ(std::memcmp(data.m_pStitchWords, dst.m_pStitchWords, 2 * static_cast<size_t>(dst.m_nStitchWordCount)), 0);
+            EXPECT_EQ(std::memcmp(&data.m_extents, &dst.m_extents, sizeof(EMBEXTENTS)), 0);
+            EXPECT_EQ(file.GetHoopCode(), dstFile.GetHoopCode());
+        }
+    }
+}
+
+// --- Read, ReadFile and hostile bytes ------------------------------------------------------------
+
+TEST(EmbFileRead, ResetsTheDesignFirstAndRewinds)
+{
+    CEmbFile file;
+    CEmbData data;
+    Bytes good = MakeQef(SmallLayout());
+    ASSERT_TRUE(Read(CEmbFile::dftQef, good, data, file).ok);
+    data.SetAngle(90);
+    data.SetPosition(5, 5);
+    Bytes bad = good;
+    Patch32(bad, 24, 0);
+    EXPECT_FALSE(Read(CEmbFile::dftQef, bad, data, file).ok);
+    EXPECT_EQ(data.m_nAngle, 0);
+    EXPECT_EQ(data.m_dPosX, 0.0);
+    EXPECT_EQ(data.m_nColorBlockCount, 0);
+    EXPECT_LE(data.m_nStatus, 0);
+    // A memory file left at its end is rewound.
+    CMemFile mem(good.data(), static_cast<UINT>(good.size()));
+    mem.SeekToEnd();
+    file.SetFileType(CEmbFile::dftQef);
+    EXPECT_TRUE(file.Read(mem, data));
+}
+
+TEST(EmbFileRead, ReadFileOpensByWindowsPath)
+{
+    char tmpl[] = "/tmp/tavren-design-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string dir = tmpl;
+    const std::string host = dir + "/Rose.QEF";
+    ASSERT_TRUE(WriteFile(host, MakeQef(SmallLayout())));
+    const std::u16string win = tavren::DriveMap::Instance().FromHost(host);
+    ASSERT_FALSE(win.empty());
+    CEmbFile file;
+    CEmbData data;
+    EXPECT_TRUE(file.ReadFile(win.c_str(), data));
+    EXPECT_EQ(file.GetFileTypeValue(), CEmbFile::dftQef);
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    EXPECT_FALSE(file.ReadFile((win + u"x").c_str(), data));
+    EXPECT_FALSE(file.ReadFile(nullptr, data));
+    std::filesystem::remove_all(dir);
+}
+
+TEST(EmbFileHostile, EveryCutAndFlippedByteGivesAnAnswer)
+{
+    DesignLayout layout = SmallLayout();
+    layout.extensionLevel = 20;
+    layout.hoop = 5;
+    layout.enhance = {EnhanceEntry{1, {1, 2}, std::nullopt}, EnhanceEntry{0, ThreadBlock({CustomThread{1, 3, 3, 3, 0, 0}}), std::nullopt}};
+    layout.customThreads = {CustomThread{0, 5, 5, 5, 0, 0}};
+    layout.edit = EditBlock{0, 40, {EditItem{1, 2, 3, 4, 5, 6, 7, 8, {9, 9}}}, std::nullopt, std::nullopt};
+    layout.qpxData = Bytes{1, 2, 3};
+    const std::pair<int, Bytes> files[] = {{CEmbFile::dftQef, MakeQef(layout)},
+                                           {CEmbFile::dftQefPlus, MakeQefPlus(layout)},
+                                           {CEmbFile::dftQpx, MakeQpx(layout)},
+                                           {CEmbFile::dftDst, MakeDst(SmallDesign())}};
+    for (const auto& [type, bytes] : files) {
+        ASSERT_TRUE(Read(type, bytes).ok) << type;
+        for (size_t n = 0; n < bytes.size(); ++n) {
+            const ReadResult r = Read(type, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)));
+            EXPECT_EQ(r.ok, r.error == CEmbFile::feNone) << type << " cut at " << n;
+        }
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            for (uint8_t flip : {0x01, 0x80, 0xFF}) {
+                Bytes b = bytes;
+                b[i] ^= flip;
+                const ReadResult r = Read(type, b);
+                EXPECT_EQ(r.ok, r.error == CEmbFile::feNone);
+            }
+        }
+    }
+}

@@ -1,0 +1,176 @@
+// `tavren info`: one JSON object per file in the agreed shape, for good, bad and missing files of
+// both families, and the human summary naming what was wrong.
+#include "host/InfoCommand.h"
+#include "tests/design/FixtureWriter.h"
+
+#include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
+
+#include <filesystem>
+#include <iostream>
+#include <sstream>
+#include <unistd.h>
+
+using namespace fixture;
+using nlohmann::json;
+
+namespace {
+
+class InfoCommandTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        char tmpl[] = "/tmp/tavren-info-XXXXXX";
+        ASSERT_NE(mkdtemp(tmpl), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+    std::string Put(const std::string& name, const Bytes& bytes)
+    {
+        const std::string path = m_dir + "/" + name;
+        EXPECT_TRUE(WriteFile(path, bytes));
+        return path;
+    }
+
+    // Runs the command and returns its exit status and standard output.
+    std::pair<int, std::string> Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "info");
+        std::vector<char*> argv;
+        for (std::string& a : args)
+            argv.push_back(a.data());
+        std::ostringstream out;
+        std::streambuf* old = std::cout.rdbuf(out.rdbuf());
+        const int rc = RunInfoCommand(static_cast<int>(argv.size()), argv.data());
+        std::cout.rdbuf(old);
+        return {rc, out.str()};
+    }
+
+    std::vector<json> Lines(const std::string& text)
+    {
+        std::vector<json> lines;
+        std::istringstream in(text);
+        std::string line;
+        while (std::getline(in, line))
+            lines.push_back(json::parse(line));
+        return lines;
+    }
+
+    std::string m_dir;
+};
+
+} // namespace
+
+TEST_F(InfoCommandTest, DesignObjectHasTheAgreedFields)
+{
+    DesignLayout layout = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), ChangeColor(1, 1), Sew(0, 10), EndDesign()});
+    layout.palette = {2, 10};
+    layout.customThreads = {CustomThread{1, 1, 2, 3, 0xFE, 4}};
+    layout.hoop = 28;
+    const std::string path = Put("rose.qpx", MakeQpx(layout));
+    auto [rc, out] = Run({"--json", "--words", path});
+    ASSERT_EQ(rc, 0);
+    const auto lines = Lines(out);
+    ASSERT_EQ(lines.size(), 1u);
+    const json& j = lines[0];
+    EXPECT_EQ(j["file"], path);
+    EXPECT_EQ(j["family"], "design");
+    EXPECT_EQ(j["fileType"], 3);
+    EXPECT_EQ(j["read"], true);
+    EXPECT_EQ(j["status"], 1);
+    EXPECT_EQ(j["colorBlocks"], 2);
+    EXPECT_EQ(j["stitchWords"], 7);
+    EXPECT_EQ(j["hoop"], 28);
+    EXPECT_EQ(j["designOption"], 0);
+    EXPECT_EQ(j["extents"], json({0, 16, 16, 0}));
+    ASSERT_EQ(j["blocks"].size(), 2u);
+    EXPECT_EQ(j["blocks"][0]["rgb"], json({255, 255, 255}));
+    EXPECT_EQ(j["blocks"][0]["custom"], false);
+    EXPECT_EQ(j["blocks"][1]["custom"], true);
+    EXPECT_EQ(j["blocks"][1]["rgb"], json({1, 2, 3}));
+    EXPECT_EQ(j["blocks"][1]["marker"], 0xFE);
+    EXPECT_EQ(j["blocks"][1]["markDirection"], 4);
+    EXPECT_EQ(j["blocks"][1]["firstWord"], 3);
+    EXPECT_EQ(j["blocks"][1]["start"], json({15, 5}));
+    EXPECT_EQ(j["editItems"], 0);
+    EXPECT_EQ(j["allLight"], false);
+    EXPECT_EQ(j["check"], "ok");
+    ASSERT_EQ(j["words"].size(), 7u);
+    EXPECT_EQ(j["words"][0], json({128, 2}));
+    EXPECT_EQ(j["words"][1], json({5, 5}));
+    EXPECT_EQ(j["words"][6], json({128, 16}));
+    // Without --words there are none.
+    EXPECT_FALSE(Lines(Run({"--json", path}).second)[0].contains("words"));
+}
+
+TEST_F(InfoCommandTest, BadAndMissingFilesStillGetTheirObject)
+{
+    Bytes bad = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
+    Patch32(bad, 24, 0);
+    const std::string badPath = Put("bad.QEF", bad);
+    const std::string big = Put("big.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()})));
+    const std::string missing = m_dir + "/missing.qef+";
+    auto [rc, out] = Run({"--json", badPath, big, missing});
+    ASSERT_EQ(rc, 0);
+    const auto lines = Lines(out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["read"], false);
+    EXPECT_EQ(lines[0]["fileType"], 1);
+    EXPECT_EQ(lines[0]["check"], "error-in-file");
+    EXPECT_EQ(lines[0]["error"], 2);
+    EXPECT_EQ(lines[1]["check"], "too-large");
+    EXPECT_EQ(lines[2]["read"], false);
+    EXPECT_EQ(lines[2]["check"], "not-found");
+    EXPECT_EQ(lines[2]["fileType"], 2);
+    EXPECT_EQ(lines[2]["colorBlocks"], 0);
+}
+
+TEST_F(InfoCommandTest, StxObject)
+{
+    const std::string good = Put("zig.STX", MakeStx(WellFormedStx(4)));
+    StxLayout layout = WellFormedStx(4);
+    layout.headerSize = 0x40;
+    const std::string bad = Put("bad.stx", MakeStx(layout));
+    auto [rc, out] = Run({"--json", good, bad, m_dir + "/none.stx"});
+    ASSERT_EQ(rc, 0);
+    const auto lines = Lines(out);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["family"], "stx");
+    EXPECT_EQ(lines[0]["read"], true);
+    EXPECT_EQ(lines[0]["broken"], false);
+    EXPECT_EQ(lines[0]["width"], 24);
+    EXPECT_EQ(lines[0]["length"], 16);
+    EXPECT_EQ(lines[0]["minFeed"], 0);
+    EXPECT_EQ(lines[0]["outline"].size(), 4u);
+    EXPECT_EQ(lines[0]["outline"][1], json({12, 4}));
+    EXPECT_EQ(lines[0]["check"], "ok");
+    EXPECT_EQ(lines[1]["read"], false);
+    EXPECT_EQ(lines[1]["broken"], true);
+    EXPECT_EQ(lines[1]["check"], "error-in-file");
+    EXPECT_EQ(lines[2]["check"], "not-found");
+}
+
+TEST_F(InfoCommandTest, HumanSummaryNamesTheFault)
+{
+    Bytes bad = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
+    Patch32(bad, 0, 100);
+    const std::string path = Put("cut.qef", bad);
+    auto [rc, out] = Run({path});
+    EXPECT_EQ(rc, 0);
+    EXPECT_NE(out.find("stitch offset (header offset 0)"), std::string::npos) << out;
+    EXPECT_NE(out.find("error in the file"), std::string::npos) << out;
+    const std::string good = Put("ok.dst", MakeDst({Sew(100, 50), ChangeColor(), Sew(-10, -10), EndDesign()}));
+    out = Run({good}).second;
+    EXPECT_NE(out.find("colour blocks: 2"), std::string::npos) << out;
+    EXPECT_NE(out.find("Yellow"), std::string::npos) << out;
+    EXPECT_NE(out.find("hoop: 30"), std::string::npos) << out;
+    EXPECT_NE(out.find("the machine would take it"), std::string::npos) << out;
+}
+
+TEST_F(InfoCommandTest, WrongArgumentsFail)
+{
+    EXPECT_EQ(Run({}).first, 2);
+    EXPECT_EQ(Run({"--json"}).first, 2);
+    EXPECT_EQ(Run({"--bogus", "x.qef"}).first, 2);
+}

@@ -1,0 +1,174 @@
+// STX patterns: the header checks, the swing and feed scaling, the outline, the measures and the
+// structure rules that mark a pattern broken.
+#include "design/StxFile.h"
+#include "platform/DriveMap.h"
+#include "platform/MemFile.h"
+#include "tests/design/FixtureWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <unistd.h>
+
+using namespace fixture;
+
+namespace {
+
+bool ReadStx(CStxFile& stx, const Bytes& bytes)
+{
+    Bytes copy = bytes;
+    CMemFile mem(copy.data(), static_cast<UINT>(copy.size()));
+    return stx.Read(mem);
+}
+
+// opening, 5 points, closing, 3 points, end
+StxLayout FivePointPattern()
+{
+    StxLayout layout;
+    layout.records = {StxCommand(0x03), StxPoint(22, 5), StxPoint(12, 5), StxPoint(32, 5), StxPoint(22, -5),
+                    StxPoint(2, 0),   StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1),
+                    StxCommand(0xFF)};
+    return layout;
+}
+
+} // namespace
+
+TEST(StxFileRead, HeaderChecks)
+{
+    CStxFile stx;
+    Bytes good = MakeStx(FivePointPattern());
+    EXPECT_TRUE(ReadStx(stx, good));
+    EXPECT_FALSE(stx.IsBroken());
+    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.begin() + 67)));
+    EXPECT_TRUE(stx.IsBroken());
+    EXPECT_EQ(stx.GetLastReadFailure(), 1);
+    StxLayout layout = FivePointPattern();
+    layout.headerSize = 0x40;
+    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_TRUE(stx.IsBroken());
+    EXPECT_EQ(stx.GetLastReadFailure(), 2);
+    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.end() - 1)));
+    EXPECT_EQ(stx.GetLastReadFailure(), 3);
+    layout = FivePointPattern();
+    layout.recordCount = 65535;  // far more records than the file holds
+    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_TRUE(stx.IsBroken());
+    // A later good read clears the broken flag.
+    EXPECT_TRUE(ReadStx(stx, good));
+    EXPECT_FALSE(stx.IsBroken());
+}
+
+TEST(StxFileRead, OutlineSwingAndFeed)
+{
+    CStxFile stx;
+    ASSERT_TRUE(ReadStx(stx, MakeStx(FivePointPattern())));  // LN = LD = 1: r = 10, feed as is
+    const CArray<CPoint>& outline = stx.GetOutline();
+    ASSERT_EQ(outline.GetSize(), 5);
+    // swing 22 - b0; the feed of a point moves the next one
+    EXPECT_EQ(outline[0], CPoint(0, 0));
+    EXPECT_EQ(outline[1], CPoint(10, 5));
+    EXPECT_EQ(outline[2], CPoint(-10, 10));
+    EXPECT_EQ(outline[3], CPoint(0, 15));
+    EXPECT_EQ(outline[4], CPoint(20, 10));
+    EXPECT_EQ(stx.GetWidth(), 30);
+    EXPECT_EQ(stx.GetLength(), 15);  // the last feed (0) counts too
+    EXPECT_EQ(stx.GetMinFeed(), 0);
+}
+
+TEST(StxFileRead, WidthAndLengthScaling)
+{
+    StxLayout layout = FivePointPattern();
+    layout.widthNum = 1;
+    layout.widthDen = 2;   // swing halved, truncating: 10 -> 5, -10 -> -5, 20 -> 10
+    layout.lengthNum = 1;
+    layout.lengthDen = 5;  // r = 2, r' = 3: feed 5 -> 1, -5 -> -1
+    CStxFile stx;
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
+    const CArray<CPoint>& outline = stx.GetOutline();
+    EXPECT_EQ(outline[1], CPoint(5, 1));
+    EXPECT_EQ(outline[2], CPoint(-5, 2));
+    EXPECT_EQ(outline[4], CPoint(10, 2));
+    EXPECT_EQ(stx.GetWidth(), 15);
+    EXPECT_EQ(stx.GetLength(), 3);
+    layout.widthDen = 0;   // no width scaling
+    layout.lengthDen = 0;  // no feed at all
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_EQ(stx.GetOutline()[4], CPoint(20, 0));
+    EXPECT_EQ(stx.GetLength(), 1);  // 0 becomes 1
+    layout.lengthNum = 3;
+    layout.lengthDen = 10;  // r = 3 is not above 3: r' = 4, feed 5 -> 2
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_EQ(stx.GetOutline()[1], CPoint(10, 2));
+}
+
+TEST(StxFileRead, NegativeFeedGivesMinimumFeed)
+{
+    StxLayout layout;
+    layout.records = {StxCommand(0x03), StxPoint(22, -10), StxPoint(22, -10), StxPoint(22, 0), StxCommand(0x00),
+                    StxPoint(22, 0), StxPoint(22, 0), StxPoint(22, 0), StxCommand(0xFF)};
+    CStxFile stx;
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_EQ(stx.GetMinFeed(), -20);
+    EXPECT_EQ(stx.GetLength(), 20);
+    EXPECT_EQ(stx.GetWidth(), 1);
+}
+
+TEST(StxFileStructure, RulesMarkBrokenButStillRead)
+{
+    auto broken = [](std::vector<StxRecord> records) {
+        StxLayout layout;
+        layout.records = std::move(records);
+        CStxFile stx;
+        EXPECT_TRUE(ReadStx(stx, MakeStx(layout)));
+        return stx.IsBroken();
+    };
+    const StxRecord o = StxCommand(0x03), c = StxCommand(0x00), e = StxCommand(0xFF), k = StxCommand(0x04), p = StxPoint(22, 1);
+    EXPECT_FALSE(broken({o, p, p, p, p, p, c, p, p, p, e}));
+    EXPECT_TRUE(broken({o, p, p, p, p, p, c, p, p, e}));        // two trailing points
+    EXPECT_TRUE(broken({o, o, p, p, p, p, c, p, p, p, e}));     // two openings
+    EXPECT_TRUE(broken({o, p, p, p, p, c, c, p, p, p, e}));     // two closings
+    EXPECT_FALSE(broken({o, p, k, p, p, p, c, p, p, p, e}));    // one 0x04 is fine
+    EXPECT_TRUE(broken({o, k, p, k, p, p, c, p, p, p, e}));     // two are not
+    EXPECT_TRUE(broken({p, p, p, p, p, o, c, p, p, p, e}));     // first command in the second half
+    EXPECT_TRUE(broken({o, p, p, p, p, p, c, p, p, p, k, e}));  // last command not the closing one
+    EXPECT_TRUE(broken({o, p, p, p, p, p, p, p, p, e}));        // no closing command
+    EXPECT_TRUE(broken({}));                                    // no records
+    EXPECT_FALSE(broken({o, p, p, p, p, p, c, p, p, p}));       // the end command may be missing
+}
+
+TEST(StxFileStructure, TwoTrailingPointsStillBuildTheOutline)
+{
+    StxLayout layout = FivePointPattern();
+    layout.records.erase(layout.records.begin() + 9);
+    CStxFile stx;
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
+    EXPECT_TRUE(stx.IsBroken());
+    EXPECT_EQ(stx.GetOutline().GetSize(), 5);
+}
+
+TEST(StxFileRead, ReadFileByWindowsPath)
+{
+    char tmpl[] = "/tmp/tavren-stx-XXXXXX";
+    ASSERT_NE(mkdtemp(tmpl), nullptr);
+    const std::string host = std::string(tmpl) + "/zigzag.stx";
+    ASSERT_TRUE(WriteFile(host, MakeStx(WellFormedStx(8))));
+    const std::u16string win = tavren::DriveMap::Instance().FromHost(host);
+    CStxFile stx;
+    EXPECT_TRUE(stx.ReadFile(win.c_str()));
+    EXPECT_FALSE(stx.IsBroken());
+    EXPECT_EQ(stx.GetOutline().GetSize(), 8);
+    EXPECT_FALSE(stx.ReadFile(nullptr));
+    EXPECT_FALSE(stx.ReadFile((win + u"x").c_str()));
+    std::filesystem::remove_all(tmpl);
+}
+
+TEST(StxFileRead, EveryCutGivesAnAnswer)
+{
+    const Bytes good = MakeStx(WellFormedStx(20));
+    for (size_t n = 0; n < good.size(); ++n) {
+        CStxFile stx;
+        const bool ok = ReadStx(stx, Bytes(good.begin(), good.begin() + static_cast<long>(n)));
+        EXPECT_FALSE(ok) << n;
+        EXPECT_TRUE(stx.IsBroken());
+    }
+}

@@ -1,0 +1,331 @@
+// The control models through their wrappers: list view (items, notifications, sorting, groups,
+// geometry), progress bar, extended combo box; device notifications.
+#include "WindowTestSupport.h"
+
+#include "platform/ComboBoxEx.h"
+#include "platform/Dbt.h"
+#include "platform/ListCtrl.h"
+#include "platform/ProgressCtrl.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+
+namespace {
+
+using wintest::kChild;
+
+const std::vector<tavren::DialogItemTemplate> kItems = {
+    {u"SysListView32", 100, u"", 0, 0, 0, 182, 89, kChild | WS_BORDER | LVS_REPORT | LVS_SINGLESEL, 0},
+    {u"SysListView32", 101, u"", 0, 0, 100, 160, 100, kChild | LVS_ICON, 0},
+    {u"msctls_progress32", 102, u"", 0, 0, 210, 100, 10, kChild, 0},
+    {u"ComboBoxEx32", 103, u"", 0, 0, 230, 100, 80, kChild | CBS_DROPDOWNLIST, 0},
+};
+
+// The parent records the list's notifications as Wine's message tables do.
+class CHostDlg : public CDialog {
+public:
+    CListCtrl m_report;
+    CListCtrl m_icons;
+    CProgressCtrl m_progress;
+    CComboBoxEx m_combo;
+    std::vector<std::string> m_seq;
+    bool m_bRefuseChanging = false;
+    bool m_bQuietDeleteAll = false;
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Host", 200, 330, kItems);
+    CHostDlg()
+    {
+        SetTemplate(&m_tmpl);
+        tavren::CreateDialogWindow(m_tmpl, 0, this, 0);
+    }
+    ~CHostDlg() override { DestroyWindow(); }
+    void DoDataExchange(CDataExchange* pDX) override
+    {
+        DDX_Control(pDX, 100, m_report);
+        DDX_Control(pDX, 101, m_icons);
+        DDX_Control(pDX, 102, m_progress);
+        DDX_Control(pDX, 103, m_combo);
+    }
+
+protected:
+    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
+    {
+        auto* pHeader = reinterpret_cast<NMHDR*>(lParam);
+        auto* pList = reinterpret_cast<NMLISTVIEW*>(lParam);
+        std::string s;
+        switch (pHeader->code) {
+        case LVN_ITEMCHANGING:
+            s = "changing";
+            *pResult = m_bRefuseChanging;
+            break;
+        case LVN_ITEMCHANGED:
+            s = "changed";
+            break;
+        case LVN_INSERTITEM:
+            s = "insert";
+            break;
+        case LVN_DELETEITEM:
+            s = "delete";
+            break;
+        case LVN_DELETEALLITEMS:
+            s = "deleteall";
+            *pResult = m_bQuietDeleteAll;
+            break;
+        default:
+            return CDialog::OnNotify(wParam, lParam, pResult);
+        }
+        if (pHeader->code != LVN_DELETEALLITEMS)
+            s += " " + std::to_string(pList->iItem) + " " + std::to_string(pList->uChanged);
+        m_seq.push_back(s);
+        return TRUE;
+    }
+};
+
+int CALLBACK_ByDataDescending(LPARAM a, LPARAM b, LPARAM lSort)
+{
+    EXPECT_EQ(lSort, 77);
+    return a < b ? 1 : (a > b ? -1 : 0);
+}
+
+TEST(ListView, InsertSetAndStateChangesNotifyTheParentInOrder)
+{
+    CHostDlg dlg;
+    EXPECT_EQ(dlg.m_report.InsertItem(5, u"B"), 0) << "an index past the end appends";
+    EXPECT_EQ(dlg.m_report.InsertItem(0, u"A"), 0);
+    dlg.m_seq.clear();
+    dlg.m_report.SetItemData(1, 9);
+    dlg.m_report.SetItemData(1, 9); // unchanged: nothing to announce
+    dlg.m_report.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
+    dlg.m_report.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED); // single selection moves
+    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"changing 1 4", "changed 1 4", "changing 0 8", "changed 0 8",
+                                                   "changing 1 8", "changing 0 8", "changed 0 8", "changed 1 8"}));
+    EXPECT_EQ(dlg.m_report.GetNextItem(-1, LVNI_SELECTED), 1);
+    EXPECT_EQ(dlg.m_report.GetSelectedCount(), 1u);
+    EXPECT_EQ(dlg.m_report.GetItemData(1), 9);
+    dlg.m_bRefuseChanging = true;
+    EXPECT_TRUE(dlg.m_report.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED));
+    EXPECT_EQ(dlg.m_report.GetNextItem(-1, LVNI_SELECTED), 1) << "the parent refused the change";
+}
+
+TEST(ListView, DeletingAnnouncesEachItemUnlessTheParentAsksForQuiet)
+{
+    CHostDlg dlg;
+    for (int i = 0; i < 3; ++i)
+        dlg.m_report.InsertItem(i, u"x");
+    dlg.m_seq.clear();
+    EXPECT_TRUE(dlg.m_report.DeleteItem(1));
+    EXPECT_FALSE(dlg.m_report.DeleteItem(7));
+    EXPECT_TRUE(dlg.m_report.DeleteAllItems());
+    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"delete 1 0", "deleteall", "delete 0 0", "delete 1 0"}));
+    dlg.m_report.InsertItem(0, u"y");
+    dlg.m_bQuietDeleteAll = true;
+    dlg.m_seq.clear();
+    dlg.m_report.DeleteAllItems();
+    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"deleteall"}));
+    EXPECT_EQ(dlg.m_report.GetItemCount(), 0);
+}
+
+TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
+{
+    CHostDlg dlg;
+    const char16_t* names[] = {u"a", u"b", u"c", u"d", u"e"};
+    const LPARAM data[] = {1, 3, 2, 3, 1};
+    for (int i = 0; i < 5; ++i)
+        dlg.m_report.InsertItem(LVIF_TEXT | LVIF_PARAM, i, names[i], 0, 0, 0, data[i]);
+    EXPECT_TRUE(dlg.m_report.SortItems(CALLBACK_ByDataDescending, 77));
+    std::u16string order;
+    for (int i = 0; i < 5; ++i)
+        order += dlg.m_report.GetItemText(i, 0);
+    EXPECT_EQ(order, u"bdcae");
+}
+
+TEST(ListView, ColumnsSubItemsTextBuffersAndGroups)
+{
+    CHostDlg dlg;
+    EXPECT_EQ(dlg.m_report.InsertColumn(0, u"Name", LVCFMT_LEFT, 100), 0);
+    EXPECT_EQ(dlg.m_report.InsertColumn(1, u"Size", LVCFMT_RIGHT, 50), 1);
+    dlg.m_report.InsertItem(0, u"A long name for a file.qef");
+    dlg.m_report.SetItemText(0, 1, u"12 KB");
+    EXPECT_EQ(dlg.m_report.GetItemText(0, 1), u"12 KB");
+    char16_t buf[7];
+    EXPECT_EQ(dlg.m_report.GetItemText(0, 0, buf, 7), 6);
+    EXPECT_EQ(std::u16string(buf), u"A long") << "cut to the buffer, terminated";
+    dlg.m_report.SetColumnWidth(0, LVSCW_AUTOSIZE);
+    EXPECT_EQ(dlg.m_report.GetColumnWidth(0), 26 * 6 + 12);
+    EXPECT_TRUE(dlg.m_report.DeleteColumn(1));
+    EXPECT_EQ(dlg.m_report.GetColumnWidth(1), 0);
+
+    LVGROUP group{sizeof(LVGROUP), LVGF_HEADER | LVGF_GROUPID, const_cast<LPWSTR>(u"Folders"), 0, 5, 0};
+    EXPECT_EQ(dlg.m_report.InsertGroup(-1, &group), 0);
+    EXPECT_EQ(dlg.m_report.InsertGroup(-1, &group), -1) << "ids are unique";
+    EXPECT_EQ(dlg.m_report.EnableGroupView(TRUE), 1);
+    EXPECT_TRUE(dlg.m_report.IsGroupViewEnabled());
+    LVITEM item{};
+    item.mask = LVIF_GROUPID;
+    item.iItem = 0;
+    item.iGroupId = 5;
+    dlg.m_report.SetItem(&item);
+    EXPECT_TRUE(dlg.m_report.HasGroup(5));
+    EXPECT_EQ(dlg.m_report.RemoveGroup(5), 0);
+    item = LVITEM{};
+    item.mask = LVIF_GROUPID;
+    item.iItem = 0;
+    dlg.m_report.GetItem(&item);
+    EXPECT_EQ(item.iGroupId, I_GROUPIDNONE) << "its items leave a removed group";
+}
+
+TEST(ListView, GeometryScrollsWholeRowsAndHitTestsBothViews)
+{
+    CHostDlg dlg;
+    dlg.m_report.InsertColumn(0, u"Name", LVCFMT_LEFT, 120);
+    for (int i = 0; i < 20; ++i)
+        dlg.m_report.InsertItem(i, u"row");
+    RECT rc{LVIR_BOUNDS, 0, 0, 0};
+    dlg.m_report.GetItemRect(2, &rc, LVIR_BOUNDS);
+    EXPECT_EQ(rc.top, tavren::kListHeaderHeight + 2 * tavren::kListRowHeight);
+    // Client 143 pixels high: (143 - 24) / 17 = 7 rows a page.
+    EXPECT_EQ(dlg.m_report.GetCountPerPage(), 7);
+    dlg.m_report.EnsureVisible(10, FALSE);
+    EXPECT_EQ(dlg.m_report.GetTopIndex(), 4);
+    EXPECT_EQ(dlg.m_report.HitTest(POINT{10, tavren::kListHeaderHeight + 1}), 4);
+    EXPECT_EQ(dlg.m_report.HitTest(POINT{130, tavren::kListHeaderHeight + 1}), -1) << "right of the only column";
+    EXPECT_EQ(dlg.m_report.HitTest(POINT{10, 5}), -1) << "on the header";
+
+    // Icon view: 240 pixels wide holds three 76-pixel cells a row.
+    for (int i = 0; i < 5; ++i)
+        dlg.m_icons.InsertItem(i, u"icon", i);
+    EXPECT_EQ(dlg.m_icons.HitTest(POINT{80, 80}), 4);
+    EXPECT_EQ(dlg.m_icons.HitTest(POINT{160, 80}), -1) << "no sixth item";
+    EXPECT_EQ(dlg.m_icons.GetNextItem(4, LVNI_ABOVE), 1);
+    dlg.m_icons.SetView(LV_VIEW_DETAILS);
+    EXPECT_EQ(dlg.m_icons.GetView(), static_cast<DWORD>(LV_VIEW_DETAILS));
+    EXPECT_EQ(dlg.m_icons.GetStyle() & LVS_TYPEMASK, LVS_REPORT);
+}
+
+TEST(ListView, ImageListsAndExtendedStylesAreKeptByHandle)
+{
+    CHostDlg dlg;
+    EXPECT_EQ(dlg.m_report.SetImageList(static_cast<HIMAGELIST>(0x1234), LVSIL_SMALL), 0u);
+    EXPECT_EQ(dlg.m_report.SetImageList(static_cast<HIMAGELIST>(0x5678), LVSIL_SMALL), 0x1234u);
+    EXPECT_EQ(dlg.m_report.GetImageListHandle(LVSIL_SMALL), 0x5678u);
+    EXPECT_EQ(dlg.m_report.GetImageListHandle(LVSIL_NORMAL), 0u);
+    EXPECT_EQ(dlg.m_report.SetExtendedStyle(LVS_EX_FULLROWSELECT), 0u);
+    EXPECT_EQ(dlg.m_report.GetExtendedStyle(), LVS_EX_FULLROWSELECT);
+}
+
+TEST(Progress, RangesPositionsAndSteps)
+{
+    CHostDlg dlg;
+    int nLower = -1, nUpper = -1;
+    dlg.m_progress.GetRange(nLower, nUpper);
+    EXPECT_EQ(nUpper, 100);
+    dlg.m_progress.SetRange(0, 100);
+    EXPECT_EQ(dlg.m_progress.SetPos(150), 0);
+    EXPECT_EQ(dlg.m_progress.GetPos(), 100) << "kept inside the range";
+    dlg.m_progress.SetRange32(0, 60);
+    dlg.m_progress.SetPos(0);
+    dlg.m_progress.SetStep(1);
+    for (int i = 0; i < 20; ++i)
+        dlg.m_progress.StepIt();
+    EXPECT_EQ(dlg.m_progress.GetPos(), 20);
+    dlg.m_progress.GetRange(nLower, nUpper);
+    EXPECT_EQ(nUpper, 60);
+    dlg.m_progress.SetStep(50);
+    dlg.m_progress.StepIt();
+    EXPECT_EQ(dlg.m_progress.GetPos(), 10) << "stepping past the end wraps";
+    dlg.m_progress.SetRange32(0, 100000);
+    dlg.m_progress.SetPos(70000);
+    EXPECT_EQ(dlg.m_progress.GetPos(), 70000) << "32-bit range";
+}
+
+TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
+{
+    CHostDlg dlg;
+    auto insert = [&](int at, const char16_t* psz, int nIndent) {
+        COMBOBOXEXITEM item{};
+        item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
+        item.iItem = at;
+        item.pszText = const_cast<LPWSTR>(psz);
+        item.iIndent = nIndent;
+        item.iImage = item.iSelectedImage = nIndent + 10;
+        return dlg.m_combo.InsertItem(&item);
+    };
+    EXPECT_EQ(insert(-1, u"Desktop", 0), 0);
+    EXPECT_EQ(insert(-1, u"E:", 1), 1);
+    EXPECT_EQ(dlg.m_combo.SetCurSel(1), 1);
+    EXPECT_EQ(insert(0, u"Computer", 0), 0);
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), 2) << "the selection follows its entry";
+    CString s;
+    dlg.m_combo.GetWindowText(s);
+    EXPECT_EQ(s, u"E:");
+    char16_t buf[32];
+    COMBOBOXEXITEM item{};
+    item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE;
+    item.iItem = 2;
+    item.pszText = buf;
+    item.cchTextMax = 32;
+    ASSERT_TRUE(dlg.m_combo.GetItem(&item));
+    EXPECT_EQ(std::u16string(buf), u"E:");
+    EXPECT_EQ(item.iIndent, 1);
+    EXPECT_EQ(item.iImage, 11);
+    EXPECT_EQ(dlg.m_combo.DeleteItem(2), 2);
+    EXPECT_EQ(dlg.m_combo.GetCurSel(), -1);
+    EXPECT_EQ(dlg.m_combo.SetCurSel(9), CB_ERR);
+    EXPECT_EQ(dlg.m_combo.GetCount(), 2);
+}
+
+class CDeviceDlg : public CDialog {
+public:
+    std::vector<UINT> m_events;
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Device", 100, 50, {});
+    CDeviceDlg()
+    {
+        SetTemplate(&m_tmpl);
+        tavren::CreateDialogWindow(m_tmpl, 0, this, 0);
+    }
+    ~CDeviceDlg() override { DestroyWindow(); }
+
+protected:
+    afx_msg BOOL OnDeviceChange(UINT nEventType, LPARAM dwData)
+    {
+        auto* p = reinterpret_cast<DEV_BROADCAST_HDR*>(dwData);
+        if (p && p->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
+            m_events.push_back(nEventType);
+        return TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CDeviceDlg, CDialog)
+    ON_WM_DEVICECHANGE()
+END_MESSAGE_MAP()
+
+TEST(DeviceNotification, OnlyRegisteredWindowsOfTheClassHearInterfaceEvents)
+{
+    CDeviceDlg registered, other, unregistered;
+    DEV_BROADCAST_DEVICEINTERFACE filter{};
+    filter.dbcc_size = sizeof(filter);
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = GUID{1, 2, 3, {4, 5, 6, 7, 8, 9, 10, 11}};
+    HDEVNOTIFY h = RegisterDeviceNotificationW(registered.m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    ASSERT_NE(h, 0u);
+    DEV_BROADCAST_DEVICEINTERFACE otherFilter = filter;
+    otherFilter.dbcc_classguid.Data1 = 99;
+    HDEVNOTIFY hOther = RegisterDeviceNotificationW(other.m_hWnd, &otherFilter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    HDEVNOTIFY hGone = RegisterDeviceNotificationW(unregistered.m_hWnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+    EXPECT_TRUE(UnregisterDeviceNotification(hGone));
+    EXPECT_FALSE(UnregisterDeviceNotification(hGone));
+    // From another thread, as the machine link's reader does.
+    std::thread notifier([&] { tavren::NotifyDeviceInterface(DBT_DEVICEARRIVAL, &filter); });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return !registered.m_events.empty(); }));
+    notifier.join();
+    tavren::NotifyDeviceInterface(DBT_DEVICEREMOVECOMPLETE, &filter);
+    EXPECT_EQ(registered.m_events, (std::vector<UINT>{DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}));
+    EXPECT_TRUE(other.m_events.empty());
+    EXPECT_TRUE(unregistered.m_events.empty());
+    UnregisterDeviceNotification(h);
+    UnregisterDeviceNotification(hOther);
+}
+
+} // namespace

@@ -1,0 +1,181 @@
+// Messages between threads: SendMessage waits for the owner, re-entrant sends do not deadlock,
+// posted messages keep their order, timers tick until killed.
+#include "WindowTestSupport.h"
+
+#include "platform/WinThread.h"
+#include "platform/WindowManager.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+namespace {
+
+constexpr UINT WM_PING = WM_APP + 1;
+constexpr UINT WM_BOUNCE = WM_APP + 2;
+constexpr UINT WM_ORDER = WM_APP + 3;
+
+const std::vector<tavren::DialogItemTemplate> kNoItems;
+
+// A window whose handlers record what they see.
+class CProbeWnd : public CWnd {
+public:
+    std::mutex m_mutex;
+    std::vector<std::string> m_log;
+    std::atomic<DWORD> m_dwHandlerThread{0};
+    HWND m_hBounceTo = 0;
+    std::vector<int> m_order;
+    int m_nTimer1 = 0;
+    int m_nTimer2 = 0;
+
+    void Log(const std::string& s)
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        m_log.push_back(s);
+    }
+
+protected:
+    afx_msg LRESULT OnPing(WPARAM w, LPARAM)
+    {
+        m_dwHandlerThread = GetCurrentThreadId();
+        Log("ping " + std::to_string(w));
+        if (m_hBounceTo) {
+            LRESULT lBack = 0;
+            // Sends back to the thread that is waiting for us.
+            bool bDone = tavren::SendMessageTimeout(m_hBounceTo, WM_BOUNCE, w, 0, 10000, &lBack);
+            Log(bDone ? "bounce answered " + std::to_string(lBack) : "bounce timed out");
+        }
+        return static_cast<LRESULT>(w * 2);
+    }
+    afx_msg LRESULT OnBounce(WPARAM w, LPARAM)
+    {
+        Log("bounce " + std::to_string(w));
+        return static_cast<LRESULT>(w + 1);
+    }
+    afx_msg LRESULT OnOrder(WPARAM w, LPARAM)
+    {
+        m_order.push_back(static_cast<int>(w));
+        return 0;
+    }
+    afx_msg void OnTimer(UINT_PTR nIDEvent)
+    {
+        if (nIDEvent == 1 && ++m_nTimer1 == 3)
+            KillTimer(1);
+        if (nIDEvent == 2)
+            ++m_nTimer2;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CProbeWnd, CWnd)
+    ON_MESSAGE(WM_PING, OnPing)
+    ON_MESSAGE(WM_BOUNCE, OnBounce)
+    ON_MESSAGE(WM_ORDER, OnOrder)
+    ON_WM_TIMER()
+END_MESSAGE_MAP()
+
+struct ProbeWindow {
+    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Probe", 100, 50, kNoItems);
+    CProbeWnd wnd;
+    ProbeWindow() { tavren::CreateDialogWindow(tmpl, 0, &wnd, 0); }
+    ~ProbeWindow() { wnd.DestroyWindow(); }
+};
+
+TEST(SendMessage, CrossThreadRunsOnTheOwnerAndWaitsForTheAnswer)
+{
+    ProbeWindow probe;
+    ASSERT_NE(probe.wnd.m_hWnd, 0u);
+    std::atomic<bool> bDone{false};
+    std::atomic<LRESULT> lResult{0};
+    std::thread sender([&] {
+        lResult = SendMessageW(probe.wnd.m_hWnd, WM_PING, 21, 0);
+        probe.wnd.Log("sender returned");
+        bDone = true;
+    });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
+    sender.join();
+    EXPECT_EQ(lResult.load(), 42);
+    EXPECT_EQ(probe.wnd.m_dwHandlerThread.load(), GetCurrentThreadId());
+    EXPECT_EQ(probe.wnd.m_log, (std::vector<std::string>{"ping 21", "sender returned"}));
+}
+
+TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
+{
+    ProbeWindow probe;
+    std::atomic<bool> bDone{false};
+    std::atomic<bool> bAnswered{false};
+    std::thread sender([&] {
+        // The sender owns a window of its own, which the owner of probe sends to meanwhile.
+        tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Sender", 50, 20, kNoItems);
+        CProbeWnd own;
+        tavren::CreateDialogWindow(tmpl, 0, &own, 0);
+        probe.wnd.m_hBounceTo = own.m_hWnd;
+        LRESULT l = 0;
+        bAnswered = tavren::SendMessageTimeout(probe.wnd.m_hWnd, WM_PING, 5, 0, 10000, &l);
+        probe.wnd.Log("sender got " + std::to_string(l));
+        for (auto& s : own.m_log)
+            probe.wnd.Log("sender window: " + s);
+        own.DestroyWindow();
+        bDone = true;
+    });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
+    sender.join();
+    EXPECT_TRUE(bAnswered.load());
+    EXPECT_EQ(probe.wnd.m_log, (std::vector<std::string>{"ping 5", "bounce answered 6", "sender got 10", "sender window: bounce 5"}));
+}
+
+TEST(SendMessage, ToAWindowOfAnEndedThreadAnswersZero)
+{
+    HWND hOrphan = 0;
+    std::thread([&] {
+        tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Orphan", 50, 20, kNoItems);
+        hOrphan = tavren::CreateDialogWindow(tmpl, 0, nullptr, 0);
+    }).join();
+    ASSERT_NE(hOrphan, 0u);
+    EXPECT_FALSE(IsWindow(hOrphan)) << "a thread's windows end with it";
+    EXPECT_EQ(SendMessageW(hOrphan, WM_GETTEXTLENGTH, 0, 0), 0);
+}
+
+TEST(PostMessage, ArrivesInOrderAfterSentMessages)
+{
+    ProbeWindow probe;
+    for (int i = 0; i < 5; ++i)
+        PostMessageW(probe.wnd.m_hWnd, WM_ORDER, static_cast<WPARAM>(i), 0);
+    std::thread poster([&] {
+        for (int i = 5; i < 10; ++i)
+            PostMessageW(probe.wnd.m_hWnd, WM_ORDER, static_cast<WPARAM>(i), 0);
+    });
+    poster.join();
+    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_order.size() == 10; }));
+    EXPECT_EQ(probe.wnd.m_order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
+    EXPECT_FALSE(PostMessageW(0x7FFFFFF0u, WM_ORDER, 0, 0)) << "no such window";
+}
+
+TEST(Timer, TicksUntilKilledAndNoMore)
+{
+    ProbeWindow probe;
+    EXPECT_EQ(probe.wnd.SetTimer(1, 1), 1u);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_nTimer1 == 3; }));
+    // A second timer keeps running; the first, killed at its third tick, stays at 3.
+    probe.wnd.SetTimer(2, 1);
+    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_nTimer2 >= 5; }));
+    EXPECT_EQ(probe.wnd.m_nTimer1, 3);
+    EXPECT_TRUE(probe.wnd.KillTimer(2));
+    EXPECT_FALSE(probe.wnd.KillTimer(1)) << "already killed";
+}
+
+TEST(Timer, DiesWithItsWindow)
+{
+    HWND hWnd;
+    {
+        ProbeWindow probe;
+        hWnd = probe.wnd.m_hWnd;
+        probe.wnd.SetTimer(7, 1);
+    }
+    EXPECT_FALSE(KillTimer(hWnd, 7));
+}
+
+} // namespace

@@ -1,0 +1,173 @@
+// Dialogs, menus and message texts taken from the resource tables of a module (here the test
+// program's own tables, registered as a module's generated resource source registers them).
+#include "WindowTestSupport.h"
+
+#include "platform/Icon.h"
+#include "platform/Menu.h"
+#include "platform/MessageBox.h"
+#include "platform/ScriptedUser.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using wintest::kChild;
+
+const tavren::DialogItemTemplate kRenameItems[] = {
+    {u"EDIT", 13020, u"", 0, 10, 10, 110, 14, kChild | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {u"BUTTON", IDOK, u"OK", 0, 10, 30, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+    {u"BUTTON", IDCANCEL, u"Cancel", 0, 70, 30, 50, 14, kChild | WS_TABSTOP, 0},
+};
+const tavren::DialogTemplate kDialogs[] = {
+    {64000, u"Rename", wintest::kDialogStyle, 0, 0, 0, 130, 50, u"MS Shell Dlg", 8, 0, 0, 1, kRenameItems, 3},
+};
+const tavren::MenuItemTemplate kPopup0[] = {
+    {u"Open", 32785, 0, nullptr, 0},
+    {u"Rename", 32786, 0, nullptr, 0},
+    {u"Delete", 32787, 0, nullptr, 0},
+    {u"", 0, tavren::MenuItemTemplate::fSeparator, nullptr, 0},
+    {u"Check all", 32788, 0, nullptr, 0},
+};
+const tavren::MenuItemTemplate kPopup1[] = {
+    {u"Make a Folder", 32790, 0, nullptr, 0},
+};
+const tavren::MenuItemTemplate kMenuTop[] = {
+    {u"0", 0, tavren::MenuItemTemplate::fPopup, kPopup0, 5},
+    {u"1", 0, tavren::MenuItemTemplate::fPopup, kPopup1, 1},
+};
+const tavren::MenuTemplate kMenus[] = {{64001, kMenuTop, 2}};
+// A 2 x 2 icon: red, green / blue, transparent (BGRA).
+const uint8_t kIconBits[] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 0, 0, 0, 0};
+const tavren::IconImage kIconImages[] = {{2, 2, kIconBits}};
+const tavren::IconResource kIcons[] = {{64003, kIconImages, 1}};
+const tavren::StringEntry kStrings[] = {{64002, u"The name is too long.", 21}};
+const tavren::ResourceTable kTable = {"WindowTest.rc", 1033, kStrings, 1, kDialogs, 1, kMenus, 1, nullptr, 0, kIcons, 1};
+tavren::CResourceRegistrar g_registrar(&kTable);
+
+class CRenameDlg : public CDialog {
+public:
+    CString m_strName;
+    CRenameDlg() : CDialog(64000) {}
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Text(pDX, 13020, m_strName); }
+    void OnOK() override
+    {
+        UpdateData(TRUE);
+        if (m_strName.GetLength() > 8) {
+            AfxMessageBox(64002, MB_OK | MB_ICONEXCLAMATION);
+            return;
+        }
+        CDialog::OnOK();
+    }
+};
+
+TEST(ResourceDialog, RunsFromItsTemplateAndExchangesItsText)
+{
+    wintest::Watchdog watchdog;
+    CRenameDlg dlg;
+    dlg.m_strName = u"Rose";
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        const tavren::WindowInfo& w = u.WaitForWindow(u"Rename");
+        u.Expect(w.Control(13020)->strText == u"Rose", "the edit shows the name");
+        u.Expect(w.Control(13020)->bFocused, "the first tab stop has the focus");
+        u.Type(13020, u"A much longer name");
+        u.PressEnter();
+        const tavren::WindowInfo& box = u.ExpectMessageBox(u"", u"The name is too long.");
+        u.Expect(box.nIcon == MB_ICONEXCLAMATION && box.buttons == std::vector<int>{IDOK}, "warning with OK");
+        u.PressEscape(); // a box with only OK answers Escape with IDOK
+        u.WaitForClose();
+        u.WaitForWindow(u"Rename");
+        u.Type(13020, u"Tulip");
+        u.Click(IDOK);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(dlg.m_strName, u"Tulip");
+}
+
+TEST(ResourceMenu, LoadsPopupsAndChangesThem)
+{
+    CMenu menu;
+    ASSERT_TRUE(menu.LoadMenu(64001));
+    CMenu* pSub = menu.GetSubMenu(0);
+    ASSERT_NE(pSub, nullptr);
+    EXPECT_EQ(pSub->GetMenuItemCount(), 5u);
+    EXPECT_EQ(pSub->GetMenuItemID(3), 0u) << "a separator";
+    EXPECT_EQ(menu.GetSubMenu(1)->GetMenuItemID(0), 32790u);
+    EXPECT_EQ(menu.GetSubMenu(2), nullptr);
+    EXPECT_EQ(pSub->EnableMenuItem(32787, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
+    EXPECT_EQ(pSub->EnableMenuItem(32787, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
+    EXPECT_EQ(pSub->EnableMenuItem(1, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no such command";
+    EXPECT_TRUE(pSub->RemoveMenu(3, MF_BYPOSITION));
+    EXPECT_TRUE(pSub->RemoveMenu(32788, MF_BYCOMMAND));
+    EXPECT_EQ(pSub->GetMenuItemCount(), 3u);
+    CString s;
+    pSub->GetMenuString(2, s, MF_BYPOSITION);
+    EXPECT_EQ(s, u"Delete");
+    size_t nHandles = tavren::CountHandles();
+    menu.DestroyMenu();
+    EXPECT_EQ(tavren::CountHandles(), nHandles - 3) << "the menu and its two sub-menus";
+}
+
+TEST(ResourceMenu, WithoutReturnCommandTheChoiceIsPostedToTheOwner)
+{
+    wintest::Watchdog watchdog;
+    struct CMenuDlg : public CRenameDlg {
+        UINT m_nCommand = 0;
+        BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+        {
+            if (LOWORD(wParam) == 32786) {
+                m_nCommand = LOWORD(wParam);
+                EndDialog(IDABORT);
+                return TRUE;
+            }
+            return CRenameDlg::OnCommand(wParam, lParam);
+        }
+        BOOL OnInitDialog() override
+        {
+            CRenameDlg::OnInitDialog();
+            PostMessage(WM_APP);
+            return TRUE;
+        }
+        LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override
+        {
+            if (message == WM_APP) {
+                CMenu menu;
+                menu.LoadMenu(64001);
+                BOOL b = menu.GetSubMenu(0)->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, 10, 10, this);
+                return b;
+            }
+            return CRenameDlg::WindowProc(message, wParam, lParam);
+        }
+    } dlg;
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForMenu();
+        u.ChooseMenu(32786);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDABORT);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(dlg.m_nCommand, 32786u);
+}
+
+TEST(ResourceIcon, LoadsAtTheSizeAskedAndIsReleasedOnce)
+{
+    HICON hIcon = static_cast<HICON>(LoadImageW(0, MAKEINTRESOURCE(64003), IMAGE_ICON, 4, 4, LR_DEFAULTCOLOR));
+    ASSERT_NE(hIcon, 0u);
+    EXPECT_EQ(tavren::IconResourceId(hIcon), 64003u);
+    int cx = 0, cy = 0;
+    std::vector<uint8_t> bgra;
+    ASSERT_TRUE(tavren::GetIconPicture(hIcon, &cx, &cy, &bgra));
+    EXPECT_EQ(cx, 4);
+    EXPECT_EQ(cy, 4);
+    // Scaled by the nearest pixel: the top-left 2 x 2 block is red, the bottom-right transparent.
+    EXPECT_EQ(bgra[(1 * 4 + 1) * 4 + 2], 255);
+    EXPECT_EQ(bgra[(3 * 4 + 3) * 4 + 3], 0);
+    HICON hOwn = static_cast<HICON>(LoadImageW(0, MAKEINTRESOURCE(64003), IMAGE_ICON, 0, 0, 0));
+    ASSERT_TRUE(tavren::GetIconPicture(hOwn, &cx, &cy, &bgra));
+    EXPECT_EQ(cx, 2) << "zero sizes take the icon's own";
+    EXPECT_EQ(LoadIconW(0, MAKEINTRESOURCE(1)), 0u) << "no such icon";
+    EXPECT_TRUE(DestroyIcon(hIcon));
+    EXPECT_FALSE(DestroyIcon(hIcon));
+    EXPECT_TRUE(DestroyIcon(hOwn));
+}
+
+} // namespace

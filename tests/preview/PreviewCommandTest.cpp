@@ -1,0 +1,173 @@
+// `tavren preview` end to end: every corpus design in every format gives a picture with thread on
+// it, the list picture is the 48 x 48 one, and a file that cannot be read gives status 1 and no PNG.
+#include "tests/design/FixtureWriter.h"
+#include "tests/preview/PngReader.h"
+
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
+#include "host/PreviewCommand.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string SourceDir()
+{
+    const char* p = std::getenv("TAVREN_SOURCE_DIR");
+    return p ? p : TAVREN_TEST_SOURCE_DIR;
+}
+
+class PreviewCommand : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string tmpl = (fs::temp_directory_path() / "tavren-preview-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        m_dir = tmpl;
+    }
+    void TearDown() override { fs::remove_all(m_dir); }
+
+    int Run(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), "preview");
+        std::vector<char*> argv;
+        for (auto& a : args)
+            argv.push_back(a.data());
+        return RunPreviewCommand(static_cast<int>(argv.size()), argv.data());
+    }
+    std::string Out(const std::string& name) const { return (m_dir / name).string(); }
+
+    // Pixels that are neither white nor the light-thread background.
+    static int CountInk(const std::vector<uint8_t>& bgr)
+    {
+        int n = 0;
+        for (size_t i = 0; i < bgr.size(); i += 3) {
+            bool bWhite = bgr[i] == 255 && bgr[i + 1] == 255 && bgr[i + 2] == 255;
+            bool bGreyBlue = bgr[i] == 0x9B && bgr[i + 1] == 0x9B && bgr[i + 2] == 0x88;
+            n += !bWhite && !bGreyBlue;
+        }
+        return n;
+    }
+
+    fs::path m_dir;
+};
+
+std::vector<std::string> CorpusFiles()
+{
+    std::vector<std::string> files;
+    for (const auto& entry : fs::directory_iterator(SourceDir() + "/tests/fixtures/corpus")) {
+        std::string ext = entry.path().extension().string();
+        if (ext == ".dst" || ext == ".DST")
+            files.push_back(entry.path().string());
+    }
+    return files;
+}
+
+TEST_F(PreviewCommand, EveryCorpusDesignInEveryFormatGivesAPictureWithThread)
+{
+    auto files = CorpusFiles();
+    ASSERT_GE(files.size(), 7u);
+    for (const std::string& path : files) {
+        // The design as it is, and made into the three native formats.
+        CEmbData design;
+        fixture::Bytes dst = fixture::ReadWholeFile(path);
+        CEmbFile reader(CEmbFile::dftDst);
+        ASSERT_TRUE(reader.ReadBuffer(dst.data(), dst.size(), design)) << path;
+        fixture::DesignSpec spec = fixture::SpecFromDesign(design);
+        std::vector<std::string> inputs = {path, Out("d.qef"), Out("d.qef+"), Out("d.qpx")};
+        ASSERT_TRUE(fixture::WriteFile(inputs[1], fixture::MakeQef(spec)));
+        ASSERT_TRUE(fixture::WriteFile(inputs[2], fixture::MakeQefPlus(spec)));
+        ASSERT_TRUE(fixture::WriteFile(inputs[3], fixture::MakeQpx(spec)));
+        for (const std::string& input : inputs) {
+            const std::string png = Out("out.png");
+            ASSERT_EQ(Run({input, "-o", png}), 0) << input;
+            int w, h;
+            std::vector<uint8_t> bgr;
+            ASSERT_TRUE(ReadPngBgr(png, w, h, bgr)) << input;
+            EXPECT_EQ(w, 512);
+            EXPECT_EQ(h, 512);
+            // Thread on the picture, and the whole design inside it: the border rows stay clear.
+            EXPECT_GT(CountInk(bgr), 500) << input;
+            std::vector<uint8_t> border(bgr.begin(), bgr.begin() + 512 * 3 * 4);
+            EXPECT_EQ(CountInk(border), 0) << input;
+            fs::remove(png);
+        }
+    }
+}
+
+TEST_F(PreviewCommand, SizeAndListPictureOptions)
+{
+    const std::string star = SourceDir() + "/tests/fixtures/corpus/Star.DST";
+    int w, h;
+    std::vector<uint8_t> plain, checked;
+    ASSERT_EQ(Run({star, "-o", Out("a.png"), "--size", "100"}), 0);
+    ASSERT_TRUE(ReadPngBgr(Out("a.png"), w, h, plain));
+    EXPECT_EQ(w, 100);
+    ASSERT_EQ(Run({star, "-o", Out("l.png"), "--list-picture"}), 0);
+    ASSERT_TRUE(ReadPngBgr(Out("l.png"), w, h, plain));
+    EXPECT_EQ(w, 48);
+    EXPECT_EQ(h, 48);
+    ASSERT_EQ(Run({star, "--checked", "--list-picture", "-o", Out("c.png")}), 0);
+    ASSERT_TRUE(ReadPngBgr(Out("c.png"), w, h, checked));
+    // Same picture, another box in the bottom-right corner.
+    size_t nDiffer = 0, nOutsideCorner = 0;
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 48; ++x) {
+            size_t i = (static_cast<size_t>(y) * 48 + x) * 3;
+            bool bDiffer = plain[i] != checked[i] || plain[i + 1] != checked[i + 1] || plain[i + 2] != checked[i + 2];
+            nDiffer += bDiffer;
+            nOutsideCorner += bDiffer && (x < 32 || y < 32);
+        }
+    EXPECT_GT(nDiffer, 0u);
+    EXPECT_EQ(nOutsideCorner, 0u);
+}
+
+TEST_F(PreviewCommand, StxPatternGivesItsOutline)
+{
+    const std::string stx = Out("p.stx");
+    ASSERT_TRUE(fixture::WriteFile(stx, fixture::MakeStx(fixture::WellFormedStx(12))));
+    ASSERT_EQ(Run({stx, "-o", Out("s.png"), "--size", "128"}), 0);
+    int w, h;
+    std::vector<uint8_t> bgr;
+    ASSERT_TRUE(ReadPngBgr(Out("s.png"), w, h, bgr));
+    EXPECT_GT(CountInk(bgr), 50);
+    ASSERT_EQ(Run({stx, "-o", Out("sl.png"), "--list-picture"}), 0);
+    ASSERT_TRUE(ReadPngBgr(Out("sl.png"), w, h, bgr));
+    EXPECT_EQ(w, 48);
+}
+
+TEST_F(PreviewCommand, UnreadableFilesGiveStatusOneAndNoPicture)
+{
+    ASSERT_TRUE(fixture::WriteFile(Out("junk.qef"), fixture::Bytes(40, 0x55)));
+    ASSERT_TRUE(fixture::WriteFile(Out("short.dst"), fixture::Bytes(100, 0x20)));
+    ASSERT_TRUE(fixture::WriteFile(Out("empty.stx"), fixture::Bytes()));
+    ASSERT_TRUE(fixture::WriteFile(Out("notes.txt"), fixture::Bytes(600, 'a')));
+    for (const char* name : {"missing.qef", "junk.qef", "short.dst", "empty.stx", "notes.txt"}) {
+        EXPECT_EQ(Run({Out(name), "-o", Out("x.png")}), 1) << name;
+        EXPECT_FALSE(fs::exists(Out("x.png"))) << name;
+    }
+    EXPECT_EQ(Run({m_dir.string(), "-o", Out("x.png")}), 1); // a folder
+    EXPECT_FALSE(fs::exists(Out("x.png")));
+    // A PNG that cannot be written is a failure too.
+    EXPECT_EQ(Run({SourceDir() + "/tests/fixtures/corpus/Bean.dst", "-o", Out("no/such/dir/x.png")}), 1);
+}
+
+TEST_F(PreviewCommand, WrongArgumentsGiveStatusTwo)
+{
+    EXPECT_EQ(Run({}), 2);
+    EXPECT_EQ(Run({"a.qef", "--size"}), 2);
+    EXPECT_EQ(Run({"a.qef", "--size", "0"}), 2);
+    EXPECT_EQ(Run({"a.qef", "--size", "12x"}), 2);
+    EXPECT_EQ(Run({"a.qef", "-o"}), 2);
+    EXPECT_EQ(Run({"a.qef", "b.qef"}), 2);
+    EXPECT_EQ(Run({"a.qef", "--frobnicate"}), 2);
+}
+
+} // namespace

@@ -1,0 +1,144 @@
+// The resource compiler on small scripts: statement defaults, escapes, and the errors a broken
+// script or picture gets instead of a wrong table.
+#include "res/compiler/ImageFile.h"
+#include "res/compiler/RcParser.h"
+#include "res/compiler/RcTokenizer.h"
+
+#include <gtest/gtest.h>
+
+using namespace tavren::rc;
+
+namespace {
+RcScript Compile(const std::string& strText)
+{
+    CRcTokenizer tokenizer({});
+    CRcParser parser(tokenizer.RunText(strText, "test.rc"),
+                     [](BitmapDef&, const Token& t) { throw RcError(t.strFile, t.nLine, "no files in this test"); },
+                     [](IconDef&, const Token& t) { throw RcError(t.strFile, t.nLine, "no files in this test"); });
+    return parser.Parse("test.rc");
+}
+
+// The message of the error a script gets, or "" when it compiles.
+std::string ErrorOf(const std::string& strText)
+{
+    try {
+        Compile(strText);
+    } catch (const RcError& e) {
+        return e.what();
+    }
+    return {};
+}
+} // namespace
+
+TEST(RcCompiler, ControlStatementsGetTheirDefaultStylesAndNotRemovesBits)
+{
+    RcScript script = Compile(R"(
+#define IDD_X 100
+#define IDC_NAME (200 + 1)
+IDD_X DIALOGEX 0, 0, 50, 40
+CAPTION "X"
+FONT 8, "MS Shell Dlg"
+BEGIN
+    DEFPUSHBUTTON "OK", IDOK, 1, 2, 3, 4, NOT WS_VISIBLE
+    LTEXT "a", IDC_STATIC, 5, 6, 7, 8
+    EDITTEXT IDC_NAME, 1, 1, 9, 9, ES_READONLY | NOT WS_TABSTOP
+    ICON 13001, -1, 29, 84, 20, 20
+    CONTROL "", 3, "Button", BS_AUTORADIOBUTTON, 0, 0, 1, 1, WS_EX_CLIENTEDGE
+END
+)");
+    ASSERT_EQ(script.dialogs.size(), 1u);
+    const DialogDef& d = script.dialogs[0];
+    EXPECT_EQ(d.nId, 100u);
+    EXPECT_EQ(d.dwStyle & 0x00C00040u, 0x00C00040u);   // CAPTION adds WS_CAPTION, FONT adds DS_SETFONT
+    ASSERT_EQ(d.controls.size(), 5u);
+    EXPECT_EQ(d.controls[0].dwStyle, 0x40010001u);     // child, tab stop, default push button, hidden
+    EXPECT_EQ(d.controls[1].nId, -1);
+    EXPECT_EQ(d.controls[1].dwStyle, 0x50020000u);     // visible child, group, left text
+    EXPECT_EQ(d.controls[2].nId, 201);
+    EXPECT_EQ(d.controls[2].dwStyle, 0x50800800u);     // border, read-only, no tab stop
+    EXPECT_EQ(d.controls[3].strClass, u"STATIC");
+    EXPECT_EQ(d.controls[3].nImageId, 13001u);
+    EXPECT_EQ(d.controls[3].dwStyle & 0x1F, 3u);
+    EXPECT_EQ(d.controls[4].strClass, u"BUTTON");
+    EXPECT_EQ(d.controls[4].dwExStyle, 0x200u);
+}
+
+TEST(RcCompiler, StringsResolveEscapesDoubledQuotesAndUtf8)
+{
+    RcScript script = Compile("STRINGTABLE\nBEGIN\n  2, \"b\\\\c \"\"q\"\"\\nd\"\n  1 L\"\xE7\xA2\xBA\xE8\xAA\x8D\"\nEND\n");
+    ASSERT_EQ(script.strings.size(), 2u);
+    EXPECT_EQ(script.strings[0].nId, 1u);   // sorted
+    EXPECT_EQ(script.strings[0].strText, u"確認");
+    EXPECT_EQ(script.strings[1].strText, u"b\\c \"q\"\nd");
+}
+
+TEST(RcCompiler, MenusNestAndCarryTheirOptions)
+{
+    RcScript script = Compile(R"(
+5 MENU
+BEGIN
+    POPUP "P"
+    BEGIN
+        MENUITEM "A", 10
+        MENUITEM SEPARATOR
+        MENUITEM "B", 11, GRAYED CHECKED
+    END
+END
+)");
+    ASSERT_EQ(script.menus.size(), 1u);
+    const MenuItemDef& popup = script.menus[0].items.at(0);
+    EXPECT_EQ(popup.nFlags, 0x10u);
+    ASSERT_EQ(popup.children.size(), 3u);
+    EXPECT_EQ(popup.children[1].nFlags, 0x800u);
+    EXPECT_EQ(popup.children[2].nId, 11u);
+    EXPECT_EQ(popup.children[2].nFlags, 0x9u);
+}
+
+TEST(RcCompiler, BrokenScriptsNameTheirFaultAndLine)
+{
+    EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 1 \"open\nEND\n").find("test.rc:3: string not closed"), std::string::npos);
+    EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 1 \"a\"\n 1 \"b\"\nEND\n").find("string 1 is defined twice"), std::string::npos);
+    EXPECT_NE(ErrorOf("IDD_MISSING DIALOGEX 0,0,1,1\nBEGIN\nEND\n").find("is IDD_MISSING defined?"), std::string::npos);
+    EXPECT_NE(ErrorOf("1 DIALOGEX 0,0,1,1\nSTYLE WS_NOSUCH\nBEGIN\nEND\n").find("test.rc:2: unknown symbol WS_NOSUCH"), std::string::npos);
+    EXPECT_NE(ErrorOf("1 DIALOGEX 0,0,1,1\nBEGIN\n PUSHBUTTON \"a\", 1, 2, 3\nEND\n").find("expected ','"), std::string::npos);
+    EXPECT_NE(ErrorOf("1 MENU\nBEGIN\n MENUITEM \"a\", 1\n").find("missing END"), std::string::npos);
+    EXPECT_NE(ErrorOf("1 RCDATA \"x\"\n").find("unsupported resource type RCDATA"), std::string::npos);
+    EXPECT_NE(ErrorOf("#if 1\n").find("#if without #endif"), std::string::npos);
+    EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 1 \"\\q\"\nEND\n").find("unknown escape"), std::string::npos);
+    EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 1 \"\xC3\"\nEND\n").find("UTF-8"), std::string::npos);
+    EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 0x123456789 \"a\"\nEND\n").find("number too large"), std::string::npos);
+    EXPECT_EQ(ErrorOf("#if 0\ngarbage ! here\n#endif\n"), "");
+}
+
+TEST(ImageFile, TruncatedOrForeignPicturesAreRefused)
+{
+    // A 2 x 1 24-bit bitmap, bottom-up: header, info header, one padded row.
+    std::vector<uint8_t> bmp = {'B', 'M', 62, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0,
+                                40, 0, 0, 0, 2, 0, 0, 0, 1, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0, 8, 0, 0, 0,
+                                0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
+                                1, 2, 3, 4, 5, 6, 0, 0};
+    ImageDef image;
+    std::string strError;
+    ASSERT_TRUE(CImageFile::DecodeBmp(bmp, image, strError)) << strError;
+    EXPECT_EQ(image.nWidth, 2);
+    EXPECT_EQ(image.pixels, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
+
+    std::vector<uint8_t> truncated(bmp.begin(), bmp.end() - 4);
+    EXPECT_FALSE(CImageFile::DecodeBmp(truncated, image, strError));
+    EXPECT_EQ(strError, "bitmap pixels truncated");
+    std::vector<uint8_t> eightBit = bmp;
+    eightBit[28] = 8;
+    EXPECT_FALSE(CImageFile::DecodeBmp(eightBit, image, strError));
+    EXPECT_NE(strError.find("only 24- and 32-bit"), std::string::npos);
+    std::vector<uint8_t> huge = bmp;
+    huge[21] = 0x7F;   // width 0x7F000002
+    EXPECT_FALSE(CImageFile::DecodeBmp(huge, image, strError));
+    EXPECT_EQ(strError, "bitmap size out of range");
+
+    std::vector<ImageDef> images;
+    std::vector<uint8_t> ico = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0xFF, 0xFF, 0, 0, 22, 0, 0, 0};
+    EXPECT_FALSE(CImageFile::DecodeIco(ico, images, strError));
+    EXPECT_EQ(strError, "icon image 0 lies outside the file");
+    EXPECT_FALSE(CImageFile::DecodeIco(bmp, images, strError));
+    EXPECT_EQ(strError, "not an ICO file");
+}

@@ -1,0 +1,45 @@
+// A module with an application object, for the tests of loading and unloading: it counts its
+// InitInstance and reports ExitInstance into a counter the test hands it.
+#include "platform/WinApp.h"
+
+namespace {
+int g_nInitCount = 0;
+int* g_pExitCount = nullptr;
+
+class CResTestApp : public CWinApp {
+public:
+    CResTestApp() : CWinApp(u"ResTestApp") {}
+    BOOL InitInstance() override
+    {
+        CWinApp::InitInstance();
+        ++g_nInitCount;
+        // Runs in the module's own state, as a DLL's initialisation does.
+        return AfxGetInstanceHandle() == m_hInstance;
+    }
+    int ExitInstance() override
+    {
+        if (g_pExitCount != nullptr)
+            ++*g_pExitCount;
+        return CWinApp::ExitInstance();
+    }
+};
+
+CResTestApp theApp;
+} // namespace
+
+#define RES_TEST_EXPORT extern "C" __attribute__((visibility("default")))
+
+RES_TEST_EXPORT int ResTestInitCount() { return g_nInitCount; }
+RES_TEST_EXPORT void ResTestSetExitCounter(int* pCount) { g_pExitCount = pCount; }
+
+// The module's instance and application object as its own code sees them inside an export.
+RES_TEST_EXPORT HINSTANCE ResTestInstance()
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return AfxGetInstanceHandle();
+}
+RES_TEST_EXPORT CWinApp* ResTestApp()
+{
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    return AfxGetApp();
+}
