@@ -96,8 +96,8 @@ DriveMap::DriveMap() { m_drives = Defaults(); }
 std::vector<Drive> DriveMap::Defaults() const
 {
     std::vector<Drive> drives;
-    if (const char* spec = std::getenv("TAVREN_DRIVES")) {
-        std::string s = spec;
+    if (const char* pszMap = std::getenv("TAVREN_DRIVES")) {
+        std::string s = pszMap;
         size_t pos = 0;
         while (pos <= s.size()) {
             size_t end = s.find(';', pos);

@@ -1,5 +1,7 @@
 #include "preview/ListPicture.h"
 
+#include "platform/ModuleState.h"
+
 #include "design/EmbData.h"
 #include "design/StxFile.h"
 #include "platform/Dc.h"
@@ -151,6 +153,8 @@ BOOL CListPicture::DrawBox(CBitmap& bmPicture, const CBitmap& bmBox)
 BOOL CListPicture::LoadBox(UINT nId, CBitmap& bmBox)
 {
     bmBox.DeleteObject();
+    // The boxes are the module's bitmaps (or its language module's), whoever asks for a picture.
+    AFX_MANAGE_STATE(AfxGetStaticModuleState());
     if (bmBox.LoadBitmap(nId))
         return TRUE;
     return DrawStandInBox(nId == IDB_BOX_TICKED, bmBox);

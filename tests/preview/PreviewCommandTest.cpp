@@ -80,11 +80,11 @@ TEST_F(PreviewCommand, EveryCorpusDesignInEveryFormatGivesAPictureWithThread)
         fixture::Bytes dst = fixture::ReadWholeFile(path);
         CEmbFile reader(CEmbFile::dftDst);
         ASSERT_TRUE(reader.ReadBuffer(dst.data(), dst.size(), design)) << path;
-        fixture::DesignSpec spec = fixture::SpecFromDesign(design);
+        fixture::DesignLayout layout = fixture::LayoutFromDesign(design);
         std::vector<std::string> inputs = {path, Out("d.qef"), Out("d.qef+"), Out("d.qpx")};
-        ASSERT_TRUE(fixture::WriteFile(inputs[1], fixture::MakeQef(spec)));
-        ASSERT_TRUE(fixture::WriteFile(inputs[2], fixture::MakeQefPlus(spec)));
-        ASSERT_TRUE(fixture::WriteFile(inputs[3], fixture::MakeQpx(spec)));
+        ASSERT_TRUE(fixture::WriteFile(inputs[1], fixture::MakeQef(layout)));
+        ASSERT_TRUE(fixture::WriteFile(inputs[2], fixture::MakeQefPlus(layout)));
+        ASSERT_TRUE(fixture::WriteFile(inputs[3], fixture::MakeQpx(layout)));
         for (const std::string& input : inputs) {
             const std::string png = Out("out.png");
             ASSERT_EQ(Run({input, "-o", png}), 0) << input;
