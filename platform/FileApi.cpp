@@ -42,6 +42,18 @@ BOOL FailPath(int err, const std::string& host)
     return FALSE;
 }
 
+// Translates a path and looks at what is there; false with the last error set when either fails.
+bool StatPath(const char16_t* path, std::string& host, struct stat& st, bool bFollowLinks = true)
+{
+    if (!ToHost(path, host))
+        return false;
+    if ((bFollowLinks ? stat(host.c_str(), &st) : lstat(host.c_str(), &st)) != 0) {
+        FailPath(errno, host);
+        return false;
+    }
+    return true;
+}
+
 // Windows' FILETIME: 100 ns ticks since 1601.
 FILETIME ToFileTime(const timespec& ts)
 {
@@ -296,11 +308,9 @@ BOOL MoveFileW(const char16_t* existing, const char16_t* newName) { return MoveF
 BOOL DeleteFileW(const char16_t* path)
 {
     std::string host;
-    if (!ToHost(path, host))
-        return FALSE;
     struct stat st;
-    if (lstat(host.c_str(), &st) != 0)
-        return FailPath(errno, host);
+    if (!StatPath(path, host, st, false))
+        return FALSE;
     if (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)) {
         SetLastError(ERROR_ACCESS_DENIED); // Windows refuses to delete a folder or a read-only file
         return FALSE;
@@ -313,11 +323,9 @@ BOOL DeleteFileW(const char16_t* path)
 BOOL RemoveDirectoryW(const char16_t* path)
 {
     std::string host;
-    if (!ToHost(path, host))
-        return FALSE;
     struct stat st;
-    if (lstat(host.c_str(), &st) != 0)
-        return FailPath(errno, host);
+    if (!StatPath(path, host, st, false))
+        return FALSE;
     if (!S_ISDIR(st.st_mode)) {
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
@@ -342,13 +350,9 @@ BOOL CreateDirectoryW(const char16_t* path, void*)
 DWORD GetFileAttributesW(const char16_t* path)
 {
     std::string host;
-    if (!ToHost(path, host))
-        return INVALID_FILE_ATTRIBUTES;
     struct stat st;
-    if (stat(host.c_str(), &st) != 0) {
-        FailPath(errno, host);
+    if (!StatPath(path, host, st))
         return INVALID_FILE_ATTRIBUTES;
-    }
     size_t slash = host.find_last_of('/');
     return AttributesOf(host.substr(slash + 1), st);
 }
@@ -356,11 +360,9 @@ DWORD GetFileAttributesW(const char16_t* path)
 BOOL SetFileAttributesW(const char16_t* path, DWORD attributes)
 {
     std::string host;
-    if (!ToHost(path, host))
-        return FALSE;
     struct stat st;
-    if (stat(host.c_str(), &st) != 0)
-        return FailPath(errno, host);
+    if (!StatPath(path, host, st))
+        return FALSE;
     mode_t mode = st.st_mode & 07777;
     mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~S_IWUSR) : (mode | S_IWUSR);
     if (chmod(host.c_str(), mode) != 0)
@@ -371,11 +373,9 @@ BOOL SetFileAttributesW(const char16_t* path, DWORD attributes)
 BOOL SetCurrentDirectoryW(const char16_t* path)
 {
     std::string host;
-    if (!ToHost(path, host))
-        return FALSE;
     struct stat st;
-    if (stat(host.c_str(), &st) != 0)
-        return FailPath(errno, host);
+    if (!StatPath(path, host, st))
+        return FALSE;
     if (!S_ISDIR(st.st_mode)) {
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
