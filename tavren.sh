@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the tavren host with the given arguments:
-#   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh --help
+#   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh gui   ./tavren.sh --help
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh" >&2

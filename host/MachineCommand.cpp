@@ -26,13 +26,16 @@ fs::path ProgramDir()
     return ec ? fs::path(".") : self.parent_path();
 }
 
-// The source tree's fixtures: $TAVREN_SOURCE_DIR, else two folders above the build's bin/.
+} // namespace
+
 fs::path FixturesDir()
 {
     if (const char* s = std::getenv("TAVREN_SOURCE_DIR"); s && *s)
         return fs::path(s) / "tests" / "fixtures";
     return ProgramDir().parent_path().parent_path() / "tests" / "fixtures";
 }
+
+namespace {
 
 std::string LowerExtension(const fs::path& p)
 {
@@ -41,7 +44,8 @@ std::string LowerExtension(const fs::path& p)
     return e;
 }
 
-// Fills a new storage with demo files; returns how many were copied.
+} // namespace
+
 int MakeDemoStorage(const fs::path& root)
 {
     std::error_code ec;
@@ -76,8 +80,6 @@ int MakeDemoStorage(const fs::path& root)
     }
     return copied;
 }
-
-} // namespace
 
 int RunMachineCommand(int argc, char** argv)
 {

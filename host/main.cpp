@@ -42,7 +42,7 @@ const Command kCommands[] = {
     {"machine", "machine [--storage DIR] [--socket PATH]   start an emulated sewing machine", RunMachineCommand},
 #endif
 #ifdef TAVREN_HAS_GUI
-    {"gui", "gui [--port N]   the dialogs in a browser, with an emulated machine", RunGuiCommand},
+    {"gui", "gui [--port N] [--storage DIR] [--no-machine] [--sampler]   the dialogs in a browser, with an emulated machine", RunGuiCommand},
 #endif
 };
 

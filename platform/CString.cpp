@@ -62,7 +62,10 @@ std::u16string Utf8ToUtf16(std::string_view s)
                     ok = ok && (c >> 6) == 2;
                     cp = (cp << 6) | (c & 0x3F);
                 }
-                if (!ok || cp > 0x10FFFF) {
+                // Overlong forms, encoded surrogates and code points past U+10FFFF are not text:
+                // each of their bytes becomes a replacement character.
+                static constexpr char32_t kLeast[5] = {0, 0, 0x80, 0x800, 0x10000};
+                if (!ok || cp > 0x10FFFF || cp < kLeast[len] || (cp >= 0xD800 && cp <= 0xDFFF)) {
                     cp = 0xFFFD;
                     len = 1;
                 }

@@ -130,12 +130,11 @@ int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, in
 CEdit* CListCtrl::EditLabel(int nItem)
 {
     HWND hEdit = static_cast<HWND>(Send(LVM_EDITLABELW, static_cast<WPARAM>(nItem), 0));
-    return static_cast<CEdit*>(CWnd::FromHandle(hEdit));
+    return CWnd::FromHandleAs<CEdit>(hEdit);
 }
 
 CEdit* CListCtrl::GetEditControl() const
 {
     HWND hEdit = static_cast<HWND>(Send(LVM_GETEDITCONTROL, 0, 0));
-    // A temporary CWnd of the edit: CEdit adds no data, only calls, so the cast is sound.
-    return static_cast<CEdit*>(CWnd::FromHandle(hEdit));
+    return CWnd::FromHandleAs<CEdit>(hEdit);
 }

@@ -66,6 +66,9 @@ struct WindowRecord {
     // A temporary object and the model outlive DestroyWindow until the last message running on
     // the window returns (each running message holds the record).
     std::shared_ptr<CWnd> pTempWnd;
+    // Temporary objects replaced by one of a derived class (CWnd::FromHandleAs); a caller may
+    // still hold them, so they live as long as the record.
+    std::vector<std::unique_ptr<CWnd>> retiredTemps;
     // Dialogs.
     bool bDialog = false;
     bool bEnded = false;        // EndDialog was called: the modal loop stops

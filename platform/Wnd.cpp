@@ -79,6 +79,26 @@ CWnd* CWnd::FromHandle(HWND hWnd)
     return p->pWnd;
 }
 
+CWnd* CWnd::FromHandleTemporaryOf(HWND hWnd, CWnd* (*make)(), bool (*isWanted)(CWnd*))
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return nullptr;
+    if (p->pWnd && isWanted(p->pWnd))
+        return p->pWnd;
+    if (p->pWnd && !p->bTemporaryWnd)
+        return nullptr;
+    if (p->pWnd) {
+        p->pWnd->m_hWnd = 0;
+        p->retiredTemps.emplace_back(p->pWnd);
+    }
+    CWnd* pWnd = make();
+    pWnd->m_hWnd = hWnd;
+    p->pWnd = pWnd;
+    p->bTemporaryWnd = true;
+    return pWnd;
+}
+
 BOOL CWnd::Attach(HWND hWnd)
 {
     auto p = tavren::GetWindowRecord(hWnd);

@@ -183,6 +183,20 @@ public:
     // The object attached to hWnd, or a temporary one that lives as long as the window; null for 0.
     static CWnd* FromHandle(HWND hWnd);
     static CWnd* FromHandlePermanent(HWND hWnd);
+    // As FromHandle, for a caller that treats the window as a T (CEdit, CButton ...): a temporary
+    // object is made of class T, so the cast is sound. Null when a permanent object of another
+    // class is attached.
+    template <class T>
+    static T* FromHandleAs(HWND hWnd)
+    {
+        if (CWnd* p = FromHandleTemporaryOf(hWnd, [] { return static_cast<CWnd*>(new T); },
+                                            [](CWnd* q) { return dynamic_cast<T*>(q) != nullptr; }))
+            return dynamic_cast<T*>(p);
+        return nullptr;
+    }
+    // The object attached to hWnd when isWanted accepts it; otherwise a new temporary from make
+    // takes the place of a temporary one (a permanent object of another class gives null).
+    static CWnd* FromHandleTemporaryOf(HWND hWnd, CWnd* (*make)(), bool (*isWanted)(CWnd*));
     BOOL Attach(HWND hWnd);
     HWND Detach();
     BOOL SubclassWindow(HWND hWnd) { return Attach(hWnd); }

@@ -6,7 +6,12 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   libpng-dev nlohmann-json3-dev libcpp-httplib-dev
   clang libclang-rt-dev
+  chromium fonts-ipafont-gothic
 )
+# node and npm only when missing: a node from elsewhere brings its own npm, and Debian's npm
+# package would conflict with it.
+command -v node >/dev/null || packages+=(nodejs)
+command -v npm >/dev/null || packages+=(npm)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,0 +1,64 @@
+#include "host/GuiActions.h"
+
+#include "host/GuiSnapshotJson.h"
+#include "platform/Automation.h"
+
+using nlohmann::json;
+
+namespace {
+
+// Numbers the page sends, read without throwing on a wrong type.
+long long Number(const json& a, const char* key, long long def)
+{
+    auto it = a.find(key);
+    return it != a.end() && it->is_number_integer() ? it->get<long long>() : def;
+}
+
+} // namespace
+
+json PerformAction(const json& a)
+{
+    if (!a.is_object())
+        return {{"ok", false}, {"error", "an action is a JSON object"}};
+    std::string strDo = a.contains("do") && a["do"].is_string() ? a["do"].get<std::string>() : "";
+    auto h = static_cast<HWND>(Number(a, "hwnd", 0));
+    int nItem = static_cast<int>(Number(a, "item", -1));
+    std::string strError;
+    bool bOk = false;
+    if (strDo == "click") {
+        bOk = tavren::ClickButton(h, &strError);
+    } else if (strDo == "key") {
+        std::string strKey = a.contains("key") && a["key"].is_string() ? a["key"].get<std::string>() : "";
+        if (!h) {
+            tavren::Snapshot s = tavren::TakeSnapshot(2000);
+            if (const tavren::WindowInfo* p = s.Front())
+                h = p->hWnd;
+        }
+        if (strKey == "Enter")
+            bOk = tavren::PressKey(h, VK_RETURN, &strError);
+        else if (strKey == "Escape")
+            bOk = tavren::PressKey(h, VK_ESCAPE, &strError);
+        else
+            strError = "unknown key \"" + strKey + "\"";
+    } else if (strDo == "type") {
+        std::string strText = a.contains("text") && a["text"].is_string() ? a["text"].get<std::string>() : "";
+        bOk = tavren::TypeText(h, Utf8ToUtf16(strText), &strError);
+    } else if (strDo == "item") {
+        std::string strMouse = a.contains("mouse") && a["mouse"].is_string() ? a["mouse"].get<std::string>() : "click";
+        tavren::MouseAction m = strMouse == "double" ? tavren::MouseAction::DoubleClick
+                                : strMouse == "right" ? tavren::MouseAction::RightClick
+                                                      : tavren::MouseAction::Click;
+        bOk = tavren::ClickListItem(h, nItem, m, &strError);
+    } else if (strDo == "editLabel") {
+        bOk = tavren::BeginLabelEdit(h, nItem, &strError);
+    } else if (strDo == "combo") {
+        bOk = tavren::ChooseComboEntry(h, static_cast<int>(Number(a, "index", -1)), &strError);
+    } else if (strDo == "menu") {
+        bOk = tavren::ChooseMenuItem(h, static_cast<UINT>(Number(a, "id", 0)), &strError);
+    } else if (strDo == "close") {
+        bOk = tavren::CloseWindow(h, &strError);
+    } else {
+        strError = "unknown action \"" + strDo + "\"";
+    }
+    return {{"ok", bOk}, {"error", strError}};
+}

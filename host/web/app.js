@@ -1,0 +1,605 @@
+// The page: the host application's bar, and a desktop on which every top-level window of the
+// module's snapshot is drawn at its pixel rectangle. What the person does goes back as actions
+// (POST /api/act); the page redraws from the next snapshot. Nothing here knows the dialogs: it
+// draws whatever windows and controls the snapshot holds.
+'use strict';
+
+const POLL_MS = 200;
+const desktop = document.getElementById('desktop');
+const statusLine = document.getElementById('status');
+let lastStateText = '';
+let state = null;
+let imageLists = {};
+let openCombo = 0;        // the combo box whose drop-down list the page shows
+let message = null;       // a short-lived note in the status line
+let pollTimer = 0;
+
+// ---- talking to the host
+async function post(path, body) {
+  const r = await fetch(path, { method: 'POST', headers: { 'Content-Type': 'application/json' }, body: JSON.stringify(body) });
+  let j = {};
+  try { j = await r.json(); } catch (e) { /* no body */ }
+  if (!r.ok || j.ok === false) note(j.error || (path + ' answered ' + r.status));
+  return j;
+}
+
+// Actions go out one after another, in the order the person made them.
+let actChain = Promise.resolve();
+function act(action) {
+  actChain = actChain.then(() => post('/api/act', action)).catch(e => note(String(e))).then(() => pollSoon(30));
+  return actChain;
+}
+
+function note(text) {
+  message = { text, until: Date.now() + 4000 };
+  renderStatus();
+}
+
+function pollSoon(ms) {
+  clearTimeout(pollTimer);
+  pollTimer = setTimeout(poll, ms);
+}
+
+async function poll() {
+  try {
+    const r = await fetch('/api/state', { cache: 'no-store' });
+    const text = await r.text();
+    if (text !== lastStateText) {
+      lastStateText = text;
+      state = JSON.parse(text);
+      render();
+    }
+    document.body.classList.remove('offline');
+  } catch (e) {
+    document.body.classList.add('offline');
+    statusLine.textContent = 'The host does not answer.';
+  }
+  pollSoon(POLL_MS);
+}
+
+// ---- helpers
+function el(tag, cls, parent) {
+  const e = document.createElement(tag);
+  if (cls) e.className = cls;
+  if (parent) parent.appendChild(e);
+  return e;
+}
+
+function place(e, rc) {
+  e.style.left = rc[0] + 'px';
+  e.style.top = rc[1] + 'px';
+  e.style.width = (rc[2] - rc[0]) + 'px';
+  e.style.height = (rc[3] - rc[1]) + 'px';
+}
+
+// "&Open" shows O underlined; "&&" is an ampersand.
+function mnemonic(e, text, noPrefix) {
+  e.textContent = '';
+  if (noPrefix) { e.textContent = text; return; }
+  for (let i = 0; i < text.length; i++) {
+    if (text[i] === '&' && i + 1 < text.length) {
+      i++;
+      if (text[i] === '&') { e.append('&'); continue; }
+      const u = el('u', '', e);
+      u.textContent = text[i];
+    } else {
+      e.append(text[i]);
+    }
+  }
+}
+
+function pictureUrl(h, i) {
+  const il = imageLists[h];
+  if (!h || !il || i < 0 || i >= il.count) return null;
+  return `/pic/il/${h}/${i}.png?v=${il.v}`;
+}
+
+function picture(h, i, parent, cls) {
+  const url = pictureUrl(h, i);
+  if (!url) return null;
+  const img = el('img', cls || '', parent);
+  img.src = url;
+  img.alt = '';
+  img.draggable = false;
+  return img;
+}
+
+const SYS_ICONS = {
+  0x10: '<circle cx="16" cy="16" r="14" fill="#d21" stroke="#800" /><path d="M10 10 L22 22 M22 10 L10 22" stroke="#fff" stroke-width="3.5" stroke-linecap="round"/>',
+  0x20: '<circle cx="16" cy="16" r="14" fill="#fff" stroke="#246" /><text x="16" y="23" font-size="20" font-weight="bold" text-anchor="middle" fill="#1a4dab" font-family="serif">?</text>',
+  0x30: '<path d="M16 2 L31 29 L1 29 Z" fill="#fc0" stroke="#650" stroke-linejoin="round"/><rect x="14.5" y="10" width="3" height="11" fill="#000"/><rect x="14.5" y="23" width="3" height="3" fill="#000"/>',
+  0x40: '<circle cx="16" cy="16" r="14" fill="#fff" stroke="#246" /><text x="16" y="24" font-size="20" font-weight="bold" text-anchor="middle" fill="#1a4dab" font-family="serif">i</text>',
+};
+function sysIcon(kind, parent) {
+  const svg = SYS_ICONS[kind];
+  if (!svg) return;
+  const wrap = el('span', '', parent);
+  wrap.innerHTML = `<svg class="sysicon" viewBox="0 0 32 32" aria-hidden="true">${svg}</svg>`;
+}
+
+function kindOf(c) {
+  const cls = c.cls.toUpperCase();
+  if (cls === 'BUTTON') {
+    const t = c.style & 0xF;
+    if (t === 7) return 'group';
+    if (t === 2 || t === 3 || t === 5 || t === 6) return 'check';
+    if (t === 4 || t === 9) return 'radio';
+    return 'push';
+  }
+  if (cls === 'STATIC') return 'static';
+  if (cls === 'EDIT') return 'edit';
+  if (cls === 'SYSLISTVIEW32') return 'list';
+  if (cls === 'COMBOBOXEX32' || cls === 'COMBOBOX') return 'combo';
+  if (cls === 'MSCTLS_PROGRESS32') return 'progress';
+  return 'other';
+}
+
+// ---- the host bar
+function render() {
+  imageLists = state.snapshot.imageLists || {};
+  renderHost();
+  renderDesktop();
+}
+
+function renderHost() {
+  const exports = document.getElementById('exports');
+  const sig = JSON.stringify([state.exports, state.busy]);
+  if (exports.dataset.sig !== sig) {
+    exports.dataset.sig = sig;
+    exports.textContent = '';
+    for (const x of state.exports) {
+      const b = el('button', '', exports);
+      b.type = 'button';
+      b.textContent = x.label;
+      b.dataset.export = x.name;
+      b.title = x.name + (x.file ? ' (' + x.file + ')' : '');
+      b.disabled = !!state.busy;
+      b.onclick = () => { b.blur(); post('/api/call', { export: x.name }).then(() => pollSoon(30)); };
+    }
+    if (!state.exports.length) el('span', 'host-label', exports).textContent = 'The module offers no dialog.';
+  }
+  for (const b of document.querySelectorAll('#language button')) {
+    const lang = Number(b.dataset.language);
+    b.classList.toggle('on', state.language === lang);
+    b.setAttribute('aria-pressed', state.language === lang ? 'true' : 'false');
+    b.disabled = !!state.busy || !state.canChangeLanguage;
+    b.onclick = () => { b.blur(); post('/api/call', { export: 'ChangeLanguage', language: lang }).then(() => pollSoon(30)); };
+  }
+  renderMachine();
+  renderPc();
+  renderStatus();
+}
+
+function toggle(parent, label, on, onText, offText, action) {
+  const span = el('span', 'host-item', parent);
+  el('span', 'led ' + (on ? 'on' : 'off'), span);
+  span.append(label + ' ');
+  const b = el('button', '', parent);
+  b.type = 'button';
+  b.textContent = on ? onText : offText;
+  b.onclick = () => { b.blur(); action(); };
+}
+
+function renderMachine() {
+  const box = document.getElementById('machine');
+  const m = state.machine || {};
+  const sig = JSON.stringify(m);
+  if (box.dataset.sig === sig) return;
+  box.dataset.sig = sig;
+  box.textContent = '';
+  el('span', 'host-label', box).textContent = 'Machine';
+  if (!m.running) { el('span', '', box).textContent = m.error || 'not running'; return; }
+  if (m.error || !m.state) { el('span', '', box).textContent = m.error || '?'; return; }
+  const s = m.state;
+  const ctl = words => post('/api/machine', { words }).then(() => pollSoon(30));
+  toggle(box, 'cable', s.cable === 'plugged', 'Pull', 'Plug in', () => ctl(['cable', s.cable === 'plugged' ? 'pull' : 'plug']));
+  toggle(box, 'USB 1', s.usb1 === 'present', 'Remove', 'Insert', () => ctl(['usb1', s.usb1 === 'present' ? 'absent' : 'present']));
+  toggle(box, 'USB 2', s.usb2 === 'present', 'Remove', 'Insert', () => ctl(['usb2', s.usb2 === 'present' ? 'absent' : 'present']));
+}
+
+function renderPc() {
+  const box = document.getElementById('pc');
+  const pc = state.pc || { drives: [] };
+  const sig = JSON.stringify(pc);
+  if (box.dataset.sig === sig) return;
+  box.dataset.sig = sig;
+  box.textContent = '';
+  el('span', 'host-label', box).textContent = 'PC';
+  for (const d of pc.drives) {
+    if (d.type !== 'removable') { el('span', 'host-item', box).textContent = d.letter + ':'; continue; }
+    if (pc.switchable)
+      toggle(box, 'USB ' + d.letter + ':', d.present, 'Pull out', 'Plug in',
+             () => post('/api/pc-drive', { plugged: !d.present }).then(() => pollSoon(30)));
+    else
+      el('span', 'host-item', box).textContent = d.letter + ': (removable)';
+  }
+}
+
+function renderStatus() {
+  if (!state) return;
+  let text = '';
+  const label = name => (state.exports.find(x => x.name === name) || {}).label || name;
+  if (message && message.until > Date.now()) text = message.text;
+  else if (state.busy) text = label(state.busy) + ' is open';
+  else if (state.last) {
+    const l = state.last;
+    if (l.error) text = l.export + ': ' + l.error;
+    else if (l.export === 'ChangeLanguage') text = 'ChangeLanguage(' + l.language + ') returned ' + l.result;
+    else text = l.export + ' returned ' + l.result + (l.name ? ' (' + l.name + ')' : '') + (l.folder ? ' — folder "' + l.folder + '"' : '');
+  }
+  statusLine.textContent = text;
+}
+
+// ---- the desktop
+function renderDesktop() {
+  const snap = state.snapshot;
+  desktop.classList.toggle('wait', !!snap.waitCursor);
+  const keep = new Set();
+  let z = 1;
+  for (const w of snap.windows) {
+    const key = 'w' + w.h;
+    keep.add(key);
+    let we = desktop.querySelector(`:scope > [data-key="${key}"]`);
+    const fresh = !we;
+    if (!we) {
+      we = el('div', '', desktop);
+      we.dataset.key = key;
+    }
+    we.style.zIndex = String(z++);
+    renderWindow(we, w, w.h === snap.front);
+    if (fresh) we.scrollIntoView({ block: 'nearest', inline: 'nearest' }); // a new window is brought into view
+  }
+  for (const e of [...desktop.children])
+    if (!keep.has(e.dataset.key)) e.remove();
+  if (openCombo && !snap.windows.some(w => w.controls.some(c => c.h === openCombo && c.enabled))) openCombo = 0;
+}
+
+function renderWindow(we, w, front) {
+  we.className = 'window ' + w.kind + (front ? ' front' : '') + (w.enabled ? '' : ' blocked');
+  we.dataset.h = w.h;
+  we.dataset.caption = w.caption;
+  we.setAttribute('role', w.kind === 'menu' ? 'menu' : 'dialog');
+  we.setAttribute('aria-label', w.caption);
+  place(we, w.rc);
+  const width = w.rc[2] - w.rc[0], height = w.rc[3] - w.rc[1];
+  const cw = w.client[2] - w.client[0], ch = w.client[3] - w.client[1];
+  const bx = Math.max(0, Math.floor((width - cw) / 2)), by = Math.max(0, height - ch - bx);
+
+  // The caption with its close box.
+  let cap = we.querySelector(':scope > .caption');
+  if (w.kind !== 'menu' && by > bx) {
+    if (!cap) {
+      cap = el('div', 'caption', we);
+      el('span', 'title', cap);
+      const close = el('button', 'closebox', cap);
+      close.type = 'button';
+      close.title = 'Close';
+      close.setAttribute('aria-label', 'Close');
+      close.innerHTML = '<svg width="8" height="7" viewBox="0 0 8 7"><path d="M0 0h2l2 2 2-2h2L5 3.5 8 7H6L4 5 2 7H0l3-3.5z"/></svg>';
+    }
+    cap.querySelector('.title').textContent = w.caption;
+    cap.querySelector('.closebox').onclick = () => act({ do: 'close', hwnd: w.h });
+  } else if (cap) {
+    cap.remove();
+  }
+
+  let client = we.querySelector(':scope > .client');
+  if (!client) client = el('div', 'client', we);
+  place(client, [bx, by, bx + cw, by + ch]);
+
+  if (w.kind === 'menu') return renderMenu(client, w);
+
+  const keep = new Set();
+  for (const c of w.controls) {
+    if (!c.visible) continue;
+    const key = 'c' + c.h;
+    keep.add(key);
+    let ce = client.querySelector(`:scope > [data-key="${key}"]`);
+    const sig = JSON.stringify(c) + (c.list ? JSON.stringify([imageLists[c.list.normal], imageLists[c.list.small]]) : '') +
+                (c.combo ? JSON.stringify([imageLists[c.combo.imageList], openCombo === c.h]) : '') + (w.kind === 'messagebox' ? w.icon : '');
+    if (ce && ce.dataset.sig === sig) { client.appendChild(ce); continue; } // keeps z-order as listed
+    const fresh = document.createElement('div');
+    fresh.dataset.key = key;
+    fresh.dataset.sig = sig;
+    renderControl(fresh, c, w);
+    if (ce && ce.classList.contains('edit') && fresh.classList.contains('edit') && ce.contains(document.activeElement)) {
+      // Keep the field the person is typing in; only its state changes.
+      ce.className = fresh.className;
+      ce.dataset.sig = sig;
+      place(ce, c.rc);
+      client.appendChild(ce);
+      continue;
+    }
+    if (ce) ce.replaceWith(fresh);
+    client.appendChild(fresh);
+  }
+  for (const e of [...client.children])
+    if (!keep.has(e.dataset.key)) e.remove();
+}
+
+function renderControl(ce, c, w) {
+  const kind = kindOf(c);
+  ce.className = 'ctl ' + kind + (c.enabled ? '' : ' disabled') + (c.focused ? ' focused' : '');
+  ce.dataset.id = c.id;
+  ce.dataset.h = c.h;
+  place(ce, c.rc);
+  const disabled = !c.enabled || !w.enabled;
+  switch (kind) {
+  case 'push': {
+    ce.classList.toggle('default', c.default);
+    ce.setAttribute('role', 'button');
+    ce.setAttribute('aria-disabled', String(!c.enabled));
+    if (c.image) {
+      const img = el('img', '', ce);
+      img.src = c.image.url;
+      img.alt = c.text;
+      ce.setAttribute('aria-label', c.text.replace(/&(.)/g, '$1'));
+    } else {
+      mnemonic(el('span', 'label', ce), c.text);
+    }
+    ce.onclick = () => { if (!disabled) act({ do: 'click', hwnd: c.h }); };
+    break;
+  }
+  case 'check':
+  case 'radio': {
+    ce.classList.toggle('checked', c.check === 1);
+    ce.setAttribute('role', kind === 'radio' ? 'radio' : 'checkbox');
+    ce.setAttribute('aria-checked', c.check === 1 ? 'true' : c.check === 2 ? 'mixed' : 'false');
+    ce.setAttribute('aria-disabled', String(!c.enabled));
+    el('span', 'box', ce);
+    mnemonic(el('span', 'label', ce), c.text);
+    ce.onclick = () => { if (!disabled) act({ do: 'click', hwnd: c.h }); };
+    break;
+  }
+  case 'group': {
+    el('div', 'frame', ce);
+    // A label of spaces still opens a gap in the frame (a radio button often sits in it).
+    if (c.text) mnemonic(el('span', 'label', ce), c.text);
+    break;
+  }
+  case 'static': {
+    const type = c.style & 0x1F;
+    if (type === 3 || type === 0xE) {
+      ce.classList.add('picture');
+      if (c.image) {
+        const img = el('img', '', ce);
+        img.src = c.image.url;
+        img.alt = '';
+      } else if (w.kind === 'messagebox') {
+        sysIcon(w.icon, ce);
+      }
+    } else {
+      if (type === 1) ce.classList.add('center');
+      if (type === 2) ce.classList.add('right');
+      mnemonic(ce, c.text, (c.style & 0x80) !== 0 || w.kind === 'messagebox');
+    }
+    break;
+  }
+  case 'edit': {
+    ce.classList.add('sunken');
+    if (c.edit && c.edit.readOnly) ce.classList.add('readonly');
+    const multi = (c.style & 0x4) !== 0;
+    const input = el(multi ? 'textarea' : 'input', '', ce);
+    input.value = c.text;
+    input.disabled = disabled;
+    input.readOnly = !!(c.edit && c.edit.readOnly);
+    input.spellcheck = false;
+    input.setAttribute('aria-label', 'edit ' + c.id);
+    if (c.edit && c.edit.limit > 0) input.maxLength = c.edit.limit;
+    input.addEventListener('input', () => act({ do: 'type', hwnd: c.h, text: input.value }));
+    input.addEventListener('keydown', e => {
+      if (e.key === 'Enter' || e.key === 'Escape') {
+        e.preventDefault();
+        e.stopPropagation();
+        act({ do: 'key', hwnd: w.h, key: e.key });
+      }
+    });
+    if (c.focused && w.enabled && c.parent !== w.h) setTimeout(() => { if (document.activeElement === document.body) input.focus(); }, 0);
+    break;
+  }
+  case 'progress': {
+    ce.classList.toggle('smooth', (c.style & 0x1) !== 0);
+    const p = c.progress || { lower: 0, upper: 100, pos: 0 };
+    const span = p.upper - p.lower;
+    const frac = span > 0 ? Math.min(1, Math.max(0, (p.pos - p.lower) / span)) : 0;
+    const bar = el('div', 'bar', ce);
+    bar.style.width = (frac * 100).toFixed(2) + '%';
+    ce.setAttribute('role', 'progressbar');
+    ce.setAttribute('aria-valuenow', String(p.pos));
+    ce.setAttribute('aria-valuemin', String(p.lower));
+    ce.setAttribute('aria-valuemax', String(p.upper));
+    break;
+  }
+  case 'combo': renderCombo(ce, c, w, disabled); break;
+  case 'list': renderList(ce, c, w, disabled); break;
+  default:
+    ce.classList.add('sunken');
+  }
+}
+
+function comboEntry(parent, e, il, selected) {
+  const row = el('div', 'entry', parent);
+  row.style.paddingLeft = (2 + 10 * (e.indent || 0)) + 'px';
+  const img = picture(il, selected && e.selectedImage >= 0 ? e.selectedImage : e.image, row, 'picture16');
+  if (!img && il) el('span', 'picture16', row);
+  el('span', '', row).textContent = e.text;
+  return row;
+}
+
+// A combo box's rectangle includes its drop-down list; the closed box is one field high.
+const COMBO_HEIGHT = 22;
+
+function renderCombo(ce, c, w, disabled) {
+  ce.classList.add('sunken');
+  ce.style.height = Math.min(COMBO_HEIGHT, c.rc[3] - c.rc[1]) + 'px';
+  ce.setAttribute('role', 'combobox');
+  const combo = c.combo;
+  const field = el('div', 'field', ce);
+  const cur = combo.sel >= 0 ? combo.entries[combo.sel] : null;
+  if (cur) {
+    const img = picture(combo.imageList, cur.selectedImage >= 0 ? cur.selectedImage : cur.image, field, 'picture16');
+    if (!img && combo.imageList) el('span', 'picture16', field);
+  }
+  el('span', '', field).textContent = cur ? cur.text : c.text;
+  el('div', 'dropbtn', ce);
+  ce.onclick = () => {
+    if (disabled) return;
+    openCombo = openCombo === c.h ? 0 : c.h;
+    lastStateText = '';
+    pollSoon(0);
+  };
+  if (openCombo === c.h) {
+    // The drop-down list belongs to the page until an entry is chosen.
+    const dd = el('div', 'dropdown', null);
+    dd.setAttribute('role', 'listbox');
+    dd.style.left = c.rc[0] + 'px';
+    dd.style.top = (c.rc[1] + Math.min(COMBO_HEIGHT, c.rc[3] - c.rc[1])) + 'px';
+    dd.style.minWidth = (c.rc[2] - c.rc[0]) + 'px';
+    combo.entries.forEach((e, i) => {
+      const row = comboEntry(dd, e, combo.imageList, false);
+      row.setAttribute('role', 'option');
+      row.onclick = ev => {
+        ev.stopPropagation();
+        openCombo = 0;
+        act({ do: 'combo', hwnd: c.h, index: i });
+      };
+    });
+    // Placed in the window's client area (not clipped by the control).
+    setTimeout(() => { if (ce.parentElement) { dd.dataset.key = 'dd' + c.h; ce.parentElement.appendChild(dd); } }, 0);
+  }
+}
+
+function renderList(ce, c, w, disabled) {
+  const L = c.list;
+  ce.classList.add('sunken');
+  ce.classList.toggle('fullrow', (L.exStyle & 0x20) !== 0);
+  ce.setAttribute('role', 'listbox');
+  const width = c.rc[2] - c.rc[0], height = c.rc[3] - c.rc[1];
+  const cw = c.client[2] - c.client[0], chh = c.client[3] - c.client[1];
+  const bx = Math.max(0, Math.floor((width - cw) / 2)), by = Math.max(0, Math.floor((height - chh) / 2));
+  const area = el('div', 'area', ce);
+  place(area, [bx, by, bx + cw, by + chh]);
+  const report = L.view === 1, icons = L.view === 0;
+  if (report && !(c.style & 0x4000)) {
+    const header = el('div', 'header', area);
+    for (const col of L.columns) {
+      const h = el('div', 'col', header);
+      h.style.width = col.width + 'px';
+      h.textContent = col.text;
+    }
+  }
+  const small = L.small || L.normal;
+  L.items.forEach((it, i) => {
+    if (it.rc[3] <= 0 || it.rc[1] >= chh) return; // scrolled out of view
+    let item;
+    if (icons) {
+      item = el('div', 'icon', area);
+      place(item, it.rc);
+      const img = picture(L.normal, it.image, item);
+      const il = imageLists[L.normal];
+      if (!img && il) { const s = el('div', '', item); s.style.width = il.cx + 'px'; s.style.height = il.cy + 'px'; }
+      el('div', 'text', item).textContent = it.label;
+    } else {
+      item = el('div', 'row', area);
+      place(item, it.rc);
+      const cols = report && L.columns.length ? L.columns : [{ width: it.rc[2] - it.rc[0] }];
+      cols.forEach((col, k) => {
+        const cell = el('div', 'cell' + (k === 0 ? ' first' : ''), item);
+        cell.style.width = col.width + 'px';
+        if (k === 0) {
+          if (small) picture(small, it.image, cell, 'picture16');
+          el('span', 'text', cell).textContent = it.label;
+        } else {
+          el('span', 'text', cell).textContent = it.sub[k - 1] || '';
+        }
+      });
+    }
+    item.classList.toggle('selected', it.selected);
+    item.classList.toggle('focused', it.focused && c.focused);
+    item.dataset.item = i;
+    item.setAttribute('role', 'option');
+    item.setAttribute('aria-selected', String(it.selected));
+    item.setAttribute('aria-label', it.label);
+  });
+  // A click waits a moment for a second one, so a double-click goes out as one action.
+  let clickTimer = 0;
+  const itemAt = e => {
+    const t = e.target.closest('[data-item]');
+    return t && area.contains(t) ? Number(t.dataset.item) : -1;
+  };
+  area.addEventListener('click', e => {
+    if (disabled) return;
+    const i = itemAt(e);
+    if (e.detail >= 2) {
+      clearTimeout(clickTimer);
+      clickTimer = 0;
+      if (e.detail === 2) act({ do: 'item', hwnd: c.h, item: i, mouse: 'double' });
+      return;
+    }
+    clickTimer = setTimeout(() => { clickTimer = 0; act({ do: 'item', hwnd: c.h, item: i, mouse: 'click' }); }, 250);
+  });
+  area.addEventListener('contextmenu', e => {
+    e.preventDefault();
+    if (!disabled) act({ do: 'item', hwnd: c.h, item: itemAt(e), mouse: 'right' });
+  });
+}
+
+function renderMenu(client, w) {
+  client.textContent = '';
+  for (const m of w.menu) {
+    const it = el('div', 'menuitem' + (m.separator ? ' separator' : '') + (m.grayed ? ' grayed' : '') +
+                  (m.checked ? ' checked' : '') + (m.popup ? ' popup' : ''), client);
+    place(it, m.rc);
+    if (!m.separator) {
+      const [text, accel] = m.text.split('\t');
+      mnemonic(el('span', 'label', it), text);
+      if (accel) el('span', 'accel', it).textContent = accel;
+      it.setAttribute('role', 'menuitem');
+      it.setAttribute('aria-disabled', String(m.grayed));
+    }
+    it.dataset.id = m.id;
+    it.onclick = e => {
+      e.stopPropagation();
+      if (!m.separator && !m.grayed && !m.popup) act({ do: 'menu', hwnd: w.h, id: m.id });
+    };
+  }
+}
+
+// ---- keys and clicks outside any control
+function frontWindow() {
+  return state && state.snapshot.windows.find(w => w.h === state.snapshot.front);
+}
+
+document.addEventListener('keydown', e => {
+  if (e.target.closest && e.target.closest('input, textarea, #host')) return;
+  if (e.key !== 'Enter' && e.key !== 'Escape') return;
+  e.preventDefault();
+  if (openCombo && e.key === 'Escape') { openCombo = 0; lastStateText = ''; pollSoon(0); return; }
+  const f = frontWindow();
+  if (!f) return;
+  if (f.kind === 'menu' && e.key === 'Escape') act({ do: 'menu', hwnd: f.h, id: 0 });
+  else act({ do: 'key', hwnd: f.h, key: e.key });
+});
+
+desktop.addEventListener('mousedown', e => {
+  const f = frontWindow();
+  // A click beside an open menu dismisses it, as on Windows.
+  if (f && f.kind === 'menu' && !e.target.closest('.window.menu')) act({ do: 'menu', hwnd: f.h, id: 0 });
+  if (openCombo && !e.target.closest('.dropdown') && !e.target.closest(`[data-h="${openCombo}"]`)) {
+    openCombo = 0;
+    lastStateText = '';
+    pollSoon(0);
+  }
+});
+desktop.addEventListener('contextmenu', e => e.preventDefault());
+
+// Windows open in the middle of the 1280 x 1024 screen: start with the middle in view.
+const screenBox = document.getElementById('screen');
+function centreScreen() {
+  screenBox.scrollTop = Math.max(0, (desktop.offsetHeight - screenBox.clientHeight) / 2);
+  screenBox.scrollLeft = Math.max(0, (desktop.offsetWidth - screenBox.clientWidth) / 2);
+}
+centreScreen();
+window.addEventListener('resize', centreScreen);
+
+poll();

@@ -1,0 +1,135 @@
+// tavren gui in headless Chromium: the page opens Connection Settings, switches to wireless LAN,
+// leaves with Escape, and shows the dialog again in Japanese. One short run.
+//
+// Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
+// playwright-core), E2E_OUT (where the screenshots go), CHROMIUM (default /usr/bin/chromium);
+// E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture.
+import { test } from 'node:test';
+import assert from 'node:assert/strict';
+import { spawn } from 'node:child_process';
+import { createRequire } from 'node:module';
+import fs from 'node:fs';
+import net from 'node:net';
+import os from 'node:os';
+import path from 'node:path';
+
+const here = path.dirname(new URL(import.meta.url).pathname);
+const modules = path.resolve(process.env.E2E_MODULES || here);
+const tavren = path.resolve(process.env.TAVREN_BIN || path.join(here, '../../build/bin/tavren'));
+const outDir = path.resolve(process.env.E2E_OUT || process.cwd());
+const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
+const STEP = 10000; // every wait is bounded
+
+function freePort() {
+  return new Promise((resolve, reject) => {
+    const s = net.createServer();
+    s.once('error', reject);
+    s.listen(0, '127.0.0.1', () => {
+      const { port } = s.address();
+      s.close(() => resolve(port));
+    });
+  });
+}
+
+// Starts tavren gui and resolves with its address once it prints it.
+function startGui(port) {
+  const child = spawn(tavren, ['gui', '--port', String(port)], { stdio: ['ignore', 'pipe', 'pipe'] });
+  let out = '';
+  const ready = new Promise((resolve, reject) => {
+    const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
+    const onData = d => {
+      out += d;
+      const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/)/.exec(out);
+      if (m) { clearTimeout(timer); resolve(m[1]); }
+    };
+    child.stdout.on('data', onData);
+    child.stderr.on('data', onData);
+    child.once('exit', code => { clearTimeout(timer); reject(new Error(`tavren gui ended (${code}):\n${out}`)); });
+  });
+  return { child, ready, output: () => out };
+}
+
+function stopGui(child) {
+  return new Promise(resolve => {
+    if (child.exitCode !== null || child.signalCode !== null) return resolve(child.exitCode);
+    const kill = setTimeout(() => child.kill('SIGKILL'), 10000);
+    child.once('exit', code => { clearTimeout(kill); resolve(code); });
+    child.kill('SIGTERM');
+  });
+}
+
+test('Connection Settings in the browser', { timeout: 120000 }, async () => {
+  assert.ok(fs.existsSync(chromiumPath),
+    `Chromium is not installed at ${chromiumPath}: run scripts/install-deps.sh (Debian package "chromium")`);
+  assert.ok(fs.existsSync(tavren), `no tavren program at ${tavren}`);
+  const require = createRequire(path.join(modules, 'package.json'));
+  const { chromium } = require('playwright-core');
+
+  const gui = startGui(await freePort());
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
+  let context = null;
+  try {
+    const url = await gui.ready;
+    context = await chromium.launchPersistentContext(profile, {
+      executablePath: chromiumPath,
+      headless: true,
+      viewport: { width: 1280, height: 760 },
+      args: ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
+             '--disable-background-networking', '--disable-component-update', '--disable-sync'],
+    });
+    const page = context.pages()[0] || await context.newPage();
+    const errors = [];
+    page.on('pageerror', e => errors.push(e.message));
+    await page.goto(url);
+
+    const dialog = caption => page.locator(`.window[data-caption="${caption}"]`);
+    const control = (caption, id) => dialog(caption).locator(`.ctl[data-id="${id}"]`);
+    const attr = async (loc, name) => loc.getAttribute(name, { timeout: STEP });
+    const waitAttr = (loc, name, value, what) =>
+      loc.and(page.locator(`[${name}="${value}"]`)).waitFor({ timeout: STEP })
+        .catch(() => { throw new Error(`timed out waiting for ${what}`); });
+
+    // The host offers the export and opens the dialog on its UI thread.
+    await page.locator('button[data-export="ComSetDialog"]').click({ timeout: STEP });
+    await dialog('Connection Settings').waitFor({ timeout: STEP });
+    const usb = control('Connection Settings', 13030);
+    const wlan = control('Connection Settings', 13031);
+    const search = control('Connection Settings', 13032);
+    const ok = control('Connection Settings', 1);
+    assert.equal(await usb.innerText(), 'USB');
+    assert.equal(await attr(usb, 'aria-checked'), 'true', '"USB" is selected');
+    assert.equal(await attr(wlan, 'aria-checked'), 'false');
+    assert.equal(await attr(search, 'aria-disabled'), 'true', '"Search" is disabled');
+    assert.equal(await attr(ok, 'aria-disabled'), 'false', 'OK is enabled');
+    if (process.env.E2E_DOCS_SCREENSHOT)
+      await page.screenshot({ path: process.env.E2E_DOCS_SCREENSHOT });
+
+    // Wireless LAN: the list is empty, so OK goes disabled and Search enabled.
+    await wlan.click({ timeout: STEP });
+    await waitAttr(ok, 'aria-disabled', 'true', 'OK to become disabled');
+    assert.equal(await attr(wlan, 'aria-checked'), 'true');
+    assert.equal(await attr(search, 'aria-disabled'), 'false', 'Search is enabled for wireless LAN');
+    await page.screenshot({ path: path.join(outDir, 'e2e-connection-settings.png') });
+
+    // Escape ends the dialog with IDCANCEL; the export returns to the host.
+    await page.keyboard.press('Escape');
+    await dialog('Connection Settings').waitFor({ state: 'detached', timeout: STEP });
+    await page.locator('#status', { hasText: 'IDCANCEL' }).waitFor({ timeout: STEP });
+
+    // Japanese: the same dialog from the language module.
+    await page.locator('#language button[data-language="1041"]').click({ timeout: STEP });
+    await page.locator('#language button[data-language="1041"][aria-pressed="true"]').waitFor({ timeout: STEP });
+    await page.locator('button[data-export="ComSetDialog"]:not([disabled])').click({ timeout: STEP });
+    await dialog('接続設定').waitFor({ timeout: STEP });
+    await page.screenshot({ path: path.join(outDir, 'e2e-connection-settings-ja.png') });
+    await page.keyboard.press('Escape');
+    await dialog('接続設定').waitFor({ state: 'detached', timeout: STEP });
+
+    assert.deepEqual(errors, [], 'the page ran without script errors');
+  } finally {
+    if (context) await context.close().catch(() => {});
+    const code = await stopGui(gui.child);
+    fs.rmSync(profile, { recursive: true, force: true });
+    assert.equal(code, 0, 'tavren gui stops cleanly on SIGTERM:\n' + gui.output());
+  }
+});

@@ -1,0 +1,195 @@
+// tavren gui's server side: the snapshot JSON the page draws from, and the page's actions, run
+// against the host's sampler dialog (one control of each kind) on this thread's modal loop.
+#include "host/GuiActions.h"
+#include "host/GuiSamplerDlg.h"
+#include "host/GuiSnapshotJson.h"
+#include "host/PngBuffer.h"
+
+#include "platform/ScriptedUser.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+using nlohmann::json;
+
+namespace {
+
+using Dlg = CGuiSamplerDlg;
+
+const json* FindWindow(const json& snap, const std::string& caption)
+{
+    for (const json& w : snap["windows"])
+        if (w["caption"] == caption)
+            return &w;
+    return nullptr;
+}
+
+const json* FindControl(const json& w, int id)
+{
+    for (const json& c : w["controls"])
+        if (c["id"] == id && c["parent"] == w["h"])
+            return &c;
+    return nullptr;
+}
+
+json Look(tavren::ScriptedUser& u) { return SnapshotToJson(u.Look()); }
+
+} // namespace
+
+TEST(GuiServer, SnapshotJsonCarriesWhatThePageDraws)
+{
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Control Sampler");
+        json snap = Look(u);
+        const json* w = FindWindow(snap, "Control Sampler");
+        u.Expect(w && (*w)["kind"] == "dialog" && snap["front"] == (*w)["h"], "the dialog is in front");
+        if (!w)
+            return;
+        json rc = (*w)["rc"], client = (*w)["client"];
+        u.Expect(rc[2].get<int>() - rc[0].get<int>() == client[2].get<int>() + 6, "a 3-pixel frame each side");
+
+        const json* icons = FindControl(*w, Dlg::IDC_ICONS);
+        u.Expect(icons && (*icons)["list"]["view"] == 0 && (*icons)["list"]["items"].size() == 5, "the icon view and its items");
+        if (icons) {
+            const json& L = (*icons)["list"];
+            u.Expect(L["items"][1]["image"] == 3 && L["items"][0]["selected"] == true, "pictures and selection");
+            std::string h = std::to_string(L["normal"].get<unsigned>());
+            u.Expect(snap["imageLists"].contains(h), "the list's pictures are described");
+            if (snap["imageLists"].contains(h)) {
+                const json& il = snap["imageLists"][h];
+                u.Expect(il["cx"] == 48 && il["cy"] == 48 && il["count"] == 8 && il["v"].get<std::string>().size() == 16,
+                         "48-pixel pictures, eight of them, with a version");
+            }
+        }
+        const json* report = FindControl(*w, Dlg::IDC_REPORT);
+        u.Expect(report && (*report)["list"]["view"] == 1 && (*report)["list"]["columns"][1]["text"] == "Size" &&
+                     (*report)["list"]["items"][1]["sub"][0] == "3 KB" && (*report)["list"]["items"][1]["selected"] == true,
+                 "report view with columns and sub-items");
+        const json* place = FindControl(*w, Dlg::IDC_PLACE);
+        u.Expect(place && (*place)["combo"]["entries"].size() == 4 && (*place)["combo"]["sel"] == 1 &&
+                     (*place)["combo"]["entries"][1]["indent"] == 1 && (*place)["combo"]["imageList"] != 0,
+                 "combo entries with indent and pictures");
+        const json* progress = FindControl(*w, Dlg::IDC_PROGRESS);
+        u.Expect(progress && (*progress)["progress"]["pos"] == 40 && (*progress)["progress"]["upper"] == 100, "progress");
+        const json* ticks = FindControl(*w, Dlg::IDC_TICKS);
+        u.Expect(ticks && (*ticks)["check"] == 1 && (*ticks)["text"] == "Show &ticks", "a ticked check box, mnemonic kept");
+        const json* ok = FindControl(*w, IDOK);
+        u.Expect(ok && (*ok)["default"] == true && (*ok)["check"] == -1, "OK is the default button");
+        // What goes over the wire is valid UTF-8 that parses back.
+        u.Expect(json::parse(snap.dump()) == snap, "the JSON round-trips");
+        u.PressEscape();
+    });
+    Dlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST(GuiServer, ActionsReachTheDialogAndItsMessageBoxes)
+{
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Control Sampler");
+        HWND hAsk = u.Control(Dlg::IDC_ASK).hWnd;
+        HWND hOk = u.Control(IDOK).hWnd;
+        u.Expect(PerformAction({{"do", "click"}, {"hwnd", hAsk}})["ok"] == true, "clicking Ask");
+        u.ExpectMessageBox(u"Save As");
+        json snap = Look(u);
+        const json* box = FindWindow(snap, "Save As");
+        u.Expect(box && (*box)["kind"] == "messagebox" && (*box)["icon"] == MB_ICONQUESTION &&
+                     (*box)["buttons"] == json::array({IDYES, IDNO, IDCANCEL}) && (*box)["text"] == "Replace the file \"rose.qef\"?",
+                 "the box's text, icon and buttons");
+        // The dialog behind the box is blocked: the action is refused with a reason.
+        json refused = PerformAction({{"do", "click"}, {"hwnd", hOk}});
+        u.Expect(refused["ok"] == false && !refused["error"].get<std::string>().empty(), "no click through a message box");
+        const json* no = box ? FindControl(*box, IDNO) : nullptr;
+        u.Expect(no && PerformAction({{"do", "click"}, {"hwnd", (*no)["h"]}})["ok"] == true, "answering No");
+        u.WaitForClose(u"Save As");
+        u.WaitForWindow(u"Control Sampler");
+        u.Expect(PerformAction({{"do", "key"}, {"hwnd", 0}, {"key", "Enter"}})["ok"] == true, "Enter to the front window");
+    });
+    Dlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.m_nAnswer, IDNO);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST(GuiServer, ListMenuComboAndTypingActions)
+{
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Control Sampler");
+        HWND hIcons = u.Control(Dlg::IDC_ICONS).hWnd;
+        u.Expect(PerformAction({{"do", "item"}, {"hwnd", hIcons}, {"item", 2}, {"mouse", "right"}})["ok"] == true, "right-click");
+        u.WaitForMenu();
+        json snap = Look(u);
+        const json& menu = snap["windows"].back();
+        u.Expect(menu["kind"] == "menu" && menu["menu"].size() == 4 && menu["menu"][2]["separator"] == true &&
+                     menu["menu"][1]["text"] == "&Rename" && menu["menu"][1]["grayed"] == false,
+                 "the popup menu's commands");
+        u.Expect(PerformAction({{"do", "menu"}, {"hwnd", menu["h"]}, {"id", Dlg::ID_DELETE}})["ok"] == true, "Delete");
+        u.WaitForWindow(u"Control Sampler");
+        u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_ICONS)->items.size() == 4; },
+                    "the item deleted");
+        HWND hPlace = u.Control(Dlg::IDC_PLACE).hWnd;
+        u.Expect(PerformAction({{"do", "combo"}, {"hwnd", hPlace}, {"index", 3}})["ok"] == true, "choosing a combo entry");
+        u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_PLACE)->nCurSel == 3; },
+                    "the combo's choice");
+        HWND hName = u.Control(Dlg::IDC_NAME).hWnd;
+        u.Expect(PerformAction({{"do", "type"}, {"hwnd", hName}, {"text", "Blüten 花"}})["ok"] == true, "typing");
+        u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_NAME)->strText == u"Blüten 花"; },
+                    "the typed text, UTF-8 to UTF-16");
+        json bad = PerformAction({{"do", "item"}, {"hwnd", hIcons}, {"item", 99}});
+        u.Expect(bad["ok"] == false && bad["error"].get<std::string>().find("no item") != std::string::npos, "no such item");
+        u.Expect(PerformAction({{"do", "jump"}})["ok"] == false, "an unknown action");
+        u.Expect(PerformAction({{"do", "click"}, {"hwnd", "not a number"}})["ok"] == false, "a handle of the wrong type");
+        u.Expect(PerformAction(json::array())["ok"] == false, "not an object");
+        u.Expect(PerformAction({{"do", "close"}, {"hwnd", u.CurrentWindow()}})["ok"] == true, "the close box");
+    });
+    Dlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST(GuiServer, PicturesBecomePngsWithTheirTransparency)
+{
+    // 2 x 2: red, green / blue, see-through.
+    std::vector<uint8_t> bgr = {0, 0, 255, 0, 255, 0, 255, 0, 0, 9, 9, 9};
+    std::vector<uint8_t> mask = {0, 0, 0, 1};
+    std::vector<uint8_t> png = EncodePngBgr(2, 2, bgr, &mask);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(0, png_sig_cmp(png.data(), 0, 8));
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image, png.data(), png.size()));
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr));
+    EXPECT_EQ(rgba, (std::vector<uint8_t>{255, 0, 0, 255, 0, 255, 0, 255, 0, 0, 255, 255, 9, 9, 9, 0}));
+
+    std::vector<uint8_t> bgra = {10, 20, 30, 128};
+    std::vector<uint8_t> icon = EncodePngBgra(1, 1, bgra);
+    png_image image2{};
+    image2.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_memory(&image2, icon.data(), icon.size()));
+    image2.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> px(4);
+    ASSERT_TRUE(png_image_finish_read(&image2, nullptr, px.data(), 0, nullptr));
+    EXPECT_EQ(px, (std::vector<uint8_t>{30, 20, 10, 128}));
+
+    // Sizes that do not match the pixels give nothing rather than a read past the buffer.
+    EXPECT_TRUE(EncodePngBgr(3, 2, bgr).empty());
+    std::vector<uint8_t> shortMask = {0, 0, 0};
+    EXPECT_TRUE(EncodePngBgr(2, 2, bgr, &shortMask).empty());
+    EXPECT_TRUE(EncodePngBgr(0, 2, {}).empty());
+    EXPECT_TRUE(EncodePngBgra(2, 1, bgra).empty());
+}
+
+TEST(GuiServer, TextsTravelBetweenUtf16AndUtf8)
+{
+    std::u16string s = u"接続設定 \U0001F9F5 é";
+    EXPECT_EQ(Utf8ToUtf16(Utf16ToUtf8(s)), s);
+    EXPECT_EQ(Utf16ToUtf8(u"\xD800x"), "\xEF\xBF\xBDx");    // a lone surrogate
+    EXPECT_EQ(Utf8ToUtf16("a\xC3"), u"a\xFFFD");            // cut short
+    // Not text: one replacement character a byte, as browsers decode it.
+    EXPECT_EQ(Utf8ToUtf16("\xED\xA0\x80"), u"\xFFFD\xFFFD\xFFFD");             // an encoded surrogate
+    EXPECT_EQ(Utf8ToUtf16("\xF4\x90\x80\x80"), u"\xFFFD\xFFFD\xFFFD\xFFFD");  // past U+10FFFF
+    EXPECT_EQ(Utf8ToUtf16("\xC0\xAF"), u"\xFFFD\xFFFD");                      // overlong "/"
+}
