@@ -270,6 +270,23 @@ void CEmbFile::ReadStitchWords(CByteCursor& in, CEmbData& data, uint32_t nOffset
         Fail(feBadStitches, "the stitch words do not form a valid design");
 }
 
+// The checks the three native headers share: where the stitches start, and how many colours and
+// stitch words they announce; the texts name each format's own header offsets.
+void CEmbFile::CheckHeaderCounts(const CByteCursor& in, uint32_t nOffset, uint32_t nMinOffset, int32_t nColors,
+                                 int32_t nWords, const HeaderCheckTexts& texts)
+{
+    if (nOffset < nMinOffset || nOffset > in.GetLength())
+        Fail(feBadHeader, texts.pszOffsetRange);
+    if (nColors < 1)
+        Fail(feNoColors, texts.pszNoColors);
+    if (nWords < 1)
+        Fail(feNoStitches, texts.pszNoWords);
+    if (nWords < 2 * static_cast<int64_t>(nColors))
+        Fail(feBadHeader, texts.pszFewWords);
+    if (nOffset < nMinOffset + 8 * static_cast<uint64_t>(nColors))
+        Fail(feBadHeader, texts.pszOffsetBelowTables);
+}
+
 // QEF header, 116 bytes:
 //   0 int32 stitch offset (>= 116 + 8N, unsigned, within the file)   4 int32 extension level
 //   8 16 bytes -   24 int32 colour count N (>= 1)   28 int32 stitch word count W (>= 1, >= 2N)
@@ -286,16 +303,14 @@ void CEmbFile::ReadQef(CByteCursor& in, CEmbData& data)
     const int32_t nColors = CByteCursor::Int32At(header + 24);
     const int32_t nWords = CByteCursor::Int32At(header + 28);
     const int32_t nHoop = CByteCursor::Int32At(header + 32);
-    if (nOffset < QEF_HEADER_SIZE || nOffset > in.GetLength())
-        Fail(feBadHeader, "stitch offset (header offset 0) below 116 or beyond the end of the file");
-    if (nColors < 1)
-        Fail(feNoColors, "colour count (header offset 24) below 1");
-    if (nWords < 1)
-        Fail(feNoStitches, "stitch word count (header offset 28) below 1");
-    if (nWords < 2 * static_cast<int64_t>(nColors))
-        Fail(feBadHeader, "stitch word count (header offset 28) below twice the colour count");
-    if (nOffset < QEF_HEADER_SIZE + 8 * static_cast<uint64_t>(nColors))
-        Fail(feBadHeader, "stitch offset (header offset 0) below 116 + 8 x colour count");
+    static constexpr HeaderCheckTexts kTexts = {
+        "stitch offset (header offset 0) below 116 or beyond the end of the file",
+        "colour count (header offset 24) below 1",
+        "stitch word count (header offset 28) below 1",
+        "stitch word count (header offset 28) below twice the colour count",
+        "stitch offset (header offset 0) below 116 + 8 x colour count",
+    };
+    CheckHeaderCounts(in, nOffset, QEF_HEADER_SIZE, nColors, nWords, kTexts);
     ReadColorTables(in, data, nColors);
     ReadStitchWords(in, data, nOffset, nWords);
     m_nHoopCode = nHoop;
@@ -386,16 +401,14 @@ void CEmbFile::ReadQefPlus(CByteCursor& in, CEmbData& data)
     const int32_t nColors = CByteCursor::Int32At(header + 24);
     const int32_t nWords = CByteCursor::Int32At(header + 28);
     const int32_t nHoop = CByteCursor::Int32At(header + 32);
-    if (nOffset < QEF_PLUS_MIN_OFFSET || nOffset > in.GetLength())
-        Fail(feBadHeader, "stitch offset (header offset 0) below 140 or beyond the end of the file");
-    if (nColors < 1)
-        Fail(feNoColors, "colour count (header offset 24) below 1");
-    if (nWords < 1)
-        Fail(feNoStitches, "stitch word count (header offset 28) below 1");
-    if (nWords < 2 * static_cast<int64_t>(nColors))
-        Fail(feBadHeader, "stitch word count (header offset 28) below twice the colour count");
-    if (nOffset < QEF_PLUS_MIN_OFFSET + 8 * static_cast<uint64_t>(nColors))
-        Fail(feBadHeader, "stitch offset (header offset 0) below 140 + 8 x colour count");
+    static constexpr HeaderCheckTexts kTexts = {
+        "stitch offset (header offset 0) below 140 or beyond the end of the file",
+        "colour count (header offset 24) below 1",
+        "stitch word count (header offset 28) below 1",
+        "stitch word count (header offset 28) below twice the colour count",
+        "stitch offset (header offset 0) below 140 + 8 x colour count",
+    };
+    CheckHeaderCounts(in, nOffset, QEF_PLUS_MIN_OFFSET, nColors, nWords, kTexts);
     ReadColorTables(in, data, nColors);
     if (!ReadThreadBlock(in, data))
         Fail(feExtension, "custom thread block cut short");
@@ -454,16 +467,14 @@ void CEmbFile::ReadQpx(CByteCursor& in, CEmbData& data)
     const int32_t nColors = CByteCursor::Int32At(header + 32);
     const int32_t nWords = CByteCursor::Int32At(header + 36);
     const int32_t nHoop = CByteCursor::Int32At(header + 40);
-    if (nOffset < QPX_MIN_OFFSET || nOffset > in.GetLength())
-        Fail(feBadHeader, "stitch offset (header offset 0) below 80 or beyond the end of the file");
-    if (nColors < 1)
-        Fail(feNoColors, "colour count (header offset 32) below 1");
-    if (nWords < 1)
-        Fail(feNoStitches, "stitch word count (header offset 36) below 1");
-    if (nWords < 2 * static_cast<int64_t>(nColors))
-        Fail(feBadHeader, "stitch word count (header offset 36) below twice the colour count");
-    if (nOffset < QPX_MIN_OFFSET + 8 * static_cast<uint64_t>(nColors))
-        Fail(feBadHeader, "stitch offset (header offset 0) below 80 + 8 x colour count");
+    static constexpr HeaderCheckTexts kTexts = {
+        "stitch offset (header offset 0) below 80 or beyond the end of the file",
+        "colour count (header offset 32) below 1",
+        "stitch word count (header offset 36) below 1",
+        "stitch word count (header offset 36) below twice the colour count",
+        "stitch offset (header offset 0) below 80 + 8 x colour count",
+    };
+    CheckHeaderCounts(in, nOffset, QPX_MIN_OFFSET, nColors, nWords, kTexts);
     ReadColorTables(in, data, nColors);
     ReadThreadBlock(in, data);
     BYTE tag[8];

@@ -84,6 +84,15 @@ private:
     bool AllocEditData(int nCount);
     [[noreturn]] void Fail(FileErrorInfo error, const char* pszDetail);
 
+    struct HeaderCheckTexts {
+        const char* pszOffsetRange;
+        const char* pszNoColors;
+        const char* pszNoWords;
+        const char* pszFewWords;
+        const char* pszOffsetBelowTables;
+    };
+    void CheckHeaderCounts(const CByteCursor& in, uint32_t nOffset, uint32_t nMinOffset, int32_t nColors,
+                           int32_t nWords, const HeaderCheckTexts& texts);
     void ReadQef(CByteCursor& in, CEmbData& data);
     void ReadQefPlus(CByteCursor& in, CEmbData& data);
     void ReadQpx(CByteCursor& in, CEmbData& data);
