@@ -4,6 +4,7 @@
 #include "link/MachineLink.h"
 #include "platform/WinUser.h"
 
+#include <functional>
 #include <memory>
 #include <new>
 
@@ -160,13 +161,15 @@ int32_t CCommunicationThread::RunItems()
     return Cancelled(0) ? 4 : 0;
 }
 
-int32_t CCommunicationThread::RunList()
+// A listing and the machine's current design are one buffer each: fetched, checked for a cancel,
+// and kept as the run's only record.
+int32_t CCommunicationThread::RunSingleUpload(const std::function<int32_t(BYTE**, uint32_t*)>& upload)
 {
     ClearRequests();
     SendProgress(WM_XFER_START, 1);
     BYTE* pBuffer = nullptr;
     uint32_t nSize = 0;
-    const int32_t nResult = MachineLink().m_pfnUploadList(m_hDevice, m_nStorage, m_strFolder, &pBuffer, &nSize);
+    const int32_t nResult = upload(&pBuffer, &nSize);
     if (nResult != 0) {
         FreeLinkBuffer(pBuffer);
         return nResult;
@@ -182,26 +185,18 @@ int32_t CCommunicationThread::RunList()
     return Cancelled(0) ? 4 : 0;
 }
 
+int32_t CCommunicationThread::RunList()
+{
+    return RunSingleUpload([this](BYTE** ppBuffer, uint32_t* pnSize) {
+        return MachineLink().m_pfnUploadList(m_hDevice, m_nStorage, m_strFolder, ppBuffer, pnSize);
+    });
+}
+
 int32_t CCommunicationThread::RunReceiveCurrent()
 {
-    ClearRequests();
-    SendProgress(WM_XFER_START, 1);
-    BYTE* pBuffer = nullptr;
-    uint32_t nSize = 0;
-    const int32_t nResult = MachineLink().m_pfnUploadDesign(m_hDevice, &pBuffer, &nSize);
-    if (nResult != 0) {
-        FreeLinkBuffer(pBuffer);
-        return nResult;
-    }
-    if (Cancelled(100)) {
-        FreeLinkBuffer(pBuffer);
-        return 4;
-    }
-    std::unique_ptr<CCommunicationData> pRecord;
-    if (!TakeLinkBuffer(pBuffer, nSize, pRecord))
-        return 10;
-    m_requests.Add(pRecord.release());
-    return Cancelled(0) ? 4 : 0;
+    return RunSingleUpload([this](BYTE** ppBuffer, uint32_t* pnSize) {
+        return MachineLink().m_pfnUploadDesign(m_hDevice, ppBuffer, pnSize);
+    });
 }
 
 int32_t CCommunicationThread::RunDeleteFolder()

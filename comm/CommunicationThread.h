@@ -12,6 +12,7 @@
 #include "platform/CriticalSection.h"
 
 #include <atomic>
+#include <functional>
 
 class CCommunicationThread : public CThreadCtrl {
 public:
@@ -64,6 +65,7 @@ protected:
 
 private:
     int32_t RunItems();
+    int32_t RunSingleUpload(const std::function<int32_t(BYTE**, uint32_t*)>& upload);
     int32_t RunList();
     int32_t RunReceiveCurrent();
     int32_t RunDeleteFolder();
