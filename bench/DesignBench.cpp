@@ -2,7 +2,7 @@
 // every real design, each next to a memcpy of the same bytes as the baseline of the same run.
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
-#include "platform/MemFile.h"
+#include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
 
 #include <benchmark/benchmark.h>

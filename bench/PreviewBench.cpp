@@ -3,7 +3,7 @@
 // bitmap of the same size as the baseline of the same run.
 #include "design/EmbFile.h"
 #include "host/PreviewCommand.h"
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 #include "preview/ListPicture.h"
 #include "tests/design/FixtureWriter.h"
 

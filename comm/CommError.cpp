@@ -1,7 +1,7 @@
 #include "comm/CommError.h"
 
-#include "platform/CString.h"
-#include "platform/Wnd.h"
+#include "platform/afx/CString.h"
+#include "platform/afx/Wnd.h"
 #include "res/resource.h"
 
 namespace {

@@ -5,7 +5,7 @@
 // included): 0x8001 + k, k from 0 to 31, shows 12521 + k; every other one 12520.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 // The string shown for a code, 0 when the code shows nothing.
 UINT CommErrorStringId(int32_t nCode);

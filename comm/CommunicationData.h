@@ -2,8 +2,8 @@
 // renames.
 #pragma once
 
-#include "platform/CString.h"
-#include "platform/WinTypes.h"
+#include "platform/afx/CString.h"
+#include "platform/base/WinTypes.h"
 
 class CCommunicationData {
 public:

@@ -2,7 +2,7 @@
 #include "comm/CommunicationThread.h"
 #include "comm/ListingReader.h"
 #include "link/MachineLink.h"
-#include "platform/WinUser.h"
+#include "platform/user/WinUser.h"
 
 #include <functional>
 #include <memory>

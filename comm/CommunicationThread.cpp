@@ -1,7 +1,7 @@
 #include "comm/CommunicationThread.h"
 
 #include "link/MachineLink.h"
-#include "platform/WinUser.h"
+#include "platform/user/WinUser.h"
 
 CCommunicationThread::CCommunicationThread() : m_evCancel(FALSE, FALSE) {}
 

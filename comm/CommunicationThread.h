@@ -7,9 +7,9 @@
 #include "comm/CommunicationData.h"
 #include "comm/RequestKind.h"
 #include "comm/ThreadCtrl.h"
-#include "platform/CArray.h"
-#include "platform/CStringArray.h"
-#include "platform/CriticalSection.h"
+#include "platform/afx/CArray.h"
+#include "platform/afx/CStringArray.h"
+#include "platform/kernel/CriticalSection.h"
 
 #include <atomic>
 #include <functional>

@@ -1,6 +1,6 @@
 #include "comm/ListingReader.h"
 
-#include "platform/CodePage.h"
+#include "platform/base/CodePage.h"
 
 #include <cstring>
 

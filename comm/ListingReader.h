@@ -16,8 +16,8 @@
 // N of 0 or less) has no entries and is not broken.
 #pragma once
 
-#include "platform/CString.h"
-#include "platform/WinTypes.h"
+#include "platform/afx/CString.h"
+#include "platform/base/WinTypes.h"
 
 class CListingReader {
 public:

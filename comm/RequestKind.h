@@ -1,7 +1,7 @@
 // What a run of the communication thread does, and the three messages the worker sends its window.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 enum RequestKind : int32_t {
     rkList = 1,

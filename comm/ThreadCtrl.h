@@ -2,8 +2,8 @@
 // "stop" (end the thread), as often as its owner asks.
 #pragma once
 
-#include "platform/Event.h"
-#include "platform/WinThread.h"
+#include "platform/kernel/Event.h"
+#include "platform/kernel/WinThread.h"
 
 #include <atomic>
 

@@ -1,7 +1,7 @@
 #include "comm/TransferDlg.h"
 
-#include "platform/File.h"
-#include "platform/FileException.h"
+#include "platform/afx/File.h"
+#include "platform/afx/FileException.h"
 #include "res/resource.h"
 
 #include <memory>

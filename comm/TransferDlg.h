@@ -18,9 +18,9 @@
 #pragma once
 
 #include "comm/CommunicationThread.h"
-#include "platform/Dialog.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/Static.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ProgressCtrl.h"
+#include "platform/afx/Static.h"
 
 class CTransferDlg : public CDialog {
 public:

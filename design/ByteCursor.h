@@ -3,7 +3,7 @@
 // Every read is bounds-checked here, so the decoders above it never index the buffer themselves.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstddef>
 #include <cstdint>

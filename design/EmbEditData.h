@@ -2,7 +2,7 @@
 // The values are held for the callers; their meaning to the machine is theirs.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 
 #include "design/ByteCursor.h"
 #include "design/ThreadPalette.h"
-#include "platform/File.h"
+#include "platform/afx/File.h"
 
 #include <cstring>
 #include <limits>

@@ -9,7 +9,7 @@
 
 #include "design/EmbData.h"
 #include "design/EmbEditData.h"
-#include "platform/CString.h"
+#include "platform/afx/CString.h"
 
 #include <cstdint>
 

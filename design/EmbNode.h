@@ -5,7 +5,7 @@
 // The virtual operations are declared in their fixed slot order; do not reorder them.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstdint>
 

@@ -2,7 +2,7 @@
 // in the stitch stream and at which needle position it begins.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstdint>
 

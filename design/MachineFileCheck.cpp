@@ -2,7 +2,7 @@
 
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
-#include "platform/File.h"
+#include "platform/afx/File.h"
 
 #include <cmath>
 #include <cstdlib>

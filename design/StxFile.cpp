@@ -1,7 +1,7 @@
 #include "design/StxFile.h"
 
 #include "design/ByteCursor.h"
-#include "platform/File.h"
+#include "platform/afx/File.h"
 
 #include <algorithm>
 #include <cstring>

@@ -9,9 +9,9 @@
 // position and byte 1 the feed, both signed. Record bytes 2 and 3 are kept as read.
 #pragma once
 
-#include "platform/CArray.h"
-#include "platform/CPoint.h"
-#include "platform/WinTypes.h"
+#include "platform/afx/CArray.h"
+#include "platform/afx/CPoint.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstddef>
 #include <cstdint>

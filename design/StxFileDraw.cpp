@@ -1,7 +1,7 @@
 // CStxFile::DrawOutline, apart from the reader: the only part of the STX file that draws.
 #include "design/StxFile.h"
 
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 
 #include <cmath>
 

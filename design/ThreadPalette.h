@@ -1,7 +1,7 @@
 // The thread palette: the colour (and name) of every palette index a colour block can carry.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstdint>
 

@@ -2,8 +2,8 @@
 // choice itself is kept nowhere.
 #pragma once
 
-#include "platform/Dialog.h"
-#include "platform/ListCtrl.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ListCtrl.h"
 
 class CComSetDlg : public CDialog {
 public:

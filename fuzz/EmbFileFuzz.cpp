@@ -3,7 +3,7 @@
 // valid and measurable under any transform.
 #include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"
-#include "platform/MemFile.h"
+#include "platform/afx/MemFile.h"
 
 #include <cstdint>
 #include <cstdlib>

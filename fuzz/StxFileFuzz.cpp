@@ -1,6 +1,6 @@
 // Fuzz target for the STX pattern reader, through a memory file.
 #include "design/StxFile.h"
-#include "platform/MemFile.h"
+#include "platform/afx/MemFile.h"
 
 #include <cstdint>
 #include <cstdlib>

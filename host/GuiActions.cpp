@@ -1,7 +1,7 @@
 #include "host/GuiActions.h"
 
 #include "host/GuiSnapshotJson.h"
-#include "platform/Automation.h"
+#include "platform/seam/Automation.h"
 
 using nlohmann::json;
 

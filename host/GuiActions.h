@@ -1,4 +1,4 @@
-// What the page asks the user to do, carried out through the seam (platform/Automation.h):
+// What the page asks the user to do, carried out through the seam (platform/seam/Automation.h):
 //   {"do":"click","hwnd":H}                 a button (also a message box's answer)
 //   {"do":"key","hwnd":H,"key":"Enter"}     Enter or Escape in a top-level window (0: the front one)
 //   {"do":"type","hwnd":H,"text":"..."}     replaces an edit's text, one character at a time

@@ -16,12 +16,12 @@
 #include "host/MachineCommand.h"
 #include "host/PngBuffer.h"
 #include "module/TavrenApi.h"
-#include "platform/Automation.h"
-#include "platform/DriveMap.h"
-#include "platform/DriveWatcher.h"
-#include "platform/Gdi.h"
-#include "platform/Icon.h"
-#include "platform/ImageList.h"
+#include "platform/seam/Automation.h"
+#include "platform/file/DriveMap.h"
+#include "platform/file/DriveWatcher.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/Icon.h"
+#include "platform/afx/ImageList.h"
 
 #if __has_include("machine/MachineServer.h")
 #include "machine/MachineServer.h"

@@ -1,9 +1,9 @@
 #include "host/GuiSamplerDlg.h"
 
-#include "platform/Bitmap.h"
-#include "platform/CRect.h"
-#include "platform/Menu.h"
-#include "platform/MessageBox.h"
+#include "platform/afx/Bitmap.h"
+#include "platform/afx/CRect.h"
+#include "platform/user/Menu.h"
+#include "platform/user/MessageBox.h"
 
 #include <cmath>
 

@@ -4,12 +4,12 @@
 // can be tried on every kind of control; the host tests drive it through the page's actions.
 #pragma once
 
-#include "platform/ComboBoxEx.h"
-#include "platform/Dialog.h"
-#include "platform/ImageList.h"
-#include "platform/ListCtrl.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/Resource.h"
+#include "platform/afx/ComboBoxEx.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ImageList.h"
+#include "platform/afx/ListCtrl.h"
+#include "platform/afx/ProgressCtrl.h"
+#include "platform/user/Resource.h"
 
 #include <vector>
 

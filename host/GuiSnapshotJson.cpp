@@ -1,8 +1,8 @@
 #include "host/GuiSnapshotJson.h"
 
-#include "platform/Gdi.h"
-#include "platform/Icon.h"
-#include "platform/ImageList.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/user/Icon.h"
+#include "platform/afx/ImageList.h"
 
 #include <cstdio>
 #include <set>

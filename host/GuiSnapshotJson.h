@@ -2,8 +2,8 @@
 // the URLs of their pictures. Handles travel as numbers; texts as UTF-8.
 #pragma once
 
-#include "platform/Automation.h"
-#include "platform/CString.h"
+#include "platform/seam/Automation.h"
+#include "platform/afx/CString.h"
 
 #include <nlohmann/json.hpp>
 

@@ -4,8 +4,8 @@
 #include "design/MachineFileCheck.h"
 #include "design/StxFile.h"
 #include "design/ThreadPalette.h"
-#include "platform/DriveMap.h"
-#include "platform/MemFile.h"
+#include "platform/file/DriveMap.h"
+#include "platform/afx/MemFile.h"
 
 #include <nlohmann/json.hpp>
 

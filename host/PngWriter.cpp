@@ -1,6 +1,6 @@
 #include "host/PngWriter.h"
 
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 
 #include <png.h>
 

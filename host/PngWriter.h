@@ -1,7 +1,7 @@
 // The host's one-call PNG encoder: a bitmap of the GDI layer as an 8-bit RGB PNG.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <cstdint>
 #include <string>

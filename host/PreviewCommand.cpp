@@ -4,7 +4,7 @@
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
 #include "host/PngWriter.h"
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 #include "preview/DrawCtrl.h"
 #include "preview/ListPicture.h"
 

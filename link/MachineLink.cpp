@@ -1,6 +1,6 @@
 #include "link/MachineLink.h"
 
-#include "platform/Library.h"
+#include "platform/kernel/Library.h"
 
 #include <mutex>
 

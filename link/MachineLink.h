@@ -2,7 +2,7 @@
 // need and never unloaded. Empty (module handle 0) after the application's InitInstance.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 #include <atomic>
 

@@ -5,7 +5,7 @@
 #include "machine/QuorvelLink.h"
 #include "machine/QuorvelWatcher.h"
 #include "machine/WireReader.h"
-#include "platform/CodePage.h"
+#include "platform/base/CodePage.h"
 
 #include <cstdlib>
 #include <cstring>

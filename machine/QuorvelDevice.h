@@ -4,7 +4,7 @@
 // connection, so the object holds no socket and any thread may use it at any time.
 #pragma once
 
-#include "platform/Handle.h"
+#include "platform/kernel/Handle.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 #include "machine/QuorvelLink.h"
 #include "machine/WireReader.h"
 #include "machine/WireSocket.h"
-#include "platform/Dbt.h"
+#include "platform/user/Dbt.h"
 
 #include <poll.h>
 #include <thread>

@@ -3,7 +3,7 @@
 
 #include "dialogs/ComSetDlg.h"
 #include "module/TavrenApp.h"
-#include "platform/ModuleState.h"
+#include "platform/afx/ModuleState.h"
 
 extern "C" bool ChangeLanguage(int32_t language)
 {

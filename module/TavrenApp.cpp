@@ -1,7 +1,7 @@
 #include "module/TavrenApp.h"
 
 #include "link/MachineLink.h"
-#include "platform/Library.h"
+#include "platform/kernel/Library.h"
 
 namespace {
 CTavrenApp theApp;

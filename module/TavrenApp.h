@@ -1,7 +1,7 @@
 // The module's application object: the language module it has switched in, if any.
 #pragma once
 
-#include "platform/WinApp.h"
+#include "platform/afx/WinApp.h"
 
 class CTavrenApp : public CWinApp {
 public:

@@ -2,7 +2,7 @@
 
 #include "design/EmbData.h"
 #include "design/ThreadPalette.h"
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 
 #include <algorithm>
 #include <cmath>

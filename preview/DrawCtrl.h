@@ -6,7 +6,7 @@
 // state between calls, and makes and deletes its own pens for every colour block.
 #pragma once
 
-#include "platform/WinTypes.h"
+#include "platform/base/WinTypes.h"
 
 class CDC;
 class CEmbData;

@@ -1,10 +1,10 @@
 #include "preview/ListPicture.h"
 
-#include "platform/ModuleState.h"
+#include "platform/afx/ModuleState.h"
 
 #include "design/EmbData.h"
 #include "design/StxFile.h"
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 #include "preview/DrawCtrl.h"
 
 #include <algorithm>

@@ -16,7 +16,7 @@
 //     m_imlLarge.Add(&bmSecond, (CBitmap*)nullptr);
 #pragma once
 
-#include "platform/Bitmap.h"
+#include "platform/afx/Bitmap.h"
 
 class CEmbData;
 class CStxFile;

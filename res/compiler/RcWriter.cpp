@@ -80,7 +80,7 @@ std::string Array(const std::vector<T>& v, const std::string& strName)
 void CRcWriter::Write(const RcScript& script, std::ostream& out)
 {
     out << "// Generated from " << script.strName << " by tavren-rc. Do not edit: change the script.\n"
-        << "#include \"platform/Resource.h\"\n\n"
+        << "#include \"platform/user/Resource.h\"\n\n"
         << "namespace {\nusing namespace tavren;\n\n";
 
     if (!script.strings.empty()) {

@@ -1,5 +1,5 @@
 // Writes a compiled script as C++: constant tables of the platform's resource structures
-// (platform/Resource.h) and one static registrar that hands them to the platform when the library
+// (platform/user/Resource.h) and one static registrar that hands them to the platform when the library
 // that holds them is loaded.
 #pragma once
 

@@ -3,9 +3,10 @@
 #include "tests/comm/CommTestSupport.h"
 
 #include "comm/CommError.h"
-#include "platform/Automation.h"
-#include "platform/Dialog.h"
-#include "platform/ModuleState.h"
+#include "platform/seam/Automation.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ModuleState.h"
+#include "platform/user/WindowManager.h"
 
 #include <memory>
 #include <thread>

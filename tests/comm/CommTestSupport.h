@@ -9,7 +9,7 @@
 
 #include "comm/CommunicationThread.h"
 #include "link/MachineLink.h"
-#include "platform/CString.h"
+#include "platform/afx/CString.h"
 
 #include <gtest/gtest.h>
 

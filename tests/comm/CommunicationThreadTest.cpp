@@ -2,8 +2,9 @@
 // stopping a worker while a message is on its way.
 #include "tests/comm/CommTestSupport.h"
 
-#include "platform/Dialog.h"
-#include "platform/Handle.h"
+#include "platform/afx/Dialog.h"
+#include "platform/kernel/Handle.h"
+#include "platform/user/WindowManager.h"
 
 
 using namespace commtest;

@@ -3,7 +3,7 @@
 #include "tests/comm/CommTestSupport.h"
 
 #include "comm/TransferDlg.h"
-#include "platform/ModuleState.h"
+#include "platform/afx/ModuleState.h"
 
 #include <cstdlib>
 #include <filesystem>

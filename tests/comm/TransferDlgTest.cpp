@@ -4,8 +4,8 @@
 #include "tests/platform/TempDrives.h"
 
 #include "comm/TransferDlg.h"
-#include "platform/Automation.h"
-#include "platform/ModuleState.h"
+#include "platform/seam/Automation.h"
+#include "platform/afx/ModuleState.h"
 
 #include <memory>
 #include <thread>

@@ -4,7 +4,7 @@
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
-#include "platform/MemFile.h"
+#include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // The design readers: every header and table check at its boundary, the optional blocks and their
 // silent failures, DST decoding and hoops, real designs, and hostile bytes.
 #include "design/EmbFile.h"
-#include "platform/DriveMap.h"
+#include "platform/file/DriveMap.h"
 #include "tests/design/DesignTestUtil.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // What the machine side takes: found, readable, at most 200 colour blocks and 200000 stitch words,
 // and inside 140 mm to each side and 230 mm up and down around the design's position.
 #include "design/MachineFileCheck.h"
-#include "platform/DriveMap.h"
+#include "platform/file/DriveMap.h"
 #include "tests/design/DesignTestUtil.h"
 
 #include <gtest/gtest.h>

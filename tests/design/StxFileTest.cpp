@@ -1,8 +1,8 @@
 // STX patterns: the header checks, the swing and feed scaling, the outline, the measures and the
 // structure rules that mark a pattern broken.
 #include "design/StxFile.h"
-#include "platform/DriveMap.h"
-#include "platform/MemFile.h"
+#include "platform/file/DriveMap.h"
+#include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 // A memory DC on a fresh bitmap of a given colour, for pixel-exact checks.
 #pragma once
 
-#include "platform/Dc.h"
+#include "platform/afx/Dc.h"
 
 #include <string>
 

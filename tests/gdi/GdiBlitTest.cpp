@@ -2,7 +2,7 @@
 // image list built on them.
 #include "tests/gdi/Canvas.h"
 
-#include "platform/ImageList.h"
+#include "platform/afx/ImageList.h"
 
 #include <gtest/gtest.h>
 

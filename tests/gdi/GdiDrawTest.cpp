@@ -1,7 +1,7 @@
 // Lines, pens, mapping modes and fills, checked pixel by pixel on small bitmaps.
 #include "tests/gdi/Canvas.h"
 
-#include "platform/Handle.h"
+#include "platform/kernel/Handle.h"
 
 #include <gtest/gtest.h>
 

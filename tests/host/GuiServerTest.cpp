@@ -5,7 +5,7 @@
 #include "host/GuiSnapshotJson.h"
 #include "host/PngBuffer.h"
 
-#include "platform/ScriptedUser.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
 #include <png.h>

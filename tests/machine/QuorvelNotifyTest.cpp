@@ -1,9 +1,9 @@
 // The machine link's device notification: WM_DEVICECHANGE to a window of the test thread.
 #include "machine/Quorvel.h"
-#include "platform/Dbt.h"
-#include "platform/Handle.h"
-#include "platform/WinUser.h"
-#include "platform/WindowManager.h"
+#include "platform/user/Dbt.h"
+#include "platform/kernel/Handle.h"
+#include "platform/user/WinUser.h"
+#include "platform/user/WindowManager.h"
 #include "tests/machine/MachineFixture.h"
 
 namespace {

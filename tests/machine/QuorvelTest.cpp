@@ -1,6 +1,6 @@
 // libQuorvel's exports against a real quorvel-machine process.
 #include "machine/Quorvel.h"
-#include "platform/Handle.h"
+#include "platform/kernel/Handle.h"
 #include "tests/machine/MachineFixture.h"
 
 #include <sys/stat.h>

@@ -1,8 +1,8 @@
 #include "ModuleLoader.h"
 
-#include "platform/ScriptedUser.h"
-#include "platform/CommCtrl.h"
-#include "platform/WinUser.h"
+#include "tests/support/ScriptedUser.h"
+#include "platform/comctl/CommCtrl.h"
+#include "platform/user/WinUser.h"
 
 #include <gtest/gtest.h>
 

@@ -1,9 +1,9 @@
 // The list pictures made inside the module carry the module's own check-box bitmaps.
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
-#include "platform/Gdi.h"
-#include "platform/Library.h"
-#include "platform/Resource.h"
+#include "platform/gdi/Gdi.h"
+#include "platform/kernel/Library.h"
+#include "platform/user/Resource.h"
 #include "preview/ListPicture.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "ModuleLoader.h"
 
-#include "platform/ScriptedUser.h"
-#include "platform/WinUser.h"
+#include "tests/support/ScriptedUser.h"
+#include "platform/user/WinUser.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,11 @@
 // geometry), progress bar, extended combo box; device notifications.
 #include "WindowTestSupport.h"
 
-#include "platform/ComboBoxEx.h"
-#include "platform/Dbt.h"
-#include "platform/ListCtrl.h"
-#include "platform/ProgressCtrl.h"
+#include "platform/afx/ComboBoxEx.h"
+#include "platform/user/Dbt.h"
+#include "platform/afx/ListCtrl.h"
+#include "platform/afx/ProgressCtrl.h"
+#include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // data exchange and message maps.
 #include "WindowTestSupport.h"
 
-#include "platform/Button.h"
-#include "platform/Edit.h"
-#include "platform/ListCtrl.h"
-#include "platform/WindowManager.h"
+#include "platform/afx/Button.h"
+#include "platform/afx/Edit.h"
+#include "platform/afx/ListCtrl.h"
+#include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
 

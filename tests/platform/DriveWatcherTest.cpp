@@ -2,9 +2,9 @@
 #include "TempDrives.h"
 #include "WindowTestSupport.h"
 
-#include "platform/Automation.h"
-#include "platform/Dbt.h"
-#include "platform/DriveWatcher.h"
+#include "platform/seam/Automation.h"
+#include "platform/user/Dbt.h"
+#include "platform/file/DriveWatcher.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
 #include "TempDrives.h"
 
-#include "platform/File.h"
-#include "platform/FileApi.h"
-#include "platform/MemFile.h"
-#include "platform/Shell.h"
-#include "platform/WinError.h"
+#include "platform/afx/File.h"
+#include "platform/file/FileApi.h"
+#include "platform/afx/MemFile.h"
+#include "platform/file/Shell.h"
+#include "platform/base/WinError.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 // posted messages keep their order, timers tick until killed.
 #include "WindowTestSupport.h"
 
-#include "platform/WinThread.h"
-#include "platform/WindowManager.h"
+#include "platform/kernel/WinThread.h"
+#include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
 

@@ -2,10 +2,10 @@
 // program's own tables, registered as a module's generated resource source registers them).
 #include "WindowTestSupport.h"
 
-#include "platform/Icon.h"
-#include "platform/Menu.h"
-#include "platform/MessageBox.h"
-#include "platform/ScriptedUser.h"
+#include "platform/user/Icon.h"
+#include "platform/user/Menu.h"
+#include "platform/user/MessageBox.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
 

@@ -2,13 +2,13 @@
 // test's thread, through the same messages Windows would deliver.
 #include "WindowTestSupport.h"
 
-#include "platform/ComboBoxEx.h"
-#include "platform/Dbt.h"
-#include "platform/ListCtrl.h"
-#include "platform/Menu.h"
-#include "platform/MessageBox.h"
-#include "platform/ProgressCtrl.h"
-#include "platform/ScriptedUser.h"
+#include "platform/afx/ComboBoxEx.h"
+#include "platform/user/Dbt.h"
+#include "platform/afx/ListCtrl.h"
+#include "platform/user/Menu.h"
+#include "platform/user/MessageBox.h"
+#include "platform/afx/ProgressCtrl.h"
+#include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
 

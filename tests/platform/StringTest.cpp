@@ -1,6 +1,6 @@
-#include "platform/CString.h"
-#include "platform/CodePage.h"
-#include "platform/WinError.h"
+#include "platform/afx/CString.h"
+#include "platform/base/CodePage.h"
+#include "platform/base/WinError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
 // Events, waits, the handle table and worker threads.
-#include "platform/CriticalSection.h"
-#include "platform/Event.h"
-#include "platform/WinThread.h"
+#include "platform/kernel/CriticalSection.h"
+#include "platform/kernel/Event.h"
+#include "platform/kernel/WinThread.h"
 
 #include <gtest/gtest.h>
 

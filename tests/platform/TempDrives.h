@@ -1,7 +1,7 @@
 // A temporary folder tree mapped as drives for one test, restored afterwards.
 #pragma once
 
-#include "platform/DriveMap.h"
+#include "platform/file/DriveMap.h"
 
 #include <filesystem>
 #include <string>

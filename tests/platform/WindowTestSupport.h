@@ -1,10 +1,10 @@
 // Helpers for the window-system tests: small dialog templates and a message pump with a time-out.
 #pragma once
 
-#include "platform/Dialog.h"
-#include "platform/Handle.h"
-#include "platform/Resource.h"
-#include "platform/WindowManager.h"
+#include "platform/afx/Dialog.h"
+#include "platform/kernel/Handle.h"
+#include "platform/user/Resource.h"
+#include "platform/user/WindowManager.h"
 
 #include <condition_variable>
 #include <functional>

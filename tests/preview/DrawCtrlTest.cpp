@@ -4,7 +4,7 @@
 #include "tests/preview/DesignBuilder.h"
 
 #include "design/ThreadPalette.h"
-#include "platform/Handle.h"
+#include "platform/kernel/Handle.h"
 #include "preview/DrawCtrl.h"
 
 #include <gtest/gtest.h>

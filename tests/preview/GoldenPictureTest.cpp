@@ -7,7 +7,7 @@
 #include "design/EmbFile.h"
 #include "host/PngWriter.h"
 #include "host/PreviewCommand.h"
-#include "platform/Gdi.h"
+#include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // A module with an application object, for the tests of loading and unloading: it counts its
 // InitInstance and reports ExitInstance into a counter the test hands it.
-#include "platform/WinApp.h"
+#include "platform/afx/WinApp.h"
 
 namespace {
 int g_nInitCount = 0;

@@ -1,10 +1,10 @@
 // Resource modules: loading by Windows name, lookups through the resource chain as the language
 // switch uses it, unloading, the module state and the application object's start and end.
-#include "platform/Library.h"
-#include "platform/ModuleState.h"
-#include "platform/Resource.h"
-#include "platform/WinApp.h"
-#include "platform/WinError.h"
+#include "platform/kernel/Library.h"
+#include "platform/afx/ModuleState.h"
+#include "platform/user/Resource.h"
+#include "platform/afx/WinApp.h"
+#include "platform/base/WinError.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 // The module's compiled resource tables (Tavren.rc, linked into this program as the module links
 // them) and the Japanese module's tables against them.
-#include "platform/Library.h"
-#include "platform/ModuleState.h"
-#include "platform/Resource.h"
+#include "platform/kernel/Library.h"
+#include "platform/afx/ModuleState.h"
+#include "platform/user/Resource.h"
 
 #include <gtest/gtest.h>
 

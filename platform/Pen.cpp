@@ -1,6 +1,0 @@
-#include "platform/Pen.h"
-
-BOOL CPen::CreatePen(int nPenStyle, int nWidth, COLORREF crColor)
-{
-    return Attach(::CreatePen(nPenStyle, nWidth, crColor));
-}

@@ -1,0 +1,924 @@
+// The list view class: report, icon, small-icon and list views; columns; items with label,
+// sub-item texts, image, state, indent, group and data word; selection and focus with
+// LVN_ITEMCHANGING/LVN_ITEMCHANGED; sorting with the program's comparison; groups; image lists
+// by handle; in-place label editing with LVN_BEGINLABELEDIT/LVN_ENDLABELEDIT; clicks (NM_CLICK,
+// NM_DBLCLK, NM_RCLICK) and Enter (NM_RETURN).
+//
+// Geometry (what the front ends draw and the seam clicks): report view rows of 17 pixels under a
+// 24-pixel header; icon view a grid of 76 x 76 cells, row by row; small-icon and list views rows
+// as in the report view without a header. Scrolling is by whole rows (EnsureVisible).
+//
+// Deliberately missing: virtual (owner-data) lists, multiple selection with Shift/Ctrl, keyboard
+// navigation with the arrows, column header clicks and drag, tooltips, tiles, insertion marks,
+// working areas, hot tracking, check boxes drawn by the control (LVS_EX_CHECKBOXES is stored and
+// reported only), background images.
+#include "platform/seam/Automation.h"
+#include "platform/comctl/CommCtrl.h"
+#include "platform/comctl/ControlModels.h"
+#include "platform/user/PrivateMessages.h"
+
+#include <algorithm>
+
+namespace {
+
+using tavren::kListHeaderHeight;
+using tavren::kListIconCellHeight;
+using tavren::kListIconCellWidth;
+using tavren::kListRowHeight;
+
+struct Item {
+    std::u16string strLabel;
+    std::vector<std::u16string> subItems;
+    int nImage = 0;
+    UINT nState = 0;
+    LPARAM lParam = 0;
+    int nIndent = 0;
+    int nGroupId = I_GROUPIDNONE;
+};
+
+struct Column {
+    std::u16string strText;
+    int nWidth = 0;
+    int nFormat = LVCFMT_LEFT;
+};
+
+struct Group {
+    int nId;
+    std::u16string strHeader;
+};
+
+template <class T>
+T* Ptr(LPARAM l)
+{
+    return reinterpret_cast<T*>(static_cast<intptr_t>(l));
+}
+
+class ListViewModel : public tavren::WindowModel {
+public:
+    explicit ListViewModel(HWND hWnd) : m_hWnd(hWnd) {}
+
+    LRESULT Proc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) override
+    {
+        m_hWnd = hWnd;
+        switch (nMsg) {
+        case LVM_INSERTITEMW:
+            return OnInsertItem(Ptr<const LVITEMW>(lParam));
+        case LVM_SETITEMW:
+            return OnSetItem(Ptr<const LVITEMW>(lParam));
+        case LVM_GETITEMW:
+            return OnGetItem(Ptr<LVITEMW>(lParam));
+        case LVM_GETITEMTEXTW:
+            return OnGetItemText(static_cast<int>(wParam), Ptr<LVITEMW>(lParam));
+        case LVM_SETITEMTEXTW:
+            return OnSetItemText(static_cast<int>(wParam), Ptr<const LVITEMW>(lParam));
+        case LVM_SETITEMSTATE:
+            return OnSetItemState(static_cast<int>(static_cast<int32_t>(wParam)), Ptr<const LVITEMW>(lParam));
+        case LVM_GETITEMSTATE:
+            return Valid(static_cast<int>(wParam)) ? (m_items[wParam].nState & static_cast<UINT>(lParam)) : 0;
+        case LVM_DELETEITEM:
+            return OnDeleteItem(static_cast<int>(wParam));
+        case LVM_DELETEALLITEMS:
+            return OnDeleteAllItems();
+        case LVM_GETITEMCOUNT:
+            return static_cast<LRESULT>(m_items.size());
+        case LVM_GETNEXTITEM:
+            return OnGetNextItem(static_cast<int>(static_cast<int32_t>(wParam)), static_cast<UINT>(lParam));
+        case LVM_GETSELECTEDCOUNT:
+            return std::count_if(m_items.begin(), m_items.end(), [](const Item& i) { return (i.nState & LVIS_SELECTED) != 0; });
+        case LVM_INSERTCOLUMNW:
+            return OnInsertColumn(static_cast<int>(wParam), Ptr<const LVCOLUMNW>(lParam));
+        case LVM_DELETECOLUMN:
+            return OnDeleteColumn(static_cast<int>(wParam));
+        case LVM_SETCOLUMNWIDTH:
+            return OnSetColumnWidth(static_cast<int>(wParam), static_cast<int>(static_cast<int16_t>(LOWORD(lParam))));
+        case LVM_GETCOLUMNWIDTH:
+            return static_cast<size_t>(wParam) < m_columns.size() ? m_columns[wParam].nWidth : 0;
+        case LVM_SETEXTENDEDLISTVIEWSTYLE:
+            return OnSetExtendedStyle(static_cast<DWORD>(wParam), static_cast<DWORD>(lParam));
+        case LVM_GETEXTENDEDLISTVIEWSTYLE:
+            return m_dwExStyle;
+        case LVM_SETIMAGELIST:
+            return OnSetImageList(static_cast<int>(wParam), static_cast<HIMAGELIST>(lParam));
+        case LVM_GETIMAGELIST:
+            return wParam <= 2 ? m_hImageLists[wParam] : 0;
+        case LVM_SORTITEMS:
+            return OnSortItems(static_cast<LPARAM>(wParam), reinterpret_cast<PFNLVCOMPARE>(static_cast<intptr_t>(lParam)));
+        case LVM_ENSUREVISIBLE:
+            return OnEnsureVisible(static_cast<int>(wParam));
+        case LVM_GETTOPINDEX:
+            return TopIndex();
+        case LVM_GETCOUNTPERPAGE:
+            return RowsPerPage() * Columns();
+        case LVM_GETITEMRECT:
+            return OnGetItemRect(static_cast<int>(wParam), Ptr<RECT>(lParam));
+        case LVM_HITTEST:
+            return OnHitTest(Ptr<LVHITTESTINFO>(lParam));
+        case LVM_FINDITEMW:
+            return OnFindItem(static_cast<int>(static_cast<int32_t>(wParam)), Ptr<const LVFINDINFOW>(lParam));
+        case LVM_EDITLABELW:
+            return OnEditLabel(static_cast<int>(static_cast<int32_t>(wParam)));
+        case LVM_GETEDITCONTROL:
+            return m_hEdit;
+        case tavren::LVM_TAVREN_ENDEDIT:
+            return OnEndEdit(wParam != 0);
+        case LVM_SETVIEW:
+            return OnSetView(static_cast<int>(wParam));
+        case LVM_GETVIEW:
+            return View();
+        case LVM_INSERTGROUP:
+            return OnInsertGroup(static_cast<int>(static_cast<int32_t>(wParam)), Ptr<const LVGROUP>(lParam));
+        case LVM_REMOVEGROUP:
+            return OnRemoveGroup(static_cast<int>(wParam));
+        case LVM_REMOVEALLGROUPS:
+            m_groups.clear();
+            return 0;
+        case LVM_HASGROUP:
+            return std::any_of(m_groups.begin(), m_groups.end(), [&](const Group& g) { return g.nId == static_cast<int>(wParam); });
+        case LVM_ENABLEGROUPVIEW:
+            return OnEnableGroupView(wParam != 0);
+        case LVM_ISGROUPVIEWENABLED:
+            return m_bGroupView;
+        case LVM_ARRANGE:
+        case LVM_SETITEMCOUNT:
+            return TRUE;
+        case WM_LBUTTONDOWN:
+            return OnButtonDown(lParam, false);
+        case WM_LBUTTONUP:
+            return OnButtonUp(lParam, false);
+        case WM_LBUTTONDBLCLK:
+            return OnDoubleClick(lParam);
+        case WM_RBUTTONDOWN:
+            return OnButtonDown(lParam, true);
+        case WM_RBUTTONUP:
+            return OnButtonUp(lParam, true);
+        case WM_KEYDOWN:
+            return OnKeyDown(wParam);
+        case WM_GETDLGCODE:
+            return DLGC_WANTARROWS | DLGC_WANTCHARS;
+        case WM_DESTROY:
+            if (m_hEdit) {
+                HWND hEdit = m_hEdit;
+                m_hEdit = 0;
+                DestroyWindow(hEdit);
+            }
+            return 0;
+        default:
+            return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+        }
+    }
+
+    void Describe(tavren::ControlInfo& info) const override
+    {
+        info.nView = View();
+        info.dwListExStyle = m_dwExStyle;
+        for (const Column& c : m_columns)
+            info.columns.push_back({c.strText, c.nWidth});
+        for (size_t i = 0; i < m_items.size(); ++i) {
+            const Item& item = m_items[i];
+            tavren::ListItemInfo li;
+            li.strLabel = item.strLabel;
+            li.subItems = item.subItems;
+            li.nImage = item.nImage;
+            li.nState = item.nState;
+            li.bSelected = (item.nState & LVIS_SELECTED) != 0;
+            li.bFocused = (item.nState & LVIS_FOCUSED) != 0;
+            li.nGroupId = item.nGroupId;
+            li.rc = ItemRect(static_cast<int>(i));
+            info.items.push_back(std::move(li));
+        }
+        info.hImageListNormal = m_hImageLists[LVSIL_NORMAL];
+        info.hImageListSmall = m_hImageLists[LVSIL_SMALL];
+        info.hImageListState = m_hImageLists[LVSIL_STATE];
+        info.nEditItem = m_hEdit ? m_nEditItem : -1;
+        info.hEdit = m_hEdit;
+        info.bGroupView = m_bGroupView;
+    }
+
+private:
+    // ---- helpers
+    bool Valid(int i) const { return i >= 0 && i < static_cast<int>(m_items.size()); }
+    DWORD Style() const { return static_cast<DWORD>(GetWindowLongW(m_hWnd, GWL_STYLE)); }
+    int View() const
+    {
+        switch (Style() & LVS_TYPEMASK) {
+        case LVS_REPORT:
+            return LV_VIEW_DETAILS;
+        case LVS_SMALLICON:
+            return LV_VIEW_SMALLICON;
+        case LVS_LIST:
+            return LV_VIEW_LIST;
+        default:
+            return LV_VIEW_ICON;
+        }
+    }
+    RECT Client() const
+    {
+        RECT rc{};
+        GetClientRect(m_hWnd, &rc);
+        return rc;
+    }
+    bool IsGrid() const { return View() == LV_VIEW_ICON; }
+    int HeaderHeight() const { return View() == LV_VIEW_DETAILS && !(Style() & LVS_NOCOLUMNHEADER) ? kListHeaderHeight : 0; }
+    int RowHeight() const { return IsGrid() ? kListIconCellHeight : kListRowHeight; }
+    int Columns() const { return IsGrid() ? std::max(1, static_cast<int>(Client().right / kListIconCellWidth)) : 1; }
+    int RowsPerPage() const { return std::max(1, static_cast<int>((Client().bottom - HeaderHeight()) / RowHeight())); }
+    int TopIndex() const { return m_nTopRow * Columns(); }
+    int RowWidth() const
+    {
+        int n = 0;
+        for (const Column& c : m_columns)
+            n += c.nWidth;
+        return m_columns.empty() ? static_cast<int>(Client().right) : n;
+    }
+
+    RECT ItemRect(int i) const
+    {
+        int nCols = Columns();
+        int nRow = i / nCols - m_nTopRow;
+        if (IsGrid()) {
+            int nCol = i % nCols;
+            return RECT{nCol * kListIconCellWidth, nRow * kListIconCellHeight, (nCol + 1) * kListIconCellWidth,
+                        (nRow + 1) * kListIconCellHeight};
+        }
+        int nTop = HeaderHeight() + nRow * kListRowHeight;
+        return RECT{0, nTop, RowWidth(), nTop + kListRowHeight};
+    }
+
+    // The item under a point of the client area, or -1.
+    int HitTest(POINT pt) const
+    {
+        RECT rcClient = Client();
+        if (pt.x < 0 || pt.y < HeaderHeight() || pt.x >= rcClient.right || pt.y >= rcClient.bottom)
+            return -1;
+        int nRow = (pt.y - HeaderHeight()) / RowHeight() + m_nTopRow;
+        int i;
+        if (IsGrid()) {
+            int nCol = pt.x / kListIconCellWidth;
+            if (nCol >= Columns())
+                return -1;
+            i = nRow * Columns() + nCol;
+        } else {
+            // Without full-row selection only the first column holds the item.
+            int nRight = (View() == LV_VIEW_DETAILS && !(m_dwExStyle & LVS_EX_FULLROWSELECT) && !m_columns.empty())
+                             ? m_columns[0].nWidth
+                             : RowWidth();
+            if (pt.x >= nRight)
+                return -1;
+            i = nRow;
+        }
+        return Valid(i) ? i : -1;
+    }
+
+    LRESULT Notify(UINT nCode, NMHDR* pHeader) { return tavren::NotifyParent(m_hWnd, nCode, pHeader); }
+
+    // Changes an item's state bits with the two notifications; false when the parent refused.
+    bool ChangeState(int i, UINT nState, UINT nMask)
+    {
+        Item& item = m_items[i];
+        UINT nNew = (item.nState & ~nMask) | (nState & nMask);
+        if (nNew == item.nState)
+            return true;
+        NMLISTVIEW nm{};
+        nm.iItem = i;
+        nm.uNewState = nNew;
+        nm.uOldState = item.nState;
+        nm.uChanged = LVIF_STATE;
+        nm.lParam = item.lParam;
+        if (Notify(LVN_ITEMCHANGING, &nm.hdr))
+            return false;
+        if (!Valid(i))
+            return false;
+        // One selected item in a single-selection list, one focused item in any list.
+        if ((nNew & LVIS_SELECTED) && !(m_items[i].nState & LVIS_SELECTED) && (Style() & LVS_SINGLESEL)) {
+            for (int j = 0; j < static_cast<int>(m_items.size()); ++j)
+                if (j != i && (m_items[j].nState & LVIS_SELECTED))
+                    ChangeState(j, 0, LVIS_SELECTED);
+        }
+        if ((nNew & LVIS_FOCUSED) && !(m_items[i].nState & LVIS_FOCUSED)) {
+            for (int j = 0; j < static_cast<int>(m_items.size()); ++j)
+                if (j != i && (m_items[j].nState & LVIS_FOCUSED))
+                    ChangeState(j, 0, LVIS_FOCUSED);
+        }
+        if (!Valid(i))
+            return false;
+        UINT nOld = m_items[i].nState;
+        m_items[i].nState = nNew;
+        nm = NMLISTVIEW{};
+        nm.iItem = i;
+        nm.uNewState = nNew;
+        nm.uOldState = nOld;
+        nm.uChanged = LVIF_STATE;
+        nm.lParam = m_items[i].lParam;
+        Notify(LVN_ITEMCHANGED, &nm.hdr);
+        return true;
+    }
+
+    void SelectOnly(int i)
+    {
+        for (int j = 0; j < static_cast<int>(m_items.size()); ++j)
+            if (j != i && Valid(j) && (m_items[j].nState & LVIS_SELECTED))
+                ChangeState(j, 0, LVIS_SELECTED);
+        if (Valid(i))
+            ChangeState(i, LVIS_SELECTED | LVIS_FOCUSED, LVIS_SELECTED | LVIS_FOCUSED);
+    }
+
+    static void CopyText(const std::u16string& s, LPWSTR pszOut, int cchMax)
+    {
+        if (!pszOut || cchMax <= 0)
+            return;
+        size_t n = std::min(s.size(), static_cast<size_t>(cchMax - 1));
+        std::copy_n(s.data(), n, pszOut);
+        pszOut[n] = 0;
+    }
+
+    // ---- items
+    LRESULT OnInsertItem(const LVITEMW* pItem)
+    {
+        if (!pItem || pItem->iSubItem != 0)
+            return -1;
+        Item item;
+        if ((pItem->mask & LVIF_TEXT) && pItem->pszText)
+            item.strLabel = pItem->pszText;
+        if (pItem->mask & LVIF_IMAGE)
+            item.nImage = pItem->iImage;
+        if (pItem->mask & LVIF_PARAM)
+            item.lParam = pItem->lParam;
+        if (pItem->mask & LVIF_INDENT)
+            item.nIndent = pItem->iIndent;
+        if (pItem->mask & LVIF_GROUPID)
+            item.nGroupId = pItem->iGroupId;
+        int i = std::clamp(pItem->iItem, 0, static_cast<int>(m_items.size()));
+        if (m_nEditItem >= i && m_hEdit)
+            ++m_nEditItem;
+        m_items.insert(m_items.begin() + i, std::move(item));
+        NMLISTVIEW nm{};
+        nm.iItem = i;
+        nm.lParam = m_items[i].lParam;
+        Notify(LVN_INSERTITEM, &nm.hdr);
+        if ((pItem->mask & LVIF_STATE) && Valid(i))
+            ChangeState(i, pItem->state, pItem->stateMask);
+        return i;
+    }
+
+    LRESULT OnSetItem(const LVITEMW* pItem)
+    {
+        if (!pItem || !Valid(pItem->iItem))
+            return FALSE;
+        int i = pItem->iItem;
+        if (pItem->iSubItem > 0) {
+            if (pItem->mask & LVIF_TEXT)
+                SetSubItemText(i, pItem->iSubItem, pItem->pszText);
+            return TRUE;
+        }
+        // Attribute changes other than state are announced with LVN_ITEMCHANGING/CHANGED too.
+        Item next = m_items[i];
+        UINT nChanged = 0;
+        if ((pItem->mask & LVIF_TEXT) && next.strLabel != (pItem->pszText ? pItem->pszText : u"")) {
+            next.strLabel = pItem->pszText ? pItem->pszText : u"";
+            nChanged |= LVIF_TEXT;
+        }
+        if ((pItem->mask & LVIF_IMAGE) && next.nImage != pItem->iImage) {
+            next.nImage = pItem->iImage;
+            nChanged |= LVIF_IMAGE;
+        }
+        if ((pItem->mask & LVIF_PARAM) && next.lParam != pItem->lParam) {
+            next.lParam = pItem->lParam;
+            nChanged |= LVIF_PARAM;
+        }
+        if (pItem->mask & LVIF_INDENT)
+            next.nIndent = pItem->iIndent;
+        if (pItem->mask & LVIF_GROUPID)
+            next.nGroupId = pItem->iGroupId;
+        if (nChanged) {
+            NMLISTVIEW nm{};
+            nm.iItem = i;
+            nm.uChanged = nChanged;
+            nm.lParam = m_items[i].lParam;
+            if (Notify(LVN_ITEMCHANGING, &nm.hdr))
+                return FALSE;
+            if (!Valid(i))
+                return FALSE;
+        }
+        next.nState = m_items[i].nState;
+        m_items[i] = std::move(next);
+        if (nChanged) {
+            NMLISTVIEW nm{};
+            nm.iItem = i;
+            nm.uChanged = nChanged;
+            nm.lParam = m_items[i].lParam;
+            Notify(LVN_ITEMCHANGED, &nm.hdr);
+        }
+        if ((pItem->mask & LVIF_STATE) && Valid(i))
+            ChangeState(i, pItem->state, pItem->stateMask);
+        return TRUE;
+    }
+
+    void SetSubItemText(int i, int nSub, LPCWSTR psz)
+    {
+        auto& subs = m_items[i].subItems;
+        if (static_cast<int>(subs.size()) < nSub)
+            subs.resize(static_cast<size_t>(nSub));
+        subs[static_cast<size_t>(nSub - 1)] = psz ? psz : u"";
+    }
+
+    LRESULT OnGetItem(LVITEMW* pItem)
+    {
+        if (!pItem || !Valid(pItem->iItem))
+            return FALSE;
+        const Item& item = m_items[pItem->iItem];
+        if (pItem->mask & LVIF_TEXT) {
+            if (pItem->iSubItem == 0)
+                CopyText(item.strLabel, pItem->pszText, pItem->cchTextMax);
+            else
+                CopyText(static_cast<size_t>(pItem->iSubItem) <= item.subItems.size() ? item.subItems[pItem->iSubItem - 1] : u"",
+                         pItem->pszText, pItem->cchTextMax);
+        }
+        if (pItem->mask & LVIF_IMAGE)
+            pItem->iImage = item.nImage;
+        if (pItem->mask & LVIF_PARAM)
+            pItem->lParam = item.lParam;
+        if (pItem->mask & LVIF_STATE)
+            pItem->state = item.nState & pItem->stateMask;
+        if (pItem->mask & LVIF_INDENT)
+            pItem->iIndent = item.nIndent;
+        if (pItem->mask & LVIF_GROUPID)
+            pItem->iGroupId = item.nGroupId;
+        return TRUE;
+    }
+
+    LRESULT OnGetItemText(int i, LVITEMW* pItem)
+    {
+        if (!pItem || !Valid(i))
+            return 0;
+        const Item& item = m_items[i];
+        const std::u16string empty;
+        const std::u16string& s = pItem->iSubItem == 0 ? item.strLabel
+                                  : static_cast<size_t>(pItem->iSubItem) <= item.subItems.size() ? item.subItems[pItem->iSubItem - 1]
+                                                                                                   : empty;
+        CopyText(s, pItem->pszText, pItem->cchTextMax);
+        return pItem->pszText && pItem->cchTextMax > 0 ? static_cast<LRESULT>(std::min(s.size(), static_cast<size_t>(pItem->cchTextMax - 1))) : 0;
+    }
+
+    LRESULT OnSetItemText(int i, const LVITEMW* pItem)
+    {
+        if (!pItem || !Valid(i))
+            return FALSE;
+        LVITEMW item = *pItem;
+        item.iItem = i;
+        item.mask = LVIF_TEXT;
+        return OnSetItem(&item);
+    }
+
+    // Item -1: every item.
+    LRESULT OnSetItemState(int i, const LVITEMW* pItem)
+    {
+        if (!pItem)
+            return FALSE;
+        if (i == -1) {
+            for (int j = 0; j < static_cast<int>(m_items.size()); ++j)
+                ChangeState(j, pItem->state, pItem->stateMask);
+            return TRUE;
+        }
+        if (!Valid(i))
+            return FALSE;
+        ChangeState(i, pItem->state, pItem->stateMask);
+        return TRUE;
+    }
+
+    LRESULT OnDeleteItem(int i)
+    {
+        if (!Valid(i))
+            return FALSE;
+        if (m_hEdit && m_nEditItem == i)
+            OnEndEdit(false);
+        NMLISTVIEW nm{};
+        nm.iItem = i;
+        nm.lParam = m_items[i].lParam;
+        Notify(LVN_DELETEITEM, &nm.hdr);
+        if (!Valid(i))
+            return FALSE;
+        m_items.erase(m_items.begin() + i);
+        if (m_hEdit && m_nEditItem > i)
+            --m_nEditItem;
+        ClampTop();
+        return TRUE;
+    }
+
+    // LVN_DELETEALLITEMS first; unless the parent answers TRUE, LVN_DELETEITEM for each item.
+    LRESULT OnDeleteAllItems()
+    {
+        if (m_hEdit)
+            OnEndEdit(false);
+        NMLISTVIEW nm{};
+        nm.iItem = -1;
+        bool bQuiet = Notify(LVN_DELETEALLITEMS, &nm.hdr) != 0;
+        if (!bQuiet) {
+            for (int i = 0; i < static_cast<int>(m_items.size()); ++i) {
+                NMLISTVIEW one{};
+                one.iItem = i;
+                one.lParam = m_items[i].lParam;
+                Notify(LVN_DELETEITEM, &one.hdr);
+            }
+        }
+        m_items.clear();
+        m_nTopRow = 0;
+        return TRUE;
+    }
+
+    LRESULT OnGetNextItem(int nStart, UINT nFlags)
+    {
+        UINT nWant = (nFlags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (nFlags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
+        int nCount = static_cast<int>(m_items.size());
+        if (nFlags & LVNI_ABOVE) {
+            int nStep = Columns();
+            for (int i = nStart - nStep; i >= 0; i -= nStep)
+                if ((m_items[i].nState & nWant) == nWant)
+                    return i;
+            return -1;
+        }
+        if (nFlags & LVNI_BELOW) {
+            int nStep = Columns();
+            for (int i = nStart < 0 ? 0 : nStart + nStep; i < nCount; i += nStep)
+                if ((m_items[i].nState & nWant) == nWant)
+                    return i;
+            return -1;
+        }
+        for (int i = nStart < 0 ? 0 : nStart + 1; i < nCount; ++i)
+            if ((m_items[i].nState & nWant) == nWant)
+                return i;
+        return -1;
+    }
+
+    LRESULT OnFindItem(int nStart, const LVFINDINFOW* pFind)
+    {
+        if (!pFind)
+            return -1;
+        for (int i = nStart < 0 ? 0 : nStart + 1; i < static_cast<int>(m_items.size()); ++i) {
+            if ((pFind->flags & LVFI_PARAM) && m_items[i].lParam == pFind->lParam)
+                return i;
+            if ((pFind->flags & LVFI_STRING) && pFind->psz && m_items[i].strLabel == pFind->psz)
+                return i;
+        }
+        return -1;
+    }
+
+    // A stable merge sort with the program's comparison, which may be inconsistent without
+    // harm: only its sign is used, and each pair is compared at most once per merge step.
+    LRESULT OnSortItems(LPARAM lSort, PFNLVCOMPARE pfn)
+    {
+        if (!pfn)
+            return FALSE;
+        if (m_hEdit)
+            OnEndEdit(false);
+        std::vector<Item> items = std::move(m_items);
+        m_items.clear();
+        std::vector<Item> tmp(items.size());
+        for (size_t width = 1; width < items.size(); width *= 2) {
+            for (size_t lo = 0; lo < items.size(); lo += 2 * width) {
+                size_t mid = std::min(lo + width, items.size()), hi = std::min(lo + 2 * width, items.size());
+                size_t a = lo, b = mid, k = lo;
+                while (a < mid && b < hi)
+                    tmp[k++] = pfn(items[b].lParam, items[a].lParam, lSort) < 0 ? std::move(items[b++]) : std::move(items[a++]);
+                while (a < mid)
+                    tmp[k++] = std::move(items[a++]);
+                while (b < hi)
+                    tmp[k++] = std::move(items[b++]);
+            }
+            std::swap(items, tmp);
+        }
+        m_items = std::move(items);
+        return TRUE;
+    }
+
+    // ---- columns and styles
+    LRESULT OnInsertColumn(int i, const LVCOLUMNW* pColumn)
+    {
+        if (!pColumn)
+            return -1;
+        Column c;
+        if ((pColumn->mask & LVCF_TEXT) && pColumn->pszText)
+            c.strText = pColumn->pszText;
+        if (pColumn->mask & LVCF_WIDTH)
+            c.nWidth = pColumn->cx;
+        if (pColumn->mask & LVCF_FMT)
+            c.nFormat = pColumn->fmt;
+        i = std::clamp(i, 0, static_cast<int>(m_columns.size()));
+        m_columns.insert(m_columns.begin() + i, c);
+        return i;
+    }
+
+    LRESULT OnDeleteColumn(int i)
+    {
+        if (i < 0 || i >= static_cast<int>(m_columns.size()))
+            return FALSE;
+        m_columns.erase(m_columns.begin() + i);
+        return TRUE;
+    }
+
+    // LVSCW_AUTOSIZE fits the widest text (6 pixels a character, the font's average width, plus
+    // 12 for margins and the picture gap); LVSCW_AUTOSIZE_USEHEADER also the header text.
+    LRESULT OnSetColumnWidth(int i, int cx)
+    {
+        if (i < 0 || i >= static_cast<int>(m_columns.size()))
+            return FALSE;
+        if (cx == LVSCW_AUTOSIZE || cx == LVSCW_AUTOSIZE_USEHEADER) {
+            size_t nChars = cx == LVSCW_AUTOSIZE_USEHEADER ? m_columns[i].strText.size() : 0;
+            for (const Item& item : m_items) {
+                const std::u16string& s = i == 0 ? item.strLabel : (static_cast<size_t>(i) <= item.subItems.size() ? item.subItems[i - 1] : item.strLabel);
+                if (i == 0 || static_cast<size_t>(i) <= item.subItems.size())
+                    nChars = std::max(nChars, s.size());
+            }
+            cx = static_cast<int>(nChars) * 6 + 12 + (i == 0 && m_hImageLists[LVSIL_SMALL] ? 18 : 0);
+        }
+        m_columns[i].nWidth = cx;
+        return TRUE;
+    }
+
+    LRESULT OnSetExtendedStyle(DWORD dwMask, DWORD dwStyle)
+    {
+        DWORD dwOld = m_dwExStyle;
+        if (dwMask == 0)
+            dwMask = 0xFFFFFFFF;
+        m_dwExStyle = (m_dwExStyle & ~dwMask) | (dwStyle & dwMask);
+        return dwOld;
+    }
+
+    LRESULT OnSetImageList(int nWhich, HIMAGELIST hList)
+    {
+        if (nWhich < 0 || nWhich > 2)
+            return 0;
+        HIMAGELIST hOld = m_hImageLists[nWhich];
+        m_hImageLists[nWhich] = hList;
+        return hOld;
+    }
+
+    LRESULT OnSetView(int nView)
+    {
+        DWORD dwType;
+        switch (nView) {
+        case LV_VIEW_ICON:
+            dwType = LVS_ICON;
+            break;
+        case LV_VIEW_DETAILS:
+            dwType = LVS_REPORT;
+            break;
+        case LV_VIEW_SMALLICON:
+            dwType = LVS_SMALLICON;
+            break;
+        case LV_VIEW_LIST:
+            dwType = LVS_LIST;
+            break;
+        default:
+            return -1;
+        }
+        SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>((Style() & ~LVS_TYPEMASK) | dwType));
+        m_nTopRow = 0;
+        return 1;
+    }
+
+    // ---- groups
+    LRESULT OnInsertGroup(int nIndex, const LVGROUP* pGroup)
+    {
+        if (!pGroup || !(pGroup->mask & LVGF_GROUPID))
+            return -1;
+        Group g{pGroup->iGroupId, (pGroup->mask & LVGF_HEADER) && pGroup->pszHeader ? pGroup->pszHeader : u""};
+        for (const Group& existing : m_groups)
+            if (existing.nId == g.nId)
+                return -1;
+        int i = nIndex < 0 ? static_cast<int>(m_groups.size()) : std::min(nIndex, static_cast<int>(m_groups.size()));
+        m_groups.insert(m_groups.begin() + i, g);
+        return i;
+    }
+
+    LRESULT OnRemoveGroup(int nId)
+    {
+        auto it = std::find_if(m_groups.begin(), m_groups.end(), [&](const Group& g) { return g.nId == nId; });
+        if (it == m_groups.end())
+            return -1;
+        int i = static_cast<int>(it - m_groups.begin());
+        m_groups.erase(it);
+        for (Item& item : m_items)
+            if (item.nGroupId == nId)
+                item.nGroupId = I_GROUPIDNONE;
+        return i;
+    }
+
+    LRESULT OnEnableGroupView(bool bEnable)
+    {
+        if (bEnable == m_bGroupView)
+            return 0;
+        m_bGroupView = bEnable;
+        return 1;
+    }
+
+    // ---- geometry
+    void ClampTop()
+    {
+        int nRows = (static_cast<int>(m_items.size()) + Columns() - 1) / Columns();
+        m_nTopRow = std::clamp(m_nTopRow, 0, std::max(0, nRows - RowsPerPage()));
+    }
+
+    LRESULT OnEnsureVisible(int i)
+    {
+        if (!Valid(i))
+            return FALSE;
+        int nRow = i / Columns();
+        if (nRow < m_nTopRow)
+            m_nTopRow = nRow;
+        else if (nRow >= m_nTopRow + RowsPerPage())
+            m_nTopRow = nRow - RowsPerPage() + 1;
+        return TRUE;
+    }
+
+    LRESULT OnGetItemRect(int i, RECT* pRect)
+    {
+        if (!pRect || !Valid(i))
+            return FALSE;
+        RECT rc = ItemRect(i);
+        if (pRect->left == LVIR_ICON)
+            rc.right = IsGrid() ? rc.right : rc.left + 16;
+        else if (pRect->left == LVIR_LABEL && !IsGrid())
+            rc.left += 16;
+        *pRect = rc;
+        return TRUE;
+    }
+
+    LRESULT OnHitTest(LVHITTESTINFO* pInfo)
+    {
+        if (!pInfo)
+            return -1;
+        pInfo->iItem = HitTest(pInfo->pt);
+        pInfo->iSubItem = 0;
+        pInfo->flags = pInfo->iItem < 0 ? LVHT_NOWHERE : LVHT_ONITEMLABEL;
+        return pInfo->iItem;
+    }
+
+    // ---- mouse and keys
+    static POINT PointOf(LPARAM l) { return POINT{static_cast<SHORT>(LOWORD(l)), static_cast<SHORT>(HIWORD(l))}; }
+
+    // A press selects the item under the mouse (only it) or, on empty space, clears the selection;
+    // the click notification follows on release, as the control reports it after tracking.
+    LRESULT OnButtonDown(LPARAM lParam, bool bRight)
+    {
+        if (m_hEdit)
+            OnEndEdit(true);
+        SetFocus(m_hWnd);
+        POINT pt = PointOf(lParam);
+        int i = HitTest(pt);
+        if (i >= 0) {
+            if (!bRight || !(m_items[i].nState & LVIS_SELECTED))
+                SelectOnly(i);
+            else
+                ChangeState(i, LVIS_FOCUSED, LVIS_FOCUSED);
+        } else {
+            SelectOnly(-1);
+        }
+        (bRight ? m_bRightDown : m_bLeftDown) = true;
+        return 0;
+    }
+
+    LRESULT OnButtonUp(LPARAM lParam, bool bRight)
+    {
+        bool& bDown = bRight ? m_bRightDown : m_bLeftDown;
+        if (!bDown)
+            return 0;
+        bDown = false;
+        SendActivate(bRight ? NM_RCLICK : NM_CLICK, PointOf(lParam));
+        return 0;
+    }
+
+    LRESULT OnDoubleClick(LPARAM lParam)
+    {
+        POINT pt = PointOf(lParam);
+        int i = HitTest(pt);
+        if (i >= 0 && !(m_items[i].nState & LVIS_SELECTED))
+            SelectOnly(i);
+        SendActivate(NM_DBLCLK, pt);
+        return 0;
+    }
+
+    void SendActivate(UINT nCode, POINT pt)
+    {
+        NMITEMACTIVATE nm{};
+        nm.iItem = HitTest(pt);
+        nm.ptAction = pt;
+        if (Valid(nm.iItem))
+            nm.lParam = m_items[nm.iItem].lParam;
+        Notify(nCode, &nm.hdr);
+    }
+
+    LRESULT OnKeyDown(WPARAM nKey)
+    {
+        NMLVKEYDOWN nm{};
+        nm.wVKey = static_cast<WORD>(nKey);
+        Notify(LVN_KEYDOWN, &nm.hdr);
+        if (nKey == VK_RETURN) {
+            NMHDR hdr{};
+            Notify(NM_RETURN, &hdr);
+        }
+        return 0;
+    }
+
+    // ---- label editing
+    // The editor exists before LVN_BEGINLABELEDIT, so the handler can read it (GetEditControl);
+    // a TRUE answer refuses the edit and the editor goes again.
+    LRESULT OnEditLabel(int i)
+    {
+        if (m_hEdit)
+            OnEndEdit(true);
+        if (!Valid(i))
+            return 0;
+        if (GetFocus() != m_hWnd)
+            SetFocus(m_hWnd);
+        OnEnsureVisible(i);
+        RECT rc = ItemRect(i);
+        if (!IsGrid())
+            rc.left += 16;
+        else
+            rc.top = rc.bottom - 20;
+        if (View() == LV_VIEW_DETAILS && !m_columns.empty())
+            rc.right = rc.left + std::max(40, m_columns[0].nWidth - 16);
+        auto pRecord = tavren::NewWindowRecord(m_hWnd, u"Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0);
+        pRecord->rcWindow = rc;
+        pRecord->strText = m_items[i].strLabel;
+        pRecord->pModel = tavren::MakeEditModel(m_hWnd);
+        HWND hEdit = pRecord->hWnd;
+        m_hEdit = hEdit;
+        m_nEditItem = i;
+        SendMessageW(hEdit, EM_SETSEL, 0, -1);
+        NMLVDISPINFOW nm{};
+        nm.item.mask = LVIF_TEXT | LVIF_PARAM | LVIF_STATE | LVIF_IMAGE;
+        nm.item.iItem = i;
+        nm.item.pszText = m_items[i].strLabel.data();
+        nm.item.cchTextMax = static_cast<int>(m_items[i].strLabel.size()) + 1;
+        nm.item.lParam = m_items[i].lParam;
+        nm.item.state = m_items[i].nState;
+        nm.item.iImage = m_items[i].nImage;
+        if (Notify(LVN_BEGINLABELEDIT, &nm.hdr) || m_hEdit != hEdit) {
+            if (m_hEdit == hEdit) {
+                m_hEdit = 0;
+                DestroyWindow(hEdit);
+            }
+            return 0;
+        }
+        SetFocus(hEdit);
+        return hEdit;
+    }
+
+    // Ends the edit: LVN_ENDLABELEDIT with the new text (null when cancelled); a TRUE answer
+    // takes the text as the label.
+    LRESULT OnEndEdit(bool bCommit)
+    {
+        if (!m_hEdit)
+            return 0;
+        HWND hEdit = m_hEdit;
+        int i = m_nEditItem;
+        m_hEdit = 0;
+        m_nEditItem = -1;
+        std::u16string strText;
+        if (auto p = tavren::GetWindowRecord(hEdit))
+            strText = p->strText;
+        bool bHadFocus = GetFocus() == hEdit;
+        DestroyWindow(hEdit);
+        if (bHadFocus)
+            SetFocus(m_hWnd);
+        if (!Valid(i))
+            return 0;
+        NMLVDISPINFOW nm{};
+        nm.item.mask = LVIF_TEXT | LVIF_PARAM;
+        nm.item.iItem = i;
+        nm.item.pszText = bCommit ? strText.data() : nullptr;
+        nm.item.cchTextMax = static_cast<int>(strText.size()) + 1;
+        nm.item.lParam = m_items[i].lParam;
+        if (Notify(LVN_ENDLABELEDIT, &nm.hdr) && bCommit && Valid(i)) {
+            LVITEMW item{};
+            item.mask = LVIF_TEXT;
+            item.iItem = i;
+            item.pszText = strText.data();
+            OnSetItem(&item);
+        }
+        return 0;
+    }
+
+    HWND m_hWnd = 0;
+    std::vector<Item> m_items;
+    std::vector<Column> m_columns;
+    std::vector<Group> m_groups;
+    DWORD m_dwExStyle = 0;
+    HIMAGELIST m_hImageLists[3] = {0, 0, 0};
+    bool m_bGroupView = false;
+    int m_nTopRow = 0;
+    HWND m_hEdit = 0;
+    int m_nEditItem = -1;
+    bool m_bLeftDown = false;
+    bool m_bRightDown = false;
+};
+
+} // namespace
+
+namespace tavren {
+std::unique_ptr<WindowModel> MakeListViewModel(HWND hWnd)
+{
+    return std::make_unique<ListViewModel>(hWnd);
+}
+} // namespace tavren

@@ -1,0 +1,74 @@
+// The drive map: which host folder each drive letter stands for, and the translation of Windows
+// paths ("E:\EMB\Embf\rose.qef") into host paths at this one boundary.
+//
+// By default C: is the host's "/" (fixed) and mounted removable media (/media/$USER/*,
+// /run/media/$USER/*) get the next free letters from E: as removable drives. TAVREN_DRIVES
+// overrides it: "C=fixed:/tmp/t/c;E=removable:/tmp/t/usb" (types fixed, removable, cdrom, remote).
+// A path component that does not exist as spelled is looked up without regard to case.
+#pragma once
+
+#include "platform/base/WinTypes.h"
+
+#include <functional>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+constexpr UINT DRIVE_UNKNOWN = 0;
+constexpr UINT DRIVE_NO_ROOT_DIR = 1;
+constexpr UINT DRIVE_REMOVABLE = 2;
+constexpr UINT DRIVE_FIXED = 3;
+constexpr UINT DRIVE_REMOTE = 4;
+constexpr UINT DRIVE_CDROM = 5;
+constexpr UINT DRIVE_RAMDISK = 6;
+
+namespace tavren {
+
+struct Drive {
+    char16_t letter = u'C';   // upper case
+    std::string hostRoot;     // host folder, no trailing "/" except for "/" itself
+    UINT type = DRIVE_FIXED;
+    std::u16string label;     // volume label; empty gives the type's default display name
+};
+
+class DriveMap {
+public:
+    static DriveMap& Instance();
+
+    std::vector<Drive> Drives() const;
+    std::optional<Drive> Find(char16_t letter) const;
+    // Replaces the whole map (tests, and the watcher when media come and go). Calls the change
+    // callback with the unit masks of the letters that arrived and left.
+    void SetDrives(std::vector<Drive> drives);
+    // Reads TAVREN_DRIVES or the default, as at start.
+    void Reload();
+    // Looks at the removable media folders again; used by the watcher.
+    void Rescan();
+    void SetChangeCallback(std::function<void(DWORD arrived, DWORD removed)> callback);
+
+    // Translates a Windows path (absolute "X:\...", or relative to the current directory) into a
+    // host path. Components are looked up without regard to case; empty components ("C:\\Photos")
+    // are skipped. Fails with ERROR_INVALID_DRIVE for an unmapped letter, ERROR_INVALID_NAME for
+    // an unusable path.
+    bool ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const;
+    // The Windows path of a host path inside a mapped drive (longest root wins), or empty.
+    std::u16string FromHost(const std::string& hostPath) const;
+
+    std::u16string CurrentDirectory() const;
+    void SetCurrentDirectoryPath(std::u16string path);
+
+private:
+    DriveMap();
+    std::vector<Drive> Defaults() const;
+
+    mutable std::mutex m_lock;
+    std::vector<Drive> m_drives;
+    std::u16string m_currentDirectory = u"C:\\";
+    std::function<void(DWORD, DWORD)> m_onChange;
+};
+
+// Case-blind lookup of one name in a host folder: the name as it is on disk, or empty.
+std::string FindNameNoCase(const std::string& hostFolder, const std::string& name);
+
+} // namespace tavren

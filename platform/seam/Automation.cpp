@@ -1,0 +1,378 @@
+#include "platform/seam/Automation.h"
+
+#include "platform/comctl/CommCtrl.h"
+#include "platform/kernel/Handle.h"
+#include "platform/kernel/WinThread.h"
+#include "platform/user/WindowManager.h"
+#include "platform/afx/Wnd.h"
+#include "platform/user/PrivateMessages.h"
+
+#include <algorithm>
+#include <thread>
+
+namespace tavren {
+
+namespace {
+
+constexpr DWORD kActTimeout = 5000;
+
+RECT Offset(RECT rc, int dx, int dy)
+{
+    return RECT{rc.left + dx, rc.top + dy, rc.right + dx, rc.bottom + dy};
+}
+
+// On the window's thread: one control and, after it, the controls inside it (a label editor).
+void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info)
+{
+    auto pParent = GetWindowRecord(hParent);
+    if (!pParent)
+        return;
+    HWND hFocus = GetFocus();
+    for (HWND h : pParent->children) {
+        auto p = GetWindowRecord(h);
+        if (!p)
+            continue;
+        ControlInfo c;
+        c.hWnd = h;
+        c.hParent = hParent;
+        c.nId = p->nId;
+        c.strClass = p->strClass;
+        c.strText = p->strText;
+        c.rc = Offset(p->rcWindow, dx, dy);
+        c.rcClient = ClientRectOf(*p);
+        c.dwStyle = p->dwStyle;
+        c.dwExStyle = p->dwExStyle;
+        c.bEnabled = IsWindowEnabled(h) != 0;
+        c.bVisible = IsWindowVisible(h) != 0;
+        c.bFocused = h == hFocus;
+        if (p->pModel)
+            p->pModel->Describe(c);
+        int nBorderX = ((p->rcWindow.right - p->rcWindow.left) - c.rcClient.right) / 2;
+        int nBorderY = ((p->rcWindow.bottom - p->rcWindow.top) - c.rcClient.bottom) / 2;
+        info.controls.push_back(std::move(c));
+        if (!p->children.empty())
+            DescribeControls(h, dx + p->rcWindow.left + nBorderX, dy + p->rcWindow.top + nBorderY, info);
+    }
+}
+
+WindowInfo DescribeWindow(HWND hWnd)
+{
+    WindowInfo info;
+    auto p = GetWindowRecord(hWnd);
+    if (!p)
+        return info;
+    info.hWnd = hWnd;
+    info.hOwner = p->hParent;
+    info.dwThreadId = p->dwThreadId;
+    info.strClass = p->strClass;
+    info.strCaption = p->strText;
+    info.rc = p->rcWindow;
+    info.rcClient = ClientRectOf(*p);
+    info.bEnabled = IsWindowEnabled(hWnd) != 0;
+    info.bVisible = IsWindowVisible(hWnd) != 0;
+    info.kind = p->strClass == u"#32770" ? WindowInfo::Kind::Dialog
+                : p->strClass == u"#32768" ? WindowInfo::Kind::Menu
+                                           : WindowInfo::Kind::Other;
+    HWND hFocus = GetFocus();
+    for (HWND h = hFocus; h; h = GetParent(h))
+        if (h == hWnd)
+            info.hFocus = hFocus;
+    if (p->pModel)
+        p->pModel->DescribeWindow(info);
+    DescribeControls(hWnd, 0, 0, info);
+    return info;
+}
+
+// Runs check-and-post on the window's thread; false with the reason when the check failed or
+// the thread did not answer.
+bool Act(HWND hWnd, std::string* pstrError, std::function<std::string()> fn)
+{
+    auto pResult = std::make_shared<std::string>();
+    auto pDone = std::make_shared<bool>(false);
+    bool bRan = RunOnWindowThread(
+        hWnd,
+        [pResult, pDone, fn] {
+            *pResult = fn();
+            *pDone = true;
+        },
+        kActTimeout);
+    std::string strError;
+    if (!bRan)
+        strError = IsWindow(hWnd) ? "the window's thread did not answer" : "no such window";
+    else if (!*pDone)
+        strError = "no such window";
+    else
+        strError = *pResult;
+    if (pstrError)
+        *pstrError = strError;
+    return strError.empty();
+}
+
+HWND TopLevelOf(HWND hWnd)
+{
+    HWND h = hWnd;
+    while (h && (GetWindowLongW(h, GWL_STYLE) & WS_CHILD))
+        h = GetParent(h);
+    return h;
+}
+
+// On the window's thread: could a person reach this window now?
+std::string CheckReachable(HWND hWnd)
+{
+    if (!IsWindow(hWnd))
+        return "no such window";
+    if (!IsWindowVisible(hWnd))
+        return "the window is hidden";
+    if (!AcceptsInput(hWnd))
+        return "the window is disabled";
+    HWND hTop = TopLevelOf(hWnd);
+    if (GetActiveWindow() != hTop)
+        return "another window is in front (a modal dialog, message box or menu)";
+    return {};
+}
+
+LPARAM Point(int x, int y)
+{
+    return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)));
+}
+
+} // namespace
+
+const ControlInfo* WindowInfo::Control(int nId) const
+{
+    for (const ControlInfo& c : controls)
+        if (c.nId == nId && c.hParent == hWnd)
+            return &c;
+    return nullptr;
+}
+
+const ControlInfo* WindowInfo::ControlByHandle(HWND hCtrl) const
+{
+    for (const ControlInfo& c : controls)
+        if (c.hWnd == hCtrl)
+            return &c;
+    return nullptr;
+}
+
+const WindowInfo* Snapshot::Find(std::u16string_view strCaption) const
+{
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (it->strCaption == strCaption)
+            return &*it;
+    return nullptr;
+}
+
+const WindowInfo* Snapshot::Find(HWND hWnd) const
+{
+    for (const WindowInfo& w : windows)
+        if (w.hWnd == hWnd)
+            return &w;
+    return nullptr;
+}
+
+const WindowInfo* Snapshot::Front() const
+{
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (it->bEnabled && it->bVisible)
+            return &*it;
+    return nullptr;
+}
+
+Snapshot TakeSnapshot(DWORD dwTimeout)
+{
+    Snapshot snapshot;
+    for (HWND h : TopLevelWindows()) {
+        auto pInfo = std::make_shared<WindowInfo>();
+        auto pWait = std::make_shared<bool>(false);
+        if (!RunOnWindowThread(
+                h,
+                [h, pInfo, pWait] {
+                    *pInfo = DescribeWindow(h);
+                    *pWait = WaitCursorShown();
+                },
+                dwTimeout))
+            continue;
+        if (pInfo->hWnd && pInfo->bVisible) {
+            snapshot.bWaitCursor = snapshot.bWaitCursor || *pWait;
+            snapshot.windows.push_back(std::move(*pInfo));
+        }
+    }
+    return snapshot;
+}
+
+bool ClickButton(HWND hButton, std::string* pstrError)
+{
+    return Act(hButton, pstrError, [hButton]() -> std::string {
+        if (std::string s = CheckReachable(hButton); !s.empty())
+            return s;
+        PostMessageW(hButton, WM_LBUTTONDOWN, 0x1, Point(5, 5));
+        PostMessageW(hButton, WM_LBUTTONUP, 0, Point(5, 5));
+        return {};
+    });
+}
+
+bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError)
+{
+    return Act(hTopLevel, pstrError, [hTopLevel, nVirtualKey]() -> std::string {
+        if (std::string s = CheckReachable(hTopLevel); !s.empty())
+            return s;
+        // The focus is taken when the thread gets to the key, after the input before it.
+        PostMessageW(hTopLevel, WM_TAVREN_KEY, nVirtualKey, 0);
+        return {};
+    });
+}
+
+bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
+{
+    std::u16string text(strText);
+    return Act(hEdit, pstrError, [hEdit, text]() -> std::string {
+        if (std::string s = CheckReachable(hEdit); !s.empty())
+            return s;
+        if (GetWindowLongW(hEdit, GWL_STYLE) & ES_READONLY)
+            return "the edit is read-only";
+        if (GetFocus() != hEdit) {
+            PostMessageW(hEdit, WM_LBUTTONDOWN, 0x1, Point(2, 2));
+            PostMessageW(hEdit, WM_LBUTTONUP, 0, Point(2, 2));
+        }
+        // Select everything (as Ctrl+A does), then the characters replace it.
+        PostMessageW(hEdit, EM_SETSEL, 0, -1);
+        for (char16_t ch : text)
+            PostMessageW(hEdit, WM_CHAR, ch, 1);
+        return {};
+    });
+}
+
+bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrError)
+{
+    return Act(hList, pstrError, [hList, nItem, action]() -> std::string {
+        if (std::string s = CheckReachable(hList); !s.empty())
+            return s;
+        int nCount = static_cast<int>(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
+        RECT rcClient{};
+        GetClientRect(hList, &rcClient);
+        POINT pt{-1, -1};
+        if (nItem >= 0) {
+            if (nItem >= nCount)
+                return "no item " + std::to_string(nItem) + " (the list has " + std::to_string(nCount) + ")";
+            SendMessageW(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), FALSE); // the person scrolls to it
+            RECT rc{LVIR_LABEL, 0, 0, 0};
+            SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nItem), static_cast<LPARAM>(reinterpret_cast<intptr_t>(&rc)));
+            pt = POINT{std::min<LONG>(rc.left + 4, rcClient.right - 1), (rc.top + rc.bottom) / 2};
+        } else {
+            // Empty space: below the last item, else right of the columns.
+            std::vector<POINT> candidates{{4, rcClient.bottom - 3}, {rcClient.right - 3, rcClient.bottom - 3}, {rcClient.right - 3, tavren::kListHeaderHeight + 3}};
+            for (POINT c : candidates) {
+                LVHITTESTINFO hit{};
+                hit.pt = c;
+                if (c.x >= 0 && c.y >= 0 && SendMessageW(hList, LVM_HITTEST, 0, static_cast<LPARAM>(reinterpret_cast<intptr_t>(&hit))) < 0) {
+                    pt = c;
+                    break;
+                }
+            }
+            if (pt.x < 0)
+                return "the list shows no empty space to click";
+        }
+        LPARAM l = Point(pt.x, pt.y);
+        switch (action) {
+        case MouseAction::Click:
+            PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
+            PostMessageW(hList, WM_LBUTTONUP, 0, l);
+            break;
+        case MouseAction::DoubleClick:
+            PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
+            PostMessageW(hList, WM_LBUTTONUP, 0, l);
+            PostMessageW(hList, WM_LBUTTONDBLCLK, 0x1, l);
+            PostMessageW(hList, WM_LBUTTONUP, 0, l);
+            break;
+        case MouseAction::RightClick:
+            PostMessageW(hList, WM_RBUTTONDOWN, 0x2, l);
+            PostMessageW(hList, WM_RBUTTONUP, 0, l);
+            break;
+        }
+        return {};
+    });
+}
+
+bool BeginLabelEdit(HWND hList, int nItem, std::string* pstrError)
+{
+    return Act(hList, pstrError, [hList, nItem]() -> std::string {
+        if (std::string s = CheckReachable(hList); !s.empty())
+            return s;
+        if (!(GetWindowLongW(hList, GWL_STYLE) & LVS_EDITLABELS))
+            return "the list does not let labels be edited";
+        if (nItem < 0 || nItem >= SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0))
+            return "no item " + std::to_string(nItem);
+        PostMessageW(hList, LVM_EDITLABELW, static_cast<WPARAM>(nItem), 0);
+        return {};
+    });
+}
+
+bool ChooseComboEntry(HWND hCombo, int nIndex, std::string* pstrError)
+{
+    return Act(hCombo, pstrError, [hCombo, nIndex]() -> std::string {
+        if (std::string s = CheckReachable(hCombo); !s.empty())
+            return s;
+        if (nIndex < 0 || nIndex >= SendMessageW(hCombo, CB_GETCOUNT, 0, 0))
+            return "no entry " + std::to_string(nIndex);
+        ControlInfo info;
+        if (auto p = GetWindowRecord(hCombo); p && p->pModel)
+            p->pModel->Describe(info);
+        if (!info.bDroppedDown) {
+            PostMessageW(hCombo, WM_LBUTTONDOWN, 0x1, Point(5, 5));
+            PostMessageW(hCombo, WM_LBUTTONUP, 0, Point(5, 5));
+        }
+        PostMessageW(hCombo, tavren::CB_TAVREN_CHOOSE, static_cast<WPARAM>(nIndex), 0);
+        return {};
+    });
+}
+
+bool ChooseMenuItem(HWND hMenuWindow, UINT nCommandId, std::string* pstrError)
+{
+    return Act(hMenuWindow, pstrError, [hMenuWindow, nCommandId]() -> std::string {
+        if (std::string s = CheckReachable(hMenuWindow); !s.empty())
+            return s;
+        auto p = GetWindowRecord(hMenuWindow);
+        if (!p || p->strClass != u"#32768")
+            return "not a menu";
+        if (nCommandId == 0) {
+            PostMessageW(hMenuWindow, WM_KEYDOWN, VK_ESCAPE, 1);
+            return {};
+        }
+        WindowInfo info;
+        p->pModel->DescribeWindow(info);
+        for (const MenuItemInfo& item : info.menuItems) {
+            if (item.nId != nCommandId || item.bSeparator || item.bPopup)
+                continue;
+            if (item.bGrayed)
+                return "the menu command is grayed";
+            PostMessageW(hMenuWindow, WM_LBUTTONUP, 0, Point((item.rc.left + item.rc.right) / 2, (item.rc.top + item.rc.bottom) / 2));
+            return {};
+        }
+        return "the menu has no command " + std::to_string(nCommandId);
+    });
+}
+
+bool CloseWindow(HWND hTopLevel, std::string* pstrError)
+{
+    return Act(hTopLevel, pstrError, [hTopLevel]() -> std::string {
+        if (std::string s = CheckReachable(hTopLevel); !s.empty())
+            return s;
+        PostMessageW(hTopLevel, WM_CLOSE, 0, 0);
+        return {};
+    });
+}
+
+std::optional<Snapshot> WaitFor(const std::function<bool(const Snapshot&)>& pred, DWORD dwTimeout)
+{
+    Deadline deadline(dwTimeout);
+    for (;;) {
+        Snapshot snapshot = TakeSnapshot(std::min<DWORD>(dwTimeout, 2000));
+        if (pred(snapshot))
+            return snapshot;
+        if (deadline.Passed())
+            return std::nullopt;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+}
+
+} // namespace tavren

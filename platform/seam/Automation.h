@@ -1,0 +1,173 @@
+// The user's seam: everything a person sees and does goes through here, for tests (ScriptedUser)
+// and for the browser front end alike. Nothing in the module knows which user it has.
+//
+// look: TakeSnapshot() asks each window's own thread to describe it (so nothing races) and
+//   returns plain data: top-level windows (dialogs, message boxes, popup menus) with their
+//   controls, list items, combo entries, progress state, message-box text and buttons, menu items.
+//   Rectangles are pixels: a window's on the virtual screen, a control's in its dialog's client
+//   area. Image lists and icons appear as their handles; a list's pictures are read with
+//   tavren::GetImageListPicture (ImageList.h) and the item's image index.
+// act: each action is checked against what the user could do (the control exists, is visible and
+//   enabled, its window is not blocked by a modal child) and then posted to the window's thread as
+//   the input Windows would deliver: mouse button messages at the control's or item's position,
+//   WM_KEYDOWN/WM_CHAR to the focused control, and so on. The module's handlers run from its own
+//   modal loop exactly as they would under Windows. An action answers false with a reason when the
+//   user could not have done it.
+// wait: WaitFor(predicate, timeout) re-takes snapshots until the predicate holds or time runs out.
+//
+// Deliberately missing: keyboard navigation between controls (Tab), drag and drop, scroll bars
+// as such (a list scrolls its item into view before it is clicked, as a person would).
+#pragma once
+
+#include "platform/user/WinUser.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tavren {
+
+struct ListItemInfo {
+    std::u16string strLabel;
+    std::vector<std::u16string> subItems; // columns 1 and up
+    int nImage = -1;
+    UINT nState = 0;                      // LVIS_* bits
+    bool bSelected = false;
+    bool bFocused = false;
+    int nGroupId = -1;
+    RECT rc{};                            // in the list's client area; may lie outside it
+};
+
+struct ListColumnInfo {
+    std::u16string strText;
+    int nWidth = 0;
+};
+
+struct ComboEntryInfo {
+    std::u16string strText;
+    int nImage = -1;
+    int nSelectedImage = -1;
+    int nIndent = 0;
+};
+
+struct MenuItemInfo {
+    UINT nId = 0;
+    std::u16string strText;
+    bool bSeparator = false;
+    bool bPopup = false;
+    bool bGrayed = false;
+    bool bChecked = false;
+    RECT rc{};                            // in the menu window's client area
+};
+
+struct ControlInfo {
+    HWND hWnd = 0;
+    HWND hParent = 0;                     // the dialog, or the list of a label editor
+    int nId = 0;
+    std::u16string strClass;              // u"BUTTON", u"STATIC", u"EDIT", u"SysListView32" ...
+    std::u16string strText;
+    RECT rc{};                            // pixels in the dialog's client area
+    RECT rcClient{};
+    DWORD dwStyle = 0;
+    DWORD dwExStyle = 0;
+    bool bEnabled = false;
+    bool bVisible = false;
+    bool bFocused = false;
+    // Buttons: -1 when not a check box or radio button.
+    int nCheck = -1;
+    bool bDefault = false;
+    // Buttons and statics: the picture (icon or bitmap handle) and which kind it is.
+    UINT hImage = 0;
+    bool bImageIsIcon = false;
+    // Edits.
+    int nLimit = 0;
+    int nSelStart = 0;
+    int nSelEnd = 0;
+    bool bReadOnly = false;
+    // Progress bars.
+    int nRangeLower = 0;
+    int nRangeUpper = 0;
+    int nPos = 0;
+    int nStep = 0;
+    // Combo boxes.
+    std::vector<ComboEntryInfo> entries;
+    int nCurSel = -1;
+    bool bDroppedDown = false;
+    HIMAGELIST hComboImageList = 0;
+    // List views.
+    int nView = -1;                       // LV_VIEW_ICON 0, LV_VIEW_DETAILS 1, LV_VIEW_SMALLICON 2, LV_VIEW_LIST 3
+    DWORD dwListExStyle = 0;
+    std::vector<ListColumnInfo> columns;
+    std::vector<ListItemInfo> items;
+    HIMAGELIST hImageListNormal = 0;
+    HIMAGELIST hImageListSmall = 0;
+    HIMAGELIST hImageListState = 0;
+    int nEditItem = -1;                   // the item whose label is being edited
+    HWND hEdit = 0;                       // its editor (also listed as a control)
+    bool bGroupView = false;
+};
+
+struct WindowInfo {
+    enum class Kind { Dialog, MessageBox, Menu, Other };
+    HWND hWnd = 0;
+    HWND hOwner = 0;
+    DWORD dwThreadId = 0;
+    Kind kind = Kind::Other;
+    std::u16string strClass;
+    std::u16string strCaption;
+    RECT rc{};
+    RECT rcClient{};
+    bool bEnabled = false;
+    bool bVisible = false;
+    HWND hFocus = 0;
+    // Message boxes: the text, MB_ICON* value and the button ids in order.
+    std::u16string strText;
+    UINT nIcon = 0;
+    std::vector<int> buttons;
+    // Popup menus.
+    std::vector<MenuItemInfo> menuItems;
+    std::vector<ControlInfo> controls;
+
+    const ControlInfo* Control(int nId) const;
+    const ControlInfo* ControlByHandle(HWND hCtrl) const;
+};
+
+struct Snapshot {
+    std::vector<WindowInfo> windows;      // visible top-level windows, oldest first
+    bool bWaitCursor = false;
+
+    // The newest visible window with this caption (message boxes and dialogs), or null.
+    const WindowInfo* Find(std::u16string_view strCaption) const;
+    const WindowInfo* Find(HWND hWnd) const;
+    // The window in front: the newest one that accepts input.
+    const WindowInfo* Front() const;
+};
+
+// ---- look
+Snapshot TakeSnapshot(DWORD dwTimeout = 5000);
+
+// ---- act. False and a reason in *pstrError when the user could not have done it.
+bool ClickButton(HWND hButton, std::string* pstrError = nullptr);
+// Presses a key in a window: goes to the focused control when the focus is inside it.
+bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
+// Clicks into the edit, selects its text and types (replacing it), one WM_CHAR a character.
+bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
+enum class MouseAction { Click, DoubleClick, RightClick };
+// An item (scrolled into view first) or, with nItem -1, empty space below the items.
+bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrError = nullptr);
+// Starts editing the label of an item (the list must allow it); the editor then appears as
+// ControlInfo::hEdit: type into it and press Enter (commit) or Escape (cancel).
+bool BeginLabelEdit(HWND hList, int nItem, std::string* pstrError = nullptr);
+// Opens the drop-down list of a combo box and picks entry nIndex.
+bool ChooseComboEntry(HWND hCombo, int nIndex, std::string* pstrError = nullptr);
+// Picks a command of an open popup menu, or dismisses it (nCommandId 0).
+bool ChooseMenuItem(HWND hMenuWindow, UINT nCommandId, std::string* pstrError = nullptr);
+// Closes a window with its close box (WM_CLOSE).
+bool CloseWindow(HWND hTopLevel, std::string* pstrError = nullptr);
+
+// ---- wait
+// Takes snapshots until pred holds (returns that snapshot) or dwTimeout ms pass (nullopt).
+std::optional<Snapshot> WaitFor(const std::function<bool(const Snapshot&)>& pred, DWORD dwTimeout);
+
+} // namespace tavren

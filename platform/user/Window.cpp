@@ -1,0 +1,611 @@
+// The window table and the window calls of WinUser.h.
+#include "platform/kernel/Handle.h"
+#include "platform/kernel/WinThread.h"
+#include "platform/user/WindowManager.h"
+#include "platform/afx/Wnd.h"
+#include "platform/user/PrivateMessages.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <unordered_map>
+
+namespace {
+
+struct WindowHandle : tavren::HandleObject {};
+
+struct WindowTable {
+    std::mutex mutex;
+    std::unordered_map<HWND, std::shared_ptr<tavren::WindowRecord>> records;
+    std::vector<HWND> order; // creation order, for TopLevelWindows
+};
+
+WindowTable& Table()
+{
+    static auto* pTable = new WindowTable;
+    return *pTable;
+}
+
+thread_local HWND t_hFocus = 0;
+thread_local HCURSOR t_hCursor = 32512;
+
+bool IsDescendant(HWND hAncestor, HWND hWnd)
+{
+    for (HWND h = hWnd; h; h = GetParent(h))
+        if (h == hAncestor)
+            return true;
+    return false;
+}
+
+} // namespace
+
+namespace tavren {
+
+void KillWindowTimers(HWND hWnd);
+void CancelSentTo(HWND hWnd);
+
+std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
+{
+    if (!hWnd)
+        return nullptr;
+    WindowTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    auto it = table.records.find(hWnd);
+    return it == table.records.end() ? nullptr : it->second;
+}
+
+DWORD WindowThread(HWND hWnd)
+{
+    auto p = GetWindowRecord(hWnd);
+    return p ? p->dwThreadId : 0;
+}
+
+std::shared_ptr<WindowRecord> NewWindowRecord(HWND hParent, std::u16string strClass, DWORD dwStyle, DWORD dwExStyle)
+{
+    auto p = std::make_shared<WindowRecord>();
+    p->hWnd = AllocHandle(std::make_shared<WindowHandle>());
+    p->dwThreadId = GetCurrentThreadId();
+    p->hParent = hParent;
+    p->strClass = std::move(strClass);
+    p->dwStyle = dwStyle;
+    p->dwExStyle = dwExStyle;
+    p->bChild = (dwStyle & WS_CHILD) != 0;
+    PostThreadMessageW(p->dwThreadId, WM_NULL, 0, 0); // makes sure this thread has its queue
+    MSG msg;
+    PeekMessageW(&msg, 0, 0, 0, PM_NOREMOVE);
+    {
+        WindowTable& table = Table();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        table.records.emplace(p->hWnd, p);
+        table.order.push_back(p->hWnd);
+    }
+    if ((dwStyle & WS_CHILD) && hParent) {
+        if (auto pParent = GetWindowRecord(hParent))
+            pParent->children.push_back(p->hWnd);
+    }
+    return p;
+}
+
+std::vector<HWND> TopLevelWindows(DWORD dwThreadId)
+{
+    WindowTable& table = Table();
+    std::lock_guard<std::mutex> lock(table.mutex);
+    std::vector<HWND> result;
+    for (HWND h : table.order) {
+        auto& p = table.records.at(h);
+        if (!p->bChild && (dwThreadId == 0 || p->dwThreadId == dwThreadId))
+            result.push_back(h);
+    }
+    return result;
+}
+
+LRESULT CallClassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    auto p = GetWindowRecord(hWnd);
+    if (!p)
+        return 0;
+    if (p->pModel)
+        return p->pModel->Proc(hWnd, nMsg, wParam, lParam);
+    return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+}
+
+LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    auto p = GetWindowRecord(hWnd); // keeps the record while the message runs
+    if (!p)
+        return 0;
+    if (nMsg == WM_TAVREN_RUN) {
+        (*reinterpret_cast<std::function<void()>*>(static_cast<intptr_t>(lParam)))();
+        return 0;
+    }
+    if (nMsg == WM_TAVREN_KEY) {
+        HWND hTarget = hWnd;
+        HWND hFocus = GetFocus();
+        if (hFocus && IsDescendant(hWnd, hFocus))
+            hTarget = hFocus;
+        PostMessageW(hTarget, WM_KEYDOWN, wParam, 1);
+        PostMessageW(hTarget, WM_KEYUP, wParam, static_cast<LPARAM>(0xC0000001u));
+        return 0;
+    }
+    if (p->pWnd)
+        return p->pWnd->WindowProc(nMsg, wParam, lParam);
+    return CallClassProc(hWnd, nMsg, wParam, lParam);
+}
+
+LRESULT NotifyParent(HWND hCtrl, UINT nCode, NMHDR* pHeader)
+{
+    auto p = GetWindowRecord(hCtrl);
+    if (!p || !p->hParent)
+        return 0;
+    pHeader->hwndFrom = hCtrl;
+    pHeader->idFrom = static_cast<UINT_PTR>(p->nId);
+    pHeader->code = nCode;
+    return SendMessageW(p->hParent, WM_NOTIFY, static_cast<WPARAM>(p->nId),
+                        static_cast<LPARAM>(reinterpret_cast<intptr_t>(pHeader)));
+}
+
+void CommandParent(HWND hCtrl, WORD wCode)
+{
+    auto p = GetWindowRecord(hCtrl);
+    if (!p || !p->hParent)
+        return;
+    SendMessageW(p->hParent, WM_COMMAND, MAKELONG(static_cast<WORD>(p->nId), wCode), static_cast<LPARAM>(hCtrl));
+}
+
+RECT ClientRectOf(const WindowRecord& record)
+{
+    int cx = record.rcWindow.right - record.rcWindow.left;
+    int cy = record.rcWindow.bottom - record.rcWindow.top;
+    int nBorder = 0, nCaption = 0;
+    if (record.dwStyle & WS_CHILD) {
+        if (record.dwExStyle & WS_EX_CLIENTEDGE)
+            nBorder += 2;
+        if (record.dwStyle & WS_BORDER)
+            nBorder += 1;
+        if (record.dwExStyle & WS_EX_STATICEDGE)
+            nBorder += 1;
+    } else if ((record.dwStyle & WS_CAPTION) == WS_CAPTION) {
+        nBorder = kFramePixels;
+        nCaption = kCaptionPixels;
+    }
+    RECT rc{0, 0, std::max(0, cx - 2 * nBorder), std::max(0, cy - 2 * nBorder - nCaption)};
+    return rc;
+}
+
+HWND DialogOf(HWND hWnd)
+{
+    for (HWND h = hWnd; h; h = GetParent(h)) {
+        auto p = GetWindowRecord(h);
+        if (!p)
+            return 0;
+        if (p->bDialog)
+            return h;
+        if (!(p->dwStyle & WS_CHILD))
+            return 0;
+    }
+    return 0;
+}
+
+HWND ThreadFocus()
+{
+    return t_hFocus;
+}
+
+int DialogUnitsToPixelsX(int x)
+{
+    return MulDiv(x, 6, 4);
+}
+
+int DialogUnitsToPixelsY(int y)
+{
+    return MulDiv(y, 13, 8);
+}
+
+} // namespace tavren
+
+int MulDiv(int nNumber, int nNumerator, int nDenominator)
+{
+    if (nDenominator == 0)
+        return -1;
+    long long n = static_cast<long long>(nNumber) * nNumerator;
+    // Rounds half away from zero, as Windows does.
+    long long q = (std::llabs(n) + std::llabs(static_cast<long long>(nDenominator)) / 2) / std::llabs(static_cast<long long>(nDenominator));
+    if ((n < 0) != (nDenominator < 0))
+        q = -q;
+    if (q > 0x7FFFFFFF || q < -0x7FFFFFFFLL - 1)
+        return -1;
+    return static_cast<int>(q);
+}
+
+LONG GetDialogBaseUnits()
+{
+    return static_cast<LONG>(MAKELONG(6, 13));
+}
+
+BOOL MapDialogRect(HWND, LPRECT lpRect)
+{
+    if (!lpRect)
+        return FALSE;
+    lpRect->left = tavren::DialogUnitsToPixelsX(lpRect->left);
+    lpRect->right = tavren::DialogUnitsToPixelsX(lpRect->right);
+    lpRect->top = tavren::DialogUnitsToPixelsY(lpRect->top);
+    lpRect->bottom = tavren::DialogUnitsToPixelsY(lpRect->bottom);
+    return TRUE;
+}
+
+LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return 0;
+    switch (Msg) {
+    case WM_SETTEXT: {
+        auto psz = reinterpret_cast<const char16_t*>(static_cast<intptr_t>(lParam));
+        p->strText = psz ? psz : u"";
+        return TRUE;
+    }
+    case WM_GETTEXT: {
+        auto pBuf = reinterpret_cast<char16_t*>(static_cast<intptr_t>(lParam));
+        if (!pBuf || wParam == 0)
+            return 0;
+        size_t n = std::min<size_t>(p->strText.size(), wParam - 1);
+        std::copy_n(p->strText.data(), n, pBuf);
+        pBuf[n] = 0;
+        return static_cast<LRESULT>(n);
+    }
+    case WM_GETTEXTLENGTH:
+        return static_cast<LRESULT>(p->strText.size());
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return 0;
+    case WM_SETCURSOR:
+        return FALSE;
+    default:
+        return 0;
+    }
+}
+
+LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
+{
+    return lpPrevWndFunc ? lpPrevWndFunc(hWnd, Msg, wParam, lParam) : DefWindowProcW(hWnd, Msg, wParam, lParam);
+}
+
+BOOL IsWindow(HWND hWnd)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    return p && !p->bDestroying;
+}
+
+BOOL DestroyWindow(HWND hWnd)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p || p->bDestroying || p->dwThreadId != GetCurrentThreadId())
+        return FALSE;
+    p->bDestroying = true;
+    if (p->dwStyle & WS_VISIBLE)
+        ShowWindow(hWnd, SW_HIDE);
+    tavren::CallWindow(hWnd, WM_DESTROY, 0, 0);
+    // Children go after their parent has had its WM_DESTROY, last created first.
+    std::vector<HWND> children = p->children;
+    for (auto it = children.rbegin(); it != children.rend(); ++it) {
+        if (auto pChild = tavren::GetWindowRecord(*it))
+            pChild->hParent = hWnd; // already so; kept for clarity when a child reparents itself
+        DestroyWindow(*it);
+    }
+    if (t_hFocus && IsDescendant(hWnd, t_hFocus))
+        t_hFocus = 0;
+    tavren::KillWindowTimers(hWnd);
+    tavren::CallWindow(hWnd, WM_NCDESTROY, 0, 0);
+    if (p->hParent && (p->dwStyle & WS_CHILD)) {
+        if (auto pParent = tavren::GetWindowRecord(p->hParent))
+            std::erase(pParent->children, hWnd);
+    }
+    {
+        WindowTable& table = Table();
+        std::lock_guard<std::mutex> lock(table.mutex);
+        table.records.erase(hWnd);
+        std::erase(table.order, hWnd);
+    }
+    tavren::CancelSentTo(hWnd); // after the table forgets it, so nothing new can come
+    CWnd* pWnd = p->pWnd;
+    p->pWnd = nullptr;
+    if (pWnd)
+        tavren::DetachDestroyed(pWnd, p->bTemporaryWnd, *p);
+    // The model stays with the record: a message of this window may still be running in it.
+    CloseHandle(hWnd);
+    return TRUE;
+}
+
+BOOL EnableWindow(HWND hWnd, BOOL bEnable)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return FALSE;
+    if (p->dwThreadId != GetCurrentThreadId()) {
+        BOOL bResult = FALSE;
+        tavren::RunOnWindowThread(hWnd, [hWnd, bEnable, &bResult] { bResult = EnableWindow(hWnd, bEnable); }, INFINITE);
+        return bResult;
+    }
+    BOOL bWasDisabled = (p->dwStyle & WS_DISABLED) != 0;
+    if (bWasDisabled == !bEnable)
+        return bWasDisabled;
+    if (bEnable)
+        p->dwStyle &= ~WS_DISABLED;
+    else
+        p->dwStyle |= WS_DISABLED;
+    if (!bEnable && t_hFocus && IsDescendant(hWnd, t_hFocus))
+        SetFocus(0);
+    tavren::CallWindow(hWnd, WM_ENABLE, bEnable, 0);
+    return bWasDisabled;
+}
+
+BOOL IsWindowEnabled(HWND hWnd)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    return p && !(p->dwStyle & WS_DISABLED);
+}
+
+BOOL ShowWindow(HWND hWnd, int nCmdShow)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return FALSE;
+    BOOL bWasVisible = (p->dwStyle & WS_VISIBLE) != 0;
+    bool bShow = nCmdShow != SW_HIDE;
+    if (bWasVisible == bShow)
+        return bWasVisible;
+    // WM_SHOWWINDOW comes before the state changes, as on Windows.
+    tavren::CallWindow(hWnd, WM_SHOWWINDOW, bShow, 0);
+    if (!tavren::GetWindowRecord(hWnd))
+        return bWasVisible;
+    if (bShow)
+        p->dwStyle |= WS_VISIBLE;
+    else
+        p->dwStyle &= ~WS_VISIBLE;
+    if (!bShow && t_hFocus && IsDescendant(hWnd, t_hFocus))
+        t_hFocus = 0;
+    return bWasVisible;
+}
+
+BOOL IsWindowVisible(HWND hWnd)
+{
+    for (HWND h = hWnd; h;) {
+        auto p = tavren::GetWindowRecord(h);
+        if (!p || !(p->dwStyle & WS_VISIBLE))
+            return FALSE;
+        if (!(p->dwStyle & WS_CHILD))
+            return TRUE;
+        h = p->hParent;
+    }
+    return FALSE;
+}
+
+HWND SetFocus(HWND hWnd)
+{
+    HWND hOld = t_hFocus;
+    if (hWnd == hOld)
+        return hOld;
+    if (hWnd && tavren::WindowThread(hWnd) != GetCurrentThreadId())
+        return 0;
+    t_hFocus = hWnd;
+    if (hOld && IsWindow(hOld))
+        tavren::CallWindow(hOld, WM_KILLFOCUS, hWnd, 0);
+    if (hWnd && t_hFocus == hWnd) {
+        if (HWND hDlg = tavren::DialogOf(hWnd); hDlg && hDlg != hWnd) {
+            if (auto pDlg = tavren::GetWindowRecord(hDlg))
+                pDlg->hFocusInDialog = hWnd;
+        }
+        tavren::CallWindow(hWnd, WM_SETFOCUS, hOld, 0);
+    }
+    return hOld;
+}
+
+HWND GetFocus()
+{
+    if (t_hFocus && !IsWindow(t_hFocus))
+        t_hFocus = 0;
+    return t_hFocus;
+}
+
+HWND GetActiveWindow()
+{
+    // The newest visible, enabled top-level window of this thread: the dialog or box in front.
+    auto windows = tavren::TopLevelWindows(GetCurrentThreadId());
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it)
+        if (IsWindowVisible(*it) && IsWindowEnabled(*it))
+            return *it;
+    return 0;
+}
+
+HWND GetParent(HWND hWnd)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    return p ? p->hParent : 0;
+}
+
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
+{
+    auto p = tavren::GetWindowRecord(hDlg);
+    if (!p)
+        return 0;
+    for (HWND h : p->children) {
+        auto pChild = tavren::GetWindowRecord(h);
+        if (pChild && pChild->nId == nIDDlgItem)
+            return h;
+    }
+    return 0;
+}
+
+int GetDlgCtrlID(HWND hWnd)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    return p ? p->nId : 0;
+}
+
+BOOL SetWindowTextW(HWND hWnd, LPCWSTR lpString)
+{
+    if (!IsWindow(hWnd))
+        return FALSE;
+    return static_cast<BOOL>(SendMessageW(hWnd, WM_SETTEXT, 0, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpString ? lpString : u""))));
+}
+
+int GetWindowTextW(HWND hWnd, LPWSTR lpString, int nMaxCount)
+{
+    if (!lpString || nMaxCount <= 0)
+        return 0;
+    lpString[0] = 0;
+    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXT, static_cast<WPARAM>(nMaxCount), static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpString))));
+}
+
+int GetWindowTextLengthW(HWND hWnd)
+{
+    return static_cast<int>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
+}
+
+BOOL SetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPCWSTR lpString)
+{
+    return SetWindowTextW(GetDlgItem(hDlg, nIDDlgItem), lpString);
+}
+
+UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int nMaxCount)
+{
+    return static_cast<UINT>(GetWindowTextW(GetDlgItem(hDlg, nIDDlgItem), lpString, nMaxCount));
+}
+
+BOOL GetClientRect(HWND hWnd, LPRECT lpRect)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p || !lpRect)
+        return FALSE;
+    *lpRect = tavren::ClientRectOf(*p);
+    return TRUE;
+}
+
+BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p || !lpRect)
+        return FALSE;
+    RECT rc = p->rcWindow;
+    // Children are kept relative to the parent's client area; the screen position adds the chain.
+    for (auto pParent = (p->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(p->hParent) : nullptr; pParent;) {
+        int dx = pParent->rcWindow.left, dy = pParent->rcWindow.top;
+        if (!(pParent->dwStyle & WS_CHILD) && (pParent->dwStyle & WS_CAPTION) == WS_CAPTION) {
+            dx += tavren::kFramePixels;
+            dy += tavren::kFramePixels + tavren::kCaptionPixels;
+        }
+        rc.left += dx;
+        rc.right += dx;
+        rc.top += dy;
+        rc.bottom += dy;
+        pParent = (pParent->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(pParent->hParent) : nullptr;
+    }
+    *lpRect = rc;
+    return TRUE;
+}
+
+BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return FALSE;
+    p->rcWindow = RECT{X, Y, X + nWidth, Y + nHeight};
+    RECT rc = tavren::ClientRectOf(*p);
+    tavren::CallWindow(hWnd, WM_SIZE, 0, MAKELONG(static_cast<WORD>(rc.right), static_cast<WORD>(rc.bottom)));
+    return TRUE;
+}
+
+BOOL InvalidateRect(HWND hWnd, const RECT*, BOOL)
+{
+    return IsWindow(hWnd); // nothing is painted: the front ends draw from snapshots
+}
+
+BOOL UpdateWindow(HWND hWnd)
+{
+    return IsWindow(hWnd);
+}
+
+LONG GetWindowLongW(HWND hWnd, int nIndex)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return 0;
+    switch (nIndex) {
+    case GWL_STYLE:
+        return static_cast<LONG>(p->dwStyle);
+    case GWL_EXSTYLE:
+        return static_cast<LONG>(p->dwExStyle);
+    case GWL_ID:
+        return p->nId;
+    default:
+        return 0;
+    }
+}
+
+LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
+{
+    auto p = tavren::GetWindowRecord(hWnd);
+    if (!p)
+        return 0;
+    LONG old = GetWindowLongW(hWnd, nIndex);
+    switch (nIndex) {
+    case GWL_STYLE:
+        p->dwStyle = static_cast<DWORD>(dwNewLong);
+        break;
+    case GWL_EXSTYLE:
+        p->dwExStyle = static_cast<DWORD>(dwNewLong);
+        break;
+    case GWL_ID:
+        p->nId = dwNewLong;
+        break;
+    default:
+        break;
+    }
+    return old;
+}
+
+DWORD GetWindowThreadProcessId(HWND hWnd, DWORD* lpdwProcessId)
+{
+    if (lpdwProcessId)
+        *lpdwProcessId = 1;
+    return tavren::WindowThread(hWnd);
+}
+
+BOOL CheckRadioButton(HWND hDlg, int nIDFirstButton, int nIDLastButton, int nIDCheckButton)
+{
+    for (int id = nIDFirstButton; id <= nIDLastButton; ++id) {
+        if (HWND h = GetDlgItem(hDlg, id))
+            SendMessageW(h, BM_SETCHECK, id == nIDCheckButton ? BST_CHECKED : BST_UNCHECKED, 0);
+    }
+    return TRUE;
+}
+
+UINT IsDlgButtonChecked(HWND hDlg, int nIDButton)
+{
+    return static_cast<UINT>(SendMessageW(GetDlgItem(hDlg, nIDButton), BM_GETCHECK, 0, 0));
+}
+
+BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck)
+{
+    HWND h = GetDlgItem(hDlg, nIDButton);
+    if (!h)
+        return FALSE;
+    SendMessageW(h, BM_SETCHECK, uCheck, 0);
+    return TRUE;
+}
+
+HCURSOR LoadCursorW(HINSTANCE, LPCWSTR lpCursorName)
+{
+    return static_cast<HCURSOR>(reinterpret_cast<uintptr_t>(lpCursorName));
+}
+
+HCURSOR SetCursor(HCURSOR hCursor)
+{
+    HCURSOR hOld = t_hCursor;
+    t_hCursor = hCursor;
+    return hOld;
+}
+
+HCURSOR GetCursor()
+{
+    return t_hCursor;
+}

@@ -1,0 +1,99 @@
+// ScriptedUser: a person for tests, on a second thread, working only through the seam
+// (Automation.h) while the test's own thread runs the dialog's modal loop:
+//
+//     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+//         u.WaitForWindow(u"Connection Settings");
+//         u.Click(13031);                                  // "Wireless LAN"
+//         u.Expect(!u.Control(IDOK).bEnabled, "OK is disabled with an empty list");
+//         u.PressEscape();
+//     });
+//     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+//     EXPECT_TRUE(user.Finish()) << user.Report();
+//
+// Every step waits at most the step time-out (default 10 s) for what it needs. A step that fails
+// (or Expect with false) ends the script and is recorded; the user then closes whatever windows
+// are left (close box, Escape, the last button of a box) so the modal loop returns and the test
+// fails instead of hanging. Finish waits for the script (with its own time-out) and answers
+// whether every step passed; Report says which failed and why.
+#pragma once
+
+#include "platform/seam/Automation.h"
+
+#include <atomic>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+struct DEV_BROADCAST_HDR;
+
+namespace tavren {
+
+class ScriptedUser {
+public:
+    using Script = std::function<void(ScriptedUser&)>;
+    explicit ScriptedUser(Script script, DWORD dwStepTimeout = 10000);
+    ~ScriptedUser();
+    ScriptedUser(const ScriptedUser&) = delete;
+    ScriptedUser& operator=(const ScriptedUser&) = delete;
+
+    // Waits (at most dwTimeout) for the script to end; true when every step passed.
+    bool Finish(DWORD dwTimeout = 30000);
+    std::string Report() const;
+
+    // ---- steps (call them from the script)
+    // Waits for a visible window with this caption in front and makes it the current window.
+    const WindowInfo& WaitForWindow(std::u16string_view strCaption);
+    // Waits until the current window (or the one with this caption) has gone.
+    void WaitForClose();
+    void WaitForClose(std::u16string_view strCaption);
+    // Waits for a message box with this caption (and, when given, exactly this text); it becomes
+    // the current window. Answer(id) presses its button and waits for it to close.
+    const WindowInfo& ExpectMessageBox(std::u16string_view strCaption, std::optional<std::u16string_view> strText = std::nullopt);
+    void Answer(int nButtonId);
+    // Waits for a popup menu in front; it becomes the current window.
+    const WindowInfo& WaitForMenu();
+    void ChooseMenu(UINT nCommandId);
+    void DismissMenu();
+
+    // Acting on the current window's controls (waiting until the control can be used).
+    void Click(int nId);
+    void PressEnter();
+    void PressEscape();
+    void Close();
+    void Type(int nEditId, std::u16string_view strText);
+    void ClickItem(int nListId, int nItem);        // nItem -1: empty space
+    void DoubleClickItem(int nListId, int nItem);
+    void RightClickItem(int nListId, int nItem);
+    // Begins editing the label, types the text and presses Enter (or Escape when !bCommit).
+    void EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit = true);
+    void ChooseCombo(int nComboId, int nIndex);
+    void BroadcastDeviceChange(UINT nEvent, const DEV_BROADCAST_HDR* pHeader);
+
+    // ---- looking
+    Snapshot Look();
+    // The current window as it is now (a fresh snapshot).
+    WindowInfo Current();
+    ControlInfo Control(int nId);
+    // Waits until pred holds on a fresh snapshot.
+    Snapshot WaitUntil(const std::function<bool(const Snapshot&)>& pred, const std::string& strWhat);
+    // Records a failure (and ends the script) when bCondition is false.
+    void Expect(bool bCondition, const std::string& strWhat);
+
+    HWND CurrentWindow() const { return m_hCurrent; }
+
+private:
+    [[noreturn]] void Fail(const std::string& strWhy);
+    HWND ControlHandle(int nId);
+    void Run(Script script);
+    void CloseEverything();
+
+    DWORD m_dwStepTimeout;
+    HWND m_hCurrent = 0;
+    std::thread m_thread;
+    std::atomic<bool> m_bDone{false};
+    mutable std::mutex m_mutex;
+    std::vector<std::string> m_failures;
+};
+
+} // namespace tavren
