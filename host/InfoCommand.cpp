@@ -291,10 +291,13 @@ bool InfoStx(const std::string& path, bool bJson)
     if (!bFound) {
         std::cout << "  not read: the file cannot be opened\n";
     } else if (!bRead) {
-        static const char* const reasons[] = {"", "header shorter than 68 bytes", "header size field (offset 36) is not 68",
-                                              "fewer records than the record count (offset 40) announces"};
-        const int n = stx.GetLastReadFailure();
-        std::cout << "  not read: " << (n >= 1 && n <= 3 ? reasons[n] : "read error") << "\n";
+        const char* pszReason = "read error";
+        switch (stx.GetLastReadFailure()) {
+        case CStxFile::sfShortHeader: pszReason = "header shorter than 68 bytes"; break;
+        case CStxFile::sfHeaderSize: pszReason = "header size field (offset 36) is not 68"; break;
+        case CStxFile::sfRecords: pszReason = "fewer records than the record count (offset 40) announces"; break;
+        }
+        std::cout << "  not read: " << pszReason << "\n";
     } else {
         std::cout << "  read" << (stx.IsBroken() ? ", but broken (fails a structure rule)" : ", well formed") << "\n";
         std::cout << "  points: " << outline.GetSize() << "\n";
