@@ -93,8 +93,8 @@ bool CEmbData::Validate()
         int nNextBlock = 1;
         int nEnd = -1;
 
-        // Takes the move word after a colour change or jump, then the jumps after it, up to the
-        // first ordinary word. Returns false when a colour change or the end follows the move
+        // Takes the move word after a colour change or jump (it must be ordinary), then the jumps
+        // after it with their move words, up to the first ordinary word. Returns false when a colour change or the end follows the move
         // without a stitch (the word is left for the main walk).
         auto takeMove = [&](int& i) -> bool {
             ++i;
@@ -114,11 +114,11 @@ bool CEmbData::Validate()
                     return true;
                 }
                 if (IsJumpCode(w.Code())) {
+                    // A chained jump's move word is taken as it stands, even one that reads
+                    // as a command, as the extents and the renderer take it.
                     ++i;
                     if (i >= nWords)
                         throw scNoEnd;
-                    if (pWords[i].IsCommand())
-                        throw scBadMove;
                     x += pWords[i].DX();
                     y += pWords[i].DY();
                     ++i;

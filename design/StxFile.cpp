@@ -87,25 +87,25 @@ bool CStxFile::ReadBuffer(const BYTE* pData, size_t nLength)
     m_nLength = 1;
     m_nMinFeed = 0;
     m_bBroken = 0;
-    m_nLastFailure = 0;
+    m_nLastFailure = sfNone;
     CByteCursor in(pData, nLength);
     try {
         if (in.Read(m_abHeader, STX_HEADER_SIZE) != STX_HEADER_SIZE)
-            throw 1;
+            throw sfShortHeader;
         if (CByteCursor::UInt16At(m_abHeader + 36) != STX_HEADER_SIZE)
-            throw 2;
+            throw sfHeaderSize;
         FreeBuffers();
         const int nRecords = CByteCursor::UInt16At(m_abHeader + 40);
         const size_t nBytes = static_cast<size_t>(nRecords) * 4;
         if (nRecords > 0) {
             m_pRecords = new (std::nothrow) BYTE[nBytes];
             if (!m_pRecords)
-                throw 3;
+                throw sfRecords;
         }
         m_nRecordCount = nRecords;
         if (in.Read(m_pRecords, nBytes) != nBytes)
-            throw 3;
-    } catch (int nFailure) {
+            throw sfRecords;
+    } catch (StxReadFailure nFailure) {
         m_nLastFailure = nFailure;
         m_bBroken = 1;
         return false;

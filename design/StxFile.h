@@ -23,6 +23,15 @@ class CStxFile {
 public:
     enum { STX_HEADER_SIZE = 68 };
 
+    // Why a read failed: thrown by value inside the reader, caught at ReadBuffer, which answers
+    // false and keeps it for GetLastReadFailure.
+    enum StxReadFailure {
+        sfNone = 0,         // no failure (not thrown)
+        sfShortHeader = 1,  // fewer than 68 bytes
+        sfHeaderSize = 2,   // the header size field (offset 36) is not 68
+        sfRecords = 3,      // fewer records than the count announces, or no memory for them
+    };
+
     CStxFile() = default;
     virtual ~CStxFile();
     CStxFile(const CStxFile&) = delete;
@@ -47,8 +56,7 @@ public:
     const BYTE* GetHeader() const { return m_abHeader; }
     int GetRecordCount() const { return m_nRecordCount; }
     const BYTE* GetRecords() const { return m_pRecords; }
-    // Which read failure ended the last Read: 0 none, 1 short header, 2 wrong header size,
-    // 3 short records.
+    // Which StxReadFailure ended the last Read (sfNone after success).
     int GetLastReadFailure() const { return m_nLastFailure; }
 
 private:
@@ -68,5 +76,5 @@ private:
     BYTE m_bBroken = 0;
 
     int32_t m_nRecordCount = 0;
-    int32_t m_nLastFailure = 0;
+    int32_t m_nLastFailure = sfNone;
 };

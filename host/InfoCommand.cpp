@@ -115,6 +115,25 @@ const char* CheckText(CMachineFileCheck::CheckResult result)
     return "";
 }
 
+// The machine reads only its own design files; nothing converts any other.
+bool IsMachineFormat(int nType)
+{
+    return nType == CEmbFile::dftQef || nType == CEmbFile::dftQefPlus || nType == CEmbFile::dftQpx;
+}
+
+// The verdict on the design alone, for a file the machine cannot take as it is.
+std::string LimitsText(CMachineFileCheck::CheckResult result)
+{
+    switch (result) {
+    case CMachineFileCheck::mfcOk: return "within the machine's limits";
+    case CMachineFileCheck::mfcNotFound:
+    case CMachineFileCheck::mfcErrorInFile: return "not checked, since it was not read";
+    default: break;
+    }
+    std::string text = CheckText(result);
+    return "beyond the machine's limits: " + text.substr(text.find(": ") + 2);
+}
+
 std::string Millimetres(int nTenths)
 {
     char buf[32];
@@ -129,7 +148,8 @@ std::string Hex(COLORREF cr)
     return buf;
 }
 
-void InfoDesign(const std::string& path, bool bJson, bool bWords)
+// Both report one file and answer whether it was read.
+bool InfoDesign(const std::string& path, bool bJson, bool bWords)
 {
     const int nType = CEmbFile::GetFileType(CString::FromUtf8(path));
     CEmbFile file(nType);
@@ -179,6 +199,7 @@ void InfoDesign(const std::string& path, bool bJson, bool bWords)
         j["editItems"] = file.GetEditItemCount();
         j["allLight"] = data.IsAllLight();
         j["check"] = CMachineFileCheck::ResultName(check);
+        j["machineFormat"] = IsMachineFormat(nType);
         j["error"] = file.GetLastFileError();
         j["errorText"] = bFound ? file.GetLastErrorDetail() : "the file cannot be opened";
         if (bWords) {
@@ -188,7 +209,7 @@ void InfoDesign(const std::string& path, bool bJson, bool bWords)
             j["words"] = words;
         }
         std::cout << j.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
-        return;
+        return bRead;
     }
 
     std::cout << path << ": " << TypeName(nType) << " design\n";
@@ -222,10 +243,17 @@ void InfoDesign(const std::string& path, bool bJson, bool bWords)
         if (file.GetEditItemCount() > 0)
             std::cout << "  edit items: " << file.GetEditItemCount() << "\n";
     }
-    std::cout << "  machine: " << CheckText(check) << "\n";
+    if (IsMachineFormat(nType)) {
+        std::cout << "  machine: " << CheckText(check) << "\n";
+    } else {
+        std::cout << "  machine: reads only .qef, .qef+ and .qpx files, and files are sent as they are, never "
+                     "converted: not this one\n";
+        std::cout << "  design: " << LimitsText(check) << "\n";
+    }
+    return bRead;
 }
 
-void InfoStx(const std::string& path, bool bJson)
+bool InfoStx(const std::string& path, bool bJson)
 {
     CStxFile stx;
     bool bFound = false;
@@ -255,17 +283,21 @@ void InfoStx(const std::string& path, bool bJson)
             points.push_back({p.x, p.y});
         j["outline"] = points;
         j["check"] = pszCheck;
+        j["machineFormat"] = true;
         std::cout << j.dump(-1, ' ', false, json::error_handler_t::replace) << "\n";
-        return;
+        return bRead;
     }
     std::cout << path << ": STX stitch pattern\n";
     if (!bFound) {
         std::cout << "  not read: the file cannot be opened\n";
     } else if (!bRead) {
-        static const char* const reasons[] = {"", "header shorter than 68 bytes", "header size field (offset 36) is not 68",
-                                              "fewer records than the record count (offset 40) announces"};
-        const int n = stx.GetLastReadFailure();
-        std::cout << "  not read: " << (n >= 1 && n <= 3 ? reasons[n] : "read error") << "\n";
+        const char* pszReason = "read error";
+        switch (stx.GetLastReadFailure()) {
+        case CStxFile::sfShortHeader: pszReason = "header shorter than 68 bytes"; break;
+        case CStxFile::sfHeaderSize: pszReason = "header size field (offset 36) is not 68"; break;
+        case CStxFile::sfRecords: pszReason = "fewer records than the record count (offset 40) announces"; break;
+        }
+        std::cout << "  not read: " << pszReason << "\n";
     } else {
         std::cout << "  read" << (stx.IsBroken() ? ", but broken (fails a structure rule)" : ", well formed") << "\n";
         std::cout << "  points: " << outline.GetSize() << "\n";
@@ -277,6 +309,7 @@ void InfoStx(const std::string& path, bool bJson)
                   : !bFound                     ? "refused: the file is not found"
                                                 : "refused: there is an error in the file")
               << "\n";
+    return bRead;
 }
 
 } // namespace
@@ -310,12 +343,11 @@ int RunInfoCommand(int argc, char** argv)
         PrintUsage();
         return 2;
     }
+    bool bAllRead = true;
     for (const std::string& path : files) {
-        if (IsStxName(path))
-            InfoStx(path, bJson);
-        else
-            InfoDesign(path, bJson, bWords);
+        const bool bRead = IsStxName(path) ? InfoStx(path, bJson) : InfoDesign(path, bJson, bWords);
+        bAllRead = bAllRead && bRead;
     }
     std::cout.flush();
-    return 0;
+    return bAllRead ? 0 : 1;
 }

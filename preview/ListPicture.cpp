@@ -21,15 +21,16 @@ int RoundAway(double v)
     return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
 }
 
-// The final picture: white, the working bitmap stretched into (0, 0, 48, nHeight) with the
-// default stretch mode (dark lines survive the shrinking), the one-pixel black frame.
-BOOL FramePicture(CDC& dcWork, int nWorkWidth, int nWorkHeight, int nHeight, CBitmap& bmOut)
+// The final picture: white, the working bitmap stretched into (0, 0, 48, nHeight) with the given
+// stretch mode, the one-pixel black frame.
+BOOL FramePicture(CDC& dcWork, int nWorkWidth, int nWorkHeight, int nHeight, int nStretchMode, CBitmap& bmOut)
 {
     CDC dc;
     bmOut.DeleteObject(); // an output bitmap that holds an older picture gets the new one
     if (!dc.CreateCompatibleDC(nullptr) || !bmOut.CreateCompatibleBitmap(&dc, kSize, kSize))
         return FALSE;
     CBitmap* pOld = dc.SelectObject(&bmOut);
+    dc.SetStretchBltMode(nStretchMode);
     dc.PatBlt(0, 0, kSize, kSize, WHITENESS);
     dc.StretchBlt(0, 0, kSize, nHeight, &dcWork, 0, 0, nWorkWidth, nWorkHeight, SRCCOPY);
     dc.MoveTo(0, 0);
@@ -100,7 +101,8 @@ BOOL CListPicture::DrawDesignPicture(CEmbData& design, CBitmap& bmOut)
     if (!dcWork.CreateCompatibleDC(nullptr) || !bmWork.CreateCompatibleBitmap(&dcWork, nSide, nSide))
         return FALSE;
     CBitmap* pOld = dcWork.SelectObject(&bmWork);
-    dcWork.FillSolidRect(0, 0, nSide, nSide, design.IsAllLight() ? LIGHT_THREAD_BACKGROUND : kWhite);
+    const bool bAllLight = design.IsAllLight();
+    dcWork.FillSolidRect(0, 0, nSide, nSide, bAllLight ? LIGHT_THREAD_BACKGROUND : kWhite);
 
     const int nOldMode = dcWork.SetMapMode(MM_LOMETRIC);
     const CPoint ptOldOrg = dcWork.SetViewportOrg(nSide / 2, nSide / 2);
@@ -109,7 +111,11 @@ BOOL CListPicture::DrawDesignPicture(CEmbData& design, CBitmap& bmOut)
     dcWork.SetViewportOrg(ptOldOrg);
     dcWork.SetMapMode(nOldMode);
 
-    BOOL bOk = FramePicture(dcWork, nSide, nSide, kSize, bmOut);
+    // Shrinking ANDs the pixels it drops by default, which keeps dark threads on white but lets
+    // the darker background swallow light threads. Light threads shrink ORing instead (the mirror
+    // image of the default), so each keeps its full brightness; averaging (HALFTONE) would thin a
+    // one-pixel thread to a faint tint of the background.
+    BOOL bOk = FramePicture(dcWork, nSide, nSide, kSize, bAllLight ? WHITEONBLACK : BLACKONWHITE, bmOut);
     dcWork.SelectObject(pOld);
     return bOk;
 }
@@ -125,7 +131,7 @@ BOOL CListPicture::DrawStxPicture(CStxFile& stx, CBitmap& bmOut)
     const int nOffsetY = stx.GetMinFeed() < 0 ? 6 - stx.GetMinFeed() : 6;
     stx.DrawOutline(dcWork, 20, nOffsetY);
     // The outline keeps the top 80 % of the picture: 48 * 80 / 100 = 38 rows.
-    BOOL bOk = FramePicture(dcWork, kSize, kSize, kSize * 80 / 100, bmOut);
+    BOOL bOk = FramePicture(dcWork, kSize, kSize, kSize * 80 / 100, BLACKONWHITE, bmOut);
     dcWork.SelectObject(pOld);
     return bOk;
 }

@@ -4,8 +4,8 @@
 //
 // A design: a square working bitmap as large as the design's extent in screen pixels, white (or
 // grey-blue when every thread is light, so light threads stay visible), the design drawn in
-// MM_LOMETRIC about its centre by CDrawCtrl, then stretched into 48 x 48 with a one-pixel black
-// frame. An STX pattern: its outline drawn into a 48 x 48 working bitmap, squeezed into the top 38
+// MM_LOMETRIC about its centre by CDrawCtrl, then stretched into 48 x 48 (light threads with a
+// stretch mode that keeps light pixels, dark ones with the default) with a one-pixel black frame. An STX pattern: its outline drawn into a 48 x 48 working bitmap, squeezed into the top 38
 // rows, framed. The check boxes (bitmaps 13005, 13006) go transparently into the bottom-right
 // 16 x 16 corner.
 //

@@ -79,8 +79,7 @@ INT_PTR CDialog::DoModal()
 
 BOOL CDialog::OnInitDialog()
 {
-    if (!UpdateData(FALSE))
-        return TRUE;
+    UpdateData(FALSE);
     return TRUE;
 }
 

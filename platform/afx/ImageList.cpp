@@ -1,7 +1,7 @@
 #include "platform/afx/ImageList.h"
 
 #include "platform/afx/Dc.h"
-#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/GdiHandleObjects.h"
 
 #include <algorithm>
 #include <mutex>

@@ -1,6 +1,6 @@
 #include "platform/gdi/Gdi.h"
 
-#include "platform/gdi/GdiObjects.h"
+#include "platform/gdi/GdiHandleObjects.h"
 
 #include <algorithm>
 #include <cmath>

@@ -202,14 +202,10 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
     if (!lpMsg || !lpMsg->hwnd)
         return FALSE;
     HWND hTarget = lpMsg->hwnd;
-    if (hTarget != hDlg && tavren::DialogOf(hTarget) != hDlg) {
-        // Controls inside controls (a list's label editor) belong to the dialog too.
-        HWND h = hTarget;
-        while (h && h != hDlg)
-            h = GetParent(h);
-        if (!h)
-            return FALSE;
-    }
+    // DialogOf follows the child chain, so controls inside controls (a list's label editor)
+    // belong to the dialog too.
+    if (hTarget != hDlg && tavren::DialogOf(hTarget) != hDlg)
+        return FALSE;
     if (lpMsg->message == WM_KEYDOWN && (lpMsg->wParam == VK_RETURN || lpMsg->wParam == VK_ESCAPE)) {
         LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
         if (hTarget != hDlg && (lCode & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {

@@ -286,11 +286,8 @@ BOOL DestroyWindow(HWND hWnd)
     tavren::CallWindow(hWnd, WM_DESTROY, 0, 0);
     // Children go after their parent has had its WM_DESTROY, last created first.
     std::vector<HWND> children = p->children;
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto pChild = tavren::GetWindowRecord(*it))
-            pChild->hParent = hWnd; // already so; kept for clarity when a child reparents itself
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
         DestroyWindow(*it);
-    }
     if (t_hFocus && IsDescendant(hWnd, t_hFocus))
         t_hFocus = 0;
     tavren::KillWindowTimers(hWnd);

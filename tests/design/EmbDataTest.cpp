@@ -127,6 +127,31 @@ TEST(EmbDataValidate, JumpsBetweenMoveAndStitchAreTaken)
     EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 0);
 }
 
+TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
+{
+    CEmbData data;
+    // jump, move (3, 3), jump whose move word reads 0x80 0x10 (-128, 16), stitch (1, 1), colour
+    // change, move, stitch, end: the chained move is a move, not an end and not a bad move.
+    LoadWords(data, Words({0x80, 0x02, 3, 3, 0x80, 0x02, 0x80, 0x10, 1, 1, 0x80, 0x01, 2, 2, 4, 4, 0x80, 0x10}),
+              2);
+    ASSERT_TRUE(data.Validate()) << data.m_nStatus;
+    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 5);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, -124);
+    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, 20);
+    // The extents walk the same needle path.
+    EXPECT_EQ(data.m_extents.nLeft, 124);
+    EXPECT_EQ(data.m_extents.nUp, 26);
+
+    // The same after a colour change; the move word right after the command must still be one.
+    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 0x80, 0x01, 2, 2, 0x80, 0x10}), 2);
+    ASSERT_TRUE(data.Validate()) << data.m_nStatus;
+    EXPECT_EQ(data.m_nColorBlockCount, 2);
+    LoadWords(data, Words({0x80, 0x01, 0x80, 0x04, 1, 1, 0x80, 0x10}), 2);
+    EXPECT_FALSE(data.Validate());
+    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
+}
+
 // --- CalcExtents ------------------------------------------------------------------------------
 
 TEST(EmbDataExtents, OriginAlwaysCounts)

@@ -112,7 +112,7 @@ TEST_F(InfoCommandTest, BadAndMissingFilesStillGetTheirObject)
     const std::string big = Put("big.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()})));
     const std::string missing = m_dir + "/missing.qef+";
     auto [rc, out] = Run({"--json", badPath, big, missing});
-    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(rc, 1);
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0]["read"], false);
@@ -133,7 +133,7 @@ TEST_F(InfoCommandTest, StxObject)
     layout.headerSize = 0x40;
     const std::string bad = Put("bad.stx", MakeStx(layout));
     auto [rc, out] = Run({"--json", good, bad, m_dir + "/none.stx"});
-    ASSERT_EQ(rc, 0);
+    EXPECT_EQ(rc, 1);
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 3u);
     EXPECT_EQ(lines[0]["family"], "stx");
@@ -157,7 +157,7 @@ TEST_F(InfoCommandTest, HumanSummaryNamesTheFault)
     Patch32(bad, 0, 100);
     const std::string path = Put("cut.qef", bad);
     auto [rc, out] = Run({path});
-    EXPECT_EQ(rc, 0);
+    EXPECT_EQ(rc, 1);
     EXPECT_NE(out.find("stitch offset (header offset 0)"), std::string::npos) << out;
     EXPECT_NE(out.find("error in the file"), std::string::npos) << out;
     const std::string good = Put("ok.dst", MakeDst({Sew(100, 50), ChangeColor(), Sew(-10, -10), EndDesign()}));
@@ -165,7 +165,66 @@ TEST_F(InfoCommandTest, HumanSummaryNamesTheFault)
     EXPECT_NE(out.find("colour blocks: 2"), std::string::npos) << out;
     EXPECT_NE(out.find("Yellow"), std::string::npos) << out;
     EXPECT_NE(out.find("hoop: 30"), std::string::npos) << out;
-    EXPECT_NE(out.find("the machine would take it"), std::string::npos) << out;
+}
+
+TEST_F(InfoCommandTest, DstFileIsNoMachineFileWhateverItsDesign)
+{
+    const Stitches small = {Sew(100, 50), ChangeColor(), Sew(-10, -10), EndDesign()};
+    Stitches wide;
+    for (int i = 0; i < 15; ++i)
+        wide.push_back(Sew(100, 0)); // 150 mm to the right
+    wide.push_back(EndDesign());
+    const std::string dst = Put("ok.dst", MakeDst(small));
+    const std::string wideDst = Put("wide.DST", MakeDst(wide));
+    const std::string qef = Put("ok.qef", MakeQef(LayoutFromStitches(small)));
+
+    // The machine reads only its own formats and nothing converts a DST file; what can be said is
+    // whether the design itself keeps within the limits.
+    std::string out = Run({dst}).second;
+    EXPECT_EQ(out.find("the machine would take it"), std::string::npos) << out;
+    EXPECT_NE(out.find("machine: reads only .qef, .qef+ and .qpx files"), std::string::npos) << out;
+    EXPECT_NE(out.find("design: within the machine's limits"), std::string::npos) << out;
+    out = Run({wideDst}).second;
+    EXPECT_NE(out.find("machine: reads only .qef, .qef+ and .qpx files"), std::string::npos) << out;
+    EXPECT_NE(out.find("design: beyond the machine's limits: larger than 140 mm"), std::string::npos) << out;
+    out = Run({qef}).second;
+    EXPECT_NE(out.find("machine: the machine would take it"), std::string::npos) << out;
+    EXPECT_EQ(out.find("reads only"), std::string::npos) << out;
+
+    const auto lines = Lines(Run({"--json", dst, wideDst, qef}).second);
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0]["machineFormat"], false);
+    EXPECT_EQ(lines[0]["check"], "ok");
+    EXPECT_EQ(lines[1]["machineFormat"], false);
+    EXPECT_EQ(lines[1]["check"], "too-large");
+    EXPECT_EQ(lines[2]["machineFormat"], true);
+    EXPECT_EQ(lines[2]["check"], "ok");
+}
+
+TEST_F(InfoCommandTest, ExitsOneWhenAnyFileCannotBeRead)
+{
+    const std::string good = Put("ok.qef", MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()})));
+    const std::string big = Put("big.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()})));
+    StxLayout crooked = WellFormedStx(4);
+    crooked.records.insert(crooked.records.begin() + 2, StxCommand(0x03)); // read, but opened twice
+    const std::string brokenStx = Put("crooked.stx", MakeStx(crooked));
+    Bytes header = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
+    Patch32(header, 24, 0);
+    const std::string badHeader = Put("header.qef", header);
+    const std::string folder = m_dir + "/folder.qef";
+    std::filesystem::create_directory(folder);
+    const std::string missing = m_dir + "/missing.qef";
+
+    // Every file read: 0, whatever the machine would say.
+    EXPECT_EQ(Run({good, big, brokenStx}).first, 0);
+    EXPECT_EQ(Run({"--json", good, big}).first, 0);
+    for (const std::string& unread : {missing, folder, badHeader}) {
+        SCOPED_TRACE(unread);
+        auto [rc, out] = Run({good, unread});
+        EXPECT_EQ(rc, 1);
+        EXPECT_NE(out.find("not read"), std::string::npos) << out;  // still reported, after the good one
+        EXPECT_EQ(Run({"--json", unread, good}).first, 1);
+    }
 }
 
 TEST_F(InfoCommandTest, WrongArgumentsFail)

@@ -41,14 +41,14 @@ TEST(StxFileRead, HeaderChecks)
     EXPECT_FALSE(stx.IsBroken());
     EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.begin() + 67)));
     EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), 1);
+    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfShortHeader);
     StxLayout layout = FivePointPattern();
     layout.headerSize = 0x40;
     EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
     EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), 2);
+    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfHeaderSize);
     EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.end() - 1)));
-    EXPECT_EQ(stx.GetLastReadFailure(), 3);
+    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfRecords);
     layout = FivePointPattern();
     layout.recordCount = 65535;  // far more records than the file holds
     EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));

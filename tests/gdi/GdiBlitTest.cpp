@@ -38,6 +38,58 @@ TEST(StretchBlt, ShrinkingEightToOneKeepsAOnePixelDarkLine)
     EXPECT_EQ(dst.dc.GetPixel(1, 0), kWhite);
 }
 
+TEST(StretchBlt, EachModeCombinesTheDroppedPixelsAsDocumented)
+{
+    // Two to one both ways: each destination pixel stands for a 2 x 2 block of the grey-blue a,
+    // the left block holding one light pixel b, the right one a dark pixel c. Differences of a
+    // multiple of 4 keep the averages exact.
+    const COLORREF a = RGB(0x88, 0x9B, 0x9B), b = RGB(0xFC, 0xFF, 0xFF), c = RGB(0x08, 0x1B, 0x1B);
+    Canvas src(4, 2, a);
+    src.dc.SetPixel(1, 1, b);
+    src.dc.SetPixel(3, 0, c);
+    struct Case {
+        int nMode;
+        COLORREF crLeft, crRight;
+    };
+    const Case aCases[] = {
+        {BLACKONWHITE, a & b, a & c},                                       // AND: dark wins
+        {WHITEONBLACK, a | b, a | c},                                       // OR: light wins
+        {COLORONCOLOR, a, a},                                               // dropped, not mixed
+        {HALFTONE, RGB(0xA5, 0xB4, 0xB4), RGB(0x68, 0x7B, 0x7B)},           // the block's average
+    };
+    for (const Case& k : aCases) {
+        SCOPED_TRACE(k.nMode);
+        Canvas dst(2, 1, kRed);
+        EXPECT_EQ(dst.dc.SetStretchBltMode(k.nMode), BLACKONWHITE);
+        ASSERT_TRUE(dst.dc.StretchBlt(0, 0, 2, 1, &src.dc, 0, 0, 4, 2, SRCCOPY));
+        EXPECT_EQ(dst.dc.GetPixel(0, 0), k.crLeft);
+        EXPECT_EQ(dst.dc.GetPixel(1, 0), k.crRight);
+
+        // Enlarging drops nothing: every mode repeats each pixel.
+        Canvas big(8, 4, kRed);
+        big.dc.SetStretchBltMode(k.nMode);
+        ASSERT_TRUE(big.dc.StretchBlt(0, 0, 8, 4, &src.dc, 0, 0, 4, 2, SRCCOPY));
+        EXPECT_EQ(big.dc.GetPixel(2, 2), b);
+        EXPECT_EQ(big.dc.GetPixel(3, 3), b);
+        EXPECT_EQ(big.dc.GetPixel(7, 0), c);
+        EXPECT_EQ(big.dc.GetPixel(0, 0), a);
+    }
+
+    // The older names are the same modes; the destination's mode is the one that counts, and an
+    // unknown mode is refused and changes nothing.
+    EXPECT_EQ(STRETCH_ANDSCANS, BLACKONWHITE);
+    EXPECT_EQ(STRETCH_ORSCANS, WHITEONBLACK);
+    EXPECT_EQ(STRETCH_DELETESCANS, COLORONCOLOR);
+    EXPECT_EQ(STRETCH_HALFTONE, HALFTONE);
+    Canvas dst(2, 1, kRed);
+    EXPECT_EQ(dst.dc.SetStretchBltMode(0), 0);
+    EXPECT_EQ(dst.dc.SetStretchBltMode(HALFTONE + 1), 0);
+    EXPECT_EQ(dst.dc.GetStretchBltMode(), BLACKONWHITE);
+    src.dc.SetStretchBltMode(WHITEONBLACK);
+    ASSERT_TRUE(dst.dc.StretchBlt(0, 0, 2, 1, &src.dc, 0, 0, 4, 2, SRCCOPY));
+    EXPECT_EQ(dst.dc.GetPixel(0, 0), a & b);
+}
+
 TEST(StretchBlt, EnlargingRepeatsPixelsAndNegativeWidthMirrors)
 {
     Canvas src(2, 1, kWhite);

@@ -4,6 +4,7 @@
 #include "tests/preview/DesignBuilder.h"
 
 #include "design/StxFile.h"
+#include "design/ThreadPalette.h"
 #include "preview/ListPicture.h"
 
 #include <gtest/gtest.h>
@@ -106,6 +107,49 @@ TEST(ListPicture, BackgroundTurnsGreyBlueOnlyWhenEveryThreadIsLight)
     CBitmap dark;
     ASSERT_TRUE(CListPicture::DrawDesignPicture(design, dark));
     EXPECT_EQ(PixelOf(dark, 5, 5), kWhite);
+}
+
+int PaletteRowNamed(const char* pszName)
+{
+    for (int i = 0; i < THREAD_PALETTE_SIZE; ++i)
+        if (std::strcmp(g_aThreadPalette[i].szName, pszName) == 0)
+            return i;
+    return -1;
+}
+
+TEST(ListPicture, LightThreadsStayVisibleInTheShrunkPicture)
+{
+    // A square of 40 mm sides with a diagonal, sewn in one light palette thread: the working
+    // bitmap gets the grey-blue background, and the threads must still show in 48 x 48.
+    for (const char* pszThread : {"White", "Ivory White", "Silver Gray"}) {
+        SCOPED_TRACE(pszThread);
+        const int nRow = PaletteRowNamed(pszThread);
+        ASSERT_GT(nRow, 0);
+        CEmbData design;
+        ASSERT_TRUE(Build(design, {{100, 0}, {100, 0}, {100, 0}, {100, 0}, {0, 100}, {0, 100}, {0, 100},
+                                   {0, 100}, {-100, 0}, {-100, 0}, {-100, 0}, {-100, 0}, {0, -100}, {0, -100},
+                                   {0, -100}, {0, -100}, {100, 100}, {100, 100}, {100, 100}, {100, 100}, End},
+                          1));
+        design.m_pColorBlocks[0].m_nPaletteIndex = nRow;
+        ASSERT_TRUE(design.IsAllLight());
+        CBitmap bm;
+        ASSERT_TRUE(CListPicture::DrawDesignPicture(design, bm));
+        int nThread = 0;
+        for (int y = 1; y < 47; ++y)
+            for (int x = 1; x < 47; ++x) {
+                const COLORREF cr = PixelOf(bm, x, y);
+                if (cr == CListPicture::LIGHT_THREAD_BACKGROUND)
+                    continue;
+                ++nThread;
+                // What shows is the light thread, not a darkened background.
+                EXPECT_GE(GetRValue(cr), 0x88) << x << "," << y;
+                EXPECT_GE(GetGValue(cr), 0x9B) << x << "," << y;
+                EXPECT_GE(GetBValue(cr), 0x9B) << x << "," << y;
+            }
+        // Four sides and a diagonal of about 16 pixels each.
+        EXPECT_GE(nThread, 60);
+        EXPECT_EQ(PixelOf(bm, 3, 3), CListPicture::LIGHT_THREAD_BACKGROUND);
+    }
 }
 
 TEST(ListPicture, BoxesGoIntoTheBottomRightCornerLeavingWhiteOut)

@@ -1,5 +1,6 @@
 // The objects behind GDI handles, for the layer's own GDI and image-list code only (module code
-// goes through Gdi.h and the C-classes). Each is a handle-table object (Handle.h).
+// goes through Gdi.h and the C-classes, CGdiObject in afx/GdiObject.h being the wrapper of one
+// handle). Each is a handle-table object (Handle.h).
 #pragma once
 
 #include "platform/gdi/Gdi.h"
