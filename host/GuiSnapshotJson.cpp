@@ -5,7 +5,6 @@
 #include "platform/afx/ImageList.h"
 
 #include <cstdio>
-#include <set>
 
 using nlohmann::json;
 
@@ -60,7 +59,7 @@ json ImageOf(const tavren::ControlInfo& c)
             {"url", "/pic/bmp/" + std::to_string(c.hImage) + ".png?v=" + Hex(Hash(14695981039346656037ull, bgr))}};
 }
 
-json ControlToJson(const tavren::ControlInfo& c, std::set<HIMAGELIST>& imageLists)
+json ControlToJson(const tavren::ControlInfo& c)
 {
     json j = {{"h", c.hWnd},
               {"parent", c.hParent},
@@ -90,8 +89,6 @@ json ControlToJson(const tavren::ControlInfo& c, std::set<HIMAGELIST>& imageList
         for (const tavren::ComboEntryInfo& e : c.entries)
             entries.push_back({{"text", Utf16ToUtf8(e.strText)}, {"image", e.nImage}, {"selectedImage", e.nSelectedImage}, {"indent", e.nIndent}});
         j["combo"] = {{"entries", entries}, {"sel", c.nCurSel}, {"dropped", c.bDroppedDown}, {"imageList", c.hComboImageList}};
-        if (c.hComboImageList)
-            imageLists.insert(c.hComboImageList);
     }
     if (c.nView >= 0) {
         json columns = json::array(), items = json::array();
@@ -114,37 +111,25 @@ json ControlToJson(const tavren::ControlInfo& c, std::set<HIMAGELIST>& imageList
                      {"editItem", c.nEditItem},
                      {"editor", c.hEdit},
                      {"groupView", c.bGroupView}};
-        for (HIMAGELIST h : {c.hImageListNormal, c.hImageListSmall, c.hImageListState})
-            if (h)
-                imageLists.insert(h);
     }
     return j;
 }
 
-json ImageListToJson(HIMAGELIST h)
+// The version is the list's identity and change counter: reading it costs no pixels.
+json ImageListToJson(const tavren::ImageListState& s)
 {
-    uint64_t v = 14695981039346656037ull;
-    int cx = 0, cy = 0, n = 0;
-    tavren::ImageListPicture pic;
-    while (n < 100000 && tavren::GetImageListPicture(h, n, pic)) {
-        cx = pic.cx;
-        cy = pic.cy;
-        v = Hash(Hash(v, pic.bgr), pic.transparent);
-        ++n;
-    }
-    return {{"cx", cx}, {"cy", cy}, {"count", n}, {"v", Hex(v)}};
+    return {{"cx", s.cx}, {"cy", s.cy}, {"count", s.nCount}, {"v", std::to_string(s.nSerial) + "." + std::to_string(s.nChanges)}};
 }
 
 } // namespace
 
 json SnapshotToJson(const tavren::Snapshot& snapshot)
 {
-    std::set<HIMAGELIST> imageLists;
     json windows = json::array();
     for (const tavren::WindowInfo& w : snapshot.windows) {
         json controls = json::array(), menu = json::array(), buttons = json::array();
         for (const tavren::ControlInfo& c : w.controls)
-            controls.push_back(ControlToJson(c, imageLists));
+            controls.push_back(ControlToJson(c));
         for (const tavren::MenuItemInfo& m : w.menuItems)
             menu.push_back({{"id", m.nId}, {"text", Utf16ToUtf8(m.strText)}, {"separator", m.bSeparator}, {"popup", m.bPopup},
                             {"grayed", m.bGrayed}, {"checked", m.bChecked}, {"rc", Rect(m.rc)}});
@@ -166,8 +151,8 @@ json SnapshotToJson(const tavren::Snapshot& snapshot)
                            {"controls", controls}});
     }
     json lists = json::object();
-    for (HIMAGELIST h : imageLists)
-        lists[std::to_string(h)] = ImageListToJson(h);
+    for (const auto& [h, state] : snapshot.imageLists)
+        lists[std::to_string(h)] = ImageListToJson(state);
     const tavren::WindowInfo* pFront = snapshot.Front();
     return {{"windows", windows}, {"front", pFront ? pFront->hWnd : 0}, {"waitCursor", snapshot.bWaitCursor}, {"imageLists", lists}};
 }

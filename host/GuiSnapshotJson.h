@@ -14,5 +14,6 @@ using tavren::Utf16ToUtf8;
 using tavren::Utf8ToUtf16;
 
 // Also describes every image list the snapshot refers to ("imageLists": handle -> size, count
-// and a version that changes when a picture does, so the page's picture URLs change with it).
+// and a version, the list's identity and change counter, so the page's picture URLs change when
+// a picture does).
 nlohmann::json SnapshotToJson(const tavren::Snapshot& snapshot);

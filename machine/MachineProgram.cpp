@@ -1,9 +1,8 @@
 #include "machine/MachineProgram.h"
 
+#include "machine/MachineControlClient.h"
 #include "machine/MachineServer.h"
-#include "machine/WireReader.h"
 #include "machine/WireSocket.h"
-#include "machine/WireWriter.h"
 
 #include <algorithm>
 #include <csignal>
@@ -45,35 +44,21 @@ int RunCtl(const std::vector<std::string>& args, const std::string& program)
     }
     if (words.empty())
         words.push_back("show");
-    int fd = ConnectSocket(socket);
-    if (fd < 0) {
+    CMachineControlClient::Reply reply = CMachineControlClient(socket, 5000).Send(words);
+    switch (reply.status) {
+    case CMachineControlClient::Status::NoMachine:
         std::cerr << program << " ctl: no machine answers at " << socket << "\n";
         return 2;
-    }
-    CWireWriter w;
-    w.U16(static_cast<uint16_t>(Op::Control));
-    w.U16(0);
-    w.U32(0);
-    w.U32(static_cast<uint32_t>(words.size()));
-    for (const std::string& word : words)
-        w.Text(word);
-    std::vector<uint8_t> body;
-    IoResult io = WriteFrame(fd, w.Frame(), 5000);
-    if (io == IoResult::Ok)
-        io = ReadFrame(fd, &body, 5000);
-    CloseSocket(fd);
-    CWireReader in(body);
-    int32_t result = in.I32();
-    std::string text = in.Text();
-    if (io != IoResult::Ok || in.Failed()) {
+    case CMachineControlClient::Status::NoAnswer:
         std::cerr << program << " ctl: the machine did not answer\n";
         return 2;
-    }
-    if (result != 0) {
-        std::cerr << program << " ctl: " << text << "\n";
+    case CMachineControlClient::Status::Refused:
+        std::cerr << program << " ctl: " << reply.strText << "\n";
         return 1;
+    case CMachineControlClient::Status::Ok:
+        break;
     }
-    std::cout << text;
+    std::cout << reply.strText;
     return 0;
 }
 

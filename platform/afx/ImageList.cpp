@@ -4,9 +4,12 @@
 #include "platform/gdi/GdiHandleObjects.h"
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace {
+
+std::atomic<uint64_t> g_nNextSerial{1};
 
 class ImageListObject : public tavren::HandleObject {
 public:
@@ -17,6 +20,8 @@ public:
     int m_nGrow = 0;
     COLORREF m_crBk = CLR_NONE;
     std::vector<tavren::ImageListPicture> m_pictures;
+    const uint64_t m_nSerial = g_nNextSerial++;
+    uint64_t m_nChanges = 0; // under m_mutex, bumped with every change to m_pictures
 
     bool HasMask() const { return (m_nFlags & ILC_MASK) != 0; }
 
@@ -86,6 +91,7 @@ int AddPictures(HIMAGELIST himl, HBITMAP hbmImage, HBITMAP hbmMask, bool bUseCol
     int nFirst = static_cast<int>(pList->m_pictures.size());
     for (auto& pic : pictures)
         pList->m_pictures.push_back(std::move(pic));
+    ++pList->m_nChanges;
     return nFirst;
 }
 
@@ -133,6 +139,7 @@ BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP hbmImage, HBITMAP hbmMask
     if (pMask)
         pList->ApplyMask(pictures[0], 0, pMask.get(), 0);
     pList->m_pictures[static_cast<size_t>(i)] = std::move(pictures[0]);
+    ++pList->m_nChanges;
     return TRUE;
 }
 
@@ -143,12 +150,33 @@ BOOL ImageList_Remove(HIMAGELIST himl, int i)
         return FALSE;
     std::lock_guard<std::mutex> lock(pList->m_mutex);
     if (i == -1) {
+        if (!pList->m_pictures.empty())
+            ++pList->m_nChanges;
         pList->m_pictures.clear();
         return TRUE;
     }
     if (i < 0 || i >= static_cast<int>(pList->m_pictures.size()))
         return FALSE;
     pList->m_pictures.erase(pList->m_pictures.begin() + i);
+    ++pList->m_nChanges;
+    return TRUE;
+}
+
+BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT uImageCount)
+{
+    auto pList = Lookup(himl);
+    if (!pList || uImageCount > 100000)
+        return FALSE;
+    std::lock_guard<std::mutex> lock(pList->m_mutex);
+    if (uImageCount == pList->m_pictures.size())
+        return TRUE;
+    tavren::ImageListPicture blank;
+    blank.cx = pList->m_cx;
+    blank.cy = pList->m_cy;
+    blank.bgr.assign(static_cast<size_t>(blank.cx) * blank.cy * 3, 0);
+    blank.transparent.assign(static_cast<size_t>(blank.cx) * blank.cy, 0);
+    pList->m_pictures.resize(uImageCount, blank);
+    ++pList->m_nChanges;
     return TRUE;
 }
 
@@ -228,6 +256,20 @@ bool GetImageListPicture(HIMAGELIST himl, int i, ImageListPicture& picture)
     if (i < 0 || i >= static_cast<int>(pList->m_pictures.size()))
         return false;
     picture = pList->m_pictures[static_cast<size_t>(i)];
+    return true;
+}
+
+bool GetImageListState(HIMAGELIST himl, ImageListState& state)
+{
+    auto pList = Lookup(himl);
+    if (!pList)
+        return false;
+    std::lock_guard<std::mutex> lock(pList->m_mutex);
+    state.nSerial = pList->m_nSerial;
+    state.nChanges = pList->m_nChanges;
+    state.cx = pList->m_cx;
+    state.cy = pList->m_cy;
+    state.nCount = static_cast<int>(pList->m_pictures.size());
     return true;
 }
 

@@ -39,6 +39,8 @@ BOOL ImageList_Replace(HIMAGELIST himl, int i, HBITMAP hbmImage, HBITMAP hbmMask
 // i = -1 removes every picture.
 BOOL ImageList_Remove(HIMAGELIST himl, int i);
 int ImageList_GetImageCount(HIMAGELIST himl);
+// Cuts the list to uImageCount pictures, or grows it with black ones.
+BOOL ImageList_SetImageCount(HIMAGELIST himl, UINT uImageCount);
 BOOL ImageList_GetIconSize(HIMAGELIST himl, int* cx, int* cy);
 COLORREF ImageList_SetBkColor(HIMAGELIST himl, COLORREF clrBk);
 // ILD_TRANSPARENT (or a background colour of CLR_NONE) leaves the masked pixels alone.
@@ -55,6 +57,18 @@ struct ImageListPicture {
     std::vector<uint8_t> transparent;
 };
 bool GetImageListPicture(HIMAGELIST himl, int i, ImageListPicture& picture);
+
+// What a viewer needs to know whether its copies of a list's pictures are still good: nSerial
+// tells this list from any other made in the process (handles are reused), nChanges counts the
+// changes to its pictures (added, replaced, removed, count set), and nothing else moves it.
+struct ImageListState {
+    uint64_t nSerial = 0;
+    uint64_t nChanges = 0;
+    int cx = 0;
+    int cy = 0;
+    int nCount = 0;
+};
+bool GetImageListState(HIMAGELIST himl, ImageListState& state);
 
 } // namespace tavren
 
@@ -80,6 +94,7 @@ public:
     BOOL Replace(int nImage, CBitmap* pbmImage, CBitmap* pbmMask);
     BOOL Remove(int nImage) { return ImageList_Remove(m_hImageList, nImage); }
     int GetImageCount() const { return ImageList_GetImageCount(m_hImageList); }
+    BOOL SetImageCount(UINT uNewCount) { return ImageList_SetImageCount(m_hImageList, uNewCount); }
     COLORREF SetBkColor(COLORREF cr) { return ImageList_SetBkColor(m_hImageList, cr); }
     BOOL Draw(CDC* pDC, int nImage, POINT pt, UINT nStyle);
 

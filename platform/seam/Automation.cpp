@@ -197,6 +197,11 @@ Snapshot TakeSnapshot(DWORD dwTimeout)
             snapshot.windows.push_back(std::move(*pInfo));
         }
     }
+    for (const WindowInfo& w : snapshot.windows)
+        for (const ControlInfo& c : w.controls)
+            for (HIMAGELIST h : {c.hComboImageList, c.hImageListNormal, c.hImageListSmall, c.hImageListState})
+                if (ImageListState state; h && GetImageListState(h, state))
+                    snapshot.imageLists[h] = state;
     return snapshot;
 }
 

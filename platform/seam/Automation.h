@@ -6,7 +6,8 @@
 //   controls, list items, combo entries, progress state, message-box text and buttons, menu items.
 //   Rectangles are pixels: a window's on the virtual screen, a control's in its dialog's client
 //   area. Image lists and icons appear as their handles; a list's pictures are read with
-//   tavren::GetImageListPicture (ImageList.h) and the item's image index.
+//   tavren::GetImageListPicture (ImageList.h) and the item's image index. Snapshot::imageLists
+//   gives each list's change counter, so a viewer re-reads only the lists that changed.
 // act: each action is checked against what the user could do (the control exists, is visible and
 //   enabled, its window is not blocked by a modal child) and then posted to the window's thread as
 //   the input Windows would deliver: mouse button messages at the control's or item's position,
@@ -19,9 +20,11 @@
 // as such (a list scrolls its item into view before it is clicked, as a person would).
 #pragma once
 
+#include "platform/afx/ImageList.h"
 #include "platform/user/WinUser.h"
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -136,6 +139,7 @@ struct WindowInfo {
 struct Snapshot {
     std::vector<WindowInfo> windows;      // visible top-level windows, oldest first
     bool bWaitCursor = false;
+    std::map<HIMAGELIST, ImageListState> imageLists; // every list a control shows
 
     // The newest visible window with this caption (message boxes and dialogs), or null.
     const WindowInfo* Find(std::u16string_view strCaption) const;

@@ -1,0 +1,37 @@
+#include "host/SampleFiles.h"
+
+#include "host/MachineCommand.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string LowerExtension(const fs::path& p)
+{
+    std::string e = p.extension().string();
+    for (char& c : e)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return e;
+}
+
+} // namespace
+
+std::vector<fs::path> SampleFiles(std::initializer_list<const char*> extensions)
+{
+    std::vector<fs::path> out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(FixturesDir(), ec), end; !ec && it != end; it.increment(ec)) {
+        if (!it->is_regular_file(ec))
+            continue;
+        std::string ext = LowerExtension(it->path());
+        for (const char* e : extensions)
+            if (ext == e)
+                out.push_back(it->path());
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}

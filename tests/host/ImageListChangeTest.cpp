@@ -1,0 +1,149 @@
+// Image lists count the changes to their pictures, the seam's snapshot shows the count, and the
+// host encodes a list's pictures again only after it changed (and then only the pictures that did).
+#include "host/GuiSamplerDlg.h"
+#include "host/GuiSnapshotJson.h"
+#include "host/ImageListPngCache.h"
+#include "host/PngBuffer.h"
+
+#include "tests/support/ScriptedUser.h"
+
+#include "platform/afx/Dc.h"
+
+#include <gtest/gtest.h>
+
+using nlohmann::json;
+
+namespace {
+
+void MakePicture(CBitmap& bm, int cx, int cy, uint8_t red)
+{
+    std::vector<uint8_t> bgr(static_cast<size_t>(cx) * cy * 3, 0);
+    for (size_t i = 2; i < bgr.size(); i += 3)
+        bgr[i] = red;
+    bm.CreateBitmap(cx, cy, 1, 24, bgr.data());
+}
+
+uint64_t Changes(HIMAGELIST h)
+{
+    tavren::ImageListState s;
+    EXPECT_TRUE(tavren::GetImageListState(h, s));
+    return s.nChanges;
+}
+
+} // namespace
+
+TEST(ImageListChanges, EveryChangeOfThePicturesMovesTheCounterAndNothingElseDoes)
+{
+    CImageList iml, other;
+    ASSERT_TRUE(iml.Create(4, 4, ILC_COLOR24 | ILC_MASK, 0, 4));
+    ASSERT_TRUE(other.Create(4, 4, ILC_COLOR24, 0, 4));
+    CBitmap red, strip, blue;
+    MakePicture(red, 4, 4, 200);
+    MakePicture(strip, 12, 4, 10);
+    MakePicture(blue, 4, 4, 0);
+
+    tavren::ImageListState s0, t0;
+    ASSERT_TRUE(tavren::GetImageListState(iml, s0));
+    ASSERT_TRUE(tavren::GetImageListState(other, t0));
+    EXPECT_NE(s0.nSerial, t0.nSerial);
+    EXPECT_EQ(s0.nCount, 0);
+    uint64_t n = s0.nChanges;
+
+    // Each kind of change moves it.
+    ASSERT_EQ(iml.Add(&red, static_cast<CBitmap*>(nullptr)), 0);
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_EQ(iml.Add(&strip, RGB(0, 0, 0)), 1);
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_TRUE(iml.Replace(2, &blue, nullptr));
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_TRUE(iml.Remove(0));
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_TRUE(iml.SetImageCount(6));
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_TRUE(iml.SetImageCount(2));
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+    ASSERT_TRUE(iml.Remove(-1));
+    EXPECT_GT(Changes(iml), n);
+    n = Changes(iml);
+
+    // Looking, drawing, the background colour and what fails leave it alone.
+    ASSERT_EQ(iml.Add(&red, static_cast<CBitmap*>(nullptr)), 0);
+    n = Changes(iml);
+    tavren::ImageListPicture pic;
+    EXPECT_TRUE(tavren::GetImageListPicture(iml, 0, pic));
+    EXPECT_EQ(iml.GetImageCount(), 1);
+    iml.SetBkColor(RGB(1, 2, 3));
+    CDC dc;
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
+    CBitmap canvas;
+    MakePicture(canvas, 8, 8, 0);
+    CBitmap* pOld = dc.SelectObject(&canvas);
+    EXPECT_TRUE(iml.Draw(&dc, 0, POINT{2, 2}, ILD_NORMAL));
+    dc.SelectObject(pOld);
+    EXPECT_FALSE(iml.Replace(5, &blue, nullptr));
+    EXPECT_FALSE(iml.Remove(3));
+    EXPECT_TRUE(iml.SetImageCount(1));
+    EXPECT_EQ(Changes(iml), n);
+    ASSERT_TRUE(other.Remove(-1)); // already empty
+    EXPECT_EQ(Changes(other), t0.nChanges);
+
+    HIMAGELIST h = iml.Detach();
+    ImageList_Destroy(h);
+    tavren::ImageListState gone;
+    EXPECT_FALSE(tavren::GetImageListState(h, gone));
+}
+
+TEST(ImageListChanges, AnUnchangedListIsNotEncodedAgainAcrossSnapshots)
+{
+    int nEncoded = 0;
+    CImageListPngCache cache([&](const tavren::ImageListPicture& pic) {
+        ++nEncoded;
+        return EncodePngBgr(pic.cx, pic.cy, pic.bgr, &pic.transparent);
+    });
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Control Sampler");
+        // As the page does on each poll: the snapshot, then every picture it shows.
+        auto Poll = [&](json* pLists) {
+            tavren::Snapshot snap = u.Look();
+            cache.Keep(snap.imageLists);
+            *pLists = SnapshotToJson(snap)["imageLists"];
+            size_t nBytes = 0;
+            for (const auto& [h, state] : snap.imageLists)
+                for (int i = 0; i < state.nCount; ++i)
+                    nBytes += cache.Png(h, i).size();
+            return nBytes;
+        };
+        json first, second, third;
+        u.Expect(Poll(&first) > 0 && first.size() == 2, "two lists shown, their pictures encoded");
+        int nFirst = nEncoded;
+        u.Expect(nFirst == 16, "eight pictures in each of the two lists, each encoded once: " + std::to_string(nFirst));
+        u.Expect(Poll(&second) > 0 && second == first && nEncoded == nFirst, "nothing changed, nothing encoded");
+
+        // Picture 3 of the large list becomes another picture: its list's version moves, and of
+        // its pictures only that one is encoded again.
+        tavren::Snapshot snap = u.Look();
+        const tavren::WindowInfo* w = snap.Find(u"Control Sampler");
+        const tavren::ControlInfo* icons = w ? w->Control(CGuiSamplerDlg::IDC_ICONS) : nullptr;
+        HIMAGELIST hLarge = icons ? icons->hImageListNormal : 0;
+        CBitmap green;
+        MakePicture(green, 48, 48, 0);
+        u.Expect(ImageList_Replace(hLarge, 3, static_cast<HBITMAP>(green.m_hObject), 0), "a picture replaced");
+        Poll(&third);
+        std::string strLarge = std::to_string(hLarge);
+        u.Expect(third[strLarge]["v"] != first[strLarge]["v"], "the changed list has a new version");
+        for (const auto& [h, il] : third.items())
+            if (h != strLarge)
+                u.Expect(il == first[h], "the other list's version stays");
+        u.Expect(nEncoded == nFirst + 1, "one picture encoded again: " + std::to_string(nEncoded - nFirst));
+        u.PressEscape();
+    });
+    CGuiSamplerDlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
