@@ -1,5 +1,7 @@
 #include "platform/afx/ListCtrl.h"
 
+#include "platform/user/PrivateMessages.h"
+
 int CListCtrl::InsertItem(int nItem, LPCTSTR lpszItem)
 {
     return InsertItem(LVIF_TEXT, nItem, lpszItem, 0, 0, 0, 0);
@@ -137,4 +139,10 @@ CEdit* CListCtrl::GetEditControl() const
 {
     HWND hEdit = static_cast<HWND>(Send(LVM_GETEDITCONTROL, 0, 0));
     return CWnd::FromHandleAs<CEdit>(hEdit);
+}
+
+BOOL CListCtrl::SortItems(PFNLVCOMPARE pfnCompare, LPARAM dwData)
+{
+    tavren::SortItemsArgs args{pfnCompare, dwData};
+    return static_cast<BOOL>(Send(tavren::LVM_TAVREN_SORTITEMS, 0, Ptr(&args)));
 }

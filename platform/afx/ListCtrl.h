@@ -42,7 +42,8 @@ public:
     {
         return static_cast<int>(Send(LVM_FINDITEMW, static_cast<WPARAM>(nStart), Ptr(pFindInfo)));
     }
-    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM dwData) { return static_cast<BOOL>(Send(LVM_SORTITEMS, static_cast<WPARAM>(dwData), reinterpret_cast<intptr_t>(pfnCompare))); }
+    // dwData reaches the comparison whole, a pointer too.
+    BOOL SortItems(PFNLVCOMPARE pfnCompare, LPARAM dwData);
     BOOL EnsureVisible(int nItem, BOOL bPartialOK) { return static_cast<BOOL>(Send(LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), bPartialOK)); }
     int GetTopIndex() const { return static_cast<int>(Send(LVM_GETTOPINDEX, 0, 0)); }
     int GetCountPerPage() const { return static_cast<int>(Send(LVM_GETCOUNTPERPAGE, 0, 0)); }

@@ -101,6 +101,10 @@ public:
             return OnSetImageList(static_cast<int>(wParam), static_cast<HIMAGELIST>(lParam));
         case LVM_GETIMAGELIST:
             return wParam <= 2 ? m_hImageLists[wParam] : 0;
+        case tavren::LVM_TAVREN_SORTITEMS: {
+            const auto* pArgs = Ptr<const tavren::SortItemsArgs>(lParam);
+            return pArgs ? OnSortItems(pArgs->lParamSort, pArgs->pfnCompare) : FALSE;
+        }
         case LVM_SORTITEMS:
             return OnSortItems(static_cast<LPARAM>(wParam), reinterpret_cast<PFNLVCOMPARE>(static_cast<intptr_t>(lParam)));
         case LVM_ENSUREVISIBLE:

@@ -13,6 +13,13 @@ constexpr UINT WM_TAVREN_RUN = 0x03E0;
 constexpr UINT WM_TAVREN_KEY = 0x03E1;
 // From a list's label editor to its list view: editing ends (wParam TRUE keeps the text).
 constexpr UINT LVM_TAVREN_ENDEDIT = 0x1000 + 0x3E0;
+// CListCtrl::SortItems: lParam points at a SortItemsArgs. The extra argument of a sort is often a
+// pointer, which the 32-bit wParam of LVM_SORTITEMS cannot carry in this 64-bit process.
+constexpr UINT LVM_TAVREN_SORTITEMS = 0x1000 + 0x3E1;
+struct SortItemsArgs {
+    int (*pfnCompare)(LPARAM, LPARAM, LPARAM);
+    LPARAM lParamSort;
+};
 // The mouse released over entry wParam of an extended combo box's open drop-down list.
 constexpr UINT CB_TAVREN_CHOOSE = 0x0400 + 0x3E0;
 } // namespace tavren
