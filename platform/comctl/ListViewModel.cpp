@@ -15,7 +15,7 @@
 // from the left. Hit tests and LVM_GETITEMRECT answer from these parts. Scrolling is by whole rows
 // (EnsureVisible).
 //
-// Label editing begins with LVM_EDITLABEL, or when a list with LVS_EDITLABELS is clicked on the
+// Label editing begins with LVM_EDITLABELW, or when a list with LVS_EDITLABELS is clicked on the
 // label of its focused, selected item: after the double-click time, unless a double-click came.
 //
 // Deliberately missing: virtual (owner-data) lists, multiple selection with Shift/Ctrl, keyboard

@@ -316,8 +316,13 @@ void ScriptedUser::EditLabel(int nListId, int nItem, std::u16string_view strText
         return c && nItem >= 0 && nItem < static_cast<int>(c->items.size()) ? &c->items[static_cast<size_t>(nItem)] : nullptr;
     };
     std::string strError;
-    if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
-        Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+    // One click selects the item, unless it already is the focused, selected one.
+    Snapshot now = Look();
+    const ListItemInfo* pNow = item(now);
+    if (!pNow || !pNow->bSelected || !pNow->bFocused) {
+        if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
+            Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+    }
     WaitUntil(
         [&](const Snapshot& s) {
             const ListItemInfo* p = item(s);

@@ -66,8 +66,9 @@ public:
     void ClickItem(int nListId, int nItem, ListPart part);
     void DoubleClickItem(int nListId, int nItem);
     void RightClickItem(int nListId, int nItem);
-    // Renames as a person does: clicks the item, clicks its label again, waits for the editor, types
-    // the text and presses Enter (or Escape when !bCommit).
+    // Renames as a person does: clicks the item (unless it is the focused, selected one already),
+    // clicks its label again, waits for the editor, types the text and presses Enter (or Escape
+    // when !bCommit).
     void EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit = true);
     void ChooseCombo(int nComboId, int nIndex);
     void BroadcastDeviceChange(UINT nEvent, const DEV_BROADCAST_HDR* pHeader);
