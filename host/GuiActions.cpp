@@ -48,9 +48,11 @@ json PerformAction(const json& a)
         tavren::MouseAction m = strMouse == "double" ? tavren::MouseAction::DoubleClick
                                 : strMouse == "right" ? tavren::MouseAction::RightClick
                                                       : tavren::MouseAction::Click;
-        bOk = tavren::ClickListItem(h, nItem, m, &strError);
-    } else if (strDo == "editLabel") {
-        bOk = tavren::BeginLabelEdit(h, nItem, &strError);
+        // The page sends the point clicked, so the list sees what lay under the mouse.
+        if (a.contains("x") && a.contains("y"))
+            bOk = tavren::ClickListPoint(h, POINT{static_cast<LONG>(Number(a, "x", -1)), static_cast<LONG>(Number(a, "y", -1))}, m, &strError);
+        else
+            bOk = tavren::ClickListItem(h, nItem, m, &strError);
     } else if (strDo == "combo") {
         bOk = tavren::ChooseComboEntry(h, static_cast<int>(Number(a, "index", -1)), &strError);
     } else if (strDo == "menu") {

@@ -2,8 +2,9 @@
 //   {"do":"click","hwnd":H}                 a button (also a message box's answer)
 //   {"do":"key","hwnd":H,"key":"Enter"}     Enter or Escape in a top-level window (0: the front one)
 //   {"do":"type","hwnd":H,"text":"..."}     replaces an edit's text, one character at a time
-//   {"do":"item","hwnd":H,"item":N,"mouse":"click"|"double"|"right"}   a list item, -1 empty space
-//   {"do":"editLabel","hwnd":H,"item":N}    starts editing a list item's label
+//   {"do":"item","hwnd":H,"item":N,"mouse":"click"|"double"|"right"}   a list item, -1 empty space;
+//       with "x","y" (the list's client area) whatever lies at that point (a second click on the
+//       selected item's label begins editing it)
 //   {"do":"combo","hwnd":H,"index":N}       picks a combo box entry
 //   {"do":"menu","hwnd":H,"id":N}           picks a popup menu command, 0 dismisses the menu
 //   {"do":"close","hwnd":H}                 the close box

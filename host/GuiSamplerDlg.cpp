@@ -81,6 +81,7 @@ BOOL CGuiSamplerDlg::OnInitDialog()
         AddPicture(m_small, 16, i);
     }
     m_icons.SetImageList(&m_large, LVSIL_NORMAL);
+    m_icons.SetIconSpacing(75, 85); // as the module's file lists
     const char16_t* names[] = {u"rose.qef", u"tulip.qef+", u"daisy.qpx", u"a rather long design name.qef", u"star.dst"};
     for (int i = 0; i < 5; ++i)
         m_icons.InsertItem(i, names[i], (i % 4) * 2 + (i == 1 ? 1 : 0));

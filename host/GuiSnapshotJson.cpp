@@ -99,8 +99,12 @@ json ControlToJson(const tavren::ControlInfo& c)
             for (const std::u16string& s : it.subItems)
                 sub.push_back(Utf16ToUtf8(s));
             items.push_back({{"label", Utf16ToUtf8(it.strLabel)}, {"sub", sub}, {"image", it.nImage}, {"state", it.nState},
-                             {"selected", it.bSelected}, {"focused", it.bFocused}, {"group", it.nGroupId}, {"rc", Rect(it.rc)}});
+                             {"selected", it.bSelected}, {"focused", it.bFocused}, {"group", it.nGroupId}, {"rc", Rect(it.rc)},
+                             {"rcIcon", Rect(it.rcIcon)}, {"rcLabel", Rect(it.rcLabel)}});
         }
+        json groups = json::array();
+        for (const tavren::ListGroupInfo& g : c.groups)
+            groups.push_back({{"id", g.nId}, {"header", Utf16ToUtf8(g.strHeader)}, {"rc", Rect(g.rc)}});
         j["list"] = {{"view", c.nView},
                      {"exStyle", c.dwListExStyle},
                      {"columns", columns},
@@ -110,7 +114,8 @@ json ControlToJson(const tavren::ControlInfo& c)
                      {"state", c.hImageListState},
                      {"editItem", c.nEditItem},
                      {"editor", c.hEdit},
-                     {"groupView", c.bGroupView}};
+                     {"groupView", c.bGroupView},
+                     {"groups", groups}};
     }
     return j;
 }

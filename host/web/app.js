@@ -489,16 +489,25 @@ function renderList(ce, c, w, disabled) {
     }
   }
   const small = L.small || L.normal;
+  // Group view: each group's header band above its items.
+  for (const g of L.groups || []) {
+    if (!L.groupView || g.rc[3] <= g.rc[1] || g.rc[3] <= 0 || g.rc[1] >= chh) continue;
+    const band = el('div', 'groupband', area);
+    place(band, g.rc);
+    band.textContent = g.header;
+  }
   L.items.forEach((it, i) => {
-    if (it.rc[3] <= 0 || it.rc[1] >= chh) return; // scrolled out of view
+    if (it.rc[3] <= 0 || it.rc[1] >= chh) return; // scrolled out of view, or not shown
     let item;
     if (icons) {
       item = el('div', 'icon', area);
       place(item, it.rc);
-      const img = picture(L.normal, it.image, item);
-      const il = imageLists[L.normal];
-      if (!img && il) { const s = el('div', '', item); s.style.width = il.cx + 'px'; s.style.height = il.cy + 'px'; }
-      el('div', 'text', item).textContent = it.label;
+      const inCell = r => [r[0] - it.rc[0], r[1] - it.rc[1], r[2] - it.rc[0], r[3] - it.rc[1]];
+      const img = picture(L.normal, it.image, item) || (imageLists[L.normal] ? el('div', '', item) : null);
+      if (img) place(img, inCell(it.rcIcon));
+      const label = el('div', 'text', item);
+      label.textContent = it.label;
+      place(label, inCell(it.rcLabel));
     } else {
       item = el('div', 'row', area);
       place(item, it.rc);
@@ -521,26 +530,31 @@ function renderList(ce, c, w, disabled) {
     item.setAttribute('aria-selected', String(it.selected));
     item.setAttribute('aria-label', it.label);
   });
-  // A click waits a moment for a second one, so a double-click goes out as one action.
+  // A click waits a moment for a second one, so a double-click goes out as one action. The point
+  // goes with it: the list decides what lay there (a second click on a selected label renames).
   let clickTimer = 0;
   const itemAt = e => {
     const t = e.target.closest('[data-item]');
     return t && area.contains(t) ? Number(t.dataset.item) : -1;
   };
+  const mouse = (e, how) => {
+    const r = area.getBoundingClientRect();
+    return { do: 'item', hwnd: c.h, item: itemAt(e), mouse: how, x: Math.floor(e.clientX - r.left), y: Math.floor(e.clientY - r.top) };
+  };
   area.addEventListener('click', e => {
     if (disabled) return;
-    const i = itemAt(e);
+    const a = mouse(e, 'click');
     if (e.detail >= 2) {
       clearTimeout(clickTimer);
       clickTimer = 0;
-      if (e.detail === 2) act({ do: 'item', hwnd: c.h, item: i, mouse: 'double' });
+      if (e.detail === 2) act({ ...a, mouse: 'double' });
       return;
     }
-    clickTimer = setTimeout(() => { clickTimer = 0; act({ do: 'item', hwnd: c.h, item: i, mouse: 'click' }); }, 250);
+    clickTimer = setTimeout(() => { clickTimer = 0; act(a); }, 250);
   });
   area.addEventListener('contextmenu', e => {
     e.preventDefault();
-    if (!disabled) act({ do: 'item', hwnd: c.h, item: itemAt(e), mouse: 'right' });
+    if (!disabled) act(mouse(e, 'right'));
   });
 }
 

@@ -112,6 +112,22 @@ int CListCtrl::HitTest(POINT pt, UINT* pFlags) const
     return i;
 }
 
+SIZE CListCtrl::SetIconSpacing(int cx, int cy)
+{
+    auto dw = static_cast<DWORD>(Send(LVM_SETICONSPACING, 0, MAKELONG(static_cast<WORD>(cx), static_cast<WORD>(cy))));
+    return SIZE{LOWORD(dw), HIWORD(dw)};
+}
+
+BOOL CListCtrl::GetItemSpacing(BOOL fSmall, int* pnHorzSpacing, int* pnVertSpacing) const
+{
+    if (!pnHorzSpacing || !pnVertSpacing)
+        return FALSE;
+    auto dw = static_cast<DWORD>(Send(LVM_GETITEMSPACING, static_cast<WPARAM>(fSmall != FALSE), 0));
+    *pnHorzSpacing = LOWORD(dw);
+    *pnVertSpacing = HIWORD(dw);
+    return TRUE;
+}
+
 int CListCtrl::InsertColumn(int nCol, LPCTSTR lpszColumnHeading, int nFormat, int nWidth, int nSubItem)
 {
     LVCOLUMN column{};

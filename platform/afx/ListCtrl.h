@@ -50,6 +50,11 @@ public:
     BOOL GetItemRect(int nItem, LPRECT lpRect, UINT nCode) const;
     int HitTest(LVHITTESTINFO* pHitTestInfo) const { return static_cast<int>(Send(LVM_HITTEST, 0, Ptr(pHitTestInfo))); }
     int HitTest(POINT pt, UINT* pFlags = nullptr) const;
+    int SubItemHitTest(LVHITTESTINFO* pInfo) { return static_cast<int>(Send(LVM_SUBITEMHITTEST, 0, Ptr(pInfo))); }
+    // Icon view's cell size; answers the previous one. -1 gives back the default.
+    SIZE SetIconSpacing(int cx, int cy);
+    SIZE SetIconSpacing(SIZE size) { return SetIconSpacing(size.cx, size.cy); }
+    BOOL GetItemSpacing(BOOL fSmall, int* pnHorzSpacing, int* pnVertSpacing) const;
     BOOL Arrange(UINT nCode) { return static_cast<BOOL>(Send(LVM_ARRANGE, nCode, 0)); }
 
     int InsertColumn(int nCol, const LVCOLUMN* pColumn) { return static_cast<int>(Send(LVM_INSERTCOLUMNW, static_cast<WPARAM>(nCol), Ptr(pColumn))); }

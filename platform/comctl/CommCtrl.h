@@ -151,8 +151,11 @@ constexpr UINT LVM_GETITEMSTATE = LVM_FIRST + 44;
 constexpr UINT LVM_SETITEMCOUNT = LVM_FIRST + 47;
 constexpr UINT LVM_SORTITEMS = LVM_FIRST + 48;
 constexpr UINT LVM_GETSELECTEDCOUNT = LVM_FIRST + 50;
+constexpr UINT LVM_GETITEMSPACING = LVM_FIRST + 51;
+constexpr UINT LVM_SETICONSPACING = LVM_FIRST + 53;
 constexpr UINT LVM_SETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 54;
 constexpr UINT LVM_GETEXTENDEDLISTVIEWSTYLE = LVM_FIRST + 55;
+constexpr UINT LVM_SUBITEMHITTEST = LVM_FIRST + 57;
 constexpr UINT LVM_GETITEMW = LVM_FIRST + 75;
 constexpr UINT LVM_SETITEMW = LVM_FIRST + 76;
 constexpr UINT LVM_INSERTITEMW = LVM_FIRST + 77;
@@ -192,10 +195,16 @@ struct LVHITTESTINFO {
 constexpr UINT LVHT_NOWHERE = 0x1;
 constexpr UINT LVHT_ONITEMICON = 0x2;
 constexpr UINT LVHT_ONITEMLABEL = 0x4;
-constexpr UINT LVHT_ONITEM = 0xE;
+constexpr UINT LVHT_ONITEMSTATEICON = 0x8;
+constexpr UINT LVHT_ONITEM = LVHT_ONITEMICON | LVHT_ONITEMLABEL | LVHT_ONITEMSTATEICON;
+constexpr UINT LVHT_ABOVE = 0x8; // the same bit as LVHT_ONITEMSTATEICON, as on Windows
+constexpr UINT LVHT_BELOW = 0x10;
+constexpr UINT LVHT_TORIGHT = 0x20;
+constexpr UINT LVHT_TOLEFT = 0x40;
 constexpr int LVIR_BOUNDS = 0;
 constexpr int LVIR_ICON = 1;
 constexpr int LVIR_LABEL = 2;
+constexpr int LVIR_SELECTBOUNDS = 3;
 
 struct NMLISTVIEW {
     NMHDR hdr;
@@ -270,6 +279,9 @@ namespace tavren {
 // Geometry of the list view model, which the seam and the front ends use to place items.
 constexpr int kListHeaderHeight = 24;   // report view column header
 constexpr int kListRowHeight = 17;      // report and list views (16-pixel small icons)
-constexpr int kListIconCellWidth = 76;  // icon view grid
+constexpr int kListIconCellWidth = 76;  // icon view grid until LVM_SETICONSPACING
 constexpr int kListIconCellHeight = 76;
+constexpr int kListGroupHeaderHeight = 25; // the band above each group's items in group view
+constexpr int kListCharWidth = 6;       // the font's average character width, for label widths
+constexpr int kListTextHeight = 13;     // one line of a label
 } // namespace tavren

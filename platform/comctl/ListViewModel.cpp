@@ -5,8 +5,18 @@
 // NM_DBLCLK, NM_RCLICK) and Enter (NM_RETURN).
 //
 // Geometry (what the front ends draw and the seam clicks): report view rows of 17 pixels under a
-// 24-pixel header; icon view a grid of 76 x 76 cells, row by row; small-icon and list views rows
-// as in the report view without a header. Scrolling is by whole rows (EnsureVisible).
+// 24-pixel header; icon view a grid of cells of the icon spacing (76 x 76 until LVM_SETICONSPACING),
+// left to right within the client width, then top to bottom; small-icon and list views rows as in
+// the report view without a header. In group view the groups follow one another in their order,
+// each a header band and then its items from a new row; items of no known group are not shown.
+// Within a cell or row the parts are placed as Windows places them: in icon view the picture
+// centred 4 pixels below the cell's top and the label centred under it (at most as wide as the
+// cell, up to two lines); in the other views the state picture, the small picture and the label
+// from the left. Hit tests and LVM_GETITEMRECT answer from these parts. Scrolling is by whole rows
+// (EnsureVisible).
+//
+// Label editing begins with LVM_EDITLABELW, or when a list with LVS_EDITLABELS is clicked on the
+// label of its focused, selected item: after the double-click time, unless a double-click came.
 //
 // Deliberately missing: virtual (owner-data) lists, multiple selection with Shift/Ctrl, keyboard
 // navigation with the arrows, column header clicks and drag, tooltips, tiles, insertion marks,
@@ -16,15 +26,41 @@
 #include "platform/comctl/CommCtrl.h"
 #include "platform/comctl/ControlModels.h"
 #include "platform/user/PrivateMessages.h"
+#include "platform/afx/ImageList.h"
 
 #include <algorithm>
+#include <optional>
+#include <utility>
 
 namespace {
 
+using tavren::kListCharWidth;
+using tavren::kListGroupHeaderHeight;
 using tavren::kListHeaderHeight;
 using tavren::kListIconCellHeight;
 using tavren::kListIconCellWidth;
 using tavren::kListRowHeight;
+using tavren::kListTextHeight;
+
+// Windows' default double-click time: a click on a label waits this long for a second click.
+constexpr UINT kDoubleClickTime = 500;
+constexpr UINT_PTR kEditLabelTimer = 0x4C45;
+// Padding of the parts, as the control lays them out.
+constexpr int kIconTop = 4;           // picture below the top of its icon-view cell
+constexpr int kLabelGap = 2;          // label below the picture
+constexpr int kLabelPadding = 12;     // added to a label's text width
+constexpr int kReportMargin = 2;      // left of the first part of a report row
+constexpr int kEmptyLabelSelect = 80; // selectable width of an empty report label
+
+bool PtIn(const RECT& rc, POINT pt) { return pt.x >= rc.left && pt.x < rc.right && pt.y >= rc.top && pt.y < rc.bottom; }
+RECT Union(const RECT& a, const RECT& b)
+{
+    if (a.right <= a.left || a.bottom <= a.top)
+        return b;
+    if (b.right <= b.left || b.bottom <= b.top)
+        return a;
+    return RECT{std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right), std::max(a.bottom, b.bottom)};
+}
 
 struct Item {
     std::u16string strLabel;
@@ -116,7 +152,14 @@ public:
         case LVM_GETITEMRECT:
             return OnGetItemRect(static_cast<int>(wParam), Ptr<RECT>(lParam));
         case LVM_HITTEST:
-            return OnHitTest(Ptr<LVHITTESTINFO>(lParam));
+            return OnHitTest(Ptr<LVHITTESTINFO>(lParam), false);
+        case LVM_SUBITEMHITTEST:
+            return OnHitTest(Ptr<LVHITTESTINFO>(lParam), true);
+        case LVM_SETICONSPACING:
+            return OnSetIconSpacing(static_cast<SHORT>(LOWORD(lParam)), static_cast<SHORT>(HIWORD(lParam)));
+        case LVM_GETITEMSPACING:
+            return wParam ? MAKELONG(static_cast<WORD>(RowWidth()), kListRowHeight)
+                          : MAKELONG(static_cast<WORD>(m_spacing.cx), static_cast<WORD>(m_spacing.cy));
         case LVM_FINDITEMW:
             return OnFindItem(static_cast<int>(static_cast<int32_t>(wParam)), Ptr<const LVFINDINFOW>(lParam));
         case LVM_EDITLABELW:
@@ -157,6 +200,11 @@ public:
             return OnButtonUp(lParam, true);
         case WM_KEYDOWN:
             return OnKeyDown(wParam);
+        case WM_TIMER:
+            if (wParam != kEditLabelTimer)
+                return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+            OnEditLabelTimer();
+            return 0;
         case WM_GETDLGCODE:
             return DLGC_WANTARROWS | DLGC_WANTCHARS;
         case WM_DESTROY:
@@ -177,6 +225,7 @@ public:
         info.dwListExStyle = m_dwExStyle;
         for (const Column& c : m_columns)
             info.columns.push_back({c.strText, c.nWidth});
+        Layout layout = MakeLayout();
         for (size_t i = 0; i < m_items.size(); ++i) {
             const Item& item = m_items[i];
             tavren::ListItemInfo li;
@@ -187,9 +236,16 @@ public:
             li.bSelected = (item.nState & LVIS_SELECTED) != 0;
             li.bFocused = (item.nState & LVIS_FOCUSED) != 0;
             li.nGroupId = item.nGroupId;
-            li.rc = ItemRect(static_cast<int>(i));
+            if (const auto& box = layout.boxes[i]) {
+                Parts parts = PartsOf(static_cast<int>(i), *box);
+                li.rc = *box;
+                li.rcIcon = parts.rcIcon;
+                li.rcLabel = parts.rcLabel;
+            }
             info.items.push_back(std::move(li));
         }
+        for (size_t g = 0; g < m_groups.size(); ++g)
+            info.groups.push_back({m_groups[g].nId, m_groups[g].strHeader, layout.bands[g].value_or(RECT{})});
         info.hImageListNormal = m_hImageLists[LVSIL_NORMAL];
         info.hImageListSmall = m_hImageLists[LVSIL_SMALL];
         info.hImageListState = m_hImageLists[LVSIL_STATE];
@@ -222,11 +278,13 @@ private:
         return rc;
     }
     bool IsGrid() const { return View() == LV_VIEW_ICON; }
-    int HeaderHeight() const { return View() == LV_VIEW_DETAILS && !(Style() & LVS_NOCOLUMNHEADER) ? kListHeaderHeight : 0; }
-    int RowHeight() const { return IsGrid() ? kListIconCellHeight : kListRowHeight; }
-    int Columns() const { return IsGrid() ? std::max(1, static_cast<int>(Client().right / kListIconCellWidth)) : 1; }
-    int RowsPerPage() const { return std::max(1, static_cast<int>((Client().bottom - HeaderHeight()) / RowHeight())); }
-    int TopIndex() const { return m_nTopRow * Columns(); }
+    bool IsReport() const { return View() == LV_VIEW_DETAILS; }
+    int HeaderHeight() const { return IsReport() && !(Style() & LVS_NOCOLUMNHEADER) ? kListHeaderHeight : 0; }
+    SIZE CellSize() const { return IsGrid() ? m_spacing : SIZE{RowWidth(), kListRowHeight}; }
+    int Columns() const { return IsGrid() ? std::max(1, static_cast<int>(Client().right / m_spacing.cx)) : 1; }
+    int VisibleHeight() const { return std::max(0, static_cast<int>(Client().bottom) - HeaderHeight()); }
+    int RowsPerPage() const { return std::max(1, VisibleHeight() / static_cast<int>(CellSize().cy)); }
+    bool GroupsShown() const { return m_bGroupView && View() != LV_VIEW_LIST; }
     int RowWidth() const
     {
         int n = 0;
@@ -234,44 +292,174 @@ private:
             n += c.nWidth;
         return m_columns.empty() ? static_cast<int>(Client().right) : n;
     }
-
-    RECT ItemRect(int i) const
+    // A list's picture size; the system's icon sizes while the list is unknown.
+    SIZE ImageSize(int nWhich, SIZE sizeDefault) const
     {
+        int cx = 0, cy = 0;
+        if (m_hImageLists[nWhich] && ImageList_GetIconSize(m_hImageLists[nWhich], &cx, &cy))
+            return SIZE{cx, cy};
+        return sizeDefault;
+    }
+
+    // Where every item and group band is, in the client area (scrolled).
+    struct Layout {
+        std::vector<std::optional<RECT>> boxes; // per item; none when not shown
+        std::vector<std::optional<RECT>> bands; // per group; none when not shown
+        int nContentHeight = 0;                 // below the column header, unscrolled
+    };
+    Layout MakeLayout() const
+    {
+        Layout layout;
+        layout.boxes.resize(m_items.size());
+        layout.bands.resize(m_groups.size());
+        SIZE cell = CellSize();
         int nCols = Columns();
-        int nRow = i / nCols - m_nTopRow;
-        if (IsGrid()) {
-            int nCol = i % nCols;
-            return RECT{nCol * kListIconCellWidth, nRow * kListIconCellHeight, (nCol + 1) * kListIconCellWidth,
-                        (nRow + 1) * kListIconCellHeight};
+        int y = HeaderHeight() - m_nScrollY;
+        auto place = [&](const std::vector<int>& members) {
+            for (size_t k = 0; k < members.size(); ++k) {
+                int nCol = static_cast<int>(k) % nCols, nRow = static_cast<int>(k) / nCols;
+                layout.boxes[members[k]] = RECT{nCol * cell.cx, y + nRow * cell.cy, (nCol + 1) * cell.cx, y + (nRow + 1) * cell.cy};
+            }
+            y += (static_cast<int>(members.size()) + nCols - 1) / nCols * cell.cy;
+        };
+        std::vector<int> members;
+        if (!GroupsShown()) {
+            for (int i = 0; i < static_cast<int>(m_items.size()); ++i)
+                members.push_back(i);
+            place(members);
+        } else {
+            // Groups without items are not shown.
+            for (size_t g = 0; g < m_groups.size(); ++g) {
+                members.clear();
+                for (int i = 0; i < static_cast<int>(m_items.size()); ++i)
+                    if (m_items[i].nGroupId == m_groups[g].nId)
+                        members.push_back(i);
+                if (members.empty())
+                    continue;
+                layout.bands[g] = RECT{0, y, std::max(static_cast<int>(Client().right), RowWidth()), y + kListGroupHeaderHeight};
+                y += kListGroupHeaderHeight;
+                place(members);
+            }
         }
-        int nTop = HeaderHeight() + nRow * kListRowHeight;
-        return RECT{0, nTop, RowWidth(), nTop + kListRowHeight};
+        layout.nContentHeight = y + m_nScrollY - HeaderHeight();
+        return layout;
     }
 
-    // The item under a point of the client area, or -1.
-    int HitTest(POINT pt) const
+    struct Parts {
+        RECT rcIcon{};
+        RECT rcLabel{};
+        RECT rcState{};  // empty without a state image list
+        RECT rcSelect{}; // what shows as selected
+    };
+    Parts PartsOf(int i, const RECT& box) const
     {
-        RECT rcClient = Client();
-        if (pt.x < 0 || pt.y < HeaderHeight() || pt.x >= rcClient.right || pt.y >= rcClient.bottom)
-            return -1;
-        int nRow = (pt.y - HeaderHeight()) / RowHeight() + m_nTopRow;
-        int i;
+        Parts p;
+        const Item& item = m_items[i];
+        int nText = static_cast<int>(item.strLabel.size()) * kListCharWidth;
+        SIZE state = m_hImageLists[LVSIL_STATE] ? ImageSize(LVSIL_STATE, SIZE{16, 16}) : SIZE{0, 0};
         if (IsGrid()) {
-            int nCol = pt.x / kListIconCellWidth;
-            if (nCol >= Columns())
-                return -1;
-            i = nRow * Columns() + nCol;
-        } else {
-            // Without full-row selection only the first column holds the item.
-            int nRight = (View() == LV_VIEW_DETAILS && !(m_dwExStyle & LVS_EX_FULLROWSELECT) && !m_columns.empty())
-                             ? m_columns[0].nWidth
-                             : RowWidth();
-            if (pt.x >= nRight)
-                return -1;
-            i = nRow;
+            int w = box.right - box.left;
+            bool bNormal = m_hImageLists[LVSIL_NORMAL] != 0;
+            SIZE icon = ImageSize(LVSIL_NORMAL, SIZE{32, 32});
+            int nLeft = box.left + state.cx + (bNormal ? (w - icon.cx - state.cx) / 2 : 0);
+            int nTop = box.top + kIconTop;
+            p.rcIcon = bNormal ? RECT{nLeft, nTop, nLeft + icon.cx, nTop + icon.cy} : RECT{nLeft, nTop, nLeft, nTop};
+            if (state.cx)
+                p.rcState = RECT{nLeft - state.cx, nTop + icon.cy - state.cy, nLeft, nTop + icon.cy};
+            // The label wraps within the cell, to two lines at most and not below the cell.
+            int nWidth = nText ? std::min(nText + kLabelPadding, w) : 0;
+            int nLabelTop = box.top + kLabelGap + icon.cy + kIconTop;
+            int nLines = nText ? (nText + std::max(1, w - kLabelPadding) - 1) / std::max(1, w - kLabelPadding) : 1;
+            nLines = std::clamp(nLines, 1, std::max(1, std::min(2, static_cast<int>(box.bottom - nLabelTop - 1) / kListTextHeight)));
+            int nLabelLeft = box.left + (w - nWidth) / 2;
+            p.rcLabel = RECT{nLabelLeft, nLabelTop, nLabelLeft + nWidth, nLabelTop + nLines * kListTextHeight + 1};
+            p.rcSelect = Union(p.rcIcon, p.rcLabel);
+            return p;
         }
-        return Valid(i) ? i : -1;
+        bool bReport = IsReport();
+        int x = box.left + (bReport ? kReportMargin : 0);
+        SIZE small = ImageSize(LVSIL_SMALL, SIZE{16, 16});
+        if (bReport)
+            x += item.nIndent * small.cx;
+        if (state.cx) {
+            p.rcState = RECT{x, box.top, x + state.cx, box.top + state.cy};
+            x += state.cx;
+        }
+        p.rcIcon = RECT{x, box.top, x + (m_hImageLists[LVSIL_SMALL] ? small.cx : 0), box.top + small.cy};
+        int nRight = bReport && !m_columns.empty() ? box.left + m_columns[0].nWidth : box.right;
+        if (!bReport)
+            nRight = std::min(nRight, static_cast<int>(p.rcIcon.right) + nText + kLabelPadding);
+        p.rcLabel = RECT{p.rcIcon.right, box.top, std::max(nRight, static_cast<int>(p.rcIcon.right)), box.bottom};
+        if (bReport)
+            p.rcSelect = RECT{p.rcIcon.left, box.top,
+                              std::min(p.rcLabel.left + (nText ? nText + kLabelPadding : kEmptyLabelSelect), p.rcLabel.right), box.bottom};
+        else
+            p.rcSelect = Union(p.rcIcon, p.rcLabel);
+        return p;
     }
+
+    // The column (report view) under x, or -1 right of the last.
+    int ColumnAt(int x) const
+    {
+        int nLeft = 0;
+        for (size_t k = 0; k < m_columns.size(); ++k) {
+            if (x >= nLeft && x < nLeft + m_columns[k].nWidth)
+                return static_cast<int>(k);
+            nLeft += m_columns[k].nWidth;
+        }
+        return m_columns.empty() ? 0 : -1;
+    }
+
+    struct Hit {
+        int nItem = -1;
+        UINT nFlags = 0;
+        int nSubItem = 0;
+    };
+    // What lies under a point of the client area: outside it, the direction; on an item, which
+    // part; with bSubItem, the report view's column too (a sub-item is hit anywhere in its cell).
+    Hit HitAt(POINT pt, bool bSubItem) const
+    {
+        Hit hit;
+        RECT rcClient = Client();
+        if (pt.x < 0)
+            hit.nFlags |= LVHT_TOLEFT;
+        else if (pt.x >= rcClient.right)
+            hit.nFlags |= LVHT_TORIGHT;
+        if (pt.y < HeaderHeight())
+            hit.nFlags |= LVHT_ABOVE;
+        else if (pt.y >= rcClient.bottom)
+            hit.nFlags |= LVHT_BELOW;
+        if (hit.nFlags)
+            return hit;
+        hit.nFlags = LVHT_NOWHERE;
+        Layout layout = MakeLayout();
+        bool bReport = IsReport();
+        for (int i = 0; i < static_cast<int>(m_items.size()); ++i) {
+            const auto& box = layout.boxes[i];
+            if (!box || (bReport && !PtIn(*box, pt)))
+                continue;
+            if (bReport && bSubItem) {
+                int nCol = ColumnAt(pt.x);
+                if (nCol < 0)
+                    return hit;
+                if (nCol > 0)
+                    return Hit{i, LVHT_ONITEMLABEL, nCol};
+            }
+            Parts parts = PartsOf(i, *box);
+            UINT nFlags = PtIn(parts.rcIcon, pt)    ? LVHT_ONITEMICON
+                          : PtIn(parts.rcLabel, pt) ? LVHT_ONITEMLABEL
+                          : PtIn(parts.rcState, pt) ? LVHT_ONITEMSTATEICON
+                                                    : 0;
+            if (!nFlags && bReport && (m_dwExStyle & LVS_EX_FULLROWSELECT))
+                nFlags = LVHT_ONITEM;
+            if (nFlags)
+                return Hit{i, nFlags, 0};
+            if (bReport)
+                return hit; // rows do not overlap
+        }
+        return hit;
+    }
+    int HitTest(POINT pt) const { return HitAt(pt, false).nItem; }
 
     LRESULT Notify(UINT nCode, NMHDR* pHeader) { return tavren::NotifyParent(m_hWnd, nCode, pHeader); }
 
@@ -352,6 +540,7 @@ private:
         if (pItem->mask & LVIF_GROUPID)
             item.nGroupId = pItem->iGroupId;
         int i = std::clamp(pItem->iItem, 0, static_cast<int>(m_items.size()));
+        CancelPendingEdit();
         if (m_nEditItem >= i && m_hEdit)
             ++m_nEditItem;
         m_items.insert(m_items.begin() + i, std::move(item));
@@ -495,6 +684,7 @@ private:
             return FALSE;
         if (m_hEdit && m_nEditItem == i)
             OnEndEdit(false);
+        CancelPendingEdit();
         NMLISTVIEW nm{};
         nm.iItem = i;
         nm.lParam = m_items[i].lParam;
@@ -504,13 +694,14 @@ private:
         m_items.erase(m_items.begin() + i);
         if (m_hEdit && m_nEditItem > i)
             --m_nEditItem;
-        ClampTop();
+        ClampScroll();
         return TRUE;
     }
 
     // LVN_DELETEALLITEMS first; unless the parent answers TRUE, LVN_DELETEITEM for each item.
     LRESULT OnDeleteAllItems()
     {
+        CancelPendingEdit();
         if (m_hEdit)
             OnEndEdit(false);
         NMLISTVIEW nm{};
@@ -525,7 +716,7 @@ private:
             }
         }
         m_items.clear();
-        m_nTopRow = 0;
+        m_nScrollY = 0;
         return TRUE;
     }
 
@@ -572,6 +763,7 @@ private:
     {
         if (!pfn)
             return FALSE;
+        CancelPendingEdit();
         if (m_hEdit)
             OnEndEdit(false);
         std::vector<Item> items = std::move(m_items);
@@ -676,7 +868,7 @@ private:
             return -1;
         }
         SetWindowLongW(m_hWnd, GWL_STYLE, static_cast<LONG>((Style() & ~LVS_TYPEMASK) | dwType));
-        m_nTopRow = 0;
+        m_nScrollY = 0;
         return 1;
     }
 
@@ -712,63 +904,123 @@ private:
         if (bEnable == m_bGroupView)
             return 0;
         m_bGroupView = bEnable;
+        ClampScroll();
         return 1;
     }
 
     // ---- geometry
-    void ClampTop()
+    // Scrolling stops when the last row shows; positions are whole rows from the top.
+    void ClampScroll()
     {
-        int nRows = (static_cast<int>(m_items.size()) + Columns() - 1) / Columns();
-        m_nTopRow = std::clamp(m_nTopRow, 0, std::max(0, nRows - RowsPerPage()));
+        int nStep = std::max(1, static_cast<int>(CellSize().cy));
+        int nOver = std::max(0, MakeLayout().nContentHeight - VisibleHeight());
+        m_nScrollY = std::clamp(m_nScrollY, 0, (nOver + nStep - 1) / nStep * nStep);
     }
 
     LRESULT OnEnsureVisible(int i)
     {
         if (!Valid(i))
             return FALSE;
-        int nRow = i / Columns();
-        if (nRow < m_nTopRow)
-            m_nTopRow = nRow;
-        else if (nRow >= m_nTopRow + RowsPerPage())
-            m_nTopRow = nRow - RowsPerPage() + 1;
+        const auto box = MakeLayout().boxes[i];
+        if (!box)
+            return FALSE;
+        int nStep = std::max(1, static_cast<int>(CellSize().cy));
+        int nTop = box->top - HeaderHeight() + m_nScrollY, nBottom = box->bottom - HeaderHeight() + m_nScrollY;
+        if (nTop < m_nScrollY)
+            m_nScrollY = nTop;
+        else if (nBottom > m_nScrollY + VisibleHeight())
+            m_nScrollY = std::min(nTop, (nBottom - VisibleHeight() + nStep - 1) / nStep * nStep);
         return TRUE;
+    }
+
+    // The first item shown whole at the top, in the order on screen.
+    int TopIndex() const
+    {
+        Layout layout = MakeLayout();
+        int nBest = -1;
+        for (int i = 0; i < static_cast<int>(m_items.size()); ++i) {
+            const auto& box = layout.boxes[i];
+            if (!box || box->top < HeaderHeight())
+                continue;
+            const auto& best = nBest < 0 ? std::optional<RECT>() : layout.boxes[nBest];
+            if (!best || box->top < best->top || (box->top == best->top && box->left < best->left))
+                nBest = i;
+        }
+        return std::max(0, nBest);
+    }
+
+    LRESULT OnSetIconSpacing(int cx, int cy)
+    {
+        LRESULT lOld = MAKELONG(static_cast<WORD>(m_spacing.cx), static_cast<WORD>(m_spacing.cy));
+        // -1 gives back the default; other values below one are not spacings.
+        if (cx == -1)
+            m_spacing.cx = kListIconCellWidth;
+        else if (cx > 0)
+            m_spacing.cx = cx;
+        if (cy == -1)
+            m_spacing.cy = kListIconCellHeight;
+        else if (cy > 0)
+            m_spacing.cy = cy;
+        ClampScroll();
+        return lOld;
     }
 
     LRESULT OnGetItemRect(int i, RECT* pRect)
     {
         if (!pRect || !Valid(i))
             return FALSE;
-        RECT rc = ItemRect(i);
-        if (pRect->left == LVIR_ICON)
-            rc.right = IsGrid() ? rc.right : rc.left + 16;
-        else if (pRect->left == LVIR_LABEL && !IsGrid())
-            rc.left += 16;
-        *pRect = rc;
-        return TRUE;
+        const auto box = MakeLayout().boxes[i];
+        if (!box)
+            return FALSE;
+        Parts parts = PartsOf(i, *box);
+        switch (pRect->left) {
+        case LVIR_BOUNDS:
+            *pRect = *box;
+            return TRUE;
+        case LVIR_ICON:
+            *pRect = parts.rcIcon;
+            return TRUE;
+        case LVIR_LABEL:
+            *pRect = parts.rcLabel;
+            return TRUE;
+        case LVIR_SELECTBOUNDS:
+            *pRect = parts.rcSelect;
+            return TRUE;
+        default:
+            return FALSE;
+        }
     }
 
-    LRESULT OnHitTest(LVHITTESTINFO* pInfo)
+    LRESULT OnHitTest(LVHITTESTINFO* pInfo, bool bSubItem)
     {
         if (!pInfo)
             return -1;
-        pInfo->iItem = HitTest(pInfo->pt);
-        pInfo->iSubItem = 0;
-        pInfo->flags = pInfo->iItem < 0 ? LVHT_NOWHERE : LVHT_ONITEMLABEL;
-        return pInfo->iItem;
+        Hit hit = HitAt(pInfo->pt, bSubItem);
+        pInfo->iItem = hit.nItem;
+        pInfo->flags = hit.nFlags;
+        pInfo->iSubItem = hit.nSubItem;
+        return hit.nItem;
     }
 
     // ---- mouse and keys
     static POINT PointOf(LPARAM l) { return POINT{static_cast<SHORT>(LOWORD(l)), static_cast<SHORT>(HIWORD(l))}; }
 
     // A press selects the item under the mouse (only it) or, on empty space, clears the selection;
-    // the click notification follows on release, as the control reports it after tracking.
+    // the click notification follows on release, as the control reports it after tracking. A
+    // press on the label of the item that is already focused and selected may begin editing it.
     LRESULT OnButtonDown(LPARAM lParam, bool bRight)
     {
         if (m_hEdit)
             OnEndEdit(true);
+        CancelPendingEdit();
         SetFocus(m_hWnd);
         POINT pt = PointOf(lParam);
-        int i = HitTest(pt);
+        Hit hit = HitAt(pt, false);
+        int i = hit.nItem;
+        m_nArmedEdit = -1;
+        if (!bRight && i >= 0 && (Style() & LVS_EDITLABELS) && hit.nFlags == LVHT_ONITEMLABEL &&
+            (m_items[i].nState & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED))
+            m_nArmedEdit = i;
         if (i >= 0) {
             if (!bRight || !(m_items[i].nState & LVIS_SELECTED))
                 SelectOnly(i);
@@ -781,18 +1033,31 @@ private:
         return 0;
     }
 
+    // Released on the same label: editing begins after the double-click time, so that a
+    // double-click (which cancels it) can still come.
     LRESULT OnButtonUp(LPARAM lParam, bool bRight)
     {
         bool& bDown = bRight ? m_bRightDown : m_bLeftDown;
         if (!bDown)
             return 0;
         bDown = false;
-        SendActivate(bRight ? NM_RCLICK : NM_CLICK, PointOf(lParam));
+        POINT pt = PointOf(lParam);
+        SendActivate(bRight ? NM_RCLICK : NM_CLICK, pt);
+        int nArmed = std::exchange(m_nArmedEdit, -1);
+        if (!bRight && nArmed >= 0 && Valid(nArmed)) {
+            Hit hit = HitAt(pt, false);
+            if (hit.nItem == nArmed && hit.nFlags == LVHT_ONITEMLABEL) {
+                m_nPendingEdit = nArmed;
+                SetTimer(m_hWnd, kEditLabelTimer, kDoubleClickTime, nullptr);
+            }
+        }
         return 0;
     }
 
     LRESULT OnDoubleClick(LPARAM lParam)
     {
+        CancelPendingEdit();
+        m_nArmedEdit = -1;
         POINT pt = PointOf(lParam);
         int i = HitTest(pt);
         if (i >= 0 && !(m_items[i].nState & LVIS_SELECTED))
@@ -801,10 +1066,30 @@ private:
         return 0;
     }
 
+    void CancelPendingEdit()
+    {
+        if (m_nPendingEdit < 0)
+            return;
+        m_nPendingEdit = -1;
+        KillTimer(m_hWnd, kEditLabelTimer);
+    }
+
+    // The item must still be the focused, selected one of a list that edits labels.
+    void OnEditLabelTimer()
+    {
+        KillTimer(m_hWnd, kEditLabelTimer);
+        int i = std::exchange(m_nPendingEdit, -1);
+        if (Valid(i) && (Style() & LVS_EDITLABELS) &&
+            (m_items[i].nState & (LVIS_SELECTED | LVIS_FOCUSED)) == (LVIS_SELECTED | LVIS_FOCUSED))
+            OnEditLabel(i);
+    }
+
     void SendActivate(UINT nCode, POINT pt)
     {
         NMITEMACTIVATE nm{};
-        nm.iItem = HitTest(pt);
+        Hit hit = HitAt(pt, true);
+        nm.iItem = hit.nItem;
+        nm.iSubItem = hit.nSubItem;
         nm.ptAction = pt;
         if (Valid(nm.iItem))
             nm.lParam = m_items[nm.iItem].lParam;
@@ -828,6 +1113,7 @@ private:
     // a TRUE answer refuses the edit and the editor goes again.
     LRESULT OnEditLabel(int i)
     {
+        CancelPendingEdit();
         if (m_hEdit)
             OnEndEdit(true);
         if (!Valid(i))
@@ -835,13 +1121,19 @@ private:
         if (GetFocus() != m_hWnd)
             SetFocus(m_hWnd);
         OnEnsureVisible(i);
-        RECT rc = ItemRect(i);
-        if (!IsGrid())
-            rc.left += 16;
-        else
-            rc.top = rc.bottom - 20;
-        if (View() == LV_VIEW_DETAILS && !m_columns.empty())
-            rc.right = rc.left + std::max(40, m_columns[0].nWidth - 16);
+        const auto box = MakeLayout().boxes[i];
+        if (!box)
+            return 0;
+        // Over the label: the cell's width in icon view, at least 40 pixels in the others.
+        Parts parts = PartsOf(i, *box);
+        RECT rc = parts.rcLabel;
+        if (IsGrid()) {
+            rc.left = box->left;
+            rc.right = box->right;
+            rc.bottom = rc.top + 20;
+        } else {
+            rc.right = IsReport() ? std::max(rc.right, rc.left + 40) : box->right;
+        }
         auto pRecord = tavren::NewWindowRecord(m_hWnd, u"Edit", WS_CHILD | WS_VISIBLE | WS_BORDER | ES_AUTOHSCROLL, 0);
         pRecord->rcWindow = rc;
         pRecord->strText = m_items[i].strLabel;
@@ -911,7 +1203,10 @@ private:
     DWORD m_dwExStyle = 0;
     HIMAGELIST m_hImageLists[3] = {0, 0, 0};
     bool m_bGroupView = false;
-    int m_nTopRow = 0;
+    SIZE m_spacing{kListIconCellWidth, kListIconCellHeight};
+    int m_nScrollY = 0;     // pixels of the items scrolled off above
+    int m_nArmedEdit = -1;  // pressed on this item's label, already focused and selected
+    int m_nPendingEdit = -1; // its editing begins when the timer comes
     HWND m_hEdit = 0;
     int m_nEditItem = -1;
     bool m_bLeftDown = false;

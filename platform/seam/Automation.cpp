@@ -247,9 +247,48 @@ bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
     });
 }
 
+namespace {
+
+// On the list's thread: the mouse messages of one action at a point of the client area.
+void PostListMouse(HWND hList, POINT pt, MouseAction action)
+{
+    LPARAM l = Point(pt.x, pt.y);
+    switch (action) {
+    case MouseAction::Click:
+        PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
+        PostMessageW(hList, WM_LBUTTONUP, 0, l);
+        break;
+    case MouseAction::DoubleClick:
+        PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
+        PostMessageW(hList, WM_LBUTTONUP, 0, l);
+        PostMessageW(hList, WM_LBUTTONDBLCLK, 0x1, l);
+        PostMessageW(hList, WM_LBUTTONUP, 0, l);
+        break;
+    case MouseAction::RightClick:
+        PostMessageW(hList, WM_RBUTTONDOWN, 0x2, l);
+        PostMessageW(hList, WM_RBUTTONUP, 0, l);
+        break;
+    }
+}
+
+RECT ItemPartRect(HWND hList, int nItem, int nCode)
+{
+    RECT rc{nCode, 0, 0, 0};
+    if (!SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nItem), static_cast<LPARAM>(reinterpret_cast<intptr_t>(&rc))))
+        return RECT{};
+    return rc;
+}
+
+} // namespace
+
 bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrError)
 {
-    return Act(hList, pstrError, [hList, nItem, action]() -> std::string {
+    return ClickListItem(hList, nItem, action, ListPart::Icon, pstrError);
+}
+
+bool ClickListItem(HWND hList, int nItem, MouseAction action, ListPart part, std::string* pstrError)
+{
+    return Act(hList, pstrError, [hList, nItem, action, part]() -> std::string {
         if (std::string s = CheckReachable(hList); !s.empty())
             return s;
         int nCount = static_cast<int>(SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0));
@@ -260,9 +299,16 @@ bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrE
             if (nItem >= nCount)
                 return "no item " + std::to_string(nItem) + " (the list has " + std::to_string(nCount) + ")";
             SendMessageW(hList, LVM_ENSUREVISIBLE, static_cast<WPARAM>(nItem), FALSE); // the person scrolls to it
-            RECT rc{LVIR_LABEL, 0, 0, 0};
-            SendMessageW(hList, LVM_GETITEMRECT, static_cast<WPARAM>(nItem), static_cast<LPARAM>(reinterpret_cast<intptr_t>(&rc)));
-            pt = POINT{std::min<LONG>(rc.left + 4, rcClient.right - 1), (rc.top + rc.bottom) / 2};
+            // The middle of the part, as a person aims; a picture-less item is clicked on its label.
+            auto empty = [](const RECT& r) { return r.right <= r.left || r.bottom <= r.top; };
+            RECT rc = ItemPartRect(hList, nItem, part == ListPart::Icon ? LVIR_ICON : LVIR_LABEL);
+            if (empty(rc))
+                rc = ItemPartRect(hList, nItem, part == ListPart::Icon ? LVIR_LABEL : LVIR_ICON);
+            if (empty(rc))
+                return "item " + std::to_string(nItem) + " is not shown";
+            // A report label runs to the column's end; a person points at its text.
+            LONG nX = part == ListPart::Label ? std::min<LONG>((rc.left + rc.right) / 2, rc.left + 8) : (rc.left + rc.right) / 2;
+            pt = POINT{std::min<LONG>(nX, rcClient.right - 1), std::min<LONG>((rc.top + rc.bottom) / 2, rcClient.bottom - 1)};
         } else {
             // Empty space: below the last item, else right of the columns.
             std::vector<POINT> candidates{{4, rcClient.bottom - 3}, {rcClient.right - 3, rcClient.bottom - 3}, {rcClient.right - 3, tavren::kListHeaderHeight + 3}};
@@ -277,37 +323,21 @@ bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrE
             if (pt.x < 0)
                 return "the list shows no empty space to click";
         }
-        LPARAM l = Point(pt.x, pt.y);
-        switch (action) {
-        case MouseAction::Click:
-            PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
-            PostMessageW(hList, WM_LBUTTONUP, 0, l);
-            break;
-        case MouseAction::DoubleClick:
-            PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
-            PostMessageW(hList, WM_LBUTTONUP, 0, l);
-            PostMessageW(hList, WM_LBUTTONDBLCLK, 0x1, l);
-            PostMessageW(hList, WM_LBUTTONUP, 0, l);
-            break;
-        case MouseAction::RightClick:
-            PostMessageW(hList, WM_RBUTTONDOWN, 0x2, l);
-            PostMessageW(hList, WM_RBUTTONUP, 0, l);
-            break;
-        }
+        PostListMouse(hList, pt, action);
         return {};
     });
 }
 
-bool BeginLabelEdit(HWND hList, int nItem, std::string* pstrError)
+bool ClickListPoint(HWND hList, POINT pt, MouseAction action, std::string* pstrError)
 {
-    return Act(hList, pstrError, [hList, nItem]() -> std::string {
+    return Act(hList, pstrError, [hList, pt, action]() -> std::string {
         if (std::string s = CheckReachable(hList); !s.empty())
             return s;
-        if (!(GetWindowLongW(hList, GWL_STYLE) & LVS_EDITLABELS))
-            return "the list does not let labels be edited";
-        if (nItem < 0 || nItem >= SendMessageW(hList, LVM_GETITEMCOUNT, 0, 0))
-            return "no item " + std::to_string(nItem);
-        PostMessageW(hList, LVM_EDITLABELW, static_cast<WPARAM>(nItem), 0);
+        RECT rcClient{};
+        GetClientRect(hList, &rcClient);
+        if (pt.x < 0 || pt.y < 0 || pt.x >= rcClient.right || pt.y >= rcClient.bottom)
+            return "the point is outside the list";
+        PostListMouse(hList, pt, action);
         return {};
     });
 }

@@ -39,7 +39,17 @@ struct ListItemInfo {
     bool bSelected = false;
     bool bFocused = false;
     int nGroupId = -1;
-    RECT rc{};                            // in the list's client area; may lie outside it
+    // In the list's client area; may lie outside it. All empty when the item is not shown (in
+    // group view, an item without a known group).
+    RECT rc{};                            // the whole cell (icon view) or row
+    RECT rcIcon{};                        // its picture (empty without an image list)
+    RECT rcLabel{};                       // its label
+};
+
+struct ListGroupInfo {
+    int nId = 0;
+    std::u16string strHeader;
+    RECT rc{};                            // the header band; empty unless shown in group view
 };
 
 struct ListColumnInfo {
@@ -109,6 +119,7 @@ struct ControlInfo {
     int nEditItem = -1;                   // the item whose label is being edited
     HWND hEdit = 0;                       // its editor (also listed as a control)
     bool bGroupView = false;
+    std::vector<ListGroupInfo> groups;    // in display order
 };
 
 struct WindowInfo {
@@ -158,11 +169,15 @@ bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullp
 // Clicks into the edit, selects its text and types (replacing it), one WM_CHAR a character.
 bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
 enum class MouseAction { Click, DoubleClick, RightClick };
-// An item (scrolled into view first) or, with nItem -1, empty space below the items.
+// Where on an item the mouse goes: its picture (the label when it has none) or its label.
+enum class ListPart { Icon, Label };
+// An item (scrolled into view first) or, with nItem -1, empty space below the items. A click on
+// the label of the focused, selected item of a list with LVS_EDITLABELS begins editing it (after
+// the double-click time), as a person renames; the editor then appears as ControlInfo::hEdit.
 bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrError = nullptr);
-// Starts editing the label of an item (the list must allow it); the editor then appears as
-// ControlInfo::hEdit: type into it and press Enter (commit) or Escape (cancel).
-bool BeginLabelEdit(HWND hList, int nItem, std::string* pstrError = nullptr);
+bool ClickListItem(HWND hList, int nItem, MouseAction action, ListPart part, std::string* pstrError = nullptr);
+// A point of the list's client area, whatever lies there (the browser's clicks).
+bool ClickListPoint(HWND hList, POINT pt, MouseAction action, std::string* pstrError = nullptr);
 // Opens the drop-down list of a combo box and picks entry nIndex.
 bool ChooseComboEntry(HWND hCombo, int nIndex, std::string* pstrError = nullptr);
 // Picks a command of an open popup menu, or dismisses it (nCommandId 0).

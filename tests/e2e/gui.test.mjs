@@ -1,5 +1,6 @@
 // tavren gui in headless Chromium: the page opens Connection Settings, switches to wireless LAN,
-// leaves with Escape, and shows the dialog again in Japanese. One short run.
+// leaves with Escape, and shows the dialog again in Japanese; in the control sampler a person
+// renames a picture by clicking its label twice. One short run.
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
 // playwright-core), E2E_OUT (where the screenshots go), CHROMIUM (default /usr/bin/chromium);
@@ -32,8 +33,8 @@ function freePort() {
 }
 
 // Starts tavren gui and resolves with its address once it prints it.
-function startGui(port) {
-  const child = spawn(tavren, ['gui', '--port', String(port)], { stdio: ['ignore', 'pipe', 'pipe'] });
+function startGui(port, extra = []) {
+  const child = spawn(tavren, ['gui', '--port', String(port), ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
   let out = '';
   const ready = new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
@@ -131,5 +132,54 @@ test('Connection Settings in the browser', { timeout: 120000 }, async () => {
     const code = await stopGui(gui.child);
     fs.rmSync(profile, { recursive: true, force: true });
     assert.equal(code, 0, 'tavren gui stops cleanly on SIGTERM:\n' + gui.output());
+  }
+});
+
+test('Renaming a picture in the browser with two clicks on its label', { timeout: 120000 }, async () => {
+  const require = createRequire(path.join(modules, 'package.json'));
+  const { chromium } = require('playwright-core');
+  const gui = startGui(await freePort(), ['--sampler', '--no-machine']);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
+  let context = null;
+  try {
+    const url = await gui.ready;
+    context = await chromium.launchPersistentContext(profile, {
+      executablePath: chromiumPath,
+      headless: true,
+      viewport: { width: 1280, height: 760 },
+      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
+    });
+    const page = context.pages()[0] || await context.newPage();
+    const errors = [];
+    page.on('pageerror', e => errors.push(e.message));
+    await page.goto(url);
+    await page.locator('button[data-export="Sampler"]').click({ timeout: STEP });
+    const dialog = page.locator('.window[data-caption="Control Sampler"]');
+    await dialog.waitFor({ timeout: STEP });
+    const item = dialog.locator('.ctl[data-id="101"] [data-item="2"]');
+    const label = item.locator('.text');
+    assert.equal(await label.innerText(), 'daisy.qpx');
+
+    // The first click selects; a second one, well after it (not a double-click), begins editing.
+    await label.click({ timeout: STEP });
+    await item.and(page.locator('[aria-selected="true"]')).waitFor({ timeout: STEP });
+    await page.waitForTimeout(700);
+    await label.click({ timeout: STEP });
+    const editor = dialog.locator('.ctl[data-id="0"] input');
+    await editor.waitFor({ timeout: STEP });
+    assert.equal(await editor.inputValue(), 'daisy.qpx');
+    await editor.fill('lily.qpx');
+    await editor.press('Enter');
+    await editor.waitFor({ state: 'detached', timeout: STEP });
+    await label.and(page.locator('text=lily.qpx')).waitFor({ timeout: STEP });
+    await page.screenshot({ path: path.join(outDir, 'e2e-sampler-renamed.png') });
+
+    await page.keyboard.press('Escape');
+    await dialog.waitFor({ state: 'detached', timeout: STEP });
+    assert.deepEqual(errors, [], 'the page ran without script errors');
+  } finally {
+    if (context) await context.close().catch(() => {});
+    await stopGui(gui.child);
+    fs.rmSync(profile, { recursive: true, force: true });
   }
 });

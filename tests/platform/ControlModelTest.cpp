@@ -193,11 +193,12 @@ TEST(ListView, GeometryScrollsWholeRowsAndHitTestsBothViews)
     EXPECT_EQ(dlg.m_report.HitTest(POINT{130, tavren::kListHeaderHeight + 1}), -1) << "right of the only column";
     EXPECT_EQ(dlg.m_report.HitTest(POINT{10, 5}), -1) << "on the header";
 
-    // Icon view: 240 pixels wide holds three 76-pixel cells a row.
+    // Icon view: 240 pixels wide holds three 76-pixel cells a row; without pictures only the
+    // labels (under the 32-pixel icon space) are hit.
     for (int i = 0; i < 5; ++i)
         dlg.m_icons.InsertItem(i, u"icon", i);
-    EXPECT_EQ(dlg.m_icons.HitTest(POINT{80, 80}), 4);
-    EXPECT_EQ(dlg.m_icons.HitTest(POINT{160, 80}), -1) << "no sixth item";
+    EXPECT_EQ(dlg.m_icons.HitTest(POINT{114, 120}), 4);
+    EXPECT_EQ(dlg.m_icons.HitTest(POINT{190, 120}), -1) << "no sixth item";
     EXPECT_EQ(dlg.m_icons.GetNextItem(4, LVNI_ABOVE), 1);
     dlg.m_icons.SetView(LV_VIEW_DETAILS);
     EXPECT_EQ(dlg.m_icons.GetView(), static_cast<DWORD>(LV_VIEW_DETAILS));

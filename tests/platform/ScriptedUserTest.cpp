@@ -341,7 +341,9 @@ TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_SCRIPT(user);
     EXPECT_EQ(dlg.m_strOldName, u"Bravo") << "the editor holds the old label when the begin notification comes";
-    EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"renamed", "rename cancelled", "combo 2"}));
+    // A person selects the item with one click and begins editing with a second on its label.
+    EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"select 0", "click 0 sel 0", "click 0 sel 0", "renamed", "deselect 0", "select 1",
+                                                      "click 1 sel 1", "click 1 sel 1", "rename cancelled", "combo 2"}));
 }
 
 TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)

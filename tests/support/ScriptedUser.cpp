@@ -285,6 +285,13 @@ void ScriptedUser::ClickItem(int nListId, int nItem)
         Fail("clicking item " + std::to_string(nItem) + ": " + strError);
 }
 
+void ScriptedUser::ClickItem(int nListId, int nItem, ListPart part)
+{
+    std::string strError;
+    if (!ClickListItem(ControlHandle(nListId), nItem, MouseAction::Click, part, &strError))
+        Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+}
+
 void ScriptedUser::DoubleClickItem(int nListId, int nItem)
 {
     std::string strError;
@@ -302,10 +309,28 @@ void ScriptedUser::RightClickItem(int nListId, int nItem)
 void ScriptedUser::EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit)
 {
     HWND hList = ControlHandle(nListId);
-    std::string strError;
-    if (!BeginLabelEdit(hList, nItem, &strError))
-        Fail("editing label " + std::to_string(nItem) + ": " + strError);
     HWND hWnd = m_hCurrent;
+    auto item = [&](const Snapshot& s) -> const ListItemInfo* {
+        const WindowInfo* w = s.Find(hWnd);
+        const ControlInfo* c = w ? w->ControlByHandle(hList) : nullptr;
+        return c && nItem >= 0 && nItem < static_cast<int>(c->items.size()) ? &c->items[static_cast<size_t>(nItem)] : nullptr;
+    };
+    std::string strError;
+    // One click selects the item, unless it already is the focused, selected one.
+    Snapshot now = Look();
+    const ListItemInfo* pNow = item(now);
+    if (!pNow || !pNow->bSelected || !pNow->bFocused) {
+        if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
+            Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+    }
+    WaitUntil(
+        [&](const Snapshot& s) {
+            const ListItemInfo* p = item(s);
+            return p && p->bSelected && p->bFocused;
+        },
+        "item " + std::to_string(nItem) + " to be selected");
+    if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
+        Fail("clicking the label of item " + std::to_string(nItem) + ": " + strError);
     Snapshot snap = WaitUntil(
         [&](const Snapshot& s) {
             const WindowInfo* w = s.Find(hWnd);

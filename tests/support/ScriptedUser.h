@@ -63,9 +63,12 @@ public:
     void Close();
     void Type(int nEditId, std::u16string_view strText);
     void ClickItem(int nListId, int nItem);        // nItem -1: empty space
+    void ClickItem(int nListId, int nItem, ListPart part);
     void DoubleClickItem(int nListId, int nItem);
     void RightClickItem(int nListId, int nItem);
-    // Begins editing the label, types the text and presses Enter (or Escape when !bCommit).
+    // Renames as a person does: clicks the item (unless it is the focused, selected one already),
+    // clicks its label again, waits for the editor, types the text and presses Enter (or Escape
+    // when !bCommit).
     void EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit = true);
     void ChooseCombo(int nComboId, int nIndex);
     void BroadcastDeviceChange(UINT nEvent, const DEV_BROADCAST_HDR* pHeader);
