@@ -102,7 +102,7 @@ END_MESSAGE_MAP()
 
 TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     std::vector<std::string> trace;
     CTraceDlg dlg(&trace, "dlg");
     dlg.m_nEndInInit = 42;
@@ -113,7 +113,7 @@ TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 
 TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     std::vector<std::string> trace;
     CTraceDlg dlg(&trace, "outer");
     dlg.m_bNestChild = true;

@@ -1,14 +1,15 @@
 // A drive that comes or goes reaches every top-level window as a volume broadcast.
-#include "TempDrives.h"
 #include "WindowTestSupport.h"
+
+#include "tests/support/ScriptedUser.h"
+#include "tests/support/TempDrives.h"
+#include "tests/support/Watchdog.h"
 
 #include "platform/seam/Automation.h"
 #include "platform/user/Dbt.h"
 #include "platform/file/DriveWatcher.h"
 
 #include <gtest/gtest.h>
-
-#include <thread>
 
 namespace {
 
@@ -47,20 +48,20 @@ END_MESSAGE_MAP()
 
 TEST(DriveWatcher, ArrivalAndRemovalOfALetterAreBroadcastWithItsUnitMask)
 {
-    TempDrives t;
+    tavren::test::Watchdog watchdog;
+    tavren::test::TempDrives t;
     tavren::InstallDriveBroadcasts();
-    wintest::Watchdog watchdog;
     CVolumeDlg dlg;
-    std::thread plug([&] {
-        // Wait until the dialog is up, then plug a stick in as F: and pull E: out.
-        ASSERT_TRUE(tavren::WaitFor([](const tavren::Snapshot& s) { return s.Find(u"Volumes") != nullptr; }, 10000));
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        // Once the dialog is up, the person plugs a stick in as F: and pulls E: out.
+        u.WaitForWindow(u"Volumes");
         auto drives = tavren::DriveMap::Instance().Drives();
         drives.erase(drives.begin() + 1);
         drives.push_back({u'F', t.Host("c"), DRIVE_REMOVABLE, u"STICK2"});
         tavren::DriveMap::Instance().SetDrives(drives);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    plug.join();
+    EXPECT_TRUE(user.Finish()) << user.Report();
     ASSERT_EQ(dlg.m_seen.size(), 2u);
     EXPECT_EQ(dlg.m_seen[0].nEvent, DBT_DEVICEREMOVECOMPLETE);
     EXPECT_EQ(dlg.m_seen[0].dwType, DBT_DEVTYP_VOLUME);

@@ -62,7 +62,7 @@ public:
 
 TEST(ResourceDialog, RunsFromItsTemplateAndExchangesItsText)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CRenameDlg dlg;
     dlg.m_strName = u"Rose";
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
@@ -110,7 +110,7 @@ TEST(ResourceMenu, LoadsPopupsAndChangesThem)
 
 TEST(ResourceMenu, WithoutReturnCommandTheChoiceIsPostedToTheOwner)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     struct CMenuDlg : public CRenameDlg {
         UINT m_nCommand = 0;
         BOOL OnCommand(WPARAM wParam, LPARAM lParam) override

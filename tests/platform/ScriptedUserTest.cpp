@@ -195,7 +195,7 @@ END_MESSAGE_MAP()
 
 TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         const tavren::WindowInfo& w = u.WaitForWindow(u"Connection Settings");
@@ -230,7 +230,7 @@ TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
 
 TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -253,7 +253,7 @@ TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
 
 TEST(ScriptedUser, AnswersAMessageBoxThatRunsItsOwnLoop)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -275,7 +275,7 @@ TEST(ScriptedUser, AnswersAMessageBoxThatRunsItsOwnLoop)
 
 TEST(ScriptedUser, ActionsOnADisabledControlOrABlockedWindowAreRefused)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         const tavren::WindowInfo& w = u.WaitForWindow(u"Connection Settings");
@@ -299,7 +299,7 @@ TEST(ScriptedUser, ActionsOnADisabledControlOrABlockedWindowAreRefused)
 
 TEST(ScriptedUser, PicksFromAPopupMenuAndGrayedCommandsRefuse)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -323,7 +323,7 @@ TEST(ScriptedUser, PicksFromAPopupMenuAndGrayedCommandsRefuse)
 
 TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -346,7 +346,7 @@ TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
 
 TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([&dlg](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -361,7 +361,7 @@ TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)
 
 TEST(ScriptedUser, AFailingStepClosesTheDialogInsteadOfHanging)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user(
         [](tavren::ScriptedUser& u) {
@@ -397,7 +397,7 @@ END_MESSAGE_MAP()
 
 TEST(ScriptedUser, EnterKeptFromTheDialogReachesTheList)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CEnterKeepingDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
