@@ -9,16 +9,11 @@
 
 namespace tavren::test {
 
-namespace {
-// Time the test gets to end once its windows are closed.
-constexpr DWORD kGracePeriod = 15000;
-} // namespace
-
-Watchdog::Watchdog(DWORD dwTimeout)
+Watchdog::Watchdog(DWORD dwTimeout, DWORD dwGrace)
 {
     const ::testing::TestInfo* pInfo = ::testing::UnitTest::GetInstance()->current_test_info();
     m_strTest = pInfo ? std::string(pInfo->test_suite_name()) + "." + pInfo->name() : "(outside a test)";
-    m_thread = std::thread([this, dwTimeout] { Watch(dwTimeout); });
+    m_thread = std::thread([this, dwTimeout, dwGrace] { Watch(dwTimeout, dwGrace); });
 }
 
 Watchdog::~Watchdog()
@@ -43,7 +38,7 @@ bool Watchdog::WaitForEnd(DWORD dwTimeout)
     return m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeout), [this] { return m_bEnded; });
 }
 
-void Watchdog::Watch(DWORD dwTimeout)
+void Watchdog::Watch(DWORD dwTimeout, DWORD dwGrace)
 {
     if (WaitForEnd(dwTimeout))
         return;
@@ -54,8 +49,8 @@ void Watchdog::Watch(DWORD dwTimeout)
     std::fflush(stderr);
     ADD_FAILURE() << "watchdog: " << m_strTest << " still running after " << dwTimeout << " ms; open windows:\n"
                   << strWindows;
-    CloseLeftoverWindows(kGracePeriod / 2);
-    if (WaitForEnd(kGracePeriod))
+    CloseLeftoverWindows(dwGrace / 2);
+    if (WaitForEnd(dwGrace))
         return;
     std::fprintf(stderr, "watchdog: %s is still stuck with these windows:\n%s; aborting\n", m_strTest.c_str(),
                  DescribeOpenWindows().c_str());

@@ -21,7 +21,8 @@ namespace tavren::test {
 
 class Watchdog {
 public:
-    explicit Watchdog(DWORD dwTimeout = 60000);
+    // dwGrace: how long the test gets to end once its windows are closed.
+    explicit Watchdog(DWORD dwTimeout = 60000, DWORD dwGrace = 15000);
     ~Watchdog();
     Watchdog(const Watchdog&) = delete;
     Watchdog& operator=(const Watchdog&) = delete;
@@ -31,7 +32,7 @@ public:
     bool Fired() const { return m_bFired; }
 
 private:
-    void Watch(DWORD dwTimeout);
+    void Watch(DWORD dwTimeout, DWORD dwGrace);
     // Waits until the guarded scope ends or dwTimeout passes; true when it ended.
     bool WaitForEnd(DWORD dwTimeout);
 
