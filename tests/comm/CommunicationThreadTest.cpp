@@ -100,6 +100,7 @@ TEST(CommunicationThreadRecords, ClearRequestsEmptiesBothLists)
 
 TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
 {
+    Watchdog watchdog(30000); // a worker that never ends would hang Stop
     const size_t nHandlesBefore = tavren::CountHandles();
     {
         CCommunicationThread thread;

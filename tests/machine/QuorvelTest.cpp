@@ -2,6 +2,7 @@
 #include "machine/Quorvel.h"
 #include "platform/kernel/Handle.h"
 #include "tests/support/EmulatedMachine.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
@@ -78,6 +79,7 @@ protected:
         return b.Take();
     }
 
+    tavren::test::Watchdog m_watchdog; // a call that never returns ends the test, not the run
     tavren::test::EmulatedMachine m_machine;
     uint32_t m_hDevice = 0;
 };

@@ -2,6 +2,8 @@
 // data exchange and message maps.
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/afx/Button.h"
 #include "platform/afx/Edit.h"
 #include "platform/afx/ListCtrl.h"

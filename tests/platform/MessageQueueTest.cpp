@@ -2,6 +2,9 @@
 // posted messages keep their order, timers tick until killed.
 #include "WindowTestSupport.h"
 
+#include "tests/support/MessagePump.h"
+#include "tests/support/Watchdog.h"
+
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
 

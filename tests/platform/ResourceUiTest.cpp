@@ -2,6 +2,8 @@
 // program's own tables, registered as a module's generated resource source registers them).
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/user/Icon.h"
 #include "platform/user/Menu.h"
 #include "platform/user/MessageBox.h"

@@ -2,6 +2,8 @@
 // test's thread, through the same messages Windows would deliver.
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/user/Dbt.h"
 #include "platform/afx/ListCtrl.h"

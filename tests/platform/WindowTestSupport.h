@@ -10,7 +10,10 @@
 #include "platform/user/Resource.h"
 #include "platform/user/WindowManager.h"
 
+#include <condition_variable>
 #include <functional>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace wintest {
