@@ -22,7 +22,7 @@ using namespace tavren;
 namespace {
 
 constexpr UINT kDialogs[] = {13000, 13014, 13016, 13024, 13025};
-constexpr DWORD kWsVisible = 0x10000000, kBsTypeMask = 0xF, kBsGroupBox = 7, kCbsTypeMask = 3;
+constexpr DWORD kWsVisible = 0x10000000, kWsChild = 0x40000000, kBsTypeMask = 0xF, kBsGroupBox = 7, kCbsTypeMask = 3;
 // A drop-down combo box shows its selection field only: its template height is that of the open
 // list. The field of an 8- or 9-point dialog font is about 14 dialog units high.
 constexpr short kComboFieldHeight = 14;
@@ -83,6 +83,9 @@ std::vector<std::string> LayoutFaults(const DialogTemplate& dlg)
     std::vector<std::string> faults;
     const Box client{0, 0, dlg.cx, dlg.cy};
     const auto items = dlg.Items();
+    for (const DialogItemTemplate& item : items)
+        if (!(item.dwStyle & kWsChild))
+            faults.push_back(Name(item) + " is a window of its own, not a control of the dialog");
     for (const DialogItemTemplate& item : items)
         if (!client.Contains(Seen(item)))
             faults.push_back(Name(item) + " reaches outside the dialog's client area (" + std::to_string(dlg.cx) +
@@ -221,20 +224,21 @@ TEST(DialogLayout, EveryControlInsideItsDialogAndNoneOnTopOfAnother)
 // The checks themselves on small templates: they see what a person would.
 TEST(DialogLayout, TheChecksCatchControlsOutsideAndOnTopButNotAGroupAndItsTitle)
 {
-    constexpr DWORD kVisible = kWsVisible | 0x40000000;
+    constexpr DWORD kVisible = kWsVisible | kWsChild;
     const DialogItemTemplate items[] = {
         {u"BUTTON", -1, u"", 0, 10, 20, 100, 60, kVisible | kBsGroupBox, 0},
         {u"BUTTON", 10, u"Title", 0, 20, 15, 40, 10, kVisible, 0},         // set into the frame: fine
         {u"BUTTON", 11, u"Inside", 0, 20, 40, 40, 14, kVisible, 0},        // inside the group: fine
         {u"ComboBoxEx32", 12, u"", 0, 120, 5, 60, 90, kVisible | 3, 0},     // its list may cover the next
         {u"SysListView32", 13, u"", 0, 120, 25, 60, 50, kVisible, 0},
-        {u"BUTTON", 1, u"OK", 0, 20, 40, 40, 14, 0x40000000, 0},            // hidden: not seen
+        {u"BUTTON", 1, u"OK", 0, 20, 40, 40, 14, kWsChild, 0},              // hidden: not seen
     };
     DialogTemplate dlg{1, u"Test", 0, 0, 0, 0, 200, 100, u"MS Shell Dlg", 8, 0, 0, 0, items, 6};
     EXPECT_TRUE(LayoutFaults(dlg).empty()) << LayoutFaults(dlg).front();
 
     DialogItemTemplate moved[6];
     std::copy(std::begin(items), std::end(items), moved);
+    moved[1].dwStyle &= ~kWsChild;  // a popup window, not a control
     moved[2].x = 105;  // across the group's right frame
     moved[4].x = 150;  // past the dialog's right edge
     moved[5].dwStyle |= kWsVisible;
@@ -243,10 +247,11 @@ TEST(DialogLayout, TheChecksCatchControlsOutsideAndOnTopButNotAGroupAndItsTitle)
     DialogTemplate bad = dlg;
     bad.pItems = moved;
     const std::vector<std::string> faults = LayoutFaults(bad);
-    ASSERT_EQ(faults.size(), 3u);
-    EXPECT_NE(faults[0].find("control 13 at (150, 25, 60 x 50) reaches outside"), std::string::npos) << faults[0];
-    EXPECT_NE(faults[1].find("control -1 at (10, 20, 100 x 60) and control 11"), std::string::npos) << faults[1];
-    EXPECT_NE(faults[2].find("control 13 at (150, 25, 60 x 50) and control 1"), std::string::npos) << faults[2];
+    ASSERT_EQ(faults.size(), 4u);
+    EXPECT_NE(faults[0].find("control 10 at (20, 15, 40 x 10) is a window of its own"), std::string::npos) << faults[0];
+    EXPECT_NE(faults[1].find("control 13 at (150, 25, 60 x 50) reaches outside"), std::string::npos) << faults[1];
+    EXPECT_NE(faults[2].find("control -1 at (10, 20, 100 x 60) and control 11"), std::string::npos) << faults[2];
+    EXPECT_NE(faults[3].find("control 13 at (150, 25, 60 x 50) and control 1"), std::string::npos) << faults[3];
 }
 
 TEST(DialogLayout, EveryControlTheCodeNamesIsInItsTemplate)
