@@ -285,7 +285,7 @@ TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
 
 class CDeviceDlg : public CDialog {
 public:
-    std::vector<UINT> m_events;
+    MessageRecorder m_events;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Device", 100, 50, {});
     CDeviceDlg()
     {
@@ -299,7 +299,7 @@ protected:
     {
         auto* p = reinterpret_cast<DEV_BROADCAST_HDR*>(dwData);
         if (p && p->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
-            m_events.push_back(nEventType);
+            m_events.Record({WM_DEVICECHANGE, nEventType, 0, p->dbch_devicetype, 0});
         return TRUE;
     }
     DECLARE_MESSAGE_MAP()
@@ -327,12 +327,13 @@ TEST(DeviceNotification, OnlyRegisteredWindowsOfTheClassHearInterfaceEvents)
     EXPECT_FALSE(UnregisterDeviceNotification(hGone));
     // From another thread, as the machine link's reader does.
     std::thread notifier([&] { tavren::NotifyDeviceInterface(DBT_DEVICEARRIVAL, &filter); });
-    EXPECT_TRUE(PumpMessagesUntil([&] { return !registered.m_events.empty(); }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return registered.m_events.Size() > 0; }));
     notifier.join();
     tavren::NotifyDeviceInterface(DBT_DEVICEREMOVECOMPLETE, &filter);
-    EXPECT_EQ(registered.m_events, (std::vector<UINT>{DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}));
-    EXPECT_TRUE(other.m_events.empty());
-    EXPECT_TRUE(unregistered.m_events.empty());
+    EXPECT_SEQUENCE(registered.m_events, {{WM_DEVICECHANGE, kWParam, DBT_DEVICEARRIVAL},
+                                          {WM_DEVICECHANGE, kWParam, DBT_DEVICEREMOVECOMPLETE}});
+    EXPECT_SEQUENCE(other.m_events, {});
+    EXPECT_SEQUENCE(unregistered.m_events, {});
     UnregisterDeviceNotification(h);
     UnregisterDeviceNotification(hOther);
 }
