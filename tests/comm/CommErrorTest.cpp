@@ -1,6 +1,8 @@
 // Result codes to messages: the string of every code class, the box's flags, and the box itself as
 // a user sees it.
 #include "tests/comm/CommTestSupport.h"
+#include "tests/support/ScriptedUser.h"
+#include "tests/support/Watchdog.h"
 
 #include "comm/CommError.h"
 #include "platform/seam/Automation.h"
@@ -9,7 +11,6 @@
 #include "platform/user/WindowManager.h"
 
 #include <memory>
-#include <thread>
 
 using namespace commtest;
 
@@ -120,22 +121,18 @@ TEST(CommError, DestroyedOwnerShowsNothing)
 
 TEST(CommError, TheUserSeesTheBoxAndAnswersIt)
 {
+    tavren::test::Watchdog watchdog;
     auto state = ModuleResources();
     COwnerWnd owner;
     for (const CodeCase& c : {kCodes[6], kCodes[10], kCodes[16], kCodes[20]}) {
-        std::thread user([&] {
-            auto snap = tavren::WaitFor(
-                [](const tavren::Snapshot& s) { return s.Find(u"Communication Error") != nullptr; }, 10000);
-            ASSERT_TRUE(snap.has_value()) << "no box for code " << c.nCode;
-            const tavren::WindowInfo* pBox = snap->Find(u"Communication Error");
-            EXPECT_EQ(pBox->kind, tavren::WindowInfo::Kind::MessageBox);
-            EXPECT_EQ(pBox->strText, std::u16string(c.pszText));
-            EXPECT_EQ(pBox->nIcon, c.nIcon);
-            EXPECT_EQ(pBox->buttons, (std::vector<int>{IDOK}));
-            EXPECT_EQ(pBox->hOwner, owner.m_hWnd);
-            EXPECT_TRUE(tavren::PressKey(pBox->hWnd, VK_RETURN));
+        tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+            const tavren::WindowInfo& box = u.ExpectMessageBox(u"Communication Error", c.pszText);
+            u.Expect(box.nIcon == c.nIcon, "the icon");
+            u.Expect(box.buttons == std::vector<int>{IDOK}, "OK alone");
+            u.Expect(box.hOwner == owner.m_hWnd, "owned by the window it was shown for");
+            u.PressEnter();
         });
         EXPECT_EQ(ShowCommError(owner, c.nCode), IDOK) << "code " << c.nCode;
-        user.join();
+        EXPECT_TRUE(user.Finish()) << "code " << c.nCode << ": " << user.Report();
     }
 }

@@ -1,11 +1,9 @@
-// One emulated machine for the whole test program, and helpers shared by the communication tests.
-//
-// The machine is started before the first test (QUORVEL_SOCKET is set before any thread of ours
-// runs) and each test works in a folder of its own below "\EMB", so tests never see each other's
-// files. Faults and broken listings are cleared before every test.
+// Helpers shared by the communication tests, and their fixture: an emulated machine of its own for
+// every test (tests/support), in which the test works in a folder "\EMB\<test name>".
 #pragma once
 
-#include "tests/machine/MachineFixture.h"
+#include "tests/support/EmulatedMachine.h"
+#include "tests/support/ModuleFixture.h"
 
 #include "comm/CommunicationThread.h"
 #include "link/MachineLink.h"
@@ -13,12 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <condition_variable>
-#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
-#include <mutex>
-#include <thread>
 #include <string>
 #include <vector>
 
@@ -31,53 +25,9 @@ inline bool NoLinkChild()
     return s && *s == '1';
 }
 
-inline CMachineFixture& Machine()
-{
-    static CMachineFixture machine;
-    return machine;
-}
-
-class CMachineEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        if (!NoLinkChild()) {
-            ASSERT_TRUE(Machine().Start());
-        }
-    }
-    void TearDown() override { Machine().Stop(); }
-};
-
-// Ends the test program when the test it guards runs longer than it may (a deadlock).
-class CWatchdog {
-public:
-    explicit CWatchdog(int nSeconds)
-        : m_thread([this, nSeconds] {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (!m_cv.wait_for(lock, std::chrono::seconds(nSeconds), [this] { return m_bDone; })) {
-                  std::fprintf(stderr, "watchdog: the test did not finish in %d s (deadlock)\n", nSeconds);
-                  Machine().Stop();
-                  std::_Exit(3);
-              }
-          })
-    {
-    }
-    ~CWatchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bDone = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bDone = false;
-    std::thread m_thread;
-};
+// QUORVEL_SOCKET is set when the program starts, before any thread of ours could read it.
+inline const bool g_bSocketSet =
+    setenv("QUORVEL_SOCKET", tavren::test::EmulatedMachine::SocketPathOfThisProgram().c_str(), 1) == 0;
 
 inline std::vector<uint8_t> Bytes(size_t nSize, uint8_t seed)
 {
@@ -106,14 +56,17 @@ inline std::vector<std::string> ItemNames(const CCommunicationThread& thread)
     return out;
 }
 
-// A test with its own folder "\EMB\<test name>" on storage 1 (created empty) and a device handle.
-class CMachineTest : public ::testing::Test {
+// A test with a machine, its own folder "\EMB\<test name>" on storage 1 (created empty) and a
+// device handle.
+class CMachineTest : public tavren::test::ModuleFixture {
 protected:
+    CMachineTest() : ModuleFixture(Parts().Machine()) {}
+
     void SetUp() override
     {
-        ASSERT_TRUE(Machine().Running());
-        Machine().Ctl({"fault", "clear"});
-        Machine().Ctl({"listing", "none"});
+        ModuleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
         ASSERT_TRUE(EnsureMachineLink());
         int32_t nStatus = -1;
         m_hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
@@ -130,8 +83,7 @@ protected:
     {
         if (m_hDevice)
             CloseHandle(m_hDevice);
-        Machine().Ctl({"fault", "clear"});
-        Machine().Ctl({"listing", "none"});
+        ModuleFixture::TearDown();
     }
 
     // "\EMB\<test name>", the machine path of the test's folder.
@@ -139,7 +91,7 @@ protected:
     std::filesystem::path HostPath(const std::string& strRelative) const { return m_dir / strRelative; }
     void PutFile(const std::string& strRelative, const std::vector<uint8_t>& bytes) const
     {
-        CMachineFixture::WriteBytes(HostPath(strRelative), bytes);
+        tavren::test::EmulatedMachine::WriteBytes(HostPath(strRelative), bytes);
     }
     bool Exists(const std::string& strRelative) const { return std::filesystem::exists(HostPath(strRelative)); }
     void Fault(const std::string& strOp, const std::string& strWhat, int nCount = 1) const

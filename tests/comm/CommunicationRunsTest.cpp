@@ -8,9 +8,6 @@ using namespace commtest;
 
 namespace {
 
-const ::testing::Environment* const g_machineEnvironment =
-    ::testing::AddGlobalTestEnvironment(new CMachineEnvironment);
-
 using RunsTest = CMachineTest;
 
 std::vector<std::string> ListingNames(const CCommunicationData& record)

@@ -1,6 +1,9 @@
 // The worker protocol: the record list, the thread's life, the messages a window receives, and
 // stopping a worker while a message is on its way.
 #include "tests/comm/CommTestSupport.h"
+#include "tests/support/MessagePump.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/Watchdog.h"
 
 #include "platform/afx/Dialog.h"
 #include "platform/kernel/Handle.h"
@@ -8,18 +11,13 @@
 
 
 using namespace commtest;
+using namespace tavren::test;
 
 namespace {
 
-// A window on the test thread that records the worker's messages and can stop it in between.
+// A window on the test thread that records the worker's messages.
 class CRecorderWnd : public CWnd {
 public:
-    struct Message {
-        UINT nMsg;
-        int32_t nParam;
-        bool operator==(const Message&) const = default;
-    };
-
     CRecorderWnd()
     {
         static const tavren::DialogTemplate tmpl{1, u"Recorder", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
@@ -35,9 +33,7 @@ public:
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
     {
         if (nMsg >= WM_XFER_START && nMsg <= WM_XFER_DONE) {
-            m_messages.push_back({nMsg, static_cast<int32_t>(wParam)});
-            if (nMsg == WM_XFER_DONE)
-                m_bDone = true;
+            m_recorder.Record(nMsg, wParam, lParam);
             return 0;
         }
         return CWnd::WindowProc(nMsg, wParam, lParam);
@@ -46,22 +42,16 @@ public:
     // Handles messages until the completion message came or 20 s passed; false on time-out.
     bool PumpUntilDone()
     {
-        const DWORD dwStart = GetTickCount();
-        while (!m_bDone && GetTickCount() - dwStart < 20000) {
-            MSG msg;
-            if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            else
-                Sleep(1);
-        }
-        return m_bDone;
+        return PumpMessagesUntil([this] { return m_recorder.Has(WM_XFER_DONE); }, 20000);
     }
 
-    std::vector<Message> m_messages;
-    bool m_bDone = false;
+    MessageRecorder m_recorder;
 };
 
-using M = CRecorderWnd::Message;
+ExpectedMessage Xfer(UINT nMsg, int32_t nParam)
+{
+    return {nMsg, kWParam, static_cast<WPARAM>(static_cast<uint32_t>(nParam))};
+}
 
 using ThreadTest = CMachineTest;
 
@@ -110,6 +100,7 @@ TEST(CommunicationThreadRecords, ClearRequestsEmptiesBothLists)
 
 TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
 {
+    Watchdog watchdog(30000); // a worker that never ends would hang Stop
     const size_t nHandlesBefore = tavren::CountHandles();
     {
         CCommunicationThread thread;
@@ -129,10 +120,13 @@ TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
 
 TEST(CommunicationThreadLife, DestructorEndsAWaitingWorker)
 {
+    Watchdog watchdog(30000); // a worker that never ends would hang the destructor
+    const size_t nHandlesBefore = tavren::CountHandles();
     auto pThread = std::make_unique<CCommunicationThread>();
     ASSERT_TRUE(pThread->BeginThread());
+    EXPECT_GT(tavren::CountHandles(), nHandlesBefore);
     pThread.reset();
-    SUCCEED();
+    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore) << "the worker's thread and events are released";
 }
 
 // ---- runs on the worker with a window
@@ -151,8 +145,8 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
     thread.BeginRun();
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_START, 3}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1},
-                                              {WM_XFER_DONE, 0x8011}}));
+    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 3), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
+                                     Xfer(WM_XFER_DONE, 0x8011)});
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
 }
@@ -167,7 +161,7 @@ TEST_F(ThreadTest, ListSendsOneStartAndNoStep)
     thread.BeginRun();
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_START, 1}, {WM_XFER_DONE, 0}}));
+    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 1), Xfer(WM_XFER_DONE, 0)});
 }
 
 TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
@@ -184,7 +178,7 @@ TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
     thread.m_evWork.SetEvent();
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_DONE, 0}}));
+    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_DONE, 0)});
     EXPECT_FALSE(Exists("a.qef"));
 }
 
@@ -198,7 +192,7 @@ TEST_F(ThreadTest, KindNinePostsNine)
     thread.BeginRun();
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    EXPECT_EQ(wnd.m_messages, (std::vector<M>{{WM_XFER_DONE, 9}}));
+    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_DONE, 9)});
 }
 
 TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
@@ -216,9 +210,9 @@ TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
     // T, S, a, b, c: five steps, numbered 0 to 4 across the levels.
-    EXPECT_EQ(wnd.m_messages,
-              (std::vector<M>{{WM_XFER_START, 5}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1}, {WM_XFER_STEP, 2},
-                              {WM_XFER_STEP, 3}, {WM_XFER_STEP, 4}, {WM_XFER_DONE, 0}}));
+    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 5), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
+                                     Xfer(WM_XFER_STEP, 2), Xfer(WM_XFER_STEP, 3), Xfer(WM_XFER_STEP, 4),
+                                     Xfer(WM_XFER_DONE, 0)});
     EXPECT_FALSE(Exists("T"));
 }
 
@@ -234,18 +228,10 @@ TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
     thread.SetNotifyWindow(wnd);
     thread.BeginRun();
     // Cancel once the second item is through.
-    const DWORD dwStart = GetTickCount();
-    while (wnd.m_messages.size() < 3 && GetTickCount() - dwStart < 20000) {
-        MSG msg;
-        if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        else
-            Sleep(1);
-    }
+    PumpMessagesUntil([&] { return wnd.m_recorder.Size() >= 3; }, 20000);
     thread.Cancel();
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    EXPECT_EQ(wnd.m_messages.back(), (M{WM_XFER_DONE, 4}));
     const INT_PTR nSent = thread.m_requests.GetSize();
     EXPECT_GE(nSent, 2);
     EXPECT_LT(nSent, nItems);
@@ -253,16 +239,19 @@ TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
     // Exactly the records that remain are on the machine.
     for (int i = 0; i < nItems; ++i)
         EXPECT_EQ(Exists("f" + std::to_string(i) + ".qef"), i < nSent) << i;
-    // The steps came in order, one per item sent.
+    // The steps came in order, one per item sent, and the run ended with 4.
+    std::vector<ExpectedMessage> expected = {Xfer(WM_XFER_START, nItems)};
     for (INT_PTR i = 0; i < nSent; ++i)
-        EXPECT_EQ(wnd.m_messages[static_cast<size_t>(i + 1)], (M{WM_XFER_STEP, static_cast<int32_t>(i)}));
+        expected.push_back(Xfer(WM_XFER_STEP, static_cast<int32_t>(i)));
+    expected.push_back(Xfer(WM_XFER_DONE, 4));
+    EXPECT_SEQUENCE(wnd.m_recorder, expected);
 }
 
 // The owner turns progress off under the worker's lock while the worker may be sending a step to
 // the owner's own thread: stopping must still come to an end.
 TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
 {
-    CWatchdog watchdog(30);
+    Watchdog watchdog(30000);
     for (int nRound = 0; nRound < 3; ++nRound) {
         CRecorderWnd wnd;
         CCommunicationThread thread;
@@ -272,14 +261,7 @@ TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
         ASSERT_TRUE(thread.BeginThread());
         thread.SetNotifyWindow(wnd);
         thread.BeginRun();
-        const DWORD dwStart = GetTickCount();
-        while (wnd.m_messages.size() < 2 && GetTickCount() - dwStart < 20000) {
-            MSG msg;
-            if (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
-                DispatchMessageW(&msg);
-            else
-                Sleep(1);
-        }
+        PumpMessagesUntil([&] { return wnd.m_recorder.Size() >= 2; }, 20000);
         // Not handling messages for a while: the next step is sent and waits for this thread.
         Sleep(150 + 20 * nRound);
         thread.Stop();
@@ -288,6 +270,7 @@ TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
         EXPECT_EQ(thread.m_requests.GetSize() + thread.m_failedNames.GetSize(), 6);
         // The result was posted and is still waiting in the queue.
         ASSERT_TRUE(wnd.PumpUntilDone());
-        EXPECT_EQ(wnd.m_messages.back(), (M{WM_XFER_DONE, 4}));
+        EXPECT_EQ(wnd.m_recorder.Last().nMsg, WM_XFER_DONE);
+        EXPECT_EQ(wnd.m_recorder.Last().wParam, 4u);
     }
 }

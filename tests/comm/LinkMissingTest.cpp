@@ -1,18 +1,21 @@
 // A run whose machine-link library cannot be loaded ends with -1 and calls nothing. The test runs
 // itself again from a folder that holds the module but no libQuorvel.so.
 #include "tests/comm/CommTestSupport.h"
+#include "tests/support/Watchdog.h"
 
 #include "comm/TransferDlg.h"
 #include "platform/afx/ModuleState.h"
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 
 using namespace commtest;
 namespace fs = std::filesystem;
 
 TEST(LinkMissing, RunEndsWithMinusOne)
 {
+    tavren::test::Watchdog watchdog; // in the child, around the dialog; here, around waiting for the child
     if (NoLinkChild()) {
         AFX_MANAGE_STATE(tavren::ModuleStateFromAddress(&MachineLink()));
         CTransferDlg dlg(0, 1, u"\\EMB", rkList);

@@ -1,16 +1,18 @@
 // The progress dialog as a user sees it, against the emulated machine: caption and text by kind,
 // the bar, how and with what result it closes, and the records it leaves.
 #include "tests/comm/CommTestSupport.h"
-#include "tests/platform/TempDrives.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/ScriptedUser.h"
+#include "tests/support/TempDrives.h"
 
 #include "comm/TransferDlg.h"
 #include "platform/seam/Automation.h"
 #include "platform/afx/ModuleState.h"
 
 #include <memory>
-#include <thread>
 
 using namespace commtest;
+using namespace tavren::test;
 
 namespace {
 
@@ -19,16 +21,10 @@ class CObservedTransferDlg : public CTransferDlg {
 public:
     using CTransferDlg::CTransferDlg;
 
-    struct Message {
-        UINT nMsg;
-        int32_t nParam;
-        bool operator==(const Message&) const = default;
-    };
-
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
     {
         if (nMsg == WM_XFER_START || nMsg == WM_XFER_STEP || nMsg == WM_XFER_DONE) {
-            m_messages.push_back({nMsg, static_cast<int32_t>(wParam)});
+            m_recorder.Record(nMsg, wParam, lParam);
             if (nMsg == WM_XFER_STEP)
                 ++m_nSteps;
         }
@@ -51,7 +47,7 @@ public:
         return CTransferDlg::DestroyWindow();
     }
 
-    std::vector<Message> m_messages;
+    MessageRecorder m_recorder;
     int m_nSteps = 0;
     int m_nTicks = 0;
     bool m_bOvershot = false;
@@ -60,24 +56,15 @@ public:
     int m_nFinalUpper = -1;
 };
 
-using M = CObservedTransferDlg::Message;
+ExpectedMessage Xfer(UINT nMsg, int32_t nParam)
+{
+    return {nMsg, kWParam, static_cast<WPARAM>(static_cast<uint32_t>(nParam))};
+}
 
 const tavren::WindowInfo* FindDialog(const tavren::Snapshot& snap, std::u16string_view strCaption)
 {
     const tavren::WindowInfo* p = snap.Find(strCaption);
     return p && p->kind == tavren::WindowInfo::Kind::Dialog ? p : nullptr;
-}
-
-// Waits for the dialog with this caption; null after 10 s.
-std::optional<tavren::Snapshot> WaitForDialog(std::u16string_view strCaption)
-{
-    return tavren::WaitFor([&](const tavren::Snapshot& s) { return FindDialog(s, strCaption) != nullptr; }, 10000);
-}
-
-bool WaitUntilGone(std::u16string_view strCaption)
-{
-    return tavren::WaitFor([&](const tavren::Snapshot& s) { return FindDialog(s, strCaption) == nullptr; }, 20000)
-        .has_value();
 }
 
 std::vector<uint8_t> RecordBytes(const CCommunicationData* p)
@@ -89,7 +76,6 @@ class TransferDlgTest : public CMachineTest {
 protected:
     void SetUp() override
     {
-        m_pWatchdog = std::make_unique<CWatchdog>(120);
         CMachineTest::SetUp();
         m_pState = std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
     }
@@ -97,10 +83,7 @@ protected:
     {
         m_pState.reset();
         CMachineTest::TearDown();
-        m_pWatchdog.reset();
     }
-    // A dialog that never closes ends the program instead of hanging it.
-    std::unique_ptr<CWatchdog> m_pWatchdog;
     std::unique_ptr<AFX_MAINTAIN_STATE2> m_pState;
 };
 
@@ -137,20 +120,17 @@ TEST_P(TransferDlgKindTest, CaptionAndTextFollowTheKind)
     }
     Machine().Ctl({"fault", c.pszDelayedOp, "delay", "1000"});
 
-    std::thread user([&] {
-        auto snap = WaitForDialog(c.pszCaption);
-        ASSERT_TRUE(snap.has_value()) << "no dialog";
-        const tavren::WindowInfo* pDlg = FindDialog(*snap, c.pszCaption);
-        ASSERT_NE(pDlg->Control(13034), nullptr);
-        EXPECT_EQ(pDlg->Control(13034)->strText, u"Please wait...");
-        ASSERT_NE(pDlg->Control(13035), nullptr);
-        EXPECT_TRUE(pDlg->Control(13035)->bVisible);
-        EXPECT_FALSE(pDlg->Control(IDOK)->bVisible);
-        EXPECT_FALSE(pDlg->Control(IDCANCEL)->bVisible);
-        EXPECT_TRUE(WaitUntilGone(c.pszCaption));
-    });
+    tavren::ScriptedUser user(
+        [&](tavren::ScriptedUser& u) {
+            u.WaitForWindow(c.pszCaption);
+            u.Expect(u.Control(13034).strText == u"Please wait...", "the text");
+            u.Expect(u.Control(13035).bVisible, "the bar is shown");
+            u.Expect(!u.Control(IDOK).bVisible && !u.Control(IDCANCEL).bVisible, "no buttons");
+            u.WaitForClose();
+        },
+        20000);
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    user.join();
+    EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(dlg.m_nResult, 0);
 }
 
@@ -172,22 +152,19 @@ TEST_F(TransferDlgTest, ThreeItemsRunTheBarTo60AndCloseWithOk)
     CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
     for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
         ASSERT_TRUE(dlg.AddSendData(pszName, Bytes(100, 1).data(), 100));
-    std::thread user([&] {
-        auto snap = tavren::WaitFor(
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        auto snap = u.WaitUntil(
             [](const tavren::Snapshot& s) {
                 const tavren::WindowInfo* p = FindDialog(s, u"Send Designs");
                 return p && p->Control(13035) && p->Control(13035)->nRangeUpper == 60;
             },
-            10000);
-        EXPECT_TRUE(snap.has_value()) << "the bar's range never became 0 to 60";
-        if (snap) {
-            EXPECT_EQ(FindDialog(*snap, u"Send Designs")->Control(13035)->nRangeLower, 0);
-        }
+            "the bar's range to become 0 to 60");
+        u.Expect(FindDialog(snap, u"Send Designs")->Control(13035)->nRangeLower == 0, "the range starts at 0");
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    user.join();
-    EXPECT_EQ(dlg.m_messages, (std::vector<M>{{WM_XFER_START, 3}, {WM_XFER_STEP, 0}, {WM_XFER_STEP, 1},
-                                              {WM_XFER_STEP, 2}, {WM_XFER_DONE, 0}}));
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_SEQUENCE(dlg.m_recorder, {Xfer(WM_XFER_START, 3), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
+                                     Xfer(WM_XFER_STEP, 2), Xfer(WM_XFER_DONE, 0)});
     EXPECT_EQ(dlg.m_nFinalLower, 0);
     EXPECT_EQ(dlg.m_nFinalUpper, 60);
     EXPECT_EQ(dlg.m_nFinalPos, 60);
@@ -236,7 +213,7 @@ TEST_F(TransferDlgTest, ListRunsTheBarTo20WithoutSteps)
     PutFile("a.qef", Bytes(10, 1));
     CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkList);
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_EQ(dlg.m_messages, (std::vector<M>{{WM_XFER_START, 1}, {WM_XFER_DONE, 0}}));
+    EXPECT_SEQUENCE(dlg.m_recorder, {Xfer(WM_XFER_START, 1), Xfer(WM_XFER_DONE, 0)});
     EXPECT_EQ(dlg.m_nFinalUpper, 20);
     EXPECT_EQ(dlg.m_nFinalPos, 20);
     ASSERT_EQ(dlg.m_pResults->GetSize(), 1);
@@ -249,7 +226,7 @@ TEST_F(TransferDlgTest, FailureBeforeTheStartClosesWithItsCode)
     CObservedTransferDlg empty(m_hDevice, 1, Folder(), rkErase);
     EXPECT_EQ(empty.DoModal(), IDCANCEL);
     EXPECT_EQ(empty.m_nResult, 11);
-    EXPECT_EQ(empty.m_messages, (std::vector<M>{{WM_XFER_DONE, 11}}));
+    EXPECT_SEQUENCE(empty.m_recorder, {Xfer(WM_XFER_DONE, 11)});
 
     CObservedTransferDlg nine(m_hDevice, 1, Folder(), 9);
     EXPECT_EQ(nine.DoModal(), IDCANCEL);
@@ -266,13 +243,12 @@ TEST_F(TransferDlgTest, EscapeCancelsTheRun)
         ASSERT_TRUE(dlg.AddSendData(CString::FromUtf8("e" + std::to_string(i) + ".qef"), Bytes(10, 1).data(), 10));
     // Slow answers, so the user surely presses the key while the run goes on.
     Machine().Ctl({"fault", "DownloadFile", "delay", "400", "--count", "10"});
-    std::thread user([&] {
-        auto snap = WaitForDialog(u"Send Designs");
-        ASSERT_TRUE(snap.has_value());
-        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_ESCAPE));
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Send Designs");
+        u.PressEscape();
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    user.join();
+    EXPECT_TRUE(user.Finish()) << user.Report();
     // The completion message reached no window: the result stays as it was.
     EXPECT_EQ(dlg.m_nResult, 0);
     const INT_PTR nSent = dlg.m_pResults->GetSize();
@@ -289,14 +265,13 @@ TEST_F(TransferDlgTest, EnterDoesNothing)
     for (int i = 0; i < nItems; ++i)
         ASSERT_TRUE(dlg.AddSendData(CString::FromUtf8("n" + std::to_string(i) + ".qef"), Bytes(10, 1).data(), 10));
     Machine().Ctl({"fault", "DownloadFile", "delay", "300", "--count", "5"});
-    std::thread user([&] {
-        auto snap = WaitForDialog(u"Send Designs");
-        ASSERT_TRUE(snap.has_value());
-        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_RETURN));
-        EXPECT_TRUE(tavren::PressKey(FindDialog(*snap, u"Send Designs")->hWnd, VK_RETURN));
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Send Designs");
+        u.PressEnter();
+        u.PressEnter();
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    user.join();
+    EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(dlg.m_nResult, 0);
     EXPECT_EQ(dlg.m_pResults->GetSize(), nItems); // nothing was cut short
 }
@@ -312,7 +287,7 @@ TEST_F(TransferDlgTest, DestroyedBeforeItsRunLeavesEveryNameFailed)
     ASSERT_TRUE(dlg.m_thread.BeginThread());
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.m_nResult, 4);
-    EXPECT_TRUE(dlg.m_messages.empty());
+    EXPECT_SEQUENCE(dlg.m_recorder, {});
     EXPECT_EQ(dlg.m_pResults->GetSize(), 0);
     EXPECT_EQ(Names(*dlg.m_pFailedNames), (std::vector<std::string>{"a.qef", "b.qef"}));
     EXPECT_EQ(dlg.m_thread.m_pThread, nullptr);
@@ -322,7 +297,7 @@ TEST_F(TransferDlgTest, DestroyedBeforeItsRunLeavesEveryNameFailed)
 
 TEST_F(TransferDlgTest, QueueingTakesOnlyWhatTheKindUses)
 {
-    TempDrives drives;
+    tavren::test::TempDrives drives;
     drives.Write("c/designs/rose.qef", "ROSE");
     drives.Write("c/designs/empty.qef", "");
 
@@ -368,13 +343,13 @@ TEST_F(TransferDlgTest, QueueingTakesOnlyWhatTheKindUses)
 
 TEST_F(TransferDlgTest, FiftyFilesGoAndComeBackByteForByte)
 {
-    TempDrives drives;
+    tavren::test::TempDrives drives;
     const int nFiles = 50;
     std::vector<std::vector<uint8_t>> originals;
     for (int i = 0; i < nFiles; ++i) {
         originals.push_back(Bytes(100 * 1024, static_cast<uint8_t>(i)));
         const std::string strName = "design" + std::to_string(i) + ".qef";
-        CMachineFixture::WriteBytes(drives.Host("c/out/" + strName), originals.back());
+        EmulatedMachine::WriteBytes(drives.Host("c/out/" + strName), originals.back());
     }
 
     CTransferDlg send(m_hDevice, 1, Folder(), rkSend);
@@ -384,7 +359,7 @@ TEST_F(TransferDlgTest, FiftyFilesGoAndComeBackByteForByte)
     EXPECT_EQ(send.m_nResult, 0);
     EXPECT_EQ(send.m_pResults->GetSize(), nFiles);
     for (int i = 0; i < nFiles; ++i)
-        EXPECT_EQ(CMachineFixture::ReadBytes(HostPath("design" + std::to_string(i) + ".qef")), originals[static_cast<size_t>(i)]) << i;
+        EXPECT_EQ(EmulatedMachine::ReadBytes(HostPath("design" + std::to_string(i) + ".qef")), originals[static_cast<size_t>(i)]) << i;
 
     CTransferDlg receive(m_hDevice, 1, Folder(), rkReceive);
     for (int i = 0; i < nFiles; ++i)

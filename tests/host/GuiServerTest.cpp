@@ -6,6 +6,7 @@
 #include "host/PngBuffer.h"
 
 #include "tests/support/ScriptedUser.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
@@ -38,6 +39,7 @@ json Look(tavren::ScriptedUser& u) { return SnapshotToJson(u.Look()); }
 
 TEST(GuiServer, SnapshotJsonCarriesWhatThePageDraws)
 {
+    tavren::test::Watchdog watchdog;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Control Sampler");
         json snap = Look(u);
@@ -86,6 +88,7 @@ TEST(GuiServer, SnapshotJsonCarriesWhatThePageDraws)
 
 TEST(GuiServer, ActionsReachTheDialogAndItsMessageBoxes)
 {
+    tavren::test::Watchdog watchdog;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Control Sampler");
         HWND hAsk = u.Control(Dlg::IDC_ASK).hWnd;
@@ -114,6 +117,7 @@ TEST(GuiServer, ActionsReachTheDialogAndItsMessageBoxes)
 
 TEST(GuiServer, ListMenuComboAndTypingActions)
 {
+    tavren::test::Watchdog watchdog;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Control Sampler");
         HWND hIcons = u.Control(Dlg::IDC_ICONS).hWnd;

@@ -1,13 +1,19 @@
 // libQuorvel's exports against a real quorvel-machine process.
 #include "machine/Quorvel.h"
 #include "platform/kernel/Handle.h"
-#include "tests/machine/MachineFixture.h"
+#include "tests/support/EmulatedMachine.h"
+#include "tests/support/Watchdog.h"
 
+#include <gtest/gtest.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cstring>
 #include <random>
+#include <thread>
 
 namespace {
 
@@ -73,7 +79,8 @@ protected:
         return b.Take();
     }
 
-    CMachineFixture m_machine;
+    tavren::test::Watchdog m_watchdog; // a call that never returns ends the test, not the run
+    tavren::test::EmulatedMachine m_machine;
     uint32_t m_hDevice = 0;
 };
 
@@ -105,9 +112,9 @@ TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
 {
     fs::path emb = m_machine.Storage(1) / "EMB";
     fs::create_directory(emb / "Flowers");
-    CMachineFixture::WriteBytes(emb / "rose.qef", {1, 2, 3, 4, 5});
-    CMachineFixture::WriteBytes(emb / "Caf\xC3\xA9.qef", {9});                 // "Café.qef"
-    CMachineFixture::WriteBytes(emb / "\xE5\x90\x8D\xE5\x89\x8D.qef", {7, 7}); // not in 1252
+    tavren::test::EmulatedMachine::WriteBytes(emb / "rose.qef", {1, 2, 3, 4, 5});
+    tavren::test::EmulatedMachine::WriteBytes(emb / "Caf\xC3\xA9.qef", {9});                 // "Café.qef"
+    tavren::test::EmulatedMachine::WriteBytes(emb / "\xE5\x90\x8D\xE5\x89\x8D.qef", {7, 7}); // not in 1252
 
     std::vector<uint8_t> expected = {4, 0, 0, 0};
     AppendRecord(&expected, "Flowers", true, 0, MTime(emb / "Flowers"));
@@ -146,11 +153,11 @@ TEST_F(QuorvelTest, Names_StoredInUtf8AndRefusedWhenNotIn1252)
     EXPECT_EQ(DownloadFile(m_hDevice, 1, u"\\EMB\\Caf\u00E9\\\u540D.qef", data.data(), 3), 0x8011);
     EXPECT_TRUE(fs::is_empty(m_machine.Storage(1) / "EMB" / "Caf\xC3\xA9"));
     EXPECT_EQ(DownloadFile(m_hDevice, 1, u"\\EMB\\Caf\u00E9\\\u20AC.qef", data.data(), 3), 0); // euro is in 1252
-    EXPECT_EQ(CMachineFixture::ReadBytes(m_machine.Storage(1) / "EMB" / "Caf\xC3\xA9" / "\xE2\x82\xAC.qef"), data);
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(m_machine.Storage(1) / "EMB" / "Caf\xC3\xA9" / "\xE2\x82\xAC.qef"), data);
 
     // A file whose name the machine shows with "?" is found by the name it shows.
     fs::path foreign = m_machine.Storage(1) / "EMB" / "\xE5\x90\x8D.qef";
-    CMachineFixture::WriteBytes(foreign, {7, 7});
+    tavren::test::EmulatedMachine::WriteBytes(foreign, {7, 7});
     LibBuffer b;
     ASSERT_EQ(UploadFile(m_hDevice, 1, u"\\EMB\\?.qef", &b.p, &b.n), 0);
     EXPECT_EQ(b.Take(), (std::vector<uint8_t>{7, 7}));
@@ -163,7 +170,7 @@ TEST_F(QuorvelTest, SendAndReceive_ByteIdentical)
 {
     std::vector<uint8_t> data = RandomBytes(300000, 1);
     ASSERT_EQ(DownloadFile(m_hDevice, 2, u"\\EMB\\big.qef", data.data(), static_cast<uint32_t>(data.size())), 0);
-    EXPECT_EQ(CMachineFixture::ReadBytes(m_machine.Storage(2) / "EMB" / "big.qef"), data);
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(m_machine.Storage(2) / "EMB" / "big.qef"), data);
 
     LibBuffer b;
     ASSERT_EQ(UploadFile(m_hDevice, 2, u"\\EMB\\big.qef", &b.p, &b.n), 0);
@@ -182,8 +189,8 @@ TEST_F(QuorvelTest, SendAndReceive_ByteIdentical)
 TEST_F(QuorvelTest, FileAndFolderOperations)
 {
     fs::path emb = m_machine.Storage(1) / "EMB";
-    CMachineFixture::WriteBytes(emb / "a.qef", {1});
-    CMachineFixture::WriteBytes(emb / "b.qef", {2});
+    tavren::test::EmulatedMachine::WriteBytes(emb / "a.qef", {1});
+    tavren::test::EmulatedMachine::WriteBytes(emb / "b.qef", {2});
 
     EXPECT_EQ(RenameFile(m_hDevice, 1, u"\\EMB\\a.qef", u"c.qef"), 0);
     EXPECT_TRUE(fs::exists(emb / "c.qef"));
@@ -201,7 +208,7 @@ TEST_F(QuorvelTest, FileAndFolderOperations)
     EXPECT_EQ(RenameFolder(m_hDevice, 1, u"\\EMB\\Flowers", u"Roses"), 0);
     EXPECT_TRUE(fs::is_directory(emb / "Roses"));
     EXPECT_EQ(RenameFolder(m_hDevice, 1, u"\\EMB\\c.qef", u"Tulips"), 0x8014); // a file is not a folder
-    CMachineFixture::WriteBytes(emb / "Roses" / "r.qef", {3});
+    tavren::test::EmulatedMachine::WriteBytes(emb / "Roses" / "r.qef", {3});
     EXPECT_EQ(DeleteFolder(m_hDevice, 1, u"\\EMB\\Roses"), 0x8013); // not empty
     EXPECT_EQ(EraseFile(m_hDevice, 1, u"\\EMB\\Roses\\r.qef"), 0);
     EXPECT_EQ(DeleteFolder(m_hDevice, 1, u"\\EMB\\Roses"), 0);
@@ -223,7 +230,7 @@ TEST_F(QuorvelTest, SelectFile_MakesTheCurrentDesign)
     LibBuffer b;
     EXPECT_EQ(UploadDesign(m_hDevice, &b.p, &b.n), 0x800D);
     std::vector<uint8_t> data = RandomBytes(5000, 2);
-    CMachineFixture::WriteBytes(m_machine.Storage(3) / "EMB" / "sel.qef", data);
+    tavren::test::EmulatedMachine::WriteBytes(m_machine.Storage(3) / "EMB" / "sel.qef", data);
     EXPECT_EQ(SelectFile(m_hDevice, 3, u"\\EMB\\missing.qef"), 0x8015);
     ASSERT_EQ(SelectFile(m_hDevice, 3, u"\\EMB\\sel.qef"), 0);
     ASSERT_EQ(UploadDesign(m_hDevice, &b.p, &b.n), 0);
@@ -310,7 +317,7 @@ TEST_F(QuorvelTest, Fault_HitsTheNextNCallsOfOneOperationOnly)
 TEST_F(QuorvelTest, CablePulledMidway_Answers6AndOldHandleStaysDead)
 {
     std::vector<uint8_t> data = RandomBytes(200000, 3);
-    CMachineFixture::WriteBytes(m_machine.Storage(1) / "EMB" / "a.qef", data);
+    tavren::test::EmulatedMachine::WriteBytes(m_machine.Storage(1) / "EMB" / "a.qef", data);
     Ctl({"fault", "UploadFile", "pull"});
     LibBuffer b;
     EXPECT_EQ(UploadFile(m_hDevice, 1, u"\\EMB\\a.qef", &b.p, &b.n), 6);
@@ -346,7 +353,7 @@ TEST_F(QuorvelTest, NoAnswerInTime_Answers3AndTheNextCallWorks)
 
 TEST_F(QuorvelTest, MalformedListing_DeliveredOnceAsAsked)
 {
-    CMachineFixture::WriteBytes(m_machine.Storage(1) / "EMB" / "a.qef", {1});
+    tavren::test::EmulatedMachine::WriteBytes(m_machine.Storage(1) / "EMB" / "a.qef", {1});
     std::vector<uint8_t> good = List(1, u"\\EMB");
     ASSERT_EQ(Le32(good, 0), 1u);
 
@@ -419,7 +426,7 @@ TEST_F(QuorvelTest, Calls_FromSeveralThreadsAtOnce)
 
 TEST(QuorvelNoMachineTest, NoMachine_GivesNoHandleAndCallsAnswer6)
 {
-    CMachineFixture machine;
+    tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start());
     int32_t status = 0;
     uint32_t h = GetConnectedDevice(0, -1, &status);
@@ -436,7 +443,7 @@ TEST(QuorvelNoMachineTest, NoMachine_GivesNoHandleAndCallsAnswer6)
 
 TEST(QuorvelCtlTest, StartSettingsTakeEffectAndCtlRefusesWhatIsNotACommand)
 {
-    CMachineFixture machine;
+    tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start({"--usb2", "absent", "--fault", "DownloadFile:0x8010:2", "--capacity", "1=5000",
                                "--fault", "UploadList:delay:3000:2", "--status", "3=1,4=2"}));
     int rc = -1;
@@ -492,7 +499,7 @@ int32_t RawExchange(const std::string& socketPath, const std::vector<uint8_t>& b
 
 TEST(QuorvelProtocolTest, HostileRequests_AnsweredWithACodeAndTheMachineGoesOn)
 {
-    CMachineFixture machine;
+    tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start());
     // Operation 999: invalid command.
     EXPECT_EQ(RawExchange(machine.SocketPath(), {0xE7, 0x03, 0, 0, 1, 0, 0, 0}), 9);

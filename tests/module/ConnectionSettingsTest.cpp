@@ -1,5 +1,4 @@
-#include "ModuleLoader.h"
-
+#include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/WinUser.h"
@@ -9,9 +8,15 @@
 namespace {
 constexpr int kUsb = 13030, kWirelessLan = 13031, kSearch = 13032, kList = 13033;
 
-struct ConnectionSettingsTest : ::testing::Test {
-    ModuleExports m{ModuleExports::BinDir()};
-    void SetUp() override { ASSERT_TRUE(m.pfnComSetDialog) << dlerror(); }
+class ConnectionSettingsTest : public tavren::test::ModuleFixture {
+protected:
+    ConnectionSettingsTest() : ModuleFixture(Parts().Module()) {}
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(Module().pfnComSetDialog);
+    }
 };
 } // namespace
 
@@ -37,7 +42,7 @@ TEST_F(ConnectionSettingsTest, OpensInTheUsbStateWithColumnsFromTheListWidth)
         u.Expect((list.dwListExStyle & LVS_EX_FULLROWSELECT) != 0, "full-row select");
         u.Click(IDOK);
     });
-    EXPECT_EQ(m.pfnComSetDialog(0, 77), IDOK);
+    EXPECT_EQ(Module().pfnComSetDialog(0, 77), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
@@ -66,7 +71,7 @@ TEST_F(ConnectionSettingsTest, WirelessLanDisablesOkUntilAMachineIsChosenAndUsbE
         u.Expect(!u.Control(kSearch).bEnabled && !u.Control(kList).bEnabled, "Search and list disabled again");
         u.PressEnter();
     });
-    EXPECT_EQ(m.pfnComSetDialog(0, 0), IDOK);
+    EXPECT_EQ(Module().pfnComSetDialog(0, 0), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
@@ -82,7 +87,7 @@ TEST_F(ConnectionSettingsTest, CancelEscapeAndTheCloseBoxAllAnswerCancel)
             else
                 u.Close();
         });
-        EXPECT_EQ(m.pfnComSetDialog(0, 0), IDCANCEL) << "way " << way;
+        EXPECT_EQ(Module().pfnComSetDialog(0, 0), IDCANCEL) << "way " << way;
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
 }

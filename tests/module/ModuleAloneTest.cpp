@@ -1,6 +1,6 @@
 // The module copied into a folder of its own, with the platform library but without the language
 // module and the machine link: both are then missing, as on a PC where they were not installed.
-#include "ModuleLoader.h"
+#include "tests/support/LoadedModule.h"
 
 #include <gtest/gtest.h>
 
@@ -13,14 +13,14 @@ TEST(ModuleAlone, MissingLanguageModuleAndMachineLinkAreRefusedQuietly)
     char tmpl[] = "/tmp/tavren-alone-XXXXXX";
     fs::path dir = mkdtemp(tmpl);
     for (const char* lib : {"libTavren.so", "libplatform.so"})
-        fs::copy_file(fs::path(ModuleExports::BinDir()) / lib, dir / lib);
+        fs::copy_file(fs::path(tavren::test::LoadedModule::BinDir()) / lib, dir / lib);
     {
-        ModuleExports m(dir.string());
-        ASSERT_TRUE(m.handle) << dlerror();
+        tavren::test::LoadedModule m(dir.string());
+        ASSERT_TRUE(m.Loaded()) << m.Error();
         EXPECT_FALSE(m.pfnChangeLanguage(1041));
         EXPECT_TRUE(m.pfnChangeLanguage(1033));
         EXPECT_FALSE(m.pfnChangeLanguage(1041));
-        auto load = reinterpret_cast<bool (*)()>(dlsym(m.handle, "_Z15LoadMachineLinkv"));
+        auto load = reinterpret_cast<bool (*)()>(m.Symbol("_Z15LoadMachineLinkv"));
         ASSERT_TRUE(load);
         EXPECT_FALSE(load());
     }

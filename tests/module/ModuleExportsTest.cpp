@@ -1,5 +1,4 @@
-#include "ModuleLoader.h"
-
+#include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 #include "platform/user/WinUser.h"
 
@@ -14,7 +13,7 @@ struct SeenTexts {
     std::u16string cancel;
 };
 
-SeenTexts OpenConnectionSettings(ModuleExports& m)
+SeenTexts OpenConnectionSettings(tavren::test::LoadedModule& m)
 {
     SeenTexts seen;
     tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
@@ -34,12 +33,17 @@ SeenTexts OpenConnectionSettings(ModuleExports& m)
     return seen;
 }
 
+class LanguageSwitch : public tavren::test::ModuleFixture {
+protected:
+    LanguageSwitch() : ModuleFixture(Parts().Module()) {}
+};
+
 } // namespace
 
-TEST(LanguageSwitch, JapaneseComesFromTheLanguageModuleAndEnglishReturns)
+TEST_F(LanguageSwitch, JapaneseComesFromTheLanguageModuleAndEnglishReturns)
 {
-    ModuleExports m(ModuleExports::BinDir());
-    ASSERT_TRUE(m.pfnChangeLanguage && m.pfnComSetDialog) << dlerror();
+    tavren::test::LoadedModule& m = Module();
+    ASSERT_TRUE(m.pfnChangeLanguage && m.pfnComSetDialog);
 
     SeenTexts en = OpenConnectionSettings(m);
     EXPECT_EQ(en.caption, u"Connection Settings");

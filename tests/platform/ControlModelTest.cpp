@@ -2,6 +2,10 @@
 // geometry), progress bar, extended combo box; device notifications.
 #include "WindowTestSupport.h"
 
+#include "tests/support/MessagePump.h"
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/Watchdog.h"
+
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/user/Dbt.h"
 #include "platform/afx/ListCtrl.h"
@@ -15,6 +19,7 @@
 
 namespace {
 
+using namespace tavren::test;
 using wintest::kChild;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
@@ -24,14 +29,15 @@ const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"ComboBoxEx32", 103, u"", 0, 0, 230, 100, 80, kChild | CBS_DROPDOWNLIST, 0},
 };
 
-// The parent records the list's notifications as Wine's message tables do.
+// The parent records the list's notifications as Wine's message tables do, with the item in wParam
+// and the changed fields in lParam.
 class CHostDlg : public CDialog {
 public:
     CListCtrl m_report;
     CListCtrl m_icons;
     CProgressCtrl m_progress;
     CComboBoxEx m_combo;
-    std::vector<std::string> m_seq;
+    MessageRecorder m_seq;
     bool m_bRefuseChanging = false;
     bool m_bQuietDeleteAll = false;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Host", 200, 330, kItems);
@@ -54,34 +60,31 @@ protected:
     {
         auto* pHeader = reinterpret_cast<NMHDR*>(lParam);
         auto* pList = reinterpret_cast<NMLISTVIEW*>(lParam);
-        std::string s;
         switch (pHeader->code) {
         case LVN_ITEMCHANGING:
-            s = "changing";
             *pResult = m_bRefuseChanging;
             break;
-        case LVN_ITEMCHANGED:
-            s = "changed";
-            break;
-        case LVN_INSERTITEM:
-            s = "insert";
-            break;
-        case LVN_DELETEITEM:
-            s = "delete";
-            break;
         case LVN_DELETEALLITEMS:
-            s = "deleteall";
             *pResult = m_bQuietDeleteAll;
+            break;
+        case LVN_ITEMCHANGED:
+        case LVN_INSERTITEM:
+        case LVN_DELETEITEM:
             break;
         default:
             return CDialog::OnNotify(wParam, lParam, pResult);
         }
-        if (pHeader->code != LVN_DELETEALLITEMS)
-            s += " " + std::to_string(pList->iItem) + " " + std::to_string(pList->uChanged);
-        m_seq.push_back(s);
+        m_seq.Record({WM_NOTIFY, static_cast<WPARAM>(pList->iItem), static_cast<LPARAM>(pList->uChanged), pHeader->code,
+                      pHeader->idFrom});
         return TRUE;
     }
 };
+
+// A list notification about an item, with the fields it changed.
+ExpectedMessage Notified(UINT nCode, int nItem, UINT nChanged = 0)
+{
+    return {WM_NOTIFY, kCode | kWParam | kLParam | kId, static_cast<WPARAM>(nItem), static_cast<LPARAM>(nChanged), nCode, 100};
+}
 
 int CALLBACK_ByDataDescending(LPARAM a, LPARAM b, LPARAM lSort)
 {
@@ -94,13 +97,15 @@ TEST(ListView, InsertSetAndStateChangesNotifyTheParentInOrder)
     CHostDlg dlg;
     EXPECT_EQ(dlg.m_report.InsertItem(5, u"B"), 0) << "an index past the end appends";
     EXPECT_EQ(dlg.m_report.InsertItem(0, u"A"), 0);
-    dlg.m_seq.clear();
+    dlg.m_seq.Clear();
     dlg.m_report.SetItemData(1, 9);
     dlg.m_report.SetItemData(1, 9); // unchanged: nothing to announce
     dlg.m_report.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
     dlg.m_report.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED); // single selection moves
-    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"changing 1 4", "changed 1 4", "changing 0 8", "changed 0 8",
-                                                   "changing 1 8", "changing 0 8", "changed 0 8", "changed 1 8"}));
+    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_ITEMCHANGING, 1, LVIF_PARAM), Notified(LVN_ITEMCHANGED, 1, LVIF_PARAM),
+                                Notified(LVN_ITEMCHANGING, 0, LVIF_STATE), Notified(LVN_ITEMCHANGED, 0, LVIF_STATE),
+                                Notified(LVN_ITEMCHANGING, 1, LVIF_STATE), Notified(LVN_ITEMCHANGING, 0, LVIF_STATE),
+                                Notified(LVN_ITEMCHANGED, 0, LVIF_STATE), Notified(LVN_ITEMCHANGED, 1, LVIF_STATE)});
     EXPECT_EQ(dlg.m_report.GetNextItem(-1, LVNI_SELECTED), 1);
     EXPECT_EQ(dlg.m_report.GetSelectedCount(), 1u);
     EXPECT_EQ(dlg.m_report.GetItemData(1), 9);
@@ -114,16 +119,18 @@ TEST(ListView, DeletingAnnouncesEachItemUnlessTheParentAsksForQuiet)
     CHostDlg dlg;
     for (int i = 0; i < 3; ++i)
         dlg.m_report.InsertItem(i, u"x");
-    dlg.m_seq.clear();
+    dlg.m_seq.Clear();
     EXPECT_TRUE(dlg.m_report.DeleteItem(1));
     EXPECT_FALSE(dlg.m_report.DeleteItem(7));
     EXPECT_TRUE(dlg.m_report.DeleteAllItems());
-    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"delete 1 0", "deleteall", "delete 0 0", "delete 1 0"}));
+    // The whole list goes with iItem -1, then each item as it is then numbered.
+    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEITEM, 1), Notified(LVN_DELETEALLITEMS, -1), Notified(LVN_DELETEITEM, 0),
+                                Notified(LVN_DELETEITEM, 1)});
     dlg.m_report.InsertItem(0, u"y");
     dlg.m_bQuietDeleteAll = true;
-    dlg.m_seq.clear();
+    dlg.m_seq.Clear();
     dlg.m_report.DeleteAllItems();
-    EXPECT_EQ(dlg.m_seq, (std::vector<std::string>{"deleteall"}));
+    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEALLITEMS, -1)});
     EXPECT_EQ(dlg.m_report.GetItemCount(), 0);
 }
 
@@ -279,7 +286,7 @@ TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
 
 class CDeviceDlg : public CDialog {
 public:
-    std::vector<UINT> m_events;
+    MessageRecorder m_events;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Device", 100, 50, {});
     CDeviceDlg()
     {
@@ -293,7 +300,7 @@ protected:
     {
         auto* p = reinterpret_cast<DEV_BROADCAST_HDR*>(dwData);
         if (p && p->dbch_devicetype == DBT_DEVTYP_DEVICEINTERFACE)
-            m_events.push_back(nEventType);
+            m_events.Record({WM_DEVICECHANGE, nEventType, 0, p->dbch_devicetype, 0});
         return TRUE;
     }
     DECLARE_MESSAGE_MAP()
@@ -305,6 +312,7 @@ END_MESSAGE_MAP()
 
 TEST(DeviceNotification, OnlyRegisteredWindowsOfTheClassHearInterfaceEvents)
 {
+    Watchdog watchdog; // the notifier waits for this thread
     CDeviceDlg registered, other, unregistered;
     DEV_BROADCAST_DEVICEINTERFACE filter{};
     filter.dbcc_size = sizeof(filter);
@@ -320,12 +328,13 @@ TEST(DeviceNotification, OnlyRegisteredWindowsOfTheClassHearInterfaceEvents)
     EXPECT_FALSE(UnregisterDeviceNotification(hGone));
     // From another thread, as the machine link's reader does.
     std::thread notifier([&] { tavren::NotifyDeviceInterface(DBT_DEVICEARRIVAL, &filter); });
-    EXPECT_TRUE(wintest::PumpUntil([&] { return !registered.m_events.empty(); }));
+    EXPECT_TRUE(PumpMessagesUntil([&] { return registered.m_events.Size() > 0; }));
     notifier.join();
     tavren::NotifyDeviceInterface(DBT_DEVICEREMOVECOMPLETE, &filter);
-    EXPECT_EQ(registered.m_events, (std::vector<UINT>{DBT_DEVICEARRIVAL, DBT_DEVICEREMOVECOMPLETE}));
-    EXPECT_TRUE(other.m_events.empty());
-    EXPECT_TRUE(unregistered.m_events.empty());
+    EXPECT_SEQUENCE(registered.m_events, {{WM_DEVICECHANGE, kWParam, DBT_DEVICEARRIVAL},
+                                          {WM_DEVICECHANGE, kWParam, DBT_DEVICEREMOVECOMPLETE}});
+    EXPECT_SEQUENCE(other.m_events, {});
+    EXPECT_SEQUENCE(unregistered.m_events, {});
     UnregisterDeviceNotification(h);
     UnregisterDeviceNotification(hOther);
 }

@@ -2,6 +2,8 @@
 // data exchange and message maps.
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/afx/Button.h"
 #include "platform/afx/Edit.h"
 #include "platform/afx/ListCtrl.h"
@@ -102,7 +104,7 @@ END_MESSAGE_MAP()
 
 TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     std::vector<std::string> trace;
     CTraceDlg dlg(&trace, "dlg");
     dlg.m_nEndInInit = 42;
@@ -113,7 +115,7 @@ TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 
 TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     std::vector<std::string> trace;
     CTraceDlg dlg(&trace, "outer");
     dlg.m_bNestChild = true;

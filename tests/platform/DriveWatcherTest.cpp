@@ -1,6 +1,10 @@
 // A drive that comes or goes reaches every top-level window as a volume broadcast.
-#include "TempDrives.h"
 #include "WindowTestSupport.h"
+
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/ScriptedUser.h"
+#include "tests/support/TempDrives.h"
+#include "tests/support/Watchdog.h"
 
 #include "platform/seam/Automation.h"
 #include "platform/user/Dbt.h"
@@ -8,19 +12,14 @@
 
 #include <gtest/gtest.h>
 
-#include <thread>
-
 namespace {
 
-struct Seen {
-    UINT nEvent;
-    DWORD dwType;
-    DWORD dwMask;
-};
+using namespace tavren::test;
 
+// Records each broadcast with its device type as the code and the volume's unit mask as lParam.
 class CVolumeDlg : public CDialog {
 public:
-    std::vector<Seen> m_seen;
+    MessageRecorder m_seen;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Volumes", 100, 40, {});
     CVolumeDlg() { SetTemplate(&m_tmpl); }
 
@@ -31,8 +30,8 @@ protected:
         DWORD mask = hdr && hdr->dbch_devicetype == DBT_DEVTYP_VOLUME
                          ? reinterpret_cast<DEV_BROADCAST_VOLUME*>(dwData)->dbcv_unitmask
                          : 0;
-        m_seen.push_back({nEventType, hdr ? hdr->dbch_devicetype : 0, mask});
-        if (m_seen.size() == 2)
+        m_seen.Record({WM_DEVICECHANGE, nEventType, static_cast<LPARAM>(mask), hdr ? hdr->dbch_devicetype : 0, 0});
+        if (m_seen.Size() == 2)
             EndDialog(IDOK);
         return TRUE;
     }
@@ -47,24 +46,20 @@ END_MESSAGE_MAP()
 
 TEST(DriveWatcher, ArrivalAndRemovalOfALetterAreBroadcastWithItsUnitMask)
 {
-    TempDrives t;
+    tavren::test::Watchdog watchdog;
+    tavren::test::TempDrives t;
     tavren::InstallDriveBroadcasts();
-    wintest::Watchdog watchdog;
     CVolumeDlg dlg;
-    std::thread plug([&] {
-        // Wait until the dialog is up, then plug a stick in as F: and pull E: out.
-        ASSERT_TRUE(tavren::WaitFor([](const tavren::Snapshot& s) { return s.Find(u"Volumes") != nullptr; }, 10000));
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        // Once the dialog is up, the person plugs a stick in as F: and pulls E: out.
+        u.WaitForWindow(u"Volumes");
         auto drives = tavren::DriveMap::Instance().Drives();
         drives.erase(drives.begin() + 1);
         drives.push_back({u'F', t.Host("c"), DRIVE_REMOVABLE, u"STICK2"});
         tavren::DriveMap::Instance().SetDrives(drives);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-    plug.join();
-    ASSERT_EQ(dlg.m_seen.size(), 2u);
-    EXPECT_EQ(dlg.m_seen[0].nEvent, DBT_DEVICEREMOVECOMPLETE);
-    EXPECT_EQ(dlg.m_seen[0].dwType, DBT_DEVTYP_VOLUME);
-    EXPECT_EQ(dlg.m_seen[0].dwMask, 1u << 4); // E:
-    EXPECT_EQ(dlg.m_seen[1].nEvent, DBT_DEVICEARRIVAL);
-    EXPECT_EQ(dlg.m_seen[1].dwMask, 1u << 5); // F:
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_SEQUENCE(dlg.m_seen, {{WM_DEVICECHANGE, kWParam | kLParam | kCode, DBT_DEVICEREMOVECOMPLETE, 1 << 4, DBT_DEVTYP_VOLUME},
+                                 {WM_DEVICECHANGE, kWParam | kLParam | kCode, DBT_DEVICEARRIVAL, 1 << 5, DBT_DEVTYP_VOLUME}});
 }

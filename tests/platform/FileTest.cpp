@@ -1,4 +1,4 @@
-#include "TempDrives.h"
+#include "tests/support/TempDrives.h"
 
 #include "platform/afx/File.h"
 #include "platform/file/FileApi.h"
@@ -22,7 +22,7 @@ std::u16string Message(DWORD code)
 
 TEST(DrivePaths, ComponentsAreFoundWithoutRegardToCase)
 {
-    TempDrives t;
+    tavren::test::TempDrives t;
     t.Write("USBSTICK/EMB/Embf/Rose.QEF", "abc");
     std::string host;
     DWORD err = 0;
@@ -54,7 +54,7 @@ TEST(DrivePaths, EnvironmentMapIsParsed)
 
 TEST(FileCalls, ErrorsAreTheWindowsCodesWithTheirSystemTexts)
 {
-    TempDrives t;
+    tavren::test::TempDrives t;
     t.Write("c/dir/a.qef", "1");
     EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\missing.qef"), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
@@ -87,7 +87,7 @@ TEST(FileCalls, ErrorsAreTheWindowsCodesWithTheirSystemTexts)
 
 TEST(FileCalls, FindListsMatchingNamesWithDotsFirstBelowTheRoot)
 {
-    TempDrives t;
+    tavren::test::TempDrives t;
     t.Write("c/d/one.QEF", "12345");
     t.Write("c/d/two.qef", "");
     t.Write("c/d/three.stx", "");
@@ -135,7 +135,7 @@ TEST(FileCalls, FindListsMatchingNamesWithDotsFirstBelowTheRoot)
 
 TEST(Drives, TypesDisplayNamesAndAVanishedMedium)
 {
-    TempDrives t;
+    tavren::test::TempDrives t;
     EXPECT_EQ(GetLogicalDrives(), (1u << 2) | (1u << 4));
     EXPECT_EQ(GetDriveTypeW(u"E:\\"), DRIVE_REMOVABLE);
     EXPECT_EQ(GetDriveTypeW(u"C:\\"), DRIVE_FIXED);
@@ -155,7 +155,7 @@ TEST(Drives, TypesDisplayNamesAndAVanishedMedium)
 
 TEST(Files, CFileThrowsWithTheCauseAndCMemFileStaysInsideItsBuffer)
 {
-    TempDrives t;
+    tavren::test::TempDrives t;
     try {
         CFile f(u"C:\\none\\x.qef", CFile::modeRead);
         FAIL() << "opened a missing file";

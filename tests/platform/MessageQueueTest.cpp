@@ -2,6 +2,9 @@
 // posted messages keep their order, timers tick until killed.
 #include "WindowTestSupport.h"
 
+#include "tests/support/MessagePump.h"
+#include "tests/support/Watchdog.h"
+
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
 
@@ -86,6 +89,7 @@ struct ProbeWindow {
 
 TEST(SendMessage, CrossThreadRunsOnTheOwnerAndWaitsForTheAnswer)
 {
+    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
     ProbeWindow probe;
     ASSERT_NE(probe.wnd.m_hWnd, 0u);
     std::atomic<bool> bDone{false};
@@ -95,7 +99,7 @@ TEST(SendMessage, CrossThreadRunsOnTheOwnerAndWaitsForTheAnswer)
         probe.wnd.Log("sender returned");
         bDone = true;
     });
-    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
+    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return bDone.load(); }));
     sender.join();
     EXPECT_EQ(lResult.load(), 42);
     EXPECT_EQ(probe.wnd.m_dwHandlerThread.load(), GetCurrentThreadId());
@@ -104,6 +108,7 @@ TEST(SendMessage, CrossThreadRunsOnTheOwnerAndWaitsForTheAnswer)
 
 TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
 {
+    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
     ProbeWindow probe;
     std::atomic<bool> bDone{false};
     std::atomic<bool> bAnswered{false};
@@ -121,7 +126,7 @@ TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
         own.DestroyWindow();
         bDone = true;
     });
-    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
+    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return bDone.load(); }));
     sender.join();
     EXPECT_TRUE(bAnswered.load());
     EXPECT_EQ(probe.wnd.m_log, (std::vector<std::string>{"ping 5", "bounce answered 6", "sender got 10", "sender window: bounce 5"}));
@@ -129,6 +134,7 @@ TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
 
 TEST(SendMessage, ToAWindowOfAnEndedThreadAnswersZero)
 {
+    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
     HWND hOrphan = 0;
     std::thread([&] {
         tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Orphan", 50, 20, kNoItems);
@@ -149,7 +155,7 @@ TEST(PostMessage, ArrivesInOrderAfterSentMessages)
             PostMessageW(probe.wnd.m_hWnd, WM_ORDER, static_cast<WPARAM>(i), 0);
     });
     poster.join();
-    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_order.size() == 10; }));
+    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_order.size() == 10; }));
     EXPECT_EQ(probe.wnd.m_order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
     EXPECT_FALSE(PostMessageW(0x7FFFFFF0u, WM_ORDER, 0, 0)) << "no such window";
 }
@@ -158,10 +164,10 @@ TEST(Timer, TicksUntilKilledAndNoMore)
 {
     ProbeWindow probe;
     EXPECT_EQ(probe.wnd.SetTimer(1, 1), 1u);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_nTimer1 == 3; }));
+    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_nTimer1 == 3; }));
     // A second timer keeps running; the first, killed at its third tick, stays at 3.
     probe.wnd.SetTimer(2, 1);
-    EXPECT_TRUE(wintest::PumpUntil([&] { return probe.wnd.m_nTimer2 >= 5; }));
+    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_nTimer2 >= 5; }));
     EXPECT_EQ(probe.wnd.m_nTimer1, 3);
     EXPECT_TRUE(probe.wnd.KillTimer(2));
     EXPECT_FALSE(probe.wnd.KillTimer(1)) << "already killed";

@@ -2,6 +2,8 @@
 // program's own tables, registered as a module's generated resource source registers them).
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/user/Icon.h"
 #include "platform/user/Menu.h"
 #include "platform/user/MessageBox.h"
@@ -62,7 +64,7 @@ public:
 
 TEST(ResourceDialog, RunsFromItsTemplateAndExchangesItsText)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CRenameDlg dlg;
     dlg.m_strName = u"Rose";
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
@@ -110,7 +112,7 @@ TEST(ResourceMenu, LoadsPopupsAndChangesThem)
 
 TEST(ResourceMenu, WithoutReturnCommandTheChoiceIsPostedToTheOwner)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     struct CMenuDlg : public CRenameDlg {
         UINT m_nCommand = 0;
         BOOL OnCommand(WPARAM wParam, LPARAM lParam) override

@@ -2,6 +2,8 @@
 // test's thread, through the same messages Windows would deliver.
 #include "WindowTestSupport.h"
 
+#include "tests/support/Watchdog.h"
+
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/user/Dbt.h"
 #include "platform/afx/ListCtrl.h"
@@ -195,7 +197,7 @@ END_MESSAGE_MAP()
 
 TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         const tavren::WindowInfo& w = u.WaitForWindow(u"Connection Settings");
@@ -230,7 +232,7 @@ TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
 
 TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -253,7 +255,7 @@ TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
 
 TEST(ScriptedUser, AnswersAMessageBoxThatRunsItsOwnLoop)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -275,7 +277,7 @@ TEST(ScriptedUser, AnswersAMessageBoxThatRunsItsOwnLoop)
 
 TEST(ScriptedUser, ActionsOnADisabledControlOrABlockedWindowAreRefused)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         const tavren::WindowInfo& w = u.WaitForWindow(u"Connection Settings");
@@ -299,7 +301,7 @@ TEST(ScriptedUser, ActionsOnADisabledControlOrABlockedWindowAreRefused)
 
 TEST(ScriptedUser, PicksFromAPopupMenuAndGrayedCommandsRefuse)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -323,7 +325,7 @@ TEST(ScriptedUser, PicksFromAPopupMenuAndGrayedCommandsRefuse)
 
 TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -348,7 +350,7 @@ TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
 
 TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user([&dlg](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");
@@ -363,7 +365,7 @@ TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)
 
 TEST(ScriptedUser, AFailingStepClosesTheDialogInsteadOfHanging)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CConnDlg dlg;
     tavren::ScriptedUser user(
         [](tavren::ScriptedUser& u) {
@@ -399,7 +401,7 @@ END_MESSAGE_MAP()
 
 TEST(ScriptedUser, EnterKeptFromTheDialogReachesTheList)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CEnterKeepingDlg dlg;
     tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
         u.WaitForWindow(u"Connection Settings");

@@ -1,5 +1,9 @@
-// Helpers for the window-system tests: small dialog templates and a message pump with a time-out.
+// Helpers of the window-system tests: small dialog templates made in code. The watchdog and the
+// message pump are the shared ones of tests/support (include those headers in new tests).
 #pragma once
+
+#include "tests/support/MessagePump.h"
+#include "tests/support/Watchdog.h"
 
 #include "platform/afx/Dialog.h"
 #include "platform/kernel/Handle.h"
@@ -33,54 +37,12 @@ inline tavren::DialogTemplate MakeTemplate(const char16_t* pszCaption, short cx,
     return t;
 }
 
-// Pumps the calling thread's messages until pred holds; false when dwTimeout passed first.
+// The shared ones under their old names.
+using Watchdog = tavren::test::Watchdog;
+
 inline bool PumpUntil(const std::function<bool()>& pred, DWORD dwTimeout = 10000)
 {
-    tavren::Deadline deadline(dwTimeout);
-    while (!pred()) {
-        if (deadline.Passed())
-            return false;
-        MSG msg;
-        while (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
-            DispatchMessageW(&msg);
-        Sleep(1);
-    }
-    return true;
+    return tavren::test::PumpMessagesUntil(pred, dwTimeout);
 }
-
-// Ends every dialog left open after dwTimeout (with -99), so a broken modal loop fails its test
-// instead of hanging the run.
-class Watchdog {
-public:
-    explicit Watchdog(DWORD dwTimeout = 15000)
-        : m_thread([this, dwTimeout] {
-              std::unique_lock<std::mutex> lock(m_mutex);
-              if (m_cv.wait_for(lock, std::chrono::milliseconds(dwTimeout), [this] { return m_bStop; }))
-                  return;
-              lock.unlock();
-              for (int nRound = 0; nRound < 50; ++nRound) {
-                  for (HWND h : tavren::TopLevelWindows())
-                      tavren::RunOnWindowThread(h, [h] { EndDialog(h, -99); }, 1000);
-                  Sleep(20);
-              }
-          })
-    {
-    }
-    ~Watchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_bStop = true;
-        }
-        m_cv.notify_all();
-        m_thread.join();
-    }
-
-private:
-    std::mutex m_mutex;
-    std::condition_variable m_cv;
-    bool m_bStop = false;
-    std::thread m_thread;
-};
 
 } // namespace wintest

@@ -1,5 +1,7 @@
 #include "tests/support/ScriptedUser.h"
 
+#include "tests/support/LeftoverWindows.h"
+
 #include "platform/base/CodePage.h"
 #include "platform/user/Dbt.h"
 #include "platform/kernel/Handle.h"
@@ -96,20 +98,7 @@ void ScriptedUser::Expect(bool bCondition, const std::string& strWhat)
 // After a failure: close what is open, front first, so the program's modal loops end.
 void ScriptedUser::CloseEverything()
 {
-    Deadline deadline(m_dwStepTimeout);
-    while (!deadline.Passed()) {
-        Snapshot snap = TakeSnapshot(1000);
-        const WindowInfo* pFront = snap.Front();
-        if (!pFront)
-            return;
-        if (pFront->kind == WindowInfo::Kind::Menu)
-            ChooseMenuItem(pFront->hWnd, 0);
-        else if (pFront->kind == WindowInfo::Kind::MessageBox && !pFront->buttons.empty())
-            ClickButton(pFront->Control(pFront->buttons.back())->hWnd);
-        else
-            CloseWindow(pFront->hWnd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
+    test::CloseLeftoverWindows(m_dwStepTimeout);
 }
 
 Snapshot ScriptedUser::Look()
