@@ -151,8 +151,15 @@ Snapshot TakeSnapshot(DWORD dwTimeout = 5000);
 bool ClickButton(HWND hButton, std::string* pstrError = nullptr);
 // Presses a key in a window: goes to the focused control when the focus is inside it.
 bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
-// Clicks into the edit, selects its text and types (replacing it), one WM_CHAR a character.
+// Typing, one WM_CHAR a UTF-16 code unit (a surrogate pair is two): the person first clicks into
+// the edit unless it has the focus (a click after the text puts the caret at its end), then types
+// at the caret, replacing the selection there. The edit keeps its limit and read-only state.
 bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
+// The same after selecting the whole text (as a person dragging over it), so the typing replaces it.
+bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
+// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace), and
+// WM_KEYUP. An edit is clicked into first unless it has the focus; another control must have it.
+bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError = nullptr);
 enum class MouseAction { Click, DoubleClick, RightClick };
 // An item (scrolled into view first) or, with nItem -1, empty space below the items.
 bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrError = nullptr);

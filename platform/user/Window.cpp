@@ -126,6 +126,13 @@ LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
         PostMessageW(hTarget, WM_KEYUP, wParam, static_cast<LPARAM>(0xC0000001u));
         return 0;
     }
+    if (nMsg == WM_TAVREN_CLICKIN) {
+        if (GetFocus() != hWnd) {
+            CallWindow(hWnd, WM_LBUTTONDOWN, 0x1, lParam);
+            CallWindow(hWnd, WM_LBUTTONUP, 0, lParam);
+        }
+        return 0;
+    }
     if (p->pWnd)
         return p->pWnd->WindowProc(nMsg, wParam, lParam);
     return CallClassProc(hWnd, nMsg, wParam, lParam);
@@ -151,10 +158,10 @@ void CommandParent(HWND hCtrl, WORD wCode)
     SendMessageW(p->hParent, WM_COMMAND, MAKELONG(static_cast<WORD>(p->nId), wCode), static_cast<LPARAM>(hCtrl));
 }
 
-RECT ClientRectOf(const WindowRecord& record)
+namespace {
+// The frame around a window's client area: nSide pixels left, right and below, nTop above.
+void FrameOf(const WindowRecord& record, int* pnSide, int* pnTop)
 {
-    int cx = record.rcWindow.right - record.rcWindow.left;
-    int cy = record.rcWindow.bottom - record.rcWindow.top;
     int nBorder = 0, nCaption = 0;
     if (record.dwStyle & WS_CHILD) {
         if (record.dwExStyle & WS_EX_CLIENTEDGE)
@@ -167,8 +174,36 @@ RECT ClientRectOf(const WindowRecord& record)
         nBorder = kFramePixels;
         nCaption = kCaptionPixels;
     }
-    RECT rc{0, 0, std::max(0, cx - 2 * nBorder), std::max(0, cy - 2 * nBorder - nCaption)};
+    *pnSide = nBorder;
+    *pnTop = nBorder + nCaption;
+}
+} // namespace
+
+RECT ClientRectOf(const WindowRecord& record)
+{
+    int cx = record.rcWindow.right - record.rcWindow.left;
+    int cy = record.rcWindow.bottom - record.rcWindow.top;
+    int nSide = 0, nTop = 0;
+    FrameOf(record, &nSide, &nTop);
+    RECT rc{0, 0, std::max(0, cx - 2 * nSide), std::max(0, cy - nSide - nTop)};
     return rc;
+}
+
+bool ClientOriginOnScreen(HWND hWnd, POINT* pPoint)
+{
+    POINT pt{0, 0};
+    for (auto p = GetWindowRecord(hWnd); p;) {
+        int nSide = 0, nTop = 0;
+        FrameOf(*p, &nSide, &nTop);
+        pt.x += p->rcWindow.left + nSide;
+        pt.y += p->rcWindow.top + nTop;
+        if (!(p->dwStyle & WS_CHILD)) {
+            *pPoint = pt;
+            return true;
+        }
+        p = GetWindowRecord(p->hParent);
+    }
+    return false;
 }
 
 HWND DialogOf(HWND hWnd)
@@ -486,21 +521,45 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
     if (!p || !lpRect)
         return FALSE;
     RECT rc = p->rcWindow;
-    // Children are kept relative to the parent's client area; the screen position adds the chain.
-    for (auto pParent = (p->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(p->hParent) : nullptr; pParent;) {
-        int dx = pParent->rcWindow.left, dy = pParent->rcWindow.top;
-        if (!(pParent->dwStyle & WS_CHILD) && (pParent->dwStyle & WS_CAPTION) == WS_CAPTION) {
-            dx += tavren::kFramePixels;
-            dy += tavren::kFramePixels + tavren::kCaptionPixels;
-        }
-        rc.left += dx;
-        rc.right += dx;
-        rc.top += dy;
-        rc.bottom += dy;
-        pParent = (pParent->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(pParent->hParent) : nullptr;
-    }
-    *lpRect = rc;
+    // Children are kept relative to the parent's client area.
+    POINT origin{0, 0};
+    if ((p->dwStyle & WS_CHILD) && !tavren::ClientOriginOnScreen(p->hParent, &origin))
+        return FALSE;
+    *lpRect = RECT{rc.left + origin.x, rc.top + origin.y, rc.right + origin.x, rc.bottom + origin.y};
     return TRUE;
+}
+
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint)
+{
+    POINT origin;
+    if (!lpPoint || !tavren::ClientOriginOnScreen(hWnd, &origin))
+        return FALSE;
+    lpPoint->x += origin.x;
+    lpPoint->y += origin.y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hWnd, POINT* lpPoint)
+{
+    POINT origin;
+    if (!lpPoint || !tavren::ClientOriginOnScreen(hWnd, &origin))
+        return FALSE;
+    lpPoint->x -= origin.x;
+    lpPoint->y -= origin.y;
+    return TRUE;
+}
+
+int MapWindowPoints(HWND hWndFrom, HWND hWndTo, POINT* lpPoints, UINT cPoints)
+{
+    POINT from{0, 0}, to{0, 0};
+    if ((hWndFrom && !tavren::ClientOriginOnScreen(hWndFrom, &from)) || (hWndTo && !tavren::ClientOriginOnScreen(hWndTo, &to)))
+        return 0;
+    int dx = from.x - to.x, dy = from.y - to.y;
+    for (UINT i = 0; lpPoints && i < cPoints; ++i) {
+        lpPoints[i].x += dx;
+        lpPoints[i].y += dy;
+    }
+    return static_cast<int>(MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy)));
 }
 
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL)

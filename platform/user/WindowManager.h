@@ -94,6 +94,8 @@ void CommandParent(HWND hCtrl, WORD wCode);
 // The client rectangle in pixels: the window less its borders (WS_BORDER and WS_EX_CLIENTEDGE
 // 1 and 2 pixels a side; dialogs with a caption lose their frame and title bar).
 RECT ClientRectOf(const WindowRecord& record);
+// Where the window's client area begins on the screen; false when hWnd or an ancestor is gone.
+bool ClientOriginOnScreen(HWND hWnd, POINT* pPoint);
 // The dialog whose control hWnd is (or hWnd itself when it is a dialog), or 0.
 HWND DialogOf(HWND hWnd);
 // The model of a fixed control class (comctl/Controls.cpp) and of the dialog class.
