@@ -1,5 +1,6 @@
 // tavren gui in headless Chromium: the page opens Connection Settings, switches to wireless LAN,
-// leaves with Escape, and shows the dialog again in Japanese. One short run.
+// leaves with Escape, and shows the dialog again in Japanese; then it types into the control
+// sampler's field key by key. One short run.
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
 // playwright-core), E2E_OUT (where the screenshots go), CHROMIUM (default /usr/bin/chromium);
@@ -33,7 +34,7 @@ function freePort() {
 
 // Starts tavren gui and resolves with its address once it prints it.
 function startGui(port) {
-  const child = spawn(tavren, ['gui', '--port', String(port)], { stdio: ['ignore', 'pipe', 'pipe'] });
+  const child = spawn(tavren, ['gui', '--port', String(port), '--sampler'], { stdio: ['ignore', 'pipe', 'pipe'] });
   let out = '';
   const ready = new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
@@ -124,6 +125,24 @@ test('Connection Settings in the browser', { timeout: 120000 }, async () => {
     await page.screenshot({ path: path.join(outDir, 'e2e-connection-settings-ja.png') });
     await page.keyboard.press('Escape');
     await dialog('接続設定').waitFor({ state: 'detached', timeout: STEP });
+
+    // Typing: each key goes to the module's edit, and the field shows what the edit holds.
+    await page.locator('button[data-export="Sampler"]:not([disabled])').click({ timeout: STEP });
+    await dialog('Control Sampler').waitFor({ timeout: STEP });
+    const name = control('Control Sampler', 105).locator('input');
+    const nameHas = text => page.waitForFunction(
+      ([sel, t]) => document.querySelector(sel)?.value === t,
+      ['.window[data-caption="Control Sampler"] .ctl[data-id="105"] input', text], { timeout: STEP })
+      .catch(async () => { throw new Error(`timed out waiting for the field to read "${text}": it reads "${await name.inputValue()}"`); });
+    await name.click({ timeout: STEP });
+    await page.keyboard.type(' Blüten');
+    await nameHas('Flowers Blüten');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.press('Home');
+    await page.keyboard.type('Red');
+    await nameHas('RedFlowers Blüte');
+    await page.keyboard.press('Escape');
+    await dialog('Control Sampler').waitFor({ state: 'detached', timeout: STEP });
 
     assert.deepEqual(errors, [], 'the page ran without script errors');
   } finally {
