@@ -6,6 +6,8 @@
 #include "platform/user/PrivateMessages.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -28,6 +30,26 @@ WindowTable& Table()
 thread_local HWND t_hFocus = 0;
 thread_local HCURSOR t_hCursor = 32512;
 
+// From another thread than the window's owner: runs fn there (the caller waits, as for
+// SendMessage) and answers true; on the owner thread, or for no window, answers false at once.
+bool OnOwnerThread(HWND hWnd, const std::function<void()>& fn)
+{
+    DWORD dwOwner = tavren::WindowThread(hWnd);
+    if (dwOwner == 0 || dwOwner == GetCurrentThreadId())
+        return false;
+    tavren::RunOnWindowThread(hWnd, fn, INFINITE);
+    return true;
+}
+
+// Where hWnd's client area begins on the screen, asked on its owner thread.
+bool ClientOrigin(HWND hWnd, POINT* pPoint)
+{
+    bool bOk = false;
+    if (OnOwnerThread(hWnd, [&] { bOk = tavren::ClientOriginOnScreen(hWnd, pPoint); }))
+        return bOk;
+    return tavren::ClientOriginOnScreen(hWnd, pPoint);
+}
+
 bool IsDescendant(HWND hAncestor, HWND hWnd)
 {
     for (HWND h = hWnd; h; h = GetParent(h))
@@ -43,7 +65,7 @@ namespace tavren {
 void KillWindowTimers(HWND hWnd);
 void CancelSentTo(HWND hWnd);
 
-std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
+std::shared_ptr<WindowRecord> GetWindowRecordAnyThread(HWND hWnd)
 {
     if (!hWnd)
         return nullptr;
@@ -53,9 +75,22 @@ std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
     return it == table.records.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
+{
+    auto p = GetWindowRecordAnyThread(hWnd);
+#ifndef NDEBUG
+    if (p && p->dwThreadId != GetCurrentThreadId()) {
+        std::fprintf(stderr, "window %u of thread %u reached from thread %u\n", static_cast<unsigned>(hWnd),
+                     static_cast<unsigned>(p->dwThreadId), static_cast<unsigned>(GetCurrentThreadId()));
+        assert(!"a window's fields belong to its owner thread: hand the window over (SendMessage, RunOnWindowThread)");
+    }
+#endif
+    return p;
+}
+
 DWORD WindowThread(HWND hWnd)
 {
-    auto p = GetWindowRecord(hWnd);
+    auto p = GetWindowRecordAnyThread(hWnd);
     return p ? p->dwThreadId : 0;
 }
 
@@ -306,14 +341,16 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 
 BOOL IsWindow(HWND hWnd)
 {
-    auto p = tavren::GetWindowRecord(hWnd);
+    auto p = tavren::GetWindowRecordAnyThread(hWnd);
     return p && !p->bDestroying;
 }
 
 BOOL DestroyWindow(HWND hWnd)
 {
+    if (tavren::WindowThread(hWnd) != GetCurrentThreadId())
+        return FALSE; // only the owner destroys its windows, as on Windows
     auto p = tavren::GetWindowRecord(hWnd);
-    if (!p || p->bDestroying || p->dwThreadId != GetCurrentThreadId())
+    if (!p || p->bDestroying)
         return FALSE;
     p->bDestroying = true;
     if (p->dwStyle & WS_VISIBLE)
@@ -321,11 +358,8 @@ BOOL DestroyWindow(HWND hWnd)
     tavren::CallWindow(hWnd, WM_DESTROY, 0, 0);
     // Children go after their parent has had its WM_DESTROY, last created first.
     std::vector<HWND> children = p->children;
-    for (auto it = children.rbegin(); it != children.rend(); ++it) {
-        if (auto pChild = tavren::GetWindowRecord(*it))
-            pChild->hParent = hWnd; // already so; kept for clarity when a child reparents itself
+    for (auto it = children.rbegin(); it != children.rend(); ++it)
         DestroyWindow(*it);
-    }
     if (t_hFocus && IsDescendant(hWnd, t_hFocus))
         t_hFocus = 0;
     tavren::KillWindowTimers(hWnd);
@@ -352,14 +386,12 @@ BOOL DestroyWindow(HWND hWnd)
 
 BOOL EnableWindow(HWND hWnd, BOOL bEnable)
 {
+    BOOL bResult = FALSE;
+    if (OnOwnerThread(hWnd, [&] { bResult = EnableWindow(hWnd, bEnable); }))
+        return bResult;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
-    if (p->dwThreadId != GetCurrentThreadId()) {
-        BOOL bResult = FALSE;
-        tavren::RunOnWindowThread(hWnd, [hWnd, bEnable, &bResult] { bResult = EnableWindow(hWnd, bEnable); }, INFINITE);
-        return bResult;
-    }
     BOOL bWasDisabled = (p->dwStyle & WS_DISABLED) != 0;
     if (bWasDisabled == !bEnable)
         return bWasDisabled;
@@ -375,12 +407,18 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable)
 
 BOOL IsWindowEnabled(HWND hWnd)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = IsWindowEnabled(hWnd); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     return p && !(p->dwStyle & WS_DISABLED);
 }
 
 BOOL ShowWindow(HWND hWnd, int nCmdShow)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = ShowWindow(hWnd, nCmdShow); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
@@ -403,6 +441,9 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
 
 BOOL IsWindowVisible(HWND hWnd)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = IsWindowVisible(hWnd); }))
+        return result;
     for (HWND h = hWnd; h;) {
         auto p = tavren::GetWindowRecord(h);
         if (!p || !(p->dwStyle & WS_VISIBLE))
@@ -453,12 +494,15 @@ HWND GetActiveWindow()
 
 HWND GetParent(HWND hWnd)
 {
-    auto p = tavren::GetWindowRecord(hWnd);
+    auto p = tavren::GetWindowRecordAnyThread(hWnd); // hParent is fixed at creation
     return p ? p->hParent : 0;
 }
 
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
 {
+    HWND result = 0;
+    if (OnOwnerThread(hDlg, [&] { result = GetDlgItem(hDlg, nIDDlgItem); }))
+        return result;
     auto p = tavren::GetWindowRecord(hDlg);
     if (!p)
         return 0;
@@ -472,6 +516,9 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
 
 int GetDlgCtrlID(HWND hWnd)
 {
+    int result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = GetDlgCtrlID(hWnd); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     return p ? p->nId : 0;
 }
@@ -508,6 +555,9 @@ UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int nMaxCount)
 
 BOOL GetClientRect(HWND hWnd, LPRECT lpRect)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = GetClientRect(hWnd, lpRect); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p || !lpRect)
         return FALSE;
@@ -517,13 +567,16 @@ BOOL GetClientRect(HWND hWnd, LPRECT lpRect)
 
 BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = GetWindowRect(hWnd, lpRect); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p || !lpRect)
         return FALSE;
     RECT rc = p->rcWindow;
     // Children are kept relative to the parent's client area.
     POINT origin{0, 0};
-    if ((p->dwStyle & WS_CHILD) && !tavren::ClientOriginOnScreen(p->hParent, &origin))
+    if ((p->dwStyle & WS_CHILD) && p->hParent && !tavren::ClientOriginOnScreen(p->hParent, &origin))
         return FALSE;
     *lpRect = RECT{rc.left + origin.x, rc.top + origin.y, rc.right + origin.x, rc.bottom + origin.y};
     return TRUE;
@@ -532,7 +585,7 @@ BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
 BOOL ClientToScreen(HWND hWnd, POINT* lpPoint)
 {
     POINT origin;
-    if (!lpPoint || !tavren::ClientOriginOnScreen(hWnd, &origin))
+    if (!lpPoint || !ClientOrigin(hWnd, &origin))
         return FALSE;
     lpPoint->x += origin.x;
     lpPoint->y += origin.y;
@@ -542,7 +595,7 @@ BOOL ClientToScreen(HWND hWnd, POINT* lpPoint)
 BOOL ScreenToClient(HWND hWnd, POINT* lpPoint)
 {
     POINT origin;
-    if (!lpPoint || !tavren::ClientOriginOnScreen(hWnd, &origin))
+    if (!lpPoint || !ClientOrigin(hWnd, &origin))
         return FALSE;
     lpPoint->x -= origin.x;
     lpPoint->y -= origin.y;
@@ -552,7 +605,7 @@ BOOL ScreenToClient(HWND hWnd, POINT* lpPoint)
 int MapWindowPoints(HWND hWndFrom, HWND hWndTo, POINT* lpPoints, UINT cPoints)
 {
     POINT from{0, 0}, to{0, 0};
-    if ((hWndFrom && !tavren::ClientOriginOnScreen(hWndFrom, &from)) || (hWndTo && !tavren::ClientOriginOnScreen(hWndTo, &to)))
+    if ((hWndFrom && !ClientOrigin(hWndFrom, &from)) || (hWndTo && !ClientOrigin(hWndTo, &to)))
         return 0;
     int dx = from.x - to.x, dy = from.y - to.y;
     for (UINT i = 0; lpPoints && i < cPoints; ++i) {
@@ -564,6 +617,9 @@ int MapWindowPoints(HWND hWndFrom, HWND hWndTo, POINT* lpPoints, UINT cPoints)
 
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = MoveWindow(hWnd, X, Y, nWidth, nHeight, TRUE); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
@@ -585,6 +641,9 @@ BOOL UpdateWindow(HWND hWnd)
 
 LONG GetWindowLongW(HWND hWnd, int nIndex)
 {
+    LONG result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = GetWindowLongW(hWnd, nIndex); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return 0;
@@ -602,6 +661,9 @@ LONG GetWindowLongW(HWND hWnd, int nIndex)
 
 LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
 {
+    LONG result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = SetWindowLongW(hWnd, nIndex, dwNewLong); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return 0;
