@@ -9,8 +9,9 @@
 //   tavren::GetImageListPicture (ImageList.h) and the item's image index.
 // act: each action is checked against what the user could do (the control exists, is visible and
 //   enabled, its window is not blocked by a modal child) and then posted to the window's thread as
-//   the input Windows would deliver: mouse button messages at the control's or item's position,
-//   WM_KEYDOWN/WM_CHAR to the focused control, and so on. The module's handlers run from its own
+//   the input Windows would deliver: mouse button messages at the control's or item's position
+//   (the cursor moves there first, so MSG.pt, GetMessagePos and GetCursorPos tell where the person
+//   clicked), WM_KEYDOWN/WM_CHAR to the focused control, and so on. The module's handlers run from its own
 //   modal loop exactly as they would under Windows. An action answers false with a reason when the
 //   user could not have done it.
 // wait: WaitFor(predicate, timeout) re-takes snapshots until the predicate holds or time runs out.
