@@ -3,6 +3,9 @@
 #include "host/GuiSnapshotJson.h"
 #include "platform/seam/Automation.h"
 
+#include <algorithm>
+#include <iterator>
+
 using nlohmann::json;
 
 namespace {
@@ -43,6 +46,15 @@ json PerformAction(const json& a)
     } else if (strDo == "type") {
         std::string strText = a.contains("text") && a["text"].is_string() ? a["text"].get<std::string>() : "";
         bOk = tavren::TypeText(h, Utf8ToUtf16(strText), &strError);
+    } else if (strDo == "keyIn") {
+        std::string strKey = a.contains("key") && a["key"].is_string() ? a["key"].get<std::string>() : "";
+        static const std::pair<const char*, WPARAM> kKeys[] = {{"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},
+                                                               {"End", VK_END}, {"ArrowLeft", VK_LEFT}, {"ArrowRight", VK_RIGHT}};
+        auto it = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return strKey == k.first; });
+        if (it != std::end(kKeys))
+            bOk = tavren::PressKeyIn(h, it->second, &strError);
+        else
+            strError = "unknown key \"" + strKey + "\"";
     } else if (strDo == "item") {
         std::string strMouse = a.contains("mouse") && a["mouse"].is_string() ? a["mouse"].get<std::string>() : "click";
         tavren::MouseAction m = strMouse == "double" ? tavren::MouseAction::DoubleClick

@@ -290,6 +290,7 @@ function renderWindow(we, w, front) {
   if (w.kind === 'menu') return renderMenu(client, w);
 
   const keep = new Set();
+  let prev = null;
   for (const c of w.controls) {
     if (!c.visible) continue;
     const key = 'c' + c.h;
@@ -297,7 +298,7 @@ function renderWindow(we, w, front) {
     let ce = client.querySelector(`:scope > [data-key="${key}"]`);
     const sig = JSON.stringify(c) + (c.list ? JSON.stringify([imageLists[c.list.normal], imageLists[c.list.small]]) : '') +
                 (c.combo ? JSON.stringify([imageLists[c.combo.imageList], openCombo === c.h]) : '') + (w.kind === 'messagebox' ? w.icon : '');
-    if (ce && ce.dataset.sig === sig) { client.appendChild(ce); continue; } // keeps z-order as listed
+    if (ce && ce.dataset.sig === sig) { prev = placeAfter(client, ce, prev); continue; } // keeps z-order as listed
     const fresh = document.createElement('div');
     fresh.dataset.key = key;
     fresh.dataset.sig = sig;
@@ -307,14 +308,25 @@ function renderWindow(we, w, front) {
       ce.className = fresh.className;
       ce.dataset.sig = sig;
       place(ce, c.rc);
-      client.appendChild(ce);
+      const input = ce.querySelector('input, textarea');
+      if (input.value !== c.text) input.value = c.text;
+      if (c.edit) input.setSelectionRange(c.edit.sel[0], c.edit.sel[1]);
+      prev = placeAfter(client, ce, prev);
       continue;
     }
     if (ce) ce.replaceWith(fresh);
-    client.appendChild(fresh);
+    prev = placeAfter(client, fresh, prev);
   }
   for (const e of [...client.children])
     if (!keep.has(e.dataset.key)) e.remove();
+}
+
+// Puts e right after prev (first when null), moving it only when it is elsewhere: a moved field
+// would lose the focus.
+function placeAfter(parent, e, prev) {
+  const want = prev ? prev.nextSibling : parent.firstChild;
+  if (want !== e) parent.insertBefore(e, want);
+  return e;
 }
 
 function renderControl(ce, c, w) {
@@ -386,14 +398,28 @@ function renderControl(ce, c, w) {
     input.spellcheck = false;
     input.setAttribute('aria-label', 'edit ' + c.id);
     if (c.edit && c.edit.limit > 0) input.maxLength = c.edit.limit;
-    input.addEventListener('input', () => act({ do: 'type', hwnd: c.h, text: input.value }));
+    // Keystrokes go to the module one by one; the field shows what the edit then holds.
     input.addEventListener('keydown', e => {
+      if (e.isComposing) return;
       if (e.key === 'Enter' || e.key === 'Escape') {
         e.preventDefault();
         e.stopPropagation();
         act({ do: 'key', hwnd: w.h, key: e.key });
+      } else if (EDIT_KEYS.has(e.key)) {
+        e.preventDefault();
+        act({ do: 'keyIn', hwnd: c.h, key: e.key });
+      } else if (!e.ctrlKey && !e.metaKey && !e.altKey && [...e.key].length === 1) {
+        e.preventDefault();
+        act({ do: 'type', hwnd: c.h, text: e.key });
       }
     });
+    // Text that comes without a key of its own (pasted, or a character the keyboard lacks).
+    input.addEventListener('beforeinput', e => {
+      if (e.isComposing || e.inputType.includes('Composition')) return;
+      e.preventDefault();
+      if (e.data) act({ do: 'type', hwnd: c.h, text: e.data });
+    });
+    input.addEventListener('compositionend', e => { if (e.data) act({ do: 'type', hwnd: c.h, text: e.data }); });
     if (c.focused && w.enabled && c.parent !== w.h) setTimeout(() => { if (document.activeElement === document.body) input.focus(); }, 0);
     break;
   }
@@ -425,6 +451,9 @@ function comboEntry(parent, e, il, selected) {
   el('span', '', row).textContent = e.text;
   return row;
 }
+
+// Keys an edit handles itself (the page sends them as keys, not characters).
+const EDIT_KEYS = new Set(['Backspace', 'Delete', 'Home', 'End', 'ArrowLeft', 'ArrowRight']);
 
 // A combo box's rectangle includes its drop-down list; the closed box is one field high.
 const COMBO_HEIGHT = 22;

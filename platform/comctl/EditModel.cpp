@@ -1,9 +1,14 @@
 // The edit class: one line of text with a length limit, a selection, read-only state; also the
 // label editor of a list view.
 //
-// Deliberately missing: multi-line editing, password characters, undo, the clipboard, caret
-// movement keys (typing replaces the selection and appends; Backspace removes the selection or
-// the character before its end), number-only input.
+// Typing (WM_CHAR, one UTF-16 code unit each) replaces the selection at the caret, within the text
+// limit and not when read-only; Backspace (WM_CHAR 8) and Delete remove the selection or the
+// character before / after the caret; Home, End, Left and Right move the caret. The parent gets
+// EN_UPDATE and EN_CHANGE after each change that changed the text. The caret is the selection's
+// end (a selection collapses when the caret moves); a click puts it at the end of the text.
+//
+// Deliberately missing: multi-line editing, password characters, undo, the clipboard, extending
+// the selection with Shift, characters' positions (a click cannot hit one), number-only input.
 #include "platform/seam/Automation.h"
 #include "platform/comctl/ControlModels.h"
 #include "platform/user/PrivateMessages.h"
@@ -44,6 +49,7 @@ public:
             return OnKeyDown(hWnd, wParam);
         case WM_LBUTTONDOWN:
             SetFocus(hWnd);
+            m_nSelStart = m_nSelEnd = static_cast<int>(Text(hWnd).size());
             return 0;
         case WM_KILLFOCUS:
             // A label editor that loses the focus commits, as Windows' does.
@@ -51,7 +57,7 @@ public:
                 PostMessageW(m_hLabelOwner, tavren::LVM_TAVREN_ENDEDIT, TRUE, 0);
             return 0;
         case WM_GETDLGCODE:
-            return m_hLabelOwner ? (DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_HASSETSEL) : (DLGC_WANTCHARS | DLGC_HASSETSEL);
+            return (m_hLabelOwner ? DLGC_WANTALLKEYS : 0) | DLGC_WANTARROWS | DLGC_WANTCHARS | DLGC_HASSETSEL;
         default:
             return DefWindowProcW(hWnd, nMsg, wParam, lParam);
         }
@@ -120,9 +126,11 @@ private:
             if (!m_hLabelOwner)
                 tavren::CommandParent(hWnd, EN_MAXTEXT);
         }
+        bool bChanges = m_nSelEnd > m_nSelStart || !strNew.empty();
         text.replace(static_cast<size_t>(m_nSelStart), static_cast<size_t>(m_nSelEnd - m_nSelStart), strNew);
         m_nSelStart = m_nSelEnd = m_nSelStart + static_cast<int>(strNew.size());
-        Changed(hWnd);
+        if (bChanges)
+            Changed(hWnd);
         return 0;
     }
 
@@ -147,7 +155,33 @@ private:
             HWND hOwner = m_hLabelOwner;
             m_hLabelOwner = 0; // no second end from the focus change that follows
             SendMessageW(hOwner, tavren::LVM_TAVREN_ENDEDIT, nKey == VK_RETURN, 0);
+            return 0;
         }
+        int nLength = static_cast<int>(Text(hWnd).size());
+        int nCaret = m_nSelEnd;
+        switch (nKey) {
+        case VK_HOME:
+            nCaret = 0;
+            break;
+        case VK_END:
+            nCaret = nLength;
+            break;
+        case VK_LEFT:
+            nCaret = std::max(nCaret - 1, 0);
+            break;
+        case VK_RIGHT:
+            nCaret = std::min(nCaret + 1, nLength);
+            break;
+        case VK_DELETE:
+            if (GetWindowLongW(hWnd, GWL_STYLE) & ES_READONLY)
+                return 0;
+            if (m_nSelStart == m_nSelEnd && m_nSelEnd < nLength)
+                ++m_nSelEnd;
+            return OnReplaceSel(hWnd, u"");
+        default:
+            return 0;
+        }
+        m_nSelStart = m_nSelEnd = nCaret;
         return 0;
     }
 

@@ -136,6 +136,16 @@ LPARAM Point(int x, int y)
     return static_cast<LPARAM>(MAKELONG(static_cast<WORD>(x), static_cast<WORD>(y)));
 }
 
+// The person moves the mouse to (x, y) in hWnd's client area; answers that point for the button
+// messages, which then carry the cursor position in MSG.pt.
+LPARAM MoveMouseTo(HWND hWnd, int x, int y)
+{
+    POINT pt{x, y};
+    ClientToScreen(hWnd, &pt);
+    SetCursorPos(pt.x, pt.y);
+    return Point(x, y);
+}
+
 } // namespace
 
 const ControlInfo* WindowInfo::Control(int nId) const
@@ -210,8 +220,9 @@ bool ClickButton(HWND hButton, std::string* pstrError)
     return Act(hButton, pstrError, [hButton]() -> std::string {
         if (std::string s = CheckReachable(hButton); !s.empty())
             return s;
-        PostMessageW(hButton, WM_LBUTTONDOWN, 0x1, Point(5, 5));
-        PostMessageW(hButton, WM_LBUTTONUP, 0, Point(5, 5));
+        LPARAM l = MoveMouseTo(hButton, 5, 5);
+        PostMessageW(hButton, WM_LBUTTONDOWN, 0x1, l);
+        PostMessageW(hButton, WM_LBUTTONUP, 0, l);
         return {};
     });
 }
@@ -227,22 +238,65 @@ bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError)
     });
 }
 
-bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
+namespace {
+// On the edit's thread: the person clicks into the edit unless it has the focus by then (after
+// the input before); a click after the text puts the caret at its end.
+void ClickIntoUnlessFocused(HWND hEdit)
+{
+    RECT rc{};
+    GetClientRect(hEdit, &rc);
+    PostMessageW(hEdit, WM_TAVREN_CLICKIN, 0, MoveMouseTo(hEdit, std::max<LONG>(rc.right - 3, 0), rc.bottom / 2));
+}
+
+std::string CheckEdit(HWND hEdit)
+{
+    if (std::string s = CheckReachable(hEdit); !s.empty())
+        return s;
+    if (!(SendMessageW(hEdit, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL))
+        return "not an edit";
+    return {};
+}
+
+bool Type(HWND hEdit, std::u16string_view strText, bool bReplace, std::string* pstrError)
 {
     std::u16string text(strText);
-    return Act(hEdit, pstrError, [hEdit, text]() -> std::string {
-        if (std::string s = CheckReachable(hEdit); !s.empty())
+    return Act(hEdit, pstrError, [hEdit, text, bReplace]() -> std::string {
+        if (std::string s = CheckEdit(hEdit); !s.empty())
             return s;
-        if (GetWindowLongW(hEdit, GWL_STYLE) & ES_READONLY)
-            return "the edit is read-only";
-        if (GetFocus() != hEdit) {
-            PostMessageW(hEdit, WM_LBUTTONDOWN, 0x1, Point(2, 2));
-            PostMessageW(hEdit, WM_LBUTTONUP, 0, Point(2, 2));
-        }
-        // Select everything (as Ctrl+A does), then the characters replace it.
-        PostMessageW(hEdit, EM_SETSEL, 0, -1);
+        ClickIntoUnlessFocused(hEdit);
+        if (bReplace)
+            PostMessageW(hEdit, EM_SETSEL, 0, -1); // the person drags over the whole text
         for (char16_t ch : text)
             PostMessageW(hEdit, WM_CHAR, ch, 1);
+        return {};
+    });
+}
+} // namespace
+
+bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
+{
+    return Type(hEdit, strText, false, pstrError);
+}
+
+bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
+{
+    return Type(hEdit, strText, true, pstrError);
+}
+
+bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError)
+{
+    return Act(hCtrl, pstrError, [hCtrl, nVirtualKey]() -> std::string {
+        if (std::string s = CheckReachable(hCtrl); !s.empty())
+            return s;
+        if (SendMessageW(hCtrl, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+            ClickIntoUnlessFocused(hCtrl);
+        else if (GetFocus() != hCtrl)
+            return "the control does not have the focus";
+        PostMessageW(hCtrl, WM_KEYDOWN, nVirtualKey, 1);
+        // What the keyboard layout makes of the key, as TranslateMessage would.
+        if (nVirtualKey == VK_BACK)
+            PostMessageW(hCtrl, WM_CHAR, VK_BACK, 1);
+        PostMessageW(hCtrl, WM_KEYUP, nVirtualKey, static_cast<LPARAM>(0xC0000001u));
         return {};
     });
 }
@@ -252,7 +306,7 @@ namespace {
 // On the list's thread: the mouse messages of one action at a point of the client area.
 void PostListMouse(HWND hList, POINT pt, MouseAction action)
 {
-    LPARAM l = Point(pt.x, pt.y);
+    LPARAM l = MoveMouseTo(hList, pt.x, pt.y);
     switch (action) {
     case MouseAction::Click:
         PostMessageW(hList, WM_LBUTTONDOWN, 0x1, l);
@@ -353,8 +407,9 @@ bool ChooseComboEntry(HWND hCombo, int nIndex, std::string* pstrError)
         if (auto p = GetWindowRecord(hCombo); p && p->pModel)
             p->pModel->Describe(info);
         if (!info.bDroppedDown) {
-            PostMessageW(hCombo, WM_LBUTTONDOWN, 0x1, Point(5, 5));
-            PostMessageW(hCombo, WM_LBUTTONUP, 0, Point(5, 5));
+            LPARAM l = MoveMouseTo(hCombo, 5, 5);
+            PostMessageW(hCombo, WM_LBUTTONDOWN, 0x1, l);
+            PostMessageW(hCombo, WM_LBUTTONUP, 0, l);
         }
         PostMessageW(hCombo, tavren::CB_TAVREN_CHOOSE, static_cast<WPARAM>(nIndex), 0);
         return {};
@@ -380,7 +435,7 @@ bool ChooseMenuItem(HWND hMenuWindow, UINT nCommandId, std::string* pstrError)
                 continue;
             if (item.bGrayed)
                 return "the menu command is grayed";
-            PostMessageW(hMenuWindow, WM_LBUTTONUP, 0, Point((item.rc.left + item.rc.right) / 2, (item.rc.top + item.rc.bottom) / 2));
+            PostMessageW(hMenuWindow, WM_LBUTTONUP, 0, MoveMouseTo(hMenuWindow, (item.rc.left + item.rc.right) / 2, (item.rc.top + item.rc.bottom) / 2));
             return {};
         }
         return "the menu has no command " + std::to_string(nCommandId);

@@ -10,8 +10,9 @@
 //   gives each list's change counter, so a viewer re-reads only the lists that changed.
 // act: each action is checked against what the user could do (the control exists, is visible and
 //   enabled, its window is not blocked by a modal child) and then posted to the window's thread as
-//   the input Windows would deliver: mouse button messages at the control's or item's position,
-//   WM_KEYDOWN/WM_CHAR to the focused control, and so on. The module's handlers run from its own
+//   the input Windows would deliver: mouse button messages at the control's or item's position
+//   (the cursor moves there first, so MSG.pt, GetMessagePos and GetCursorPos tell where the person
+//   clicked), WM_KEYDOWN/WM_CHAR to the focused control, and so on. The module's handlers run from its own
 //   modal loop exactly as they would under Windows. An action answers false with a reason when the
 //   user could not have done it.
 // wait: WaitFor(predicate, timeout) re-takes snapshots until the predicate holds or time runs out.
@@ -166,8 +167,15 @@ Snapshot TakeSnapshot(DWORD dwTimeout = 5000);
 bool ClickButton(HWND hButton, std::string* pstrError = nullptr);
 // Presses a key in a window: goes to the focused control when the focus is inside it.
 bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
-// Clicks into the edit, selects its text and types (replacing it), one WM_CHAR a character.
+// Typing, one WM_CHAR a UTF-16 code unit (a surrogate pair is two): the person first clicks into
+// the edit unless it has the focus (a click after the text puts the caret at its end), then types
+// at the caret, replacing the selection there. The edit keeps its limit and read-only state.
 bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
+// The same after selecting the whole text (as a person dragging over it), so the typing replaces it.
+bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
+// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace), and
+// WM_KEYUP. An edit is clicked into first unless it has the focus; another control must have it.
+bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError = nullptr);
 enum class MouseAction { Click, DoubleClick, RightClick };
 // Where on an item the mouse goes: its picture (the label when it has none) or its label.
 enum class ListPart { Icon, Label };

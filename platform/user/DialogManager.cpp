@@ -112,8 +112,13 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, CWnd* pWnd, LP
     LRESULT lFocus = CallWindow(hDlg, WM_INITDIALOG, hFirst, lInitParam);
     if (!IsWindow(hDlg))
         return 0;
-    if (lFocus && hFirst && IsWindow(hFirst) && IsWindowEnabled(hFirst))
+    if (lFocus && hFirst && IsWindow(hFirst) && IsWindowEnabled(hFirst)) {
+        // The dialog manager selects an edit's whole text when it gives it the focus, so typing
+        // replaces it.
+        if (SendMessageW(hFirst, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+            SendMessageW(hFirst, EM_SETSEL, 0, -1);
         SetFocus(hFirst);
+    }
     if (!p->bEnded)
         ShowWindow(hDlg, SW_SHOW);
     return hDlg;

@@ -184,6 +184,18 @@ private:
     SIZE m_size{};
 };
 
+// The menu's corner for the point (x, y): below and right of it, flipped to the other side of the
+// point where the screen ends, and kept on the screen when neither side has room.
+POINT PlaceOnScreen(int x, int y, SIZE size)
+{
+    auto place = [](int v, int n, int nScreen) {
+        if (v + n > nScreen)
+            v = v - n >= 0 ? v - n : nScreen - n;
+        return std::max(v, 0);
+    };
+    return POINT{place(x, size.cx, tavren::kScreenWidth), place(y, size.cy, tavren::kScreenHeight)};
+}
+
 } // namespace
 
 HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName)
@@ -366,7 +378,8 @@ BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, cons
     SIZE size = pModel->Size();
     auto p = tavren::NewWindowRecord(hWnd, u"#32768", WS_POPUP | WS_BORDER, WS_EX_TOPMOST);
     p->pModel = std::move(pModel);
-    p->rcWindow = RECT{x, y, x + size.cx, y + size.cy};
+    POINT pt = PlaceOnScreen(x, y, size);
+    p->rcWindow = RECT{pt.x, pt.y, pt.x + size.cx, pt.y + size.cy};
     HWND hMenuWnd = p->hWnd;
     HWND hOldFocus = GetFocus();
     ShowWindow(hMenuWnd, SW_SHOW);

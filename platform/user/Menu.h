@@ -6,7 +6,8 @@
 //
 // Deliberately missing: menu bars, cascading sub-menus inside a popup (a sub-menu entry is shown
 // but cannot be opened), owner-drawn and bitmap items, keyboard navigation and mnemonics,
-// TPM_* alignment (the menu opens at the given point).
+// TPM_* alignment (the menu opens with its top-left corner at the given screen point, flipped to
+// the other side of it at the screen's edges).
 #pragma once
 
 #include "platform/afx/Wnd.h"

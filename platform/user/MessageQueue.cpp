@@ -4,6 +4,8 @@
 #include "platform/user/WindowManager.h"
 #include "platform/user/PrivateMessages.h"
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <deque>
 #include <unordered_map>
@@ -49,6 +51,24 @@ std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues()
 }
 
 thread_local int t_nInSend = 0;
+// Where the cursor was when the last message this thread took was posted (GetMessagePos).
+thread_local DWORD t_dwLastMessagePos = 0;
+
+// The one cursor of the process, x in the low word and y in the high word; it starts in the
+// middle of the screen.
+std::atomic<DWORD> g_dwCursor{MAKELONG(tavren::kScreenWidth / 2, tavren::kScreenHeight / 2)};
+
+POINT CursorPoint()
+{
+    DWORD dw = g_dwCursor.load();
+    return POINT{static_cast<SHORT>(LOWORD(dw)), static_cast<SHORT>(HIWORD(dw))};
+}
+
+// Fills the message's time and cursor position as the queue does when it is posted.
+MSG Stamped(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+{
+    return MSG{hWnd, nMsg, wParam, lParam, GetTickCount(), CursorPoint()};
+}
 
 // Under the dispatcher lock. Null for a thread that has ended.
 std::shared_ptr<ThreadQueue> QueueOf(DWORD dwThreadId)
@@ -146,12 +166,15 @@ bool NextMessage(MSG* pMsg, bool bWait, bool bRemove)
         DeliverSent(lock, *pQueue);
         if (!pQueue->posted.empty()) {
             *pMsg = pQueue->posted.front();
-            if (bRemove)
+            if (bRemove) {
                 pQueue->posted.pop_front();
+                t_dwLastMessagePos = MAKELONG(static_cast<WORD>(pMsg->pt.x), static_cast<WORD>(pMsg->pt.y));
+            }
             return true;
         }
+        // Messages made when asked for (quit, timers) carry the cursor of that moment.
         if (pQueue->bQuit) {
-            *pMsg = MSG{0, WM_QUIT, static_cast<WPARAM>(pQueue->nQuitCode), 0, GetTickCount(), {0, 0}};
+            *pMsg = Stamped(0, WM_QUIT, static_cast<WPARAM>(pQueue->nQuitCode), 0);
             if (bRemove)
                 pQueue->bQuit = false;
             return true;
@@ -163,10 +186,12 @@ bool NextMessage(MSG* pMsg, bool bWait, bool bRemove)
             if (!pNext || timer.due < pNext->due)
                 pNext = &timer;
         if (pNext && pNext->due <= now) {
-            *pMsg = MSG{pNext->hWnd, WM_TIMER, static_cast<WPARAM>(pNext->nId),
-                        static_cast<LPARAM>(reinterpret_cast<intptr_t>(pNext->pfn)), GetTickCount(), {0, 0}};
-            if (bRemove)
+            *pMsg = Stamped(pNext->hWnd, WM_TIMER, static_cast<WPARAM>(pNext->nId),
+                            static_cast<LPARAM>(reinterpret_cast<intptr_t>(pNext->pfn)));
+            if (bRemove) {
                 pNext->due = now + std::chrono::milliseconds(pNext->nElapse);
+                t_dwLastMessagePos = MAKELONG(static_cast<WORD>(pMsg->pt.x), static_cast<WORD>(pMsg->pt.y));
+            }
             return true;
         }
         if (!bWait)
@@ -254,12 +279,34 @@ BOOL PostMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
     DWORD dwOwner = hWnd ? tavren::WindowThread(hWnd) : GetCurrentThreadId();
     if (dwOwner == 0)
         return FALSE;
-    return PostTo(dwOwner, MSG{hWnd, Msg, wParam, lParam, GetTickCount(), {0, 0}});
+    return PostTo(dwOwner, Stamped(hWnd, Msg, wParam, lParam));
 }
 
 BOOL PostThreadMessageW(DWORD idThread, UINT Msg, WPARAM wParam, LPARAM lParam)
 {
-    return PostTo(idThread, MSG{0, Msg, wParam, lParam, GetTickCount(), {0, 0}});
+    return PostTo(idThread, Stamped(0, Msg, wParam, lParam));
+}
+
+BOOL GetCursorPos(POINT* lpPoint)
+{
+    if (!lpPoint)
+        return FALSE;
+    *lpPoint = CursorPoint();
+    return TRUE;
+}
+
+BOOL SetCursorPos(int X, int Y)
+{
+    // Kept on the screen, as the real cursor is.
+    X = std::clamp(X, 0, tavren::kScreenWidth - 1);
+    Y = std::clamp(Y, 0, tavren::kScreenHeight - 1);
+    g_dwCursor = MAKELONG(static_cast<WORD>(X), static_cast<WORD>(Y));
+    return TRUE;
+}
+
+DWORD GetMessagePos()
+{
+    return t_dwLastMessagePos;
 }
 
 void PostQuitMessage(int nExitCode)

@@ -11,6 +11,9 @@ constexpr UINT WM_TAVREN_RUN = 0x03E0;
 // key goes to the window that has the focus when the thread gets to it, after the input before
 // it: handling this posts WM_KEYDOWN/WM_KEYUP to that window.
 constexpr UINT WM_TAVREN_KEY = 0x03E1;
+// A click into an edit (lParam: the point in its client area) unless it has the focus when the
+// thread gets to it, so that typing after earlier input lands where that input left the caret.
+constexpr UINT WM_TAVREN_CLICKIN = 0x03E2;
 // From a list's label editor to its list view: editing ends (wParam TRUE keeps the text).
 constexpr UINT LVM_TAVREN_ENDEDIT = 0x1000 + 0x3E0;
 // CListCtrl::SortItems: lParam points at a SortItemsArgs. The extra argument of a sort is often a

@@ -230,6 +230,10 @@ constexpr WPARAM VK_RETURN = 0x0D;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_F2 = 0x71;
 constexpr WPARAM VK_DELETE = 0x2E;
+constexpr WPARAM VK_END = 0x23;
+constexpr WPARAM VK_HOME = 0x24;
+constexpr WPARAM VK_LEFT = 0x25;
+constexpr WPARAM VK_RIGHT = 0x27;
 
 // ---- common notifications
 constexpr UINT NM_FIRST = 0;
@@ -304,6 +308,19 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
 LONG GetDialogBaseUnits();
 BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);
 int MulDiv(int nNumber, int nNumerator, int nDenominator);
+// Positions: the cursor is one for the process, on the 1280 x 1024 virtual screen. Each message a
+// queue returns carries in MSG.pt where the cursor was when the message was posted; GetMessagePos
+// answers that of the last message the thread took (x in the low word, y in the high word).
+BOOL GetCursorPos(POINT* lpPoint);
+BOOL SetCursorPos(int X, int Y);
+DWORD GetMessagePos();
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint);
+BOOL ScreenToClient(HWND hWnd, POINT* lpPoint);
+// Maps cPoints points from hWndFrom's client area to hWndTo's (0: the screen); answers the offset
+// (x in the low word, y in the high word), 0 when a window is missing.
+int MapWindowPoints(HWND hWndFrom, HWND hWndTo, POINT* lpPoints, UINT cPoints);
+constexpr int GET_X_LPARAM(LPARAM l) { return static_cast<SHORT>(LOWORD(l)); }
+constexpr int GET_Y_LPARAM(LPARAM l) { return static_cast<SHORT>(HIWORD(l)); }
 constexpr int GWL_STYLE = -16;
 constexpr int GWL_EXSTYLE = -20;
 constexpr int GWL_ID = -12;

@@ -6,6 +6,8 @@
 #include "platform/user/PrivateMessages.h"
 
 #include <algorithm>
+#include <cassert>
+#include <cstdio>
 #include <cstdlib>
 #include <unordered_map>
 
@@ -28,6 +30,26 @@ WindowTable& Table()
 thread_local HWND t_hFocus = 0;
 thread_local HCURSOR t_hCursor = 32512;
 
+// From another thread than the window's owner: runs fn there (the caller waits, as for
+// SendMessage) and answers true; on the owner thread, or for no window, answers false at once.
+bool OnOwnerThread(HWND hWnd, const std::function<void()>& fn)
+{
+    DWORD dwOwner = tavren::WindowThread(hWnd);
+    if (dwOwner == 0 || dwOwner == GetCurrentThreadId())
+        return false;
+    tavren::RunOnWindowThread(hWnd, fn, INFINITE);
+    return true;
+}
+
+// Where hWnd's client area begins on the screen, asked on its owner thread.
+bool ClientOrigin(HWND hWnd, POINT* pPoint)
+{
+    bool bOk = false;
+    if (OnOwnerThread(hWnd, [&] { bOk = tavren::ClientOriginOnScreen(hWnd, pPoint); }))
+        return bOk;
+    return tavren::ClientOriginOnScreen(hWnd, pPoint);
+}
+
 bool IsDescendant(HWND hAncestor, HWND hWnd)
 {
     for (HWND h = hWnd; h; h = GetParent(h))
@@ -43,7 +65,7 @@ namespace tavren {
 void KillWindowTimers(HWND hWnd);
 void CancelSentTo(HWND hWnd);
 
-std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
+std::shared_ptr<WindowRecord> GetWindowRecordAnyThread(HWND hWnd)
 {
     if (!hWnd)
         return nullptr;
@@ -53,9 +75,22 @@ std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
     return it == table.records.end() ? nullptr : it->second;
 }
 
+std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd)
+{
+    auto p = GetWindowRecordAnyThread(hWnd);
+#ifndef NDEBUG
+    if (p && p->dwThreadId != GetCurrentThreadId()) {
+        std::fprintf(stderr, "window %u of thread %u reached from thread %u\n", static_cast<unsigned>(hWnd),
+                     static_cast<unsigned>(p->dwThreadId), static_cast<unsigned>(GetCurrentThreadId()));
+        assert(!"a window's fields belong to its owner thread: hand the window over (SendMessage, RunOnWindowThread)");
+    }
+#endif
+    return p;
+}
+
 DWORD WindowThread(HWND hWnd)
 {
-    auto p = GetWindowRecord(hWnd);
+    auto p = GetWindowRecordAnyThread(hWnd);
     return p ? p->dwThreadId : 0;
 }
 
@@ -126,6 +161,13 @@ LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
         PostMessageW(hTarget, WM_KEYUP, wParam, static_cast<LPARAM>(0xC0000001u));
         return 0;
     }
+    if (nMsg == WM_TAVREN_CLICKIN) {
+        if (GetFocus() != hWnd) {
+            CallWindow(hWnd, WM_LBUTTONDOWN, 0x1, lParam);
+            CallWindow(hWnd, WM_LBUTTONUP, 0, lParam);
+        }
+        return 0;
+    }
     if (p->pWnd)
         return p->pWnd->WindowProc(nMsg, wParam, lParam);
     return CallClassProc(hWnd, nMsg, wParam, lParam);
@@ -151,10 +193,10 @@ void CommandParent(HWND hCtrl, WORD wCode)
     SendMessageW(p->hParent, WM_COMMAND, MAKELONG(static_cast<WORD>(p->nId), wCode), static_cast<LPARAM>(hCtrl));
 }
 
-RECT ClientRectOf(const WindowRecord& record)
+namespace {
+// The frame around a window's client area: nSide pixels left, right and below, nTop above.
+void FrameOf(const WindowRecord& record, int* pnSide, int* pnTop)
 {
-    int cx = record.rcWindow.right - record.rcWindow.left;
-    int cy = record.rcWindow.bottom - record.rcWindow.top;
     int nBorder = 0, nCaption = 0;
     if (record.dwStyle & WS_CHILD) {
         if (record.dwExStyle & WS_EX_CLIENTEDGE)
@@ -167,8 +209,36 @@ RECT ClientRectOf(const WindowRecord& record)
         nBorder = kFramePixels;
         nCaption = kCaptionPixels;
     }
-    RECT rc{0, 0, std::max(0, cx - 2 * nBorder), std::max(0, cy - 2 * nBorder - nCaption)};
+    *pnSide = nBorder;
+    *pnTop = nBorder + nCaption;
+}
+} // namespace
+
+RECT ClientRectOf(const WindowRecord& record)
+{
+    int cx = record.rcWindow.right - record.rcWindow.left;
+    int cy = record.rcWindow.bottom - record.rcWindow.top;
+    int nSide = 0, nTop = 0;
+    FrameOf(record, &nSide, &nTop);
+    RECT rc{0, 0, std::max(0, cx - 2 * nSide), std::max(0, cy - nSide - nTop)};
     return rc;
+}
+
+bool ClientOriginOnScreen(HWND hWnd, POINT* pPoint)
+{
+    POINT pt{0, 0};
+    for (auto p = GetWindowRecord(hWnd); p;) {
+        int nSide = 0, nTop = 0;
+        FrameOf(*p, &nSide, &nTop);
+        pt.x += p->rcWindow.left + nSide;
+        pt.y += p->rcWindow.top + nTop;
+        if (!(p->dwStyle & WS_CHILD)) {
+            *pPoint = pt;
+            return true;
+        }
+        p = GetWindowRecord(p->hParent);
+    }
+    return false;
 }
 
 HWND DialogOf(HWND hWnd)
@@ -271,14 +341,16 @@ LRESULT CallWindowProcW(WNDPROC lpPrevWndFunc, HWND hWnd, UINT Msg, WPARAM wPara
 
 BOOL IsWindow(HWND hWnd)
 {
-    auto p = tavren::GetWindowRecord(hWnd);
+    auto p = tavren::GetWindowRecordAnyThread(hWnd);
     return p && !p->bDestroying;
 }
 
 BOOL DestroyWindow(HWND hWnd)
 {
+    if (tavren::WindowThread(hWnd) != GetCurrentThreadId())
+        return FALSE; // only the owner destroys its windows, as on Windows
     auto p = tavren::GetWindowRecord(hWnd);
-    if (!p || p->bDestroying || p->dwThreadId != GetCurrentThreadId())
+    if (!p || p->bDestroying)
         return FALSE;
     p->bDestroying = true;
     if (p->dwStyle & WS_VISIBLE)
@@ -314,14 +386,12 @@ BOOL DestroyWindow(HWND hWnd)
 
 BOOL EnableWindow(HWND hWnd, BOOL bEnable)
 {
+    BOOL bResult = FALSE;
+    if (OnOwnerThread(hWnd, [&] { bResult = EnableWindow(hWnd, bEnable); }))
+        return bResult;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
-    if (p->dwThreadId != GetCurrentThreadId()) {
-        BOOL bResult = FALSE;
-        tavren::RunOnWindowThread(hWnd, [hWnd, bEnable, &bResult] { bResult = EnableWindow(hWnd, bEnable); }, INFINITE);
-        return bResult;
-    }
     BOOL bWasDisabled = (p->dwStyle & WS_DISABLED) != 0;
     if (bWasDisabled == !bEnable)
         return bWasDisabled;
@@ -337,12 +407,18 @@ BOOL EnableWindow(HWND hWnd, BOOL bEnable)
 
 BOOL IsWindowEnabled(HWND hWnd)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = IsWindowEnabled(hWnd); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     return p && !(p->dwStyle & WS_DISABLED);
 }
 
 BOOL ShowWindow(HWND hWnd, int nCmdShow)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = ShowWindow(hWnd, nCmdShow); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
@@ -365,6 +441,9 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
 
 BOOL IsWindowVisible(HWND hWnd)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = IsWindowVisible(hWnd); }))
+        return result;
     for (HWND h = hWnd; h;) {
         auto p = tavren::GetWindowRecord(h);
         if (!p || !(p->dwStyle & WS_VISIBLE))
@@ -415,12 +494,15 @@ HWND GetActiveWindow()
 
 HWND GetParent(HWND hWnd)
 {
-    auto p = tavren::GetWindowRecord(hWnd);
+    auto p = tavren::GetWindowRecordAnyThread(hWnd); // hParent is fixed at creation
     return p ? p->hParent : 0;
 }
 
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
 {
+    HWND result = 0;
+    if (OnOwnerThread(hDlg, [&] { result = GetDlgItem(hDlg, nIDDlgItem); }))
+        return result;
     auto p = tavren::GetWindowRecord(hDlg);
     if (!p)
         return 0;
@@ -434,6 +516,9 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem)
 
 int GetDlgCtrlID(HWND hWnd)
 {
+    int result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = GetDlgCtrlID(hWnd); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     return p ? p->nId : 0;
 }
@@ -470,6 +555,9 @@ UINT GetDlgItemTextW(HWND hDlg, int nIDDlgItem, LPWSTR lpString, int nMaxCount)
 
 BOOL GetClientRect(HWND hWnd, LPRECT lpRect)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = GetClientRect(hWnd, lpRect); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p || !lpRect)
         return FALSE;
@@ -479,29 +567,59 @@ BOOL GetClientRect(HWND hWnd, LPRECT lpRect)
 
 BOOL GetWindowRect(HWND hWnd, LPRECT lpRect)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = GetWindowRect(hWnd, lpRect); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p || !lpRect)
         return FALSE;
     RECT rc = p->rcWindow;
-    // Children are kept relative to the parent's client area; the screen position adds the chain.
-    for (auto pParent = (p->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(p->hParent) : nullptr; pParent;) {
-        int dx = pParent->rcWindow.left, dy = pParent->rcWindow.top;
-        if (!(pParent->dwStyle & WS_CHILD) && (pParent->dwStyle & WS_CAPTION) == WS_CAPTION) {
-            dx += tavren::kFramePixels;
-            dy += tavren::kFramePixels + tavren::kCaptionPixels;
-        }
-        rc.left += dx;
-        rc.right += dx;
-        rc.top += dy;
-        rc.bottom += dy;
-        pParent = (pParent->dwStyle & WS_CHILD) ? tavren::GetWindowRecord(pParent->hParent) : nullptr;
-    }
-    *lpRect = rc;
+    // Children are kept relative to the parent's client area.
+    POINT origin{0, 0};
+    if ((p->dwStyle & WS_CHILD) && p->hParent && !tavren::ClientOriginOnScreen(p->hParent, &origin))
+        return FALSE;
+    *lpRect = RECT{rc.left + origin.x, rc.top + origin.y, rc.right + origin.x, rc.bottom + origin.y};
     return TRUE;
+}
+
+BOOL ClientToScreen(HWND hWnd, POINT* lpPoint)
+{
+    POINT origin;
+    if (!lpPoint || !ClientOrigin(hWnd, &origin))
+        return FALSE;
+    lpPoint->x += origin.x;
+    lpPoint->y += origin.y;
+    return TRUE;
+}
+
+BOOL ScreenToClient(HWND hWnd, POINT* lpPoint)
+{
+    POINT origin;
+    if (!lpPoint || !ClientOrigin(hWnd, &origin))
+        return FALSE;
+    lpPoint->x -= origin.x;
+    lpPoint->y -= origin.y;
+    return TRUE;
+}
+
+int MapWindowPoints(HWND hWndFrom, HWND hWndTo, POINT* lpPoints, UINT cPoints)
+{
+    POINT from{0, 0}, to{0, 0};
+    if ((hWndFrom && !ClientOrigin(hWndFrom, &from)) || (hWndTo && !ClientOrigin(hWndTo, &to)))
+        return 0;
+    int dx = from.x - to.x, dy = from.y - to.y;
+    for (UINT i = 0; lpPoints && i < cPoints; ++i) {
+        lpPoints[i].x += dx;
+        lpPoints[i].y += dy;
+    }
+    return static_cast<int>(MAKELONG(static_cast<WORD>(dx), static_cast<WORD>(dy)));
 }
 
 BOOL MoveWindow(HWND hWnd, int X, int Y, int nWidth, int nHeight, BOOL)
 {
+    BOOL result = FALSE;
+    if (OnOwnerThread(hWnd, [&] { result = MoveWindow(hWnd, X, Y, nWidth, nHeight, TRUE); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return FALSE;
@@ -523,6 +641,9 @@ BOOL UpdateWindow(HWND hWnd)
 
 LONG GetWindowLongW(HWND hWnd, int nIndex)
 {
+    LONG result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = GetWindowLongW(hWnd, nIndex); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return 0;
@@ -540,6 +661,9 @@ LONG GetWindowLongW(HWND hWnd, int nIndex)
 
 LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
 {
+    LONG result = 0;
+    if (OnOwnerThread(hWnd, [&] { result = SetWindowLongW(hWnd, nIndex, dwNewLong); }))
+        return result;
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return 0;

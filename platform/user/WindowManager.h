@@ -2,9 +2,12 @@
 // Internal to the platform layer; the module uses CWnd and the Win32 calls of WinUser.h.
 //
 // Threading: the table (HWND -> record) is guarded by its own lock; a record's fields are read and
-// written only on its owner thread (the exceptions are hWnd, dwThreadId and bChild, fixed at
-// creation, and bDestroying, atomic). Every other thread reaches a window through SendMessage/PostMessage, which run on the
-// owner thread. The automation seam takes its snapshots on the owner thread for the same reason.
+// written only on its owner thread (the exceptions are hWnd, dwThreadId, hParent and bChild, fixed
+// at creation, and bDestroying, atomic), and debug builds assert so in GetWindowRecord. Every other
+// thread reaches a window through SendMessage/PostMessage, which run on the owner thread; the
+// window calls that read a window's state (IsWindowEnabled, GetWindowLong, GetWindowRect...) do
+// the same when called from another thread. The automation seam takes its snapshots on the
+// owner thread for the same reason.
 #pragma once
 
 #include "platform/user/WinUser.h"
@@ -46,7 +49,7 @@ public:
 struct WindowRecord {
     HWND hWnd = 0;
     DWORD dwThreadId = 0;
-    HWND hParent = 0;           // the owner for top-level windows (dialogs, boxes, menus)
+    HWND hParent = 0;           // the owner for top-level windows (dialogs, boxes, menus); fixed, so any thread may read it
     std::u16string strClass;    // u"#32770" for dialogs, u"#32768" for popup menus, control classes
     int nId = 0;
     std::u16string strText;
@@ -73,7 +76,12 @@ struct WindowRecord {
 };
 
 // The record of a live window, or null. Holding the pointer keeps the record (not the window) alive.
+// Its fields are the owner thread's: in debug builds, asking from another thread asserts.
 std::shared_ptr<WindowRecord> GetWindowRecord(HWND hWnd);
+// The record from any thread, for the paths that hand a window over to its owner (SendMessage,
+// PostMessage, RunOnWindowThread) and for IsWindow, GetParent and the owner's id: they read only
+// the fields fixed at creation (hWnd, dwThreadId, hParent, bChild) and bDestroying.
+std::shared_ptr<WindowRecord> GetWindowRecordAnyThread(HWND hWnd);
 // A record for a new window of the calling thread; its hWnd is set, it is in the table, and it is
 // a child of hParent when WS_CHILD is in dwStyle.
 std::shared_ptr<WindowRecord> NewWindowRecord(HWND hParent, std::u16string strClass, DWORD dwStyle, DWORD dwExStyle);
@@ -94,6 +102,8 @@ void CommandParent(HWND hCtrl, WORD wCode);
 // The client rectangle in pixels: the window less its borders (WS_BORDER and WS_EX_CLIENTEDGE
 // 1 and 2 pixels a side; dialogs with a caption lose their frame and title bar).
 RECT ClientRectOf(const WindowRecord& record);
+// Where the window's client area begins on the screen; false when hWnd or an ancestor is gone.
+bool ClientOriginOnScreen(HWND hWnd, POINT* pPoint);
 // The dialog whose control hWnd is (or hWnd itself when it is a dialog), or 0.
 HWND DialogOf(HWND hWnd);
 // The model of a fixed control class (comctl/Controls.cpp) and of the dialog class.

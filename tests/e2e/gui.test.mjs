@@ -1,6 +1,7 @@
 // tavren gui in headless Chromium: the page opens Connection Settings, switches to wireless LAN,
-// leaves with Escape, and shows the dialog again in Japanese; in the control sampler a person
-// renames a picture by clicking its label twice. One short run.
+// leaves with Escape, and shows the dialog again in Japanese; then it types into the control
+// sampler's field key by key. In the control sampler a person also renames a picture by clicking
+// its label twice.
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
 // playwright-core), E2E_OUT (where the screenshots go), CHROMIUM (default /usr/bin/chromium);
@@ -66,7 +67,7 @@ test('Connection Settings in the browser', { timeout: 120000 }, async () => {
   const require = createRequire(path.join(modules, 'package.json'));
   const { chromium } = require('playwright-core');
 
-  const gui = startGui(await freePort());
+  const gui = startGui(await freePort(), ['--sampler']);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
   let context = null;
   try {
@@ -125,6 +126,24 @@ test('Connection Settings in the browser', { timeout: 120000 }, async () => {
     await page.screenshot({ path: path.join(outDir, 'e2e-connection-settings-ja.png') });
     await page.keyboard.press('Escape');
     await dialog('接続設定').waitFor({ state: 'detached', timeout: STEP });
+
+    // Typing: each key goes to the module's edit, and the field shows what the edit holds.
+    await page.locator('button[data-export="Sampler"]:not([disabled])').click({ timeout: STEP });
+    await dialog('Control Sampler').waitFor({ timeout: STEP });
+    const name = control('Control Sampler', 105).locator('input');
+    const nameHas = text => page.waitForFunction(
+      ([sel, t]) => document.querySelector(sel)?.value === t,
+      ['.window[data-caption="Control Sampler"] .ctl[data-id="105"] input', text], { timeout: STEP })
+      .catch(async () => { throw new Error(`timed out waiting for the field to read "${text}": it reads "${await name.inputValue()}"`); });
+    await name.click({ timeout: STEP });
+    await page.keyboard.type(' Blüten');
+    await nameHas('Flowers Blüten');
+    await page.keyboard.press('Backspace');
+    await page.keyboard.press('Home');
+    await page.keyboard.type('Red');
+    await nameHas('RedFlowers Blüte');
+    await page.keyboard.press('Escape');
+    await dialog('Control Sampler').waitFor({ state: 'detached', timeout: STEP });
 
     assert.deepEqual(errors, [], 'the page ran without script errors');
   } finally {

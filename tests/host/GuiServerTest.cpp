@@ -137,9 +137,14 @@ TEST(GuiServer, ListMenuComboAndTypingActions)
         u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_PLACE)->nCurSel == 3; },
                     "the combo's choice");
         HWND hName = u.Control(Dlg::IDC_NAME).hWnd;
+        // Keystrokes: a click into the field puts the caret after "Flowers".
         u.Expect(PerformAction({{"do", "type"}, {"hwnd", hName}, {"text", "Blüten 花"}})["ok"] == true, "typing");
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_NAME)->strText == u"Blüten 花"; },
-                    "the typed text, UTF-8 to UTF-16");
+        u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "Backspace"}})["ok"] == true, "Backspace");
+        u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "Home"}})["ok"] == true, "Home");
+        u.Expect(PerformAction({{"do", "type"}, {"hwnd", hName}, {"text", "«"}})["ok"] == true, "typing at the start");
+        u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "F13"}})["ok"] == false, "an unknown key");
+        u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_NAME)->strText == u"«FlowersBlüten "; },
+                    "the typed text, UTF-8 to UTF-16, edited with keys");
         json bad = PerformAction({{"do", "item"}, {"hwnd", hIcons}, {"item", 99}});
         u.Expect(bad["ok"] == false && bad["error"].get<std::string>().find("no item") != std::string::npos, "no such item");
         u.Expect(PerformAction({{"do", "jump"}})["ok"] == false, "an unknown action");

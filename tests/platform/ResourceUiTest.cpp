@@ -78,7 +78,7 @@ TEST(ResourceDialog, RunsFromItsTemplateAndExchangesItsText)
         u.PressEscape(); // a box with only OK answers Escape with IDOK
         u.WaitForClose();
         u.WaitForWindow(u"Rename");
-        u.Type(13020, u"Tulip");
+        u.ReplaceText(13020, u"Tulip");
         u.Click(IDOK);
     });
     EXPECT_EQ(dlg.DoModal(), IDOK);

@@ -267,6 +267,20 @@ void ScriptedUser::Type(int nEditId, std::u16string_view strText)
         Fail("typing into " + std::to_string(nEditId) + ": " + strError);
 }
 
+void ScriptedUser::ReplaceText(int nEditId, std::u16string_view strText)
+{
+    std::string strError;
+    if (!tavren::ReplaceText(ControlHandle(nEditId), strText, &strError))
+        Fail("replacing the text of " + std::to_string(nEditId) + ": " + strError);
+}
+
+void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey)
+{
+    std::string strError;
+    if (!tavren::PressKeyIn(ControlHandle(nId), nVirtualKey, &strError))
+        Fail("pressing key " + std::to_string(nVirtualKey) + " in " + std::to_string(nId) + ": " + strError);
+}
+
 void ScriptedUser::ClickItem(int nListId, int nItem)
 {
     std::string strError;

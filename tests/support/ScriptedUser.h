@@ -61,7 +61,14 @@ public:
     void PressEnter();
     void PressEscape();
     void Close();
+    // Typing into an edit: Type clicks into it unless it has the focus (the caret then goes to the
+    // end of the text) and types at the caret, replacing the selection there (a dialog selects an
+    // edit's text when it gives it the focus on opening); ReplaceText first selects the whole text,
+    // as a person dragging over it, so what is typed replaces it. One WM_CHAR a UTF-16 code unit.
     void Type(int nEditId, std::u16string_view strText);
+    void ReplaceText(int nEditId, std::u16string_view strText);
+    // A key in a control (VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT in an edit).
+    void PressKeyIn(int nId, WPARAM nVirtualKey);
     void ClickItem(int nListId, int nItem);        // nItem -1: empty space
     void ClickItem(int nListId, int nItem, ListPart part);
     void DoubleClickItem(int nListId, int nItem);

@@ -1,0 +1,199 @@
+// Typing as a person types: one character at a time at the caret, keys that move the caret and
+// delete, the limit and read-only state kept, and the parent told of every change.
+#include "WindowTestSupport.h"
+
+#include "platform/afx/ListCtrl.h"
+#include "tests/support/ScriptedUser.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using wintest::kChild;
+
+constexpr int IDC_NAME = 15001;
+constexpr int IDC_SHORT = 15002;
+constexpr int IDC_FIXED = 15003;
+constexpr int IDC_LIST = 15004;
+
+const std::vector<tavren::DialogItemTemplate> kItems = {
+    {u"EDIT", IDC_NAME, u"Rose", 0, 10, 10, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {u"EDIT", IDC_SHORT, u"", 0, 10, 30, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {u"EDIT", IDC_FIXED, u"fixed", 0, 10, 50, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_READONLY, 0},
+    {u"SysListView32", IDC_LIST, u"", 0, 10, 70, 150, 60, kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS, 0},
+};
+
+// Records each EN_CHANGE with the text the edit has at that moment.
+class CTypingDlg : public CDialog {
+public:
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Typing", 170, 140, kItems);
+    std::vector<std::u16string> m_changes[3];
+    CListCtrl m_list;
+    std::u16string m_strLabel;
+
+    CTypingDlg() { SetTemplate(&m_tmpl); }
+    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LIST, m_list); }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        ::SendMessageW(::GetDlgItem(m_hWnd, IDC_SHORT), EM_LIMITTEXT, 4, 0);
+        m_list.InsertColumn(0, u"Name", LVCFMT_LEFT, 140);
+        m_list.InsertItem(0, u"Lily", 0);
+        m_changes[0].clear(); // only what the person does
+        m_changes[1].clear();
+        m_changes[2].clear();
+        return TRUE;
+    }
+
+protected:
+    void Record(int nIndex, int nId)
+    {
+        CString s;
+        GetDlgItemText(nId, s);
+        m_changes[nIndex].push_back(std::u16string(s.GetString()));
+    }
+    afx_msg void OnNameChange() { Record(0, IDC_NAME); }
+    afx_msg void OnShortChange() { Record(1, IDC_SHORT); }
+    afx_msg void OnFixedChange() { Record(2, IDC_FIXED); }
+    afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        auto* p = reinterpret_cast<NMLVDISPINFO*>(pNMHDR);
+        if (p->item.pszText)
+            m_strLabel = p->item.pszText;
+        *pResult = TRUE;
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CTypingDlg, CDialog)
+    ON_EN_CHANGE(IDC_NAME, OnNameChange)
+    ON_EN_CHANGE(IDC_SHORT, OnShortChange)
+    ON_EN_CHANGE(IDC_FIXED, OnFixedChange)
+    ON_NOTIFY(LVN_ENDLABELEDIT, IDC_LIST, OnEndLabelEdit)
+END_MESSAGE_MAP()
+
+// Waits until the edit shows strText; answers its selection then.
+std::pair<int, int> WaitForText(tavren::ScriptedUser& u, int nId, std::u16string strText)
+{
+    tavren::Snapshot s = u.WaitUntil(
+        [&](const tavren::Snapshot& snap) {
+            const tavren::WindowInfo* w = snap.Find(u"Typing");
+            return w && w->Control(nId) && w->Control(nId)->strText == strText;
+        },
+        "the edit's text");
+    const tavren::ControlInfo* c = s.Find(u"Typing")->Control(nId);
+    return {c->nSelStart, c->nSelEnd};
+}
+
+TEST(Typing, TypesCharacterByCharacterAtTheCaret)
+{
+    wintest::Watchdog watchdog;
+    CTypingDlg dlg;
+    std::pair<int, int> selAtStart{-1, -1};
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        const tavren::WindowInfo& w = u.WaitForWindow(u"Typing");
+        const tavren::ControlInfo* pName = w.Control(IDC_NAME);
+        selAtStart = {pName->nSelStart, pName->nSelEnd};
+        u.Type(IDC_NAME, u"Tulip"); // the dialog gave it the focus with its text selected: replaced
+        WaitForText(u, IDC_NAME, u"Tulip");
+        u.Type(IDC_NAME, u"s");     // the caret is after "Tulip"
+        u.PressKeyIn(IDC_NAME, VK_HOME);
+        u.Type(IDC_NAME, u"Red ");
+        u.PressKeyIn(IDC_NAME, VK_RIGHT);
+        u.PressKeyIn(IDC_NAME, VK_DELETE); // the "u"
+        u.PressKeyIn(IDC_NAME, VK_END);
+        u.PressKeyIn(IDC_NAME, VK_LEFT);
+        u.PressKeyIn(IDC_NAME, VK_BACK);   // the "p"
+        auto sel = WaitForText(u, IDC_NAME, u"Red Tlis");
+        u.Expect(sel == std::make_pair(7, 7), "the caret between \"Tli\" and \"s\"");
+        u.PressKeyIn(IDC_NAME, VK_HOME);
+        u.PressKeyIn(IDC_NAME, VK_BACK);   // nothing before the caret: no change
+        u.PressKeyIn(IDC_NAME, VK_LEFT);
+        u.PressKeyIn(IDC_NAME, VK_END);
+        u.PressKeyIn(IDC_NAME, VK_DELETE); // nothing after it: no change
+        u.PressKeyIn(IDC_NAME, VK_RIGHT);
+        u.Type(IDC_NAME, u"\U0001F337"); // one character, two code units
+        WaitForText(u, IDC_NAME, u"Red Tlis\U0001F337");
+        u.ReplaceText(IDC_NAME, u"Iris");
+        WaitForText(u, IDC_NAME, u"Iris");
+        u.Close();
+    });
+    dlg.DoModal();
+    ASSERT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(selAtStart, std::make_pair(0, 4)) << "the dialog selects the first edit's text when it gives it the focus";
+    const std::vector<std::u16string> expected = {
+        u"T", u"Tu", u"Tul", u"Tuli", u"Tulip", u"Tulips", u"RTulips", u"ReTulips", u"RedTulips", u"Red Tulips",
+        u"Red Tlips", u"Red Tlis", u"Red Tlis\xD83C", u"Red Tlis\U0001F337",
+        u"I", u"Ir", u"Iri", u"Iris"};
+    EXPECT_EQ(dlg.m_changes[0], expected) << "one EN_CHANGE a character typed or deleted, none for moves";
+}
+
+TEST(Typing, KeepsTheLimitAndReadOnlyState)
+{
+    wintest::Watchdog watchdog;
+    CTypingDlg dlg;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Typing");
+        u.Type(IDC_SHORT, u"Lavender");
+        WaitForText(u, IDC_SHORT, u"Lave");
+        u.PressKeyIn(IDC_SHORT, VK_LEFT);
+        u.Type(IDC_SHORT, u"x"); // full: nothing goes in
+        u.PressKeyIn(IDC_SHORT, VK_BACK);
+        u.Type(IDC_SHORT, u"zy"); // the "y" does not fit
+        WaitForText(u, IDC_SHORT, u"Laze");
+        u.Type(IDC_FIXED, u"abc");
+        u.PressKeyIn(IDC_FIXED, VK_BACK);
+        u.PressKeyIn(IDC_FIXED, VK_HOME);
+        u.PressKeyIn(IDC_FIXED, VK_DELETE);
+        WaitForText(u, IDC_FIXED, u"fixed");
+        u.WaitUntil(
+            [](const tavren::Snapshot& s) {
+                const tavren::ControlInfo* c = s.Find(u"Typing")->Control(IDC_FIXED);
+                return c->bFocused && c->nSelStart == 0 && c->nSelEnd == 0;
+            },
+            "the caret moved to the start of the read-only field");
+        u.Close();
+    });
+    dlg.DoModal();
+    ASSERT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(dlg.m_changes[1], (std::vector<std::u16string>{u"L", u"La", u"Lav", u"Lave", u"Lae", u"Laze"}))
+        << "a character that does not fit changes nothing";
+    EXPECT_TRUE(dlg.m_changes[2].empty()) << "a read-only field does not change";
+}
+
+TEST(Typing, LabelEditorTypesTheSameWay)
+{
+    wintest::Watchdog watchdog;
+    CTypingDlg dlg;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Typing");
+        HWND hList = u.Control(IDC_LIST).hWnd;
+        std::string strError;
+        // As a person begins it: a click selects the item, a second click on its label edits it.
+        u.Expect(tavren::ClickListItem(hList, 0, tavren::MouseAction::Click, tavren::ListPart::Label, &strError), strError);
+        u.WaitUntil([&](const tavren::Snapshot& snap) { return snap.Find(u"Typing")->ControlByHandle(hList)->items.at(0).bFocused; },
+                    "the item to take the focus");
+        u.Expect(tavren::ClickListItem(hList, 0, tavren::MouseAction::Click, tavren::ListPart::Label, &strError), strError);
+        tavren::Snapshot s = u.WaitUntil(
+            [&](const tavren::Snapshot& snap) { return snap.Find(u"Typing")->ControlByHandle(hList)->hEdit != 0; }, "the editor");
+        HWND hEdit = s.Find(u"Typing")->ControlByHandle(hList)->hEdit;
+        u.Expect(tavren::TypeText(hEdit, u"Calla", &strError), strError); // replaces the selected label
+        u.Expect(tavren::PressKeyIn(hEdit, VK_HOME, &strError), strError);
+        u.Expect(tavren::PressKeyIn(hEdit, VK_DELETE, &strError), strError);
+        u.Expect(tavren::TypeText(hEdit, u"B", &strError), strError);
+        u.Expect(tavren::PressKeyIn(hEdit, VK_END, &strError), strError);
+        u.Expect(tavren::PressKeyIn(hEdit, VK_BACK, &strError), strError);
+        u.PressEnter();
+        u.WaitUntil([&](const tavren::Snapshot& snap) { return snap.Find(u"Typing")->ControlByHandle(hList)->hEdit == 0; },
+                    "the editor to close");
+        u.Close();
+    });
+    dlg.DoModal();
+    ASSERT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(dlg.m_strLabel, u"Ball");
+}
+
+} // namespace
