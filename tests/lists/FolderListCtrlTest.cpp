@@ -25,13 +25,19 @@ namespace {
 using L = CFolderListCtrl;
 using Pixels = std::vector<uint8_t>;
 
-// The folder list with its protected parts in reach and a count of location-box rebuilds.
+// The folder list with its protected parts in reach, a count of location-box rebuilds and
+// whether the wait cursor was up then (at the end of a fill).
 class CProbeList : public CFolderListCtrl {
 public:
     using CFolderListCtrl::AddTypePicture;
     using CFolderListCtrl::CreateImageLists;
-    void UpdateLocationBox() override { m_nLocationUpdates++; }
+    void UpdateLocationBox() override
+    {
+        m_nLocationUpdates++;
+        m_bWaitCursorAtUpdate = tavren::WaitCursorShown();
+    }
     int m_nLocationUpdates = 0;
+    bool m_bWaitCursorAtUpdate = false;
 };
 
 struct Entry {
@@ -197,6 +203,8 @@ TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
         EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
         EXPECT_EQ(list.m_nLevel, 1);
         EXPECT_EQ(list.m_nLocationUpdates, 1) << "the location box is rebuilt after the fill";
+        EXPECT_TRUE(list.m_bWaitCursorAtUpdate) << "a fill shows the wait cursor";
+        EXPECT_FALSE(tavren::WaitCursorShown()) << "and takes it away at the end";
         EXPECT_FALSE(list.IsGroupViewEnabled());
 
         // Items counted from a first index; the level moves by the step.
