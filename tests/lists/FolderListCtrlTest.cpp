@@ -127,22 +127,24 @@ void InHost(CFolderListCtrl& list, const std::function<void(CListHostDlg&)>& fn)
     EXPECT_EQ(dlg.DoModal(), IDOK);
 }
 
-// A design list on C:\Designs: the list's own designs (one unreadable), files of other kinds,
-// hidden entries and a folder whose name looks like a design.
+// A design list on C:\Designs: the list's own designs (one unreadable, two with names far from
+// plain ASCII), files of other kinds, hidden entries and a folder whose name looks like a design.
 void WriteDesignFolder(const CListTestDrives& drives)
 {
     drives.MakeFolder("c/Designs/Flowers");
     drives.MakeFolder("c/Designs/zoo.qef");
     drives.MakeFolder("c/Designs/.secret");
-    for (const char* name : {"rose.QEF", "tulip.qef+", "lily.qpx", "b10.qef", "b2.qef", ".hidden.qef", "old.qef.bak"})
+    for (const char* name : {"rose.QEF", "tulip.qef+", "lily.qpx", "b10.qef", "b2.qef", ".hidden.qef", "old.qef.bak",
+                             "Ros\u00e9 & Co (2).qef", "\u8594\u8587.qef"})
         drives.WriteDesign(std::string("c/Designs/") + name);
     drives.WriteText("c/Designs/notes.txt", "not a design");
     drives.WriteText("c/Designs/broken.qef", "this is no design file at all");
     drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(CListTestDrives::CorpusPath("Star.DST")));
 }
 
-const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef",
-                                                         u"lily.qpx", u"rose.QEF", u"tulip.qef+"};
+const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",
+                                                         u"rose.QEF", u"Ros\u00e9 & Co (2).qef", u"tulip.qef+", u"\u8594\u8587.qef"};
+const std::vector<std::u16string> kDesignFolderFiles(kDesignFolderLabels.begin() + 2, kDesignFolderLabels.end());
 
 } // namespace
 
@@ -184,7 +186,7 @@ TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
         list.m_nListKind = L::LIST_DESIGN;
         ASSERT_TRUE(list.CreateImageLists());
         list.EnableGroupView(TRUE);
-        EXPECT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 7);
+        EXPECT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
         EXPECT_EQ(Labels(list), kDesignFolderLabels);
         std::set<int> images;
         for (const Entry& e : Entries(list)) {
@@ -196,10 +198,10 @@ TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
                 images.insert(e.nImage);
             }
         }
-        EXPECT_EQ(images.size(), 5u) << "every file has a picture pair of its own";
+        EXPECT_EQ(images.size(), 7u) << "every file has a picture pair of its own";
         // An unreadable design adds no pictures, so both lists keep numbering their pairs alike.
-        EXPECT_EQ(list.m_imlSmall.GetImageCount(), 16 + 2 * 5);
-        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16 + 2 * 5);
+        EXPECT_EQ(list.m_imlSmall.GetImageCount(), 16 + 2 * 7);
+        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16 + 2 * 7);
         EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
         EXPECT_EQ(list.m_nLevel, 1);
         EXPECT_EQ(list.m_nLocationUpdates, 1) << "the location box is rebuilt after the fill";
@@ -211,7 +213,7 @@ TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
         EXPECT_EQ(list.ShowFolder(u"C:\\Designs\\Flowers", 2, 5, L::MODE_ALL, TRUE), 5);
         EXPECT_EQ(list.GetItemCount(), 0);
         EXPECT_EQ(list.m_nLevel, 3);
-        EXPECT_EQ(list.ShowFolder(u"c:\\designs", -1, 5, L::MODE_ALL, TRUE), 12);
+        EXPECT_EQ(list.ShowFolder(u"c:\\designs", -1, 5, L::MODE_ALL, TRUE), 14);
         EXPECT_EQ(Labels(list), kDesignFolderLabels);
         EXPECT_EQ(list.m_nLevel, 2);
         EXPECT_EQ(list.m_nLocationUpdates, 3);
@@ -233,8 +235,8 @@ TEST(FolderListFill, ModesShowFoldersOnlyOrPassEveryEntryThroughTheFileTest)
         EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_FOLDERS_ONLY, TRUE), 2);
         EXPECT_EQ(Labels(designs), (std::vector<std::u16string>{u"Flowers", u"zoo.qef"}));
         // A folder named like a design is not a design that can be read.
-        EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 0, 0, L::MODE_FILES_AS_ENTRIES, TRUE), 5);
-        EXPECT_EQ(Labels(designs), (std::vector<std::u16string>{u"b10.qef", u"b2.qef", u"lily.qpx", u"rose.QEF", u"tulip.qef+"}));
+        EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 0, 0, L::MODE_FILES_AS_ENTRIES, TRUE), 7);
+        EXPECT_EQ(Labels(designs), kDesignFolderFiles);
     });
     InHost(patterns, [&](CListHostDlg&) {
         patterns.m_nListKind = L::LIST_ORDPLUS;
@@ -257,13 +259,13 @@ TEST(FolderListFill, AFolderThatCannotBeEnteredLeavesTheListAsItWas)
     InHost(list, [&](CListHostDlg&) {
         list.m_nListKind = L::LIST_DESIGN;
         ASSERT_TRUE(list.CreateImageLists());
-        ASSERT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 7);
+        ASSERT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
         list.CheckAll();
         const std::vector<Entry> before = Entries(list);
         for (const char16_t* pszPath : {u"C:\\Designs\\Gone", u"D:\\", u"Q:\\Designs", u"C:\\Designs\\notes.txt"}) {
             EXPECT_EQ(list.ShowFolder(pszPath, 1, 0, L::MODE_ALL, TRUE), -1) << CString(pszPath).ToUtf8();
             EXPECT_EQ(Entries(list), before) << "the items and their ticks stay";
-            EXPECT_EQ(list.m_nCheckedCount, 5);
+            EXPECT_EQ(list.m_nCheckedCount, 7);
             EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
             EXPECT_EQ(list.m_nLevel, 1);
             EXPECT_EQ(list.m_nLocationUpdates, 1);
