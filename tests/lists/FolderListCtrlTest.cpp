@@ -3,7 +3,7 @@
 // starts with.
 #include "tests/lists/ListHostDlg.h"
 #include "tests/lists/ListTestDrives.h"
-#include "tests/platform/WindowTestSupport.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "design/StxFile.h"
@@ -118,7 +118,7 @@ Pixels Box(UINT nId)
 // closes without ever being shown. For checks that need a list view but no person.
 void InHost(CFolderListCtrl& list, const std::function<void(CListHostDlg&)>& fn)
 {
-    wintest::Watchdog watchdog(30000);
+    tavren::test::Watchdog watchdog(30000);
     CListHostDlg dlg(list);
     dlg.m_onInit = [&](CListHostDlg& d) {
         fn(d);
@@ -137,8 +137,8 @@ void WriteDesignFolder(const CListTestDrives& drives)
     for (const char* name : {"rose.QEF", "tulip.qef+", "lily.qpx", "b10.qef", "b2.qef", ".hidden.qef", "old.qef.bak",
                              "Ros\u00e9 & Co (2).qef", "\u8594\u8587.qef"})
         drives.WriteDesign(std::string("c/Designs/") + name);
-    drives.WriteText("c/Designs/notes.txt", "not a design");
-    drives.WriteText("c/Designs/broken.qef", "this is no design file at all");
+    drives.Write("c/Designs/notes.txt", "not a design");
+    drives.Write("c/Designs/broken.qef", "this is no design file at all");
     drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(CListTestDrives::CorpusPath("Star.DST")));
 }
 
@@ -226,7 +226,7 @@ TEST(FolderListFill, ModesShowFoldersOnlyOrPassEveryEntryThroughTheFileTest)
     WriteDesignFolder(drives);
     drives.MakeFolder("c/Ord/Plain");
     drives.MakeFolder("c/Ord/stitches.ORD+");
-    drives.WriteText("c/Ord/a.ord+", "ordinary stitches");
+    drives.Write("c/Ord/a.ord+", "ordinary stitches");
     drives.WriteDesign("c/Ord/b.qef");
     CProbeList designs, patterns;
     InHost(designs, [&](CListHostDlg&) {
@@ -253,8 +253,8 @@ TEST(FolderListFill, AFolderThatCannotBeEnteredLeavesTheListAsItWas)
 {
     CListTestDrives drives;
     WriteDesignFolder(drives);
-    drives.WriteDesign("usb/rose.qef");
-    drives.MakeFolder("usb/EMB");
+    drives.WriteDesign("USBSTICK/rose.qef");
+    drives.MakeFolder("USBSTICK/EMB");
     CProbeList list;
     InHost(list, [&](CListHostDlg&) {
         list.m_nListKind = L::LIST_DESIGN;
@@ -311,7 +311,7 @@ TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
 {
     CListTestDrives drives;
     drives.WriteStx("c/Stx/zigzag.STX", 12);
-    drives.WriteText("c/Stx/torn.stx", "STX but torn");
+    drives.Write("c/Stx/torn.stx", "STX but torn");
     drives.WriteDesign("c/Stx/rose.qef");
     CProbeList list;
     InHost(list, [&](CListHostDlg&) {
@@ -346,8 +346,8 @@ TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
 TEST(FolderListPictures, OrdPlusFilesShareTheFramedTypePictureInTheLargeIconView)
 {
     CListTestDrives drives;
-    drives.WriteText("c/Ord/a.ord+", "one");
-    drives.WriteText("c/Ord/b.ORD+", "two");
+    drives.Write("c/Ord/a.ord+", "one");
+    drives.Write("c/Ord/b.ORD+", "two");
     CProbeList list;
     InHost(list, [&](CListHostDlg&) {
         list.m_nListKind = L::LIST_ORDPLUS;
@@ -396,7 +396,7 @@ TEST(FolderListTicks, ClicksTickFilesOnlyAndCheckAllCountsTheFiles)
     for (const char* name : {"a.qef", "b.qef", "c.qpx", "d.qef+", "e.qef"})
         drives.WriteDesign(std::string("c/Tick/") + name);
 
-    wintest::Watchdog watchdog(60000);
+    tavren::test::Watchdog watchdog(60000);
     CProbeList list;
     CListHostDlg dlg(list);
     std::atomic<int> nButtons{0};
@@ -523,7 +523,7 @@ TEST(FolderListLabelEdit, AnEditStartsFromTheItemsLabel)
     CListTestDrives drives;
     drives.MakeFolder("c/Edit/Old Folder");
     drives.WriteDesign("c/Edit/rose.qef");
-    wintest::Watchdog watchdog(30000);
+    tavren::test::Watchdog watchdog(30000);
     CProbeList list;
     CListHostDlg dlg(list);
     dlg.m_onInit = [&](CListHostDlg&) {
@@ -560,7 +560,7 @@ TEST(FolderListSetup, StartsWithTheShellsFoldersAndSixteenPicturesInEachList)
     const std::string strOldHome = pszHome ? pszHome : "", strOldConfig = pszConfig ? pszConfig : "";
     setenv("HOME", drives.Host("c/Users/Me").c_str(), 1);
     setenv("XDG_CONFIG_HOME", drives.Host("c/Users/Me/.config").c_str(), 1);
-    drives.WriteText("c/Users/Me/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My Papers\"\n");
+    drives.Write("c/Users/Me/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My Papers\"\n");
     std::optional<CProbeList> made;
     made.emplace();
     pszHome ? setenv("HOME", strOldHome.c_str(), 1) : unsetenv("HOME");

@@ -1,7 +1,7 @@
 // The test host itself: the list under test is subclassed, the location box is there, and the
 // hooks see the user's clicks.
 #include "tests/lists/ListHostDlg.h"
-#include "tests/platform/WindowTestSupport.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +10,7 @@
 
 TEST(ListHost, HoldsTheListAndItsLocationBoxAndPassesOnClicks)
 {
-    wintest::Watchdog watchdog;
+    tavren::test::Watchdog watchdog;
     CFolderListCtrl list;
     CListHostDlg dlg(list);
     std::atomic<int> nClicked{-2}, nButton{0};

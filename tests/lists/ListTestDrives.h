@@ -1,55 +1,38 @@
-// Drives and files for the list tests: a temporary drive map - C: fixed, E: a removable drive
-// labelled "USBSTICK", D: an optical drive without its disc - restored afterwards, and the files
-// the lists read: designs written natively (.qef, .qef+, .qpx) from a corpus design, STX patterns
-// from the fixture writer, and anything else as raw bytes.
+// Drives and files for the list tests: the harness's temporary drive map with C: fixed, D: an
+// optical drive without its disc and E: a removable drive labelled "USBSTICK" (folders "c" and
+// "USBSTICK" below the temporary directory), and the files the lists read: designs written
+// natively (.qef, .qef+, .qpx) from a corpus design, STX patterns from the fixture writer, and
+// anything else as raw bytes.
 #pragma once
 
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TempDrives.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
-#include "platform/file/DriveMap.h"
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-class CListTestDrives {
+class CListTestDrives : public tavren::test::TempDrives {
 public:
     CListTestDrives()
+        : TempDrives({{u'C', DRIVE_FIXED}, {u'D', DRIVE_CDROM, "", false}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}})
     {
-        char tmpl[] = "/tmp/tavren-lists-XXXXXX";
-        m_root = mkdtemp(tmpl);
-        std::filesystem::create_directories(m_root + "/c");
-        std::filesystem::create_directories(m_root + "/usb");
-        tavren::DriveMap::Instance().SetDrives({
-            {u'C', m_root + "/c", DRIVE_FIXED, {}},
-            {u'D', m_root + "/no-disc", DRIVE_CDROM, {}},
-            {u'E', m_root + "/usb", DRIVE_REMOVABLE, u"USBSTICK"},
-        });
-        tavren::DriveMap::Instance().SetCurrentDirectoryPath(u"C:\\");
     }
-    ~CListTestDrives()
-    {
-        tavren::DriveMap::Instance().Reload();
-        std::error_code ec;
-        std::filesystem::permissions(m_root, std::filesystem::perms::owner_all, std::filesystem::perm_options::add, ec);
-        std::filesystem::remove_all(m_root, ec);
-    }
-    CListTestDrives(const CListTestDrives&) = delete;
-    CListTestDrives& operator=(const CListTestDrives&) = delete;
 
+    using TempDrives::Write;
     // rel is below the temporary root: "c/Designs/rose.qef" is C:\Designs\rose.qef.
-    std::string Host(const std::string& rel) const { return m_root + "/" + rel; }
     void MakeFolder(const std::string& rel) const { std::filesystem::create_directories(Host(rel)); }
     void Write(const std::string& rel, const fixture::Bytes& bytes) const
     {
         std::filesystem::create_directories(std::filesystem::path(Host(rel)).parent_path());
         ASSERT_TRUE(fixture::WriteFile(Host(rel), bytes)) << rel;
     }
-    void WriteText(const std::string& rel, const std::string& text) const { Write(rel, fixture::Bytes(text.begin(), text.end())); }
 
     // A readable design in the format its extension names (.qef, .qef+, .qpx; case ignored),
     // made from the corpus design corpusName.
@@ -82,7 +65,4 @@ public:
         CEmbFile file(CEmbFile::dftDst);
         EXPECT_TRUE(!bytes.empty() && file.ReadBuffer(bytes.data(), bytes.size(), design)) << name;
     }
-
-private:
-    std::string m_root;
 };
