@@ -1,0 +1,606 @@
+// The folder list as a person meets it: what a folder shows and in which order, the thumbnails
+// and check boxes of its files, ticking files, the label an edit starts from, and what the list
+// starts with.
+#include "tests/lists/ListHostDlg.h"
+#include "tests/lists/ListTestDrives.h"
+#include "tests/support/Watchdog.h"
+#include "tests/support/ScriptedUser.h"
+
+#include "design/StxFile.h"
+#include "platform/gdi/Gdi.h"
+#include "preview/ListPicture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using L = CFolderListCtrl;
+using Pixels = std::vector<uint8_t>;
+
+// The folder list with its protected parts in reach, a count of location-box rebuilds and
+// whether the wait cursor was up then (at the end of a fill).
+class CProbeList : public CFolderListCtrl {
+public:
+    using CFolderListCtrl::AddTypePicture;
+    using CFolderListCtrl::CreateImageLists;
+    void UpdateLocationBox() override
+    {
+        m_nLocationUpdates++;
+        m_bWaitCursorAtUpdate = tavren::WaitCursorShown();
+    }
+    int m_nLocationUpdates = 0;
+    bool m_bWaitCursorAtUpdate = false;
+};
+
+struct Entry {
+    std::u16string strLabel;
+    int nImage;
+    bool operator==(const Entry&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& os, const Entry& e)
+{
+    return os << CString(e.strLabel).ToUtf8() << " (" << e.nImage << ")";
+}
+
+std::vector<Entry> Entries(const CListCtrl& list)
+{
+    std::vector<Entry> out;
+    for (int i = 0; i < list.GetItemCount(); i++) {
+        LVITEM item{};
+        item.mask = LVIF_IMAGE;
+        item.iItem = i;
+        list.GetItem(&item);
+        out.push_back({list.GetItemText(i, 0).Str(), item.iImage});
+    }
+    return out;
+}
+
+std::vector<std::u16string> Labels(const CListCtrl& list)
+{
+    std::vector<std::u16string> out;
+    for (const Entry& e : Entries(list))
+        out.push_back(e.strLabel);
+    return out;
+}
+
+int ImageOf(const CListCtrl& list, std::u16string_view strLabel)
+{
+    for (const Entry& e : Entries(list))
+        if (e.strLabel == strLabel)
+            return e.nImage;
+    return -1;
+}
+
+Pixels PictureOf(HIMAGELIST himl, int i)
+{
+    tavren::ImageListPicture picture;
+    EXPECT_TRUE(tavren::GetImageListPicture(himl, i, picture)) << "picture " << i;
+    return picture.bgr;
+}
+
+Pixels PixelsOf(const CBitmap& bm)
+{
+    int w = 0, h = 0;
+    Pixels bgr;
+    EXPECT_TRUE(tavren::GetBitmapPixels(bm.m_hObject, w, h, bgr));
+    return bgr;
+}
+
+// A picture of the location box's list (the small strip, white transparent) drawn onto white:
+// what a file's type picture must look like.
+Pixels OnWhite(HIMAGELIST himlMasked, int i)
+{
+    tavren::ImageListPicture picture;
+    EXPECT_TRUE(tavren::GetImageListPicture(himlMasked, i, picture));
+    for (size_t p = 0; p < picture.transparent.size(); p++)
+        if (picture.transparent[p])
+            picture.bgr[p * 3] = picture.bgr[p * 3 + 1] = picture.bgr[p * 3 + 2] = 255;
+    return picture.bgr;
+}
+
+Pixels Box(UINT nId)
+{
+    CBitmap bm;
+    EXPECT_TRUE(CListPicture::LoadBox(nId, bm));
+    return PixelsOf(bm);
+}
+
+// Runs fn on the dialog's thread while the host opens, with the list attached; the host then
+// closes without ever being shown. For checks that need a list view but no person.
+void InHost(CFolderListCtrl& list, const std::function<void(CListHostDlg&)>& fn)
+{
+    tavren::test::Watchdog watchdog(30000);
+    CListHostDlg dlg(list);
+    dlg.m_onInit = [&](CListHostDlg& d) {
+        fn(d);
+        d.EndDialog(IDOK);
+    };
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+// A design list on C:\Designs: the list's own designs (one unreadable, two with names far from
+// plain ASCII), files of other kinds, hidden entries and a folder whose name looks like a design.
+void WriteDesignFolder(const CListTestDrives& drives)
+{
+    drives.MakeFolder("c/Designs/Flowers");
+    drives.MakeFolder("c/Designs/zoo.qef");
+    drives.MakeFolder("c/Designs/.secret");
+    for (const char* name : {"rose.QEF", "tulip.qef+", "lily.qpx", "b10.qef", "b2.qef", ".hidden.qef", "old.qef.bak",
+                             "Ros\u00e9 & Co (2).qef", "\u8594\u8587.qef"})
+        drives.WriteDesign(std::string("c/Designs/") + name);
+    drives.Write("c/Designs/notes.txt", "not a design");
+    drives.Write("c/Designs/broken.qef", "this is no design file at all");
+    drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(CListTestDrives::CorpusPath("Star.DST")));
+}
+
+const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",
+                                                         u"rose.QEF", u"Ros\u00e9 & Co (2).qef", u"tulip.qef+", u"\u8594\u8587.qef"};
+const std::vector<std::u16string> kDesignFolderFiles(kDesignFolderLabels.begin() + 2, kDesignFolderLabels.end());
+
+} // namespace
+
+TEST(FolderListNames, TheExtensionFromTheLastDotDecidesWhichListShowsAFile)
+{
+    EXPECT_EQ(L::GetExtension(u"design.QEF"), u".qef");
+    EXPECT_EQ(L::GetExtension(u"a.b.QeF+"), u".qef+");
+    EXPECT_EQ(L::GetExtension(u".qef"), u".qef");
+    EXPECT_EQ(L::GetExtension(u"noextension"), u"");
+    EXPECT_EQ(L::GetExtension(u"ends with a dot."), u".");
+
+    struct Case {
+        const char16_t* pszName;
+        bool bDesign, bStx, bOrdPlus;
+    };
+    for (const Case& c : {Case{u"design.QEF", true, false, false}, Case{u"design.qef+", true, false, false},
+                          Case{u"DESIGN.Qpx", true, false, false}, Case{u"design.qef.bak", false, false, false},
+                          Case{u"design.qefx", false, false, false}, Case{u"Star.dst", false, false, false},
+                          Case{u"qef", false, false, false}, Case{u"sheet.STX", false, true, false},
+                          Case{u"pattern.Ord+", false, false, true}, Case{u"pattern.ord", false, false, false}}) {
+        CFolderListCtrl list;
+        list.m_nListKind = L::LIST_DESIGN;
+        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bDesign) << CString(c.pszName).ToUtf8();
+        list.m_nListKind = L::LIST_STX;
+        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bStx) << CString(c.pszName).ToUtf8();
+        list.m_nListKind = L::LIST_ORDPLUS;
+        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bOrdPlus) << CString(c.pszName).ToUtf8();
+        list.m_nListKind = 3;
+        EXPECT_FALSE(list.AcceptsFile(c.pszName)) << "a list of no known kind shows no file";
+    }
+}
+
+TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
+{
+    CListTestDrives drives;
+    WriteDesignFolder(drives);
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        ASSERT_TRUE(list.CreateImageLists());
+        list.EnableGroupView(TRUE);
+        EXPECT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
+        EXPECT_EQ(Labels(list), kDesignFolderLabels);
+        std::set<int> images;
+        for (const Entry& e : Entries(list)) {
+            if (e.strLabel == u"Flowers" || e.strLabel == u"zoo.qef") {
+                EXPECT_EQ(e.nImage, L::PIC_FOLDER) << e;
+            } else {
+                EXPECT_GE(e.nImage, L::PIC_FIRST_PAIR) << e;
+                EXPECT_EQ(e.nImage % 2, 0) << e << " starts unticked";
+                images.insert(e.nImage);
+            }
+        }
+        EXPECT_EQ(images.size(), 7u) << "every file has a picture pair of its own";
+        // An unreadable design adds no pictures, so both lists keep numbering their pairs alike.
+        EXPECT_EQ(list.m_imlSmall.GetImageCount(), 16 + 2 * 7);
+        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16 + 2 * 7);
+        EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
+        EXPECT_EQ(list.m_nLevel, 1);
+        EXPECT_EQ(list.m_nLocationUpdates, 1) << "the location box is rebuilt after the fill";
+        EXPECT_TRUE(list.m_bWaitCursorAtUpdate) << "a fill shows the wait cursor";
+        EXPECT_FALSE(tavren::WaitCursorShown()) << "and takes it away at the end";
+        EXPECT_FALSE(list.IsGroupViewEnabled());
+
+        // Items counted from a first index; the level moves by the step.
+        EXPECT_EQ(list.ShowFolder(u"C:\\Designs\\Flowers", 2, 5, L::MODE_ALL, TRUE), 5);
+        EXPECT_EQ(list.GetItemCount(), 0);
+        EXPECT_EQ(list.m_nLevel, 3);
+        EXPECT_EQ(list.ShowFolder(u"c:\\designs", -1, 5, L::MODE_ALL, TRUE), 14);
+        EXPECT_EQ(Labels(list), kDesignFolderLabels);
+        EXPECT_EQ(list.m_nLevel, 2);
+        EXPECT_EQ(list.m_nLocationUpdates, 3);
+    });
+}
+
+TEST(FolderListFill, ModesShowFoldersOnlyOrPassEveryEntryThroughTheFileTest)
+{
+    CListTestDrives drives;
+    WriteDesignFolder(drives);
+    drives.MakeFolder("c/Ord/Plain");
+    drives.MakeFolder("c/Ord/stitches.ORD+");
+    drives.Write("c/Ord/a.ord+", "ordinary stitches");
+    drives.WriteDesign("c/Ord/b.qef");
+    CProbeList designs, patterns;
+    InHost(designs, [&](CListHostDlg&) {
+        designs.m_nListKind = L::LIST_DESIGN;
+        ASSERT_TRUE(designs.CreateImageLists());
+        EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_FOLDERS_ONLY, TRUE), 2);
+        EXPECT_EQ(Labels(designs), (std::vector<std::u16string>{u"Flowers", u"zoo.qef"}));
+        // A folder named like a design is not a design that can be read.
+        EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 0, 0, L::MODE_FILES_AS_ENTRIES, TRUE), 7);
+        EXPECT_EQ(Labels(designs), kDesignFolderFiles);
+    });
+    InHost(patterns, [&](CListHostDlg&) {
+        patterns.m_nListKind = L::LIST_ORDPLUS;
+        ASSERT_TRUE(patterns.CreateImageLists());
+        EXPECT_EQ(patterns.ShowFolder(u"C:\\Ord", 1, 0, L::MODE_ALL, TRUE), 3);
+        EXPECT_EQ(Entries(patterns), (std::vector<Entry>{{u"Plain", 4}, {u"stitches.ORD+", 4}, {u"a.ord+", 16}}));
+        // An ORD+ file is never read, so in mode 1 a folder with its extension is listed as one.
+        EXPECT_EQ(patterns.ShowFolder(u"C:\\Ord", 0, 0, L::MODE_FILES_AS_ENTRIES, TRUE), 2);
+        EXPECT_EQ(Entries(patterns), (std::vector<Entry>{{u"a.ord+", 16}, {u"stitches.ORD+", 16}}));
+    });
+}
+
+TEST(FolderListFill, AFolderThatCannotBeEnteredLeavesTheListAsItWas)
+{
+    CListTestDrives drives;
+    WriteDesignFolder(drives);
+    drives.WriteDesign("USBSTICK/rose.qef");
+    drives.MakeFolder("USBSTICK/EMB");
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        ASSERT_TRUE(list.CreateImageLists());
+        ASSERT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
+        list.CheckAll();
+        const std::vector<Entry> before = Entries(list);
+        for (const char16_t* pszPath : {u"C:\\Designs\\Gone", u"D:\\", u"Q:\\Designs", u"C:\\Designs\\notes.txt"}) {
+            EXPECT_EQ(list.ShowFolder(pszPath, 1, 0, L::MODE_ALL, TRUE), -1) << CString(pszPath).ToUtf8();
+            EXPECT_EQ(Entries(list), before) << "the items and their ticks stay";
+            EXPECT_EQ(list.m_nCheckedCount, 7);
+            EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
+            EXPECT_EQ(list.m_nLevel, 1);
+            EXPECT_EQ(list.m_nLocationUpdates, 1);
+        }
+        // A drive's root: the files' paths get a second backslash after the colon, and still read.
+        EXPECT_EQ(list.ShowFolder(u"E:\\", 1, 0, L::MODE_ALL, TRUE), 2);
+        EXPECT_EQ(Labels(list), (std::vector<std::u16string>{u"EMB", u"rose.qef"}));
+        EXPECT_EQ(list.m_nCheckedCount, 0) << "the ticks go with the refill";
+    });
+}
+
+TEST(FolderListPictures, DesignsShowTheirThumbnailWithBoxesOrTheirTypeInTheSmallList)
+{
+    CListTestDrives drives;
+    for (const char* name : {"rose.qef", "tulip.qef+", "lily.qpx"})
+        drives.WriteDesign(std::string("c/Pics/") + name, "Cake 3.dst");
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        ASSERT_TRUE(list.CreateImageLists());
+        for (BOOL bWithChecks : {TRUE, FALSE}) {
+            ASSERT_EQ(list.ShowFolder(u"C:\\Pics", 0, 0, L::MODE_ALL, bWithChecks), 3);
+            for (auto [pszName, nType] : {std::pair{u"rose.qef", L::PIC_QEF}, std::pair{u"tulip.qef+", L::PIC_QEF_PLUS},
+                                          std::pair{u"lily.qpx", L::PIC_QPX}}) {
+                SCOPED_TRACE(CString(pszName).ToUtf8() + (bWithChecks ? " with checks" : " without checks"));
+                const int n = ImageOf(list, pszName);
+                ASSERT_GE(n, L::PIC_FIRST_PAIR);
+                CEmbFile file;
+                CEmbData design;
+                ASSERT_TRUE(file.ReadFile(CString(u"C:\\Pics\\") + pszName, design));
+                CBitmap bmFirst, bmSecond;
+                ASSERT_TRUE(CListPicture::MakeDesignPair(design, bWithChecks, bmFirst, bmSecond));
+                EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
+                EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
+                EXPECT_EQ(PictureOf(list.m_imlSmall, n), bWithChecks ? Box(13005) : OnWhite(list.m_imlLocationBox, nType));
+                EXPECT_EQ(PictureOf(list.m_imlSmall, n + 1), Box(13006));
+            }
+        }
+    });
+}
+
+TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
+{
+    CListTestDrives drives;
+    drives.WriteStx("c/Stx/zigzag.STX", 12);
+    drives.Write("c/Stx/torn.stx", "STX but torn");
+    drives.WriteDesign("c/Stx/rose.qef");
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_STX;
+        ASSERT_TRUE(list.CreateImageLists());
+        CStxFile stx;
+        ASSERT_TRUE(stx.ReadFile(u"C:\\Stx\\zigzag.STX"));
+        CBitmap bmPlain;
+        ASSERT_TRUE(CListPicture::DrawStxPicture(stx, bmPlain));
+
+        ASSERT_EQ(list.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, FALSE), 1);
+        int n = ImageOf(list, u"zigzag.STX");
+        ASSERT_EQ(n, L::PIC_FIRST_PAIR);
+        EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmPlain));
+        EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmPlain)) << "no tick without checks";
+        EXPECT_EQ(PictureOf(list.m_imlSmall, n), OnWhite(list.m_imlLocationBox, L::PIC_STX));
+        EXPECT_EQ(PictureOf(list.m_imlSmall, n + 1), Box(13006));
+
+        ASSERT_EQ(list.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, TRUE), 1);
+        n = ImageOf(list, u"zigzag.STX");
+        ASSERT_EQ(n, L::PIC_FIRST_PAIR + 2);
+        CBitmap bmFirst, bmSecond;
+        ASSERT_TRUE(CListPicture::MakeStxPair(stx, TRUE, bmFirst, bmSecond));
+        EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
+        EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
+        EXPECT_NE(PixelsOf(bmFirst), PixelsOf(bmPlain));
+        EXPECT_EQ(PictureOf(list.m_imlSmall, n), Box(13005));
+        EXPECT_EQ(list.m_imlSmall.GetImageCount(), list.m_imlLarge.GetImageCount());
+    });
+}
+
+TEST(FolderListPictures, OrdPlusFilesShareTheFramedTypePictureInTheLargeIconView)
+{
+    CListTestDrives drives;
+    drives.Write("c/Ord/a.ord+", "one");
+    drives.Write("c/Ord/b.ORD+", "two");
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_ORDPLUS;
+        ASSERT_TRUE(list.CreateImageLists());
+        ASSERT_EQ(list.ShowFolder(u"C:\\Ord", 0, 0, L::MODE_ALL, TRUE), 2);
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"a.ord+", 16}, {u"b.ORD+", 16}}));
+        ASSERT_EQ(list.m_imlLarge.GetImageCount(), 18) << "one framed pair, made once";
+        EXPECT_EQ(PictureOf(list.m_imlSmall, 16), Box(13005));
+        EXPECT_EQ(PictureOf(list.m_imlSmall, 17), Box(13006));
+
+        // The type picture on white, framed, with the box's dark pixels in the bottom-right corner.
+        tavren::ImageListPicture type;
+        ASSERT_TRUE(tavren::GetImageListPicture(list.m_imlLarge, L::PIC_ORD_PLUS, type));
+        for (auto [nImage, nBox] : {std::pair{16, 13005u}, std::pair{17, 13006u}}) {
+            const Pixels picture = PictureOf(list.m_imlLarge, nImage);
+            const Pixels box = Box(nBox);
+            int nMismatches = 0;
+            for (int y = 0; y < 48; y++)
+                for (int x = 0; x < 48; x++) {
+                    const size_t at = (static_cast<size_t>(y) * 48 + x) * 3;
+                    const uint8_t* want = &type.bgr[at];
+                    const uint8_t black[3] = {0, 0, 0};
+                    if (x == 0 || y == 0 || x == 47 || y == 47) {
+                        want = black;
+                    } else if (x >= 32 && y >= 32) {
+                        const uint8_t* b = &box[(static_cast<size_t>(y - 32) * 16 + (x - 32)) * 3];
+                        if (!(b[0] == 255 && b[1] == 255 && b[2] == 255))
+                            want = b;
+                    }
+                    nMismatches += picture[at] != want[0] || picture[at + 1] != want[1] || picture[at + 2] != want[2];
+                }
+            EXPECT_EQ(nMismatches, 0) << "picture " << nImage;
+        }
+
+        ASSERT_EQ(list.ShowFolder(u"C:\\Ord", 0, 0, L::MODE_ALL, FALSE), 2);
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"a.ord+", 15}, {u"b.ORD+", 15}}));
+        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 18);
+    });
+}
+
+TEST(FolderListTicks, ClicksTickFilesOnlyAndCheckAllCountsTheFiles)
+{
+    CListTestDrives drives;
+    drives.MakeFolder("c/Tick/Folder A");
+    drives.MakeFolder("c/Tick/Folder B");
+    for (const char* name : {"a.qef", "b.qef", "c.qpx", "d.qef+", "e.qef"})
+        drives.WriteDesign(std::string("c/Tick/") + name);
+
+    tavren::test::Watchdog watchdog(60000);
+    CProbeList list;
+    CListHostDlg dlg(list);
+    std::atomic<int> nButtons{0};
+    int nSelectedBefore = 0;
+    dlg.m_onInit = [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        list.CreateImageLists();
+        list.ShowFolder(u"C:\\Tick", 1, 0, L::MODE_ALL, TRUE);
+        nSelectedBefore = list.IsFileSelected();
+    };
+    dlg.m_onClick = [&](int) { list.ToggleCheck(); };
+    dlg.m_onButton = [&](UINT nId) {
+        if (nId == CListHostDlg::IDC_HOST_CHECK_ALL)
+            list.CheckAll();
+        else if (nId == CListHostDlg::IDC_HOST_UNCHECK_ALL)
+            list.UncheckAll();
+        else if (nId == CListHostDlg::IDC_HOST_OPEN)
+            list.ShowFolder(list.m_strCurrentPath, 0, 0, L::MODE_ALL, TRUE);
+        nButtons++;
+    };
+    constexpr int kList = CListHostDlg::IDC_HOST_LIST;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(CListHostDlg::kCaption);
+        auto imagesIn = [&](const tavren::ControlInfo& control) {
+            std::vector<int> out;
+            for (const tavren::ListItemInfo& item : control.items)
+                out.push_back(item.nImage);
+            return out;
+        };
+        auto images = [&] { return imagesIn(u.Control(kList)); };
+        auto listIn = [&](const tavren::Snapshot& s) {
+            const tavren::WindowInfo* pHost = s.Find(CListHostDlg::kCaption);
+            const tavren::ControlInfo* pList = pHost ? pHost->Control(kList) : nullptr;
+            return pList ? *pList : tavren::ControlInfo{};
+        };
+        auto onUi = [&](auto fn) {
+            decltype(fn()) value{};
+            u.Expect(dlg.RunOnUiThread([&] { value = fn(); }), "the list answers on its thread");
+            return value;
+        };
+        auto ticked = [](int nImage) { return nImage >= 16 && nImage % 2 == 1; };
+        auto pressButton = [&](int nId) {
+            const int nBefore = nButtons;
+            u.Click(nId);
+            u.WaitUntil([&](const tavren::Snapshot&) { return nButtons == nBefore + 1; }, "the button is handled");
+        };
+        const std::vector<int> start = images();
+        u.Expect(start.size() == 7 && start[0] == 4 && start[1] == 4, "two folders first, then five files");
+
+        // A click on a folder selects it but ticks nothing; a click on a file ticks it.
+        u.ClickItem(kList, 0);
+        u.WaitUntil([&](const tavren::Snapshot& s) { return listIn(s).items.size() == 7 && listIn(s).items[0].bSelected; }, "the folder is selected");
+        u.Expect(onUi([&] { return list.IsFileSelected(); }) == 0, "a folder is no file");
+        u.ClickItem(kList, 3);
+        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(3)); }, "the file is ticked");
+        u.Expect(images()[0] == 4, "the folder keeps its picture");
+        u.Expect(images()[3] == start[3] + 1, "the tick is the odd member of the file's pair");
+        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 1, "one file ticked");
+        u.Expect(onUi([&] { return list.IsFileSelected(); }) == 1, "a ticked file is a file");
+        u.ClickItem(kList, 3);
+        u.WaitUntil([&](const tavren::Snapshot& s) { return imagesIn(listIn(s)).at(3) == start[3]; }, "a second click takes the tick away");
+        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "no file ticked");
+
+        u.ClickItem(kList, 2);
+        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(2)); }, "one file ticked by hand");
+        pressButton(CListHostDlg::IDC_HOST_CHECK_ALL);
+        pressButton(CListHostDlg::IDC_HOST_CHECK_ALL);
+        std::vector<int> all = images();
+        u.Expect(all[0] == 4 && all[1] == 4, "Check all leaves the folders alone");
+        for (int i = 2; i < 7; i++)
+            u.Expect(all[i] == start[i] + 1, "Check all ticks file " + std::to_string(i));
+        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 5, "five files ticked, each counted once");
+
+        pressButton(CListHostDlg::IDC_HOST_UNCHECK_ALL);
+        u.Expect(images() == start, "Uncheck all takes every tick away");
+        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "none ticked");
+
+        u.ClickItem(kList, 4);
+        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(4)); }, "ticked again");
+        pressButton(CListHostDlg::IDC_HOST_OPEN);
+        std::vector<int> refilled = images();
+        u.Expect(refilled.size() == 7, "the same folder again");
+        for (int nImage : refilled)
+            u.Expect(!ticked(nImage), "a refill shows no ticks");
+        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "and counts none");
+        u.Close();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish(60000)) << user.Report();
+    EXPECT_EQ(nSelectedBefore, -1) << "nothing selected at first";
+}
+
+TEST(FolderListTicks, OnlyPicturesFromSixteenOnCanBeTicked)
+{
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        // A place, a folder, a machine file of a fixed type picture, and two files' pairs.
+        const std::vector<std::pair<const char16_t*, int>> items = {
+            {u"Documents", L::PIC_OPEN_FOLDER}, {u"Folder", L::PIC_FOLDER}, {u"machine.qef", L::PIC_QEF},
+            {u"a.qef", 16}, {u"b.qef", 19}};
+        for (size_t i = 0; i < items.size(); i++)
+            list.InsertItem(static_cast<int>(i), items[i].first, items[i].second);
+        list.m_nCheckedCount = 1;
+        const std::vector<int> selectedAnswers = {0, 0, 1, 1, 1};
+        for (int i = 0; i < 5; i++) {
+            list.SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
+            EXPECT_EQ(list.IsFileSelected(), selectedAnswers[static_cast<size_t>(i)]) << i;
+            list.ToggleCheck();
+            list.SetItemState(i, 0, LVIS_SELECTED);
+        }
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 17}, {u"b.qef", 18}}));
+        EXPECT_EQ(list.m_nCheckedCount, 1);
+        EXPECT_EQ(list.IsFileSelected(), -1);
+        list.ToggleCheck();
+        EXPECT_EQ(list.m_nCheckedCount, 1) << "no selection, nothing toggled";
+        list.CheckAll();
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 17}, {u"b.qef", 19}}));
+        EXPECT_EQ(list.m_nCheckedCount, 2);
+    });
+}
+
+TEST(FolderListLabelEdit, AnEditStartsFromTheItemsLabel)
+{
+    CListTestDrives drives;
+    drives.MakeFolder("c/Edit/Old Folder");
+    drives.WriteDesign("c/Edit/rose.qef");
+    tavren::test::Watchdog watchdog(30000);
+    CProbeList list;
+    CListHostDlg dlg(list);
+    dlg.m_onInit = [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        list.CreateImageLists();
+        list.ShowFolder(u"C:\\Edit", 1, 0, L::MODE_ALL, TRUE);
+    };
+    std::u16string strOldName;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(CListHostDlg::kCaption);
+        for (int i : {1, 0}) {
+            u.EditLabel(CListHostDlg::IDC_HOST_LIST, i, u"something else", false);
+            u.WaitUntil([&](const tavren::Snapshot& s) {
+                const tavren::WindowInfo* pHost = s.Find(CListHostDlg::kCaption);
+                const tavren::ControlInfo* pList = pHost ? pHost->Control(CListHostDlg::IDC_HOST_LIST) : nullptr;
+                return pList && pList->nEditItem < 0;
+            }, "the edit ends");
+            u.Expect(dlg.RunOnUiThread([&] { strOldName = list.m_strOldName.Str(); }), "the list answers");
+            u.Expect(strOldName == (i == 1 ? u"rose.qef" : u"Old Folder"), "the old name is the label the edit began with");
+        }
+        u.Close();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST(FolderListSetup, StartsWithTheShellsFoldersAndSixteenPicturesInEachList)
+{
+    CListTestDrives drives;
+    drives.MakeFolder("c/Users/Me/Desktop");
+    // The shell's folders, looked up when the list is made.
+    const char* pszHome = std::getenv("HOME");
+    const char* pszConfig = std::getenv("XDG_CONFIG_HOME");
+    const std::string strOldHome = pszHome ? pszHome : "", strOldConfig = pszConfig ? pszConfig : "";
+    setenv("HOME", drives.Host("c/Users/Me").c_str(), 1);
+    setenv("XDG_CONFIG_HOME", drives.Host("c/Users/Me/.config").c_str(), 1);
+    drives.Write("c/Users/Me/.config/user-dirs.dirs", "XDG_DOCUMENTS_DIR=\"$HOME/My Papers\"\n");
+    std::optional<CProbeList> made;
+    made.emplace();
+    pszHome ? setenv("HOME", strOldHome.c_str(), 1) : unsetenv("HOME");
+    pszConfig ? setenv("XDG_CONFIG_HOME", strOldConfig.c_str(), 1) : unsetenv("XDG_CONFIG_HOME");
+    CProbeList& list = *made;
+    EXPECT_EQ(list.m_strDesktopPath, u"C:\\Users\\Me\\Desktop");
+    EXPECT_EQ(list.m_strDocumentsPath, u"C:\\Users\\Me\\My Papers");
+    EXPECT_EQ(list.m_nCheckedCount, 0);
+    EXPECT_EQ(list.m_pLocationBox, nullptr);
+
+    InHost(list, [&](CListHostDlg& d) {
+        list.m_pLocationBox = &d.m_location;
+        ASSERT_TRUE(list.CreateImageLists());
+        EXPECT_EQ(list.m_imlSmall.GetImageCount(), 16);
+        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16);
+        EXPECT_EQ(list.m_imlLocationBox.GetImageCount(), 16);
+        EXPECT_EQ(list.GetImageListHandle(LVSIL_SMALL), list.m_imlSmall.GetSafeHandle());
+        EXPECT_EQ(list.GetImageListHandle(LVSIL_NORMAL), list.m_imlLarge.GetSafeHandle());
+        EXPECT_EQ(d.m_location.GetImageListHandle(), list.m_imlLocationBox.GetSafeHandle());
+        tavren::ImageListState small, large;
+        ASSERT_TRUE(tavren::GetImageListState(list.m_imlSmall, small));
+        ASSERT_TRUE(tavren::GetImageListState(list.m_imlLarge, large));
+        EXPECT_EQ(small.cx, 16);
+        EXPECT_EQ(small.cy, 16);
+        EXPECT_EQ(large.cx, 48);
+        EXPECT_EQ(large.cy, 48);
+        // The same pictures in the small list and the location box, white transparent in the box.
+        for (int i = 0; i < 16; i++) {
+            tavren::ImageListPicture inList, inBox;
+            ASSERT_TRUE(tavren::GetImageListPicture(list.m_imlSmall, i, inList));
+            ASSERT_TRUE(tavren::GetImageListPicture(list.m_imlLocationBox, i, inBox));
+            int nTransparent = 0;
+            for (size_t p = 0; p < inBox.transparent.size(); p++) {
+                const uint8_t* c = &inList.bgr[p * 3];
+                const bool bWhite = c[0] == 255 && c[1] == 255 && c[2] == 255;
+                nTransparent += inBox.transparent[p];
+                EXPECT_EQ(inBox.transparent[p] != 0, bWhite) << "picture " << i << " pixel " << p;
+                EXPECT_EQ(inList.transparent[p], 0) << "the list itself has no mask";
+            }
+            EXPECT_GT(nTransparent, 0) << "picture " << i << " stands on white";
+        }
+    });
+}

@@ -1,0 +1,102 @@
+#include "tests/lists/ListHostDlg.h"
+
+#include "platform/user/WindowManager.h"
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+constexpr DWORD kButton = kChild | WS_TABSTOP;
+
+} // namespace
+
+BEGIN_MESSAGE_MAP(CListHostDlg, CDialog)
+    ON_NOTIFY(NM_CLICK, CListHostDlg::IDC_HOST_LIST, OnListClick)
+    ON_NOTIFY(NM_DBLCLK, CListHostDlg::IDC_HOST_LIST, OnListDoubleClick)
+    ON_CBN_SELCHANGE(CListHostDlg::IDC_HOST_LOCATION, OnLocationChange)
+    ON_COMMAND_RANGE(CListHostDlg::IDC_HOST_OPEN, CListHostDlg::IDC_HOST_STYLE, OnHostButton)
+END_MESSAGE_MAP()
+
+CListHostDlg::CListHostDlg(CFolderListCtrl& list) : m_list(list)
+{
+    // The File Manager's list and location box, with the buttons in a column to their right.
+    m_items = {
+        {u"ComboBoxEx32", IDC_HOST_LOCATION, u"", 0, 7, 7, 240, 98, kChild | WS_TABSTOP | WS_VSCROLL | CBS_DROPDOWNLIST, 0},
+        {u"SysListView32", IDC_HOST_LIST, u"", 0, 7, 27, 240, 200,
+         kChild | WS_BORDER | WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_EDITLABELS | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE, 0},
+        {u"BUTTON", IDC_HOST_OPEN, u"Open", 0, 255, 27, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_UP, u"Up", 0, 255, 45, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_NEW, u"New", 0, 255, 63, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_DELETE, u"Delete", 0, 255, 81, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_CHECK_ALL, u"Check all", 0, 255, 99, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_UNCHECK_ALL, u"Uncheck all", 0, 255, 117, 50, 14, kButton, 0},
+        {u"BUTTON", IDC_HOST_STYLE, u"Style", 0, 255, 135, 50, 14, kButton, 0},
+        {u"BUTTON", IDCANCEL, u"Close", 0, 255, 213, 50, 14, kButton, 0},
+    };
+    m_template.nId = 0;
+    m_template.pszCaption = kCaption;
+    m_template.dwStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
+    m_template.cx = 312;
+    m_template.cy = 234;
+    m_template.pszFontName = u"MS Shell Dlg";
+    m_template.wFontSize = 8;
+    m_template.pItems = m_items.data();
+    m_template.nItems = static_cast<UINT>(m_items.size());
+    SetTemplate(&m_template);
+}
+
+AFX_MODULE_STATE* CListHostDlg::ListModuleState()
+{
+    return tavren::ModuleStateFromAddress(reinterpret_cast<const void*>(&CFolderListCtrl::GetExtension));
+}
+
+INT_PTR CListHostDlg::DoModal()
+{
+    AFX_MANAGE_STATE(ListModuleState());
+    return CDialog::DoModal();
+}
+
+bool CListHostDlg::RunOnUiThread(const std::function<void()>& fn, DWORD dwTimeout)
+{
+    return m_hWnd && tavren::RunOnWindowThread(m_hWnd, fn, dwTimeout);
+}
+
+void CListHostDlg::DoDataExchange(CDataExchange* pDX)
+{
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_HOST_LIST, m_list);
+    DDX_Control(pDX, IDC_HOST_LOCATION, m_location);
+}
+
+BOOL CListHostDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    if (m_onInit)
+        m_onInit(*this);
+    return TRUE;
+}
+
+void CListHostDlg::OnListClick(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    if (m_onClick)
+        m_onClick(reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem);
+    *pResult = 0;
+}
+
+void CListHostDlg::OnListDoubleClick(NMHDR* pNMHDR, LRESULT* pResult)
+{
+    if (m_onDoubleClick)
+        m_onDoubleClick(reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem);
+    *pResult = 0;
+}
+
+void CListHostDlg::OnLocationChange()
+{
+    if (m_onLocationChange)
+        m_onLocationChange();
+}
+
+void CListHostDlg::OnHostButton(UINT nId)
+{
+    if (m_onButton)
+        m_onButton(nId);
+}

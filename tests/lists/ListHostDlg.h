@@ -1,0 +1,80 @@
+// CListHostDlg: a small dialog for the list tests, built in code: one list view (icon view,
+// label editing, as in the File Manager) subclassed by the folder list under test, one extended
+// combo box above it as its location box, and a row of buttons whose clicks go to m_onButton.
+// It runs in the module's state (string table, bitmaps), so the list finds its resources.
+//
+//     CPcListCtrl list;
+//     CListHostDlg dlg(list);
+//     dlg.m_onInit = [&](CListHostDlg& d) { list.Initialize(&d.m_location, CFolderListCtrl::LIST_DESIGN); };
+//     dlg.m_onDoubleClick = [&](int) { list.OpenSelected(); };
+//     tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+//         u.WaitForWindow(CListHostDlg::kCaption);
+//         u.DoubleClickItem(CListHostDlg::IDC_HOST_LIST, 0);
+//         dlg.RunOnUiThread([&] { ... });   // look at the list object itself, on its own thread
+//         u.Close();
+//     });
+//     dlg.DoModal();
+#pragma once
+
+#include "lists/FolderListCtrl.h"
+#include "platform/afx/ComboBoxEx.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ModuleState.h"
+
+#include <functional>
+#include <vector>
+
+class CListHostDlg : public CDialog {
+public:
+    enum {
+        IDC_HOST_LIST = 1000,
+        IDC_HOST_LOCATION = 1001,
+        IDC_HOST_OPEN = 1010,
+        IDC_HOST_UP = 1011,
+        IDC_HOST_NEW = 1012,
+        IDC_HOST_DELETE = 1013,
+        IDC_HOST_CHECK_ALL = 1014,
+        IDC_HOST_UNCHECK_ALL = 1015,
+        IDC_HOST_STYLE = 1016,
+    };
+    static constexpr const char16_t* kCaption = u"List Host";
+
+    explicit CListHostDlg(CFolderListCtrl& list);
+
+    // Runs with the module's state current, as an export would.
+    INT_PTR DoModal() override;
+
+    // Runs fn on the dialog's thread and waits for it (from the scripted user's thread): the list
+    // object is only ever touched on its own thread.
+    bool RunOnUiThread(const std::function<void()>& fn, DWORD dwTimeout = 10000);
+
+    // The state of the module that holds the lists (libTavren), for tests that call a list
+    // outside the dialog.
+    static AFX_MODULE_STATE* ListModuleState();
+
+    // Hooks: the end of OnInitDialog (the list's initialisation), a click and a double click on
+    // the list (the item, -1 for empty space), the location box's selection change, and the
+    // host's buttons. Enter never ends the dialog; Escape and "Close" do.
+    std::function<void(CListHostDlg&)> m_onInit;
+    std::function<void(int nItem)> m_onClick;
+    std::function<void(int nItem)> m_onDoubleClick;
+    std::function<void()> m_onLocationChange;
+    std::function<void(UINT nId)> m_onButton;
+
+    CFolderListCtrl& m_list;
+    CComboBoxEx m_location;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnOK() override {}
+    afx_msg void OnListClick(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnListDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnLocationChange();
+    afx_msg void OnHostButton(UINT nId);
+    DECLARE_MESSAGE_MAP()
+
+private:
+    std::vector<tavren::DialogItemTemplate> m_items;
+    tavren::DialogTemplate m_template{};
+};
