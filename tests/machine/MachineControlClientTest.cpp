@@ -2,16 +2,24 @@
 // temporary socket: each way a command can end.
 #include "machine/MachineControlClient.h"
 
-#include "tests/machine/MachineFixture.h"
+#include "tests/support/EmulatedMachine.h"
+#include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
 
 using quorvel::CMachineControlClient;
 using Status = CMachineControlClient::Status;
 
 TEST(MachineControlClient, CommandsReportsRefusalsAndSilence)
 {
-    CMachineFixture machine;
+    tavren::test::Watchdog watchdog;
+    tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start({"--usb2", "absent"}));
     CMachineControlClient client(machine.SocketPath(), 2000);
 
