@@ -2,9 +2,9 @@
 // the location box's breadcrumb, "Up", and what cannot be opened or renamed.
 #include "lists/PcListCtrl.h"
 
-#include "platform/file/DriveMap.h"
 #include "tests/design/FixtureWriter.h"
 #include "tests/lists/ListHostDlg.h"
+#include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -161,15 +162,22 @@ public:
 
 // A PC: C: a fixed disk with the user's desktop and documents on it, A: a floppy drive, E: a USB
 // flash drive, Q: an optical drive without its disc and R: a network drive.
-class PcListTest : public ::testing::Test {
+class PcListTest : public tavren::test::ModuleFixture {
 protected:
+    PcListTest()
+        : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED},
+                                        {u'A', DRIVE_REMOVABLE, "FLOPPY"},
+                                        {u'E', DRIVE_REMOVABLE, "USBSTICK"},
+                                        {u'Q', DRIVE_CDROM, "", false},
+                                        {u'R', DRIVE_REMOTE}}))
+    {
+    }
     void SetUp() override
     {
-        char szTemplate[] = "/tmp/tavren-pclist-XXXXXX";
-        m_root = mkdtemp(szTemplate);
+        ModuleFixture::SetUp();
         for (const char* folder : {"c/Photos/2024", "c/Windows", "c/Users/Ann/Desktop/Sketches/Roses",
                                    "c/Users/Ann/Desktop/Documents/Letters", "c/Users/Ann/Documents/Patterns/Old",
-                                   "floppy", "USBSTICK/EMB", "net"})
+                                   "USBSTICK/EMB"})
             fs::create_directories(Host(folder));
         const fixture::Bytes design =
             fixture::MakeQef(fixture::LayoutFromStitches({fixture::JumpBy(-50, -50), fixture::Sew(100, 0),
@@ -186,36 +194,24 @@ protected:
         const char* pszConfig = std::getenv("XDG_CONFIG_HOME");
         m_oldConfig = pszConfig ? std::optional<std::string>(pszConfig) : std::nullopt;
         setenv("XDG_CONFIG_HOME", Host("config").c_str(), 1);
-
-        tavren::DriveMap::Instance().SetDrives({
-            {u'A', Host("floppy"), DRIVE_REMOVABLE, {}},
-            {u'C', Host("c"), DRIVE_FIXED, {}},
-            {u'E', Host("USBSTICK"), DRIVE_REMOVABLE, u"USBSTICK"},
-            {u'Q', Host("cd"), DRIVE_CDROM, {}},
-            {u'R', Host("net"), DRIVE_REMOTE, {}},
-        });
-        tavren::DriveMap::Instance().SetCurrentDirectoryPath(u"C:\\");
     }
     void TearDown() override
     {
-        tavren::DriveMap::Instance().Reload();
         if (m_oldConfig)
             setenv("XDG_CONFIG_HOME", m_oldConfig->c_str(), 1);
         else
             unsetenv("XDG_CONFIG_HOME");
-        std::error_code ec;
-        fs::remove_all(m_root, ec);
+        ModuleFixture::TearDown();
     }
-    std::string Host(const std::string& strRelative) const { return m_root + "/" + strRelative; }
+    std::string Host(const std::string& strRelative) const { return Drives().Host(strRelative); }
 
-    std::string m_root;
     std::optional<std::string> m_oldConfig;
 };
 
 const std::string kRootBox = "*PC:1:0, Desktop:0:1, Computer:1:1, Documents:2:1";
 const std::string kDrivesBox = "PC:1:0, Desktop:0:1, *Computer:1:1, Documents:2:1";
 const std::vector<std::u16string> kRoots = {u"Desktop", u"Computer", u"Documents"};
-const std::vector<std::u16string> kDrives = {u"Removable Disk (A:)", u"Local Disk (C:)", u"USBSTICK (E:)", u"CD Drive (Q:)"};
+const std::vector<std::u16string> kDrives = {u"FLOPPY (A:)", u"Local Disk (C:)", u"USBSTICK (E:)", u"CD Drive (Q:)"};
 const std::vector<std::u16string> kDriveC = {u"Photos", u"Users", u"Windows"};
 
 TEST_F(PcListTest, RootViewOffersThePlacesAndNothingThereCanBeRenamed)
