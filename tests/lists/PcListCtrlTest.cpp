@@ -90,8 +90,9 @@ struct ListState {
     std::u16string strPath;
 };
 
-// The PC list of a File Manager in the host dialog: double click and Enter open, "Up" goes up,
-// the location box navigates.
+// The PC list as the File Manager wires it: a double click and "Open" open, "Up" goes up, the
+// location box navigates. "Style" only counts its presses here: it marks where the person's input
+// so far has all been handled.
 class PcListHost {
 public:
     explicit PcListHost(int nListKind = CFolderListCtrl::LIST_DESIGN) : m_dlg(m_list)
@@ -108,7 +109,7 @@ public:
                 m_list.OpenSelected();
         };
     }
-    // Runs the dialog while the script plays; true when the script passed.
+    // Runs the dialog while the script plays, and expects the script to pass.
     void Run(const ScriptedUser::Script& script)
     {
         ScriptedUser user([&](ScriptedUser& u) {
