@@ -8,20 +8,13 @@
 #pragma once
 
 #include "platform/base/WinTypes.h"
+#include "platform/file/FileApi.h" // the drive types
 
 #include <functional>
 #include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
-
-constexpr UINT DRIVE_UNKNOWN = 0;
-constexpr UINT DRIVE_NO_ROOT_DIR = 1;
-constexpr UINT DRIVE_REMOVABLE = 2;
-constexpr UINT DRIVE_FIXED = 3;
-constexpr UINT DRIVE_REMOTE = 4;
-constexpr UINT DRIVE_CDROM = 5;
-constexpr UINT DRIVE_RAMDISK = 6;
 
 namespace tavren {
 

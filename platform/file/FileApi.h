@@ -52,6 +52,15 @@ BOOL SetFileAttributesW(const char16_t* path, DWORD attributes);
 BOOL SetCurrentDirectoryW(const char16_t* path);
 DWORD GetCurrentDirectoryW(DWORD size, char16_t* buffer);
 
+// GetDriveTypeW's answers.
+constexpr UINT DRIVE_UNKNOWN = 0;
+constexpr UINT DRIVE_NO_ROOT_DIR = 1;
+constexpr UINT DRIVE_REMOVABLE = 2;
+constexpr UINT DRIVE_FIXED = 3;
+constexpr UINT DRIVE_REMOTE = 4;
+constexpr UINT DRIVE_CDROM = 5;
+constexpr UINT DRIVE_RAMDISK = 6;
+
 DWORD GetLogicalDrives();
 UINT GetDriveTypeW(const char16_t* root);
 BOOL GetDiskFreeSpaceExW(const char16_t* directory, ULARGE_INTEGER* freeToCaller, ULARGE_INTEGER* total,

@@ -1,0 +1,467 @@
+// The PC list as a person uses it in the File Manager: the places, the drives, folders on them,
+// the location box's breadcrumb, "Up", and what cannot be opened or renamed.
+#include "lists/PcListCtrl.h"
+
+#include "tests/design/FixtureWriter.h"
+#include "tests/lists/ListHostDlg.h"
+#include "tests/support/ModuleFixture.h"
+#include "tests/support/ScriptedUser.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tavren::ScriptedUser;
+using tavren::Snapshot;
+
+constexpr int kList = CListHostDlg::IDC_HOST_LIST;
+constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
+
+std::string Narrow(std::u16string_view s)
+{
+    std::string out;
+    for (char16_t ch : s)
+        out += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+// The list's labels, and "text:picture:indent" for each location box entry with a "*" on the
+// selected one: what a person reads off the dialog.
+std::vector<std::u16string> Labels(const Snapshot& snap)
+{
+    std::vector<std::u16string> labels;
+    const tavren::WindowInfo* w = snap.Find(CListHostDlg::kCaption);
+    const tavren::ControlInfo* c = w ? w->Control(kList) : nullptr;
+    if (c)
+        for (const auto& item : c->items)
+            labels.push_back(item.strLabel);
+    return labels;
+}
+
+std::vector<int> Pictures(const Snapshot& snap)
+{
+    std::vector<int> pictures;
+    const tavren::WindowInfo* w = snap.Find(CListHostDlg::kCaption);
+    const tavren::ControlInfo* c = w ? w->Control(kList) : nullptr;
+    if (c)
+        for (const auto& item : c->items)
+            pictures.push_back(item.nImage);
+    return pictures;
+}
+
+std::string Box(const Snapshot& snap)
+{
+    std::string s;
+    const tavren::WindowInfo* w = snap.Find(CListHostDlg::kCaption);
+    const tavren::ControlInfo* c = w ? w->Control(kBox) : nullptr;
+    if (!c)
+        return "(no box)";
+    for (size_t i = 0; i < c->entries.size(); i++) {
+        const auto& e = c->entries[i];
+        if (!s.empty())
+            s += ", ";
+        if (static_cast<int>(i) == c->nCurSel)
+            s += "*";
+        s += Narrow(e.strText) + ":" + std::to_string(e.nImage) + ":" + std::to_string(e.nIndent);
+    }
+    return s;
+}
+
+std::string Join(const std::vector<std::u16string>& labels)
+{
+    std::string s;
+    for (const auto& l : labels)
+        s += (s.empty() ? "" : ", ") + Narrow(l);
+    return s;
+}
+
+struct ListState {
+    int nLevel = -1;
+    int nLocation = -1;
+    std::u16string strPath;
+};
+
+// The PC list as the File Manager wires it: a double click and "Open" open, "Up" goes up, the
+// location box navigates. "Style" only counts its presses here: it marks where the person's input
+// so far has all been handled.
+class PcListHost {
+public:
+    explicit PcListHost(int nListKind = CFolderListCtrl::LIST_DESIGN) : m_dlg(m_list)
+    {
+        m_dlg.m_onInit = [this, nListKind](CListHostDlg& d) { m_list.Initialize(&d.m_location, nListKind); };
+        m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
+        m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
+        m_dlg.m_onButton = [this](UINT nId) {
+            if (nId == CListHostDlg::IDC_HOST_STYLE)
+                ++m_nStylePresses;
+            else if (nId == CListHostDlg::IDC_HOST_UP)
+                m_list.UpOneLevel();
+            else if (nId == CListHostDlg::IDC_HOST_OPEN)
+                m_list.OpenSelected();
+        };
+    }
+    // Runs the dialog while the script plays, and expects the script to pass.
+    void Run(const ScriptedUser::Script& script)
+    {
+        ScriptedUser user([&](ScriptedUser& u) {
+            u.WaitForWindow(CListHostDlg::kCaption);
+            script(u);
+            u.Close();
+        });
+        m_dlg.DoModal();
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
+    // What the person did so far has been handled: a button pressed now is handled after it.
+    void Settle(ScriptedUser& u)
+    {
+        const int nBefore = m_nStylePresses;
+        u.Click(CListHostDlg::IDC_HOST_STYLE);
+        u.WaitUntil([&](const Snapshot&) { return m_nStylePresses > nBefore; }, "the dialog to handle the input");
+    }
+    // Once the input is handled, the list shows exactly these labels (in this order) and the
+    // location box these entries.
+    Snapshot ExpectView(ScriptedUser& u, const std::vector<std::u16string>& labels, const std::string& strBox,
+                        const std::string& strWhere)
+    {
+        Settle(u);
+        const Snapshot snap = u.Look();
+        u.Expect(Labels(snap) == labels && Box(snap) == strBox,
+                 strWhere + ": the list shows [" + Join(Labels(snap)) + "], the box [" + Box(snap) + "]");
+        return snap;
+    }
+    ListState State()
+    {
+        ListState s;
+        m_dlg.RunOnUiThread([&] {
+            s.nLevel = m_list.m_nLevel;
+            s.nLocation = m_list.m_nLocation;
+            s.strPath = m_list.m_strCurrentPath.Str();
+        });
+        return s;
+    }
+    void ExpectState(ScriptedUser& u, int nLevel, int nLocation, std::u16string_view strPath, const std::string& strWhere)
+    {
+        const ListState s = State();
+        u.Expect(s.nLevel == nLevel && s.nLocation == nLocation && s.strPath == strPath,
+                 strWhere + ": level " + std::to_string(s.nLevel) + ", location " + std::to_string(s.nLocation) +
+                     ", path \"" + Narrow(s.strPath) + "\"");
+    }
+
+    CPcListCtrl m_list;
+    CListHostDlg m_dlg;
+    std::atomic<int> m_nStylePresses{0};
+};
+
+// A PC: C: a fixed disk with the user's desktop and documents on it, A: a floppy drive, E: a USB
+// flash drive, Q: an optical drive without its disc and R: a network drive.
+class PcListTest : public tavren::test::ModuleFixture {
+protected:
+    PcListTest()
+        : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED},
+                                        {u'A', DRIVE_REMOVABLE, "FLOPPY"},
+                                        {u'E', DRIVE_REMOVABLE, "USBSTICK"},
+                                        {u'Q', DRIVE_CDROM, "", false},
+                                        {u'R', DRIVE_REMOTE}}))
+    {
+    }
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        for (const char* folder : {"c/Photos/2024", "c/Windows", "c/Users/Ann/Desktop/Sketches/Roses",
+                                   "c/Users/Ann/Desktop/Documents/Letters", "c/Users/Ann/Documents/Patterns/Old",
+                                   "USBSTICK/EMB"})
+            fs::create_directories(Host(folder));
+        const fixture::Bytes design =
+            fixture::MakeQef(fixture::LayoutFromStitches({fixture::JumpBy(-50, -50), fixture::Sew(100, 0),
+                                                          fixture::Sew(0, 100), fixture::Sew(-100, 0), fixture::EndDesign()}));
+        fixture::WriteFile(Host("c/Photos/leaf.qef"), design);
+        fixture::WriteFile(Host("c/Users/Ann/Desktop/rose.qef"), design);
+        fixture::WriteFile(Host("c/Users/Ann/Desktop/notes.txt"), {'h', 'i'});
+        fixture::WriteFile(Host("c/Users/Ann/Documents/tulip.qef"), design);
+
+        // The desktop and documents folders come from the user's folder settings.
+        fs::create_directories(Host("config"));
+        std::ofstream(Host("config/user-dirs.dirs")) << "XDG_DESKTOP_DIR=\"" << Host("c/Users/Ann/Desktop") << "\"\n"
+                                                     << "XDG_DOCUMENTS_DIR=\"" << Host("c/Users/Ann/Documents") << "\"\n";
+        const char* pszConfig = std::getenv("XDG_CONFIG_HOME");
+        m_oldConfig = pszConfig ? std::optional<std::string>(pszConfig) : std::nullopt;
+        setenv("XDG_CONFIG_HOME", Host("config").c_str(), 1);
+    }
+    void TearDown() override
+    {
+        if (m_oldConfig)
+            setenv("XDG_CONFIG_HOME", m_oldConfig->c_str(), 1);
+        else
+            unsetenv("XDG_CONFIG_HOME");
+        ModuleFixture::TearDown();
+    }
+    std::string Host(const std::string& strRelative) const { return Drives().Host(strRelative); }
+
+    std::optional<std::string> m_oldConfig;
+};
+
+const std::string kRootBox = "*PC:1:0, Desktop:0:1, Computer:1:1, Documents:2:1";
+const std::string kDrivesBox = "PC:1:0, Desktop:0:1, *Computer:1:1, Documents:2:1";
+const std::vector<std::u16string> kRoots = {u"Desktop", u"Computer", u"Documents"};
+const std::vector<std::u16string> kDrives = {u"FLOPPY (A:)", u"Local Disk (C:)", u"USBSTICK (E:)", u"CD Drive (Q:)"};
+const std::vector<std::u16string> kDriveC = {u"Photos", u"Users", u"Windows"};
+
+TEST_F(PcListTest, RootViewOffersThePlacesAndNothingThereCanBeRenamed)
+{
+    PcListHost host;
+    host.Run([&](ScriptedUser& u) {
+        Snapshot snap = host.ExpectView(u, kRoots, kRootBox, "the root view");
+        u.Expect(Pictures(snap) == std::vector<int>{0, 1, 2}, "desktop, computer and documents pictures");
+        const tavren::ControlInfo list = u.Control(kList);
+        u.Expect(list.columns.size() == 1 && list.columns[0].strText == u"Name" && list.columns[0].nWidth == 239,
+                 "one column \"Name\", 239 pixels");
+        u.Expect(list.items.size() == 3 && list.items[1].rc.left - list.items[0].rc.left == 75 &&
+                     list.items[2].rc.left - list.items[1].rc.left == 75,
+                 "the pictures stand 75 pixels apart");
+        u.Expect(list.hImageListNormal != 0 && list.hImageListSmall != 0 && u.Control(kBox).hComboImageList != 0,
+                 "the list and its location box have their pictures");
+        host.ExpectState(u, 0, CPcListCtrl::LOC_DRIVE, u"", "the root view");
+
+        // "Up" has nowhere to go from here.
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kRoots, kRootBox, "Up in the root view");
+        host.ExpectState(u, 0, CPcListCtrl::LOC_DRIVE, u"", "Up in the root view");
+
+        u.EditLabel(kList, 0, u"Mine");
+        host.ExpectView(u, kRoots, kRootBox, "the desktop renamed in the root view");
+        u.Expect(fs::exists(Host("c/Users/Ann/Desktop")) && !fs::exists(Host("c/Users/Ann/Mine")),
+                 "the desktop folder keeps its name");
+    });
+}
+
+TEST_F(PcListTest, ComputerShowsTheDrivesInLetterOrderAndOpensThem)
+{
+    PcListHost host;
+    host.Run([&](ScriptedUser& u) {
+        u.DoubleClickItem(kList, 1); // Computer
+        Snapshot snap = host.ExpectView(u, kDrives, kDrivesBox, "the drives view");
+        // The network drive is no place for designs; the others show what kind of drive they are.
+        u.Expect(Pictures(snap) == std::vector<int>{7, 8, 10, 9}, "floppy, hard disk, removable and optical pictures");
+        host.ExpectState(u, 1, CPcListCtrl::LOC_DRIVES_VIEW, u"", "the drives view");
+
+        u.EditLabel(kList, 1, u"System");
+        host.ExpectView(u, kDrives, kDrivesBox, "a drive renamed in the drives view");
+
+        u.DoubleClickItem(kList, 1); // C:
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1", "drive C:");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "drive C:");
+
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kDrives, kDrivesBox, "Up from drive C:");
+        host.ExpectState(u, 1, CPcListCtrl::LOC_DRIVES_VIEW, u"", "Up from drive C:");
+
+        // The USB flash drive's own picture stays with it below its root.
+        u.DoubleClickItem(kList, 2);
+        host.ExpectView(u, {u"EMB"}, "PC:1:0, Desktop:0:1, Computer:1:1, *USBSTICK (E:):10:2, Documents:2:1", "drive E:");
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {}, "PC:1:0, Desktop:0:1, Computer:1:1, USBSTICK (E:):10:2, *EMB:4:3, Documents:2:1", "E:\\EMB");
+        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"E:\\\\EMB", "E:\\EMB");
+
+        u.ChooseCombo(kBox, 0); // PC
+        host.ExpectView(u, kRoots, kRootBox, "PC chosen in the location box");
+        host.ExpectState(u, 0, CPcListCtrl::LOC_DRIVE, u"", "PC chosen in the location box");
+    });
+}
+
+TEST_F(PcListTest, FoldersOnADriveShowTheirWayInTheLocationBox)
+{
+    PcListHost host;
+    host.Run([&](ScriptedUser& u) {
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, kDrives, kDrivesBox, "the drives view");
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1", "drive C:");
+
+        u.DoubleClickItem(kList, 0);
+        const std::string strPhotosBox = "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, *Photos:4:3, Documents:2:1";
+        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "C:\\Photos");
+        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "C:\\Photos");
+
+        // A file is no place to go.
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "a file opened");
+        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "a file opened");
+
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {}, "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, Photos:4:3, *2024:4:4, Documents:2:1",
+                   "C:\\Photos\\2024");
+        host.ExpectState(u, 4, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos\\2024", "C:\\Photos\\2024");
+
+        u.ChooseCombo(kBox, 4); // Photos
+        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "Photos chosen in the location box");
+        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "Photos chosen in the location box");
+
+        u.ChooseCombo(kBox, 3); // the drive
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1",
+                   "the drive chosen in the location box");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "the drive chosen in the location box");
+
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "C:\\Photos again");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1", "Up from Photos");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "Up from Photos");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kDrives, kDrivesBox, "Up from the drive root");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kRoots, kRootBox, "Up from the drives view");
+    });
+}
+
+TEST_F(PcListTest, DesktopAndDocumentsArePlacesOfTheirOwn)
+{
+    PcListHost host;
+    const std::u16string strDesktop = u"C:\\Users\\Ann\\Desktop";
+    const std::u16string strDocuments = u"C:\\Users\\Ann\\Documents";
+    host.Run([&](ScriptedUser& u) {
+        // Text files are not the list's family; folders come first.
+        u.DoubleClickItem(kList, 0);
+        const std::vector<std::u16string> desktop = {u"Documents", u"Sketches", u"rose.qef"};
+        const std::string strDesktopBox = "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1";
+        host.ExpectView(u, desktop, strDesktopBox, "the desktop");
+        host.ExpectState(u, 1, CPcListCtrl::LOC_DESKTOP, strDesktop, "the desktop");
+
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, {u"Roses"}, "PC:1:0, Desktop:0:1, *Sketches:4:2, Computer:1:1, Documents:2:1", "Desktop\\Sketches");
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {}, "PC:1:0, Desktop:0:1, Sketches:4:2, *Roses:4:3, Computer:1:1, Documents:2:1",
+                   "Desktop\\Sketches\\Roses");
+        host.ExpectState(u, 3, CPcListCtrl::LOC_DESKTOP, strDesktop + u"\\Sketches\\Roses", "Desktop\\Sketches\\Roses");
+        u.ChooseCombo(kBox, 2);
+        host.ExpectView(u, {u"Roses"}, "PC:1:0, Desktop:0:1, *Sketches:4:2, Computer:1:1, Documents:2:1",
+                   "Sketches chosen in the location box");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DESKTOP, strDesktop + u"\\Sketches", "Sketches chosen in the location box");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, desktop, strDesktopBox, "Up from Sketches");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kRoots, kRootBox, "Up from the desktop");
+
+        // A folder named like a place opens as the folder it is.
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, desktop, strDesktopBox, "the desktop again");
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {u"Letters"}, "PC:1:0, Desktop:0:1, *Documents:4:2, Computer:1:1, Documents:2:1",
+                   "the desktop's own folder Documents");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DESKTOP, strDesktop + u"\\Documents", "the desktop's folder Documents");
+
+        u.ChooseCombo(kBox, 4); // the documents place
+        const std::vector<std::u16string> documents = {u"Patterns", u"tulip.qef"};
+        const std::string strDocumentsBox = "PC:1:0, Desktop:0:1, Computer:1:1, *Documents:2:1";
+        host.ExpectView(u, documents, strDocumentsBox, "Documents chosen in the location box");
+        host.ExpectState(u, 1, CPcListCtrl::LOC_DOCUMENTS, strDocuments, "Documents chosen in the location box");
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {u"Old"}, "PC:1:0, Desktop:0:1, Computer:1:1, Documents:2:1, *Patterns:4:2", "Documents\\Patterns");
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {}, "PC:1:0, Desktop:0:1, Computer:1:1, Documents:2:1, Patterns:4:2, *Old:4:3",
+                   "Documents\\Patterns\\Old");
+        u.ChooseCombo(kBox, 4);
+        host.ExpectView(u, {u"Old"}, "PC:1:0, Desktop:0:1, Computer:1:1, Documents:2:1, *Patterns:4:2",
+                   "Patterns chosen in the location box");
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, documents, strDocumentsBox, "Up from Patterns");
+        // From the documents folder "Up" leads straight back to the places.
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        host.ExpectView(u, kRoots, kRootBox, "Up from the documents folder");
+
+        u.DoubleClickItem(kList, 2);
+        host.ExpectView(u, documents, strDocumentsBox, "the documents folder opened from the root view");
+        u.ChooseCombo(kBox, 1); // the desktop place
+        host.ExpectView(u, desktop, strDesktopBox, "Desktop chosen in the location box");
+        u.ChooseCombo(kBox, 2); // Computer
+        host.ExpectView(u, kDrives, kDrivesBox, "Computer chosen in the location box");
+    });
+}
+
+TEST_F(PcListTest, WhatCannotBeEnteredLeavesTheListAsItWas)
+{
+    PcListHost host;
+    host.Run([&](ScriptedUser& u) {
+        // The optical drive is there, but without its disc it cannot be opened.
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, kDrives, kDrivesBox, "the drives view");
+        u.DoubleClickItem(kList, 3);
+        host.ExpectView(u, kDrives, kDrivesBox, "the empty optical drive opened");
+        host.ExpectState(u, 1, CPcListCtrl::LOC_DRIVES_VIEW, u"", "the empty optical drive opened");
+        u.DoubleClickItem(kList, 1);
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1",
+                   "drive C: after the optical drive");
+
+        // A folder that went away meanwhile.
+        fs::remove_all(Host("c/Windows"));
+        u.DoubleClickItem(kList, 2);
+        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1",
+                   "a vanished folder opened");
+        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "a vanished folder opened");
+
+        // A breadcrumb entry whose folder was moved away: the box goes back to what is shown.
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {u"2024", u"leaf.qef"},
+                        "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, *Photos:4:3, Documents:2:1", "C:\\Photos");
+        u.DoubleClickItem(kList, 0);
+        const std::string str2024Box = "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, Photos:4:3, *2024:4:4, Documents:2:1";
+        host.ExpectView(u, {}, str2024Box, "C:\\Photos\\2024");
+        fs::rename(Host("c/Photos"), Host("c/Pictures"));
+        u.ChooseCombo(kBox, 4);
+        host.ExpectView(u, {}, str2024Box, "a moved folder chosen in the location box");
+        host.ExpectState(u, 4, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos\\2024", "a moved folder chosen in the location box");
+
+        // A desktop folder that is gone: the places stay, and nothing pretends to be elsewhere.
+        u.ChooseCombo(kBox, 0);
+        host.ExpectView(u, kRoots, kRootBox, "the root view");
+        fs::rename(Host("c/Users/Ann/Desktop"), Host("c/Users/Ann/Old desktop"));
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, kRoots, kRootBox, "a missing desktop opened");
+        host.ExpectState(u, 0, CPcListCtrl::LOC_DRIVE, u"", "a missing desktop opened");
+    });
+}
+
+TEST_F(PcListTest, ItemsInAFolderAreRenamedOnDiskButAGivenUpEditChangesNothing)
+{
+    PcListHost host;
+    host.Run([&](ScriptedUser& u) {
+        u.DoubleClickItem(kList, 0);
+        host.ExpectView(u, {u"Documents", u"Sketches", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
+                   "the desktop");
+        u.EditLabel(kList, 1, u"Drawings");
+        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
+                   "Sketches renamed");
+        u.Expect(fs::is_directory(Host("c/Users/Ann/Desktop/Drawings/Roses")) && !fs::exists(Host("c/Users/Ann/Desktop/Sketches")),
+                 "the folder has its new name on disk");
+
+        u.EditLabel(kList, 2, u"tulip", false);
+        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
+                   "an edit given up with Escape");
+        u.Expect(fs::exists(Host("c/Users/Ann/Desktop/rose.qef")) && !fs::exists(Host("c/Users/Ann/Desktop/tulip.qef")),
+                 "the file keeps its name on disk");
+    });
+}
+
+TEST_F(PcListTest, LastComponentNameNamesDrivesByTheShellAndFoldersByTheirLastName)
+{
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\").Str(), u"Local Disk (C:)");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"E:\\").Str(), u"USBSTICK (E:)");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Q:\\").Str(), u"CD Drive (Q:)");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Z:\\").Str(), u"") << "a drive that is not there";
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos").Str(), u"Photos");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos\\2024").Str(), u"2024");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\Users\\").Str(), u"");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:").Str(), u"");
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"\\a").Str(), u"") << "shorter than three characters";
+    EXPECT_EQ(CPcListCtrl::LastComponentName(u"abc").Str(), u"") << "no backslash";
+}
+
+} // namespace
