@@ -200,40 +200,19 @@ int32_t ScaleDownAwayFromZero(int64_t v)
 
 } // namespace
 
-void CEmbData::CalcExtents(EMBEXTENTS& ext, int nAngle, BOOL bVertical, BOOL bHorizontal, int nScale)
-{
-    ext = EMBEXTENTS{0, 0, 0, 0};
-    if (m_nStatus <= 0 || m_nStitchWordCount < 1 || !m_pStitchWords)
-        return;
-    const int64_t s = IgnoresScale() ? 100 : nScale;
-    const int nA = NormalizeAngle(nAngle);
-    const int64_t c = AngleCos(nA);
-    const int64_t sn = AngleSin(nA);
-    int64_t X = 0;
-    int64_t Y = 0;
+namespace {
 
-    auto move = [&](const STITCHWORD& w) {
-        int64_t dx = w.DX();
-        int64_t dy = w.DY();
-        if (bHorizontal)
-            dx = -dx;
-        if (bVertical)
-            dy = -dy;
-        X += s * (dx * c - dy * sn) / 10;
-        Y += s * (dy * c + dx * sn) / 10;
-    };
-    // Rounding away from zero is monotonic, so the extreme points in fixed point give the
-    // extreme rounded points; the origin counts as a point.
-    int64_t nMinX = 0, nMaxX = 0, nMinY = 0, nMaxY = 0;
+// The extents walk over a stream, with move(word) adding one move in fixed point.
+template <class Move>
+void WalkExtents(const STITCHWORD* pWords, int nWords, Move move, int64_t& X, int64_t& Y, int64_t& nMinX,
+                 int64_t& nMaxX, int64_t& nMinY, int64_t& nMaxY)
+{
     auto point = [&]() {
         if (X < nMinX) nMinX = X;
         if (X > nMaxX) nMaxX = X;
         if (Y < nMinY) nMinY = Y;
         if (Y > nMaxY) nMaxY = Y;
     };
-
-    const int nWords = m_nStitchWordCount;
-    const STITCHWORD* pWords = m_pStitchWords;
     int i = 0;
     while (i < nWords) {
         const STITCHWORD& w = pWords[i];
@@ -280,6 +259,52 @@ void CEmbData::CalcExtents(EMBEXTENTS& ext, int nAngle, BOOL bVertical, BOOL bHo
         }
         if (bClosed || bLong)
             point();
+    }
+}
+
+} // namespace
+
+void CEmbData::CalcExtents(EMBEXTENTS& ext, int nAngle, BOOL bVertical, BOOL bHorizontal, int nScale)
+{
+    ext = EMBEXTENTS{0, 0, 0, 0};
+    if (m_nStatus <= 0 || m_nStitchWordCount < 1 || !m_pStitchWords)
+        return;
+    const int64_t s = IgnoresScale() ? 100 : nScale;
+    const int nA = NormalizeAngle(nAngle);
+    const int64_t c = AngleCos(nA);
+    const int64_t sn = AngleSin(nA);
+    int64_t X = 0;
+    int64_t Y = 0;
+
+    // Each move, mirrored, scaled and turned, is
+    //     X += s * (dx * c - dy * sn) / 10,  Y += s * (dy * c + dx * sn) / 10
+    // with dx, dy negated by the mirrors: X += (dx * ax - dy * bx) / 10 and Y += (dy * ay + dx * by)
+    // / 10 with the factors below. When all four are multiples of ten (any scale that is), the
+    // division is exact and moves into the factors.
+    const int64_t sx = bHorizontal ? -1 : 1, sy = bVertical ? -1 : 1;
+    const int64_t ax = sx * s * c, bx = sy * s * sn, ay = sy * s * c, by = sx * s * sn;
+    // Rounding away from zero is monotonic, so the extreme points in fixed point give the
+    // extreme rounded points; the origin counts as a point.
+    int64_t nMinX = 0, nMaxX = 0, nMinY = 0, nMaxY = 0;
+    if (ax % 10 == 0 && bx % 10 == 0 && ay % 10 == 0 && by % 10 == 0) {
+        const int64_t ax10 = ax / 10, bx10 = bx / 10, ay10 = ay / 10, by10 = by / 10;
+        WalkExtents(
+            m_pStitchWords, m_nStitchWordCount,
+            [&](const STITCHWORD& w) {
+                const int64_t dx = w.DX(), dy = w.DY();
+                X += dx * ax10 - dy * bx10;
+                Y += dy * ay10 + dx * by10;
+            },
+            X, Y, nMinX, nMaxX, nMinY, nMaxY);
+    } else {
+        WalkExtents(
+            m_pStitchWords, m_nStitchWordCount,
+            [&](const STITCHWORD& w) {
+                const int64_t dx = w.DX(), dy = w.DY();
+                X += (dx * ax - dy * bx) / 10;
+                Y += (dy * ay + dx * by) / 10;
+            },
+            X, Y, nMinX, nMaxX, nMinY, nMaxY);
     }
     ext.nLeft = -ScaleDownAwayFromZero(nMinX);
     ext.nUp = ScaleDownAwayFromZero(nMaxY);

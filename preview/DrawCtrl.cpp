@@ -13,9 +13,12 @@ namespace {
 
 constexpr double kPi = 3.141592653589;
 
-// Half away from zero, the rounding of every coordinate handed to the device context.
+// Half away from zero, the rounding of every coordinate handed to the device context; within
+// the int range by truncation (the same value, without a call per stitch).
 int RoundAway(double v)
 {
+    if (std::fabs(v) < 2147483647.0)
+        return v < 0 ? -static_cast<int>(-v + 0.5) : static_cast<int>(v + 0.5);
     return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
 }
 
@@ -108,11 +111,12 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
         dScale = design.IgnoresScale() ? 100 : design.m_nScale;
     }
     // A move or stitch (dx, dy) in design units, mirrored, scaled and rotated.
+    const double dCos = std::cos(dTheta), dSin = std::sin(dTheta);
     auto transform = [&](int dx, int dy, double& outX, double& outY) {
         double sx = dSignX * dx * dScale / 100;
         double sy = dSignY * dy * dScale / 100;
-        outX = std::cos(dTheta) * sx - std::sin(dTheta) * sy;
-        outY = std::sin(dTheta) * sx + std::cos(dTheta) * sy;
+        outX = dCos * sx - dSin * sy;
+        outY = dSin * sx + dCos * sy;
     };
 
     double px = dStartX + nOffsetX, py = dStartY + nOffsetY;

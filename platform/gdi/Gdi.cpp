@@ -33,13 +33,10 @@ HGDIOBJ Register(std::shared_ptr<T> pObject)
     return h;
 }
 
+// Black, as a new bitmap is.
 std::shared_ptr<GdiBitmap> NewBitmap(int cx, int cy)
 {
-    auto pBitmap = std::make_shared<GdiBitmap>();
-    pBitmap->m_nWidth = cx;
-    pBitmap->m_nHeight = cy;
-    pBitmap->m_bits.assign(static_cast<size_t>(cx) * static_cast<size_t>(cy) * 3, 0);
-    return pBitmap;
+    return std::make_shared<GdiBitmap>(cx, cy, 0);
 }
 
 struct StockObjects {
@@ -71,13 +68,31 @@ StockObjects& Stock()
             pPen->m_bStock = true;
             p->ah[WHITE_PEN + i] = Register(pPen);
         }
-        auto pBitmap = NewBitmap(1, 1);
-        pBitmap->m_bits.assign(3, 0xFF);
+        auto pBitmap = std::make_shared<GdiBitmap>(1, 1, RGB(255, 255, 255));
         pBitmap->m_bStock = true;
         p->hDefaultBitmap = Register(pBitmap);
         return p;
     }();
     return *pStock;
+}
+
+// The device context of the drawing calls. A design's stitches are thousands of LineTo calls on
+// one DC, so each thread keeps the last one it looked up; a closed DC is looked up again (its
+// handle may name something else by then). Valid until the next call on the same thread.
+struct LastDc {
+    HDC h = 0;
+    std::shared_ptr<GdiDc> p;
+};
+thread_local LastDc t_lastDc;
+
+GdiDc* FindDc(HDC hdc)
+{
+    LastDc& last = t_lastDc;
+    if (last.p && last.h == hdc && !last.p->m_bClosed.load(std::memory_order_acquire))
+        return last.p.get();
+    last.p = LookupGdi<GdiDc>(hdc);
+    last.h = hdc;
+    return last.p.get();
 }
 
 // Called with GdiLock held when a DC lets go of an object.
@@ -93,9 +108,15 @@ void ReleaseSelection(GdiObjectBase& object, std::vector<HGDIOBJ>& toClose)
 
 // ---- coordinates
 
+// floor(v + 0.5); within the int range without calling floor (every LineTo rounds twice).
 int RoundToInt(double v)
 {
-    return static_cast<int>(std::floor(v + 0.5));
+    const double f = v + 0.5;
+    if (f > -2147483648.0 && f < 2147483648.0) {
+        const int i = static_cast<int>(f);
+        return static_cast<double>(i) > f ? i - 1 : i;
+    }
+    return static_cast<int>(std::floor(f));
 }
 
 struct Transform {
@@ -136,19 +157,21 @@ void FixIsotropic(GdiDc& dc)
 
 // ---- pixels
 
+// Writes a pixel the caller has touched (GdiBitmap::Touch); pixels outside the bitmap are left out.
 inline void PutPixel(GdiBitmap& bm, int x, int y, COLORREF color)
 {
     if (x < 0 || y < 0 || x >= bm.m_nWidth || y >= bm.m_nHeight)
         return;
-    uint8_t* p = bm.Row(y) + static_cast<size_t>(x) * 3;
+    uint8_t* p = bm.RawRow(y) + static_cast<size_t>(x) * 3;
     p[0] = GetBValue(color);
     p[1] = GetGValue(color);
     p[2] = GetRValue(color);
 }
 
+// Reads a pixel the caller has touched.
 inline COLORREF ReadPixel(const GdiBitmap& bm, int x, int y)
 {
-    const uint8_t* p = bm.Row(y) + static_cast<size_t>(x) * 3;
+    const uint8_t* p = bm.RawRow(y) + static_cast<size_t>(x) * 3;
     return RGB(p[2], p[1], p[0]);
 }
 
@@ -195,6 +218,12 @@ void DrawDeviceLine(GdiDc& dc, int x0, int y0, int x1, int y1)
     int ddx = std::abs(x1 - x0), ddy = -std::abs(y1 - y0);
     int stepX = x0 < x1 ? 1 : -1, stepY = y0 < y1 ? 1 : -1;
 
+    // Every pixel lies within the end points' box (widened by the pen): that much of the bitmap
+    // is made real before drawing.
+    const int nLo = nWidth > 0 ? -(nWidth / 2) : 0;
+    const int nHi = nWidth > 0 ? nLo + nWidth - 1 : 0;
+    bm.Touch(std::min(x0, x1) + nLo, std::min(y0, y1) + nLo, std::max(x0, x1) + nHi + 1, std::max(y0, y1) + nHi + 1);
+
     if (nWidth > 0) {
         // Wide pens are solid whatever their style, as for geometric pens on Windows.
         thread_local std::vector<POINT> disk;
@@ -220,6 +249,27 @@ void DrawDeviceLine(GdiDc& dc, int x0, int y0, int x1, int y1)
     int nOn = 0, nOff = 0;
     if (pen.m_nStyle == PS_DOT) { nOn = 3; nOff = 3; }
     else if (pen.m_nStyle == PS_DASH) { nOn = 18; nOff = 6; }
+
+    // A solid line inside the bitmap (the stitches of a design): the same steps, straight into
+    // the rows.
+    if (nOn == 0 && std::min(x0, x1) >= 0 && std::min(y0, y1) >= 0 && std::max(x0, x1) < bm.m_nWidth &&
+        std::max(y0, y1) < bm.m_nHeight) {
+        const uint8_t b = GetBValue(pen.m_color), g = GetGValue(pen.m_color), r = GetRValue(pen.m_color);
+        const ptrdiff_t nRowStep = static_cast<ptrdiff_t>(bm.m_nWidth) * 3 * stepY;
+        const ptrdiff_t nColStep = 3 * stepX;
+        uint8_t* p = bm.RawRow(y0) + static_cast<size_t>(x0) * 3;
+        int err = ddx + ddy;
+        int x = x0, y = y0;
+        while (x != x1 || y != y1) {
+            p[0] = b;
+            p[1] = g;
+            p[2] = r;
+            int e2 = 2 * err;
+            if (e2 >= ddy) { err += ddy; x += stepX; p += nColStep; }
+            if (e2 <= ddx) { err += ddx; y += stepY; p += nRowStep; }
+        }
+        return;
+    }
     auto plot = [&](int x, int y) {
         if (nOn == 0) {
             PutPixel(bm, x, y, pen.m_color);
@@ -277,6 +327,21 @@ uint32_t CombineRop(DWORD rop, uint32_t dst, uint32_t src)
     }
 }
 
+// out[k] &= in[k] (or |=) for n bytes, eight at a time.
+void CombineBytes(uint8_t* pOut, const uint8_t* pIn, size_t n, bool bAnd)
+{
+    size_t k = 0;
+    for (; k + 8 <= n; k += 8) {
+        uint64_t a, b;
+        std::memcpy(&a, pOut + k, 8);
+        std::memcpy(&b, pIn + k, 8);
+        a = bAnd ? (a & b) : (a | b);
+        std::memcpy(pOut + k, &a, 8);
+    }
+    for (; k < n; ++k)
+        pOut[k] = bAnd ? (pOut[k] & pIn[k]) : (pOut[k] | pIn[k]);
+}
+
 // One axis of a stretch: for destination pixel i (already mirrored), the source run [a, b).
 inline void SourceRun(int i, int nDst, int nSrc, int& a, int& b)
 {
@@ -307,46 +372,108 @@ BOOL StretchDevice(GdiDc& dst, int dx, int dy, int dw, int dh, GdiDc& src, int s
 
     GdiBitmap& bmDst = *dst.m_pBitmap;
     // Copy the source first when both are the same bitmap, so overlapping copies read old pixels.
-    GdiBitmap copy;
-    const GdiBitmap* pSrc = src.m_pBitmap.get();
+    std::unique_ptr<GdiBitmap> pCopy;
+    GdiBitmap* pSrc = src.m_pBitmap.get();
     if (pSrc == &bmDst) {
-        copy.m_nWidth = pSrc->m_nWidth;
-        copy.m_nHeight = pSrc->m_nHeight;
-        copy.m_bits = pSrc->m_bits;
-        pSrc = &copy;
+        pCopy = std::make_unique<GdiBitmap>(pSrc->m_nWidth, pSrc->m_nHeight, 0);
+        std::memcpy(pCopy->Row(0), pSrc->Row(0), pSrc->ByteCount());
+        pSrc = pCopy.get();
     }
-    const GdiBitmap& bmSrc = *pSrc;
+    GdiBitmap& bmSrc = *pSrc;
     int nMode = dst.m_nStretchMode;
     if (bTransparent)
         nMode = COLORONCOLOR;
 
+    // Each destination column's source run, clamped to the source bitmap; xa == xb leaves the
+    // column alone (outside the destination, or no source pixel under it).
+    struct Run {
+        int a = 0, b = 0;
+    };
+    thread_local std::vector<Run> cols;
+    thread_local std::vector<Run> rows;
+    cols.assign(static_cast<size_t>(dw), Run());
+    rows.assign(static_cast<size_t>(dh), Run());
+    for (int i = 0; i < dw; ++i) {
+        int x = dx + i;
+        if (x < 0 || x >= bmDst.m_nWidth)
+            continue;
+        int xa, xb;
+        SourceRun(bFlipX ? dw - 1 - i : i, dw, sw, xa, xb);
+        xa = std::max(xa + sx, 0);
+        xb = std::min(xb + sx, bmSrc.m_nWidth);
+        if (xa < xb)
+            cols[static_cast<size_t>(i)] = {xa, xb};
+    }
     for (int j = 0; j < dh; ++j) {
         int y = dy + j;
         if (y < 0 || y >= bmDst.m_nHeight)
             continue;
         int ya, yb;
         SourceRun(bFlipY ? dh - 1 - j : j, dh, sh, ya, yb);
-        ya += sy;
-        yb += sy;
-        ya = std::max(ya, 0);
-        yb = std::min(yb, bmSrc.m_nHeight);
+        ya = std::max(ya + sy, 0);
+        yb = std::min(yb + sy, bmSrc.m_nHeight);
+        if (ya < yb)
+            rows[static_cast<size_t>(j)] = {ya, yb};
+    }
+
+    // A source still one colour outside what was drawn on it is read only where drawn: a run
+    // block that misses the touched rectangle is that colour whatever the mode. The blocks that
+    // meet it are made real first (runs never overlap unless equal, so they stay inside).
+    const bool bSolidOutside = bmSrc.IsSolidOutside();
+    const COLORREF crSolid = bmSrc.SolidColor();
+    const RECT rcDrawn = bSolidOutside ? bmSrc.Touched() : RECT{0, 0, bmSrc.m_nWidth, bmSrc.m_nHeight};
+    auto meets = [](const Run& r, LONG lo, LONG hi) { return r.a < r.b && r.a < hi && r.b > lo; };
+    int nUsedLeft = bmSrc.m_nWidth, nUsedRight = 0, nUsedTop = bmSrc.m_nHeight, nUsedBottom = 0;
+    for (const Run& r : cols)
+        if (meets(r, rcDrawn.left, rcDrawn.right)) {
+            nUsedLeft = std::min(nUsedLeft, r.a);
+            nUsedRight = std::max(nUsedRight, r.b);
+        }
+    for (const Run& r : rows)
+        if (meets(r, rcDrawn.top, rcDrawn.bottom)) {
+            nUsedTop = std::min(nUsedTop, r.a);
+            nUsedBottom = std::max(nUsedBottom, r.b);
+        }
+    if (bSolidOutside && nUsedLeft < nUsedRight && nUsedTop < nUsedBottom)
+        bmSrc.Touch(nUsedLeft, nUsedTop, nUsedRight, nUsedBottom);
+    bmDst.Touch(dx, dy, dx + dw, dy + dh);
+
+    // BLACKONWHITE keeps dark pixels (AND), WHITEONBLACK light ones (OR). AND and OR work on
+    // red, green and blue apart, so the source rows of a destination row are first combined byte
+    // by byte into one row, then each run of that row into one pixel.
+    const bool bCombine = nMode == BLACKONWHITE || nMode == WHITEONBLACK;
+    const bool bAnd = nMode != WHITEONBLACK;
+    thread_local std::vector<uint8_t> combined;
+
+    for (int j = 0; j < dh; ++j) {
+        const int ya = rows[static_cast<size_t>(j)].a, yb = rows[static_cast<size_t>(j)].b;
         if (ya >= yb)
             continue;
-        uint8_t* pDstRow = bmDst.Row(y);
+        const bool bRowDrawn = meets(rows[static_cast<size_t>(j)], rcDrawn.top, rcDrawn.bottom);
+        // The source row the runs of this destination row read: the source row itself, or the
+        // rows combined. Indexed by source column as the source rows are.
+        const uint8_t* pRow = bmSrc.RawRow(ya);
+        if (bRowDrawn && bCombine && yb - ya > 1 && nUsedLeft < nUsedRight) {
+            const size_t nLeft = static_cast<size_t>(nUsedLeft) * 3;
+            const size_t nBytes = static_cast<size_t>(nUsedRight - nUsedLeft) * 3;
+            combined.resize(static_cast<size_t>(nUsedRight) * 3);
+            uint8_t* pOut = combined.data() + nLeft;
+            std::memcpy(pOut, bmSrc.RawRow(ya) + nLeft, nBytes);
+            for (int v = ya + 1; v < yb; ++v)
+                CombineBytes(pOut, bmSrc.RawRow(v) + nLeft, nBytes, bAnd);
+            pRow = combined.data();
+        }
+        uint8_t* pDstRow = bmDst.RawRow(dy + j);
         for (int i = 0; i < dw; ++i) {
-            int x = dx + i;
-            if (x < 0 || x >= bmDst.m_nWidth)
-                continue;
-            int xa, xb;
-            SourceRun(bFlipX ? dw - 1 - i : i, dw, sw, xa, xb);
-            xa += sx;
-            xb += sx;
-            xa = std::max(xa, 0);
-            xb = std::min(xb, bmSrc.m_nWidth);
+            const Run& col = cols[static_cast<size_t>(i)];
+            const int xa = col.a, xb = col.b;
             if (xa >= xb)
                 continue;
+            const int x = dx + i;
             uint32_t c;
-            if (nMode == COLORONCOLOR) {
+            if (!bRowDrawn || !meets(col, rcDrawn.left, rcDrawn.right)) {
+                c = crSolid;
+            } else if (nMode == COLORONCOLOR) {
                 c = ReadPixel(bmSrc, xa, ya);
             } else if (nMode == HALFTONE) {
                 uint32_t r = 0, g = 0, b = 0, n = 0;
@@ -357,12 +484,17 @@ BOOL StretchDevice(GdiDc& dst, int dx, int dy, int dw, int dh, GdiDc& src, int s
                     }
                 c = RGB(static_cast<BYTE>(r / n), static_cast<BYTE>(g / n), static_cast<BYTE>(b / n));
             } else {
-                // BLACKONWHITE keeps dark pixels (AND), WHITEONBLACK light ones (OR).
-                bool bAnd = nMode != WHITEONBLACK;
-                c = bAnd ? 0xFFFFFFu : 0;
-                for (int v = ya; v < yb; ++v)
-                    for (int u = xa; u < xb; ++u)
-                        c = bAnd ? (c & ReadPixel(bmSrc, u, v)) : (c | ReadPixel(bmSrc, u, v));
+                uint8_t bgr[3];
+                const uint8_t* p = pRow + static_cast<size_t>(xa) * 3;
+                bgr[0] = p[0];
+                bgr[1] = p[1];
+                bgr[2] = p[2];
+                for (int u = xa + 1; u < xb; ++u) {
+                    p += 3;
+                    for (int k = 0; k < 3; ++k)
+                        bgr[k] = bAnd ? (bgr[k] & p[k]) : (bgr[k] | p[k]);
+                }
+                c = RGB(bgr[2], bgr[1], bgr[0]);
             }
             if (bTransparent && c == (crTransparent & 0xFFFFFFu))
                 continue;
@@ -409,7 +541,13 @@ BOOL DeleteDC(HDC hdc)
             ReleaseSelection(*pDc->m_pPen, toClose);
         if (pDc->m_pBrush)
             ReleaseSelection(*pDc->m_pBrush, toClose);
+        // A thread may still hold the DC object (FindDc): it keeps nothing else alive.
+        pDc->m_pBitmap.reset();
+        pDc->m_pPen.reset();
+        pDc->m_pBrush.reset();
     }
+    if (t_lastDc.p == pDc)
+        t_lastDc = LastDc();
     for (HGDIOBJ h : toClose)
         CloseHandle(h);
     return CloseHandle(hdc);
@@ -563,8 +701,10 @@ HBITMAP CreateBitmap(int nWidth, int nHeight, UINT nPlanes, UINT nBitCount, cons
         static_cast<int64_t>(nWidth) * nHeight > kMaxPixels)
         return 0;
     auto pBitmap = NewBitmap(nWidth, nHeight);
-    if (lpBits)
-        std::memcpy(pBitmap->m_bits.data(), lpBits, pBitmap->m_bits.size());
+    if (lpBits) {
+        pBitmap->Touch(0, 0, nWidth, nHeight);
+        std::memcpy(pBitmap->RawRow(0), lpBits, pBitmap->ByteCount());
+    }
     return Register(pBitmap);
 }
 
@@ -756,7 +896,7 @@ int GetStretchBltMode(HDC hdc)
 
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* lppt)
 {
-    auto pDc = LookupGdi<GdiDc>(hdc);
+    GdiDc* pDc = FindDc(hdc);
     if (!pDc)
         return FALSE;
     if (lppt)
@@ -767,7 +907,7 @@ BOOL MoveToEx(HDC hdc, int x, int y, POINT* lppt)
 
 BOOL LineTo(HDC hdc, int x, int y)
 {
-    auto pDc = LookupGdi<GdiDc>(hdc);
+    GdiDc* pDc = FindDc(hdc);
     if (!pDc)
         return FALSE;
     Transform t(*pDc);
@@ -799,6 +939,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color)
     POINT p = Transform(*pDc).ToDevice(x, y);
     if (p.x < 0 || p.y < 0 || p.x >= pDc->m_pBitmap->m_nWidth || p.y >= pDc->m_pBitmap->m_nHeight)
         return CLR_INVALID;
+    pDc->m_pBitmap->Touch(p.x, p.y, p.x + 1, p.y + 1);
     PutPixel(*pDc->m_pBitmap, p.x, p.y, color);
     return color & 0xFFFFFFu;
 }
@@ -811,7 +952,7 @@ COLORREF GetPixel(HDC hdc, int x, int y)
     POINT p = Transform(*pDc).ToDevice(x, y);
     if (p.x < 0 || p.y < 0 || p.x >= pDc->m_pBitmap->m_nWidth || p.y >= pDc->m_pBitmap->m_nHeight)
         return CLR_INVALID;
-    return ReadPixel(*pDc->m_pBitmap, p.x, p.y);
+    return pDc->m_pBitmap->PixelAt(p.x, p.y);
 }
 
 BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop)
@@ -830,21 +971,27 @@ BOOL PatBlt(HDC hdc, int x, int y, int w, int h, DWORD rop)
     if (rop != PATCOPY && rop != PATINVERT && rop != DSTINVERT && rop != BLACKNESS && rop != WHITENESS)
         return FALSE;
     if (rop == PATCOPY || rop == BLACKNESS || rop == WHITENESS) {
-        // Plain fills: one row made, then copied.
+        // Plain fills: the whole bitmap becomes one colour at once; else one row made, then copied.
         COLORREF fill = rop == PATCOPY ? brush : rop == BLACKNESS ? 0 : 0xFFFFFFu;
+        if (rc.left == 0 && rc.top == 0 && rc.right == bm.m_nWidth && rc.bottom == bm.m_nHeight) {
+            bm.FillSolid(fill);
+            return TRUE;
+        }
+        bm.Touch(rc.left, rc.top, rc.right, rc.bottom);
         const size_t nBytes = static_cast<size_t>(rc.right - rc.left) * 3;
-        uint8_t* pFirst = bm.Row(rc.top) + static_cast<size_t>(rc.left) * 3;
+        uint8_t* pFirst = bm.RawRow(rc.top) + static_cast<size_t>(rc.left) * 3;
         for (size_t i = 0; i < nBytes; i += 3) {
             pFirst[i] = GetBValue(fill);
             pFirst[i + 1] = GetGValue(fill);
             pFirst[i + 2] = GetRValue(fill);
         }
         for (int yy = rc.top + 1; yy < rc.bottom; ++yy)
-            std::memcpy(bm.Row(yy) + static_cast<size_t>(rc.left) * 3, pFirst, nBytes);
+            std::memcpy(bm.RawRow(yy) + static_cast<size_t>(rc.left) * 3, pFirst, nBytes);
         return TRUE;
     }
+    bm.Touch(rc.left, rc.top, rc.right, rc.bottom);
     for (int yy = rc.top; yy < rc.bottom; ++yy) {
-        uint8_t* p = bm.Row(yy) + static_cast<size_t>(rc.left) * 3;
+        uint8_t* p = bm.RawRow(yy) + static_cast<size_t>(rc.left) * 3;
         for (int xx = rc.left; xx < rc.right; ++xx, p += 3) {
             uint32_t d = RGB(p[2], p[1], p[0]);
             uint32_t out;
@@ -911,16 +1058,17 @@ bool GetBitmapPixels(HBITMAP hBitmap, int& nWidth, int& nHeight, std::vector<uin
         return false;
     nWidth = pBitmap->m_nWidth;
     nHeight = pBitmap->m_nHeight;
-    bgr = pBitmap->m_bits;
+    const uint8_t* pBits = pBitmap->Row(0);
+    bgr.assign(pBits, pBits + pBitmap->ByteCount());
     return true;
 }
 
 bool SetBitmapPixels(HBITMAP hBitmap, const std::vector<uint8_t>& bgr)
 {
     auto pBitmap = LookupGdi<GdiBitmap>(hBitmap);
-    if (!pBitmap || bgr.size() != pBitmap->m_bits.size())
+    if (!pBitmap || bgr.size() != pBitmap->ByteCount())
         return false;
-    pBitmap->m_bits = bgr;
+    std::memcpy(pBitmap->Row(0), bgr.data(), bgr.size());
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Handle.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -26,14 +27,65 @@ public:
 };
 
 // 24-bit BGR, top-down, rows of nWidth * 3 bytes.
+//
+// A bitmap that was just made or filled whole with one colour keeps that colour as a value rather
+// than in every pixel: only a rectangle around what has been drawn since (the touched rectangle)
+// holds real pixels; everything outside it is the solid colour, and its bytes are not even
+// written yet. Drawing touches the rectangle it is about to write first, which grows the touched
+// rectangle and fills what it gains with the solid colour. So a large working bitmap costs only
+// the area drawn on, and a shrink reads only that area (list pictures of large designs). Row()
+// first puts every pixel in place; the layer's own drawing code uses RawRow() inside what it has
+// touched.
 class GdiBitmap : public GdiObjectBase {
 public:
+    GdiBitmap(int nWidth, int nHeight, COLORREF crSolid);
     UINT Kind() const override { return OBJ_BITMAP; }
-    uint8_t* Row(int y) { return m_bits.data() + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) * 3; }
-    const uint8_t* Row(int y) const { return m_bits.data() + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) * 3; }
-    int m_nWidth = 0;
-    int m_nHeight = 0;
-    std::vector<uint8_t> m_bits;
+    size_t ByteCount() const { return m_nBytes; }
+
+    // A row with every pixel in place, for any reader or writer.
+    uint8_t* Row(int y)
+    {
+        Materialize();
+        return RawRow(y);
+    }
+    const uint8_t* Row(int y) const
+    {
+        Materialize();
+        return RawRow(y);
+    }
+    // A row as stored: real pixels only inside the touched rectangle while IsSolidOutside().
+    uint8_t* RawRow(int y) { return m_pBits.get() + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) * 3; }
+    const uint8_t* RawRow(int y) const
+    {
+        return m_pBits.get() + static_cast<size_t>(y) * static_cast<size_t>(m_nWidth) * 3;
+    }
+
+    // Every pixel one colour, in O(1).
+    void FillSolid(COLORREF cr);
+    // Makes the pixels of [left, right) x [top, bottom) (clipped to the bitmap) real, so that they
+    // can be read and written through RawRow.
+    void Touch(int left, int top, int right, int bottom);
+    // Puts every pixel in place; from then on RawRow is Row.
+    void Materialize() const;
+    // True while the pixels outside the touched rectangle are SolidColor() without being stored.
+    bool IsSolidOutside() const { return m_bSolidOutside.load(std::memory_order_acquire); }
+    COLORREF SolidColor() const { return m_crSolid; }
+    const RECT& Touched() const { return m_rcTouched; }
+    // The colour of one pixel inside the bitmap, wherever it is kept.
+    COLORREF PixelAt(int x, int y) const;
+
+    const int m_nWidth;
+    const int m_nHeight;
+
+private:
+    void FillRect(int left, int top, int right, int bottom, COLORREF cr) const;
+
+    size_t m_nBytes;
+    std::unique_ptr<uint8_t[]> m_pBits;  // left unwritten outside the touched rectangle
+    // Readers on other threads may put the pixels in place at once: they take a lock to do it.
+    mutable std::atomic<bool> m_bSolidOutside{true};
+    COLORREF m_crSolid;
+    mutable RECT m_rcTouched = {0, 0, 0, 0};  // empty: nothing real yet
 };
 
 class GdiPen : public GdiObjectBase {
@@ -54,6 +106,8 @@ public:
 class GdiDc : public GdiObjectBase {
 public:
     UINT Kind() const override { return OBJ_MEMDC; }
+    void Close() override { m_bClosed.store(true, std::memory_order_release); }
+    std::atomic<bool> m_bClosed{false};  // its handle is gone (and may name something else)
     std::shared_ptr<GdiBitmap> m_pBitmap;
     std::shared_ptr<GdiPen> m_pPen;
     std::shared_ptr<GdiBrush> m_pBrush;

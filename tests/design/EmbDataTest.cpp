@@ -7,7 +7,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <vector>
 
 using namespace fixture;
 using designtest::LoadWords;
@@ -211,6 +213,56 @@ TEST(EmbDataExtents, ScaleRoundsEachPointAwayFromZero)
     EXPECT_EQ(e.nRight, 3);
     EXPECT_EQ(e.nUp, 0);
     EXPECT_EQ(e.nDown, 4);
+}
+
+// The extents of a random walk under every mirror, many angles and scales (multiples of ten and
+// not), against the point-by-point fixed-point sums: X += s * (dx * cos - dy * sin) / 10 with the
+// mirrored dx and dy, each extreme divided by 100000 away from zero.
+TEST(EmbDataExtents, EveryTransformMatchesThePointByPointSums)
+{
+    Bytes words;
+    uint32_t seed = 12345;
+    std::vector<std::pair<int, int>> moves;
+    for (int i = 0; i < 400; ++i) {
+        seed = seed * 1103515245u + 12345u;
+        const int dx = static_cast<int>((seed >> 8) % 241) - 120;
+        const int dy = static_cast<int>((seed >> 18) % 241) - 120;
+        moves.push_back({dx, dy});
+        words.push_back(static_cast<uint8_t>(dx));
+        words.push_back(static_cast<uint8_t>(dy));
+    }
+    words.push_back(0x80);
+    words.push_back(0x10);
+    CEmbData data;
+    LoadWords(data, words, 1);
+    ASSERT_TRUE(data.Validate());
+    auto awayFromZero = [](int64_t v) {
+        int64_t q = v / 100000;
+        return static_cast<int32_t>(v % 100000 != 0 ? q + (v < 0 ? -1 : 1) : q);
+    };
+    for (int nScale : {100, 50, 33, 7, 250})
+        for (int nAngle = 0; nAngle < 360; nAngle += 23)
+            for (int nMirror = 0; nMirror < 4; ++nMirror) {
+                const BOOL bVertical = nMirror & 1, bHorizontal = (nMirror >> 1) & 1;
+                const int64_t c = AngleCos(nAngle), sn = AngleSin(nAngle);
+                int64_t X = 0, Y = 0, minX = 0, maxX = 0, minY = 0, maxY = 0;
+                for (auto [dx, dy] : moves) {
+                    const int64_t mx = bHorizontal ? -dx : dx, my = bVertical ? -dy : dy;
+                    X += nScale * (mx * c - my * sn) / 10;
+                    Y += nScale * (my * c + mx * sn) / 10;
+                    minX = std::min(minX, X);
+                    maxX = std::max(maxX, X);
+                    minY = std::min(minY, Y);
+                    maxY = std::max(maxY, Y);
+                }
+                EMBEXTENTS e;
+                data.CalcExtents(e, nAngle, bVertical, bHorizontal, nScale);
+                SCOPED_TRACE(testing::Message() << "scale " << nScale << ", angle " << nAngle << ", mirror " << nMirror);
+                EXPECT_EQ(e.nLeft, -awayFromZero(minX));
+                EXPECT_EQ(e.nRight, awayFromZero(maxX));
+                EXPECT_EQ(e.nUp, awayFromZero(maxY));
+                EXPECT_EQ(e.nDown, -awayFromZero(minY));
+            }
 }
 
 TEST(EmbDataExtents, JumpEndPointCountsOnlyWhenSewnOrLong)
