@@ -70,6 +70,41 @@ private:
     CPen* m_pOld = nullptr;
 };
 
+// Lines from the current position, handed to the device context a batch at a time (PolylineTo
+// is LineTo point after point, in one call). Flushed before anything else is done to the device
+// context: a move, a pen change, the end.
+class LineBatch {
+public:
+    explicit LineBatch(CDC* pDC) : m_pDC(pDC) {}
+    ~LineBatch() { Flush(); }
+    LineBatch(const LineBatch&) = delete;
+    LineBatch& operator=(const LineBatch&) = delete;
+
+    void LineTo(int x, int y)
+    {
+        if (m_nCount == kSize)
+            Flush();
+        m_apt[m_nCount++] = {x, y};
+    }
+    void MoveTo(int x, int y)
+    {
+        Flush();
+        m_pDC->MoveTo(x, y);
+    }
+    void Flush()
+    {
+        if (m_nCount > 0)
+            ::PolylineTo(m_pDC->GetSafeHdc(), m_apt, static_cast<DWORD>(m_nCount));
+        m_nCount = 0;
+    }
+
+private:
+    static constexpr int kSize = 256;
+    CDC* m_pDC;
+    POINT m_apt[kSize];
+    int m_nCount = 0;
+};
+
 } // namespace
 
 COLORREF CDrawCtrl::BlendColor(COLORREF crFrom, COLORREF crTo, int nPercent)
@@ -122,7 +157,8 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
     double px = dStartX + nOffsetX, py = dStartY + nOffsetY;
     int nBlock = 0;
     auto pPens = std::make_unique<BlockPens>(pDC, GetBlockColor(design, 0), m_nPenWidth);
-    pDC->MoveTo(ToLogical(px), ToLogical(py));
+    LineBatch lines(pDC); // flushed before the pens go
+    lines.MoveTo(ToLogical(px), ToLogical(py));
 
     const STITCHWORD* pWords = design.m_pStitchWords;
     const int nWords = design.GetStitchWordCount();
@@ -136,14 +172,14 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
             if (IsMarkBlock(block)) {
                 double mx, my;
                 MarkOffset(block.m_customThread.nMarkDirection, mx, my);
-                pDC->LineTo(ToLogical(px + mx), ToLogical(py + my));
+                lines.LineTo(ToLogical(px + mx), ToLogical(py + my));
                 px += dx;
                 py += dy;
-                pDC->MoveTo(ToLogical(px), ToLogical(py));
+                lines.MoveTo(ToLogical(px), ToLogical(py));
             } else {
                 px += dx;
                 py += dy;
-                pDC->LineTo(ToLogical(px), ToLogical(py));
+                lines.LineTo(ToLogical(px), ToLogical(py));
             }
             ++i;
             continue;
@@ -158,6 +194,7 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
         }
         if (code == SC_COLOR_CHANGE) {
             // A stream with more colour changes than blocks goes on with the last block's pens.
+            lines.Flush();
             pPens.reset();
             if (nBlock + 1 < design.m_nColorBlockCount)
                 ++nBlock;
@@ -202,13 +239,16 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
         px += dx;
         py += dy;
         if (bLong) {
-            pDC->LineTo(ToLogical(px), ToLogical(py));
+            lines.LineTo(ToLogical(px), ToLogical(py));
         } else if (m_bDrawJumps) {
+            lines.Flush();
             pPens->SelectDotted();
-            pDC->LineTo(ToLogical(px), ToLogical(py));
+            lines.LineTo(ToLogical(px), ToLogical(py));
+            lines.Flush();
             pPens->SelectSolid();
         } else {
-            pDC->MoveTo(ToLogical(px), ToLogical(py));
+            lines.MoveTo(ToLogical(px), ToLogical(py));
         }
     }
+    lines.Flush();
 }

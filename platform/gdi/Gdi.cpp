@@ -918,6 +918,23 @@ BOOL LineTo(HDC hdc, int x, int y)
     return TRUE;
 }
 
+BOOL PolylineTo(HDC hdc, const POINT* apt, DWORD cpt)
+{
+    GdiDc* pDc = FindDc(hdc);
+    if (!pDc || (!apt && cpt > 0))
+        return FALSE;
+    // As LineTo one point after the other: each line starts where the one before ended.
+    Transform t(*pDc);
+    POINT a = t.ToDevice(pDc->m_ptCurrent.x, pDc->m_ptCurrent.y);
+    for (DWORD i = 0; i < cpt; ++i) {
+        POINT b = t.ToDevice(apt[i].x, apt[i].y);
+        DrawDeviceLine(*pDc, a.x, a.y, b.x, b.y);
+        a = b;
+        pDc->m_ptCurrent = apt[i];
+    }
+    return TRUE;
+}
+
 BOOL Polyline(HDC hdc, const POINT* apt, int cpt)
 {
     if (!apt || cpt < 2)

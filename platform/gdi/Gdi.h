@@ -146,6 +146,8 @@ int GetStretchBltMode(HDC hdc);
 BOOL MoveToEx(HDC hdc, int x, int y, POINT* lppt);
 BOOL LineTo(HDC hdc, int x, int y);
 BOOL Polyline(HDC hdc, const POINT* apt, int cpt);
+// LineTo to each point in turn, the current position ending at the last.
+BOOL PolylineTo(HDC hdc, const POINT* apt, DWORD cpt);
 COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC hdc, int x, int y);
 

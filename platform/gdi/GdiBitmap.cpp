@@ -43,7 +43,7 @@ void GdiBitmap::FillRect(int left, int top, int right, int bottom, COLORREF cr) 
         std::memcpy(const_cast<GdiBitmap*>(this)->RawRow(y) + static_cast<size_t>(left) * 3, pFirst, nBytes);
 }
 
-void GdiBitmap::Touch(int left, int top, int right, int bottom)
+void GdiBitmap::TouchMore(int left, int top, int right, int bottom)
 {
     if (!IsSolidOutside())
         return;

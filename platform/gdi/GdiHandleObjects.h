@@ -64,7 +64,15 @@ public:
     void FillSolid(COLORREF cr);
     // Makes the pixels of [left, right) x [top, bottom) (clipped to the bitmap) real, so that they
     // can be read and written through RawRow.
-    void Touch(int left, int top, int right, int bottom);
+    void Touch(int left, int top, int right, int bottom)
+    {
+        // Drawing inside what is already real (nearly every line of a design) costs no more.
+        if (!m_bSolidOutside.load(std::memory_order_relaxed) ||
+            (left >= m_rcTouched.left && top >= m_rcTouched.top && right <= m_rcTouched.right &&
+             bottom <= m_rcTouched.bottom && m_rcTouched.left < m_rcTouched.right))
+            return;
+        TouchMore(left, top, right, bottom);
+    }
     // Puts every pixel in place; from then on RawRow is Row.
     void Materialize() const;
     // True while the pixels outside the touched rectangle are SolidColor() without being stored.
@@ -78,6 +86,7 @@ public:
     const int m_nHeight;
 
 private:
+    void TouchMore(int left, int top, int right, int bottom);
     void FillRect(int left, int top, int right, int bottom, COLORREF cr) const;
 
     size_t m_nBytes;

@@ -55,6 +55,33 @@ TEST(LineTo, ZeroLengthDrawsNothingAndOutsidePixelsAreClipped)
     EXPECT_EQ(c.dc.GetPixel(2, 2), kWhite);
 }
 
+TEST(PolylineTo, DrawsAsLineToPointAfterPointAndEndsAtTheLast)
+{
+    // A dotted pen, whose pattern runs on from line to line, and points inside and outside.
+    const POINT apt[] = {{1, 1}, {17, 3}, {17, 17}, {-5, 9}, {3, 3}, {3, 3}, {12, 30}, {9, 2}};
+    Canvas byLines(16, 16, kWhite), byPolyline(16, 16, kWhite);
+    for (Canvas* c : {&byLines, &byPolyline}) {
+        CPen dotted(PS_DOT, 0, kRed);
+        CPen* pOld = c->dc.SelectObject(&dotted);
+        c->dc.MoveTo(4, 0);
+        if (c == &byLines) {
+            for (const POINT& p : apt)
+                c->dc.LineTo(p.x, p.y);
+        } else {
+            ASSERT_TRUE(::PolylineTo(c->dc, apt, sizeof apt / sizeof apt[0]));
+        }
+        c->dc.LineTo(0, 15); // on from where the lines ended, in the same pattern
+        c->dc.SelectObject(pOld);
+    }
+    int w, h;
+    std::vector<uint8_t> a, b;
+    ASSERT_TRUE(tavren::GetBitmapPixels(byLines.bm, w, h, a));
+    ASSERT_TRUE(tavren::GetBitmapPixels(byPolyline.bm, w, h, b));
+    EXPECT_EQ(a, b);
+    EXPECT_NE(a, std::vector<uint8_t>(a.size(), 0xFF)); // something was drawn
+    EXPECT_FALSE(::PolylineTo(0, apt, 1));
+}
+
 TEST(LineTo, ShallowAndSteepSlopesStepOnePixelAtATime)
 {
     Canvas c(8, 8, kWhite);
