@@ -205,13 +205,13 @@ std::vector<POINT> DiskOffsets(int nWidth)
 
 // A line in device pixels from (x0, y0) toward (x1, y1): one-pixel lines leave out the end
 // pixel (Bresenham with the degenerate cases first); wide lines have round ends at both points.
-void DrawDeviceLine(GdiDc& dc, int x0, int y0, int x1, int y1)
+// nWidth: PenPixelWidth of the DC's pen.
+void DrawDeviceLine(GdiDc& dc, int x0, int y0, int x1, int y1, int nWidth)
 {
     if (!dc.m_pBitmap || !dc.m_pPen || dc.m_pPen->m_nStyle == PS_NULL)
         return;
     GdiBitmap& bm = *dc.m_pBitmap;
     const GdiPen& pen = *dc.m_pPen;
-    int nWidth = PenPixelWidth(dc, pen);
     if (x0 == x1 && y0 == y1 && nWidth == 0)
         return;
 
@@ -913,7 +913,7 @@ BOOL LineTo(HDC hdc, int x, int y)
     Transform t(*pDc);
     POINT a = t.ToDevice(pDc->m_ptCurrent.x, pDc->m_ptCurrent.y);
     POINT b = t.ToDevice(x, y);
-    DrawDeviceLine(*pDc, a.x, a.y, b.x, b.y);
+    DrawDeviceLine(*pDc, a.x, a.y, b.x, b.y, pDc->m_pPen ? PenPixelWidth(*pDc, *pDc->m_pPen) : 0);
     pDc->m_ptCurrent = {x, y};
     return TRUE;
 }
@@ -925,10 +925,11 @@ BOOL PolylineTo(HDC hdc, const POINT* apt, DWORD cpt)
         return FALSE;
     // As LineTo one point after the other: each line starts where the one before ended.
     Transform t(*pDc);
+    const int nWidth = pDc->m_pPen ? PenPixelWidth(*pDc, *pDc->m_pPen) : 0;
     POINT a = t.ToDevice(pDc->m_ptCurrent.x, pDc->m_ptCurrent.y);
     for (DWORD i = 0; i < cpt; ++i) {
         POINT b = t.ToDevice(apt[i].x, apt[i].y);
-        DrawDeviceLine(*pDc, a.x, a.y, b.x, b.y);
+        DrawDeviceLine(*pDc, a.x, a.y, b.x, b.y, nWidth);
         a = b;
         pDc->m_ptCurrent = apt[i];
     }
