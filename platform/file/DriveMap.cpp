@@ -210,6 +210,12 @@ bool DriveMap::ToHost(std::u16string_view winPath, std::string& hostPath, DWORD&
         error = ERROR_PATH_NOT_FOUND;
         return false;
     }
+    // A drive without its medium (an optical drive without a disc) has no folder: every path on
+    // it is "not ready", whatever the path, as on Windows.
+    if (!IsDir(drive->hostRoot)) {
+        error = ERROR_NOT_READY;
+        return false;
+    }
     std::string host = drive->hostRoot;
     std::vector<std::string> parts;
     size_t pos = 2;

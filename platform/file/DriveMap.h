@@ -42,8 +42,8 @@ public:
 
     // Translates a Windows path (absolute "X:\...", or relative to the current directory) into a
     // host path. Components are looked up without regard to case; empty components ("C:\\Photos")
-    // are skipped. Fails with ERROR_INVALID_DRIVE for an unmapped letter, ERROR_INVALID_NAME for
-    // an unusable path.
+    // are skipped. Fails with ERROR_PATH_NOT_FOUND for an unmapped letter, ERROR_NOT_READY for a
+    // drive without its medium (its folder missing), ERROR_INVALID_NAME for an unusable path.
     bool ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const;
     // The Windows path of a host path inside a mapped drive (longest root wins), or empty.
     std::u16string FromHost(const std::string& hostPath) const;

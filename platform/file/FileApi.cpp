@@ -420,11 +420,9 @@ BOOL GetDiskFreeSpaceExW(const char16_t* directory, ULARGE_INTEGER* freeToCaller
     if (!ToHost(directory, host))
         return FALSE;
     struct statvfs vfs;
-    if (statvfs(host.c_str(), &vfs) != 0) {
-        // A drive whose folder is gone (a medium pulled out) is "not ready".
-        SetLastError(errno == ENOENT ? ERROR_NOT_READY : tavren::Win32ErrorFromErrno(errno));
-        return FALSE;
-    }
+    // A drive without its medium is "not ready" already; here a folder is missing.
+    if (statvfs(host.c_str(), &vfs) != 0)
+        return FailPath(errno, host + "/x");
     uint64_t unit = vfs.f_frsize ? vfs.f_frsize : vfs.f_bsize;
     if (freeToCaller)
         freeToCaller->QuadPart = unit * vfs.f_bavail;

@@ -9,7 +9,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <set>
+#include <utility>
+#include <vector>
 
 namespace {
 std::u16string Message(DWORD code)
@@ -209,4 +212,82 @@ TEST(Files, CFileThrowsWithTheCauseAndCMemFileStaysInsideItsBuffer)
     BYTE* p = grow.Detach();
     EXPECT_EQ(std::string(reinterpret_cast<char*>(p), 6), "abcdef");
     delete[] p;
+}
+
+// An optical drive without its disc: the drive is listed, and every call on a path there answers
+// "The device is not ready." until a disc goes in; a folder missing on a drive that is ready is
+// still a missing path.
+TEST(Drives, EveryFileCallOnADriveWithoutItsMediumIsNotReady)
+{
+    tavren::test::TempDrives t({{u'C', DRIVE_FIXED}, {u'D', DRIVE_CDROM, "", false}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}});
+    t.Write("c/rose.qef", "design");
+    EXPECT_EQ(GetDriveTypeW(u"D:\\"), DRIVE_CDROM);
+    EXPECT_EQ(Message(ERROR_NOT_READY), u"The device is not ready.\r\n");
+    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
+
+    // Each call fails with the last error it leaves, cleared before it.
+    auto lastErrorOf = [](const std::function<bool()>& failed) -> DWORD {
+        SetLastError(ERROR_SUCCESS);
+        return failed() ? GetLastError() : ERROR_SUCCESS;
+    };
+    auto everyCallOn = [&](char16_t chDrive) {
+        const std::u16string d{chDrive, u':', u'\\'};
+        WIN32_FIND_DATAW find;
+        ULARGE_INTEGER freeBytes;
+        CFileException error;
+        const std::vector<std::pair<const char*, std::function<bool()>>> calls = {
+            {"CreateDirectoryW", [&] { return !CreateDirectoryW((d + u"EMB").c_str(), nullptr); }},
+            {"CreateDirectoryW deeper", [&] { return !CreateDirectoryW((d + u"EMB\\Embf").c_str(), nullptr); }},
+            {"FindFirstFileW", [&] { return FindFirstFileW((d + u"*.*").c_str(), &find) == INVALID_HANDLE_VALUE; }},
+            {"FindFirstFileW in a folder", [&] { return FindFirstFileW((d + u"EMB\\*.qef").c_str(), &find) == INVALID_HANDLE_VALUE; }},
+            {"SetCurrentDirectoryW", [&] { return !SetCurrentDirectoryW(d.c_str()); }},
+            {"CFile::Open to read", [&] {
+                 CFile f;
+                 return !f.Open((d + u"rose.qef").c_str(), CFile::modeRead, &error) && error.m_lOsError == ERROR_NOT_READY;
+             }},
+            {"CFile::Open to create", [&] {
+                 CFile f;
+                 return !f.Open((d + u"new.qef").c_str(), CFile::modeCreate | CFile::modeWrite, &error) &&
+                        error.m_lOsError == ERROR_NOT_READY;
+             }},
+            {"GetFileAttributesW of the root", [&] { return GetFileAttributesW(d.c_str()) == INVALID_FILE_ATTRIBUTES; }},
+            {"GetFileAttributesW", [&] { return GetFileAttributesW((d + u"EMB\\rose.qef").c_str()) == INVALID_FILE_ATTRIBUTES; }},
+            {"SetFileAttributesW", [&] { return !SetFileAttributesW((d + u"rose.qef").c_str(), FILE_ATTRIBUTE_NORMAL); }},
+            {"DeleteFileW", [&] { return !DeleteFileW((d + u"rose.qef").c_str()); }},
+            {"RemoveDirectoryW", [&] { return !RemoveDirectoryW((d + u"EMB").c_str()); }},
+            {"MoveFileExW onto it", [&] { return !MoveFileExW(u"C:\\rose.qef", (d + u"rose.qef").c_str(), MOVEFILE_COPY_ALLOWED); }},
+            {"MoveFileExW from it", [&] { return !MoveFileExW((d + u"rose.qef").c_str(), u"C:\\moved.qef", MOVEFILE_COPY_ALLOWED); }},
+            {"CopyFileW onto it", [&] { return !CopyFileW(u"C:\\rose.qef", (d + u"rose.qef").c_str(), FALSE); }},
+            {"CopyFileW from it", [&] { return !CopyFileW((d + u"rose.qef").c_str(), u"C:\\copy.qef", FALSE); }},
+            {"GetDiskFreeSpaceExW", [&] { return !GetDiskFreeSpaceExW(d.c_str(), &freeBytes, nullptr, nullptr); }},
+        };
+        for (const auto& [pszCall, call] : calls)
+            EXPECT_EQ(lastErrorOf(call), DWORD{ERROR_NOT_READY}) << pszCall << " on " << static_cast<char>(chDrive) << ":";
+        EXPECT_FALSE(PathFileExistsW(d.c_str()));
+    };
+
+    everyCallOn(u'D');
+    // Nothing moved or was left behind on the drive that is ready; the current directory stayed.
+    EXPECT_TRUE(std::filesystem::exists(t.Host("c/rose.qef")));
+    EXPECT_FALSE(std::filesystem::exists(t.Host("c/moved.qef")) || std::filesystem::exists(t.Host("c/copy.qef")));
+    EXPECT_FALSE(std::filesystem::exists(t.Host("d")));
+    char16_t szCurrent[MAX_PATH] = {};
+    EXPECT_EQ(GetCurrentDirectoryW(MAX_PATH, szCurrent), 3u);
+    EXPECT_EQ(std::u16string(szCurrent), u"C:\\");
+
+    // A disc goes in: the same calls work.
+    std::filesystem::create_directories(t.Host("d/EMB"));
+    EXPECT_NE(GetFileAttributesW(u"D:\\EMB"), INVALID_FILE_ATTRIBUTES);
+    EXPECT_TRUE(CreateDirectoryW(u"D:\\EMB\\Embf", nullptr));
+    EXPECT_TRUE(CopyFileW(u"C:\\rose.qef", u"D:\\rose.qef", FALSE));
+    ULARGE_INTEGER freeBytes;
+    EXPECT_TRUE(GetDiskFreeSpaceExW(u"D:\\EMB", &freeBytes, nullptr, nullptr));
+    // ... and a folder missing there is a missing path, not a missing medium.
+    EXPECT_EQ(lastErrorOf([] { return !CreateDirectoryW(u"D:\\Gone\\New", nullptr); }), DWORD{ERROR_PATH_NOT_FOUND});
+    EXPECT_EQ(lastErrorOf([&] { return !GetDiskFreeSpaceExW(u"D:\\Gone", &freeBytes, nullptr, nullptr); }),
+              DWORD{ERROR_PATH_NOT_FOUND});
+
+    // The USB flash drive pulled out: its letter stays in the map, and it is not ready either.
+    std::filesystem::remove_all(t.Host("USBSTICK"));
+    everyCallOn(u'E');
 }
