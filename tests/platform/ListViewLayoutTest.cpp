@@ -239,3 +239,33 @@ TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
     EXPECT_EQ(Flags(list, POINT{10, nTop + 5}, &nItem), LVHT_ONITEMSTATEICON);
     EXPECT_EQ(nItem, 1);
 }
+
+namespace {
+
+// The lists' "Style" buttons switch views by the style bits alone, as MFC programs do.
+TEST(ListViewLayout, TheReportStyleBitSwitchesBetweenPicturesAndRows)
+{
+    CListsDlg dlg;
+    dlg.m_icons.SetImageList(&dlg.m_large, LVSIL_NORMAL);
+    dlg.m_icons.SetImageList(&dlg.m_small, LVSIL_SMALL);
+    dlg.m_icons.SetIconSpacing(75, 85);
+    for (int i = 0; i < 3; i++)
+        dlg.m_icons.InsertItem(i, u"rose.qef", 0);
+    ASSERT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_ICON);
+    const RECT rcIcon = Part(dlg.m_icons, 1, LVIR_ICON);
+    EXPECT_EQ(rcIcon.right - rcIcon.left, 48) << "icon view draws the normal pictures";
+    EXPECT_EQ(Part(dlg.m_icons, 1, LVIR_BOUNDS).top, 0) << "icons side by side";
+
+    dlg.m_icons.ModifyStyle(LVS_TYPEMASK, LVS_REPORT);
+    EXPECT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_DETAILS);
+    const RECT rcRow = Part(dlg.m_icons, 1, LVIR_ICON);
+    EXPECT_EQ(rcRow.right - rcRow.left, 16) << "report rows draw the small pictures";
+    EXPECT_GT(Part(dlg.m_icons, 1, LVIR_BOUNDS).top, Part(dlg.m_icons, 0, LVIR_BOUNDS).top) << "one row under the other";
+    EXPECT_EQ(Describe(dlg.m_icons).nView, LV_VIEW_DETAILS) << "what a person sees follows";
+
+    dlg.m_icons.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
+    EXPECT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_ICON);
+    EXPECT_EQ(Part(dlg.m_icons, 1, LVIR_ICON), rcIcon) << "back where it was";
+}
+
+} // namespace
