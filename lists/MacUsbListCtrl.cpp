@@ -398,12 +398,12 @@ BOOL CMacUsbListCtrl::OpenMachineFolder(uint16_t wStorage, const CString& strPat
 
     UncheckAll();
     m_strCurrentPath = strPath;
-    if (strPath.CompareNoCase(RootFolder()) == 0) {
-        m_nLevel = 1;
+    // A location's root folder is opened by its own text, "\EMB" (the machine knows no doubled
+    // separator), at the level its caller gives: 2 from the root view, so that "Up" shows the
+    // storage's top folder "\" at level 1, and 1 for a folder the host handed in.
+    m_nLevel = nLevel;
+    if (strPath.CompareNoCase(RootFolder()) == 0)
         m_nLocation = wStorage;
-    } else {
-        m_nLevel = nLevel;
-    }
 
     const CCommunicationData* pListing =
         dlg.m_pResults && dlg.m_pResults->GetSize() > 0 ? dlg.m_pResults->GetAt(0) : nullptr;
@@ -540,7 +540,7 @@ void CMacUsbListCtrl::OpenSelected()
         if (const uint16_t wStorage = StorageOfText(strLabel)) {
             m_wStorage = wStorage;
             const int nLevel = (m_nListKind == LIST_STX && wStorage == 1) ? 1 : 2;
-            if (!OpenMachineFolder(wStorage, u"\\" + RootFolder(), nLevel)) {
+            if (!OpenMachineFolder(wStorage, RootFolder(), nLevel)) {
                 m_wStorage = wOldStorage;
                 UpdateLocationBox();
             }
@@ -558,7 +558,7 @@ void CMacUsbListCtrl::OpenSelected()
     if (m_nLevel == 0)
         return;
     if (!IsPcPath(m_strCurrentPath))
-        OpenMachineFolder(m_wStorage, m_strCurrentPath + u"\\" + strLabel, m_nLevel + 1);
+        OpenMachineFolder(m_wStorage, JoinPath(m_strCurrentPath, strLabel), m_nLevel + 1);
     else
         ShowUsbFolder(JoinPath(m_strCurrentPath, strLabel), m_nLevel + 1, m_bWithChecks);
 }
@@ -607,7 +607,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
     if (wStorage) {
         const uint16_t wOldStorage = m_wStorage;
         m_wStorage = wStorage;
-        if (!OpenMachineFolder(wStorage, u"\\" + RootFolder(), m_nListKind == LIST_STX ? 1 : 2)) {
+        if (!OpenMachineFolder(wStorage, RootFolder(), m_nListKind == LIST_STX ? 1 : 2)) {
             m_wStorage = wOldStorage;
             UpdateLocationBox();
         }
@@ -659,6 +659,9 @@ BOOL CMacUsbListCtrl::UpOneLevel()
     }
     if (strParent.GetLength() == 2 && strParent.Find(u':') >= 0)
         strParent += u"\\";
+    // Above "\EMB" is the storage's top folder.
+    if (strParent.IsEmpty() && !IsPcPath(m_strCurrentPath))
+        strParent = u"\\";
     if (IsPcPath(m_strCurrentPath)) {
         ShowUsbFolder(strParent, m_nLevel - 1, m_bWithChecks);
         return TRUE;
