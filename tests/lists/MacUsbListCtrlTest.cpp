@@ -508,6 +508,15 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     });
     ListSetup deep;
     deep.bDeepUsbFolders = TRUE;
+    // A root folder with files but no folder gets the working folder.
+    fs::create_directories(Drives().Host("USBSTICK/ORD"));
+    fixture::WriteFile(Drives().Host("USBSTICK/ORD/loose.txt"), {'x'});
+    ListSetup stx;
+    stx.nListKind = CFolderListCtrl::LIST_STX;
+    Run(stx, [&](ScriptedUser& u) {
+        Open(u, u"USBSTICK (E:)", false);
+        ExpectView(u, "Ordf:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, *ORD:4:2", "a root folder without folders");
+    });
     Run(deep, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
         Open(u, u"Mine", false);
