@@ -374,8 +374,8 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
             "Machine:3:0, Built-in:2:1, *EMB:4:2, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1";
         ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "back up");
 
-        // The cable pulled: the message, and the list as it was.
-        Ctl({"cable", "pull"});
+        // The cable pulled while the folder is listed: the message, and the list as it was.
+        Ctl({"fault", "UploadList", "pull"});
         Open(u, u"Full", false);
         AnswerCommError(u);
         ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after the pulled cable");
