@@ -43,6 +43,11 @@ CListingReader::CListingReader(const BYTE* pData, uint32_t nSize) : m_pData(pDat
     m_nCount = nCount > 0 ? nCount : 0;
 }
 
+CListingReader::CListingReader(int32_t nCount, const BYTE* pEntries, uint32_t nBytes)
+    : m_pData(pEntries), m_nSize(pEntries ? nBytes : 0), m_nCount(nCount > 0 ? nCount : 0), m_nOffset(0)
+{
+}
+
 bool CListingReader::Next(CEntry& entry)
 {
     if (m_bBroken || m_nRead >= m_nCount)

@@ -27,6 +27,8 @@ public:
     };
 
     CListingReader(const BYTE* pData, uint32_t nSize);
+    // The entries alone, nBytes of them, with the count read separately (0 or less: none).
+    CListingReader(int32_t nCount, const BYTE* pEntries, uint32_t nBytes);
 
     // The number of entries the listing claims (0 when it claims none).
     int32_t GetClaimedCount() const { return m_nCount; }

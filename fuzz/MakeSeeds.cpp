@@ -6,11 +6,40 @@
 
 #include <filesystem>
 #include <iostream>
+#include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 using namespace fixture;
 
 namespace {
+
+// One machine listing record: length, kind (-1 folder), 8 bytes the list skips, the name.
+void PutRecord(Bytes& b, const std::string& name, bool bFolder)
+{
+    const uint32_t nLength = static_cast<uint32_t>((16 + name.size() + 1 + 3) & ~size_t(3));
+    const size_t at = b.size();
+    b.resize(at + nLength, 0);
+    for (int i = 0; i < 4; i++) {
+        b[at + i] = static_cast<uint8_t>(nLength >> (8 * i));
+        b[at + 4 + i] = bFolder ? 0xFF : 0;
+    }
+    std::copy(name.begin(), name.end(), b.begin() + static_cast<std::ptrdiff_t>(at + 16));
+}
+
+// A seed of the listing target: list kind and storage, level, count, records.
+void WriteListing(const std::string& dir, const std::string& name, uint8_t kindAndStorage, uint8_t level,
+                  const std::vector<std::pair<std::string, bool>>& entries)
+{
+    Bytes b{kindAndStorage, level};
+    const uint32_t n = static_cast<uint32_t>(entries.size());
+    for (int i = 0; i < 4; i++)
+        b.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    for (const auto& [entry, bFolder] : entries)
+        PutRecord(b, entry, bFolder);
+    WriteFile(dir + "/" + name, b);
+}
 
 void Write(const std::string& dir, const std::string& name, uint8_t type, const Bytes& bytes)
 {
@@ -25,12 +54,19 @@ void Write(const std::string& dir, const std::string& name, uint8_t type, const 
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR\n";
+        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR [LISTING_DIR]\n";
         return 2;
     }
     const std::string embDir = argv[1], stxDir = argv[2], corpus = argv[3];
     std::filesystem::create_directories(embDir);
     std::filesystem::create_directories(stxDir);
+    if (argc > 4) {
+        const std::string listingDir = argv[4];
+        std::filesystem::create_directories(listingDir);
+        WriteListing(listingDir, "designs", 0x04, 2, {{"a.qef", false}, {"Sub", true}, {"b.qef+", false}, {"c.qpx", false}, {"d.txt", false}});
+        WriteListing(listingDir, "stx-builtin", 0x05, 3, {{"(UserST)", true}, {"p.stx", false}, {"Deep", true}});
+        WriteListing(listingDir, "ordplus-usb", 0x0A, 1, {{"q.ord+", false}, {"(UserST)", true}, {"r.stx", false}});
+    }
 
     DesignLayout layout = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20),
                                         ChangeColor(), ChangeColor(1, 1), Sew(119, 0), JumpBy(119, 3), Sew(2, 2), EndDesign()});
