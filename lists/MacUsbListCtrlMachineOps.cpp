@@ -275,11 +275,14 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     }
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, bFolder ? rkRenameFolder : rkRenameFile, this);
     dlg.AddRename(m_strOldName, strNew);
+    CString strOldCompanion, strNewCompanion;
     if (!bFolder && (m_nListKind == LIST_DESIGN || m_nListKind == LIST_STX)) {
-        const CString strOldCompanion = GetCompanionName(m_strOldName);
-        const CString strNewCompanion = GetCompanionName(strNew);
+        strOldCompanion = GetCompanionName(m_strOldName);
+        strNewCompanion = GetCompanionName(strNew);
         if (!strOldCompanion.IsEmpty() && !strNewCompanion.IsEmpty())
             dlg.AddRename(strOldCompanion, strNewCompanion);
+        else
+            strNewCompanion.Empty();
     }
     if (dlg.DoModal() != IDOK) {
         // A companion that could not follow (most have none) does not stop the rename; the item's
@@ -290,6 +293,13 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
             if (bFolder ? strName.CompareNoCase(strNew) == 0 : AcceptsFile(strName))
                 bItemLeft = true;
         if (bItemLeft) {
+            // The machine goes on after refusing the file (a name already taken, say) and may
+            // have renamed the companion: it goes back, so the pair keeps one name.
+            if (!strNewCompanion.IsEmpty() && !ContainsNoCase(left, strNewCompanion)) {
+                CTransferDlg undo(m_hDevice, m_wStorage, m_strCurrentPath, rkRenameFile, this);
+                undo.AddRename(strNewCompanion, strOldCompanion);
+                undo.DoModal();
+            }
             if (IsRealError(dlg.m_nResult))
                 ShowCommError(m_hWnd, dlg.m_nResult);
             return;
