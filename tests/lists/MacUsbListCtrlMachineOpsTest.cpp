@@ -309,6 +309,19 @@ TEST_F(MachineOpsTest, ErasingTickedFilesRemovesWhatWentAndKeepsTheRestTicked)
         m_dlg.RunOnUiThread([&] { m_nResult = m_list.m_nCheckedCount; });
         u.Expect(m_nResult == 2, "two ticked left");
 
+        // The user stops the run during the first erase: what went leaves the list, nothing is said.
+        Ctl({"fault", "EraseFile", "delay", "1500"});
+        u.Click(kDeleteChecked);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.WaitForWindow(u"Delete Designs");
+        u.WaitUntil([&](const Snapshot&) { return FaultTaken("EraseFile"); }, "the erase under way");
+        u.PressEscape();
+        u.WaitForWindow(CListHostDlg::kCaption);
+        s = ExpectLabels(u, {u"c.qef+", u"d.qpx"}, "b.qef gone");
+        u.Expect(PicturesIn(s)[u"c.qef+"] == CMacUsbListCtrl::PIC_MAC_QEF_PLUS + 1, "c.qef+ still ticked");
+        u.Expect(!OnMachine("b.qef") && OnMachine("c.qef+"), "b.qef erased, c.qef+ not");
+
         u.Click(kDeleteChecked);
         u.ExpectMessageBox(u"Confirm Deleting");
         u.Answer(IDYES);
