@@ -279,7 +279,7 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
     EXPECT_FALSE(OnMachine("Old"));
 }
 
-TEST_F(MachineOpsTest, ErasingTickedFilesRemovesWhatWentAndKeepsTheRestTicked)
+TEST_F(MachineOpsTest, ErasingTickedFilesStopsAtAFailureAndACancelRemovesWhatWent)
 {
     for (const char* psz : {"a.qef", "a.qbf", "b.qef", "c.qef+", "d.qpx"})
         Put(psz);
@@ -299,15 +299,21 @@ TEST_F(MachineOpsTest, ErasingTickedFilesRemovesWhatWentAndKeepsTheRestTicked)
         u.Answer(IDYES);
         u.WaitUntil([&](const Snapshot&) { return FaultTaken("EraseFile"); }, "the first erase under way");
         Ctl({"fault", "EraseFile", "0x8002"});
+        // A failure is shown and leaves the list as it was, every tick in place.
         ExpectBox(u, kCommError, 12522);
-        Snapshot s = ExpectLabels(u, {u"b.qef", u"c.qef+", u"d.qpx"}, "a.qef gone");
+        Snapshot s = ExpectLabels(u, {u"a.qef", u"b.qef", u"c.qef+", u"d.qpx"}, "the list as it was");
         auto pictures = PicturesIn(s);
-        u.Expect(pictures[u"b.qef"] == CMacUsbListCtrl::PIC_MAC_QEF + 1 && pictures[u"c.qef+"] == CMacUsbListCtrl::PIC_MAC_QEF_PLUS + 1 &&
-                     pictures[u"d.qpx"] == CMacUsbListCtrl::PIC_MAC_QPX,
-                 "the others still ticked");
-        u.Expect(m_nResult == TRUE, "the list changed");
+        u.Expect(pictures[u"a.qef"] == CMacUsbListCtrl::PIC_MAC_QEF + 1 && pictures[u"b.qef"] == CMacUsbListCtrl::PIC_MAC_QEF + 1 &&
+                     pictures[u"c.qef+"] == CMacUsbListCtrl::PIC_MAC_QEF_PLUS + 1 && pictures[u"d.qpx"] == CMacUsbListCtrl::PIC_MAC_QPX,
+                 "the ticks still set");
+        u.Expect(m_nResult == FALSE, "the list unchanged");
         m_dlg.RunOnUiThread([&] { m_nResult = m_list.m_nCheckedCount; });
-        u.Expect(m_nResult == 2, "two ticked left");
+        u.Expect(m_nResult == 3, "three ticked");
+        u.Expect(!OnMachine("a.qef") && OnMachine("b.qef") && OnMachine("c.qef+"), "only the first erased on the machine");
+
+        // Listed again, the folder shows what the machine holds.
+        OpenWork(u, {u"b.qef", u"c.qef+", u"d.qpx"});
+        Tick({u"b.qef", u"c.qef+"});
 
         // The user stops the run during the first erase: what went leaves the list, nothing is said.
         Ctl({"fault", "EraseFile", "delay", "1500"});
