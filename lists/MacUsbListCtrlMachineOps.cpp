@@ -158,12 +158,13 @@ BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
         for (const CString& strName : UnprocessedNames(dlg))
             if (IsListFileName(strName))
                 left.push_back(strName);
-        // The files erased before the failure are gone from the machine, so they leave the list
-        // as well; only the ones still there stay (ticked). The failure is still reported.
-        if (!left.empty() && IsRealError(dlg.m_nResult))
+        // A failure leaves the list as it was, to be shown again; a cancel by the user removes
+        // what was erased and keeps the rest ticked.
+        if (!left.empty() && IsRealError(dlg.m_nResult)) {
             ShowCommError(m_hWnd, dlg.m_nResult);
+            return FALSE;
+        }
     }
-    bool bRemoved = false;
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
         if (ContainsNoCase(left, it->m_strLabel))
             continue;
@@ -174,10 +175,7 @@ BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
         SetItem(&untick);
         --m_nCheckedCount;
         DeleteItem(it->m_nItem);
-        bRemoved = true;
     }
-    if (!bRemoved)
-        return FALSE;
     SortByTypeAndName();
     return TRUE;
 }
@@ -205,9 +203,11 @@ void CMacUsbListCtrl::DeleteSelectedMachineFiles()
         for (const CString& strName : UnprocessedNames(dlg))
             if (AcceptsFile(strName))
                 left.push_back(strName);
-        // As for the ticked files: what was erased leaves the list even when the run failed later.
-        if (!left.empty() && IsRealError(dlg.m_nResult))
+        // As for the ticked files: a failure leaves the list as it was.
+        if (!left.empty() && IsRealError(dlg.m_nResult)) {
             ShowCommError(m_hWnd, dlg.m_nResult);
+            return;
+        }
     }
     for (auto it = items.rbegin(); it != items.rend(); ++it) {
         if (ContainsNoCase(left, it->m_strLabel))
@@ -275,23 +275,32 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     }
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, bFolder ? rkRenameFolder : rkRenameFile, this);
     dlg.AddRename(m_strOldName, strNew);
+    CString strOldCompanion, strNewCompanion;
     if (!bFolder && (m_nListKind == LIST_DESIGN || m_nListKind == LIST_STX)) {
-        const CString strOldCompanion = GetCompanionName(m_strOldName);
-        const CString strNewCompanion = GetCompanionName(strNew);
+        strOldCompanion = GetCompanionName(m_strOldName);
+        strNewCompanion = GetCompanionName(strNew);
         if (!strOldCompanion.IsEmpty() && !strNewCompanion.IsEmpty())
             dlg.AddRename(strOldCompanion, strNewCompanion);
+        else
+            strNewCompanion.Empty();
     }
     if (dlg.DoModal() != IDOK) {
-        // A companion that could not follow (most have none) does not stop the rename; the item's
-        // own name not done does, whether by a failure or by the user's cancel.
+        // A companion that could not follow (most have none) does not stop the rename; a failure
+        // on the item's own name does. A folder's rename stops at any failure.
         const std::vector<CString> left = UnprocessedNames(dlg);
-        bool bItemLeft = false;
+        bool bItemLeft = bFolder;
         for (const CString& strName : left)
-            if (bFolder ? strName.CompareNoCase(strNew) == 0 : AcceptsFile(strName))
+            if (!bFolder && AcceptsFile(strName))
                 bItemLeft = true;
-        if (bItemLeft) {
-            if (IsRealError(dlg.m_nResult))
-                ShowCommError(m_hWnd, dlg.m_nResult);
+        if (bItemLeft && IsRealError(dlg.m_nResult)) {
+            // The machine goes on after refusing the file (a name already taken, say) and may
+            // have renamed the companion: it goes back, so the pair keeps one name.
+            if (!strNewCompanion.IsEmpty() && !ContainsNoCase(left, strNewCompanion)) {
+                CTransferDlg undo(m_hDevice, m_wStorage, m_strCurrentPath, rkRenameFile, this);
+                undo.AddRename(strNewCompanion, strOldCompanion);
+                undo.DoModal();
+            }
+            ShowCommError(m_hWnd, dlg.m_nResult);
             return;
         }
     }
