@@ -29,41 +29,6 @@ CString SpecialFolderPath(int nFolder)
     return strPath;
 }
 
-// Picture nPicture of a strip of square pictures, drawn onto white (the strip's white left out).
-BOOL DrawStripPicture(UINT nStripId, int nSize, int nPicture, CBitmap& bmOut)
-{
-    CBitmap bmStrip;
-    if (!bmStrip.LoadBitmap(nStripId))
-        return FALSE;
-    CDC dc, dcStrip;
-    bmOut.DeleteObject();
-    if (!dc.CreateCompatibleDC(nullptr) || !dcStrip.CreateCompatibleDC(nullptr) ||
-        !bmOut.CreateCompatibleBitmap(&dc, nSize, nSize))
-        return FALSE;
-    CBitmap* pOld = dc.SelectObject(&bmOut);
-    CBitmap* pOldStrip = dcStrip.SelectObject(&bmStrip);
-    dc.PatBlt(0, 0, nSize, nSize, WHITENESS);
-    dc.TransparentBlt(0, 0, nSize, nSize, &dcStrip, nPicture * nSize, 0, nSize, nSize, kWhite);
-    dcStrip.SelectObject(pOldStrip);
-    dc.SelectObject(pOld);
-    return TRUE;
-}
-
-// The one-pixel black frame of the thumbnails.
-void DrawFrame(CBitmap& bm)
-{
-    CDC dc;
-    if (!dc.CreateCompatibleDC(nullptr))
-        return;
-    CBitmap* pOld = dc.SelectObject(&bm);
-    dc.MoveTo(0, 0);
-    dc.LineTo(0, kLarge - 1);
-    dc.LineTo(kLarge - 1, kLarge - 1);
-    dc.LineTo(kLarge - 1, 0);
-    dc.LineTo(0, 0);
-    dc.SelectObject(pOld);
-}
-
 // One item's image index; false when the item cannot be read (past the end).
 bool ReadItemImage(const CListCtrl& list, int nItem, int& nImage)
 {
@@ -106,11 +71,11 @@ void AddSmallPair(CImageList& iml, BOOL bWithChecks, AddType addType)
 int AddFramedTypePair(CImageList& iml, int nPicture, BOOL bWithChecks)
 {
     CBitmap bmFirst, bmSecond, bmBox;
-    if (!DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmFirst) ||
-        !DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmSecond))
+    if (!CListPicture::DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmFirst) ||
+        !CListPicture::DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmSecond))
         return -1;
-    DrawFrame(bmFirst);
-    DrawFrame(bmSecond);
+    CListPicture::DrawFrame(bmFirst);
+    CListPicture::DrawFrame(bmSecond);
     if (bWithChecks) {
         CListPicture::LoadBox(CListPicture::IDB_BOX_EMPTY, bmBox);
         CListPicture::DrawBox(bmFirst, bmBox);
@@ -241,7 +206,7 @@ void CFolderListCtrl::AddTypePicture(const CString& strName)
             nPicture = PIC_QPX;
     }
     CBitmap bm;
-    if (!DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nPicture, bm))
+    if (!CListPicture::DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nPicture, bm))
         return;
     m_imlSmall.Add(&bm, nullptr);
 }

@@ -124,40 +124,6 @@ std::vector<CString> LastComponents(CString strPath, int nCount)
     return names;
 }
 
-// Picture nPicture of a strip of square pictures, drawn onto white (the strip's white left out).
-BOOL DrawStripPicture(UINT nStripId, int nSize, int nPicture, CBitmap& bmOut)
-{
-    CBitmap bmStrip;
-    if (!bmStrip.LoadBitmap(nStripId))
-        return FALSE;
-    CDC dc, dcStrip;
-    bmOut.DeleteObject();
-    if (!dc.CreateCompatibleDC(nullptr) || !dcStrip.CreateCompatibleDC(nullptr) ||
-        !bmOut.CreateCompatibleBitmap(&dc, nSize, nSize))
-        return FALSE;
-    CBitmap* pOld = dc.SelectObject(&bmOut);
-    CBitmap* pOldStrip = dcStrip.SelectObject(&bmStrip);
-    dc.PatBlt(0, 0, nSize, nSize, WHITENESS);
-    dc.TransparentBlt(0, 0, nSize, nSize, &dcStrip, nPicture * nSize, 0, nSize, nSize, kWhite);
-    dcStrip.SelectObject(pOldStrip);
-    dc.SelectObject(pOld);
-    return TRUE;
-}
-
-void DrawFrame(CBitmap& bm)
-{
-    CDC dc;
-    if (!dc.CreateCompatibleDC(nullptr))
-        return;
-    CBitmap* pOld = dc.SelectObject(&bm);
-    dc.MoveTo(0, 0);
-    dc.LineTo(0, kLarge - 1);
-    dc.LineTo(kLarge - 1, kLarge - 1);
-    dc.LineTo(kLarge - 1, 0);
-    dc.LineTo(0, 0);
-    dc.SelectObject(pOld);
-}
-
 // Two large pictures from one framed picture: with the empty and the ticked box when
 // bWithChecks, else the same picture twice.
 BOOL MakeLargePair(const CBitmap& bmPicture, BOOL bWithChecks, CBitmap& bmFirst, CBitmap& bmSecond)
@@ -193,8 +159,8 @@ BOOL MakeSmallPair(int nTypePicture, BOOL bWithChecks, CBitmap& bmFirst, CBitmap
     if (bWithChecks)
         return CListPicture::LoadBox(CListPicture::IDB_BOX_EMPTY, bmFirst) &&
                CListPicture::LoadBox(CListPicture::IDB_BOX_TICKED, bmSecond);
-    return DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nTypePicture, bmFirst) &&
-           DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nTypePicture, bmSecond);
+    return CListPicture::DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nTypePicture, bmFirst) &&
+           CListPicture::DrawStripPicture(IDB_PICTURES_SMALL, kSmall, nTypePicture, bmSecond);
 }
 
 // Adds both pairs, or nothing, so that the two image lists keep the same count. The large
@@ -308,9 +274,9 @@ void CMacUsbListCtrl::Initialize(HANDLE hMachine, CComboBoxEx* pLocationBox, int
     for (int nPicture : nTypePictures) {
         CBitmap bmSmall1, bmSmall2, bmPicture, bmLarge1, bmLarge2;
         if (!MakeSmallPair(nPicture, m_bWithChecks, bmSmall1, bmSmall2) ||
-            !DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmPicture))
+            !CListPicture::DrawStripPicture(IDB_PICTURES_LARGE, kLarge, nPicture, bmPicture))
             break;
-        DrawFrame(bmPicture);
+        CListPicture::DrawFrame(bmPicture);
         if (!MakeLargePair(bmPicture, m_bWithChecks, bmLarge1, bmLarge2) ||
             AddPairs(m_imlSmall, m_imlLarge, bmSmall1, bmSmall2, bmLarge1, bmLarge2) < 0)
             break;
@@ -781,7 +747,7 @@ int CMacUsbListCtrl::MakeStxPictureSingle(const BYTE* pBytes, uint32_t nLength)
     if (nIndex < 0)
         return -1;
     CBitmap bmSmall;
-    if (!DrawStripPicture(IDB_PICTURES_SMALL, kSmall, PIC_STX, bmSmall) || m_imlSmall.Add(&bmSmall, nullptr) < 0) {
+    if (!CListPicture::DrawStripPicture(IDB_PICTURES_SMALL, kSmall, PIC_STX, bmSmall) || m_imlSmall.Add(&bmSmall, nullptr) < 0) {
         // Both lists keep the same count.
         m_imlLarge.Remove(nIndex);
         return -1;

@@ -21,6 +21,16 @@ int RoundAway(double v)
     return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
 }
 
+// The one-pixel black frame: from (0,0) down, across, up and back.
+void DrawFrameLines(CDC& dc)
+{
+    dc.MoveTo(0, 0);
+    dc.LineTo(0, kSize - 1);
+    dc.LineTo(kSize - 1, kSize - 1);
+    dc.LineTo(kSize - 1, 0);
+    dc.LineTo(0, 0);
+}
+
 // The final picture: white, the working bitmap stretched into (0, 0, 48, nHeight) with the given
 // stretch mode, the one-pixel black frame.
 BOOL FramePicture(CDC& dcWork, int nWorkWidth, int nWorkHeight, int nHeight, int nStretchMode, CBitmap& bmOut)
@@ -33,11 +43,7 @@ BOOL FramePicture(CDC& dcWork, int nWorkWidth, int nWorkHeight, int nHeight, int
     dc.SetStretchBltMode(nStretchMode);
     dc.PatBlt(0, 0, kSize, kSize, WHITENESS);
     dc.StretchBlt(0, 0, kSize, nHeight, &dcWork, 0, 0, nWorkWidth, nWorkHeight, SRCCOPY);
-    dc.MoveTo(0, 0);
-    dc.LineTo(0, kSize - 1);
-    dc.LineTo(kSize - 1, kSize - 1);
-    dc.LineTo(kSize - 1, 0);
-    dc.LineTo(0, 0);
+    DrawFrameLines(dc);
     dc.SelectObject(pOld);
     return TRUE;
 }
@@ -211,4 +217,33 @@ BOOL CListPicture::MakeStxPair(CStxFile& stx, BOOL bWithChecks, CBitmap& bmFirst
     if (!DrawStxPicture(stx, bmPlain))
         return FALSE;
     return MakePair(bmPlain, bWithChecks, false, bmFirst, bmSecond, pBoxEmpty, pBoxTicked);
+}
+
+BOOL CListPicture::DrawStripPicture(UINT nStripId, int nSize, int nPicture, CBitmap& bmOut)
+{
+    CBitmap bmStrip;
+    if (!bmStrip.LoadBitmap(nStripId))
+        return FALSE;
+    CDC dc, dcStrip;
+    bmOut.DeleteObject();
+    if (!dc.CreateCompatibleDC(nullptr) || !dcStrip.CreateCompatibleDC(nullptr) ||
+        !bmOut.CreateCompatibleBitmap(&dc, nSize, nSize))
+        return FALSE;
+    CBitmap* pOld = dc.SelectObject(&bmOut);
+    CBitmap* pOldStrip = dcStrip.SelectObject(&bmStrip);
+    dc.PatBlt(0, 0, nSize, nSize, WHITENESS);
+    dc.TransparentBlt(0, 0, nSize, nSize, &dcStrip, nPicture * nSize, 0, nSize, nSize, kWhite);
+    dcStrip.SelectObject(pOldStrip);
+    dc.SelectObject(pOld);
+    return TRUE;
+}
+
+void CListPicture::DrawFrame(CBitmap& bm)
+{
+    CDC dc;
+    if (!dc.CreateCompatibleDC(nullptr))
+        return;
+    CBitmap* pOld = dc.SelectObject(&bm);
+    DrawFrameLines(dc);
+    dc.SelectObject(pOld);
 }

@@ -53,4 +53,9 @@ public:
     static BOOL LoadBox(UINT nId, CBitmap& bmBox);
     // 16 x 16: a black square on white, with a tick when bTicked.
     static BOOL DrawStandInBox(BOOL bTicked, CBitmap& bmBox);
+    // Picture nPicture of a resource strip of nSize-square pictures (13003, 13004), drawn onto
+    // white with the strip's white left out.
+    static BOOL DrawStripPicture(UINT nStripId, int nSize, int nPicture, CBitmap& bmOut);
+    // The one-pixel black frame along the four edges of a 48 x 48 picture.
+    static void DrawFrame(CBitmap& bm);
 };
