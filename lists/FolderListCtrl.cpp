@@ -307,3 +307,30 @@ void CFolderListCtrl::OnBeginLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
 void CFolderListCtrl::UpdateLocationBox()
 {
 }
+
+int CFolderListCtrl::AddLocationEntry(CComboBoxEx& box, const CString& strText, int nImage, int nIndent)
+{
+    COMBOBOXEXITEM item{};
+    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT;
+    item.iItem = box.GetCount();
+    item.pszText = const_cast<char16_t*>(strText.GetString());
+    item.iImage = nImage;
+    item.iSelectedImage = nImage;
+    item.iIndent = nIndent;
+    return box.InsertItem(&item);
+}
+
+BOOL CFolderListCtrl::GetLocationEntry(const CComboBoxEx& box, int nIndex, CString& strText, int& nIndent)
+{
+    char16_t szText[MAX_PATH] = {};
+    COMBOBOXEXITEM item{};
+    item.mask = CBEIF_TEXT | CBEIF_INDENT;
+    item.iItem = nIndex;
+    item.pszText = szText;
+    item.cchTextMax = MAX_PATH;
+    if (nIndex < 0 || !box.GetItem(&item))
+        return FALSE;
+    strText = item.pszText ? item.pszText : u"";
+    nIndent = item.iIndent;
+    return TRUE;
+}

@@ -45,6 +45,10 @@ public:
     int MakeStxPicture(const CString& strPath, BOOL bWithChecks);
     // Rebuilds the location box for the folder now shown; called at the end of every fill.
     virtual void UpdateLocationBox();
+    // A location box entry appended with its picture (selected the same) and indent; its index.
+    static int AddLocationEntry(CComboBoxEx& box, const CString& strText, int nImage, int nIndent);
+    // An entry's text and indent; false when there is no entry nIndex.
+    static BOOL GetLocationEntry(const CComboBoxEx& box, int nIndex, CString& strText, int& nIndent);
 
     // Name rules: 0, or the id of the string that says what is wrong.
     static int ValidateName(const CString& strName);

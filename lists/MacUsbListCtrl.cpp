@@ -86,33 +86,6 @@ uint16_t StorageOfText(const CString& strText)
     return 0;
 }
 
-int AddBoxEntry(CComboBoxEx& box, const CString& strText, int nImage, int nIndent)
-{
-    COMBOBOXEXITEM item{};
-    item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT;
-    item.iItem = box.GetCount();
-    item.pszText = const_cast<char16_t*>(strText.GetString());
-    item.iImage = nImage;
-    item.iSelectedImage = nImage;
-    item.iIndent = nIndent;
-    return box.InsertItem(&item);
-}
-
-bool GetBoxEntry(const CComboBoxEx& box, int nIndex, CString& strText, int& nIndent)
-{
-    char16_t szText[MAX_PATH] = {};
-    COMBOBOXEXITEM item{};
-    item.mask = CBEIF_TEXT | CBEIF_INDENT;
-    item.iItem = nIndex;
-    item.pszText = szText;
-    item.cchTextMax = MAX_PATH;
-    if (nIndex < 0 || !box.GetItem(&item))
-        return false;
-    strText = item.pszText ? item.pszText : u"";
-    nIndent = item.iIndent;
-    return true;
-}
-
 // The last nCount components of a path, outermost first.
 std::vector<CString> LastComponents(CString strPath, int nCount)
 {
@@ -187,7 +160,7 @@ int AddPcUsbDrives(CMacUsbListCtrl& list, BOOL bBoxOnly, int nLastIndex, int& nS
 {
     nSelect = -1;
     CComboBoxEx& box = *list.m_pLocationBox;
-    AddBoxEntry(box, kPcEntry, CFolderListCtrl::PIC_COMPUTER, 0);
+    CFolderListCtrl::AddLocationEntry(box, kPcEntry, CFolderListCtrl::PIC_COMPUTER, 0);
     const DWORD dwDrives = GetLogicalDrives();
     const bool bPcShown = IsPcPath(list.m_strCurrentPath) && list.m_nLevel >= 1;
     int nTaken = 0;
@@ -216,7 +189,7 @@ int AddPcUsbDrives(CMacUsbListCtrl& list, BOOL bBoxOnly, int nLastIndex, int& nS
             item.iGroupId = CMacUsbListCtrl::GROUP_PC;
             list.InsertItem(&item);
         }
-        const int nDriveEntry = AddBoxEntry(box, strText, CFolderListCtrl::PIC_REMOVABLE, 1);
+        const int nDriveEntry = CFolderListCtrl::AddLocationEntry(box, strText, CFolderListCtrl::PIC_REMOVABLE, 1);
         if (!bPcShown || list.m_strCurrentPath.Left(2).CompareNoCase(strRoot.Left(2)) != 0)
             continue;
         // Left open what to select while a drive's root folder is shown at level 1, where it has
@@ -233,7 +206,7 @@ int AddPcUsbDrives(CMacUsbListCtrl& list, BOOL bBoxOnly, int nLastIndex, int& nS
                     nFolders++;
             int nIndent = 2;
             for (const CString& strName : LastComponents(list.m_strCurrentPath, nFolders))
-                nSelect = AddBoxEntry(box, strName, CFolderListCtrl::PIC_FOLDER, nIndent++);
+                nSelect = CFolderListCtrl::AddLocationEntry(box, strName, CFolderListCtrl::PIC_FOLDER, nIndent++);
         }
     }
     return nTaken;
@@ -303,7 +276,7 @@ void CMacUsbListCtrl::ShowRoots()
         int nRow = 0;
         for (const RootRow& row : kRootRows) {
             const CString strText = LoadText(row.nText);
-            AddBoxEntry(*m_pLocationBox, strText, row.nImage, row.nIndent);
+            CFolderListCtrl::AddLocationEntry(*m_pLocationBox, strText, row.nImage, row.nIndent);
             if (row.nIndent == 1) {
                 LVITEM item{};
                 item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_GROUPID;
@@ -318,8 +291,8 @@ void CMacUsbListCtrl::ShowRoots()
         if (m_nMode == MODE_EITHER)
             ListPcUsbDrives(FALSE, 4);
     } else if (m_nMode == MODE_EITHER) {
-        AddBoxEntry(*m_pLocationBox, LoadText(IDS_MACHINE), PIC_MACHINE, 0);
-        AddBoxEntry(*m_pLocationBox, LoadText(IDS_NOT_CONNECTED), PIC_NOT_CONNECTED, 1);
+        CFolderListCtrl::AddLocationEntry(*m_pLocationBox, LoadText(IDS_MACHINE), PIC_MACHINE, 0);
+        CFolderListCtrl::AddLocationEntry(*m_pLocationBox, LoadText(IDS_NOT_CONNECTED), PIC_NOT_CONNECTED, 1);
         ListPcUsbDrives(FALSE, 0);
         if (GetItemCount() > 0)
             nSelect = 2;
@@ -536,7 +509,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
     const int nSel = m_pLocationBox->GetCurSel();
     CString strText;
     int nIndent = 0;
-    if (!GetBoxEntry(*m_pLocationBox, nSel, strText, nIndent))
+    if (!CFolderListCtrl::GetLocationEntry(*m_pLocationBox, nSel, strText, nIndent))
         return;
 
     if (nIndent == 0) {
@@ -550,7 +523,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
             for (int i = 0; i < m_pLocationBox->GetCount(); i++) {
                 CString strEntry;
                 int nEntryIndent = 0;
-                if (GetBoxEntry(*m_pLocationBox, i, strEntry, nEntryIndent) && nEntryIndent == 0 && strEntry == kPcEntry)
+                if (CFolderListCtrl::GetLocationEntry(*m_pLocationBox, i, strEntry, nEntryIndent) && nEntryIndent == 0 && strEntry == kPcEntry)
                     m_pLocationBox->SetCurSel(i);
             }
         }
@@ -599,7 +572,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
     for (int i = nSel; i >= 0; i--) {
         CString strEntry;
         int nEntryIndent = 0;
-        if (!GetBoxEntry(*m_pLocationBox, i, strEntry, nEntryIndent))
+        if (!CFolderListCtrl::GetLocationEntry(*m_pLocationBox, i, strEntry, nEntryIndent))
             return;
         const CString strEntryDrive = DriveOf(strEntry);
         if (nEntryIndent <= 1) {
@@ -627,7 +600,7 @@ BOOL CMacUsbListCtrl::UpOneLevel()
         strParent += u"\\";
     // Above "\EMB" is the storage's top folder.
     if (strParent.IsEmpty() && !IsPcPath(m_strCurrentPath))
-        strParent = u"\\";
+        strParent = CString(u"\\");
     if (IsPcPath(m_strCurrentPath)) {
         ShowUsbFolder(strParent, m_nLevel - 1, m_bWithChecks);
         return TRUE;
@@ -658,16 +631,16 @@ void CMacUsbListCtrl::UpdateLocationBox()
     if (m_bMachinePresent) {
         if (m_hDevice) {
             for (const RootRow& row : kRootRows) {
-                AddBoxEntry(*m_pLocationBox, LoadText(row.nText), row.nImage, row.nIndent);
+                CFolderListCtrl::AddLocationEntry(*m_pLocationBox, LoadText(row.nText), row.nImage, row.nIndent);
                 if (row.wStorage == 0 || row.wStorage != m_wStorage || !bMachinePath || m_nLevel < 2)
                     continue;
                 int nIndent = 2;
                 for (const CString& strName : LastComponents(m_strCurrentPath, m_nLevel - 1))
-                    nSelect = AddBoxEntry(*m_pLocationBox, strName, PIC_FOLDER, nIndent++);
+                    nSelect = CFolderListCtrl::AddLocationEntry(*m_pLocationBox, strName, PIC_FOLDER, nIndent++);
             }
         } else {
-            AddBoxEntry(*m_pLocationBox, LoadText(IDS_MACHINE), PIC_MACHINE, 0);
-            AddBoxEntry(*m_pLocationBox, LoadText(IDS_NOT_CONNECTED), PIC_NOT_CONNECTED, 1);
+            CFolderListCtrl::AddLocationEntry(*m_pLocationBox, LoadText(IDS_MACHINE), PIC_MACHINE, 0);
+            CFolderListCtrl::AddLocationEntry(*m_pLocationBox, LoadText(IDS_NOT_CONNECTED), PIC_NOT_CONNECTED, 1);
         }
     }
     if (m_nMode != MODE_MACHINE_ONLY) {

@@ -92,17 +92,8 @@ void CPcListCtrl::ShowRoots()
         {strComputer, PIC_COMPUTER, 1},
         {strDocuments, PIC_OPEN_FOLDER, 1},
     };
-    int nIndex = 0;
-    for (const Entry& e : entries) {
-        COMBOBOXEXITEM item{};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT;
-        item.iItem = nIndex++;
-        item.pszText = const_cast<char16_t*>(e.strText.GetString());
-        item.iImage = e.nImage;
-        item.iSelectedImage = e.nImage;
-        item.iIndent = e.nIndent;
-        m_pLocationBox->InsertItem(&item);
-    }
+    for (const Entry& e : entries)
+        AddLocationEntry(*m_pLocationBox, e.strText, e.nImage, e.nIndent);
 
     // Each at the front; the sort puts them in picture order.
     InsertItem(0, strDesktop, PIC_DESKTOP);
@@ -217,17 +208,8 @@ void CPcListCtrl::UpdateLocationBox()
         return;
     m_pLocationBox->ResetContent();
 
-    int nIndex = 0;
     auto add = [&](const CString& strText, int nImage, int nIndent) {
-        COMBOBOXEXITEM item{};
-        item.mask = CBEIF_TEXT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE | CBEIF_INDENT;
-        item.iItem = nIndex;
-        item.pszText = const_cast<char16_t*>(strText.GetString());
-        item.iImage = nImage;
-        item.iSelectedImage = nImage;
-        item.iIndent = nIndent;
-        m_pLocationBox->InsertItem(&item);
-        return nIndex++;
+        return AddLocationEntry(*m_pLocationBox, strText, nImage, nIndent);
     };
     // One entry per folder level of the shown path, nFolders deep, the outermost first.
     auto addBreadcrumb = [&](int nFolders, int nFirstIndent) {
@@ -274,21 +256,16 @@ BOOL CPcListCtrl::GoToLocationBoxSelection()
     if (!m_pLocationBox)
         return FALSE;
     const int nSel = m_pLocationBox->GetCurSel();
-    char16_t szText[MAX_PATH] = {};
-    COMBOBOXEXITEM item{};
-    item.mask = CBEIF_TEXT | CBEIF_INDENT;
-    item.iItem = nSel;
-    item.pszText = szText;
-    item.cchTextMax = MAX_PATH;
-    if (nSel < 0 || !m_pLocationBox->GetItem(&item))
+    CString strText;
+    int nIndent = 0;
+    if (!GetLocationEntry(*m_pLocationBox, nSel, strText, nIndent))
         return FALSE;
-    const CString strText(item.pszText ? item.pszText : u"");
 
-    if (item.iIndent == 0) {
+    if (nIndent == 0) {
         ShowRoots();
         return TRUE;
     }
-    if (item.iIndent == 1) {
+    if (nIndent == 1) {
         if (strText == LoadText(IDS_DESKTOP))
             OpenSpecialFolder(*this, m_strDesktopPath, LOC_DESKTOP);
         else if (strText == LoadText(IDS_DOCUMENTS))
@@ -311,15 +288,11 @@ BOOL CPcListCtrl::GoToLocationBoxSelection()
     CString strFolders;
     int nFolders = 0;
     for (int i = nSel; i >= 0; i--) {
-        char16_t szEntry[MAX_PATH] = {};
-        COMBOBOXEXITEM entry{};
-        entry.mask = CBEIF_TEXT | CBEIF_INDENT;
-        entry.iItem = i;
-        entry.pszText = szEntry;
-        entry.cchTextMax = MAX_PATH;
-        if (!m_pLocationBox->GetItem(&entry) || entry.iIndent <= nBaseIndent)
+        CString strEntry;
+        int nEntryIndent = 0;
+        if (!GetLocationEntry(*m_pLocationBox, i, strEntry, nEntryIndent) || nEntryIndent <= nBaseIndent)
             break;
-        strFolders = CString(u"\\") + (entry.pszText ? entry.pszText : u"") + strFolders;
+        strFolders = CString(u"\\") + strEntry + strFolders;
         nFolders++;
     }
     const int nLevel = nBaseLevel + nFolders;
