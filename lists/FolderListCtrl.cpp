@@ -156,32 +156,7 @@ int CFolderListCtrl::ShowFolder(CString strPath, int nLevelStep, int nFirstIndex
     m_nLevel += nLevelStep;
     DeleteAllItems();
 
-    int nIndex = nFirstIndex;
-    WIN32_FIND_DATAW find{};
-    HANDLE hFind = FindFirstFileW(strPath + u"\\*.*", &find);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            const CString strName(find.cFileName);
-            if (strName == u"." || strName == u"..")
-                continue;
-            if (find.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN))
-                continue;
-            int nImage;
-            if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && nMode != MODE_FILES_AS_ENTRIES) {
-                nImage = PIC_FOLDER;
-            } else {
-                if (!AcceptsFile(strName) || nMode == MODE_FOLDERS_ONLY)
-                    continue;
-                const CString strFile = strPath + u"\\" + strName;
-                nImage = m_nListKind == LIST_STX ? MakeStxPicture(strFile, bWithChecks) : MakeDesignPicture(strFile, bWithChecks);
-                if (nImage < 0)
-                    continue;
-            }
-            InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, nIndex, strName, 0, 0, nImage, nIndex);
-            nIndex++;
-        } while (FindNextFileW(hFind, &find));
-        FindClose(hFind);
-    }
+    const int nIndex = FillFromFolder(strPath, nFirstIndex, nMode, bWithChecks);
 
     SetRedraw(TRUE);
     SortByTypeAndName();
@@ -333,4 +308,35 @@ BOOL CFolderListCtrl::GetLocationEntry(const CComboBoxEx& box, int nIndex, CStri
     strText = item.pszText ? item.pszText : u"";
     nIndent = item.iIndent;
     return TRUE;
+}
+
+int CFolderListCtrl::FillFromFolder(const CString& strPath, int nFirstIndex, int nMode, BOOL bWithChecks)
+{
+    int nIndex = nFirstIndex;
+    WIN32_FIND_DATAW find{};
+    HANDLE hFind = FindFirstFileW(strPath + u"\\*.*", &find);
+    if (hFind != INVALID_HANDLE_VALUE) {
+        do {
+            const CString strName(find.cFileName);
+            if (strName == u"." || strName == u"..")
+                continue;
+            if (find.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN))
+                continue;
+            int nImage;
+            if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && nMode != MODE_FILES_AS_ENTRIES) {
+                nImage = PIC_FOLDER;
+            } else {
+                if (!AcceptsFile(strName) || nMode == MODE_FOLDERS_ONLY)
+                    continue;
+                const CString strFile = strPath + u"\\" + strName;
+                nImage = m_nListKind == LIST_STX ? MakeStxPicture(strFile, bWithChecks) : MakeDesignPicture(strFile, bWithChecks);
+                if (nImage < 0)
+                    continue;
+            }
+            InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, nIndex, strName, 0, 0, nImage, nIndex);
+            nIndex++;
+        } while (FindNextFileW(hFind, &find));
+        FindClose(hFind);
+    }
+    return nIndex;
 }

@@ -80,6 +80,9 @@ public:
     CComboBoxEx* m_pLocationBox = nullptr;
 
 protected:
+    // Inserts the folder's entries from nFirstIndex on, as ShowFolder's mode says, without
+    // touching the list's state; the index after the last one.
+    int FillFromFolder(const CString& strPath, int nFirstIndex, int nMode, BOOL bWithChecks);
     // Adds the 16 x 16 type picture of a file (11 to 15 by its family and name) to the small list.
     void AddTypePicture(const CString& strName);
     // Creates the three image lists with their fixed pictures and attaches them.

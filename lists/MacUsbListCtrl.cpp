@@ -408,33 +408,8 @@ void CMacUsbListCtrl::ShowUsbFolder(const CString& strPath, int nLevel, BOOL bWi
     DeleteAllItems();
 
     const int nFolderLevels = m_bDeepUsbFolders ? kDeepUsbFolderLevels : kShallowUsbFolderLevels;
-    int nIndex = 0;
-    WIN32_FIND_DATAW find{};
-    HANDLE hFind = FindFirstFileW(JoinPath(strPath, u"*.*"), &find);
-    if (hFind != INVALID_HANDLE_VALUE) {
-        do {
-            const CString strName(find.cFileName);
-            if (strName == u"." || strName == u"..")
-                continue;
-            if (find.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN))
-                continue;
-            int nImage;
-            if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && nLevel < nFolderLevels) {
-                nImage = PIC_FOLDER;
-            } else {
-                // Deeper, a folder takes the file test, which in practice lets none through.
-                if (!AcceptsFile(strName))
-                    continue;
-                const CString strFile = JoinPath(strPath, strName);
-                nImage = m_nListKind == LIST_STX ? MakeStxPicture(strFile, bWithChecks) : MakeDesignPicture(strFile, bWithChecks);
-                if (nImage < 0)
-                    continue;
-            }
-            InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, nIndex, strName, 0, 0, nImage, nIndex);
-            nIndex++;
-        } while (FindNextFileW(hFind, &find));
-        FindClose(hFind);
-    }
+    // Deeper, a folder takes the file test, which in practice lets none through.
+    FillFromFolder(strPath, 0, nLevel < nFolderLevels ? MODE_ALL : MODE_FILES_AS_ENTRIES, bWithChecks);
 
     SetRedraw(TRUE);
     SortByTypeAndName();
