@@ -31,7 +31,7 @@ struct Command {
 
 const Command kCommands[] = {
 #ifdef TAVREN_HAS_INFO
-    {"info", "info [--json] [--words] FILE...   what a design or STX file holds, and whether the machine takes it",
+    {"info", "info [--json] [--words] FILE...   what a design or STX file holds, and whether the machine takes it (a DST file: its design)",
      RunInfoCommand},
 #endif
 #ifdef TAVREN_HAS_PREVIEW
