@@ -21,7 +21,6 @@ namespace {
 
 constexpr int kSmall = 16;
 constexpr int kLarge = CListPicture::PICTURE_SIZE;
-constexpr COLORREF kWhite = RGB(255, 255, 255);
 // Folders are listed below these levels: the machine's own limit, one less for the STX list in
 // built-in storage (its root lies one folder deeper there); on PC flash drives by the dialog's
 // choice.
