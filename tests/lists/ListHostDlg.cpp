@@ -1,5 +1,7 @@
 #include "tests/lists/ListHostDlg.h"
 
+#include "link/MachineLink.h"
+
 #include "platform/user/WindowManager.h"
 
 namespace {
@@ -99,4 +101,13 @@ void CListHostDlg::OnHostButton(UINT nId)
 {
     if (m_onButton)
         m_onButton(nId);
+}
+
+HANDLE CListHostDlg::ConnectMachine()
+{
+    AFX_MANAGE_STATE(ListModuleState());
+    if (!EnsureMachineLink())
+        return 0;
+    int32_t nStatus = -1;
+    return MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
 }

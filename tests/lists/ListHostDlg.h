@@ -51,6 +51,9 @@ public:
     // The state of the module that holds the lists (libTavren), for tests that call a list
     // outside the dialog.
     static AFX_MODULE_STATE* ListModuleState();
+    // The connected machine's handle, asked of the machine link in the list's module state as
+    // the module's dialogs ask for it; 0 when the link cannot be loaded or no machine answers.
+    static HANDLE ConnectMachine();
 
     // Hooks: the end of OnInitDialog (the list's initialisation), a click and a double click on
     // the list (the item, -1 for empty space), the location box's selection change, and the

@@ -9,7 +9,6 @@
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 
-#include "link/MachineLink.h"
 #include "platform/kernel/Handle.h"
 
 #include <gtest/gtest.h>
@@ -99,13 +98,8 @@ protected:
         ModuleFixture::SetUp();
         if (HasFatalFailure())
             return;
-        {
-            AFX_MANAGE_STATE(CListHostDlg::ListModuleState());
-            ASSERT_TRUE(EnsureMachineLink());
-            int32_t nStatus = -1;
-            m_hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
-        }
-        ASSERT_NE(m_hDevice, 0u);
+        m_hDevice = CListHostDlg::ConnectMachine();
+        ASSERT_NE(m_hDevice, 0u) << "the machine link loaded and the emulated machine answering";
         m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
         m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
         m_dlg.m_onButton = [this](UINT nId) {

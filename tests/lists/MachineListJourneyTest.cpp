@@ -9,7 +9,6 @@
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 
-#include "link/MachineLink.h"
 #include "platform/kernel/Handle.h"
 #include "res/resource.h"
 
@@ -94,13 +93,8 @@ protected:
         ModuleFixture::SetUp();
         if (HasFatalFailure())
             return;
-        {
-            AFX_MANAGE_STATE(CListHostDlg::ListModuleState());
-            ASSERT_TRUE(EnsureMachineLink());
-            int32_t nStatus = -1;
-            m_hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
-        }
-        ASSERT_NE(m_hDevice, 0u);
+        m_hDevice = CListHostDlg::ConnectMachine();
+        ASSERT_NE(m_hDevice, 0u) << "the machine link loaded and the emulated machine answering";
         m_dlg.m_onInit = [this](CListHostDlg& d) {
             m_list.Initialize(m_hDevice, &d.m_location, CFolderListCtrl::LIST_DESIGN, TRUE, TRUE, CMacUsbListCtrl::MODE_EITHER,
                               FALSE);
