@@ -330,7 +330,10 @@ BOOL AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewIte
     return TRUE;
 }
 
-UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable)
+namespace {
+// The entry's state bits of nMask set as uFlags says (the entry by command or position, as uFlags
+// tells); the bits as they were, or -1 when there is no such menu or entry.
+UINT SetEntryState(HMENU hMenu, UINT uItem, UINT uFlags, UINT nMask)
 {
     auto p = FindMenu(hMenu);
     if (!p)
@@ -338,28 +341,23 @@ UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable)
     std::lock_guard<std::mutex> lock(p->mutex);
     std::shared_ptr<MenuObject> pOwner;
     size_t nIndex = 0;
-    MenuEntry* pEntry = FindEntry(p, uIDEnableItem, uEnable, &pOwner, &nIndex);
+    MenuEntry* pEntry = FindEntry(p, uItem, uFlags, &pOwner, &nIndex);
     if (!pEntry)
         return static_cast<UINT>(-1);
-    UINT nOld = pEntry->nFlags & (MF_GRAYED | MF_DISABLED);
-    pEntry->nFlags = (pEntry->nFlags & ~(MF_GRAYED | MF_DISABLED)) | (uEnable & (MF_GRAYED | MF_DISABLED));
+    UINT nOld = pEntry->nFlags & nMask;
+    pEntry->nFlags = (pEntry->nFlags & ~nMask) | (uFlags & nMask);
     return nOld;
+}
+} // namespace
+
+UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable)
+{
+    return SetEntryState(hMenu, uIDEnableItem, uEnable, MF_GRAYED | MF_DISABLED);
 }
 
 DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck)
 {
-    auto p = FindMenu(hMenu);
-    if (!p)
-        return static_cast<DWORD>(-1);
-    std::lock_guard<std::mutex> lock(p->mutex);
-    std::shared_ptr<MenuObject> pOwner;
-    size_t nIndex = 0;
-    MenuEntry* pEntry = FindEntry(p, uIDCheckItem, uCheck, &pOwner, &nIndex);
-    if (!pEntry)
-        return static_cast<DWORD>(-1);
-    DWORD nOld = pEntry->nFlags & MF_CHECKED;
-    pEntry->nFlags = (pEntry->nFlags & ~MF_CHECKED) | (uCheck & MF_CHECKED);
-    return nOld;
+    return SetEntryState(hMenu, uIDCheckItem, uCheck, MF_CHECKED);
 }
 
 BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int, HWND hWnd, const RECT*)
