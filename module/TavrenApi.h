@@ -21,6 +21,9 @@ TAVREN_EXPORT int32_t WriteSendStxDialog(const uint8_t* bytes, uint32_t count, c
                                          int32_t* storage, int32_t* selectAfterSend, int32_t target,
                                          uint8_t deepFolders, uint32_t parent);
 TAVREN_EXPORT int32_t ManageStxDialog(uint32_t parent, uint8_t deepFolders, int32_t target);
+/* Our own addition: the same File Manager for embroidery designs, with the same arguments and
+   results as ManageStxDialog. A host that knows only the five others is unaffected. */
+TAVREN_EXPORT int32_t ManageDesignDialog(uint32_t parent, uint8_t deepFolders, int32_t target);
 
 #ifdef __cplusplus
 }
