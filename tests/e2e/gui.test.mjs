@@ -2,11 +2,12 @@
 // leaves with Escape, and shows the dialog again in Japanese; then it types into the control
 // sampler's field key by key. In the control sampler a person also renames a picture by clicking
 // its label twice. From the host's bar, the File Manager for designs shows thumbnails in both
-// panes, and Write a Design sends a sample and an uploaded design to the emulated machine (these
-// two are skipped while the module lacks the export).
+// panes (for STX patterns, the PC's patterns), and Write a Design sends a sample and an uploaded
+// design to the emulated machine (these three are skipped while the module lacks the export).
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
-// playwright-core), E2E_OUT (where the screenshots go), TAVREN_SOURCE_DIR (the demo files), CHROMIUM (default /usr/bin/chromium);
+// playwright-core), E2E_OUT (where the screenshots go), TAVREN_SOURCE_DIR (the demo files),
+// CHROMIUM (default /usr/bin/chromium);
 // E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -379,4 +380,32 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
   } finally {
     fs.rmSync(storage, { recursive: true, force: true });
   }
+});
+
+test('File Manager for STX patterns from the bar: the PC\'s patterns with thumbnails, target and deep folders handed over', { timeout: 120000 }, async t => {
+  await withGui(t, [], exported('ManageStxDialog'), async page => {
+    const FM = 'File Manager', PC = 13011;
+    await page.locator('button[data-export="ManageStxDialog"]').click({ timeout: STEP });
+    await page.locator('#cf-target').selectOption('0');
+    await page.locator('#cf-deep').check();
+    await page.locator('#cf-go').click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ timeout: STEP })
+      .catch(async () => { throw new Error('no File Manager; in front: ' + await frontWindowText(page)); });
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Computer'), 'the PC root view');
+    await openItem(page, FM, PC, 'Computer');
+    await waitItems(page, FM, PC, items => items.some(i => /C:/.test(i.label)), 'the drives view');
+    await openItem(page, FM, PC, 'C:');
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Patterns'), 'drive C:');
+    await openItem(page, FM, PC, 'Patterns');
+    const patterns = await waitItems(page, FM, PC, items => items.filter(i => /\.stx$/.test(i.label) && i.loaded).length === 4,
+                                     'four STX patterns with their pictures');
+    assert.equal(new Set(patterns.map(i => i.picture)).size, 4, 'each pattern has a thumbnail of its own');
+    await page.screenshot({ path: path.join(outDir, 'e2e-fm-stx.png') });
+
+    await page.locator(`.window[data-caption="${FM}"] .ctl[data-id="2"]`).click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ state: 'detached', timeout: STEP });
+    await page.locator('#last [data-field="result"] .value', { hasText: '(IDCANCEL)' }).waitFor({ timeout: STEP });
+    assert.equal(await page.locator('#last [data-field="target"] .value').innerText(), '0');
+    assert.equal(await page.locator('#last [data-field="deepFolders"] .value').innerText(), 'true');
+  });
 });

@@ -48,27 +48,26 @@ const std::vector<DemoFile> kLayout = {
     {"pc-usb/ORD/Ordf/Wave.stx", "Wave"},
 };
 
-// Needle positions (22 is the middle, 0..44 the full swing) and feeds of the patterns' points.
+// Needle positions (22 is the middle, 0..44 the full swing) and feeds of the patterns' points;
+// each pattern is about 100 feed units long, so its thumbnail runs the picture's height.
 std::vector<StxRecord> PatternPoints(const std::string& strName)
 {
     std::vector<StxRecord> points;
     if (strName == "Zigzag") {
         for (int i = 0; i < 16; ++i)
-            points.push_back(StxPoint(i % 2 ? 40 : 4, 3));
+            points.push_back(StxPoint(i % 2 ? 40 : 4, 6));
     } else if (strName == "Wave") {
         static const int kSwing[] = {22, 30, 36, 38, 36, 30, 22, 14, 8, 6, 8, 14};
         for (int i = 0; i < 24; ++i)
-            points.push_back(StxPoint(kSwing[i % 12], 1));
+            points.push_back(StxPoint(kSwing[i % 12], 4));
     } else if (strName == "Scallop") {
         static const int kSwing[] = {4, 12, 20, 26, 30, 32, 30, 26, 20, 12};
         for (int i = 0; i < 20; ++i)
-            points.push_back(StxPoint(kSwing[i % 10], 1));
+            points.push_back(StxPoint(kSwing[i % 10], 5));
     } else if (strName == "Arrow") {
-        for (int i = 0; i < 8; ++i)
-            points.push_back(StxPoint(22 - 2 * i, 1));
-        for (int i = 0; i < 8; ++i)
-            points.push_back(StxPoint(22 + 2 * i, 0));
-        points.push_back(StxPoint(22, 6));
+        static const int kSwing[] = {22, 18, 14, 10, 6, 10, 14, 18};
+        for (int i = 0; i < 16; ++i)
+            points.push_back(StxPoint(kSwing[i % 8], 6));
     }
     return points;
 }
