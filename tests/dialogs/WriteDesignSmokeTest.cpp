@@ -175,7 +175,8 @@ TEST_F(WriteDesignSmokeTest, ADesignWrittenToAFlashDriveOnThePcArrivesUnchanged)
         u.Click(kSend);
         u.WaitForClose(kCaption);
     });
-    char16_t szFolder[64] = {};
+    // Exactly room for "E:\EMB\Flowers" and its terminating zero.
+    char16_t szFolder[15] = u"0123456789abcd";
     int32_t nStorage = 7;
     const int32_t nResult = Module().pfnWriteSendDialog(design.data(), static_cast<uint32_t>(design.size()), u"rose.qef", 0,
                                                         szFolder, sizeof szFolder, &nStorage, nullptr, 0, 0, 0);
