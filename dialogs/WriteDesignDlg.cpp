@@ -9,7 +9,6 @@
 #include "platform/afx/File.h"
 #include "platform/afx/FileException.h"
 #include "platform/afx/ModuleState.h"
-#include "platform/base/WinError.h"
 #include "platform/file/FileApi.h"
 #include "platform/kernel/Handle.h"
 #include "platform/user/Dbt.h"
@@ -36,15 +35,6 @@ CString LoadText(UINT nID)
 
 // A PC path carries a drive letter and a colon; a machine path has none.
 bool IsPcPath(const CString& strPath) { return strPath.Find(u':') >= 0; }
-
-// The system's own text for a file-system failure, in the default language, without inserts.
-CString SystemMessage(DWORD dwError)
-{
-    char16_t szText[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 512, nullptr);
-    return CString(szText);
-}
 
 } // namespace
 
@@ -257,7 +247,7 @@ BOOL CWriteDesignDlg::SendToDrive()
     }
     if (dwError != 0) {
         // What was written before the failure stays: the person sees the path and can look.
-        MessageBox(SystemMessage(dwError) + strPath, LoadText(IDS_CAPTION_ERROR), MB_ICONEXCLAMATION);
+        MessageBox(CFolderListCtrl::SystemMessage(dwError) + strPath, LoadText(IDS_CAPTION_ERROR), MB_ICONEXCLAMATION);
         return FALSE;
     }
     m_strResultFolder = m_list.m_strCurrentPath;

@@ -128,8 +128,8 @@ TEST_F(RenameDlgTest, ALongerTextKeepsItsFirst236Characters)
         u.WaitForWindow(kCaption);
         u.Click(kRename);
         u.WaitForWindow(kRenameCaption);
+        // The typed characters arrive one by one; OK, behind them, sees what the edit kept.
         u.ReplaceText(kEdit, strTyped);
-        u.Expect(u.Control(kEdit).strText == strKept, "the first 236 characters");
         u.Click(IDOK);
         u.WaitForClose(kRenameCaption);
         u.Expect(NameShown(u) == strKept + u".qef", "the long stem with the extension");
