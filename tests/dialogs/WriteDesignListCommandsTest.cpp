@@ -76,7 +76,8 @@ void WaitForGone(ScriptedUser& u, std::u16string_view strLabel)
 int ImageOf(ScriptedUser& u, std::u16string_view strLabel)
 {
     const int nItem = WaitForItem(u, strLabel);
-    const tavren::ControlInfo* c = ListOf(u.Look());
+    const Snapshot snap = u.Look();
+    const tavren::ControlInfo* c = ListOf(snap);
     return c && nItem >= 0 && nItem < static_cast<int>(c->items.size()) ? c->items[static_cast<size_t>(nItem)].nImage : -1;
 }
 
