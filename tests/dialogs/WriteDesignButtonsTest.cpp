@@ -16,6 +16,7 @@ protected:
         // \EMB\A\B\C\D: levels 2 (\EMB) to 6.
         fs::create_directories(Emb() / "A" / "B" / "C" / "D");
         Put(Emb() / "A" / "a.qef", DesignBytes("Bean.dst"));
+        fs::create_directories(Machine().Storage(1) / "ORD");
     }
 
     // Walks from the root view down to \EMB\A\B\C and checks the buttons at every step against
@@ -78,7 +79,7 @@ TEST_F(WriteDesignButtonsTest, DeepFoldersSendFromTheFirstLevelOnAndMakeFoldersT
         s = WaitForItems(u, {u"A"}, "up to \\EMB");
         u.Click(kUp);
         // The storage's top folder "\" (level 1): still a place to send to with deep folders.
-        s = WaitForItems(u, {u"EMB"}, "up to the storage's top");
+        s = WaitForItems(u, {u"EMB", u"ORD"}, "up to the storage's top");
         u.Expect(Buttons(s) == "1101", "the storage's top: buttons " + Buttons(s));
         u.Click(kUp);
         s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick, kStick2}, "the root view");

@@ -259,14 +259,17 @@ protected:
     static Snapshot WaitForItems(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {
         const Labels want = Sorted(expected);
-        Snapshot s = u.WaitUntil(
+        Labels seen;
+        const std::optional<Snapshot> s = tavren::WaitFor(
             [&](const Snapshot& snap) {
                 const tavren::WindowInfo* w = snap.Find(kCaption);
-                return w && snap.Front() == w && Sorted(ItemsOf(snap)) == want;
+                seen = ItemsOf(snap);
+                return w && snap.Front() == w && Sorted(seen) == want;
             },
-            strWhat + ": the list shows " + Describe(want));
+            10000);
+        u.Expect(s.has_value(), strWhat + ": the list shows " + Describe(seen) + ", not " + Describe(want));
         u.WaitForWindow(kCaption);
-        return s;
+        return *s;
     }
     static int IndexOf(const Snapshot& s, std::u16string_view strLabel)
     {

@@ -179,10 +179,11 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
         c.bSelectEnable = bEnable;
         c.nSelect = nValue;
         c.strName = u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef";
-        ScriptedUser user([](ScriptedUser& u) {
+        const Labels there = bEnable ? Labels{u"plain0.qef"} : Labels{};
+        ScriptedUser user([&there](ScriptedUser& u) {
             u.WaitForWindow(kCaption);
             Open(u, kUsb1, {u"Work"});
-            Open(u, u"Work", {});
+            Open(u, u"Work", there);
             u.Click(kSend);
         });
         EXPECT_EQ(Call(c), IDOK) << int(bEnable) << "/" << nValue;

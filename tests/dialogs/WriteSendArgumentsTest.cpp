@@ -4,6 +4,10 @@
 #include "tests/dialogs/WriteDesignFixture.h"
 #include "tests/dialogs/WriteDesignNothingShows.h"
 
+#include "link/MachineLink.h"
+
+#include <dlfcn.h>
+
 using namespace wdtest;
 
 namespace {
@@ -135,10 +139,11 @@ TEST_F(WriteSendArgumentsTest, TheStxExportNeitherChecksTheMachineNorSelectsTheF
     Ctl({"status", "3=1", "4=0"});
     fs::create_directories(Machine().Storage(2) / "ORD" / "Work");
     fs::create_directories(Emb(2) / "Work");
-    auto sendTo = [](bool bRefused) {
-        return ScriptedUser([bRefused](ScriptedUser& u) {
+    // The STX list shows the machine's "(UserST)" folder outside built-in storage.
+    auto sendTo = [](bool bRefused, const Labels& top) {
+        return ScriptedUser([bRefused, top](ScriptedUser& u) {
             u.WaitForWindow(kCaption);
-            Open(u, kUsb1, {u"Work"});
+            Open(u, kUsb1, top);
             Open(u, u"Work", {});
             u.WaitUntil([](const Snapshot& snap) { return Enabled(snap, kSend); }, "\">>\" enabled");
             u.Click(kSend);
@@ -158,7 +163,7 @@ TEST_F(WriteSendArgumentsTest, TheStxExportNeitherChecksTheMachineNorSelectsTheF
     design.nTarget = 1;
     design.nStorage = 1;
     {
-        ScriptedUser user = sendTo(true);
+        ScriptedUser user = sendTo(true, {u"Work"});
         EXPECT_EQ(Call(design), IDCANCEL);
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
@@ -173,7 +178,7 @@ TEST_F(WriteSendArgumentsTest, TheStxExportNeitherChecksTheMachineNorSelectsTheF
     stx.nTarget = 1;
     stx.nStorage = 1;
     {
-        ScriptedUser user = sendTo(false);
+        ScriptedUser user = sendTo(false, {u"(UserST)", u"Work"});
         EXPECT_EQ(Call(stx), IDOK);
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
@@ -187,20 +192,22 @@ TEST_F(WriteSendArgumentsTest, TheFolderBufferTakesTheFolderOnlyWhenItFitsWithIt
 {
     // "E:\EMB\Embf" is 11 units: 24 bytes hold it with its zero.
     fs::create_directories(Stick() / "EMB" / "Embf");
+    Labels there;
     for (uint32_t nBytes : {24u, 23u, 0u}) {
         HostCall c;
         c.bytes = DesignBytes();
         c.nTarget = 0;
         c.nFolderBytes = nBytes;
         c.strName = u"size" + std::u16string(1, static_cast<char16_t>(u'0' + nBytes % 10)) + u".qef";
-        ScriptedUser user([](ScriptedUser& u) {
+        ScriptedUser user([&there](ScriptedUser& u) {
             u.WaitForWindow(kCaption);
             Open(u, kStick, {u"Embf"});
-            Open(u, u"Embf", {});
+            Open(u, u"Embf", there);
             u.WaitUntil([](const Snapshot& snap) { return Enabled(snap, kSend); }, "\">>\" enabled");
             u.Click(kSend);
         });
         EXPECT_EQ(Call(c), IDOK) << nBytes;
+        there.push_back(c.strName);
         EXPECT_TRUE(user.Finish()) << user.Report();
         EXPECT_TRUE(c.GuardIntact()) << "nothing written past " << nBytes << " bytes";
         if (nBytes == 24) {
@@ -227,4 +234,37 @@ TEST_F(WriteSendArgumentsTest, TheFolderBufferTakesTheFolderOnlyWhenItFitsWithIt
     EXPECT_EQ(Call(c), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(Read(Stick() / "EMB" / "Embf" / "nobuffer.qef"), c.bytes);
+}
+
+namespace {
+
+// Without a machine: a process of its own can tell whether the machine link was ever loaded.
+class WriteSendOutOfRangeTest : public WriteDesignFixture {
+protected:
+    WriteSendOutOfRangeTest() : WriteDesignFixture(false) {}
+};
+
+} // namespace
+
+TEST_F(WriteSendOutOfRangeTest, ATargetOutOfRangeNeverLoadsTheMachineLink)
+{
+    // A fresh process, so that no earlier call has loaded the link.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    auto run = [this] {
+        const bool bFreshAtStart = MachineLink().IsEmpty();
+        bool bRefused = true;
+        for (bool bStx : {false, true}) {
+            for (int32_t nTarget : {3, -1}) {
+                HostCall c;
+                c.bStx = bStx;
+                c.bytes = DesignBytes();
+                c.nTarget = nTarget;
+                bRefused = bRefused && Call(c) == -1;
+            }
+        }
+        const std::string lib = tavren::test::LoadedModule::BinDir() + "/libQuorvel.so";
+        const bool bUnloaded = MachineLink().IsEmpty() && dlopen(lib.c_str(), RTLD_NOW | RTLD_NOLOAD) == nullptr;
+        std::exit(!bFreshAtStart ? 3 : !bRefused ? 2 : !bUnloaded ? 1 : 0);
+    };
+    EXPECT_EXIT(run(), ::testing::ExitedWithCode(0), "") << "1: the link was loaded; 2: a call was not refused";
 }
