@@ -159,9 +159,12 @@ void CWriteDesignDlg::ProbeInitialFolder()
     if (m_bMachineLink && EnsureMachineLink())
         MachineLink().m_pfnUploadList(m_hDevice, wStorage, m_strResultFolder, &pListing, &nListing);
 
-    // A folder in the machine's form begins with two backslashes; anything else is a PC folder.
+    // A folder in the machine's form begins with a backslash: "\EMB\Flowers" as this dialog hands
+    // it back after a send (the machine knows no doubled separator), or with two as in
+    // "\\EMB\Flowers"; anything else is a PC folder.
     const bool bListed = pListing != nullptr;
-    const bool bExists = m_strResultFolder.Left(2) == u"\\\\" ? bListed : PathIsDirectoryW(m_strResultFolder) != FALSE;
+    const bool bMachineForm = m_strResultFolder.Left(1) == u"\\";
+    const bool bExists = bMachineForm ? bListed : PathIsDirectoryW(m_strResultFolder) != FALSE;
     if (pListing)
         MachineLink().m_pfnGlobalHeapFree(&pListing);
     if (!bExists)
@@ -175,6 +178,10 @@ void CWriteDesignDlg::ProbeInitialFolder()
         strCopy = strCopy.Left(nLast);
         nLevel++;
     }
+    // One backslash in front: one level more than the backslashes count, as in the doubled form,
+    // since the list counts the storage's top "\" as level 1 and "\EMB" as level 2.
+    if (bListed && m_strResultFolder.Left(2) != u"\\\\" && m_strResultFolder.GetLength() > 1)
+        nLevel++;
     if (bListed) {
         const int32_t nStorage = m_pStorage ? *m_pStorage : 0;
         if (m_nKind == CFolderListCtrl::LIST_STX && nStorage == kStxLimitedStorage)
