@@ -232,10 +232,27 @@ HWND ScriptedUser::ControlHandle(int nId)
     return snap.Find(hWnd)->Control(nId)->hWnd;
 }
 
+bool ScriptedUser::ActWhenReachable(const std::function<bool(std::string*)>& act, std::string& strError)
+{
+    // A person waits for a progress dialog that has just come up in front to go away before
+    // clicking on the window behind it; a box that stays up still fails the step in the end.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_dwStepTimeout);
+    for (;;) {
+        strError.clear();
+        if (act(&strError))
+            return true;
+        if (strError.find("another window is in front") == std::string::npos ||
+            std::chrono::steady_clock::now() >= deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+}
+
 void ScriptedUser::Click(int nId)
 {
     std::string strError;
-    if (!ClickButton(ControlHandle(nId), &strError))
+    const HWND hButton = ControlHandle(nId);
+    if (!ActWhenReachable([&](std::string* p) { return ClickButton(hButton, p); }, strError))
         Fail("clicking " + std::to_string(nId) + ": " + strError);
 }
 
@@ -284,7 +301,8 @@ void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey)
 void ScriptedUser::ClickItem(int nListId, int nItem)
 {
     std::string strError;
-    if (!ClickListItem(ControlHandle(nListId), nItem, MouseAction::Click, &strError))
+    const HWND hList = ControlHandle(nListId);
+    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::Click, p); }, strError))
         Fail("clicking item " + std::to_string(nItem) + ": " + strError);
 }
 
@@ -298,14 +316,16 @@ void ScriptedUser::ClickItem(int nListId, int nItem, ListPart part)
 void ScriptedUser::DoubleClickItem(int nListId, int nItem)
 {
     std::string strError;
-    if (!ClickListItem(ControlHandle(nListId), nItem, MouseAction::DoubleClick, &strError))
+    const HWND hList = ControlHandle(nListId);
+    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::DoubleClick, p); }, strError))
         Fail("double-clicking item " + std::to_string(nItem) + ": " + strError);
 }
 
 void ScriptedUser::RightClickItem(int nListId, int nItem)
 {
     std::string strError;
-    if (!ClickListItem(ControlHandle(nListId), nItem, MouseAction::RightClick, &strError))
+    const HWND hList = ControlHandle(nListId);
+    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::RightClick, p); }, strError))
         Fail("right-clicking item " + std::to_string(nItem) + ": " + strError);
 }
 

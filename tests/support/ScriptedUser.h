@@ -94,6 +94,8 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& strWhy);
+    // Runs act until it succeeds, retrying while another window is in front (up to the step time).
+    bool ActWhenReachable(const std::function<bool(std::string*)>& act, std::string& strError);
     HWND ControlHandle(int nId);
     void Run(Script script);
     void CloseEverything();
