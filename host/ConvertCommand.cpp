@@ -34,22 +34,16 @@ bool ParseOptions(int argc, char** argv, Options& opt, std::string& strError)
 {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "-o" || arg == "--output") {
-            if (++i >= argc) {
-                strError = "-o needs a file name";
-                return false;
-            }
-            opt.strOutput = argv[i];
+        const bool bOutput = arg == "-o" || arg == "--output";
+        if (bOutput && i + 1 < argc) {
+            opt.strOutput = argv[++i];
         } else if (arg == "--force") {
             opt.bForce = true;
-        } else if (arg.size() > 1 && arg[0] == '-') {
-            strError = "unknown option " + arg;
+        } else if (const bool bOption = arg.size() > 1 && arg[0] == '-'; bOutput || bOption || !opt.strInput.empty()) {
+            strError = bOutput ? "-o needs a file name" : bOption ? "unknown option " + arg : "only one design at a time";
             return false;
-        } else if (opt.strInput.empty()) {
-            opt.strInput = arg;
         } else {
-            strError = "only one design at a time";
-            return false;
+            opt.strInput = arg;
         }
     }
     if (opt.strInput.empty()) {
