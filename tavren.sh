@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the tavren host with the given arguments:
 #   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh gui   ./tavren.sh --help
+#   ./tavren.sh convert IN.dst -o OUT.qef   ./tavren.sh thumbnail -s 256 FILE OUT.png
+#   ./tavren.sh install-desktop   ./tavren.sh uninstall-desktop   (thumbnails in the file manager, this user)
 set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 "$here/scripts/install-deps.sh" >&2

@@ -16,6 +16,15 @@
 #include "host/MachineCommand.h"
 #define TAVREN_HAS_MACHINE 1
 #endif
+#if __has_include("host/ConvertCommand.h")
+#include "host/ConvertCommand.h"
+#define TAVREN_HAS_CONVERT 1
+#endif
+#if __has_include("host/ThumbnailCommand.h")
+#include "host/ThumbnailCommand.h"
+#include "host/DesktopCommand.h"
+#define TAVREN_HAS_THUMBNAIL 1
+#endif
 #if __has_include("host/GuiCommand.h")
 #include "host/GuiCommand.h"
 #define TAVREN_HAS_GUI 1
@@ -37,6 +46,16 @@ const Command kCommands[] = {
 #ifdef TAVREN_HAS_PREVIEW
     {"preview", "preview FILE [-o OUT.png] [--size N] [--list-picture] [--checked]   a picture of a design",
      RunPreviewCommand},
+#endif
+#ifdef TAVREN_HAS_CONVERT
+    {"convert", "convert IN.dst [-o OUT.qef|OUT.qef+|OUT.qpx] [--force]   a DST design as a file the machine reads (refused when it could not take it)",
+     RunConvertCommand},
+#endif
+#ifdef TAVREN_HAS_THUMBNAIL
+    {"thumbnail", "thumbnail -s SIZE FILE OUT.png   the file manager's thumbnail of a design or STX file", RunThumbnailCommand},
+    {"install-desktop", "install-desktop [--exec PATH]   file types and thumbnails of designs in the desktop, for this user",
+     RunInstallDesktopCommand},
+    {"uninstall-desktop", "uninstall-desktop   removes what install-desktop put", RunUninstallDesktopCommand},
 #endif
 #ifdef TAVREN_HAS_MACHINE
     {"machine", "machine [--storage DIR] [--socket PATH]   start an emulated sewing machine", RunMachineCommand},

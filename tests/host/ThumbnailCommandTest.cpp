@@ -1,0 +1,212 @@
+// tavren thumbnail and the desktop entries: a PNG of the asked size for every design and pattern
+// format, the installed thumbnailer run as a file manager runs it, and uninstall taking away all
+// that install put.
+#include "tests/design/FixtureWriter.h"
+#include "tests/host/TavrenProcess.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <set>
+
+namespace fs = std::filesystem;
+using tavren::test::RunProcess;
+using tavren::test::RunTavren;
+using tavren::test::ScratchDir;
+
+namespace {
+
+struct Picture {
+    bool ok = false;
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgba;
+    // The bounding box of the pixels that differ from the corner's.
+    int left = 0, top = 0, right = -1, bottom = -1;
+};
+
+Picture ReadPng(const fs::path& path)
+{
+    Picture pic;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return pic;
+    image.format = PNG_FORMAT_RGBA;
+    pic.rgba.resize(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, pic.rgba.data(), 0, nullptr))
+        return pic;
+    pic.ok = true;
+    pic.width = static_cast<int>(image.width);
+    pic.height = static_cast<int>(image.height);
+    pic.left = pic.width;
+    pic.top = pic.height;
+    for (int y = 0; y < pic.height; ++y)
+        for (int x = 0; x < pic.width; ++x)
+            if (!std::equal(pic.rgba.begin(), pic.rgba.begin() + 4, pic.rgba.begin() + 4 * (y * pic.width + x))) {
+                pic.left = std::min(pic.left, x);
+                pic.right = std::max(pic.right, x);
+                pic.top = std::min(pic.top, y);
+                pic.bottom = std::max(pic.bottom, y);
+            }
+    return pic;
+}
+
+// One file of each format the thumbnailer is installed for.
+std::vector<fs::path> OneOfEach(const fs::path& dir)
+{
+    // A 40 x 10 mm rectangle, sewn all round.
+    const fixture::Stitches wide{fixture::Sew(400, 0), fixture::Sew(0, 100), fixture::Sew(-400, 0),
+                                 fixture::Sew(0, -100), fixture::EndDesign()};
+    const fixture::DesignLayout layout = fixture::LayoutFromStitches(wide);
+    std::vector<std::pair<std::string, fixture::Bytes>> files{
+        {"wide.qef", fixture::MakeQef(layout)},     {"wide.qef+", fixture::MakeQefPlus(layout)},
+        {"wide.qpx", fixture::MakeQpx(layout)},     {"wide.dst", fixture::MakeDst(wide)},
+        {"pattern.stx", fixture::MakeStx(fixture::WellFormedStx(12))},
+    };
+    std::vector<fs::path> out;
+    for (const auto& [name, bytes] : files) {
+        fixture::WriteFile((dir / name).string(), bytes);
+        out.push_back(dir / name);
+    }
+    return out;
+}
+
+std::set<std::string> FilesUnder(const fs::path& root)
+{
+    std::set<std::string> out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        out.insert(fs::relative(it->path(), root).generic_string());
+    return out;
+}
+
+std::string ReadText(const fs::path& path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+// The Exec line split as desktop entries quote it, with the thumbnailer's field codes replaced.
+std::vector<std::string> ExecArguments(const std::string& exec, const std::string& size, const std::string& in,
+                                       const std::string& out)
+{
+    std::vector<std::string> args;
+    std::string cur;
+    bool quoted = false, any = false;
+    for (size_t i = 0; i < exec.size(); ++i) {
+        const char c = exec[i];
+        if (quoted && c == '\\' && i + 1 < exec.size()) {
+            cur += exec[++i];
+        } else if (c == '"') {
+            quoted = !quoted;
+            any = true;
+        } else if (c == ' ' && !quoted) {
+            if (any || !cur.empty())
+                args.push_back(cur);
+            cur.clear();
+            any = false;
+        } else if (c == '%' && i + 1 < exec.size()) {
+            const char code = exec[++i];
+            cur += code == 's' ? size : code == 'i' ? in : code == 'o' ? out : code == '%' ? "%" : "";
+        } else {
+            cur += c;
+        }
+    }
+    if (any || !cur.empty())
+        args.push_back(cur);
+    return args;
+}
+
+} // namespace
+
+TEST(ThumbnailCommand, EveryFormatGivesAPictureOfTheAskedSizeWithItsAspectKept)
+{
+    ScratchDir dir;
+    for (const fs::path& in : OneOfEach(dir.path)) {
+        for (int size : {128, 256}) {
+            const fs::path out = dir.path / (in.filename().string() + "-" + std::to_string(size) + ".png");
+            const auto run = RunTavren({"thumbnail", "-s", std::to_string(size), in.string(), out.string()});
+            ASSERT_EQ(run.exitCode, 0) << in << ": " << run.output;
+            const Picture pic = ReadPng(out);
+            ASSERT_TRUE(pic.ok) << out;
+            EXPECT_EQ(pic.width, size) << in;
+            EXPECT_EQ(pic.height, size) << in;
+            ASSERT_GE(pic.right, pic.left) << in << ": nothing drawn";
+            if (in.extension() != ".stx") {
+                // The drawing spans most of the width and is a quarter as high.
+                const double w = pic.right - pic.left + 1, h = pic.bottom - pic.top + 1;
+                EXPECT_GT(w, 0.8 * size) << in;
+                EXPECT_NEAR(w / h, 4.0, 0.8) << in;
+            }
+        }
+    }
+    const fs::path broken = dir.path / "broken.qef";
+    fixture::WriteFile(broken.string(), fixture::Bytes(40, 7));
+    const auto run = RunTavren({"thumbnail", "-s", "128", broken.string(), (dir.path / "broken.png").string()});
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_FALSE(fs::exists(dir.path / "broken.png"));
+    EXPECT_EQ(RunTavren({"thumbnail", (dir.path / "wide.qef").string(), (dir.path / "x.png").string()}).exitCode, 2);
+}
+
+TEST(DesktopEntries, InstalledThumbnailerDrawsAsAFileManagerRunsItAndUninstallTakesAllAway)
+{
+    ScratchDir dir;
+    const fs::path data = dir.path / "data home";  // a space, so the Exec line's quoting counts
+    const std::map<std::string, std::string> env{{"XDG_DATA_HOME", data.string()}};
+    const fs::path program = dir.path / "bin dir" / "tavren";
+    fs::create_directories(program.parent_path());
+    fs::copy_file(tavren::test::TavrenBinary(), program);
+    fs::permissions(program, fs::perms::owner_all);
+
+    auto run = RunProcess({program.string(), "install-desktop"}, env);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    const std::string mime = ReadText(data / "mime/packages/tavren-designs.xml");
+    for (const char* glob : {"*.qef\"", "*.qef+\"", "*.qpx\"", "*.dst\"", "*.stx\""})
+        EXPECT_NE(mime.find(glob), std::string::npos) << glob;
+    const std::string entry = ReadText(data / "thumbnailers/tavren.thumbnailer");
+    ASSERT_EQ(entry.rfind("[Thumbnailer Entry]\n", 0), 0u) << entry;
+    const size_t at = entry.find("\nExec=");
+    ASSERT_NE(at, std::string::npos) << entry;
+    const std::string exec = entry.substr(at + 6, entry.find('\n', at + 1) - at - 6);
+    EXPECT_NE(entry.find("application/x-tavren-qef-plus;"), std::string::npos) << entry;
+
+    const fs::path files = dir.path / "files";
+    fs::create_directories(files);
+    for (const fs::path& in : OneOfEach(files)) {
+        const fs::path out = dir.path / "thumb.png";
+        fs::remove(out);
+        const auto args = ExecArguments(exec, "256", in.string(), out.string());
+        ASSERT_EQ(args.front(), program.string()) << exec;
+        run = RunProcess(args);
+        ASSERT_EQ(run.exitCode, 0) << exec << ": " << run.output;
+        const Picture pic = ReadPng(out);
+        EXPECT_TRUE(pic.ok && pic.width == 256 && pic.height == 256) << in;
+    }
+    if (fs::exists(data / "mime/mime.cache")) {
+        EXPECT_NE(ReadText(data / "mime/globs2").find("application/x-tavren-stx:*.stx"), std::string::npos);
+    }
+
+    // Another package's types stay; only ours go.
+    run = RunProcess({program.string(), "uninstall-desktop"}, env);
+    ASSERT_EQ(run.exitCode, 0) << run.output;
+    EXPECT_TRUE(FilesUnder(data).empty()) << *FilesUnder(data).begin();
+
+    fs::create_directories(data / "mime/packages");
+    std::ofstream(data / "mime/packages/other.xml")
+        << "<?xml version=\"1.0\"?>\n<mime-info xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">"
+           "<mime-type type=\"text/x-other\"><glob pattern=\"*.oth\"/></mime-type></mime-info>\n";
+    ASSERT_EQ(RunProcess({program.string(), "install-desktop"}, env).exitCode, 0);
+    ASSERT_EQ(RunProcess({program.string(), "uninstall-desktop"}, env).exitCode, 0);
+    EXPECT_TRUE(fs::exists(data / "mime/packages/other.xml"));
+    EXPECT_FALSE(fs::exists(data / "thumbnailers"));
+    for (const std::string& file : FilesUnder(data)) {
+        EXPECT_EQ(file.find("tavren"), std::string::npos) << file;
+        if (fs::is_regular_file(data / file) && file != "mime/mime.cache") {
+            EXPECT_EQ(ReadText(data / file).find("x-tavren"), std::string::npos) << file;
+        }
+    }
+}
