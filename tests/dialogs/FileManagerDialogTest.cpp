@@ -240,7 +240,8 @@ TEST_F(FileManagerDialogTest, AnUnsupportedMachineIsReportedAndTheFileManagerSho
         u.Answer(IDOK);
         u.WaitForWindow(kCaption);
         WaitForItem(u, kMacList, u"USBSTICK (E:)");
-        const tavren::ControlInfo* pTarget = ControlIn(u.Look(), kTarget);
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
         u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture");
         u.PressEscape();
     });
@@ -379,7 +380,8 @@ TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
         u.Answer(IDOK);
         u.WaitForWindow(kCaption);
         ExpectArrows(u, "PC 0, machine 0, >> off, << off", "nothing ticked after the failed fetch");
-        const tavren::ControlInfo* pList = ControlIn(u.Look(), kMacList);
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
         u.Expect(pList && pList->items[nLily].nImage == 16, "lily.qef keeps its type picture");
         // Without the fault the same click fetches and ticks.
         u.ClickItem(kMacList, nLily);
