@@ -7,6 +7,7 @@
 #include "host/ImageListPngCache.h"
 #include "host/PcDriveSwitch.h"
 #include "host/PngBuffer.h"
+#include "host/UiCallJson.h"
 #include "host/UiCallQueue.h"
 #include "platform/gdi/Gdi.h"
 #include "platform/seam/Automation.h"
@@ -16,6 +17,7 @@
 #include <nlohmann/json.hpp>
 
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 namespace fs = std::filesystem;
@@ -66,6 +68,8 @@ CGuiRoutes::CGuiRoutes(fs::path web, CHostSession& session, CUiCallQueue& calls,
 
 void CGuiRoutes::Install(httplib::Server& server)
 {
+    // A design from the person's disk comes in the call, base64: room for any design a machine takes.
+    server.set_payload_max_length(32u << 20);
     server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/index.html"); });
     server.Get(R"(/([A-Za-z0-9_-]+\.(html|js|css|svg)))", [this](const httplib::Request& req, httplib::Response& res) {
         bool bFound = false;
@@ -87,6 +91,7 @@ void CGuiRoutes::Install(httplib::Server& server)
         j["exports"] = m_session.Offers();
         j["language"] = m_session.Language();
         j["canChangeLanguage"] = m_session.CanChangeLanguage();
+        j["kept"] = m_session.Kept();
         j["machine"] = m_machine.Show();
         j["pc"] = m_drives.State();
         tavren::Snapshot snapshot = tavren::TakeSnapshot(2000);
@@ -95,11 +100,13 @@ void CGuiRoutes::Install(httplib::Server& server)
         SendJson(res, j);
     });
     server.Post("/api/call", [this](const httplib::Request& req, httplib::Response& res) {
-        json body = ParseBody(req);
-        UiCall call{body.value("export", ""), body.value("language", 1033)};
+        std::string strWhy;
+        std::optional<UiCall> parsed = ParseUiCall(ParseBody(req), strWhy);
+        if (!parsed)
+            return SendJson(res, {{"ok", false}, {"error", strWhy}}, 400);
+        UiCall& call = *parsed;
         if (!m_session.Offered(call.strExport))
             return SendJson(res, {{"ok", false}, {"error", "the module has no export \"" + call.strExport + "\""}}, 404);
-        std::string strWhy;
         if (!m_calls.Post(call, strWhy))
             return SendJson(res, {{"ok", false}, {"error", strWhy}}, 409);
         // The language switch shows nothing: answer when it is done, so the page sees the result.

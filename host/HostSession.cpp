@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <vector>
 
 namespace fs = std::filesystem;
 using nlohmann::json;
@@ -25,25 +24,38 @@ json Result(int32_t n)
     return {{"result", n}, {"name", n == IDOK ? "IDOK" : n == IDCANCEL ? "IDCANCEL" : ""}};
 }
 
+json FileNames(const std::vector<fs::path>& files)
+{
+    json names = json::array();
+    for (const fs::path& f : files)
+        names.push_back(f.filename().string());
+    return names;
+}
+
+// MAX_PATH characters, as a host's folder buffer.
+constexpr size_t kFolderChars = 260;
+
 } // namespace
 
-CHostSession::CHostSession(const CModuleExports& exports, bool bSampler) : m_exports(exports)
+CHostSession::CHostSession(const CModuleExports& exports, bool bSampler)
+    : m_exports(exports), m_designs(SampleDesigns()), m_patterns(SampleStxPatterns())
 {
-    if (auto designs = SampleDesigns(); !designs.empty())
-        m_designSample = designs.front();
-    if (auto stx = SampleStxPatterns(); !stx.empty())
-        m_stxSample = stx.front();
     m_offers = json::array();
     if (m_exports.m_pfnComSetDialog)
-        m_offers.push_back({{"name", "ComSetDialog"}, {"label", "Connection Settings"}});
-    if (m_exports.m_pfnWriteSendDialog && !m_designSample.empty())
-        m_offers.push_back({{"name", "WriteSendDialog"}, {"label", "Write a Design"}, {"file", m_designSample.filename().string()}});
-    if (m_exports.m_pfnWriteSendStxDialog && !m_stxSample.empty())
-        m_offers.push_back({{"name", "WriteSendStxDialog"}, {"label", "Write an STX Pattern"}, {"file", m_stxSample.filename().string()}});
+        m_offers.push_back({{"name", "ComSetDialog"}, {"label", "Connection Settings"}, {"kind", "plain"}});
+    // A design can also come from the person's disk, so Write a Design is offered without samples.
+    if (m_exports.m_pfnWriteSendDialog)
+        m_offers.push_back({{"name", "WriteSendDialog"}, {"label", "Write a Design"}, {"kind", "write"}, {"files", FileNames(m_designs)}});
+    if (m_exports.m_pfnWriteSendStxDialog)
+        m_offers.push_back({{"name", "WriteSendStxDialog"}, {"label", "Write an STX Pattern"}, {"kind", "write"}, {"files", FileNames(m_patterns)}});
+    if (m_exports.m_pfnManageDesignDialog)
+        m_offers.push_back({{"name", "ManageDesignDialog"}, {"label", "File Manager (designs)"}, {"kind", "manage"}});
     if (m_exports.m_pfnManageStxDialog)
-        m_offers.push_back({{"name", "ManageStxDialog"}, {"label", "File Manager"}});
+        m_offers.push_back({{"name", "ManageStxDialog"}, {"label", "File Manager (STX)"}, {"kind", "manage"}});
     if (bSampler)
-        m_offers.push_back({{"name", "Sampler"}, {"label", "Control Sampler"}});
+        m_offers.push_back({{"name", "Sampler"}, {"label", "Control Sampler"}, {"kind", "plain"}});
+    m_kept["WriteSendDialog"];
+    m_kept["WriteSendStxDialog"];
 }
 
 bool CHostSession::Offered(const std::string& strExport) const
@@ -53,47 +65,85 @@ bool CHostSession::Offered(const std::string& strExport) const
     return std::any_of(m_offers.begin(), m_offers.end(), [&](const json& e) { return e["name"] == strExport; });
 }
 
+json CHostSession::Kept()
+{
+    std::lock_guard lock(m_mutex);
+    json j = json::object();
+    for (const auto& [strExport, k] : m_kept)
+        j[strExport] = {{"folder", tavren::Utf16ToUtf8(k.strFolder)}, {"storage", k.nStorage}, {"selectAfterSend", k.nSelectAfterSend}};
+    return j;
+}
+
 json CHostSession::Run(const UiCall& call)
 {
     json r = {{"export", call.strExport}};
-    if (call.strExport == "ChangeLanguage" && m_exports.m_pfnChangeLanguage) {
+    const std::string& e = call.strExport;
+    if (e == "ChangeLanguage" && m_exports.m_pfnChangeLanguage) {
         bool bOk = m_exports.m_pfnChangeLanguage(call.nLanguage);
         if (bOk)
             m_nLanguage = call.nLanguage;
         r["result"] = bOk;
         r["language"] = call.nLanguage;
-    } else if (call.strExport == "ComSetDialog" && m_exports.m_pfnComSetDialog) {
+    } else if (e == "ComSetDialog" && m_exports.m_pfnComSetDialog) {
         r.update(Result(m_exports.m_pfnComSetDialog(0, 0)));
-    } else if ((call.strExport == "WriteSendDialog" && m_exports.m_pfnWriteSendDialog) ||
-               (call.strExport == "WriteSendStxDialog" && m_exports.m_pfnWriteSendStxDialog)) {
-        r.update(RunWriteSend(call.strExport == "WriteSendStxDialog"));
-    } else if (call.strExport == "Sampler") {
+    } else if ((e == "WriteSendDialog" && m_exports.m_pfnWriteSendDialog) ||
+               (e == "WriteSendStxDialog" && m_exports.m_pfnWriteSendStxDialog)) {
+        r.update(RunWriteSend(call, e == "WriteSendStxDialog"));
+    } else if (e == "Sampler") {
         CGuiSamplerDlg dlg;
         r.update(Result(static_cast<int32_t>(dlg.DoModal())));
-    } else if (call.strExport == "ManageStxDialog" && m_exports.m_pfnManageStxDialog) {
-        r.update(Result(m_exports.m_pfnManageStxDialog(0, 0, 2)));
+    } else if ((e == "ManageStxDialog" && m_exports.m_pfnManageStxDialog) ||
+               (e == "ManageDesignDialog" && m_exports.m_pfnManageDesignDialog)) {
+        auto pfn = e == "ManageStxDialog" ? m_exports.m_pfnManageStxDialog : m_exports.m_pfnManageDesignDialog;
+        r.update(Result(pfn(0, call.bDeepFolders ? 1 : 0, call.nTarget)));
+        r["target"] = call.nTarget;
+        r["deepFolders"] = call.bDeepFolders;
     } else {
         r["error"] = "the module has no such export";
     }
     return r;
 }
 
-json CHostSession::RunWriteSend(bool bStx)
+json CHostSession::RunWriteSend(const UiCall& call, bool bStx)
 {
-    const fs::path& file = bStx ? m_stxSample : m_designSample;
-    std::vector<uint8_t> bytes = ReadFile(file);
-    std::u16string strName = tavren::Utf8ToUtf16(file.filename().string());
-    std::vector<char16_t> folder(260, 0);
-    std::copy_n(m_strFolder.begin(), std::min<size_t>(m_strFolder.size(), folder.size() - 1), folder.begin());
+    std::vector<uint8_t> bytes;
+    if (call.upload) {
+        bytes = *call.upload;
+    } else {
+        const std::vector<fs::path>& files = bStx ? m_patterns : m_designs;
+        auto it = std::find_if(files.begin(), files.end(), [&](const fs::path& f) { return f.filename() == call.strFile; });
+        if (it == files.end())
+            return {{"error", "no sample file named \"" + call.strFile + "\""}};
+        bytes = ReadFile(*it);
+    }
+    KeptValues k;
+    {
+        std::lock_guard lock(m_mutex);
+        k = m_kept[call.strExport];
+    }
+    std::u16string strName = tavren::Utf8ToUtf16(call.name.value_or(call.strFile));
+    std::u16string strFolder = call.folder ? tavren::Utf8ToUtf16(*call.folder) : k.strFolder;
+    std::vector<char16_t> folder(kFolderChars, 0);
+    std::copy_n(strFolder.begin(), std::min(strFolder.size(), folder.size() - 1), folder.begin());
+    k.nStorage = call.storage.value_or(k.nStorage);
+    k.nSelectAfterSend = call.selectAfterSend.value_or(k.nSelectAfterSend);
     auto pfn = bStx ? m_exports.m_pfnWriteSendStxDialog : m_exports.m_pfnWriteSendDialog;
-    // Target 2: the machine or a USB flash drive; the host offers select-after-send.
-    int32_t n = pfn(bytes.data(), static_cast<uint32_t>(bytes.size()), strName.c_str(), 1, folder.data(),
-                    static_cast<uint32_t>(folder.size() * sizeof(char16_t)), &m_nStorage, &m_nSelectAfterSend, 2, 0, 0);
+    int32_t n = pfn(bytes.data(), static_cast<uint32_t>(bytes.size()), strName.c_str(), call.bSelectAfterSendEnable ? 1 : 0,
+                    folder.data(), static_cast<uint32_t>(folder.size() * sizeof(char16_t)), &k.nStorage, &k.nSelectAfterSend,
+                    call.nTarget, call.bDeepFolders ? 1 : 0, 0);
     folder.back() = 0;
-    m_strFolder = folder.data();
+    k.strFolder = folder.data();
+    {
+        std::lock_guard lock(m_mutex);
+        m_kept[call.strExport] = k;
+    }
     json r = Result(n);
-    r["file"] = file.filename().string();
-    r["folder"] = tavren::Utf16ToUtf8(m_strFolder);
-    r["storage"] = m_nStorage;
+    r["file"] = call.strFile;
+    r["proposedName"] = tavren::Utf16ToUtf8(strName);
+    r["folder"] = tavren::Utf16ToUtf8(k.strFolder);
+    r["storage"] = k.nStorage;
+    r["selectAfterSend"] = k.nSelectAfterSend;
+    r["target"] = call.nTarget;
+    r["deepFolders"] = call.bDeepFolders;
     return r;
 }

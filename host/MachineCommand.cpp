@@ -1,10 +1,11 @@
 // tavren machine [--storage DIR] [--socket PATH] [settings]: runs quorvel-machine (beside this
 // program) in this process's place. Without --storage it makes a demo storage in a temporary
-// folder from the files the tests ship in tests/fixtures: designs (.qef, .qef+, .qpx) and Tajima
-// DST files into "\EMB" of the built-in storage (some in "\EMB\Flowers"), STX files into
-// "\ORD\(UserST)", ORD+ files into "\ORD", and the designs again on USB flash drive 1. Files are
-// copied as they are; a DST file keeps its name, so it shows in lists that take DST files only.
+// folder from tests/fixtures/demo/machine: designs in the machine's own formats (.qef, .qef+,
+// .qpx) in "\EMB" of the built-in storage and in its folders Flowers, Shapes and Logos, STX
+// patterns in "\ORD\(UserST)", and a few of each on USB flash drive 1.
 #include "host/MachineCommand.h"
+
+#include "host/SampleFiles.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -35,50 +36,9 @@ fs::path FixturesDir()
     return ProgramDir().parent_path().parent_path() / "tests" / "fixtures";
 }
 
-namespace {
-
-std::string LowerExtension(const fs::path& p)
-{
-    std::string e = p.extension().string();
-    std::transform(e.begin(), e.end(), e.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return e;
-}
-
-} // namespace
-
 int MakeDemoStorage(const fs::path& root)
 {
-    std::error_code ec;
-    fs::path emb = root / "builtin" / "EMB";
-    fs::create_directories(emb / "Flowers", ec);
-    fs::create_directories(root / "builtin" / "ORD" / "(UserST)", ec);
-    fs::create_directories(root / "usb1" / "EMB", ec);
-    int copied = 0, designs = 0;
-    fs::path fixtures = FixturesDir();
-    std::vector<fs::path> files;
-    for (fs::recursive_directory_iterator it(fixtures, ec), end; !ec && it != end; it.increment(ec))
-        if (it->is_regular_file(ec))
-            files.push_back(it->path());
-    std::sort(files.begin(), files.end());
-    for (const fs::path& f : files) {
-        std::string ext = LowerExtension(f);
-        fs::path to;
-        if (ext == ".qef" || ext == ".qef+" || ext == ".qpx" || ext == ".dst")
-            to = (designs++ % 3 == 2 ? emb / "Flowers" : emb) / f.filename();
-        else if (ext == ".stx")
-            to = root / "builtin" / "ORD" / "(UserST)" / f.filename();
-        else if (ext == ".ord+")
-            to = root / "builtin" / "ORD" / f.filename();
-        else
-            continue;
-        if (fs::exists(to, ec))
-            continue; // the same name from two fixture folders: the first one stays
-        if (fs::copy_file(f, to, ec))
-            ++copied;
-        if (ext != ".stx" && ext != ".ord+")
-            fs::copy_file(f, root / "usb1" / "EMB" / f.filename(), ec);
-    }
-    return copied;
+    return CopyDemoTree(DemoDir() / "machine", root);
 }
 
 int RunMachineCommand(int argc, char** argv)

@@ -13,17 +13,12 @@ void CPcDriveSwitch::MakeSampleDrives(const fs::path& temp)
 {
     if (const char* env = std::getenv("TAVREN_DRIVES"); env && *env)
         return;
-    std::error_code ec;
     fs::path pc = temp / "pc", usb = temp / "usb";
-    fs::create_directories(pc / "Designs", ec);
-    fs::create_directories(usb / "EMB" / "Embf", ec);
-    fs::create_directories(usb / "ORD" / "Ordf", ec);
-    for (const fs::path& f : SampleDesigns()) {
-        fs::copy_file(f, pc / "Designs" / f.filename(), fs::copy_options::skip_existing, ec);
-        fs::copy_file(f, usb / "EMB" / "Embf" / f.filename(), fs::copy_options::skip_existing, ec);
-    }
-    for (const fs::path& f : SampleStxPatterns())
-        fs::copy_file(f, usb / "ORD" / "Ordf" / f.filename(), fs::copy_options::skip_existing, ec);
+    std::error_code ec;
+    fs::create_directories(pc, ec);
+    fs::create_directories(usb, ec);
+    CopyDemoTree(DemoDir() / "pc", pc);
+    CopyDemoTree(DemoDir() / "pc-usb", usb);
     std::string strDrives = "C=fixed:" + pc.string() + ";E=removable:" + usb.string();
     setenv("TAVREN_DRIVES", strDrives.c_str(), 1);
     tavren::DriveMap::Instance().Reload();

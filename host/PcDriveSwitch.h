@@ -1,5 +1,6 @@
-// The PC's drives in tavren gui: a temporary drive map with a PC drive C: and a USB flash drive E:
-// holding the sample designs, whose flash drive the page can pull out and plug in again.
+// The PC's drives in tavren gui: a temporary drive map with a PC drive C: (the demo's "Designs" and
+// "Patterns" folders) and a USB flash drive E: (designs in EMB\Embf, STX patterns in ORD\Ordf),
+// whose flash drive the page can pull out and plug in again.
 #pragma once
 
 #include "platform/file/DriveMap.h"

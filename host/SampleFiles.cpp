@@ -20,11 +20,13 @@ std::string LowerExtension(const fs::path& p)
 
 } // namespace
 
-std::vector<fs::path> SampleFiles(std::initializer_list<const char*> extensions)
+fs::path DemoDir() { return FixturesDir() / "demo"; }
+
+std::vector<fs::path> SampleFiles(const fs::path& folder, std::initializer_list<const char*> extensions)
 {
     std::vector<fs::path> out;
     std::error_code ec;
-    for (fs::recursive_directory_iterator it(FixturesDir(), ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec))
             continue;
         std::string ext = LowerExtension(it->path());
@@ -34,4 +36,18 @@ std::vector<fs::path> SampleFiles(std::initializer_list<const char*> extensions)
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+int CopyDemoTree(const fs::path& from, const fs::path& to)
+{
+    int copied = 0;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(from, ec), end; !ec && it != end; it.increment(ec)) {
+        fs::path target = to / fs::relative(it->path(), from, ec);
+        if (it->is_directory(ec))
+            fs::create_directories(target, ec);
+        else if (it->is_regular_file(ec) && !fs::exists(target, ec) && fs::copy_file(it->path(), target, ec))
+            ++copied;
+    }
+    return copied;
 }

@@ -154,7 +154,11 @@ function renderHost() {
       b.dataset.export = x.name;
       b.title = x.name + (x.file ? ' (' + x.file + ')' : '');
       b.disabled = !!state.busy;
-      b.onclick = () => { b.blur(); post('/api/call', { export: x.name }).then(() => pollSoon(30)); };
+      b.onclick = () => {
+        b.blur();
+        if (x.kind === 'manage' || x.kind === 'write') openForm(x);
+        else post('/api/call', { export: x.name }).then(() => pollSoon(30));
+      };
     }
     if (!state.exports.length) el('span', 'host-label', exports).textContent = 'The module offers no dialog.';
   }
@@ -165,9 +169,147 @@ function renderHost() {
     b.disabled = !!state.busy || !state.canChangeLanguage;
     b.onclick = () => { b.blur(); post('/api/call', { export: 'ChangeLanguage', language: lang }).then(() => pollSoon(30)); };
   }
+  const go = document.getElementById('cf-go');
+  if (go) go.disabled = !!state.busy;
   renderMachine();
   renderPc();
   renderStatus();
+  renderLast();
+}
+
+// ---- what a host chooses for the File Manager and Write a Design, as its own dialog would ask
+const TARGETS = [[0, 'USB flash drive only'], [1, 'Machine only'], [2, 'Machine or USB flash drive']];
+const callForm = document.getElementById('call-form');
+
+function labelled(parent, text, input) {
+  const l = el('label', '', parent);
+  l.append(text + ' ');
+  l.appendChild(input);
+  return input;
+}
+
+function input(type, id, value) {
+  const i = document.createElement('input');
+  i.type = type;
+  i.id = id;
+  if (type === 'checkbox') i.checked = !!value;
+  else if (type !== 'file') i.value = value;
+  return i;
+}
+
+function choice(id, options, value) {
+  const s = document.createElement('select');
+  s.id = id;
+  for (const [v, text] of options) {
+    const o = el('option', '', s);
+    o.value = String(v);
+    o.textContent = text;
+    o.selected = v === value;
+  }
+  return s;
+}
+
+function base64Of(file) {
+  return new Promise((resolve, reject) => {
+    const r = new FileReader();
+    r.onload = () => resolve(String(r.result).replace(/^data:[^,]*,/, ''));
+    r.onerror = () => reject(r.error);
+    r.readAsDataURL(file);
+  });
+}
+
+function closeForm() {
+  callForm.hidden = true;
+  callForm.textContent = '';
+  delete callForm.dataset.export;
+}
+
+// The form opens under the bar; its button makes the call. A second click on the export closes it.
+function openForm(x) {
+  if (callForm.dataset.export === x.name) return closeForm();
+  callForm.textContent = '';
+  callForm.dataset.export = x.name;
+  callForm.hidden = false;
+  el('span', 'host-label', callForm).textContent = x.label + ':';
+  const write = x.kind === 'write', stx = x.name === 'WriteSendStxDialog';
+  let file, disk, name, folder, storage, offer, selectAfter, upload = null;
+  if (write) {
+    const kept = (state.kept || {})[x.name] || { folder: '', storage: 0, selectAfterSend: 1 };
+    file = labelled(callForm, stx ? 'Pattern' : 'Design', choice('cf-file', x.files.map(f => [f, f]), x.files[0]));
+    disk = labelled(callForm, 'or from disk', input('file', 'cf-upload'));
+    disk.accept = stx ? '.stx' : '.qef,.qef+,.qpx,.dst';
+    name = labelled(callForm, 'Name', input('text', 'cf-name', x.files[0] || ''));
+    file.onchange = () => {
+      if (!file.selectedOptions[0].dataset.upload) { upload = null; disk.value = ''; name.value = file.value; }
+    };
+    disk.onchange = async () => {
+      const f = disk.files[0];
+      if (!f) return;
+      upload = { name: f.name, data: await base64Of(f) };
+      let o = file.querySelector('option[data-upload]');
+      if (!o) { o = el('option', '', file); o.dataset.upload = '1'; }
+      o.value = '';
+      o.textContent = f.name + ' (from disk)';
+      o.selected = true;
+      name.value = f.name;
+    };
+    folder = labelled(callForm, 'Folder', input('text', 'cf-folder', kept.folder));
+    storage = labelled(callForm, 'Storage', input('number', 'cf-storage', kept.storage));
+    if (!stx) {
+      offer = labelled(callForm, 'Offer select after send', input('checkbox', 'cf-offer', true));
+      selectAfter = labelled(callForm, 'Select after send', input('number', 'cf-select', kept.selectAfterSend));
+    }
+  }
+  const target = labelled(callForm, 'Target', choice('cf-target', TARGETS, 2));
+  const deep = labelled(callForm, 'Deep folders', input('checkbox', 'cf-deep', false));
+  const go = el('button', '', callForm);
+  go.type = 'submit';
+  go.id = 'cf-go';
+  go.textContent = write ? 'Write' : 'Open';
+  go.disabled = !!state.busy;
+  const cancel = el('button', '', callForm);
+  cancel.type = 'button';
+  cancel.textContent = 'Cancel';
+  cancel.onclick = closeForm;
+  callForm.onsubmit = e => {
+    e.preventDefault();
+    const call = { export: x.name, target: Number(target.value), deepFolders: deep.checked };
+    if (write) {
+      if (upload && file.selectedOptions[0].dataset.upload) { call.file = upload.name; call.upload = upload.data; }
+      else call.file = file.value;
+      call.name = name.value;
+      call.folder = folder.value;
+      call.storage = Number(storage.value) | 0;
+      if (offer) { call.selectAfterSendEnable = offer.checked; call.selectAfterSend = Number(selectAfter.value) | 0; }
+    }
+    closeForm();
+    post('/api/call', call).then(() => pollSoon(30));
+  };
+}
+
+// What the last export handed back, field by field.
+function renderLast() {
+  const box = document.getElementById('last');
+  const l = state.last;
+  const show = l && l.export !== 'ChangeLanguage' && !l.error && !state.busy;
+  const sig = show ? JSON.stringify(l) : '';
+  if (box.dataset.sig === sig) return;
+  box.dataset.sig = sig;
+  box.textContent = '';
+  box.hidden = !show;
+  if (!show) return;
+  el('span', 'host-label', box).textContent = l.export + ' returned';
+  const fields = [['result', 'result', l.result + (l.name ? ' (' + l.name + ')' : '')], ['file', 'file', l.file],
+                  ['proposedName', 'name', l.proposedName], ['folder', 'folder', l.folder === undefined ? undefined : '"' + l.folder + '"'],
+                  ['storage', 'storage', l.storage], ['selectAfterSend', 'select after send', l.selectAfterSend],
+                  ['target', 'target', l.target], ['deepFolders', 'deep folders', l.deepFolders]];
+  for (const [key, text, value] of fields) {
+    if (value === undefined) continue;
+    const f = el('span', 'field', box);
+    f.dataset.field = key;
+    el('b', '', f).textContent = text;
+    el('span', 'value', f).textContent = String(value);
+  }
 }
 
 function toggle(parent, label, on, onText, offText, action) {

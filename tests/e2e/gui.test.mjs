@@ -1,10 +1,13 @@
 // tavren gui in headless Chromium: the page opens Connection Settings, switches to wireless LAN,
 // leaves with Escape, and shows the dialog again in Japanese; then it types into the control
 // sampler's field key by key. In the control sampler a person also renames a picture by clicking
-// its label twice.
+// its label twice. From the host's bar, the File Manager for designs shows thumbnails in both
+// panes (for STX patterns, the PC's patterns), and Write a Design sends a sample and an uploaded
+// design to the emulated machine (these three are skipped while the module lacks the export).
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
-// playwright-core), E2E_OUT (where the screenshots go), CHROMIUM (default /usr/bin/chromium);
+// playwright-core), E2E_OUT (where the screenshots go), TAVREN_SOURCE_DIR (the demo files),
+// CHROMIUM (default /usr/bin/chromium);
 // E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
@@ -201,4 +204,208 @@ test('Renaming a picture in the browser with two clicks on its label', { timeout
     await stopGui(gui.child);
     fs.rmSync(profile, { recursive: true, force: true });
   }
+});
+
+// ---- the File Manager and Write a Design from the host's bar. Each runs when the module exports
+// its dialog and is skipped, saying so, while it does not.
+
+// Starts tavren gui, opens the page, runs fn(page, url, state) and cleans up. fn is skipped (with
+// skipWhy's message) when skipWhy(state) says so.
+async function withGui(t, extra, skipWhy, fn) {
+  const require = createRequire(path.join(modules, 'package.json'));
+  const { chromium } = require('playwright-core');
+  const gui = startGui(await freePort(), extra);
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
+  let context = null;
+  try {
+    const url = await gui.ready;
+    const state = await (await fetch(url + 'api/state')).json();
+    const why = skipWhy(state);
+    if (why) return t.skip(why);
+    context = await chromium.launchPersistentContext(profile, {
+      executablePath: chromiumPath,
+      headless: true,
+      viewport: { width: 1280, height: 900 },
+      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
+    });
+    const page = context.pages()[0] || await context.newPage();
+    const errors = [];
+    page.on('pageerror', e => errors.push(e.message));
+    await page.goto(url);
+    await fn(page, url);
+    assert.deepEqual(errors, [], 'the page ran without script errors');
+  } finally {
+    if (context) await context.close().catch(() => {});
+    await stopGui(gui.child);
+    fs.rmSync(profile, { recursive: true, force: true });
+  }
+}
+
+const exported = name => state => state.exports.some(x => x.name === name) ? '' : `the module does not export ${name} yet`;
+
+// The items of a list control: label, picture index (from the picture's address) and whether the
+// picture has loaded.
+function listItems(page, caption, id) {
+  return page.evaluate(([caption, id]) => {
+    const list = document.querySelector(`.window[data-caption="${caption}"] .ctl[data-id="${id}"]`);
+    return list ? [...list.querySelectorAll('[data-item]')].map(e => {
+      const img = e.querySelector('img');
+      const m = img && /\/pic\/il\/\d+\/(\d+)\.png/.exec(img.getAttribute('src'));
+      return { label: e.getAttribute('aria-label'), picture: m ? Number(m[1]) : -1, loaded: !!img && img.complete && img.naturalWidth > 0 };
+    }) : [];
+  }, [caption, id]);
+}
+
+async function waitItems(page, caption, id, pred, what) {
+  const deadline = Date.now() + STEP;
+  let items = [];
+  while (Date.now() < deadline) {
+    items = await listItems(page, caption, id);
+    if (pred(items)) return items;
+    await page.waitForTimeout(100);
+  }
+  throw new Error(`timed out waiting for ${what}; the list holds ${JSON.stringify(items)}`);
+}
+
+async function openItem(page, caption, id, label) {
+  const item = page.locator(`.window[data-caption="${caption}"] .ctl[data-id="${id}"] [data-item]`)
+    .filter({ has: page.locator('.text', { hasText: label }) }).first();
+  await item.dblclick({ timeout: STEP });
+}
+
+// A front message box or dialog the journey did not expect, as text for a failure.
+async function frontWindowText(page) {
+  return page.evaluate(() => [...document.querySelectorAll('.window.front')].map(w => w.dataset.caption + ': ' + w.innerText).join('\n'));
+}
+
+test('File Manager for designs from the bar: both panes show thumbnails', { timeout: 120000 }, async t => {
+  await withGui(t, [], exported('ManageDesignDialog'), async page => {
+    const FM = 'File Manager', PC = 13011, MACHINE = 13018;
+    await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
+    await page.locator('#cf-target').selectOption('2');
+    await page.screenshot({ path: path.join(outDir, 'e2e-fm-designs-1-choices.png') });
+    await page.locator('#cf-go').click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ timeout: STEP })
+      .catch(async () => { throw new Error('no File Manager; in front: ' + await frontWindowText(page)); });
+
+    // The PC pane: Computer, drive C:, its Designs folder: every design with its own thumbnail.
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Computer'), 'the PC root view');
+    await openItem(page, FM, PC, 'Computer');
+    await waitItems(page, FM, PC, items => items.some(i => /C:/.test(i.label)), 'the drives view');
+    await openItem(page, FM, PC, 'C:');
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Designs'), 'drive C:');
+    await openItem(page, FM, PC, 'Designs');
+    const pcFiles = await waitItems(page, FM, PC, items => items.filter(i => /\.(qef\+?|qpx)$/.test(i.label) && i.loaded).length === 6,
+                                    'six designs with their pictures on the PC');
+    const pcDesigns = pcFiles.filter(i => /\.(qef\+?|qpx)$/.test(i.label));
+    assert.equal(new Set(pcDesigns.map(i => i.picture)).size, 6, 'each design on the PC has a thumbnail of its own');
+
+    // The machine pane: built-in storage shows the demo's files of each format and its folders;
+    // a click fetches a file's thumbnail from the machine.
+    await waitItems(page, FM, MACHINE, items => items.some(i => i.label === 'Built-in'), 'the machine root view');
+    await openItem(page, FM, MACHINE, 'Built-in');
+    const machine = await waitItems(page, FM, MACHINE, items => ['Star.qef', 'Bean.qef+', 'Embroidermodder.qpx', 'Flowers']
+      .every(l => items.some(i => i.label === l && i.loaded)), 'the demo designs in built-in storage');
+    const star = machine.find(i => i.label === 'Star.qef');
+    await page.locator(`.window[data-caption="${FM}"] .ctl[data-id="${MACHINE}"] [data-item][aria-label="Star.qef"] img`).click({ timeout: STEP });
+    await waitItems(page, FM, MACHINE, items => items.some(i => i.label === 'Star.qef' && i.loaded && i.picture !== star.picture && i.picture >= 26),
+                    'Star.qef to get its thumbnail from the machine')
+      .catch(async e => { throw new Error(e.message + '\nin front: ' + await frontWindowText(page)); });
+    await page.screenshot({ path: path.join(outDir, 'e2e-fm-designs-2-thumbnails.png') });
+
+    await page.locator(`.window[data-caption="${FM}"] .ctl[data-id="2"]`).click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ state: 'detached', timeout: STEP });
+    await page.locator('#last [data-field="result"] .value', { hasText: '(IDCANCEL)' }).waitFor({ timeout: STEP });
+    assert.equal(await page.locator('#last [data-field="target"] .value').innerText(), '2');
+  });
+});
+
+test('Write a Design from the bar sends a sample and an uploaded design to the machine', { timeout: 120000 }, async t => {
+  const storage = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
+  fs.mkdirSync(path.join(storage, 'builtin', 'EMB', 'Flowers'), { recursive: true });
+  const demo = path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs');
+  try {
+    await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
+      const WD = 'Write a Design';
+      const send = async (what) => {
+        await page.locator('#cf-go').click({ timeout: STEP });
+        const dialog = page.locator(`.window[data-caption="${WD}"]`);
+        await dialog.waitFor({ timeout: STEP })
+          .catch(async () => { throw new Error(`no ${WD}; in front: ` + await frontWindowText(page)); });
+        // Built-in storage, then its Flowers folder: the level at which ">>" sends.
+        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
+        await openItem(page, WD, 13007, 'Built-in');
+        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
+        await openItem(page, WD, 13007, 'Flowers');
+        const sendButton = dialog.locator('.ctl[data-id="13000"]');
+        await sendButton.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
+          .catch(async () => { throw new Error('">>" stays disabled; in front: ' + await frontWindowText(page)); });
+        await page.screenshot({ path: path.join(outDir, `e2e-write-design-${what}-1-dialog.png`) });
+        await sendButton.click({ timeout: STEP });
+        await dialog.waitFor({ state: 'detached', timeout: STEP })
+          .catch(async () => { throw new Error(`${WD} did not close after ">>"; in front: ` + await frontWindowText(page)); });
+        await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
+        await page.screenshot({ path: path.join(outDir, `e2e-write-design-${what}-2-sent.png`) });
+      };
+
+      // A sample from the PC, into built-in storage's Flowers folder, without select-after-send.
+      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
+      await page.locator('#cf-file').selectOption('Star.qef+');
+      await page.locator('#cf-name').fill('Rose.qef+');
+      await page.locator('#cf-offer').uncheck();
+      await page.locator('#cf-target').selectOption('1');
+      await send('sample');
+      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\EMB\\Flowers"');
+      assert.equal(await page.locator('#last [data-field="storage"] .value').innerText(), '1');
+      const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Rose.qef+');
+      assert.ok(fs.existsSync(sent), 'the design arrived in the machine\'s Flowers folder');
+      assert.deepEqual(fs.readFileSync(sent), fs.readFileSync(path.join(demo, 'Star.qef+')), 'byte for byte');
+
+      // A file from the person's disk: the form offers the folder and storage the host kept. (The
+      // dialog still opens at the machine's places: it reopens a machine folder only when it is
+      // written with two backslashes in front, and the folder it hands back has one.)
+      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
+      assert.equal(await page.locator('#cf-folder').inputValue(), '\\EMB\\Flowers');
+      assert.equal(await page.locator('#cf-storage').inputValue(), '1');
+      await page.locator('#cf-upload').setInputFiles(path.join(demo, 'shamrockin.qpx'));
+      // The name follows once the file is read.
+      await page.waitForFunction(() => document.querySelector('#cf-name')?.value === 'shamrockin.qpx', null, { timeout: STEP });
+      await page.locator('#cf-offer').uncheck();
+      await page.locator('#cf-target').selectOption('1');
+      await send('upload');
+      const uploaded = path.join(storage, 'builtin', 'EMB', 'Flowers', 'shamrockin.qpx');
+      assert.ok(fs.existsSync(uploaded), 'the uploaded design arrived in the Flowers folder');
+      assert.deepEqual(fs.readFileSync(uploaded), fs.readFileSync(path.join(demo, 'shamrockin.qpx')));
+    });
+  } finally {
+    fs.rmSync(storage, { recursive: true, force: true });
+  }
+});
+
+test('File Manager for STX patterns from the bar: the PC\'s patterns with thumbnails, target and deep folders handed over', { timeout: 120000 }, async t => {
+  await withGui(t, [], exported('ManageStxDialog'), async page => {
+    const FM = 'File Manager', PC = 13011;
+    await page.locator('button[data-export="ManageStxDialog"]').click({ timeout: STEP });
+    await page.locator('#cf-target').selectOption('0');
+    await page.locator('#cf-deep').check();
+    await page.locator('#cf-go').click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ timeout: STEP })
+      .catch(async () => { throw new Error('no File Manager; in front: ' + await frontWindowText(page)); });
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Computer'), 'the PC root view');
+    await openItem(page, FM, PC, 'Computer');
+    await waitItems(page, FM, PC, items => items.some(i => /C:/.test(i.label)), 'the drives view');
+    await openItem(page, FM, PC, 'C:');
+    await waitItems(page, FM, PC, items => items.some(i => i.label === 'Patterns'), 'drive C:');
+    await openItem(page, FM, PC, 'Patterns');
+    const patterns = await waitItems(page, FM, PC, items => items.filter(i => /\.stx$/.test(i.label) && i.loaded).length === 4,
+                                     'four STX patterns with their pictures');
+    assert.equal(new Set(patterns.map(i => i.picture)).size, 4, 'each pattern has a thumbnail of its own');
+    await page.screenshot({ path: path.join(outDir, 'e2e-fm-stx.png') });
+
+    await page.locator(`.window[data-caption="${FM}"] .ctl[data-id="2"]`).click({ timeout: STEP });
+    await page.locator(`.window[data-caption="${FM}"]`).waitFor({ state: 'detached', timeout: STEP });
+    await page.locator('#last [data-field="result"] .value', { hasText: '(IDCANCEL)' }).waitFor({ timeout: STEP });
+    assert.equal(await page.locator('#last [data-field="target"] .value').innerText(), '0');
+    assert.equal(await page.locator('#last [data-field="deepFolders"] .value').innerText(), 'true');
+  });
 });

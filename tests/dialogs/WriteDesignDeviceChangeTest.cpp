@@ -1,0 +1,124 @@
+// Write a Design while devices come and go: a flash drive pulled out of the PC, the machine's
+// cable pulled and plugged back in, and nothing left to write to.
+#include "tests/dialogs/WriteDesignFixture.h"
+
+using namespace wdtest;
+
+namespace {
+
+class WriteDesignDeviceChangeTest : public WriteDesignFixture {
+protected:
+    WriteDesignDeviceChangeTest() : WriteDesignFixture(true) {}
+
+    static bool BoxHas(const Snapshot& s, std::u16string_view strText)
+    {
+        for (const auto& e : BoxOf(s))
+            if (e == strText || e == u"*" + std::u16string(strText))
+                return true;
+        return false;
+    }
+};
+
+} // namespace
+
+TEST_F(WriteDesignDeviceChangeTest, PullingTheShownFlashDriveGoesBackToTheRootView)
+{
+    HostCall c;
+    c.bytes = DesignBytes();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kStick, {u"Embf"});
+        RemoveDrive(u'E');
+        const Snapshot s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick2}, "E: pulled out");
+        u.Expect(Buttons(s) == "0000", "the root view's buttons (" + Buttons(s) + ")");
+        u.Expect(!BoxHas(s, kStick) && BoxHas(s, kStick2), "the location box without E: " + Describe(BoxOf(s)));
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Call(c), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(WriteDesignDeviceChangeTest, PullingAnotherFlashDriveOnlyRefreshesTheLocationBox)
+{
+    HostCall c;
+    c.bytes = DesignBytes();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Snapshot s = Open(u, kStick, {u"Embf"});
+        u.Expect(BoxHas(s, kStick2), "F: in the location box at first: " + Describe(BoxOf(s)));
+        RemoveDrive(u'F');
+        s = u.WaitUntil([](const Snapshot& snap) { return Find(snap, kLocation) && !BoxHas(snap, kStick2); },
+                        "F: gone from the location box");
+        u.Expect(ItemsOf(s) == Labels{u"Embf"}, "the list still shows E:\\EMB: " + Describe(ItemsOf(s)));
+        u.Expect(Buttons(s) == "0101", "the buttons of E:\\EMB (" + Buttons(s) + ")");
+        Open(u, u"Embf", {});
+        u.Click(kSend);
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(Read(Stick() / "EMB" / "Embf" / "rose.qef"), c.bytes);
+}
+
+TEST_F(WriteDesignDeviceChangeTest, TheMachinesCablePulledAndPluggedBackIn)
+{
+    fs::create_directories(Emb() / "Flowers");
+    HostCall c;
+    c.bytes = DesignBytes();
+    ScriptedUser user([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kBuiltIn, {u"Flowers"});
+        Open(u, u"Flowers", {});
+        Ctl({"cable", "pull"});
+        Snapshot s = WaitForItems(u, {kStick, kStick2}, "the cable pulled");
+        u.Expect(Buttons(s) == "0000", "the root view's buttons (" + Buttons(s) + ")");
+        u.Expect(BoxHas(s, u"Not connected"), "the location box says the machine is not connected: " + Describe(BoxOf(s)));
+        Ctl({"cable", "plug"});
+        s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick, kStick2}, "the cable plugged back in");
+        u.Expect(!BoxHas(s, u"Not connected"), "the location box shows the machine again: " + Describe(BoxOf(s)));
+        // The machine answers again: the design goes to it.
+        Open(u, kBuiltIn, {u"Flowers"});
+        Open(u, u"Flowers", {});
+        u.Click(kSend);
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
+    EXPECT_EQ(c.nStorage, 1);
+}
+
+TEST_F(WriteDesignDeviceChangeTest, TheDialogClosesWhenNothingIsLeftToShow)
+{
+    fs::create_directories(Emb() / "Flowers");
+    {
+        // The machine only: its cable pulled while a folder of it is shown.
+        HostCall c;
+        c.bytes = DesignBytes();
+        c.nTarget = 1;
+        ScriptedUser user([this](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            Open(u, kBuiltIn, {u"Flowers"});
+            Ctl({"cable", "pull"});
+            u.WaitForClose();
+        });
+        EXPECT_EQ(Call(c), IDCANCEL);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+        EXPECT_EQ(c.folder, c.before);
+    }
+    {
+        // The PC's drives only: both pulled out, one after the other.
+        HostCall c;
+        c.bytes = DesignBytes();
+        c.nTarget = 0;
+        ScriptedUser user([](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            Open(u, kStick2, {u"Embf"});
+            RemoveDrive(u'E');
+            u.WaitUntil([](const Snapshot& snap) { return !BoxHas(snap, kStick); }, "E: gone from the location box");
+            u.Expect(u.Look().Find(kCaption) != nullptr, "the dialog stays while F: is there");
+            RemoveDrive(u'F');
+            u.WaitForClose();
+        });
+        EXPECT_EQ(Call(c), IDCANCEL);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
+}

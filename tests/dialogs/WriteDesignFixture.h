@@ -1,0 +1,308 @@
+// The fixture of the Write a Design tests: a host that calls WriteSendDialog or WriteSendStxDialog
+// of the loaded module with a design's bytes, with a temporary drive map (C: fixed, E: removable
+// "USBSTICK", F: removable "STICK2") and, when asked for, an emulated machine; and what a person
+// looks at in the dialog (the destination list, the buttons, the location box).
+#pragma once
+
+#include "tests/design/FixtureWriter.h"
+#include "tests/support/ModuleFixture.h"
+#include "tests/support/ScriptedUser.h"
+
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
+#include "platform/file/DriveMap.h"
+#include "platform/file/DriveWatcher.h"
+#include "platform/kernel/Handle.h"
+
+#include <dlfcn.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace wdtest {
+
+namespace fs = std::filesystem;
+using tavren::ScriptedUser;
+using tavren::Snapshot;
+
+constexpr const char16_t* kCaption = u"Write a Design";
+constexpr int kSend = 13000, kRename = 13001, kNew = 13002, kOpen = 13003, kUp = 13004, kStyle = 13005,
+              kLocation = 13006, kList = 13007, kName = 13008;
+constexpr const char16_t* kBuiltIn = u"Built-in";
+constexpr const char16_t* kUsb1 = u"USB flash drive 1";
+constexpr const char16_t* kUsb2 = u"USB flash drive 2";
+constexpr const char16_t* kStick = u"USBSTICK (E:)";
+constexpr const char16_t* kStick2 = u"STICK2 (F:)";
+constexpr const char16_t* kCommError = u"Communication Error";
+
+using Labels = std::vector<std::u16string>;
+
+inline std::string Narrow(std::u16string_view s)
+{
+    std::string out;
+    for (char16_t ch : s)
+        out += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+// What a host hands to the export, and what it finds in its buffers afterwards.
+struct HostCall {
+    bool bStx = false;
+    fixture::Bytes bytes;
+    bool bNullBytes = false;
+    uint32_t nCountOverride = 0xFFFFFFFF; // else bytes.size()
+    std::u16string strName = u"rose.qef";
+    bool bNullName = false;
+    uint8_t bSelectEnable = 0;
+    std::u16string strFolder;             // the host's folder buffer on entry
+    bool bNullFolder = false;
+    uint32_t nFolderBytes = 520;          // the size the host declares for it
+    int32_t nStorage = 1;
+    int32_t nSelect = 0;
+    int32_t nTarget = 2;
+    uint8_t bDeep = 0;
+
+    // After the call: the buffer as the host sees it (the declared size plus a guard zone), and
+    // as it was handed in.
+    std::vector<char16_t> folder, before;
+    static constexpr char16_t kGuard = 0xCDCD;
+
+    // The folder text in the buffer (up to its zero, or the declared size).
+    std::u16string Folder() const
+    {
+        std::u16string s;
+        for (size_t i = 0; i < folder.size() && i < nFolderBytes / 2 && folder[i]; ++i)
+            s += folder[i];
+        return s;
+    }
+    // No unit past the declared size was touched.
+    bool GuardIntact() const
+    {
+        for (size_t i = std::max<size_t>((nFolderBytes + 1) / 2, strFolder.size() + 1); i < folder.size(); ++i)
+            if (folder[i] != kGuard)
+                return false;
+        return true;
+    }
+};
+
+class WriteDesignFixture : public tavren::test::ModuleFixture {
+protected:
+    explicit WriteDesignFixture(bool bMachine, std::vector<std::string> settings = {})
+        : ModuleFixture(bMachine ? Parts().Drives(DriveSpecs()).Machine(std::move(settings)).Module()
+                                 : Parts().Drives(DriveSpecs()).Module())
+    {
+    }
+
+    static std::vector<tavren::test::DriveSpec> DriveSpecs()
+    {
+        return {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}, {u'F', DRIVE_REMOVABLE, "STICK2"}};
+    }
+
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        ASSERT_TRUE(Module().pfnWriteSendDialog && Module().pfnWriteSendStxDialog);
+        // Drive letters that come and go reach the dialog as Windows broadcasts them.
+        tavren::InstallDriveBroadcasts();
+    }
+
+    // ---- the host
+    int32_t Call(HostCall& c) const
+    {
+        c.folder.assign(c.nFolderBytes / 2 + 16, HostCall::kGuard);
+        if (c.folder.size() < c.strFolder.size() + 1)
+            c.folder.resize(c.strFolder.size() + 1 + 16, HostCall::kGuard);
+        std::copy(c.strFolder.begin(), c.strFolder.end(), c.folder.begin());
+        c.folder[c.strFolder.size()] = 0;
+        c.before = c.folder;
+        const uint32_t nCount = c.nCountOverride != 0xFFFFFFFF ? c.nCountOverride : static_cast<uint32_t>(c.bytes.size());
+        auto pfn = c.bStx ? Module().pfnWriteSendStxDialog : Module().pfnWriteSendDialog;
+        return pfn(c.bNullBytes ? nullptr : c.bytes.data(), nCount, c.bNullName ? nullptr : c.strName.c_str(),
+                   c.bSelectEnable, c.bNullFolder ? nullptr : c.folder.data(), c.nFolderBytes, &c.nStorage, &c.nSelect,
+                   c.nTarget, c.bDeep, 0);
+    }
+
+    // ---- files
+    static std::string CorpusPath(const std::string& name)
+    {
+        const char* dir = std::getenv("TAVREN_SOURCE_DIR");
+        return std::string(dir ? dir : ".") + "/tests/fixtures/corpus/" + name;
+    }
+    // A native design file made from a corpus design, as a host hands it over.
+    static fixture::Bytes DesignBytes(const std::string& corpusName = "Star.DST")
+    {
+        const fixture::Bytes dst = fixture::ReadWholeFile(CorpusPath(corpusName));
+        CEmbData design;
+        CEmbFile file(CEmbFile::dftDst);
+        EXPECT_TRUE(!dst.empty() && file.ReadBuffer(dst.data(), dst.size(), design)) << corpusName;
+        return fixture::MakeQef(fixture::LayoutFromDesign(design));
+    }
+    static fixture::Bytes StxBytes(int nPoints = 8) { return fixture::MakeStx(fixture::WellFormedStx(nPoints)); }
+
+    static void Put(const fs::path& p, const fixture::Bytes& bytes)
+    {
+        fs::create_directories(p.parent_path());
+        ASSERT_TRUE(fixture::WriteFile(p.string(), bytes)) << p;
+    }
+    static fixture::Bytes Read(const fs::path& p) { return fs::exists(p) ? fixture::ReadWholeFile(p.string()) : fixture::Bytes{}; }
+    // The names in a folder (none when it does not exist).
+    static std::vector<std::string> NamesIn(const fs::path& dir)
+    {
+        std::vector<std::string> names;
+        if (fs::is_directory(dir))
+            for (const auto& e : fs::directory_iterator(dir))
+                names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    fs::path Stick() const { return Drives().Folder(u'E'); }
+    fs::path Emb(int storage = 1) const { return Machine().Storage(storage) / "EMB"; }
+
+    // ---- drives and the machine
+    // Pulls a drive letter out of the map (broadcast as a volume removal).
+    static void RemoveDrive(char16_t letter)
+    {
+        auto drives = tavren::DriveMap::Instance().Drives();
+        drives.erase(std::remove_if(drives.begin(), drives.end(), [&](const tavren::Drive& d) { return d.letter == letter; }),
+                     drives.end());
+        tavren::DriveMap::Instance().SetDrives(drives);
+    }
+    void Ctl(const std::vector<std::string>& words) const
+    {
+        int rc = -1;
+        Machine().Ctl(words, &rc);
+        EXPECT_EQ(rc, 0) << words[0];
+    }
+    // True while a fault armed on the operation has not been used by any call.
+    bool FaultArmed(const std::string& strOp) const
+    {
+        return Machine().Ctl({"show"}).find("fault " + strOp + " ") != std::string::npos;
+    }
+
+    // The bytes of the design currently selected on the machine (what it would sew), asked of the
+    // machine itself; empty when none is selected.
+    fixture::Bytes SelectedOnMachine() const
+    {
+        void* hLib = dlopen((tavren::test::LoadedModule::BinDir() + "/libQuorvel.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+        if (!hLib)
+            return {};
+        using PfnConnect = uint32_t (*)(int32_t, int32_t, int32_t*);
+        using PfnUploadDesign = int32_t (*)(uint32_t, uint8_t**, uint32_t*);
+        using PfnFree = int32_t (*)(uint8_t**);
+        auto pfnConnect = reinterpret_cast<PfnConnect>(dlsym(hLib, "GetConnectedDevice"));
+        auto pfnUpload = reinterpret_cast<PfnUploadDesign>(dlsym(hLib, "UploadDesign"));
+        auto pfnFree = reinterpret_cast<PfnFree>(dlsym(hLib, "GlobalHeapFree"));
+        fixture::Bytes bytes;
+        int32_t nStatus = 0;
+        if (const uint32_t hDevice = pfnConnect && pfnUpload && pfnFree ? pfnConnect(0, -1, &nStatus) : 0) {
+            uint8_t* pBuffer = nullptr;
+            uint32_t nSize = 0;
+            if (pfnUpload(hDevice, &pBuffer, &nSize) == 0 && pBuffer)
+                bytes.assign(pBuffer, pBuffer + nSize);
+            if (pBuffer)
+                pfnFree(&pBuffer);
+            CloseHandle(hDevice);
+        }
+        dlclose(hLib);
+        return bytes;
+    }
+
+    // ---- looking at the dialog
+    static const tavren::ControlInfo* Find(const Snapshot& s, int nId)
+    {
+        const tavren::WindowInfo* w = s.Find(kCaption);
+        return w ? w->Control(nId) : nullptr;
+    }
+    static Labels ItemsOf(const Snapshot& s)
+    {
+        Labels labels;
+        if (const tavren::ControlInfo* c = Find(s, kList))
+            for (const auto& item : c->items)
+                labels.push_back(item.strLabel);
+        return labels;
+    }
+    static Labels Sorted(Labels l)
+    {
+        std::sort(l.begin(), l.end());
+        return l;
+    }
+    static std::string Describe(const Labels& l)
+    {
+        std::string s;
+        for (const auto& x : l)
+            s += (s.empty() ? "" : ", ") + Narrow(x);
+        return "[" + s + "]";
+    }
+    // Location box entries, the selected one marked with "*".
+    static Labels BoxOf(const Snapshot& s)
+    {
+        Labels labels;
+        if (const tavren::ControlInfo* c = Find(s, kLocation))
+            for (size_t i = 0; i < c->entries.size(); ++i)
+                labels.push_back((static_cast<int>(i) == c->nCurSel ? u"*" : u"") + c->entries[i].strText);
+        return labels;
+    }
+    static bool Enabled(const Snapshot& s, int nId)
+    {
+        const tavren::ControlInfo* c = Find(s, nId);
+        return c && c->bEnabled;
+    }
+    // Waits until the dialog is in front again and its list shows exactly these items (any order).
+    static Snapshot WaitForItems(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
+    {
+        const Labels want = Sorted(expected);
+        Labels seen;
+        const std::optional<Snapshot> s = tavren::WaitFor(
+            [&](const Snapshot& snap) {
+                const tavren::WindowInfo* w = snap.Find(kCaption);
+                seen = ItemsOf(snap);
+                return w && snap.Front() == w && Sorted(seen) == want;
+            },
+            10000);
+        u.Expect(s.has_value(), strWhat + ": the list shows " + Describe(seen) + ", not " + Describe(want));
+        u.WaitForWindow(kCaption);
+        return *s;
+    }
+    static int IndexOf(const Snapshot& s, std::u16string_view strLabel)
+    {
+        const Labels l = ItemsOf(s);
+        for (size_t i = 0; i < l.size(); ++i)
+            if (l[i] == strLabel)
+                return static_cast<int>(i);
+        return -1;
+    }
+    // Double clicks an item of the list and waits for what it opens to show.
+    static Snapshot Open(ScriptedUser& u, std::u16string_view strLabel, const Labels& expected)
+    {
+        u.WaitForWindow(kCaption);
+        const Snapshot s = u.Look();
+        const int n = IndexOf(s, strLabel);
+        u.Expect(n >= 0, "\"" + Narrow(strLabel) + "\" is in the list " + Describe(ItemsOf(s)));
+        u.DoubleClickItem(kList, n);
+        return WaitForItems(u, expected, "after opening " + Narrow(strLabel));
+    }
+    // The buttons ">>", "New", "Open", "Up" as "1010".
+    static std::string Buttons(const Snapshot& s)
+    {
+        std::string r;
+        for (int id : {kSend, kNew, kOpen, kUp})
+            r += Enabled(s, id) ? '1' : '0';
+        return r;
+    }
+    // Waits until no window but the dialog is shown, then looks.
+    static Snapshot Settled(ScriptedUser& u)
+    {
+        u.WaitForWindow(kCaption);
+        return u.Look();
+    }
+};
+
+} // namespace wdtest

@@ -1,0 +1,260 @@
+// Sending the design to the machine: the machine's state checked first when the host wants the
+// design selected afterwards, the question before the machine leaves ordinary sewing, a transfer
+// the machine refuses or the person stops, and the design selected on the machine at the end.
+#include "tests/dialogs/WriteDesignFixture.h"
+
+using namespace wdtest;
+
+namespace {
+
+constexpr const char16_t* kMachineError = u"Data transfer failed due to an error on the machine.";
+constexpr const char16_t* kBusy = u"The machine is temporary busy.\nStart data transfer later.";
+constexpr const char16_t* kModeQuestion =
+    u"Ordinary sewing mode will be changed to Embroidery mode.\nBe sure to use the proper foot.\nDo you still want to send the data?";
+
+class WriteDesignMachineSendTest : public WriteDesignFixture {
+protected:
+    WriteDesignMachineSendTest() : WriteDesignFixture(true) {}
+
+    void SetUp() override
+    {
+        WriteDesignFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        fs::create_directories(Emb() / "Flowers");
+        fs::create_directories(Emb(2) / "Work");
+    }
+
+    // A host that wants the design selected on the machine after the send.
+    HostCall Selecting() const
+    {
+        HostCall c;
+        c.bytes = DesignBytes();
+        c.nTarget = 1;
+        c.bSelectEnable = 1;
+        c.nSelect = 1;
+        c.nStorage = 3;
+        c.strFolder = u"";
+        return c;
+    }
+    static void GoToFlowers(ScriptedUser& u)
+    {
+        u.WaitForWindow(kCaption);
+        Open(u, kBuiltIn, {u"Flowers"});
+        const Snapshot s = Open(u, u"Flowers", {});
+        u.Expect(Enabled(s, kSend), "\">>\" enabled in Flowers");
+    }
+};
+
+} // namespace
+
+TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedMachineStateRefusesTheSendWithItsMessage)
+{
+    struct Row {
+        int a, b;
+        std::u16string strText;
+    };
+    const std::vector<Row> rows = {
+        {0, 1, u"The machine is locked.\nStart communication after unlock the machine."},
+        {0, 2, u"Message is displayed on the machine.\nClose the message before starting data transfer."},
+        {0, 3, u"Help window is open on the machine.\nClose the help window before starting data transfer."},
+        {0, 4, u"Setting mode window is open on the machine.\nClose the setting mode window before starting data transfer."},
+        {0, 5, u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
+        {0, 6, u"Dialog box is open on the machine.\nClose the dialog box before starting data transfer."},
+        {0, 7, kMachineError},
+        {0, 200, kMachineError},
+        {1, 0, kBusy},
+        {3, 5, kBusy},
+        {5, 0, kBusy},
+        {6, 1, kBusy},
+        {9, 0, kBusy},
+        {2, 0, kMachineError},
+        {4, 0, u"The machine is now sewing.\nStart communication after the sewing is finished."},
+        {7, 0, kBusy},
+        {8, 3, u"The machine is winding a bobbin.\nStart communication after the bobbin winding is finished."},
+        {10, 0, kMachineError},
+        {255, 1, kMachineError},
+    };
+    HostCall c = Selecting();
+    ScriptedUser user([&](ScriptedUser& u) {
+        GoToFlowers(u);
+        for (const Row& r : rows) {
+            Ctl({"status", "3=" + std::to_string(r.a), "4=" + std::to_string(r.b)});
+            u.Click(kSend);
+            const std::string strRow = "state " + std::to_string(r.a) + "/" + std::to_string(r.b);
+            const tavren::WindowInfo& box = u.ExpectMessageBox(kCommError, r.strText);
+            u.Expect(box.nIcon == MB_ICONEXCLAMATION, strRow + ": the exclamation icon");
+            u.Answer(IDOK);
+            u.WaitForWindow(kCaption);
+            u.Expect(NamesIn(Emb() / "Flowers").empty(), strRow + ": nothing sent");
+        }
+        // A machine that does not answer the state question: nothing said, nothing sent.
+        Ctl({"status", "3=0", "4=0"});
+        Ctl({"fault", "GetStatus", "0x3"});
+        u.Click(kSend);
+        u.WaitUntil([&](const Snapshot&) { return !FaultArmed("GetStatus"); }, "the state asked for");
+        u.WaitForWindow(kCaption);
+        u.Expect(NamesIn(Emb() / "Flowers").empty(), "nothing sent without an answer");
+        // Idle and in embroidery mode: the design goes.
+        u.Click(kSend);
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(NamesIn(Emb() / "Flowers"), std::vector<std::string>{"rose.qef"});
+    EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
+}
+
+TEST_F(WriteDesignMachineSendTest, LeavingOrdinarySewingIsAskedFirstAndNoSendsNothing)
+{
+    HostCall c = Selecting();
+    ScriptedUser user([&](ScriptedUser& u) {
+        GoToFlowers(u);
+        for (const char* pszMode : {"0=0", "0=1"}) {
+            Ctl({"status", pszMode, "3=0", "4=0"});
+            u.Click(kSend);
+            const tavren::WindowInfo& box = u.ExpectMessageBox(u"Confirm", kModeQuestion);
+            u.Expect(box.nIcon == MB_ICONQUESTION, "the question icon");
+            u.Expect(box.buttons == std::vector<int>{IDYES, IDNO}, "Yes and No");
+            u.Answer(IDNO);
+            u.WaitForWindow(kCaption);
+            u.Expect(NamesIn(Emb() / "Flowers").empty(), std::string("mode ") + pszMode + ": No sends nothing");
+        }
+        u.Click(kSend);
+        u.ExpectMessageBox(u"Confirm", kModeQuestion);
+        u.Answer(IDYES);
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
+    EXPECT_EQ(SelectedOnMachine(), c.bytes);
+}
+
+TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDialogStays)
+{
+    HostCall c = Selecting();
+    c.strFolder = u"\\EMB\\Gone";
+    Ctl({"fault", "DownloadFile", "0x8010"});
+    ScriptedUser user([&](ScriptedUser& u) {
+        GoToFlowers(u);
+        u.Click(kSend);
+        const tavren::WindowInfo& box =
+            u.ExpectMessageBox(kCommError, u"The file cannot be saved. Short of memory space in the machine");
+        u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the exclamation icon");
+        u.Answer(IDOK);
+        u.WaitForWindow(kCaption);
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Call(c), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_TRUE(NamesIn(Emb() / "Flowers").empty());
+    EXPECT_EQ(c.nStorage, 3) << "the storage is written only after a send";
+    EXPECT_EQ(c.folder, c.before);
+    EXPECT_TRUE(SelectedOnMachine().empty());
+}
+
+TEST_F(WriteDesignMachineSendTest, ATransferThePersonStopsCountsAsSent)
+{
+    HostCall c = Selecting();
+    c.bSelectEnable = 0;
+    Ctl({"fault", "DownloadFile", "delay", "3000"});
+    ScriptedUser user([&](ScriptedUser& u) {
+        GoToFlowers(u);
+        u.Click(kSend);
+        u.WaitForWindow(u"Send Designs");
+        u.WaitUntil([&](const Snapshot&) { return !FaultArmed("DownloadFile"); }, "the transfer under way");
+        u.PressEscape();
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(Narrow(c.Folder()), "\\EMB\\Flowers");
+    EXPECT_EQ(c.nStorage, 1);
+}
+
+TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHostAsks)
+{
+    // A busy machine: a host that does not want the design selected does not have it checked either.
+    Ctl({"status", "3=4", "4=0"});
+    for (auto [bEnable, nValue] : {std::pair<uint8_t, int32_t>{0, 1}, {1, 0}}) {
+        HostCall c = Selecting();
+        c.bSelectEnable = bEnable;
+        c.nSelect = nValue;
+        c.strName = u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef";
+        const Labels there = bEnable ? Labels{u"plain0.qef"} : Labels{};
+        ScriptedUser user([&there](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            Open(u, kUsb1, {u"Work"});
+            Open(u, u"Work", there);
+            u.Click(kSend);
+        });
+        EXPECT_EQ(Call(c), IDOK) << int(bEnable) << "/" << nValue;
+        EXPECT_TRUE(user.Finish()) << user.Report();
+        EXPECT_EQ(Read(Emb(2) / "Work" / Narrow(c.strName)), c.bytes);
+        EXPECT_EQ(c.nStorage, 2) << "the storage the design went to";
+        EXPECT_EQ(Narrow(c.Folder()), "\\EMB\\Work");
+    }
+    EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing selected";
+
+    // Asked for: the machine is checked, and the design is selected after the send.
+    Ctl({"status", "3=0", "4=0"});
+    HostCall wanted = Selecting();
+    wanted.bytes = DesignBytes("Embroidermodder.DST");
+    wanted.strName = u"Chosen .QEF";
+    {
+        ScriptedUser user([](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            Open(u, kUsb1, {u"Work"});
+            Open(u, u"Work", {u"plain0.qef", u"plain1.qef"});
+            u.Click(kSend);
+        });
+        EXPECT_EQ(Call(wanted), IDOK);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
+    EXPECT_EQ(Read(Emb(2) / "Work" / "Chosen.qef"), wanted.bytes);
+    EXPECT_EQ(SelectedOnMachine(), wanted.bytes);
+    EXPECT_EQ(wanted.nStorage, 2);
+
+    // The machine refuses the selection: said, and the send still counts.
+    Ctl({"fault", "SelectFile", "0x8015"});
+    HostCall refused = Selecting();
+    refused.bytes = DesignBytes("shamrockin.dst");
+    refused.strName = u"refused.qef";
+    {
+        ScriptedUser user([](ScriptedUser& u) {
+            GoToFlowers(u);
+            u.Click(kSend);
+            u.ExpectMessageBox(kCommError, u"The machine failed to select the file.");
+            u.Answer(IDOK);
+        });
+        EXPECT_EQ(Call(refused), IDOK);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
+    EXPECT_EQ(Read(Emb() / "Flowers" / "refused.qef"), refused.bytes);
+    EXPECT_EQ(refused.nStorage, 1);
+    EXPECT_EQ(Narrow(refused.Folder()), "\\EMB\\Flowers");
+    EXPECT_EQ(SelectedOnMachine(), wanted.bytes) << "the earlier selection stays";
+}
+
+TEST_F(WriteDesignMachineSendTest, ADesignOfTheSameNameOnTheMachineIsReplacedOnlyAfterYes)
+{
+    const fixture::Bytes old = DesignBytes("Bean.dst");
+    Put(Emb() / "Flowers" / "ROSE.qef", old);
+    HostCall c = Selecting();
+    c.bSelectEnable = 0;
+    ScriptedUser user([&](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kBuiltIn, {u"Flowers"});
+        Open(u, u"Flowers", {u"ROSE.qef"});
+        u.Click(kSend);
+        u.ExpectMessageBox(u"Save As", u"rose.qef already exists.\nDo you want to replace it?");
+        u.Answer(IDNO);
+        u.WaitForWindow(kCaption);
+        u.Expect(Read(Emb() / "Flowers" / "ROSE.qef") == old, "No leaves the machine's file as it was");
+        u.Click(kSend);
+        u.ExpectMessageBox(u"Save As", u"rose.qef already exists.\nDo you want to replace it?");
+        u.Answer(IDYES);
+    });
+    EXPECT_EQ(Call(c), IDOK);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(NamesIn(Emb() / "Flowers").size(), 1u);
+    EXPECT_EQ(Read(Emb() / "Flowers" / "ROSE.qef"), c.bytes) << "the machine keeps one file of that name, replaced";
+}

@@ -1,0 +1,116 @@
+// The demo files: what is committed in tests/fixtures/demo is what make_demo_files makes, every
+// design reads in its own format and every pattern is well formed, and tavren machine and
+// tavren gui lay them out where a newcomer looks first.
+#include "tests/host/DemoFiles.h"
+
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
+#include "design/StxFile.h"
+#include "host/MachineCommand.h"
+#include "host/SampleFiles.h"
+#include "platform/afx/CString.h"
+#include "tests/design/FixtureWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <set>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct TempDir {
+    fs::path path;
+    TempDir()
+    {
+        char tmpl[] = "/tmp/tavren-demo-test-XXXXXX";
+        path = mkdtemp(tmpl);
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::remove_all(path, ec);
+    }
+};
+
+std::set<std::string> Tree(const fs::path& root)
+{
+    std::set<std::string> out;
+    std::error_code ec;
+    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
+        if (it->is_regular_file(ec))
+            out.insert(fs::relative(it->path(), root).generic_string());
+    return out;
+}
+
+std::set<std::string> Extensions(const fs::path& folder)
+{
+    std::set<std::string> out;
+    for (const fs::path& p : SampleFiles(folder, {".qef", ".qef+", ".qpx", ".stx"}))
+        out.insert(p.extension().string());
+    return out;
+}
+
+} // namespace
+
+TEST(DemoFiles, CommittedFilesAreWhatTheGeneratorMakes)
+{
+    TempDir made;
+    std::string strError;
+    ASSERT_TRUE(demo::WriteDemoFiles(FixturesDir() / "corpus", made.path, strError)) << strError;
+    std::set<std::string> want = Tree(made.path), have = Tree(DemoDir());
+    EXPECT_EQ(want.size(), demo::DemoLayout().size());
+    EXPECT_EQ(have, want) << "renew with: cmake --build build --target demo_fixtures";
+    for (const std::string& f : want)
+        EXPECT_EQ(fixture::ReadWholeFile((DemoDir() / f).string()), fixture::ReadWholeFile((made.path / f).string()))
+            << f << " differs from what make_demo_files makes";
+}
+
+TEST(DemoFiles, DesignsReadInTheirOwnFormatAndPatternsAreWellFormed)
+{
+    for (const demo::DemoFile& f : demo::DemoLayout()) {
+        std::u16string strPath = tavren::Utf8ToUtf16((DemoDir() / f.path).string());
+        if (fs::path(f.path).extension() == ".stx") {
+            CStxFile stx;
+            EXPECT_TRUE(stx.ReadFile(strPath.c_str())) << f.path;
+            EXPECT_FALSE(stx.IsBroken()) << f.path;
+            continue;
+        }
+        CEmbFile file(CEmbFile::GetFileType(strPath.c_str()));
+        CEmbData data;
+        EXPECT_NE(file.GetFileTypeValue(), CEmbFile::dftDst) << f.path;
+        EXPECT_TRUE(file.ReadFile(strPath.c_str(), data)) << f.path;
+        EXPECT_GT(data.GetStitchWordCount(), 10) << f.path;
+    }
+    // The first folders a newcomer opens show every native format.
+    const std::set<std::string> all = {".qef", ".qef+", ".qpx"};
+    for (const char* folder : {"machine/builtin/EMB", "machine/builtin/EMB/Flowers", "machine/usb1/EMB", "pc/Designs", "pc-usb/EMB/Embf"})
+        EXPECT_EQ(Extensions(DemoDir() / folder), all) << folder;
+    for (const char* folder : {"machine/builtin/ORD/(UserST)", "pc/Patterns", "pc-usb/ORD/Ordf"})
+        EXPECT_GE(SampleFiles(DemoDir() / folder, {".stx"}).size(), 2u) << folder;
+}
+
+TEST(DemoFiles, MachineStorageAndSampleFilesComeFromTheDemo)
+{
+    TempDir storage;
+    int n = MakeDemoStorage(storage.path);
+    std::set<std::string> machine = Tree(DemoDir() / "machine");
+    EXPECT_EQ(static_cast<size_t>(n), machine.size());
+    EXPECT_EQ(Tree(storage.path), machine);
+    EXPECT_TRUE(fs::is_regular_file(storage.path / "builtin" / "EMB" / "Flowers" / "shamrockin.qpx"));
+    EXPECT_TRUE(fs::is_regular_file(storage.path / "builtin" / "ORD" / "(UserST)" / "Zigzag.stx"));
+
+    // A file the storage already has is kept: a person's own storage is never overwritten.
+    fixture::WriteFile((storage.path / "builtin" / "EMB" / "Star.qef").string(), {1, 2, 3});
+    EXPECT_EQ(MakeDemoStorage(storage.path), 0);
+    EXPECT_EQ(fixture::ReadWholeFile((storage.path / "builtin" / "EMB" / "Star.qef").string()), (fixture::Bytes{1, 2, 3}));
+
+    std::vector<fs::path> designs = SampleDesigns(), patterns = SampleStxPatterns();
+    ASSERT_EQ(designs.size(), 6u);
+    EXPECT_EQ(designs.front().filename(), "Bean.qef");
+    EXPECT_TRUE(std::is_sorted(designs.begin(), designs.end()));
+    ASSERT_EQ(patterns.size(), 4u);
+    for (const fs::path& p : patterns)
+        EXPECT_EQ(p.extension(), ".stx");
+}
