@@ -15,5 +15,6 @@ bool CModuleExports::Load(const std::filesystem::path& folder, std::string& strE
     m_pfnWriteSendDialog = reinterpret_cast<decltype(m_pfnWriteSendDialog)>(dlsym(m_hModule, "WriteSendDialog"));
     m_pfnWriteSendStxDialog = reinterpret_cast<decltype(m_pfnWriteSendStxDialog)>(dlsym(m_hModule, "WriteSendStxDialog"));
     m_pfnManageStxDialog = reinterpret_cast<decltype(m_pfnManageStxDialog)>(dlsym(m_hModule, "ManageStxDialog"));
+    m_pfnManageDesignDialog = reinterpret_cast<decltype(m_pfnManageDesignDialog)>(dlsym(m_hModule, "ManageDesignDialog"));
     return true;
 }

@@ -17,6 +17,7 @@ public:
     decltype(&::WriteSendDialog) m_pfnWriteSendDialog = nullptr;
     decltype(&::WriteSendStxDialog) m_pfnWriteSendStxDialog = nullptr;
     decltype(&::ManageStxDialog) m_pfnManageStxDialog = nullptr;
+    decltype(&::ManageDesignDialog) m_pfnManageDesignDialog = nullptr;
 
 private:
     void* m_hModule = nullptr; // kept loaded until the program ends

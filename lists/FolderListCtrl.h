@@ -56,6 +56,8 @@ public:
     static BOOL IsShownOnMachine(const CString& strName);
     // The companion file's name (".qbf", ".qbp", ".qbx", ".sbx"), or empty when there is none.
     static CString GetCompanionName(const CString& strName);
+    // The system's own text for a file-system failure, in the default language, without inserts.
+    static CString SystemMessage(DWORD dwError);
     // Creates a folder; on failure shows the system's message and answers FALSE.
     BOOL CreateFolderOrReport(const CString& strPath);
     // name, "name (2)", "name (3)" ... the first that the folder does not hold; empty when the

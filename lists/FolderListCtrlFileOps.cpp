@@ -22,15 +22,6 @@ CString LoadText(UINT nID)
     return s;
 }
 
-// The system's own text for a file-system failure, in the default language, without inserts.
-CString SystemMessage(DWORD dwError)
-{
-    char16_t szText[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 512, nullptr);
-    return CString(szText);
-}
-
 bool IsReservedStem(const CString& strStem, const char16_t* const* ppszNames, int nNames)
 {
     for (int i = 0; i < nNames; i++)
@@ -40,6 +31,14 @@ bool IsReservedStem(const CString& strStem, const char16_t* const* ppszNames, in
 }
 
 } // namespace
+
+CString CFolderListCtrl::SystemMessage(DWORD dwError)
+{
+    char16_t szText[512] = {};
+    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
+                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 512, nullptr);
+    return CString(szText);
+}
 
 int CFolderListCtrl::ValidateName(const CString& strName)
 {
