@@ -42,15 +42,23 @@ TEST_F(FileManagerTransferClashTest, YesReplacesNoSkipsCancelSkipsEveryLaterClas
         OpenMachineSide(u, u"Built-in", {u"a.stx", u"b.stx", u"c.stx", u"d.stx"});
         for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx", u"D.STX", u"e.stx"})
             Tick(u, kPcList, name);
+        // A ticked file on the machine that gets replaced stays ticked.
+        Tick(u, kMachineList, u"a.stx");
         Press(u, kToMachine);
         Answer(u, u"a.stx", u" 5", IDYES);
         Answer(u, u"b.stx", u" 5", IDNO);
         // b went unticked the moment it was skipped.
         Answer(u, u"c.stx", u" 4", IDCANCEL);
         // D.STX is skipped without a question; e.stx, without a clash, still goes.
-        WaitForShown(u, kMachineList, {u"a.stx", u"b.stx", u"c.stx", u"d.stx", u"e.stx"}, "e.stx added to the machine pane");
+        WaitForShown(u, kMachineList, {u"a.stx*", u"b.stx", u"c.stx", u"d.stx", u"e.stx"}, "e.stx added to the machine pane");
         Settled(u);
         u.Expect(Text(u, kPcCount) == u" 0", "the ticks cleared after the send");
+        u.Expect(Text(u, kMachineCount) == u" 1", "the machine's tick counted still");
+        // The replaced file shows the plain STX picture again (its preview was of the old bytes).
+        const tavren::ControlInfo* pList = ControlIn(u.Look(), kMachineList);
+        const int nReplaced = IndexIn(u.Look(), kMachineList, u"a.stx");
+        u.Expect(pList && nReplaced >= 0 && pList->items[static_cast<size_t>(nReplaced)].nImage == 23,
+                 "a.stx shows the ticked plain STX picture");
         CloseDialog(u);
     });
 

@@ -16,11 +16,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace fmtest {
@@ -153,13 +155,20 @@ public:
     static void WaitForShown(ScriptedUser& u, int nList, std::vector<std::u16string> expected, const std::string& strWhat)
     {
         std::sort(expected.begin(), expected.end());
-        u.WaitUntil(
-            [&](const Snapshot& s) {
-                std::vector<std::u16string> shown = Shown(s, nList);
-                std::sort(shown.begin(), shown.end());
-                return Idle(s) && shown == expected;
-            },
-            strWhat);
+        std::vector<std::u16string> shown;
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const Snapshot snap = u.Look();
+            shown = Shown(snap, nList);
+            std::sort(shown.begin(), shown.end());
+            if (Idle(snap) && shown == expected)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        std::string strShown;
+        for (const std::u16string& label : shown)
+            strShown += " " + Narrow(label);
+        u.Expect(false, strWhat + ": the list shows" + strShown);
     }
     static int IndexOf(ScriptedUser& u, int nList, std::u16string_view strLabel)
     {

@@ -94,7 +94,8 @@ TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
     WriteAll(Desktop() / "spoilt.qef", strStar);
     WriteAll(Desktop() / "vanished.qef", strStar);
     WriteAll(Desktop() / "\xE9\x9B\xAA.qef", strStar);
-    WriteAll(Emb() / "kept.qef", strBean);
+    const std::string strKept = CorpusDesign("shamrockin.dst", ".qef");
+    WriteAll(Emb() / "kept.qef", strKept);
 
     RunDesigns([&](ScriptedUser& u) {
         const std::vector<std::u16string> all = {u"star.qef",   u"bean.qpx",    u"edge.qef",     u"wide.qef",  u"layers.qpx",
@@ -118,9 +119,23 @@ TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
                      "the three designs that passed added to the machine pane");
         Settled(u);
         u.Expect(Text(u, kPcCount) == u" 0", "the PC pane's ticks cleared after the send");
+
+        // Back into an emptied desktop.
+        for (const auto& entry : fs::directory_iterator(Desktop()))
+            fs::remove(entry.path());
+        Press(u, 13015); // PC "Up"
+        OpenDesktop(u, {});
+        Tick(u, kMachineList, u"star.qef");
+        Tick(u, kMachineList, u"bean.qpx");
+        Tick(u, kMachineList, u"kept.qef");
+        Press(u, kToPc);
+        WaitForShown(u, kPcList, {u"star.qef", u"bean.qpx", u"kept.qef"}, "the received designs in the PC pane");
         CloseDialog(u);
     });
 
+    EXPECT_EQ(ReadAll(Desktop() / "star.qef"), strStar);
+    EXPECT_EQ(ReadAll(Desktop() / "bean.qpx"), strBean);
+    EXPECT_EQ(ReadAll(Desktop() / "kept.qef"), strKept);
     std::vector<std::string> onMachine;
     for (const auto& entry : fs::directory_iterator(Emb()))
         onMachine.push_back(entry.path().filename().string());
@@ -128,7 +143,8 @@ TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
     EXPECT_EQ(onMachine, (std::vector<std::string>{"bean.qpx", "edge.qef", "kept.qef", "star.qef"}));
     EXPECT_EQ(ReadAll(Emb() / "star.qef"), strStar);
     EXPECT_EQ(ReadAll(Emb() / "bean.qpx"), strBean);
-    EXPECT_EQ(ReadAll(Emb() / "edge.qef"), ReadAll(Desktop() / "edge.qef"));
+    EXPECT_EQ(ReadAll(Emb() / "edge.qef"),
+              FromBytes(fixture::MakeQef(fixture::LayoutFromStitches({fixture::Sew(1400, 0), fixture::Sew(-2800, 2300), fixture::EndDesign()}))));
 }
 
 TEST_F(FileManagerTransferSendTest, SixtyStxItemsAtMostInBuiltInStorage)
