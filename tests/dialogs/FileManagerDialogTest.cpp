@@ -623,6 +623,86 @@ TEST_F(FileManagerDialogTest, PullingTheCableUnderAMachineFolder)
     EXPECT_TRUE(machineOnly.Finish()) << machineOnly.Report();
 }
 
+TEST_F(FileManagerDialogTest, ArrowsCopyTheTickedFilesAndClearTheSourcePanesTicks)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        ClickOn(u, kPcList, u"b.qef");
+        Open(u, kMacList, u"USBSTICK (E:)");
+        Open(u, kMacList, u"Embf");
+        WaitForItem(u, kMacList, u"y.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "the stick's working folder is level 3");
+        u.Click(kToMachine);
+        WaitForItem(u, kMacList, u"b.qef");
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the PC's ticks cleared after the copy");
+
+        ClickOn(u, kMacList, u"y.qef");
+        ExpectArrows(u, "PC 0, machine 1, >> off, << on", "a file ticked on the stick");
+        u.Click(kToPc);
+        WaitForItem(u, kPcList, u"y.qef");
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the machine side's ticks cleared after the copy");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 0), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnStick("EMB/Embf/b.qef")), Design(2));
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/y.qef")), Design(5));
+}
+
+TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMoveThePanes)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kPcList, u"Computer");
+        ClickOn(u, kPcList, u"(C:)");
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->bFocused; },
+              "the PC list in focus");
+        u.PressKeyIn(kPcList, VK_RETURN);
+        WaitForItem(u, kPcList, u"Designs");
+        ClickOn(u, kMacList, u"Built-in");
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->bFocused; },
+              "the machine list in focus");
+        u.PressKeyIn(kMacList, VK_RETURN);
+        WaitForItem(u, kMacList, u"Flowers");
+        u.Expect(u.Look().Find(kCaption) != nullptr, "Enter leaves the File Manager open");
+        Snapshot s = u.Look();
+        u.Expect(Enabled(s, kPcUp) && Enabled(s, kMacUp), "both panes below their roots");
+
+        // The location boxes' first entries are the roots.
+        u.ChooseCombo(13012, 0);
+        s = Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"Computer") >= 0; }, "the PC's root view");
+        u.Expect(!Enabled(s, kPcUp) && !Enabled(s, kPcNew), "PC Up and New off at the root");
+        u.ChooseCombo(13019, 0);
+        Await(u, [](const Snapshot& s) { return !Enabled(s, kMacUp) && IndexIn(s, kMacList, u"Built-in") >= 0; },
+              "the machine side's root view");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, ADriveArrivingIsShownInThePcsComputerPlace)
+{
+    ScriptedUser user([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kPcList, u"Computer");
+        WaitForItem(u, kPcList, u"(C:)");
+        // The person plugs a second stick in.
+        fs::create_directories(fs::path(Drives().Root()) / "STICK2");
+        auto drives = tavren::DriveMap::Instance().Drives();
+        drives.push_back({u'F', Drives().Host("STICK2"), DRIVE_REMOVABLE, u"STICK2"});
+        tavren::DriveMap::Instance().SetDrives(drives);
+        WaitForItem(u, kPcList, u"STICK2 (F:)");
+        WaitForItem(u, kMacList, u"STICK2 (F:)");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
 namespace {
 
 class FileManagerNothingToShowTest : public FileManagerDialogTest {
