@@ -20,7 +20,8 @@ void Answer(ScriptedUser& u, std::u16string_view strName, std::u16string_view st
     const tavren::WindowInfo& box = u.ExpectMessageBox(u"Save As", Question(strName));
     u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the question shows the exclamation icon");
     u.Expect(box.buttons == std::vector<int>{IDYES, IDNO, IDCANCEL}, "the question offers Yes, No and Cancel");
-    const tavren::ControlInfo* pCounter = FileManagerTransferFixture::ControlIn(u.Look(), kPcCount);
+    const Snapshot snap = u.Look();
+    const tavren::ControlInfo* pCounter = FileManagerTransferFixture::ControlIn(snap, kPcCount);
     u.Expect(pCounter && pCounter->strText == strCounter,
              "the PC counter reads \"" + Narrow(strCounter) + "\" while " + Narrow(strName) + " is asked about, not \"" +
                  (pCounter ? Narrow(pCounter->strText) : std::string("(none)")) + "\"");
@@ -55,8 +56,9 @@ TEST_F(FileManagerTransferClashTest, YesReplacesNoSkipsCancelSkipsEveryLaterClas
         u.Expect(Text(u, kPcCount) == u" 0", "the ticks cleared after the send");
         u.Expect(Text(u, kMachineCount) == u" 1", "the machine's tick counted still");
         // The replaced file shows the plain STX picture again (its preview was of the old bytes).
-        const tavren::ControlInfo* pList = ControlIn(u.Look(), kMachineList);
-        const int nReplaced = IndexIn(u.Look(), kMachineList, u"a.stx");
+        const Snapshot snap = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(snap, kMachineList);
+        const int nReplaced = IndexIn(snap, kMachineList, u"a.stx");
         u.Expect(pList && nReplaced >= 0 && pList->items[static_cast<size_t>(nReplaced)].nImage == 23,
                  "a.stx shows the ticked plain STX picture");
         CloseDialog(u);

@@ -196,7 +196,8 @@ public:
     }
     static std::u16string Text(ScriptedUser& u, int nId)
     {
-        const tavren::ControlInfo* c = ControlIn(u.Look(), nId);
+        const Snapshot snap = u.Look();
+        const tavren::ControlInfo* c = ControlIn(snap, nId);
         return c ? c->strText : u"(none)";
     }
     // The desktop in the PC pane, showing these files.
