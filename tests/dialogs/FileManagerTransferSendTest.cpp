@@ -210,10 +210,22 @@ TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
         // The next try goes through.
         Press(u, kToMachine);
         WaitForShown(u, kMachineList, {u"old.stx", u"a.stx"}, "the file sent on the second try");
+
+        // The same the other way: a receive the machine refuses keeps the machine's ticks.
+        Tick(u, kMachineList, u"old.stx");
+        Machine().Ctl({"fault", "UploadFile", "0x8010"}, &rc);
+        u.Expect(rc == 0, "the fault armed");
+        Press(u, kToPc);
+        u.ExpectMessageBox(u"Communication Error");
+        u.Answer(IDOK);
+        Settled(u);
+        u.Expect(Text(u, kMachineCount) == u" 1", "the machine counter still shows the ticked file");
+        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx"}, "nothing received");
         CloseDialog(u);
     });
 
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
+    EXPECT_FALSE(fs::exists(Desktop() / "old.stx"));
 }
 
 } // namespace
