@@ -240,7 +240,8 @@ TEST_F(FileManagerDialogTest, AnUnsupportedMachineIsReportedAndTheFileManagerSho
         u.Answer(IDOK);
         u.WaitForWindow(kCaption);
         WaitForItem(u, kMacList, u"USBSTICK (E:)");
-        const tavren::ControlInfo* pTarget = ControlIn(u.Look(), kTarget);
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
         u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture");
         u.PressEscape();
     });
@@ -379,7 +380,8 @@ TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
         u.Answer(IDOK);
         u.WaitForWindow(kCaption);
         ExpectArrows(u, "PC 0, machine 0, >> off, << off", "nothing ticked after the failed fetch");
-        const tavren::ControlInfo* pList = ControlIn(u.Look(), kMacList);
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
         u.Expect(pList && pList->items[nLily].nImage == 16, "lily.qef keeps its type picture");
         // Without the fault the same click fetches and ticks.
         u.ClickItem(kMacList, nLily);
@@ -411,8 +413,14 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
         WaitForItem(u, kMacList, u"Flowers");
         std::string strMenu = MenuOn(u, kMacList, u"Flowers");
         u.Expect(strMenu == "Open, Rename, Delete, -, Check all, Uncheck all", "a folder at level 2: " + strMenu);
-        u.DismissMenu();
+        u.ChooseMenu(32786);
         u.WaitForWindow(kCaption);
+        const int nFlowers = WaitForItem(u, kMacList, u"Flowers");
+        Await(u, [nFlowers](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->nEditItem == nFlowers; },
+              "Flowers' label in editing");
+        u.PressEscape();
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->nEditItem < 0; },
+              "the editing ended");
 
         u.Click(kMacUp);
         WaitForItem(u, kMacList, u"EMB");
@@ -701,6 +709,62 @@ TEST_F(FileManagerDialogTest, ADriveArrivingIsShownInThePcsComputerPlace)
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+// A new folder on the PC starts with its name in editing; Escape keeps the name it was given.
+void EndNewFolderEdit(ScriptedUser& u, int nList)
+{
+    Await(u, [nList](const Snapshot& s) { const auto* c = ControlIn(s, nList); return c && c->nEditItem >= 0; },
+          "the new folder's name in editing");
+    u.PressEscape();
+    Await(u, [nList](const Snapshot& s) { const auto* c = ControlIn(s, nList); return c && c->nEditItem < 0; },
+          "the editing ended");
+}
+
+TEST_F(FileManagerDialogTest, NewFolderButtonsAndMenusMakeTheFolderWhereThePaneIs)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        u.Click(kPcNew);
+        EndNewFolderEdit(u, kPcList);
+        u.Expect(MenuOn(u, kPcList, u"") == "Make a Folder, -, Check all, Uncheck all", "empty space in a PC folder");
+        u.ChooseMenu(32796);
+        u.WaitForWindow(kCaption);
+        EndNewFolderEdit(u, kPcList);
+        WaitForItem(u, kPcList, u"New Folder (2)");
+
+        Open(u, kMacList, u"Built-in");
+        WaitForItem(u, kMacList, u"Flowers");
+        u.Click(kMacNew);
+        u.WaitForWindow(kCaption);
+        // The machine's new folder is listed under its name, without editing.
+        WaitForItem(u, kMacList, u"New Folder");
+        u.Expect(MenuOn(u, kMacList, u"") == "Make a Folder, -, Check all, Uncheck all", "empty space at level 2");
+        u.DismissMenu();
+        u.WaitForWindow(kCaption);
+
+        // The machine side on the PC's flash drive makes the folder on the drive.
+        u.Click(kMacUp);
+        WaitForItem(u, kMacList, u"ORD");
+        u.Click(kMacUp);
+        Open(u, kMacList, u"USBSTICK (E:)");
+        WaitForItem(u, kMacList, u"Embf");
+        const std::string strMenu = MenuOn(u, kMacList, u"");
+        u.Expect(strMenu == "Make a Folder, -, Check all, Uncheck all", "empty space on the stick: " + strMenu);
+        u.ChooseMenu(32790);
+        u.WaitForWindow(kCaption);
+        EndNewFolderEdit(u, kMacList);
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_TRUE(fs::is_directory(OnC("Designs/New Folder")));
+    EXPECT_TRUE(fs::is_directory(OnC("Designs/New Folder (2)")));
+    EXPECT_TRUE(fs::is_directory(Machine().Storage(1) / "EMB" / "New Folder"));
+    EXPECT_TRUE(fs::is_directory(OnStick("EMB/New Folder")));
+    EXPECT_FALSE(fs::exists(Machine().Storage(1) / "EMB" / "New Folder (2)"));
 }
 
 namespace {
