@@ -215,6 +215,13 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExi
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    // As on Windows, a read-only file is not replaced, whoever asks (the host may run as root).
+    struct stat target;
+    if (!failIfExists && stat(to.c_str(), &target) == 0 && !S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR)) {
+        close(in);
+        SetLastError(ERROR_ACCESS_DENIED);
+        return FALSE;
+    }
     int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
     if (out < 0) {
         int e = errno;
@@ -233,6 +240,9 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExi
         if (n <= 0) {
             int e = n < 0 ? errno : 0;
             close(in);
+            // The copy takes the source's attributes: a read-only file gives a read-only copy.
+            if (!e && !(st.st_mode & S_IWUSR) && fchmod(out, 0444) != 0)
+                e = errno;
             if (close(out) != 0 && !e)
                 e = errno;
             if (e) {

@@ -9,7 +9,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <set>
 #include <utility>
 #include <vector>
@@ -86,6 +88,30 @@ TEST(FileCalls, ErrorsAreTheWindowsCodesWithTheirSystemTexts)
     EXPECT_TRUE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
     EXPECT_FALSE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
     EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
+}
+
+TEST(FileCalls, CopyKeepsTheReadOnlyAttributeAndNeverReplacesAReadOnlyFile)
+{
+    tavren::test::TempDrives t;
+    t.Write("c/ro.stx", "locked");
+    t.Write("c/rw.stx", "open");
+    ASSERT_TRUE(SetFileAttributesW(u"C:\\ro.stx", FILE_ATTRIBUTE_READONLY));
+
+    // The copy of a read-only file is read-only too, with the same bytes.
+    EXPECT_TRUE(CopyFileW(u"C:\\ro.stx", u"E:\\ro.stx", FALSE));
+    EXPECT_NE(GetFileAttributesW(u"E:\\ro.stx") & FILE_ATTRIBUTE_READONLY, 0u);
+    std::ifstream copied(t.Host("USBSTICK/ro.stx"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(copied), {}), "locked");
+    EXPECT_TRUE(CopyFileW(u"C:\\rw.stx", u"E:\\rw.stx", FALSE));
+    EXPECT_EQ(GetFileAttributesW(u"E:\\rw.stx") & FILE_ATTRIBUTE_READONLY, 0u);
+
+    // Replacing it is refused until the attribute is cleared, as Windows refuses it.
+    EXPECT_FALSE(CopyFileW(u"C:\\rw.stx", u"E:\\ro.stx", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
+    ASSERT_TRUE(SetFileAttributesW(u"E:\\ro.stx", FILE_ATTRIBUTE_NORMAL));
+    EXPECT_TRUE(CopyFileW(u"C:\\rw.stx", u"E:\\ro.stx", FALSE));
+    std::ifstream replaced(t.Host("USBSTICK/ro.stx"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), "open");
 }
 
 TEST(FileCalls, FindListsMatchingNamesWithDotsFirstBelowTheRoot)

@@ -1,0 +1,799 @@
+// The File Manager as a host opens it (ManageStxDialog and ManageDesignDialog through dlopen) and
+// as a person uses it: what the exports refuse, what the person is told when there is nothing to
+// show, the counters and arrows as both panes move, ticking on both sides, the context menus, the
+// deletes (checked on disk), the view switches, and drives and the machine coming and going.
+#include "tests/design/FixtureWriter.h"
+#include "tests/support/ModuleFixture.h"
+#include "tests/support/ScriptedUser.h"
+
+#include "link/MachineLink.h"
+#include "platform/comctl/CommCtrl.h"
+#include "platform/file/DriveMap.h"
+#include "platform/file/DriveWatcher.h"
+#include "platform/kernel/Handle.h"
+#include "platform/user/Dbt.h"
+#include "platform/user/Icon.h"
+#include "platform/user/WinUser.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using tavren::ScriptedUser;
+using tavren::Snapshot;
+
+constexpr const char16_t* kCaption = u"File Manager";
+constexpr int kPcList = 13011, kPcNew = 13013, kPcOpen = 13014, kPcUp = 13015, kPcStyle = 13016, kPcDelete = 13017;
+constexpr int kMacList = 13018, kMacNew = 13020, kMacOpen = 13021, kMacUp = 13022, kMacStyle = 13023,
+              kMacDelete = 13024;
+constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 13028, kTarget = 13029;
+// Menu commands: the machine side's (menu 13015) and the PC's (menu 13017).
+constexpr UINT kMacMenuOpen = 32785, kMacMenuDelete = 32787, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
+constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
+               kPcMenuUncheckAll = 32795;
+
+std::string Narrow(std::u16string_view s)
+{
+    std::string out;
+    for (char16_t ch : s)
+        out += ch < 0x80 ? static_cast<char>(ch) : '?';
+    return out;
+}
+
+const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId)
+{
+    const tavren::WindowInfo* w = s.Find(kCaption);
+    return w ? w->Control(nId) : nullptr;
+}
+
+// The index of the first item whose label contains the text, or -1.
+int IndexIn(const Snapshot& s, int nList, std::u16string_view strText)
+{
+    if (const tavren::ControlInfo* c = ControlIn(s, nList))
+        for (size_t i = 0; i < c->items.size(); i++)
+            if (c->items[i].strLabel.find(strText) != std::u16string::npos)
+                return static_cast<int>(i);
+    return -1;
+}
+
+std::string Labels(const Snapshot& s, int nList)
+{
+    std::string str;
+    if (const tavren::ControlInfo* c = ControlIn(s, nList))
+        for (const auto& item : c->items)
+            str += (str.empty() ? "" : ", ") + Narrow(item.strLabel);
+    return str;
+}
+
+// "Open, Rename(grayed), -, ..." as a person reads the menu.
+std::string MenuText(const tavren::WindowInfo& menu)
+{
+    std::string str;
+    for (const auto& item : menu.menuItems)
+        str += (str.empty() ? "" : ", ") + (item.bSeparator ? std::string("-") : Narrow(item.strText)) +
+               (item.bGrayed ? "(grayed)" : "");
+    return str;
+}
+
+// Waits until the File Manager is in front (no transfer dialog over it) and the condition holds.
+Snapshot Await(ScriptedUser& u, const std::function<bool(const Snapshot&)>& pred, const std::string& strWhat)
+{
+    return u.WaitUntil(
+        [&](const Snapshot& s) { return s.Front() && s.Front()->strCaption == kCaption && pred(s); }, strWhat);
+}
+
+int WaitForItem(ScriptedUser& u, int nList, std::u16string_view strText)
+{
+    int nItem = -1;
+    Await(u, [&](const Snapshot& s) { return (nItem = IndexIn(s, nList, strText)) >= 0; },
+          "\"" + Narrow(strText) + "\" in list " + std::to_string(nList));
+    return nItem;
+}
+
+void Open(ScriptedUser& u, int nList, std::u16string_view strText)
+{
+    const int nItem = WaitForItem(u, nList, strText);
+    if (nItem >= 0)
+        u.DoubleClickItem(nList, nItem);
+}
+
+void ClickOn(ScriptedUser& u, int nList, std::u16string_view strText)
+{
+    const int nItem = WaitForItem(u, nList, strText);
+    if (nItem >= 0)
+        u.ClickItem(nList, nItem);
+}
+
+// Right-clicks the item (or empty space for an empty text) and answers the menu it brings.
+std::string MenuOn(ScriptedUser& u, int nList, std::u16string_view strText)
+{
+    const int nItem = strText.empty() ? -1 : WaitForItem(u, nList, strText);
+    u.RightClickItem(nList, nItem);
+    return MenuText(u.WaitForMenu());
+}
+
+bool Enabled(const Snapshot& s, int nId)
+{
+    const tavren::ControlInfo* c = ControlIn(s, nId);
+    return c && c->bEnabled;
+}
+
+std::u16string TextOf(const Snapshot& s, int nId)
+{
+    const tavren::ControlInfo* c = ControlIn(s, nId);
+    return c ? c->strText : u"";
+}
+
+// The counters and the arrows, "PC 1, machine 0, >> on, << off".
+std::string Arrows(const Snapshot& s)
+{
+    return "PC" + Narrow(TextOf(s, kPcCount)) + ", machine" + Narrow(TextOf(s, kMacCount)) + ", >> " +
+           (Enabled(s, kToMachine) ? "on" : "off") + ", << " + (Enabled(s, kToPc) ? "on" : "off");
+}
+
+void ExpectArrows(ScriptedUser& u, const std::string& strWanted, const std::string& strWhere)
+{
+    std::string strSeen;
+    Await(u, [&](const Snapshot& s) { return (strSeen = Arrows(s)) == strWanted; }, strWhere + ": " + strWanted);
+    u.Expect(strSeen == strWanted, strWhere + ": " + strSeen);
+}
+
+fixture::Bytes Design(int n)
+{
+    using namespace fixture;
+    return MakeQef(LayoutFromStitches({Sew(10 * n, 5), Sew(-5, 10 * n), ChangeColor(), Sew(20, 20), EndDesign()}));
+}
+
+std::string AsString(const fixture::Bytes& b) { return std::string(b.begin(), b.end()); }
+
+class FileManagerDialogTest : public tavren::test::ModuleFixture {
+protected:
+    explicit FileManagerDialogTest(Parts parts = Parts().Drives().Machine().Module()) : ModuleFixture(std::move(parts)) {}
+
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        ASSERT_FALSE(HasFatalFailure());
+        ASSERT_TRUE(Module().pfnManageStxDialog && Module().pfnManageDesignDialog);
+        // Drive changes reach the dialogs as volume broadcasts, as on a user's machine.
+        tavren::InstallDriveBroadcasts();
+    }
+
+    void Seed()
+    {
+        Drives().Write("c/Designs/a.qef", AsString(Design(1)));
+        Drives().Write("c/Designs/b.qef", AsString(Design(2)));
+        Drives().Write("c/Designs/c.qef", AsString(Design(3)));
+        Drives().Write("c/Designs/c.qbf", "companion");
+        Drives().Write("c/Designs/Sub/Deeper/x.qef", AsString(Design(4)));
+        Drives().Write("c/Designs/Sub/note.txt", "n");
+        Drives().Write("USBSTICK/EMB/Embf/y.qef", AsString(Design(5)));
+        Drives().Write("USBSTICK/EMB/Embf/y.qbf", "companion");
+        const fs::path emb = Machine().Storage(1) / "EMB";
+        fs::create_directories(emb / "Flowers");
+        fs::create_directories(Machine().Storage(1) / "ORD");
+        tavren::test::EmulatedMachine::WriteBytes(emb / "Flowers" / "lily.qef", Design(6));
+        tavren::test::EmulatedMachine::WriteBytes(emb / "Flowers" / "rose.qef", Design(7));
+    }
+    fs::path OnC(const std::string& strRel) const { return fs::path(Drives().Host("c")) / strRel; }
+    fs::path OnStick(const std::string& strRel) const { return fs::path(Drives().Host("USBSTICK")) / strRel; }
+
+    void Ctl(const std::vector<std::string>& words) const
+    {
+        int rc = -1;
+        Machine().Ctl(words, &rc);
+        EXPECT_EQ(rc, 0) << words[0];
+    }
+
+    // The PC pane from its root view into C:\Designs.
+    static void PcIntoDesigns(ScriptedUser& u, std::u16string_view strFile = u"a.qef")
+    {
+        Open(u, kPcList, u"Computer");
+        Open(u, kPcList, u"(C:)");
+        Open(u, kPcList, u"Designs");
+        WaitForItem(u, kPcList, strFile);
+    }
+};
+
+} // namespace
+
+TEST_F(FileManagerDialogTest, ExportsRefuseATargetAboveTwoBeforeLoadingTheMachineLink)
+{
+    MachineLink().Clear();
+    for (int32_t nTarget : {3, -1, 7}) {
+        EXPECT_EQ(Module().pfnManageStxDialog(0, 0, nTarget), -1) << nTarget;
+        EXPECT_EQ(Module().pfnManageDesignDialog(0, 1, nTarget), -1) << nTarget;
+    }
+    EXPECT_TRUE(MachineLink().IsEmpty());
+}
+
+TEST_F(FileManagerDialogTest, TargetZeroShowsTheFlashDrivesWithoutAskingTheMachine)
+{
+    MachineLink().Clear();
+    // A question to the machine would use this fault up.
+    Ctl({"fault", "GetConnectedDevice", "0x8001"});
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        const Snapshot s = Await(u, [](const Snapshot& s) { return IndexIn(s, kMacList, u"USBSTICK (E:)") >= 0; },
+                                 "the flash drive on the machine side");
+        u.Expect(Labels(s, kMacList) == "USBSTICK (E:)", "only the PC's flash drive: " + Labels(s, kMacList));
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
+        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 5, "the flash drive's picture as the target");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageStxDialog(0, 0, 0), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_TRUE(MachineLink().IsEmpty());
+    EXPECT_NE(Machine().Ctl({"show"}).find("fault GetConnectedDevice"), std::string::npos);
+}
+
+TEST_F(FileManagerDialogTest, AnUnsupportedMachineIsReportedAndTheFileManagerShownAnyway)
+{
+    Ctl({"supported", "no"});
+    ScriptedUser user([](ScriptedUser& u) {
+        u.ExpectMessageBox(u"Confirm", u"This application does not support the connected machine.");
+        u.Answer(IDOK);
+        u.WaitForWindow(kCaption);
+        WaitForItem(u, kMacList, u"USBSTICK (E:)");
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
+        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture");
+        u.PressEscape();
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        WaitForItem(u, kMacList, u"Built-in");
+        Snapshot s = u.Look();
+        u.Expect(Arrows(s) == "PC 0, machine 0, >> off, << off", "at the start: " + Arrows(s));
+        u.Expect(!Enabled(s, kPcUp) && !Enabled(s, kPcNew) && !Enabled(s, kMacUp) && !Enabled(s, kMacNew) &&
+                     !Enabled(s, kPcDelete) && !Enabled(s, kMacDelete) && !Enabled(s, kPcOpen) && !Enabled(s, kMacOpen),
+                 "both panes at their root views: nothing to go up to, make or delete");
+        // A click on a place enables that pane's "Open".
+        ClickOn(u, kPcList, u"Computer");
+        Await(u, [](const Snapshot& s) { return Enabled(s, kPcOpen) && !Enabled(s, kMacOpen); }, "PC Open enabled");
+
+        PcIntoDesigns(u);
+        ClickOn(u, kPcList, u"a.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "a PC file ticked, the machine side at its root");
+        s = u.Look();
+        u.Expect(Enabled(s, kPcDelete) && Enabled(s, kPcUp) && Enabled(s, kPcNew), "PC Delete, Up and New enabled");
+
+        Open(u, kMacList, u"Built-in");
+        WaitForItem(u, kMacList, u"Flowers");
+        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "the storage's design folder is level 2");
+        s = u.Look();
+        u.Expect(Enabled(s, kMacNew) && Enabled(s, kMacUp), "machine New and Up at level 2");
+
+        Open(u, kMacList, u"Flowers");
+        WaitForItem(u, kMacList, u"rose.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "level 3 takes the ticked files");
+        u.Expect(!Enabled(u.Look(), kMacNew), "no folder below level 3");
+
+        // A machine file is fetched for its preview, then ticked.
+        const int nRose = WaitForItem(u, kMacList, u"rose.qef");
+        u.ClickItem(kMacList, nRose);
+        ExpectArrows(u, "PC 1, machine 1, >> on, << on", "a machine file ticked");
+        s = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
+        const int nImage = pList && nRose < static_cast<int>(pList->items.size()) ? pList->items[nRose].nImage : -1;
+        u.Expect(nImage >= 26 && nImage % 2 == 1, "rose.qef shows its own preview, ticked: picture " + std::to_string(nImage));
+        u.Expect(pList && s.imageLists.count(pList->hImageListNormal) &&
+                     s.imageLists.at(pList->hImageListNormal).nCount > nImage,
+                 "the preview is in the list's large pictures");
+        u.Expect(Enabled(s, kMacDelete), "machine Delete enabled");
+
+        // A second click unticks it without a second fetch.
+        u.ClickItem(kMacList, nRose);
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "the machine file unticked");
+        u.ClickItem(kMacList, nRose);
+        ExpectArrows(u, "PC 1, machine 1, >> on, << on", "ticked again");
+
+        // The PC pane's computer place takes no files.
+        u.Click(kPcUp);
+        ExpectArrows(u, "PC 0, machine 1, >> off, << on", "C:\\ takes files");
+        u.Click(kPcUp);
+        ExpectArrows(u, "PC 0, machine 1, >> off, << off", "the computer place at level 1");
+        u.Click(kPcUp);
+        ExpectArrows(u, "PC 0, machine 1, >> off, << off", "the PC's root view");
+
+        u.Click(kMacUp);
+        WaitForItem(u, kMacList, u"Flowers");
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the machine's ticks go with its folder");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFromBuiltIn)
+{
+    Seed();
+    Drives().Write("c/Designs/p.stx", AsString(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
+    fs::create_directories(Machine().Storage(1) / "ORD" / "(UserST)");
+    fs::create_directories(Machine().Storage(2) / "EMB" / "Roses");
+
+    // Designs with deep folders: any folder of a storage takes them.
+    ScriptedUser designs([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        ClickOn(u, kPcList, u"b.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "the machine side's root view");
+        Open(u, kMacList, u"USB flash drive 1");
+        WaitForItem(u, kMacList, u"Roses");
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "the storage's design folder, deep folders");
+        u.Expect(Enabled(u.Look(), kMacNew), "New below level 5");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 1, 2), IDCANCEL);
+    EXPECT_TRUE(designs.Finish()) << designs.Report();
+
+    // STX patterns without deep folders: built-in storage (level 1) is not level 3.
+    ScriptedUser stx([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u, u"p.stx");
+        ClickOn(u, kPcList, u"p.stx");
+        Open(u, kMacList, u"Built-in");
+        Await(u, [](const Snapshot& s) { return Enabled(s, kMacUp); }, "built-in storage open");
+        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "STX, built-in, no deep folders");
+        u.Expect(!Enabled(u.Look(), kMacNew), "no folders in built-in storage's STX folder");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageStxDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(stx.Finish()) << stx.Report();
+
+    // The same with deep folders: built-in storage takes them.
+    ScriptedUser stxDeep([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u, u"p.stx");
+        ClickOn(u, kPcList, u"p.stx");
+        Open(u, kMacList, u"Built-in");
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "STX, built-in, deep folders");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageStxDialog(0, 1, 2), IDCANCEL);
+    EXPECT_TRUE(stxDeep.Finish()) << stxDeep.Report();
+}
+
+TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
+{
+    Seed();
+    ScriptedUser user([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kMacList, u"Built-in");
+        Open(u, kMacList, u"Flowers");
+        const int nLily = WaitForItem(u, kMacList, u"lily.qef");
+        Ctl({"fault", "UploadFile", "0x8001"});
+        u.ClickItem(kMacList, nLily);
+        u.ExpectMessageBox(u"Communication Error");
+        u.Answer(IDOK);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "nothing ticked after the failed fetch");
+        const Snapshot s = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
+        u.Expect(pList && pList->items[nLily].nImage == 16, "lily.qef keeps its type picture");
+        // Without the fault the same click fetches and ticks.
+        u.ClickItem(kMacList, nLily);
+        ExpectArrows(u, "PC 0, machine 1, >> off, << off", "ticked after a good fetch");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        WaitForItem(u, kMacList, u"Built-in");
+
+        // Empty space at the root views: no menu.
+        u.RightClickItem(kMacList, -1);
+        u.RightClickItem(kPcList, -1);
+        Sleep(300);
+        for (const auto& w : u.Look().windows)
+            u.Expect(w.kind != tavren::WindowInfo::Kind::Menu, "no menu in an empty part at level 0");
+
+        // A place at the root: "Open" alone, and it opens.
+        u.Expect(MenuOn(u, kMacList, u"Built-in") == "Open", "a machine storage's menu");
+        u.ChooseMenu(kMacMenuOpen);
+        u.WaitForWindow(kCaption);
+        WaitForItem(u, kMacList, u"Flowers");
+        std::string strMenu = MenuOn(u, kMacList, u"Flowers");
+        u.Expect(strMenu == "Open, Rename, Delete, -, Check all, Uncheck all", "a folder at level 2: " + strMenu);
+        u.ChooseMenu(32786);
+        u.WaitForWindow(kCaption);
+        const int nFlowers = WaitForItem(u, kMacList, u"Flowers");
+        Await(u, [nFlowers](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->nEditItem == nFlowers; },
+              "Flowers' label in editing");
+        u.PressEscape();
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->nEditItem < 0; },
+              "the editing ended");
+
+        u.Click(kMacUp);
+        WaitForItem(u, kMacList, u"EMB");
+        WaitForItem(u, kMacList, u"ORD");
+        strMenu = MenuOn(u, kMacList, u"EMB");
+        u.Expect(strMenu == "Open, Rename(grayed), Delete(grayed), -, Check all, Uncheck all", "EMB at level 1: " + strMenu);
+        u.DismissMenu();
+        u.WaitForWindow(kCaption);
+        strMenu = MenuOn(u, kMacList, u"ORD");
+        u.Expect(strMenu == "Open, Rename(grayed), Delete(grayed), -, Check all, Uncheck all", "ORD at level 1: " + strMenu);
+        u.DismissMenu();
+        u.WaitForWindow(kCaption);
+
+        Open(u, kMacList, u"EMB");
+        Open(u, kMacList, u"Flowers");
+        strMenu = MenuOn(u, kMacList, u"rose.qef");
+        u.Expect(strMenu == "Rename, Delete, -, Check all, Uncheck all", "a machine file: " + strMenu);
+        u.DismissMenu();
+        u.WaitForWindow(kCaption);
+        // At the folder limit, empty space offers the ticks only.
+        strMenu = MenuOn(u, kMacList, u"");
+        u.Expect(strMenu == "Check all, Uncheck all", "empty space at level 3: " + strMenu);
+        u.ChooseMenu(kMacMenuCheckAll);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 0, machine 2, >> off, << off", "Check all on the machine side");
+        MenuOn(u, kMacList, u"");
+        u.ChooseMenu(kMacMenuUncheckAll);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "Uncheck all on the machine side");
+
+        // The PC pane.
+        u.Expect(MenuOn(u, kPcList, u"Computer") == "Open", "a PC place at the root");
+        u.ChooseMenu(kPcMenuOpen);
+        u.WaitForWindow(kCaption);
+        const int nC = WaitForItem(u, kPcList, u"(C:)");
+        u.RightClickItem(kPcList, nC);
+        Sleep(300);
+        for (const auto& w : u.Look().windows)
+            u.Expect(w.kind != tavren::WindowInfo::Kind::Menu, "no menu in the computer place");
+        Open(u, kPcList, u"(C:)");
+        strMenu = MenuOn(u, kPcList, u"Designs");
+        u.Expect(strMenu == "Open, Rename, Delete, -, Check all, Uncheck all", "a PC folder: " + strMenu);
+        u.ChooseMenu(kPcMenuOpen);
+        u.WaitForWindow(kCaption);
+        strMenu = MenuOn(u, kPcList, u"b.qef");
+        u.Expect(strMenu == "Rename, Delete, -, Check all, Uncheck all", "a PC file: " + strMenu);
+        u.ChooseMenu(kPcMenuCheckAll);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 3, machine 0, >> on, << off", "Check all on the PC side");
+        strMenu = MenuOn(u, kPcList, u"");
+        u.Expect(strMenu == "Make a Folder, -, Check all, Uncheck all", "empty space in a PC folder: " + strMenu);
+        u.ChooseMenu(kPcMenuUncheckAll);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "Uncheck all on the PC side");
+
+        // Rename from the menu edits the item's label in place.
+        const int nB = WaitForItem(u, kPcList, u"b.qef");
+        MenuOn(u, kPcList, u"b.qef");
+        u.ChooseMenu(kPcMenuRename);
+        u.WaitForWindow(kCaption);
+        Await(u, [nB](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->nEditItem == nB; },
+              "b.qef's label in editing");
+        u.PressEscape();
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->nEditItem < 0; },
+              "the editing ended");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        ClickOn(u, kPcList, u"a.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "a.qef ticked");
+        u.Click(kPcDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.WaitForWindow(kCaption);
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the ticked file deleted");
+        u.Expect(!Enabled(u.Look(), kPcDelete), "nothing left to delete");
+
+        // A folder from the menu goes with everything in it.
+        MenuOn(u, kPcList, u"Sub");
+        u.ChooseMenu(kPcMenuDelete);
+        u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
+        u.Answer(IDYES);
+        u.WaitForWindow(kCaption);
+        Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"Sub") < 0; }, "Sub gone from the list");
+        // A file from the menu: its companion stays on the PC.
+        MenuOn(u, kPcList, u"c.qef");
+        u.ChooseMenu(kPcMenuDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.WaitForWindow(kCaption);
+        Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"c.qef") < 0; }, "c.qef gone from the list");
+        // "No" keeps it.
+        MenuOn(u, kPcList, u"b.qef");
+        u.ChooseMenu(kPcMenuDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDNO);
+        u.WaitForWindow(kCaption);
+
+        // The machine side on the PC's flash drive deletes the companion too.
+        Open(u, kMacList, u"USBSTICK (E:)");
+        Open(u, kMacList, u"Embf");
+        MenuOn(u, kMacList, u"y.qef");
+        u.ChooseMenu(kMacMenuDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.WaitForWindow(kCaption);
+        Await(u, [](const Snapshot& s) { return IndexIn(s, kMacList, u"y.qef") < 0; }, "y.qef gone from the list");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+
+    EXPECT_FALSE(fs::exists(OnC("Designs/a.qef")));
+    EXPECT_FALSE(fs::exists(OnC("Designs/Sub")));
+    EXPECT_FALSE(fs::exists(OnC("Designs/c.qef")));
+    EXPECT_TRUE(fs::exists(OnC("Designs/c.qbf")));
+    EXPECT_TRUE(fs::exists(OnC("Designs/b.qef")));
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/b.qef")), Design(2));
+    EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qef")));
+    EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qbf")));
+}
+
+TEST_F(FileManagerDialogTest, StyleButtonsSwitchEachPaneBetweenIconsAndDetails)
+{
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        const auto view = [](const Snapshot& s, int nList, int nButton) {
+            const tavren::ControlInfo* pList = ControlIn(s, nList);
+            const tavren::ControlInfo* pButton = ControlIn(s, nButton);
+            return std::to_string(pList ? static_cast<int>(pList->dwStyle & LVS_TYPEMASK) : -1) + "/" +
+                   std::to_string(pButton ? tavren::IconResourceId(pButton->hImage) : 0);
+        };
+        Snapshot s = u.Look();
+        u.Expect(view(s, kPcList, kPcStyle) == "0/13012" && view(s, kMacList, kMacStyle) == "0/13012",
+                 "both panes start with large icons: " + view(s, kPcList, kPcStyle) + " " + view(s, kMacList, kMacStyle));
+        u.Click(kPcStyle);
+        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "1/13011"; }, "the PC pane in details");
+        u.Expect(view(s, kMacList, kMacStyle) == "0/13012", "the machine pane unchanged");
+        u.Click(kMacStyle);
+        Await(u, [&](const Snapshot& s) { return view(s, kMacList, kMacStyle) == "1/13011"; }, "the machine pane in details");
+        u.Click(kPcStyle);
+        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "0/13012"; }, "the PC pane back to icons");
+        u.Expect(view(s, kMacList, kMacStyle) == "1/13011", "the machine pane still in details");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, RemovingTheShownFlashDriveSendsTheMachineSideToItsRoot)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kMacList, u"USBSTICK (E:)");
+        WaitForItem(u, kMacList, u"Embf");
+        u.Expect(Enabled(u.Look(), kMacUp), "in the stick's design folder");
+        // The person pulls the stick out of the PC.
+        auto drives = tavren::DriveMap::Instance().Drives();
+        std::erase_if(drives, [](const tavren::Drive& d) { return d.letter == u'E'; });
+        tavren::DriveMap::Instance().SetDrives(drives);
+        const Snapshot s = Await(
+            u, [](const Snapshot& s) { return Labels(s, kMacList) == "Built-in, USB flash drive 1, USB flash drive 2"; },
+            "the machine side's root view without the stick");
+        u.Expect(!Enabled(s, kMacUp), "nothing to go up to");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, PullingTheCableUnderAMachineFolder)
+{
+    Seed();
+    // With the flash drive as well, the machine side goes back to its root view.
+    ScriptedUser either([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kMacList, u"Built-in");
+        WaitForItem(u, kMacList, u"Flowers");
+        Ctl({"cable", "pull"});
+        const Snapshot s = Await(u, [](const Snapshot& s) { return Labels(s, kMacList) == "USBSTICK (E:)"; },
+                                 "the root view with the stick alone");
+        u.Expect(!Enabled(s, kMacUp) && !Enabled(s, kMacNew), "machine Up and New off");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(either.Finish()) << either.Report();
+
+    // With the machine alone there is nothing left to show: the File Manager closes.
+    Ctl({"cable", "plug"});
+    ScriptedUser machineOnly([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kMacList, u"Built-in");
+        WaitForItem(u, kMacList, u"Flowers");
+        Ctl({"cable", "pull"});
+        u.WaitForClose(kCaption);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
+    EXPECT_TRUE(machineOnly.Finish()) << machineOnly.Report();
+}
+
+TEST_F(FileManagerDialogTest, ArrowsCopyTheTickedFilesAndClearTheSourcePanesTicks)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        ClickOn(u, kPcList, u"b.qef");
+        Open(u, kMacList, u"USBSTICK (E:)");
+        Open(u, kMacList, u"Embf");
+        WaitForItem(u, kMacList, u"y.qef");
+        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "the stick's working folder is level 3");
+        u.Click(kToMachine);
+        WaitForItem(u, kMacList, u"b.qef");
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the PC's ticks cleared after the copy");
+
+        ClickOn(u, kMacList, u"y.qef");
+        ExpectArrows(u, "PC 0, machine 1, >> off, << on", "a file ticked on the stick");
+        u.Click(kToPc);
+        WaitForItem(u, kPcList, u"y.qef");
+        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the machine side's ticks cleared after the copy");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 0), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnStick("EMB/Embf/b.qef")), Design(2));
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/y.qef")), Design(5));
+}
+
+TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMoveThePanes)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kPcList, u"Computer");
+        ClickOn(u, kPcList, u"(C:)");
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->bFocused; },
+              "the PC list in focus");
+        u.PressKeyIn(kPcList, VK_RETURN);
+        WaitForItem(u, kPcList, u"Designs");
+        ClickOn(u, kMacList, u"Built-in");
+        Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kMacList); return c && c->bFocused; },
+              "the machine list in focus");
+        u.PressKeyIn(kMacList, VK_RETURN);
+        WaitForItem(u, kMacList, u"Flowers");
+        u.Expect(u.Look().Find(kCaption) != nullptr, "Enter leaves the File Manager open");
+        Snapshot s = u.Look();
+        u.Expect(Enabled(s, kPcUp) && Enabled(s, kMacUp), "both panes below their roots");
+
+        // The location boxes' first entries are the roots.
+        u.ChooseCombo(13012, 0);
+        s = Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"Computer") >= 0; }, "the PC's root view");
+        u.Expect(!Enabled(s, kPcUp) && !Enabled(s, kPcNew), "PC Up and New off at the root");
+        u.ChooseCombo(13019, 0);
+        Await(u, [](const Snapshot& s) { return !Enabled(s, kMacUp) && IndexIn(s, kMacList, u"Built-in") >= 0; },
+              "the machine side's root view");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+TEST_F(FileManagerDialogTest, ADriveArrivingIsShownInThePcsComputerPlace)
+{
+    ScriptedUser user([this](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kPcList, u"Computer");
+        WaitForItem(u, kPcList, u"(C:)");
+        // The person plugs a second stick in.
+        fs::create_directories(fs::path(Drives().Root()) / "STICK2");
+        auto drives = tavren::DriveMap::Instance().Drives();
+        drives.push_back({u'F', Drives().Host("STICK2"), DRIVE_REMOVABLE, u"STICK2"});
+        tavren::DriveMap::Instance().SetDrives(drives);
+        WaitForItem(u, kPcList, u"STICK2 (F:)");
+        WaitForItem(u, kMacList, u"STICK2 (F:)");
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+// A new folder on the PC starts with its name in editing; Escape keeps the name it was given.
+void EndNewFolderEdit(ScriptedUser& u, int nList)
+{
+    Await(u, [nList](const Snapshot& s) { const auto* c = ControlIn(s, nList); return c && c->nEditItem >= 0; },
+          "the new folder's name in editing");
+    u.PressEscape();
+    Await(u, [nList](const Snapshot& s) { const auto* c = ControlIn(s, nList); return c && c->nEditItem < 0; },
+          "the editing ended");
+}
+
+TEST_F(FileManagerDialogTest, NewFolderButtonsAndMenusMakeTheFolderWhereThePaneIs)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        PcIntoDesigns(u);
+        u.Click(kPcNew);
+        EndNewFolderEdit(u, kPcList);
+        u.Expect(MenuOn(u, kPcList, u"") == "Make a Folder, -, Check all, Uncheck all", "empty space in a PC folder");
+        u.ChooseMenu(32796);
+        u.WaitForWindow(kCaption);
+        EndNewFolderEdit(u, kPcList);
+        WaitForItem(u, kPcList, u"New Folder (2)");
+
+        Open(u, kMacList, u"Built-in");
+        WaitForItem(u, kMacList, u"Flowers");
+        u.Click(kMacNew);
+        u.WaitForWindow(kCaption);
+        // The machine's new folder is listed under its name, without editing.
+        WaitForItem(u, kMacList, u"New Folder");
+        u.Expect(MenuOn(u, kMacList, u"") == "Make a Folder, -, Check all, Uncheck all", "empty space at level 2");
+        u.DismissMenu();
+        u.WaitForWindow(kCaption);
+
+        // The machine side on the PC's flash drive makes the folder on the drive.
+        u.Click(kMacUp);
+        WaitForItem(u, kMacList, u"ORD");
+        u.Click(kMacUp);
+        Open(u, kMacList, u"USBSTICK (E:)");
+        WaitForItem(u, kMacList, u"Embf");
+        const std::string strMenu = MenuOn(u, kMacList, u"");
+        u.Expect(strMenu == "Make a Folder, -, Check all, Uncheck all", "empty space on the stick: " + strMenu);
+        u.ChooseMenu(32790);
+        u.WaitForWindow(kCaption);
+        EndNewFolderEdit(u, kMacList);
+        u.Click(IDCANCEL);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    EXPECT_TRUE(fs::is_directory(OnC("Designs/New Folder")));
+    EXPECT_TRUE(fs::is_directory(OnC("Designs/New Folder (2)")));
+    EXPECT_TRUE(fs::is_directory(Machine().Storage(1) / "EMB" / "New Folder"));
+    EXPECT_TRUE(fs::is_directory(OnStick("EMB/New Folder")));
+    EXPECT_FALSE(fs::exists(Machine().Storage(1) / "EMB" / "New Folder (2)"));
+}
+
+namespace {
+
+class FileManagerNothingToShowTest : public FileManagerDialogTest {
+protected:
+    FileManagerNothingToShowTest()
+        : FileManagerDialogTest(Parts().Drives({{u'C', DRIVE_FIXED}}).Machine({"--cable", "pulled"}).Module())
+    {
+    }
+};
+
+} // namespace
+
+TEST_F(FileManagerNothingToShowTest, TheUserIsToldWhatToConnectByTarget)
+{
+    const std::u16string astrTexts[3] = {
+        u"Connect USB flash drive to the PC.",
+        u"Connect the machine to the PC. \nMake sure that the machine is turned on before connecting with the PC.",
+        u"Connect the machine or USB flash drive to the PC. \nMake sure that the machine is turned on before connecting "
+        u"with the PC.",
+    };
+    for (int32_t nTarget = 0; nTarget < 3; nTarget++) {
+        const std::u16string strText = astrTexts[nTarget];
+        ScriptedUser user([&](ScriptedUser& u) {
+            u.ExpectMessageBox(u"Confirm", strText);
+            u.Answer(IDOK);
+        });
+        EXPECT_EQ(Module().pfnManageStxDialog(0, 0, nTarget), IDCANCEL) << nTarget;
+        EXPECT_TRUE(user.Finish()) << nTarget << ": " << user.Report();
+    }
+}

@@ -1,0 +1,134 @@
+// Copies between the PC and a USB flash drive attached to it, and receiving from the machine:
+// files arriving byte for byte both ways, a read-only file arriving writable, failed copies
+// gathered under the system's own message, and a machine name that would lead out of the PC
+// folder refused with nothing written outside it.
+#include "tests/dialogs/FileManagerTransferFixture.h"
+
+namespace {
+
+using namespace fmtest;
+
+class FileManagerTransferDriveTest : public FileManagerTransferFixture {};
+
+bool Writable(const fs::path& p)
+{
+    return (fs::status(p).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+TEST_F(FileManagerTransferDriveTest, FlashDriveCopiesBothWaysAndAReadOnlyFileArrivesWritable)
+{
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "b.stx", Stx(6));
+    WriteAll(StickOrd() / "ro.stx", Stx(11));
+    fs::permissions(StickOrd() / "ro.stx", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx", u"b.stx"});
+        OpenMachineSide(u, u"USBSTICK (E:)", {u"Ordf", u"ro.stx"});
+        Tick(u, kPcList, u"a.stx");
+        Tick(u, kPcList, u"b.stx");
+        Press(u, kToMachine);
+        WaitForShown(u, kMachineList, {u"Ordf", u"a.stx", u"b.stx", u"ro.stx"}, "the copies shown on the flash drive");
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 0", "the PC ticks cleared after the copy");
+
+        Tick(u, kMachineList, u"ro.stx");
+        Press(u, kToPc);
+        WaitForShown(u, kPcList, {u"a.stx", u"b.stx", u"ro.stx"}, "the copy shown on the desktop");
+        Settled(u);
+        u.Expect(Text(u, kMachineCount) == u" 0", "the flash drive's ticks cleared after the copy");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(StickOrd() / "a.stx"), Stx(5));
+    EXPECT_EQ(ReadAll(StickOrd() / "b.stx"), Stx(6));
+    EXPECT_TRUE(Writable(StickOrd() / "a.stx"));
+    EXPECT_EQ(ReadAll(Desktop() / "ro.stx"), Stx(11));
+    EXPECT_TRUE(Writable(Desktop() / "ro.stx")) << "the copy of a read-only file is writable";
+    EXPECT_FALSE(Writable(StickOrd() / "ro.stx")) << "the original stays as it was";
+}
+
+TEST_F(FileManagerTransferDriveTest, FailedCopiesAreGatheredUnderTheSystemsMessage)
+{
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "b.stx", Stx(6));
+    WriteAll(Desktop() / "c.stx", Stx(7));
+    for (const char* name : {"a.stx", "b.stx"}) {
+        WriteAll(StickOrd() / name, Stx(20));
+        fs::permissions(StickOrd() / name, fs::perms::owner_read);
+    }
+    WriteAll(StickOrd() / "gone.stx", Stx(8));
+    WriteAll(StickOrd() / "gone2.stx", Stx(9));
+    WriteAll(StickOrd() / "d.stx", Stx(10));
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx", u"b.stx", u"c.stx"});
+        OpenMachineSide(u, u"USBSTICK (E:)", {u"Ordf", u"a.stx", u"b.stx", u"gone.stx", u"gone2.stx", u"d.stx"});
+        for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx"})
+            Tick(u, kPcList, name);
+        Press(u, kToMachine);
+        for (const char16_t* name : {u"a.stx", u"b.stx"}) {
+            u.ExpectMessageBox(u"Save As", std::u16string(name) + u" already exists.\nDo you want to replace it?");
+            u.Answer(IDYES);
+        }
+        // The two read-only files on the drive are not replaced: one box for both, the path of
+        // each; the third file went.
+        Expect(u, u"Error", u"Access is denied.\r\nE:\\ORD\\a.stx\nE:\\ORD\\b.stx");
+        WaitForShown(u, kMachineList, {u"Ordf", u"a.stx", u"b.stx", u"c.stx", u"gone.stx", u"gone2.stx", u"d.stx"},
+                     "c.stx copied to the drive");
+
+        // Back from the drive, two of the ticked files vanish first.
+        for (const char16_t* name : {u"gone.stx", u"gone2.stx", u"d.stx"})
+            Tick(u, kMachineList, name);
+        fs::remove(StickOrd() / "gone.stx");
+        fs::remove(StickOrd() / "gone2.stx");
+        Press(u, kToPc);
+        Expect(u, u"Receive Designs", u"The system cannot find the file specified.\r\nE:\\ORD\\gone.stx\nE:\\ORD\\gone2.stx");
+        WaitForShown(u, kPcList, {u"a.stx", u"b.stx", u"c.stx", u"d.stx"}, "d.stx copied to the desktop");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(StickOrd() / "a.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(StickOrd() / "b.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(StickOrd() / "c.stx"), Stx(7));
+    EXPECT_EQ(ReadAll(Desktop() / "d.stx"), Stx(10));
+    EXPECT_FALSE(fs::exists(Desktop() / "gone.stx"));
+}
+
+TEST_F(FileManagerTransferDriveTest, MachineNameLeadingOutOfThePcFolderIsRefused)
+{
+    // A file on the machine whose name, joined to a PC folder, would climb out of it.
+    WriteAll(UserSt() / "..\\evil.stx", Stx(13));
+    WriteAll(UserSt() / "fine.stx", Stx(14));
+    // And one whose name a folder on the desktop has taken: it cannot be made either.
+    WriteAll(UserSt() / "taken.stx", Stx(15));
+    fs::create_directories(Desktop() / "taken.stx");
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"taken.stx"});
+        OpenMachineSide(u, u"Built-in", {u"..\\evil.stx", u"fine.stx", u"taken.stx"});
+        u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"fine.stx"));
+        u.WaitForMenu();
+        u.ChooseMenu(32788); // "Check all"
+        WaitForShown(u, kMachineList, {u"..\\evil.stx*", u"fine.stx*", u"taken.stx*"}, "the machine files ticked");
+        Press(u, kToPc);
+        u.ExpectMessageBox(u"Save As", u"taken.stx already exists.\nDo you want to replace it?");
+        u.Answer(IDYES);
+        const tavren::WindowInfo& box =
+            u.ExpectMessageBox(u"Receive Designs", u"Files are not found.\n..\\evil.stx\ntaken.stx\n");
+        u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the refusal shows the exclamation icon");
+        u.Answer(IDOK);
+        WaitForShown(u, kPcList, {u"fine.stx", u"taken.stx"}, "the other file received");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(Desktop() / "fine.stx"), Stx(14));
+    EXPECT_TRUE(fs::is_directory(Desktop() / "taken.stx"));
+    std::vector<std::string> onPc;
+    for (const auto& entry : fs::recursive_directory_iterator(Drives().Root()))
+        if (entry.is_regular_file() && entry.path().filename() != "user-dirs.dirs")
+            onPc.push_back(entry.path().lexically_relative(Drives().Root()).generic_string());
+    EXPECT_EQ(onPc, std::vector<std::string>{"c/Users/Me/Desktop/fine.stx"});
+}
+
+} // namespace

@@ -1,0 +1,231 @@
+// Sending ticked files from the PC to the machine through the File Manager, as a person does it:
+// every refusal reported once per batch in its own box and order, the rest arriving byte for byte
+// on the emulated machine and coming back the same; the 60-item limit of STX patterns in built-in
+// storage; a transfer the machine refuses, which keeps the ticks for another try.
+#include "tests/dialogs/FileManagerTransferFixture.h"
+
+namespace {
+
+using namespace fmtest;
+
+class FileManagerTransferSendTest : public FileManagerTransferFixture {};
+
+// U+96EA, a character the machine's code page lacks.
+const std::u16string kSnow = u"\u96EA.stx";
+
+TEST_F(FileManagerTransferSendTest, StxBatchReportsEachRefusalOnceAndComesBackByteIdentical)
+{
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "b.stx", Stx(9));
+    WriteAll(Desktop() / "broken.stx", Stx(6));
+    WriteAll(Desktop() / "gone.stx", Stx(7));
+    WriteAll(Desktop() / "\xE9\x9B\xAA.stx", Stx(8));
+    WriteAll(UserSt() / "old.stx", Stx(12));
+    const std::string strA = ReadAll(Desktop() / "a.stx"), strB = ReadAll(Desktop() / "b.stx");
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx", u"b.stx", u"broken.stx", u"gone.stx", kSnow});
+        OpenMachineSide(u, u"Built-in", {u"old.stx"});
+        for (const std::u16string& name : {std::u16string(u"a.stx"), std::u16string(u"b.stx"), std::u16string(u"broken.stx"),
+                                           std::u16string(u"gone.stx"), kSnow})
+            Tick(u, kPcList, name);
+        u.Expect(Text(u, kPcCount) == u" 5", "five files ticked");
+        // Between the ticks and the arrow one file goes away and one is spoilt.
+        fs::remove(Desktop() / "gone.stx");
+        WriteAll(Desktop() / "broken.stx", std::string(40, '\x7F'));
+        Press(u, kToMachine);
+        Expect(u, u"Confirm",
+               u"It has been included in the letter can not be displayed on the sewing machine.\nPlease change the name.\n" + kSnow);
+        const tavren::WindowInfo& notFound = u.ExpectMessageBox(u"Send Designs", u"Files are not found.\ngone.stx\n");
+        u.Expect(notFound.nIcon == MB_ICONEXCLAMATION, "the not-found box shows the exclamation icon");
+        u.Answer(IDOK);
+        Expect(u, u"Confirm", u"There is an error in a file.\nbroken.stx");
+        WaitForShown(u, kMachineList, {u"old.stx", u"a.stx", u"b.stx"}, "the sent files added to the machine pane");
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 0", "the PC pane's ticks cleared after the send");
+        u.Expect(Shown(u.Look(), kMachineList) == std::vector<std::u16string>{u"a.stx", u"b.stx", u"old.stx"},
+                 "the machine pane sorted by name");
+
+        // Back again, into an empty desktop: the two files arrive as they went.
+        fs::remove(Desktop() / "a.stx");
+        fs::remove(Desktop() / "b.stx");
+        fs::remove(Desktop() / "broken.stx");
+        fs::remove(Desktop() / "\xE9\x9B\xAA.stx");
+        Press(u, 13015); // PC "Up"
+        OpenDesktop(u, {});
+        Tick(u, kMachineList, u"a.stx");
+        Tick(u, kMachineList, u"b.stx");
+        Press(u, kToPc);
+        WaitForShown(u, kPcList, {u"a.stx", u"b.stx"}, "the received files in the PC pane");
+        Settled(u);
+        u.Expect(Text(u, kMachineCount) == u" 0", "the machine pane's ticks cleared after the receive");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(UserSt() / "a.stx"), strA);
+    EXPECT_EQ(ReadAll(UserSt() / "b.stx"), strB);
+    std::vector<std::string> onMachine;
+    for (const auto& entry : fs::directory_iterator(UserSt()))
+        onMachine.push_back(entry.path().filename().string());
+    std::sort(onMachine.begin(), onMachine.end());
+    EXPECT_EQ(onMachine, (std::vector<std::string>{"a.stx", "b.stx", "old.stx"}));
+    EXPECT_EQ(ReadAll(Desktop() / "a.stx"), strA);
+    EXPECT_EQ(ReadAll(Desktop() / "b.stx"), strB);
+}
+
+TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
+{
+    using namespace fixture;
+    const std::string strStar = CorpusDesign("Star.DST", ".qef");
+    const std::string strBean = CorpusDesign("Bean.dst", ".qpx");
+    WriteAll(Desktop() / "star.qef", strStar);
+    WriteAll(Desktop() / "bean.qpx", strBean);
+    // 1400 to the right and 1400 to the left, 2300 up and down: exactly the editing area.
+    WriteAll(Desktop() / "edge.qef", FromBytes(MakeQef(LayoutFromStitches({Sew(1400, 0), Sew(-2800, 2300), EndDesign()}))));
+    WriteAll(Desktop() / "wide.qef", FromBytes(MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()}))));
+    DesignLayout layers;
+    layers.words = MakeRandomWords(2000, 201, 1);
+    layers.palette.assign(201, 5);
+    WriteAll(Desktop() / "layers.qpx", FromBytes(MakeQpx(layers)));
+    DesignLayout stitches;
+    stitches.words = MakeRandomWords(200001, 3, 2);
+    stitches.palette = {1, 2, 3};
+    WriteAll(Desktop() / "stitches.qef+", FromBytes(MakeQefPlus(stitches)));
+    WriteAll(Desktop() / "spoilt.qef", strStar);
+    WriteAll(Desktop() / "vanished.qef", strStar);
+    WriteAll(Desktop() / "\xE9\x9B\xAA.qef", strStar);
+    const std::string strKept = CorpusDesign("shamrockin.dst", ".qef");
+    WriteAll(Emb() / "kept.qef", strKept);
+
+    RunDesigns([&](ScriptedUser& u) {
+        const std::vector<std::u16string> all = {u"star.qef",   u"bean.qpx",    u"edge.qef",     u"wide.qef",  u"layers.qpx",
+                                                 u"stitches.qef+", u"spoilt.qef", u"vanished.qef", u"\u96EA.qef"};
+        OpenDesktop(u, all);
+        OpenMachineSide(u, u"Built-in", {u"kept.qef"});
+        for (const std::u16string& name : all)
+            Tick(u, kPcList, name);
+        fs::remove(Desktop() / "vanished.qef");
+        WriteAll(Desktop() / "spoilt.qef", std::string(64, '\0'));
+        Press(u, kToMachine);
+        Expect(u, u"Confirm",
+               u"It has been included in the letter can not be displayed on the sewing machine.\nPlease change the name.\n"
+               u"\u96EA.qef");
+        Expect(u, u"Send Designs", u"Files are not found.\nvanished.qef\n");
+        Expect(u, u"Confirm", u"There is an error in a file.\nspoilt.qef");
+        Expect(u, u"Confirm", u"Number of layers exceeds the limit.\nlayers.qpx");
+        Expect(u, u"Confirm", u"Stitch counts exceed the limit.\nstitches.qef+");
+        Expect(u, u"Confirm", u"The size of design exceeds the editing area size.\nwide.qef");
+        WaitForShown(u, kMachineList, {u"kept.qef", u"star.qef", u"bean.qpx", u"edge.qef"},
+                     "the three designs that passed added to the machine pane");
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 0", "the PC pane's ticks cleared after the send");
+
+        // Back into an emptied desktop.
+        for (const auto& entry : fs::directory_iterator(Desktop()))
+            fs::remove(entry.path());
+        Press(u, 13015); // PC "Up"
+        OpenDesktop(u, {});
+        Tick(u, kMachineList, u"star.qef");
+        Tick(u, kMachineList, u"bean.qpx");
+        Tick(u, kMachineList, u"kept.qef");
+        Press(u, kToPc);
+        WaitForShown(u, kPcList, {u"star.qef", u"bean.qpx", u"kept.qef"}, "the received designs in the PC pane");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(Desktop() / "star.qef"), strStar);
+    EXPECT_EQ(ReadAll(Desktop() / "bean.qpx"), strBean);
+    EXPECT_EQ(ReadAll(Desktop() / "kept.qef"), strKept);
+    std::vector<std::string> onMachine;
+    for (const auto& entry : fs::directory_iterator(Emb()))
+        onMachine.push_back(entry.path().filename().string());
+    std::sort(onMachine.begin(), onMachine.end());
+    EXPECT_EQ(onMachine, (std::vector<std::string>{"bean.qpx", "edge.qef", "kept.qef", "star.qef"}));
+    EXPECT_EQ(ReadAll(Emb() / "star.qef"), strStar);
+    EXPECT_EQ(ReadAll(Emb() / "bean.qpx"), strBean);
+    EXPECT_EQ(ReadAll(Emb() / "edge.qef"),
+              FromBytes(fixture::MakeQef(fixture::LayoutFromStitches({fixture::Sew(1400, 0), fixture::Sew(-2800, 2300), fixture::EndDesign()}))));
+}
+
+TEST_F(FileManagerTransferSendTest, SixtyStxItemsAtMostInBuiltInStorage)
+{
+    for (int i = 0; i < 59; ++i)
+        WriteAll(UserSt() / ("p" + std::to_string(100 + i) + ".stx"), Stx(5));
+    WriteAll(Desktop() / "x.stx", Stx(6));
+    WriteAll(Desktop() / "y.stx", Stx(7));
+    std::vector<std::u16string> shown;
+    for (int i = 0; i < 59; ++i) {
+        const std::string s = "p" + std::to_string(100 + i) + ".stx";
+        shown.push_back(std::u16string(s.begin(), s.end()));
+    }
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"x.stx", u"y.stx"});
+        OpenMachineSide(u, u"Built-in", shown);
+        Tick(u, kPcList, u"x.stx");
+        Tick(u, kPcList, u"y.stx");
+        // Refused before any file is read: the vanished file is not reported.
+        fs::remove(Desktop() / "y.stx");
+        Press(u, kToMachine);
+        const tavren::WindowInfo& box = u.ExpectMessageBox(u"Confirm", u"Exceeding maximum CS.");
+        u.Expect(box.nIcon == MB_ICONINFORMATION, "the limit is told with the information icon");
+        u.Answer(IDOK);
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 2", "the ticks stay after the refusal");
+        u.Expect(Shown(u.Look(), kMachineList).size() == 59, "nothing added to the machine pane");
+
+        // One file makes sixty: it goes.
+        WriteAll(Desktop() / "y.stx", Stx(7));
+        Tick(u, kPcList, u"x.stx", false);
+        u.Expect(Text(u, kPcCount) == u" 1", "one file ticked");
+        Press(u, kToMachine);
+        shown.push_back(u"y.stx");
+        WaitForShown(u, kMachineList, shown, "the sixtieth item added");
+        CloseDialog(u);
+    });
+
+    EXPECT_FALSE(fs::exists(UserSt() / "x.stx"));
+    EXPECT_EQ(ReadAll(UserSt() / "y.stx"), Stx(7));
+}
+
+TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
+{
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(UserSt() / "old.stx", Stx(12));
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx"});
+        OpenMachineSide(u, u"Built-in", {u"old.stx"});
+        Tick(u, kPcList, u"a.stx");
+        int rc = -1;
+        Machine().Ctl({"fault", "DownloadFile", "0x8010"}, &rc);
+        u.Expect(rc == 0, "the fault armed");
+        Press(u, kToMachine);
+        u.ExpectMessageBox(u"Communication Error");
+        u.Answer(IDOK);
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 1", "the counter still shows the ticked file");
+        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx*"}, "the file still ticked for another try");
+        u.Expect(Shown(u.Look(), kMachineList) == std::vector<std::u16string>{u"old.stx"}, "nothing added to the machine pane");
+        // The next try goes through.
+        Press(u, kToMachine);
+        WaitForShown(u, kMachineList, {u"old.stx", u"a.stx"}, "the file sent on the second try");
+
+        // The same the other way: a receive the machine refuses keeps the machine's ticks.
+        Tick(u, kMachineList, u"old.stx");
+        Machine().Ctl({"fault", "UploadFile", "0x8010"}, &rc);
+        u.Expect(rc == 0, "the fault armed");
+        Press(u, kToPc);
+        u.ExpectMessageBox(u"Communication Error");
+        u.Answer(IDOK);
+        Settled(u);
+        u.Expect(Text(u, kMachineCount) == u" 1", "the machine counter still shows the ticked file");
+        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx"}, "nothing received");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
+    EXPECT_FALSE(fs::exists(Desktop() / "old.stx"));
+}
+
+} // namespace
