@@ -327,16 +327,21 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
   try {
     await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
       const WD = 'Write a Design';
-      const send = async (what) => {
+      const send = async (what, bReopensFlowers) => {
         await page.locator('#cf-go').click({ timeout: STEP });
         const dialog = page.locator(`.window[data-caption="${WD}"]`);
         await dialog.waitFor({ timeout: STEP })
           .catch(async () => { throw new Error(`no ${WD}; in front: ` + await frontWindowText(page)); });
-        // Built-in storage, then its Flowers folder: the level at which ">>" sends.
-        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
-        await openItem(page, WD, 13007, 'Built-in');
-        await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
-        await openItem(page, WD, 13007, 'Flowers');
+        if (bReopensFlowers) {
+          // The folder the host kept from the last send: the dialog opens in it, where ">>" sends.
+          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Rose.qef+'), 'the kept Flowers folder');
+        } else {
+          // Built-in storage, then its Flowers folder: the level at which ">>" sends.
+          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
+          await openItem(page, WD, 13007, 'Built-in');
+          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
+          await openItem(page, WD, 13007, 'Flowers');
+        }
         const sendButton = dialog.locator('.ctl[data-id="13000"]');
         await sendButton.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
           .catch(async () => { throw new Error('">>" stays disabled; in front: ' + await frontWindowText(page)); });
@@ -354,16 +359,15 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
       await page.locator('#cf-name').fill('Rose.qef+');
       await page.locator('#cf-offer').uncheck();
       await page.locator('#cf-target').selectOption('1');
-      await send('sample');
+      await send('sample', false);
       assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\EMB\\Flowers"');
       assert.equal(await page.locator('#last [data-field="storage"] .value').innerText(), '1');
       const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Rose.qef+');
       assert.ok(fs.existsSync(sent), 'the design arrived in the machine\'s Flowers folder');
       assert.deepEqual(fs.readFileSync(sent), fs.readFileSync(path.join(demo, 'Star.qef+')), 'byte for byte');
 
-      // A file from the person's disk: the form offers the folder and storage the host kept. (The
-      // dialog still opens at the machine's places: it reopens a machine folder only when it is
-      // written with two backslashes in front, and the folder it hands back has one.)
+      // A file from the person's disk: the form offers the folder and storage the host kept, and
+      // the dialog opens in that folder again.
       await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
       assert.equal(await page.locator('#cf-folder').inputValue(), '\\EMB\\Flowers');
       assert.equal(await page.locator('#cf-storage').inputValue(), '1');
@@ -372,7 +376,7 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
       await page.waitForFunction(() => document.querySelector('#cf-name')?.value === 'shamrockin.qpx', null, { timeout: STEP });
       await page.locator('#cf-offer').uncheck();
       await page.locator('#cf-target').selectOption('1');
-      await send('upload');
+      await send('upload', true);
       const uploaded = path.join(storage, 'builtin', 'EMB', 'Flowers', 'shamrockin.qpx');
       assert.ok(fs.existsSync(uploaded), 'the uploaded design arrived in the Flowers folder');
       assert.deepEqual(fs.readFileSync(uploaded), fs.readFileSync(path.join(demo, 'shamrockin.qpx')));
