@@ -1,10 +1,14 @@
 #include "host/HostSession.h"
 
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
+#include "host/DstConverter.h"
 #include "host/GuiSamplerDlg.h"
 #include "host/SampleFiles.h"
 #include "platform/afx/CString.h"
 
 #include <algorithm>
+#include <cctype>
 #include <fstream>
 #include <iterator>
 
@@ -30,6 +34,39 @@ json FileNames(const std::vector<fs::path>& files)
     for (const fs::path& f : files)
         names.push_back(f.filename().string());
     return names;
+}
+
+bool EndsWithDst(const std::string& strName)
+{
+    if (strName.size() < 4)
+        return false;
+    std::string ext = strName.substr(strName.size() - 4);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext == ".dst";
+}
+
+// The name with its extension (if any) replaced by ".qef".
+std::string QefName(const std::string& strName)
+{
+    size_t dot = strName.rfind('.');
+    size_t slash = strName.find_last_of("/\\");
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return strName + ".qef";
+    return strName.substr(0, dot) + ".qef";
+}
+
+// What a person reads about a design: "1234 stitches in 3 colours, 52.1 x 40.0 mm".
+std::string Describe(const std::vector<uint8_t>& bytes, int nType)
+{
+    CEmbFile reader(nType);
+    CEmbData design;
+    if (!reader.ReadBuffer(bytes.data(), bytes.size(), design) || design.m_nStatus <= 0)
+        return "";
+    design.UpdateExtents();
+    const EMBEXTENTS& e = design.m_extents;
+    auto mm = [](int n) { return std::to_string(n / 10) + "." + std::to_string(n % 10); };
+    return std::to_string(design.m_nStitchWordCount) + " stitch words in " + std::to_string(design.m_nColorBlockCount) +
+           (design.m_nColorBlockCount == 1 ? " colour, " : " colours, ") + mm(e.nLeft + e.nRight) + " x " + mm(e.nUp + e.nDown) + " mm";
 }
 
 // MAX_PATH characters, as a host's folder buffer.
@@ -116,12 +153,25 @@ json CHostSession::RunWriteSend(const UiCall& call, bool bStx)
             return {{"error", "no sample file named \"" + call.strFile + "\""}};
         bytes = ReadFile(*it);
     }
+    std::string strProposed = call.name.value_or(call.strFile);
+    json converted;
+    // The machine reads only its own formats: a DST design goes to Write a Design as a QEF design.
+    if (!bStx && (EndsWithDst(call.strFile) || EndsWithDst(strProposed))) {
+        std::vector<uint8_t> native;
+        std::string strWhy;
+        if (!ConvertDstToNative(bytes, CEmbFile::dftQef, native, strWhy))
+            return {{"file", call.strFile}, {"refused", strWhy},
+                    {"error", call.strFile + " cannot go to the machine: " + strWhy}};
+        strProposed = QefName(strProposed);
+        converted = {{"from", call.strFile}, {"to", strProposed}, {"design", Describe(native, CEmbFile::dftQef)}};
+        bytes = std::move(native);
+    }
     KeptValues k;
     {
         std::lock_guard lock(m_mutex);
         k = m_kept[call.strExport];
     }
-    std::u16string strName = tavren::Utf8ToUtf16(call.name.value_or(call.strFile));
+    std::u16string strName = tavren::Utf8ToUtf16(strProposed);
     std::u16string strFolder = call.folder ? tavren::Utf8ToUtf16(*call.folder) : k.strFolder;
     std::vector<char16_t> folder(kFolderChars, 0);
     std::copy_n(strFolder.begin(), std::min(strFolder.size(), folder.size() - 1), folder.begin());
@@ -145,5 +195,7 @@ json CHostSession::RunWriteSend(const UiCall& call, bool bStx)
     r["selectAfterSend"] = k.nSelectAfterSend;
     r["target"] = call.nTarget;
     r["deepFolders"] = call.bDeepFolders;
+    if (!converted.is_null())
+        r["converted"] = converted;
     return r;
 }

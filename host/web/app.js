@@ -232,7 +232,7 @@ function openForm(x) {
   callForm.hidden = false;
   el('span', 'host-label', callForm).textContent = x.label + ':';
   const write = x.kind === 'write', stx = x.name === 'WriteSendStxDialog';
-  let file, disk, name, folder, storage, offer, selectAfter, upload = null;
+  let file, disk, name, folder, storage, offer, selectAfter, dstNote, upload = null;
   if (write) {
     const kept = (state.kept || {})[x.name] || { folder: '', storage: 0, selectAfterSend: 1 };
     file = labelled(callForm, stx ? 'Pattern' : 'Design', choice('cf-file', x.files.map(f => [f, f]), x.files[0]));
@@ -241,6 +241,7 @@ function openForm(x) {
     name = labelled(callForm, 'Name', input('text', 'cf-name', x.files[0] || ''));
     file.onchange = () => {
       if (!file.selectedOptions[0].dataset.upload) { upload = null; disk.value = ''; name.value = file.value; }
+      dstNote(name.value);
     };
     disk.onchange = async () => {
       const f = disk.files[0];
@@ -252,6 +253,13 @@ function openForm(x) {
       o.textContent = f.name + ' (from disk)';
       o.selected = true;
       name.value = f.name;
+      dstNote(f.name);
+    };
+    // The machine reads only its own formats: the host converts a DST design before the call.
+    const note = el('span', 'host-note', callForm);
+    note.id = 'cf-note';
+    dstNote = n => {
+      note.textContent = !stx && /\.dst$/i.test(n) ? `${n} is a DST design: it is converted to ${n.replace(/\.[^.]*$/, '')}.qef before Write a Design gets it.` : '';
     };
     folder = labelled(callForm, 'Folder', input('text', 'cf-folder', kept.folder));
     storage = labelled(callForm, 'Storage', input('number', 'cf-storage', kept.storage));
@@ -291,7 +299,7 @@ function openForm(x) {
 function renderLast() {
   const box = document.getElementById('last');
   const l = state.last;
-  const show = l && l.export !== 'ChangeLanguage' && !l.error && !state.busy;
+  const show = l && l.export !== 'ChangeLanguage' && (!l.error || l.refused) && !state.busy;
   const sig = show ? JSON.stringify(l) : '';
   if (box.dataset.sig === sig) return;
   box.dataset.sig = sig;
@@ -302,7 +310,9 @@ function renderLast() {
   const fields = [['result', 'result', l.result + (l.name ? ' (' + l.name + ')' : '')], ['file', 'file', l.file],
                   ['proposedName', 'name', l.proposedName], ['folder', 'folder', l.folder === undefined ? undefined : '"' + l.folder + '"'],
                   ['storage', 'storage', l.storage], ['selectAfterSend', 'select after send', l.selectAfterSend],
-                  ['target', 'target', l.target], ['deepFolders', 'deep folders', l.deepFolders]];
+                  ['target', 'target', l.target], ['deepFolders', 'deep folders', l.deepFolders],
+                  ['converted', 'converted', l.converted && `${l.converted.from} (DST) into ${l.converted.to} (QEF): ${l.converted.design}`],
+                  ['refused', 'not sent', l.refused && `${l.file} was not converted: ${l.refused}`]];
   for (const [key, text, value] of fields) {
     if (value === undefined) continue;
     const f = el('span', 'field', box);
@@ -312,14 +322,51 @@ function renderLast() {
   }
 }
 
-function toggle(parent, label, on, onText, offText, action) {
+function toggle(parent, label, on, onText, offText, action, key) {
   const span = el('span', 'host-item', parent);
   el('span', 'led ' + (on ? 'on' : 'off'), span);
   span.append(label + ' ');
   const b = el('button', '', parent);
   b.type = 'button';
   b.textContent = on ? onText : offText;
+  if (key) { b.dataset.toggle = key; b.setAttribute('aria-pressed', String(on)); }
   b.onclick = () => { b.blur(); action(); };
+}
+
+// A select in the bar whose change calls action(value).
+function picker(parent, id, label, options, value, action) {
+  const s = labelled(el('span', 'host-item', parent), label, choice(id, options, value));
+  s.onchange = () => { s.blur(); action(s.value); };
+  return s;
+}
+
+// What the machine says through GetStatus: item 3 what it is doing, item 4 what its screen shows
+// (the module refuses to send while either is not 0); item 0 its mode (0 or 1 ordinary sewing,
+// 2 embroidery: sending a design asks to change it).
+const MACHINE_DOING = [['idle', 'idle', '3=0 4=0'], ['busy', 'busy', '3=1 4=0'], ['sewing', 'sewing', '3=4 4=0'],
+                       ['bobbin', 'winding a bobbin', '3=8 4=0'], ['locked', 'locked', '3=0 4=1']];
+const MACHINE_MODES = [['2', 'embroidery'], ['0', 'ordinary sewing']];
+// The operations a slow machine answers late (each call waits this long first).
+const SLOW_OPS = ['UploadList', 'DownloadFile', 'UploadFile', 'UploadDesign', 'EraseFile'];
+const SLOW_MS = 1500;
+const STORAGES = [['1', 'Built-in'], ['2', 'USB 1'], ['3', 'USB 2']];
+
+function statusItems(text) {
+  const items = {};
+  for (const part of String(text || '').split(' ')) {
+    const [k, v] = part.split('=');
+    if (v !== undefined) items[k] = Number(v);
+  }
+  return items;
+}
+
+// The machine's words go out one command after another.
+async function machineCtl(commands) {
+  for (const words of commands) {
+    const r = await post('/api/machine', { words });
+    if (r.error) break;
+  }
+  pollSoon(30);
 }
 
 function renderMachine() {
@@ -333,10 +380,31 @@ function renderMachine() {
   if (!m.running) { el('span', '', box).textContent = m.error || 'not running'; return; }
   if (m.error || !m.state) { el('span', '', box).textContent = m.error || '?'; return; }
   const s = m.state;
-  const ctl = words => post('/api/machine', { words }).then(() => pollSoon(30));
-  toggle(box, 'cable', s.cable === 'plugged', 'Pull', 'Plug in', () => ctl(['cable', s.cable === 'plugged' ? 'pull' : 'plug']));
-  toggle(box, 'USB 1', s.usb1 === 'present', 'Remove', 'Insert', () => ctl(['usb1', s.usb1 === 'present' ? 'absent' : 'present']));
-  toggle(box, 'USB 2', s.usb2 === 'present', 'Remove', 'Insert', () => ctl(['usb2', s.usb2 === 'present' ? 'absent' : 'present']));
+  const ctl = words => machineCtl([words]);
+  toggle(box, 'cable', s.cable === 'plugged', 'Pull', 'Plug in', () => ctl(['cable', s.cable === 'plugged' ? 'pull' : 'plug']), 'cable');
+  toggle(box, 'USB 1', s.usb1 === 'present', 'Remove', 'Insert', () => ctl(['usb1', s.usb1 === 'present' ? 'absent' : 'present']), 'usb1');
+  toggle(box, 'USB 2', s.usb2 === 'present', 'Remove', 'Insert', () => ctl(['usb2', s.usb2 === 'present' ? 'absent' : 'present']), 'usb2');
+
+  const items = statusItems(s.status);
+  const doing = MACHINE_DOING.find(d => d[2] === `3=${items[3]} 4=${items[4]}`);
+  const doingOptions = MACHINE_DOING.map(d => [d[0], d[1]]);
+  if (!doing) doingOptions.push(['other', `other (3=${items[3]} 4=${items[4]})`]);
+  picker(box, 'm-doing', 'doing', doingOptions, doing ? doing[0] : 'other', v => {
+    const d = MACHINE_DOING.find(x => x[0] === v);
+    if (d) ctl(['status', ...d[2].split(' ')]);
+  });
+  const mode = items[0] === 0 || items[0] === 1 ? '0' : '2';
+  picker(box, 'm-mode', 'mode', MACHINE_MODES, mode, v => ctl(['status', '0=' + v]));
+
+  // A full storage: no room at all, so the next file it is sent does not fit (0x8010).
+  const full = STORAGES.find(([n]) => (s.capacity || []).includes(n + ' 0'));
+  picker(box, 'm-full', 'full', [['none', 'none'], ...STORAGES], full ? full[0] : 'none',
+         v => machineCtl(STORAGES.map(([n]) => ['capacity', n, n === v ? '0' : 'none'])));
+
+  const slow = (s.fault || []).some(f => / delay /.test(f));
+  toggle(box, 'slow', slow, 'Answer at once', 'Answer slowly',
+         () => machineCtl(SLOW_OPS.map(op => slow ? ['fault', 'clear', op] : ['fault', op, 'delay', String(SLOW_MS), '--count', '1000000'])),
+         'slow');
 }
 
 function renderPc() {
@@ -351,7 +419,7 @@ function renderPc() {
     if (d.type !== 'removable') { el('span', 'host-item', box).textContent = d.letter + ':'; continue; }
     if (pc.switchable)
       toggle(box, 'USB ' + d.letter + ':', d.present, 'Pull out', 'Plug in',
-             () => post('/api/pc-drive', { plugged: !d.present }).then(() => pollSoon(30)));
+             () => post('/api/pc-drive', { plugged: !d.present }).then(() => pollSoon(30)), 'pc-' + d.letter);
     else
       el('span', 'host-item', box).textContent = d.letter + ': (removable)';
   }

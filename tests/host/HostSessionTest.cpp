@@ -3,6 +3,8 @@
 // chosen on the page, Write a Design gets the chosen sample (or the uploaded bytes) and, the next
 // time, the folder, storage and select-after-send value the module handed back; the page's call
 // JSON and its base64 upload are read as posted.
+#include "design/EmbData.h"
+#include "design/EmbFile.h"
 #include "host/HostSession.h"
 #include "host/SampleFiles.h"
 #include "host/UiCallJson.h"
@@ -231,6 +233,80 @@ TEST(HostSession, WriteADesignSendsUploadedBytesAndRefusesUnknownSamples)
     r = session.Run(Call({{"export", "WriteSendDialog"}}));
     EXPECT_TRUE(r.contains("error"));
     EXPECT_EQ(g_seen.strExport, "");
+}
+
+namespace {
+
+EMBEXTENTS ExtentsOf(const std::vector<uint8_t>& bytes, int nType)
+{
+    CEmbFile reader(nType);
+    CEmbData design;
+    EXPECT_TRUE(reader.ReadBuffer(bytes.data(), bytes.size(), design) && design.m_nStatus > 0);
+    design.UpdateExtents();
+    return design.m_extents;
+}
+
+std::string Base64(const std::vector<uint8_t>& bytes)
+{
+    static const char* kAlphabet = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string s;
+    for (size_t i = 0; i < bytes.size(); i += 3) {
+        uint32_t v = uint32_t(bytes[i]) << 16 | (i + 1 < bytes.size() ? uint32_t(bytes[i + 1]) << 8 : 0) |
+                     (i + 2 < bytes.size() ? bytes[i + 2] : 0);
+        for (size_t k = 0; k < 4; ++k)
+            s += k <= bytes.size() - i ? kAlphabet[(v >> (18 - 6 * k)) & 63] : '=';
+    }
+    return s;
+}
+
+} // namespace
+
+TEST(HostSession, WriteADesignConvertsADstDesignOrSaysWhyNot)
+{
+    using namespace fixture;
+    CModuleExports exports;
+    exports.m_pfnWriteSendDialog = FakeWriteSend;
+    exports.m_pfnWriteSendStxDialog = FakeWriteSendStx;
+    CHostSession session(exports, false);
+    const Bytes dst = MakeDst({JumpBy(-30, 0), Sew(100, 0), Sew(0, 80), ChangeColor(), Sew(-50, 0), Sew(0, -20), EndDesign()});
+    const EMBEXTENTS want = ExtentsOf(dst, CEmbFile::dftDst);
+    ASSERT_GT(want.nRight, 0);
+
+    // An uploaded DST design reaches the module as a QEF design with the same extents, named .qef.
+    g_seen = Seen{};
+    json r = session.Run(Call({{"export", "WriteSendDialog"}, {"file", "Tulip.DST"}, {"upload", Base64(dst)}}));
+    EXPECT_EQ(g_seen.strExport, "WriteSendDialog");
+    EXPECT_EQ(g_seen.strName, "Tulip.qef");
+    ASSERT_FALSE(g_seen.bytes.empty());
+    EXPECT_NE(g_seen.bytes, dst);
+    const EMBEXTENTS got = ExtentsOf(g_seen.bytes, CEmbFile::dftQef);
+    EXPECT_EQ(std::tie(got.nLeft, got.nUp, got.nRight, got.nDown), std::tie(want.nLeft, want.nUp, want.nRight, want.nDown));
+    EXPECT_EQ(r["result"], IDOK);
+    EXPECT_EQ(r["proposedName"], "Tulip.qef");
+    EXPECT_EQ(r["converted"]["from"], "Tulip.DST");
+    EXPECT_EQ(r["converted"]["to"], "Tulip.qef");
+    EXPECT_EQ(r["converted"]["design"], "11 stitch words in 2 colours, 7.0 x 8.0 mm") << r.dump();
+
+    // The name the person typed keeps its stem; a native design goes as it is.
+    r = session.Run(Call({{"export", "WriteSendDialog"}, {"file", "a.dst"}, {"name", "Rose.dst"}, {"upload", Base64(dst)}}));
+    EXPECT_EQ(g_seen.strName, "Rose.qef");
+    r = session.Run(Call({{"export", "WriteSendDialog"}, {"file", "Mine.qpx"}, {"upload", "AQID/w=="}}));
+    EXPECT_EQ(g_seen.bytes, (std::vector<uint8_t>{1, 2, 3, 255}));
+    EXPECT_FALSE(r.contains("converted"));
+
+    // Beyond the machine's limits, or not a DST design at all: the module is not called, and the
+    // page is told why.
+    g_seen = Seen{};
+    const Bytes wide = MakeDst({Sew(3000, 0), EndDesign()});
+    r = session.Run(Call({{"export", "WriteSendDialog"}, {"file", "Wide.dst"}, {"upload", Base64(wide)}}));
+    EXPECT_EQ(g_seen.strExport, "");
+    EXPECT_FALSE(r.contains("result"));
+    EXPECT_NE(r["refused"].get<std::string>().find("the editing area reaches"), std::string::npos) << r.dump();
+    EXPECT_EQ(r["error"].get<std::string>().rfind("Wide.dst cannot go to the machine: it reaches ", 0), 0u) << r.dump();
+    EXPECT_NE(r["error"].get<std::string>().find("300.0 mm right"), std::string::npos) << r.dump();
+    r = session.Run(Call({{"export", "WriteSendDialog"}, {"file", "Mine.dst"}, {"upload", "AQID/w=="}}));
+    EXPECT_EQ(g_seen.strExport, "");
+    EXPECT_EQ(r["refused"], "it is too short for a DST design");
 }
 
 TEST(UiCallJson, ReadsThePagesCall)
