@@ -413,3 +413,155 @@ test('File Manager for STX patterns from the bar: the PC\'s patterns with thumbn
     assert.equal(await page.locator('#last [data-field="deepFolders"] .value').innerText(), 'true');
   });
 });
+
+// ---- what a person does with the module, journey by journey, through the host's bar, the machine
+// panel and the dialogs; each step leaves a screenshot e2e-<journey>-<n>-<step>.png.
+
+const sourceDir = path.resolve(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'));
+const FM = 'File Manager', PC_LIST = 13011, MACHINE_LIST = 13018, TO_MACHINE = 13025, TO_PC = 13026;
+
+// A machine storage holding the demo's files, in a folder the journey can look into.
+function demoStorage() {
+  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
+  fs.cpSync(path.join(sourceDir, 'tests/fixtures/demo/machine'), dir, { recursive: true });
+  return dir;
+}
+
+function shooter(page, journey) {
+  let n = 0;
+  return step => page.screenshot({ path: path.join(outDir, `e2e-${journey}-${++n}-${step}.png`) });
+}
+
+const win = (page, caption) => page.locator(`.window[data-caption="${caption}"]`);
+const ctl = (page, caption, id) => win(page, caption).locator(`.ctl[data-id="${id}"]`);
+
+async function whyNot(e, page) {
+  return new Error(e.message + '\nin front: ' + await frontWindowText(page));
+}
+
+// Opens a File Manager export from the bar with a target; resolves when its window is up.
+async function openManager(page, exportName, target, caption = FM) {
+  await page.locator(`button[data-export="${exportName}"]:not([disabled])`).click({ timeout: STEP });
+  await page.locator('#cf-target').selectOption(String(target));
+  await page.locator('#cf-go').click({ timeout: STEP });
+  await win(page, caption).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+}
+
+// The PC pane: Computer, drive C:, then a folder of it.
+async function openPcFolder(page, folder, caption = FM, computer = 'Computer') {
+  await waitItems(page, caption, PC_LIST, items => items.some(i => i.label === computer), 'the PC root view');
+  await openItem(page, caption, PC_LIST, computer);
+  await waitItems(page, caption, PC_LIST, items => items.some(i => /C:/.test(i.label)), 'the drives view');
+  await openItem(page, caption, PC_LIST, 'C:');
+  await waitItems(page, caption, PC_LIST, items => items.some(i => i.label === folder), 'drive C:');
+  await openItem(page, caption, PC_LIST, folder);
+}
+
+// A click on a file's picture ticks it; waits until its picture is the ticked one (odd).
+async function tick(page, caption, id, label) {
+  await win(page, caption).locator(`.ctl[data-id="${id}"] [data-item][aria-label="${label}"] img`).click({ timeout: STEP });
+  await waitItems(page, caption, id, items => items.some(i => i.label === label && i.picture % 2 === 1), `${label} ticked`);
+}
+
+async function press(page, caption, id) {
+  const b = ctl(page, caption, id);
+  await b.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
+    .catch(async e => { throw await whyNot(new Error(e.message + '\n' + await b.evaluate(x => x.outerHTML).catch(() => 'no such control')), page); });
+  await b.click({ timeout: STEP });
+}
+
+// A message box in front with this caption whose text holds text, answered with a button.
+async function answer(page, caption, text, buttonId) {
+  const box = page.locator(`.window.front[data-caption="${caption}"]`);
+  await box.waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+  assert.ok((await box.innerText()).includes(text), `"${caption}" says "${text}": ${await box.innerText()}`);
+  await box.locator(`.ctl[data-id="${buttonId}"]`).click({ timeout: STEP });
+  await box.waitFor({ state: 'detached', timeout: STEP });
+}
+
+async function closeManager(page, caption = FM) {
+  await ctl(page, caption, 2).click({ timeout: STEP });
+  await win(page, caption).waitFor({ state: 'detached', timeout: STEP });
+}
+
+const loadedHas = (...labels) => items => labels.every(l => items.some(i => i.label === l && i.loaded));
+
+test('Journey: three designs sent to the machine, a clash answered No, one fetched back', { timeout: 120000 }, async t => {
+  const storage = demoStorage();
+  try {
+    await withGui(t, ['--storage', storage], exported('ManageDesignDialog'), async page => {
+      const shot = shooter(page, 'send-designs');
+      await openManager(page, 'ManageDesignDialog', 2);
+      await openPcFolder(page, 'Designs');
+      await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Built-in'), 'the machine root view');
+      await openItem(page, FM, MACHINE_LIST, 'Built-in');
+      await waitItems(page, FM, MACHINE_LIST, loadedHas('Star.qef', 'Flowers'), 'built-in storage');
+      // Designs go into a folder of a storage's design folder.
+      await openItem(page, FM, MACHINE_LIST, 'Flowers');
+      await waitItems(page, FM, MACHINE_LIST, loadedHas('shamrockin.qef', 'shamrockin.qpx'), 'the Flowers folder');
+      const SENT = ['Bean.qef', 'rectangle.qef', 'Embroidermodder-logo-2022.qef+'];
+      await waitItems(page, FM, PC_LIST, loadedHas(...SENT), 'the PC designs');
+      await shot('both-panes');
+
+      // Three ticked on the PC; the machine answers slowly, so the progress dialog stays a while.
+      for (const l of SENT) await tick(page, FM, PC_LIST, l);
+      assert.equal((await ctl(page, FM, 13027).innerText()).trim(), '3', 'the PC counter counts three ticks');
+      await shot('ticked');
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').click({ timeout: STEP });
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="true"]').waitFor({ timeout: STEP });
+      await press(page, FM, TO_MACHINE);
+      const progress = win(page, 'Send Designs');
+      await progress.waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await progress.locator('[role="progressbar"]').waitFor({ timeout: STEP });
+      await shot('progress');
+      await page.locator('#machine button[data-toggle="slow"]').click({ timeout: STEP });
+      await progress.waitFor({ state: 'detached', timeout: 20000 });
+      await waitItems(page, FM, MACHINE_LIST, loadedHas(...SENT, 'shamrockin.qpx'), 'the three designs in the machine pane with their pictures');
+      const flowers = path.join(storage, 'builtin', 'EMB', 'Flowers');
+      for (const f of SENT)
+        assert.deepEqual(fs.readFileSync(path.join(flowers, f)), fs.readFileSync(path.join(sourceDir, 'tests/fixtures/demo/pc/Designs', f)),
+                         `${f} arrived byte for byte`);
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').waitFor({ timeout: STEP });
+      assert.equal((await ctl(page, FM, 13027).innerText()).trim(), '0', 'the ticks are cleared after the send');
+      await shot('sent');
+      // A click on a machine file ticks it and brings its thumbnail from the machine (pictures
+      // from 26 on are thumbnails); a second click unticks it and keeps the thumbnail.
+      const thumbnail = (label, ticked) => waitItems(page, FM, MACHINE_LIST,
+        items => items.some(i => i.label === label && i.loaded && i.picture >= 26 && i.picture % 2 === (ticked ? 1 : 0)),
+        `${label} with its thumbnail, ${ticked ? 'ticked' : 'unticked'}`);
+      const itemPicture = label => win(page, FM).locator(`.ctl[data-id="${MACHINE_LIST}"] [data-item][aria-label="${label}"] img`);
+      for (const f of SENT) {
+        await itemPicture(f).click({ timeout: STEP });
+        await thumbnail(f, true);
+      }
+      const thumbs = (await listItems(page, FM, MACHINE_LIST)).filter(i => SENT.includes(i.label)).map(i => i.picture);
+      assert.equal(new Set(thumbs).size, 3, 'each sent design has a thumbnail of its own');
+      await shot('thumbnails');
+      if (process.env.E2E_DOCS_SCREENSHOT) await page.screenshot({ path: process.env.E2E_DOCS_SCREENSHOT });
+      for (const f of SENT) {
+        await page.waitForTimeout(300); // not a double-click
+        await itemPicture(f).click({ timeout: STEP });
+        await thumbnail(f, false);
+      }
+
+      // shamrockin.qpx is on the machine already: No leaves the machine's file as it is.
+      const before = fs.readFileSync(path.join(flowers, 'shamrockin.qpx'));
+      await tick(page, FM, PC_LIST, 'shamrockin.qpx');
+      await press(page, FM, TO_MACHINE);
+      await page.locator('.window.front[data-caption="Save As"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await shot('clash');
+      await answer(page, 'Save As', 'shamrockin.qpx already exists.', 7);
+      assert.deepEqual(fs.readFileSync(path.join(flowers, 'shamrockin.qpx')), before, 'No kept the machine\'s file');
+
+      // Back to the PC: shamrockin.qef from the machine into C:\Designs.
+      await tick(page, FM, MACHINE_LIST, 'shamrockin.qef');
+      await press(page, FM, TO_PC);
+      await waitItems(page, FM, PC_LIST, loadedHas('shamrockin.qef', 'shamrockin.qpx'), 'shamrockin.qef fetched into the PC pane')
+        .catch(async e => { throw await whyNot(e, page); });
+      await shot('fetched');
+      await closeManager(page);
+    });
+  } finally {
+    fs.rmSync(storage, { recursive: true, force: true });
+  }
+});
