@@ -306,8 +306,8 @@ function renderLast() {
   box.textContent = '';
   box.hidden = !show;
   if (!show) return;
-  el('span', 'host-label', box).textContent = l.export + ' returned';
-  const fields = [['result', 'result', l.result + (l.name ? ' (' + l.name + ')' : '')], ['file', 'file', l.file],
+  el('span', 'host-label', box).textContent = l.export + (l.refused ? ' was not called' : ' returned');
+  const fields = [['result', 'result', l.result === undefined ? undefined : l.result + (l.name ? ' (' + l.name + ')' : '')], ['file', 'file', l.file],
                   ['proposedName', 'name', l.proposedName], ['folder', 'folder', l.folder === undefined ? undefined : '"' + l.folder + '"'],
                   ['storage', 'storage', l.storage], ['selectAfterSend', 'select after send', l.selectAfterSend],
                   ['target', 'target', l.target], ['deepFolders', 'deep folders', l.deepFolders],

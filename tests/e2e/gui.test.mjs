@@ -11,7 +11,7 @@
 // E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
+import { execFileSync, spawn } from 'node:child_process';
 import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import net from 'node:net';
@@ -560,6 +560,86 @@ test('Journey: three designs sent to the machine, a clash answered No, one fetch
         .catch(async e => { throw await whyNot(e, page); });
       await shot('fetched');
       await closeManager(page);
+    });
+  } finally {
+    fs.rmSync(storage, { recursive: true, force: true });
+  }
+});
+
+// Sets one of the machine panel's selects and waits until the machine's state shows it.
+async function machineSetting(page, id, value) {
+  await page.locator(`#${id}`).selectOption(value);
+  await page.waitForFunction(([id, v]) => document.querySelector('#' + id)?.value === v, [id, value], { timeout: STEP });
+}
+
+function infoSize(file) {
+  const out = execFileSync(tavren, ['info', file], { encoding: 'utf8' });
+  const m = /size: .*/.exec(out);
+  assert.ok(m, 'tavren info gives the size:\n' + out);
+  return m[0];
+}
+
+test('Journey: a DST design written onto the machine, once the machine is free and has room', { timeout: 120000 }, async t => {
+  const storage = demoStorage();
+  const notDst = path.join(storage, 'Scribble.dst');
+  fs.writeFileSync(notDst, Buffer.alloc(700, 0x41));
+  const dst = path.join(sourceDir, 'tests/fixtures/corpus/Star.DST');
+  try {
+    await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
+      const shot = shooter(page, 'write-dst');
+      const WD = 'Write a Design';
+      await machineSetting(page, 'm-doing', 'busy');
+      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
+      await page.locator('#cf-upload').setInputFiles(dst);
+      await page.locator('#cf-note', { hasText: 'Star.DST is a DST design: it is converted to Star.qef' }).waitFor({ timeout: STEP });
+      await page.locator('#cf-target').selectOption('1');
+      await shot('form');
+      await page.locator('#cf-go').click({ timeout: STEP });
+      await win(page, WD).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      assert.equal(await ctl(page, WD, 13008).locator('input').inputValue(), 'Star.qef', 'the dialog offers the QEF name');
+      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
+      await openItem(page, WD, 13007, 'Built-in');
+      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
+      await openItem(page, WD, 13007, 'Flowers');
+      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'shamrockin.qpx'), 'the Flowers folder');
+
+      // Busy: the module asks the machine before sending, and says so.
+      await press(page, WD, 13000);
+      await page.locator('.window.front[data-caption="Communication Error"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await shot('busy');
+      await answer(page, 'Communication Error', 'The machine is temporary busy.', 1);
+
+      // Free, but built-in storage is full.
+      await machineSetting(page, 'm-doing', 'idle');
+      await machineSetting(page, 'm-full', '1');
+      await press(page, WD, 13000);
+      await page.locator('.window.front[data-caption="Communication Error"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await shot('full');
+      await answer(page, 'Communication Error', 'Short of memory space in the machine', 1);
+
+      // Room again: the design goes, as QEF.
+      await machineSetting(page, 'm-full', 'none');
+      await press(page, WD, 13000);
+      await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
+      const converted = await page.locator('#last [data-field="converted"] .value').innerText();
+      assert.match(converted, /^Star\.DST \(DST\) into Star\.qef \(QEF\): 2585 stitch words in 2 colours, 59\.1 x 62\.3 mm$/);
+      await shot('sent');
+      const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Star.qef');
+      assert.ok(fs.existsSync(sent), 'Star.qef arrived in the Flowers folder');
+      assert.equal(infoSize(sent), infoSize(dst), 'the machine\'s design has the DST design\'s extents');
+
+      // Not a DST design: nothing opens, and the page says why.
+      await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
+      await page.locator('#cf-upload').setInputFiles(notDst);
+      await page.locator('#cf-note', { hasText: 'Scribble.dst is a DST design' }).waitFor({ timeout: STEP });
+      await page.locator('#cf-go').click({ timeout: STEP });
+      await page.locator('#last [data-field="refused"] .value', { hasText: 'Scribble.dst was not converted: it has no DST header' })
+        .waitFor({ timeout: STEP });
+      assert.equal(await page.locator('.window').count(), 0, 'no dialog opened');
+      assert.equal(await page.locator('#last .host-label').innerText(), 'WriteSendDialog was not called');
+      assert.equal(await page.locator('#last [data-field="result"]').count(), 0, 'no result without a call');
+      await shot('refused');
     });
   } finally {
     fs.rmSync(storage, { recursive: true, force: true });
