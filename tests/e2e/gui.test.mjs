@@ -645,3 +645,49 @@ test('Journey: a DST design written onto the machine, once the machine is free a
     fs.rmSync(storage, { recursive: true, force: true });
   }
 });
+
+test('Journey: STX patterns copied to the PC\'s flash drive, which is then pulled out', { timeout: 120000 }, async t => {
+  await withGui(t, [], exported('ManageStxDialog'), async page => {
+    const shot = shooter(page, 'stx-flash-drive');
+    // USB flash drive only: the right pane shows the PC's flash drive instead of the machine.
+    await openManager(page, 'ManageStxDialog', 0);
+    await openPcFolder(page, 'Patterns');
+    await waitItems(page, FM, MACHINE_LIST, items => items.length === 1 && items[0].label === 'usb (E:)', 'the flash drive E: alone');
+    await openItem(page, FM, MACHINE_LIST, 'usb (E:)');
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Ordf'), 'the pattern folder of the flash drive');
+    await openItem(page, FM, MACHINE_LIST, 'Ordf');
+    await waitItems(page, FM, MACHINE_LIST, loadedHas('Wave.stx', 'Zigzag.stx'), 'the patterns on the flash drive');
+    await waitItems(page, FM, PC_LIST, loadedHas('Arrow.stx', 'Scallop.stx'), 'the PC\'s patterns');
+    await tick(page, FM, PC_LIST, 'Arrow.stx');
+    await tick(page, FM, PC_LIST, 'Scallop.stx');
+    await shot('ticked');
+    await press(page, FM, TO_MACHINE);
+    const copied = await waitItems(page, FM, MACHINE_LIST, items => ['Arrow.stx', 'Scallop.stx', 'Wave.stx', 'Zigzag.stx']
+      .every(l => items.some(i => i.label === l && i.loaded)) && items.length === 4, 'the two patterns on the flash drive')
+      .catch(async e => { throw await whyNot(e, page); });
+    const pc = await listItems(page, FM, PC_LIST);
+    for (const l of ['Arrow.stx', 'Scallop.stx'])
+      assert.equal(copied.find(i => i.label === l).picture % 2, 0, `${l} arrives unticked`);
+    assert.ok(pc.every(i => i.picture % 2 === 0 || i.picture < 0), 'the PC pane\'s ticks are cleared');
+    await shot('copied');
+
+    // The flash drive pulled out: the dialog hears of it as on Windows and, left with nowhere to
+    // send to, closes.
+    await page.locator('#pc button[data-toggle="pc-E"][aria-pressed="true"]').click({ timeout: STEP });
+    await win(page, FM).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+    await page.locator('#last [data-field="result"] .value', { hasText: '(IDCANCEL)' }).waitFor({ timeout: STEP });
+    await page.locator('#pc button[data-toggle="pc-E"][aria-pressed="false"]').waitFor({ timeout: STEP });
+    await shot('pulled-out');
+
+    // Plugged in again, the copies are still on it.
+    await page.locator('#pc button[data-toggle="pc-E"]').click({ timeout: STEP });
+    await page.locator('#pc button[data-toggle="pc-E"][aria-pressed="true"]').waitFor({ timeout: STEP });
+    await openManager(page, 'ManageStxDialog', 0);
+    await openItem(page, FM, MACHINE_LIST, 'usb (E:)');
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Ordf'), 'the pattern folder of the flash drive');
+    await openItem(page, FM, MACHINE_LIST, 'Ordf');
+    await waitItems(page, FM, MACHINE_LIST, loadedHas('Arrow.stx', 'Scallop.stx', 'Wave.stx', 'Zigzag.stx'), 'the four patterns');
+    await shot('plugged-in');
+    await closeManager(page);
+  });
+});
