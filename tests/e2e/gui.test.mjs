@@ -3,12 +3,17 @@
 // sampler's field key by key. In the control sampler a person also renames a picture by clicking
 // its label twice. From the host's bar, the File Manager for designs shows thumbnails in both
 // panes (for STX patterns, the PC's patterns), and Write a Design sends a sample and an uploaded
-// design to the emulated machine (these three are skipped while the module lacks the export).
+// design to the emulated machine (these are skipped while the module lacks the export).
+// Then the journeys of a person doing the module's job: designs sent to the machine and one
+// fetched back, a DST design written onto it, STX patterns copied to the PC's flash drive, the
+// language switched, the cable pulled; the machine panel and the PC's drive switch play the
+// machine and the flash drive.
 //
 // Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
 // playwright-core), E2E_OUT (where the screenshots go), TAVREN_SOURCE_DIR (the demo files),
 // CHROMIUM (default /usr/bin/chromium);
-// E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture.
+// E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture (the File Manager with
+// thumbnails in both panes, from the first journey).
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync, spawn } from 'node:child_process';
@@ -106,9 +111,6 @@ test('Connection Settings in the browser', { timeout: 120000 }, async () => {
     assert.equal(await attr(wlan, 'aria-checked'), 'false');
     assert.equal(await attr(search, 'aria-disabled'), 'true', '"Search" is disabled');
     assert.equal(await attr(ok, 'aria-disabled'), 'false', 'OK is enabled');
-    if (process.env.E2E_DOCS_SCREENSHOT)
-      await page.screenshot({ path: process.env.E2E_DOCS_SCREENSHOT });
-
     // Wireless LAN: the list is empty, so OK goes disabled and Search enabled.
     await wlan.click({ timeout: STEP });
     await waitAttr(ok, 'aria-disabled', 'true', 'OK to become disabled');
@@ -687,6 +689,61 @@ test('Journey: STX patterns copied to the PC\'s flash drive, which is then pulle
     await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Ordf'), 'the pattern folder of the flash drive');
     await openItem(page, FM, MACHINE_LIST, 'Ordf');
     await waitItems(page, FM, MACHINE_LIST, loadedHas('Arrow.stx', 'Scallop.stx', 'Wave.stx', 'Zigzag.stx'), 'the four patterns');
+    await shot('plugged-in');
+    await closeManager(page);
+  });
+});
+
+test('Journey: Japanese and back, the File Manager speaking each language', { timeout: 120000 }, async t => {
+  await withGui(t, ['--no-machine'], state => exported('ManageDesignDialog')(state) || (state.canChangeLanguage ? '' : 'no language module'),
+                async page => {
+    const shot = shooter(page, 'language');
+    const language = async lang => {
+      await page.locator(`#language button[data-language="${lang}"]:not([disabled])`).click({ timeout: STEP });
+      await page.locator(`#language button[data-language="${lang}"][aria-pressed="true"]`).waitFor({ timeout: STEP });
+    };
+    const JA = 'ファイル マネージャー';
+    await language(1041);
+    await openManager(page, 'ManageDesignDialog', 0, JA);
+    await waitItems(page, JA, PC_LIST, items => items.some(i => i.label === 'コンピューター'), 'the PC root view in Japanese');
+    assert.equal(await ctl(page, JA, 2).innerText(), '閉じる', 'the close button in Japanese');
+    await shot('japanese');
+    await closeManager(page, JA);
+
+    await language(1033);
+    await openManager(page, 'ManageDesignDialog', 0);
+    await waitItems(page, FM, PC_LIST, items => items.some(i => i.label === 'Computer'), 'the PC root view in English');
+    assert.equal(await ctl(page, FM, 2).innerText(), 'Close');
+    await shot('english');
+    await closeManager(page);
+  });
+});
+
+test('Journey: the cable pulled while the File Manager shows a machine folder', { timeout: 120000 }, async t => {
+  await withGui(t, [], exported('ManageDesignDialog'), async page => {
+    const shot = shooter(page, 'cable');
+    await openManager(page, 'ManageDesignDialog', 2);
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Built-in'), 'the machine root view');
+    await openItem(page, FM, MACHINE_LIST, 'Built-in');
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
+    await openItem(page, FM, MACHINE_LIST, 'Flowers');
+    await waitItems(page, FM, MACHINE_LIST, loadedHas('shamrockin.qpx'), 'the Flowers folder');
+    await shot('flowers');
+
+    await page.locator('#machine button[data-toggle="cable"][aria-pressed="true"]').click({ timeout: STEP });
+    await page.locator('#machine button[data-toggle="cable"][aria-pressed="false"]').waitFor({ timeout: STEP });
+    // The dialog hears the machine go: its pane goes back to what is left, the PC's flash drive.
+    await waitItems(page, FM, MACHINE_LIST, items => items.length === 1 && items[0].label === 'usb (E:)', 'the machine gone from the pane')
+      .catch(async e => { throw await whyNot(e, page); });
+    assert.equal(await page.locator('.window.front').getAttribute('data-caption'), FM, 'no message box: the pane simply changes');
+    await shot('pulled');
+
+    // Plugged in again: the machine comes back, and its folders open as before.
+    await page.locator('#machine button[data-toggle="cable"][aria-pressed="false"]').click({ timeout: STEP });
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Built-in') && items.some(i => i.label === 'usb (E:)'),
+                    'the machine back in the pane').catch(async e => { throw await whyNot(e, page); });
+    await openItem(page, FM, MACHINE_LIST, 'Built-in');
+    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Flowers'), 'built-in storage again');
     await shot('plugged-in');
     await closeManager(page);
   });
