@@ -631,6 +631,33 @@ test('Journey: a DST design written onto the machine, once the machine is free a
       assert.ok(fs.existsSync(sent), 'Star.qef arrived in the Flowers folder');
       assert.equal(infoSize(sent), infoSize(dst), 'the machine\'s design has the DST design\'s extents');
 
+      // The same design onto the PC's flash drive, the other place a machine reads designs from.
+      await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
+      await page.locator('#cf-upload').setInputFiles(dst);
+      await page.locator('#cf-note', { hasText: 'Star.DST is a DST design' }).waitFor({ timeout: STEP });
+      await page.locator('#cf-folder').fill('');
+      await page.locator('#cf-target').selectOption('0');
+      await page.locator('#cf-go').click({ timeout: STEP });
+      await win(page, WD).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await waitItems(page, WD, 13007, items => items.length === 1 && items[0].label === 'usb (E:)', 'the flash drive alone');
+      await openItem(page, WD, 13007, 'usb (E:)');
+      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Embf'), 'the design folder of the flash drive');
+      await openItem(page, WD, 13007, 'Embf');
+      await waitItems(page, WD, 13007, loadedHas('Bean.qef', 'Star.qpx'), 'the designs on the flash drive');
+      await shot('flash-drive');
+      await press(page, WD, 13000);
+      await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
+      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"E:\\EMB\\Embf"');
+      assert.match(await page.locator('#last [data-field="converted"] .value').innerText(), /^Star\.DST \(DST\) into Star\.qef/);
+      await openManager(page, 'ManageDesignDialog', 0);
+      await openItem(page, FM, MACHINE_LIST, 'usb (E:)');
+      await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Embf'), 'the design folder of the flash drive');
+      await openItem(page, FM, MACHINE_LIST, 'Embf');
+      await waitItems(page, FM, MACHINE_LIST, loadedHas('Star.qef', 'Bean.qef'), 'Star.qef on the flash drive');
+      await shot('on-flash-drive');
+      await closeManager(page);
+
       // Not a DST design: nothing opens, and the page says why.
       await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
       await page.locator('#cf-upload').setInputFiles(notDst);
