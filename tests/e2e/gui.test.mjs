@@ -581,7 +581,7 @@ function infoSize(file) {
   return m[0];
 }
 
-test('Journey: a DST design written onto the machine, once the machine is free and has room', { timeout: 120000 }, async t => {
+test('Journey: a DST design written onto the machine once it is free, has room and embroiders, then onto the PC\'s flash drive', { timeout: 120000 }, async t => {
   const storage = demoStorage();
   const notDst = path.join(storage, 'Scribble.dst');
   fs.writeFileSync(notDst, Buffer.alloc(700, 0x41));
@@ -619,8 +619,17 @@ test('Journey: a DST design written onto the machine, once the machine is free a
       await shot('full');
       await answer(page, 'Communication Error', 'Short of memory space in the machine', 1);
 
-      // Room again: the design goes, as QEF.
+      // Room again, but the machine is in ordinary sewing mode: No to changing it sends nothing.
       await machineSetting(page, 'm-full', 'none');
+      await machineSetting(page, 'm-mode', '0');
+      await press(page, WD, 13000);
+      await page.locator('.window.front[data-caption="Confirm"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+      await shot('sewing-mode');
+      await answer(page, 'Confirm', 'Ordinary sewing mode will be changed to Embroidery mode.', 7);
+      assert.ok(!fs.existsSync(path.join(storage, 'builtin', 'EMB', 'Flowers', 'Star.qef')), 'nothing sent after No');
+
+      // Embroidery mode: the design goes, as QEF.
+      await machineSetting(page, 'm-mode', '2');
       await press(page, WD, 13000);
       await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
       await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
