@@ -12,6 +12,7 @@
 namespace {
 
 void FocusControl(HWND hCtl);
+bool IsPushButton(HWND h);
 
 // The dialog manager's own procedure (the part of a dialog that is not the program's).
 class DialogModel : public tavren::WindowModel {
@@ -32,8 +33,10 @@ public:
         case WM_NEXTDLGCTL: {
             // lParam set: wParam is the control; otherwise wParam says backwards.
             HWND hNext = lParam ? static_cast<HWND>(wParam) : GetNextDlgTabItem(hWnd, GetFocus(), wParam != 0);
-            if (hNext)
+            if (hNext) {
                 FocusControl(hNext);
+                SetDefButton(hWnd, hNext);
+            }
             return 0;
         }
         default:
@@ -42,7 +45,18 @@ public:
     }
 
 private:
-    static LRESULT OnGetDefId(HWND hWnd)
+    // The dialog's own default button (the template's, or DM_SETDEFID's): it stays the answer to
+    // DM_GETDEFID while a push button with the focus is drawn as the default instead.
+    int m_nDefId = 0;
+
+    LRESULT OnGetDefId(HWND hWnd) const
+    {
+        if (m_nDefId)
+            return MAKELONG(static_cast<WORD>(m_nDefId), DC_HASDEFID);
+        return FindDefButton(hWnd);
+    }
+
+    static LRESULT FindDefButton(HWND hWnd)
     {
         auto p = tavren::GetWindowRecord(hWnd);
         for (HWND h : p->children) {
@@ -53,8 +67,25 @@ private:
         return 0;
     }
 
-    static LRESULT OnSetDefId(HWND hWnd, int nId)
+    // As the dialog manager moves the focus: a push button getting it looks the default; any other
+    // control gives the look back to the dialog's own default button.
+    void SetDefButton(HWND hDlg, HWND hNew)
     {
+        LRESULT lOld = FindDefButton(hDlg);
+        if (!m_nDefId && HIWORD(lOld) == DC_HASDEFID)
+            m_nDefId = LOWORD(lOld);
+        HWND hOld = HIWORD(lOld) == DC_HASDEFID ? GetDlgItem(hDlg, LOWORD(lOld)) : 0;
+        if (GetParent(hNew) != hDlg || !IsPushButton(hNew))
+            hNew = m_nDefId ? GetDlgItem(hDlg, m_nDefId) : 0;
+        if (hOld && hOld != hNew)
+            SendMessageW(hOld, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        if (hNew && hNew != hOld && IsPushButton(hNew))
+            SendMessageW(hNew, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    }
+
+    LRESULT OnSetDefId(HWND hWnd, int nId)
+    {
+        m_nDefId = nId;
         auto p = tavren::GetWindowRecord(hWnd);
         for (HWND h : p->children) {
             auto pChild = tavren::GetWindowRecord(h);

@@ -321,23 +321,34 @@ TEST(TabOrder, TabAndShiftTabMoveTheFocusAndSelectAnEditsText)
     CString s;
     wnd.GetDlgItem(20)->GetWindowText(s);
     EXPECT_EQ(s, u"abc") << "the Tab character is not typed into the edit";
+    // Which push button looks the default, and which one the dialog still calls its default.
+    auto looksDefault = [](HWND h) { return (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; };
+    auto defId = [hDlg] { return LOWORD(SendMessageW(hDlg, DM_GETDEFID, 0, 0)); };
     tab(false);
     EXPECT_EQ(GetFocus(), hCancel);
+    EXPECT_TRUE(looksDefault(hCancel)) << "the focused push button looks the default";
+    EXPECT_FALSE(looksDefault(hOk));
+    EXPECT_EQ(defId(), IDOK) << "while the dialog's default stays OK";
     EXPECT_EQ(GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000, 0);
     tab(true);
     EXPECT_EQ(GetFocus(), hOk) << "Shift+Tab goes back";
     EXPECT_EQ(GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000, 0) << "Shift was let go";
     tab(true);
     EXPECT_EQ(GetFocus(), hEdit);
+    EXPECT_TRUE(looksDefault(hOk)) << "a control other than a push button gives the look back to OK";
+    EXPECT_FALSE(looksDefault(hCancel));
     DWORD dwSel = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
     EXPECT_EQ(LOWORD(dwSel), 0);
     EXPECT_EQ(HIWORD(dwSel), 3) << "an edit reached with Tab has its whole text selected";
     tab(true);
     EXPECT_EQ(GetFocus(), hCancel) << "back round to the last";
+    EXPECT_TRUE(looksDefault(hCancel));
 
     // WM_NEXTDLGCTL with lParam set names the control itself.
     SendMessageW(hDlg, WM_NEXTDLGCTL, static_cast<WPARAM>(hEdit), TRUE);
     EXPECT_EQ(GetFocus(), hEdit);
+    EXPECT_TRUE(looksDefault(hOk) && !looksDefault(hCancel));
+    EXPECT_EQ(defId(), IDOK);
     wnd.DestroyWindow();
 }
 
