@@ -37,10 +37,13 @@ json PerformAction(const json& a)
             if (const tavren::WindowInfo* p = s.Front())
                 h = p->hWnd;
         }
+        bool bShift = a.contains("shift") && a["shift"].is_boolean() && a["shift"].get<bool>();
         if (strKey == "Enter")
             bOk = tavren::PressKey(h, VK_RETURN, &strError);
         else if (strKey == "Escape")
             bOk = tavren::PressKey(h, VK_ESCAPE, &strError);
+        else if (strKey == "Tab")
+            bOk = bShift ? tavren::PressKeyWithShift(h, VK_TAB, &strError) : tavren::PressKey(h, VK_TAB, &strError);
         else
             strError = "unknown key \"" + strKey + "\"";
     } else if (strDo == "type") {

@@ -456,16 +456,42 @@ function renderDesktop() {
       we.dataset.key = key;
     }
     we.style.zIndex = String(z++);
-    renderWindow(we, w, w.h === snap.front);
+    renderWindow(we, w, w.h === snap.front, activeOwner(snap, w));
     if (fresh) we.scrollIntoView({ block: 'nearest', inline: 'nearest' }); // a new window is brought into view
   }
   for (const e of [...desktop.children])
     if (!keep.has(e.dataset.key)) e.remove();
   if (openCombo && !snap.windows.some(w => w.controls.some(c => c.h === openCombo && c.enabled))) openCombo = 0;
+  syncFocus();
 }
 
-function renderWindow(we, w, front) {
-  we.className = 'window ' + w.kind + (front ? ' front' : '') + (w.enabled ? '' : ' blocked');
+// When the module moves its focus (Tab, a dialog opening on an edit), the page's follows: onto
+// the edit's field, or off a field the module has left. Only on a change, so a field the person
+// has just clicked keeps the focus until the first key reaches the module.
+let lastModuleFocus = '';
+function syncFocus() {
+  const f = frontWindow();
+  const key = f ? f.h + ':' + f.focus : '';
+  if (key === lastModuleFocus) return;
+  lastModuleFocus = key;
+  if (!f) return;
+  const active = document.activeElement;
+  const inDesktop = active && active !== document.body && desktop.contains(active);
+  if (active && active !== document.body && !inDesktop) return; // the host bar's own fields keep theirs
+  const field = desktop.querySelector(`.ctl[data-h="${f.focus}"] input, .ctl[data-h="${f.focus}"] textarea`);
+  if (field) { if (active !== field && !field.disabled) field.focus(); }
+  else if (inDesktop) active.blur();
+}
+
+// A window whose popup menu is open stays active, as on Windows: the menu's owner is the window
+// or one of its controls.
+function activeOwner(snap, w) {
+  const f = snap.windows.find(x => x.h === snap.front);
+  return !!f && f.kind === 'menu' && !!f.owner && (f.owner === w.h || w.controls.some(c => c.h === f.owner));
+}
+
+function renderWindow(we, w, front, ownsMenu) {
+  we.className = 'window ' + w.kind + (front ? ' front' : '') + (front || ownsMenu ? ' active' : '') + (w.enabled ? '' : ' blocked');
   we.dataset.h = w.h;
   we.dataset.caption = w.caption;
   we.setAttribute('role', w.kind === 'menu' ? 'menu' : 'dialog');
@@ -611,10 +637,10 @@ function renderControl(ce, c, w) {
     // Keystrokes go to the module one by one; the field shows what the edit then holds.
     input.addEventListener('keydown', e => {
       if (e.isComposing) return;
-      if (e.key === 'Enter' || e.key === 'Escape') {
+      if (e.key === 'Enter' || e.key === 'Escape' || e.key === 'Tab') {
         e.preventDefault();
         e.stopPropagation();
-        act({ do: 'key', hwnd: w.h, key: e.key });
+        act({ do: 'key', hwnd: w.h, key: e.key, shift: e.shiftKey });
       } else if (EDIT_KEYS.has(e.key)) {
         e.preventDefault();
         act({ do: 'keyIn', hwnd: c.h, key: e.key });
@@ -697,6 +723,8 @@ function renderCombo(ce, c, w, disabled) {
     combo.entries.forEach((e, i) => {
       const row = comboEntry(dd, e, combo.imageList, false);
       row.setAttribute('role', 'option');
+      row.classList.toggle('current', i === combo.sel);
+      row.setAttribute('aria-selected', String(i === combo.sel));
       row.onclick = ev => {
         ev.stopPropagation();
         openCombo = 0;
@@ -825,8 +853,14 @@ function frontWindow() {
 
 document.addEventListener('keydown', e => {
   if (e.target.closest && e.target.closest('input, textarea, #host')) return;
-  if (e.key !== 'Enter' && e.key !== 'Escape') return;
+  if (e.key !== 'Enter' && e.key !== 'Escape' && e.key !== 'Tab') return;
   e.preventDefault();
+  if (e.key === 'Tab') {
+    // The dialog manager moves the focus between the front dialog's controls.
+    const f = frontWindow();
+    if (f && f.kind !== 'menu' && !openCombo) act({ do: 'key', hwnd: f.h, key: 'Tab', shift: e.shiftKey });
+    return;
+  }
   if (openCombo && e.key === 'Escape') { openCombo = 0; lastStateText = ''; pollSoon(0); return; }
   const f = frontWindow();
   if (!f) return;

@@ -7,7 +7,7 @@
 
 namespace tavren {
 std::unique_ptr<WindowModel> MakeButtonModel();
-std::unique_ptr<WindowModel> MakeStaticModel(UINT nImageId);
+std::unique_ptr<WindowModel> MakeStaticModel(UINT nImageId, DWORD dwStyle);
 // hLabelOwner: the list view whose label this edit edits, or 0 for a plain edit.
 std::unique_ptr<WindowModel> MakeEditModel(HWND hLabelOwner);
 std::unique_ptr<WindowModel> MakeProgressModel();

@@ -22,7 +22,7 @@ std::unique_ptr<WindowModel> MakeControlModel(const std::u16string& strClass, Wi
     if (SameClass(strClass, u"Button"))
         return MakeButtonModel();
     if (SameClass(strClass, u"Static"))
-        return MakeStaticModel(nImageId);
+        return MakeStaticModel(nImageId, record.dwStyle);
     if (SameClass(strClass, u"Edit"))
         return MakeEditModel(0);
     if (SameClass(strClass, u"msctls_progress32"))

@@ -227,15 +227,27 @@ bool ClickButton(HWND hButton, std::string* pstrError)
     });
 }
 
-bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError)
+namespace {
+bool PostKey(HWND hTopLevel, WPARAM nVirtualKey, bool bShift, std::string* pstrError)
 {
-    return Act(hTopLevel, pstrError, [hTopLevel, nVirtualKey]() -> std::string {
+    return Act(hTopLevel, pstrError, [hTopLevel, nVirtualKey, bShift]() -> std::string {
         if (std::string s = CheckReachable(hTopLevel); !s.empty())
             return s;
         // The focus is taken when the thread gets to the key, after the input before it.
-        PostMessageW(hTopLevel, WM_TAVREN_KEY, nVirtualKey, 0);
+        PostMessageW(hTopLevel, WM_TAVREN_KEY, nVirtualKey, bShift ? 1 : 0);
         return {};
     });
+}
+} // namespace
+
+bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError)
+{
+    return PostKey(hTopLevel, nVirtualKey, false, pstrError);
+}
+
+bool PressKeyWithShift(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError)
+{
+    return PostKey(hTopLevel, nVirtualKey, true, pstrError);
 }
 
 namespace {

@@ -17,7 +17,7 @@
 //   user could not have done it.
 // wait: WaitFor(predicate, timeout) re-takes snapshots until the predicate holds or time runs out.
 //
-// Deliberately missing: keyboard navigation between controls (Tab), drag and drop, scroll bars
+// Deliberately missing: drag and drop, scroll bars
 // as such (a list scrolls its item into view before it is clicked, as a person would).
 #pragma once
 
@@ -167,6 +167,8 @@ Snapshot TakeSnapshot(DWORD dwTimeout = 5000);
 bool ClickButton(HWND hButton, std::string* pstrError = nullptr);
 // Presses a key in a window: goes to the focused control when the focus is inside it.
 bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
+// The same with Shift held down around it (Shift+Tab goes to the previous control).
+bool PressKeyWithShift(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
 // Typing, one WM_CHAR a UTF-16 code unit (a surrogate pair is two): the person first clicks into
 // the edit unless it has the focus (a click after the text puts the caret at its end), then types
 // at the caret, replacing the selection there. The edit keeps its limit and read-only state.

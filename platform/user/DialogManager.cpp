@@ -6,7 +6,13 @@
 #include "platform/kernel/WinThread.h"
 #include "platform/user/Resource.h"
 
+#include <algorithm>
+#include <vector>
+
 namespace {
+
+void FocusControl(HWND hCtl);
+bool IsPushButton(HWND h);
 
 // The dialog manager's own procedure (the part of a dialog that is not the program's).
 class DialogModel : public tavren::WindowModel {
@@ -24,13 +30,33 @@ public:
             return 0;
         case WM_INITDIALOG:
             return TRUE;
+        case WM_NEXTDLGCTL: {
+            // lParam set: wParam is the control; otherwise wParam says backwards.
+            HWND hNext = lParam ? static_cast<HWND>(wParam) : GetNextDlgTabItem(hWnd, GetFocus(), wParam != 0);
+            if (hNext) {
+                FocusControl(hNext);
+                SetDefButton(hWnd, hNext);
+            }
+            return 0;
+        }
         default:
             return DefWindowProcW(hWnd, nMsg, wParam, lParam);
         }
     }
 
 private:
-    static LRESULT OnGetDefId(HWND hWnd)
+    // The dialog's own default button (the template's, or DM_SETDEFID's): it stays the answer to
+    // DM_GETDEFID while a push button with the focus is drawn as the default instead.
+    int m_nDefId = 0;
+
+    LRESULT OnGetDefId(HWND hWnd) const
+    {
+        if (m_nDefId)
+            return MAKELONG(static_cast<WORD>(m_nDefId), DC_HASDEFID);
+        return FindDefButton(hWnd);
+    }
+
+    static LRESULT FindDefButton(HWND hWnd)
     {
         auto p = tavren::GetWindowRecord(hWnd);
         for (HWND h : p->children) {
@@ -41,8 +67,25 @@ private:
         return 0;
     }
 
-    static LRESULT OnSetDefId(HWND hWnd, int nId)
+    // As the dialog manager moves the focus: a push button getting it looks the default; any other
+    // control gives the look back to the dialog's own default button.
+    void SetDefButton(HWND hDlg, HWND hNew)
     {
+        LRESULT lOld = FindDefButton(hDlg);
+        if (!m_nDefId && HIWORD(lOld) == DC_HASDEFID)
+            m_nDefId = LOWORD(lOld);
+        HWND hOld = HIWORD(lOld) == DC_HASDEFID ? GetDlgItem(hDlg, LOWORD(lOld)) : 0;
+        if (GetParent(hNew) != hDlg || !IsPushButton(hNew))
+            hNew = m_nDefId ? GetDlgItem(hDlg, m_nDefId) : 0;
+        if (hOld && hOld != hNew)
+            SendMessageW(hOld, BM_SETSTYLE, BS_PUSHBUTTON, TRUE);
+        if (hNew && hNew != hOld && IsPushButton(hNew))
+            SendMessageW(hNew, BM_SETSTYLE, BS_DEFPUSHBUTTON, TRUE);
+    }
+
+    LRESULT OnSetDefId(HWND hWnd, int nId)
+    {
+        m_nDefId = nId;
         auto p = tavren::GetWindowRecord(hWnd);
         for (HWND h : p->children) {
             auto pChild = tavren::GetWindowRecord(h);
@@ -57,6 +100,20 @@ private:
         return TRUE;
     }
 };
+
+// The dialog manager selects an edit's whole text when it gives it the focus, so typing replaces it.
+void FocusControl(HWND hCtl)
+{
+    if (SendMessageW(hCtl, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+        SendMessageW(hCtl, EM_SETSEL, 0, -1);
+    SetFocus(hCtl);
+}
+
+bool IsTabStop(HWND h)
+{
+    DWORD s = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE));
+    return (s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
+}
 
 bool IsPushButton(HWND h)
 {
@@ -101,24 +158,12 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, CWnd* pWnd, LP
         CreateControl(hDlg, item.pszClass, item.nId, item.pszText, item.dwStyle | WS_CHILD, item.dwExStyle, rc, item.nImageId);
     }
     // The first enabled, visible tab stop gets the focus when OnInitDialog answers TRUE.
-    HWND hFirst = 0;
-    for (HWND h : p->children) {
-        DWORD s = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE));
-        if ((s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED)) {
-            hFirst = h;
-            break;
-        }
-    }
+    HWND hFirst = GetNextDlgTabItem(hDlg, 0, FALSE);
     LRESULT lFocus = CallWindow(hDlg, WM_INITDIALOG, hFirst, lInitParam);
     if (!IsWindow(hDlg))
         return 0;
-    if (lFocus && hFirst && IsWindow(hFirst) && IsWindowEnabled(hFirst)) {
-        // The dialog manager selects an edit's whole text when it gives it the focus, so typing
-        // replaces it.
-        if (SendMessageW(hFirst, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
-            SendMessageW(hFirst, EM_SETSEL, 0, -1);
-        SetFocus(hFirst);
-    }
+    if (lFocus && hFirst && IsWindow(hFirst) && IsWindowEnabled(hFirst))
+        FocusControl(hFirst);
     if (!p->bEnded)
         ShowWindow(hDlg, SW_SHOW);
     return hDlg;
@@ -237,7 +282,53 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
         }
         return TRUE;
     }
+    if (lpMsg->message == WM_KEYDOWN && lpMsg->wParam == VK_TAB) {
+        // A control that wants Tab (or every key) keeps it; otherwise it moves the focus.
+        LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
+        if (hTarget == hDlg || !(lCode & (DLGC_WANTTAB | DLGC_WANTMESSAGE))) {
+            SendMessageW(hDlg, WM_NEXTDLGCTL, (GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000) != 0, 0);
+            return TRUE;
+        }
+    }
+    if (lpMsg->message == WM_CHAR && lpMsg->wParam == u'\t') {
+        // The character of a Tab the dialog took is not typed into a control that did not want it.
+        LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
+        if (hTarget == hDlg || !(lCode & (DLGC_WANTTAB | DLGC_WANTMESSAGE)))
+            return TRUE;
+    }
     DispatchMessageW(lpMsg);
     return TRUE;
+}
+
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
+{
+    auto p = tavren::GetWindowRecord(hDlg);
+    if (!p)
+        return 0;
+    if (hCtl == hDlg)
+        hCtl = 0;
+    if (!hCtl && bPrevious)
+        return 0;
+    // A control inside a control (a list's label editor) counts as the dialog's control holding it.
+    while (hCtl && GetParent(hCtl) != hDlg)
+        hCtl = GetParent(hCtl);
+    std::vector<HWND> children = p->children;
+    if (children.empty())
+        return 0;
+    size_t n = children.size();
+    size_t nStart = 0;
+    if (hCtl) {
+        auto it = std::find(children.begin(), children.end(), hCtl);
+        if (it == children.end())
+            return 0;
+        nStart = static_cast<size_t>(it - children.begin());
+    }
+    // Without a control the first child counts too; with one, the others after it, going round.
+    for (size_t k = hCtl ? 1 : 0; k < n; ++k) {
+        size_t i = bPrevious ? (nStart + n - k) % n : (nStart + k) % n;
+        if (IsTabStop(children[i]))
+            return children[i];
+    }
+    return hCtl;
 }
 

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bitset>
 #include <chrono>
 #include <deque>
 #include <unordered_map>
@@ -53,6 +54,14 @@ std::unordered_map<DWORD, std::shared_ptr<ThreadQueue>>& Queues()
 thread_local int t_nInSend = 0;
 // Where the cursor was when the last message this thread took was posted (GetMessagePos).
 thread_local DWORD t_dwLastMessagePos = 0;
+// Which keys are down, as the key messages this thread took tell (GetKeyState).
+thread_local std::bitset<256> t_keysDown;
+
+void NoteKey(const MSG& msg)
+{
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam < t_keysDown.size())
+        t_keysDown[msg.wParam] = msg.message == WM_KEYDOWN;
+}
 
 // The one cursor of the process, x in the low word and y in the high word; it starts in the
 // middle of the screen.
@@ -169,6 +178,7 @@ bool NextMessage(MSG* pMsg, bool bWait, bool bRemove)
             if (bRemove) {
                 pQueue->posted.pop_front();
                 t_dwLastMessagePos = MAKELONG(static_cast<WORD>(pMsg->pt.x), static_cast<WORD>(pMsg->pt.y));
+                NoteKey(*pMsg);
             }
             return true;
         }
@@ -302,6 +312,13 @@ BOOL SetCursorPos(int X, int Y)
     Y = std::clamp(Y, 0, tavren::kScreenHeight - 1);
     g_dwCursor = MAKELONG(static_cast<WORD>(X), static_cast<WORD>(Y));
     return TRUE;
+}
+
+SHORT GetKeyState(int nVirtKey)
+{
+    if (nVirtKey < 0 || nVirtKey >= static_cast<int>(t_keysDown.size()))
+        return 0;
+    return t_keysDown[static_cast<size_t>(nVirtKey)] ? static_cast<SHORT>(0x8000) : 0;
 }
 
 DWORD GetMessagePos()

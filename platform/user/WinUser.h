@@ -227,6 +227,7 @@ constexpr int IDC_STATIC = -1;
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
+constexpr WPARAM VK_SHIFT = 0x10;
 constexpr WPARAM VK_ESCAPE = 0x1B;
 constexpr WPARAM VK_F2 = 0x71;
 constexpr WPARAM VK_DELETE = 0x2E;
@@ -305,6 +306,12 @@ UINT IsDlgButtonChecked(HWND hDlg, int nIDButton);
 BOOL CheckDlgButton(HWND hDlg, int nIDButton, UINT uCheck);
 BOOL EndDialog(HWND hDlg, INT_PTR nResult);
 BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
+// The next (or previous) enabled, visible WS_TABSTOP control after hCtl in creation order, going
+// round; hCtl itself when there is no other. A null hCtl: the first (Windows gives none backwards).
+HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+// The thread's keyboard state as of the last key message it took from its queue: bit 15 is set
+// while the key is down.
+SHORT GetKeyState(int nVirtKey);
 LONG GetDialogBaseUnits();
 BOOL MapDialogRect(HWND hDlg, LPRECT lpRect);
 int MulDiv(int nNumber, int nNumerator, int nDenominator);

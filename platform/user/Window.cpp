@@ -157,8 +157,13 @@ LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
         HWND hFocus = GetFocus();
         if (hFocus && IsDescendant(hWnd, hFocus))
             hTarget = hFocus;
+        // lParam set: with Shift held down around the key.
+        if (lParam)
+            PostMessageW(hTarget, WM_KEYDOWN, VK_SHIFT, 1);
         PostMessageW(hTarget, WM_KEYDOWN, wParam, 1);
         PostMessageW(hTarget, WM_KEYUP, wParam, static_cast<LPARAM>(0xC0000001u));
+        if (lParam)
+            PostMessageW(hTarget, WM_KEYUP, VK_SHIFT, static_cast<LPARAM>(0xC0000001u));
         return 0;
     }
     if (nMsg == WM_TAVREN_CLICKIN) {

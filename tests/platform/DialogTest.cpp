@@ -244,4 +244,112 @@ TEST(Edit, LimitAndSelectionShapeWhatIsTyped)
     dlg.DestroyWindow();
 }
 
+// Controls in creation order: which ones Tab visits and which it passes by.
+const std::vector<tavren::DialogItemTemplate> kTabOrder = {
+    {u"STATIC", IDC_STATIC, u"&Name:", 0, 10, 10, 40, 10, kChild, 0},
+    {u"EDIT", 20, u"abc", 0, 50, 10, 60, 12, kChild | WS_TABSTOP | ES_AUTOHSCROLL, 0},
+    {u"BUTTON", 30, u"Disabled", 0, 10, 30, 50, 14, kChild | WS_TABSTOP | WS_DISABLED, 0},
+    {u"BUTTON", 31, u"Hidden", 0, 10, 30, 50, 14, WS_CHILD | WS_TABSTOP, 0},
+    {u"BUTTON", 32, u"No stop", 0, 10, 30, 50, 14, kChild, 0},
+    {u"BUTTON", IDOK, u"OK", 0, 10, 50, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
+    {u"BUTTON", IDCANCEL, u"Cancel", 0, 70, 50, 50, 14, kChild | WS_TABSTOP, 0},
+};
+
+// Takes what is queued for this thread through the dialog manager, as a modal loop does.
+void PumpThroughDialog(HWND hDlg)
+{
+    MSG msg;
+    while (PeekMessageW(&msg, 0, 0, 0, PM_REMOVE))
+        if (!IsDialogMessageW(hDlg, &msg)) {
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+}
+
+TEST(TabOrder, NextTabItemSkipsControlsWithoutStopsAndGoesRound)
+{
+    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Tabs", 130, 70, kTabOrder);
+    CWnd wnd;
+    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &wnd, 0);
+    ASSERT_NE(hDlg, 0u);
+    HWND hEdit = GetDlgItem(hDlg, 20), hOk = GetDlgItem(hDlg, IDOK), hCancel = GetDlgItem(hDlg, IDCANCEL);
+    EXPECT_EQ(GetFocus(), hEdit) << "the first tab stop has the focus on opening";
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, 0, FALSE), hEdit);
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, 0, TRUE), 0u) << "no control to go back from";
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), hOk) << "disabled, hidden and stop-less controls are passed by";
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hOk, FALSE), hCancel);
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hCancel, FALSE), hEdit) << "round to the first";
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, TRUE), hCancel) << "back round to the last";
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hOk, TRUE), hEdit);
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, GetDlgItem(hDlg, 32), FALSE), hOk) << "from a control without a stop";
+    EnableWindow(GetDlgItem(hDlg, 30), TRUE);
+    ShowWindow(GetDlgItem(hDlg, 31), SW_SHOW);
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), GetDlgItem(hDlg, 30));
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, GetDlgItem(hDlg, 30), FALSE), GetDlgItem(hDlg, 31));
+    EnableWindow(hOk, FALSE);
+    EnableWindow(hCancel, FALSE);
+    EnableWindow(GetDlgItem(hDlg, 30), FALSE);
+    ShowWindow(GetDlgItem(hDlg, 31), SW_HIDE);
+    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), hEdit) << "the only stop left";
+    wnd.DestroyWindow();
+}
+
+TEST(TabOrder, TabAndShiftTabMoveTheFocusAndSelectAnEditsText)
+{
+    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Tabs", 130, 70, kTabOrder);
+    CWnd wnd;
+    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &wnd, 0);
+    ASSERT_NE(hDlg, 0u);
+    HWND hEdit = GetDlgItem(hDlg, 20), hOk = GetDlgItem(hDlg, IDOK), hCancel = GetDlgItem(hDlg, IDCANCEL);
+    ASSERT_EQ(GetFocus(), hEdit);
+    SendMessageW(hEdit, EM_SETSEL, 3, 3);
+
+    // Tab, as the keyboard sends it: key down, its character, key up.
+    auto tab = [&](bool bShift) {
+        HWND hFocus = GetFocus();
+        if (bShift)
+            PostMessageW(hFocus, WM_KEYDOWN, VK_SHIFT, 1);
+        PostMessageW(hFocus, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(hFocus, WM_CHAR, u'\t', 1);
+        PostMessageW(hFocus, WM_KEYUP, VK_TAB, static_cast<LPARAM>(0xC0000001u));
+        if (bShift)
+            PostMessageW(hFocus, WM_KEYUP, VK_SHIFT, static_cast<LPARAM>(0xC0000001u));
+        PumpThroughDialog(hDlg);
+    };
+    tab(false);
+    EXPECT_EQ(GetFocus(), hOk);
+    CString s;
+    wnd.GetDlgItem(20)->GetWindowText(s);
+    EXPECT_EQ(s, u"abc") << "the Tab character is not typed into the edit";
+    // Which push button looks the default, and which one the dialog still calls its default.
+    auto looksDefault = [](HWND h) { return (GetWindowLongW(h, GWL_STYLE) & BS_TYPEMASK) == BS_DEFPUSHBUTTON; };
+    auto defId = [hDlg] { return LOWORD(SendMessageW(hDlg, DM_GETDEFID, 0, 0)); };
+    tab(false);
+    EXPECT_EQ(GetFocus(), hCancel);
+    EXPECT_TRUE(looksDefault(hCancel)) << "the focused push button looks the default";
+    EXPECT_FALSE(looksDefault(hOk));
+    EXPECT_EQ(defId(), IDOK) << "while the dialog's default stays OK";
+    EXPECT_EQ(GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000, 0);
+    tab(true);
+    EXPECT_EQ(GetFocus(), hOk) << "Shift+Tab goes back";
+    EXPECT_EQ(GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000, 0) << "Shift was let go";
+    tab(true);
+    EXPECT_EQ(GetFocus(), hEdit);
+    EXPECT_TRUE(looksDefault(hOk)) << "a control other than a push button gives the look back to OK";
+    EXPECT_FALSE(looksDefault(hCancel));
+    DWORD dwSel = static_cast<DWORD>(SendMessageW(hEdit, EM_GETSEL, 0, 0));
+    EXPECT_EQ(LOWORD(dwSel), 0);
+    EXPECT_EQ(HIWORD(dwSel), 3) << "an edit reached with Tab has its whole text selected";
+    tab(true);
+    EXPECT_EQ(GetFocus(), hCancel) << "back round to the last";
+    EXPECT_TRUE(looksDefault(hCancel));
+
+    // WM_NEXTDLGCTL with lParam set names the control itself.
+    SendMessageW(hDlg, WM_NEXTDLGCTL, static_cast<WPARAM>(hEdit), TRUE);
+    EXPECT_EQ(GetFocus(), hEdit);
+    EXPECT_TRUE(looksDefault(hOk) && !looksDefault(hCancel));
+    EXPECT_EQ(defId(), IDOK);
+    wnd.DestroyWindow();
+}
+
 } // namespace

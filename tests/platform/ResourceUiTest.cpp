@@ -4,6 +4,7 @@
 
 #include "tests/support/Watchdog.h"
 
+#include "platform/gdi/Gdi.h"
 #include "platform/user/Icon.h"
 #include "platform/user/Menu.h"
 #include "platform/user/MessageBox.h"
@@ -20,8 +21,15 @@ const tavren::DialogItemTemplate kRenameItems[] = {
     {u"BUTTON", IDOK, u"OK", 0, 10, 30, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
     {u"BUTTON", IDCANCEL, u"Cancel", 0, 70, 30, 50, 14, kChild | WS_TABSTOP, 0},
 };
+// Pictures named by the template: an icon, and a bitmap (SS_BITMAP 0xE) as "CONTROL 64004, ... SS_BITMAP".
+const tavren::DialogItemTemplate kPictureItems[] = {
+    {u"STATIC", -1, u"", 64003, 10, 10, 21, 20, kChild | SS_ICON, 0},
+    {u"STATIC", -1, u"", 64004, 40, 10, 11, 10, kChild | SS_BITMAP, 0},
+    {u"STATIC", 13029, u"", 64003, 60, 10, 21, 20, kChild | SS_ICON, 0},
+};
 const tavren::DialogTemplate kDialogs[] = {
     {64000, u"Rename", wintest::kDialogStyle, 0, 0, 0, 130, 50, u"MS Shell Dlg", 8, 0, 0, 1, kRenameItems, 3},
+    {64005, u"Pictures", wintest::kDialogStyle, 0, 0, 0, 100, 40, u"MS Shell Dlg", 8, 0, 0, 1, kPictureItems, 3},
 };
 const tavren::MenuItemTemplate kPopup0[] = {
     {u"Open", 32785, 0, nullptr, 0},
@@ -43,7 +51,10 @@ const uint8_t kIconBits[] = {0, 0, 255, 255, 0, 255, 0, 255, 255, 0, 0, 255, 0, 
 const tavren::IconImage kIconImages[] = {{2, 2, kIconBits}};
 const tavren::IconResource kIcons[] = {{64003, kIconImages, 1}};
 const tavren::StringEntry kStrings[] = {{64002, u"The name is too long.", 21}};
-const tavren::ResourceTable kTable = {"WindowTest.rc", 1033, kStrings, 1, kDialogs, 1, kMenus, 1, nullptr, 0, kIcons, 1};
+// A 2 x 1 bitmap: blue, white (BGR).
+const uint8_t kBitmapBits[] = {255, 0, 0, 255, 255, 255};
+const tavren::BitmapResource kBitmaps[] = {{64004, 2, 1, kBitmapBits}};
+const tavren::ResourceTable kTable = {"WindowTest.rc", 1033, kStrings, 1, kDialogs, 2, kMenus, 1, kBitmaps, 1, kIcons, 1};
 tavren::CResourceRegistrar g_registrar(&kTable);
 
 class CRenameDlg : public CDialog {
@@ -170,6 +181,39 @@ TEST(ResourceIcon, LoadsAtTheSizeAskedAndIsReleasedOnce)
     EXPECT_TRUE(DestroyIcon(hIcon));
     EXPECT_FALSE(DestroyIcon(hIcon));
     EXPECT_TRUE(DestroyIcon(hOwn));
+}
+
+TEST(ResourceIcon, StaticsShowTheTemplatesPicturesAndFreeOnlyWhatTheyKeep)
+{
+    const tavren::DialogTemplate* pTemplate = tavren::FindDialogTemplateChain(64005);
+    ASSERT_NE(pTemplate, nullptr);
+    CWnd wnd;
+    HWND hDlg = tavren::CreateDialogWindow(*pTemplate, 0, &wnd, 0);
+    ASSERT_NE(hDlg, 0u);
+    std::vector<HWND> statics = tavren::GetWindowRecord(hDlg)->children;
+    ASSERT_EQ(statics.size(), 3u);
+
+    auto hIcon = static_cast<HICON>(SendMessageW(statics[0], STM_GETICON, 0, 0));
+    EXPECT_EQ(tavren::IconResourceId(hIcon), 64003u) << "the icon is loaded, not left as its resource number";
+    int cx = 0, cy = 0;
+    std::vector<uint8_t> pixels;
+    EXPECT_TRUE(tavren::GetIconPicture(hIcon, &cx, &cy, &pixels));
+    auto hBitmap = static_cast<HBITMAP>(SendMessageW(statics[1], STM_GETIMAGE, IMAGE_BITMAP, 0));
+    ASSERT_TRUE(tavren::GetBitmapPixels(hBitmap, cx, cy, pixels));
+    EXPECT_EQ(cx, 2);
+    EXPECT_EQ(cy, 1);
+    EXPECT_EQ(pixels, std::vector<uint8_t>(std::begin(kBitmapBits), std::end(kBitmapBits)));
+
+    // The program sets its own picture: the one loaded from the template is handed back to it.
+    auto hOwn = static_cast<HICON>(LoadIconW(0, MAKEINTRESOURCE(64003)));
+    auto hTemplateIcon = static_cast<HICON>(SendMessageW(statics[2], STM_GETICON, 0, 0));
+    EXPECT_EQ(static_cast<HICON>(SendMessageW(statics[2], STM_SETICON, hOwn, 0)), hTemplateIcon);
+    EXPECT_TRUE(DestroyIcon(hTemplateIcon)) << "the program frees what it was handed";
+
+    wnd.DestroyWindow();
+    EXPECT_FALSE(DestroyIcon(hIcon)) << "the static freed the icon it kept";
+    EXPECT_EQ(GetObjectType(hBitmap), 0u) << "and its bitmap";
+    EXPECT_TRUE(DestroyIcon(hOwn)) << "but not the program's";
 }
 
 } // namespace

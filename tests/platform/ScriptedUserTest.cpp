@@ -230,6 +230,36 @@ TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
     EXPECT_EQ(dlg.m_nConnection, 0);
 }
 
+TEST(ScriptedUser, TabWalksTheTabStopsBothWaysAndEnterPressesTheFocusedButton)
+{
+    tavren::test::Watchdog watchdog;
+    CConnDlg dlg;
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Connection Settings");
+        auto focusIs = [&u](int nId) {
+            u.WaitUntil([nId](const tavren::Snapshot& s) {
+                const tavren::WindowInfo* p = s.Find(u"Connection Settings");
+                const tavren::ControlInfo* pFocus = p ? p->ControlByHandle(p->hFocus) : nullptr;
+                return pFocus && pFocus->nId == nId;
+            }, "the focus on control " + std::to_string(nId));
+        };
+        focusIs(IDOK);
+        // Wireless LAN has no stop of its own; Search and the list are disabled for USB.
+        for (int nId : {IDCANCEL, IDC_USB, IDC_ASK, IDC_COMBO, IDOK}) {
+            u.PressTab();
+            focusIs(nId);
+        }
+        for (int nId : {IDC_COMBO, IDC_ASK, IDC_USB, IDCANCEL}) {
+            u.PressShiftTab();
+            focusIs(nId);
+        }
+        u.PressEnter();
+        u.WaitForClose();
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "Enter pressed the focused Cancel, not the default OK";
+    EXPECT_SCRIPT(user);
+}
+
 TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
 {
     tavren::test::Watchdog watchdog;

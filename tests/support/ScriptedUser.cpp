@@ -270,6 +270,20 @@ void ScriptedUser::PressEscape()
         Fail("pressing Escape: " + strError);
 }
 
+void ScriptedUser::PressTab()
+{
+    std::string strError;
+    if (!PressKey(m_hCurrent, VK_TAB, &strError))
+        Fail("pressing Tab: " + strError);
+}
+
+void ScriptedUser::PressShiftTab()
+{
+    std::string strError;
+    if (!PressKeyWithShift(m_hCurrent, VK_TAB, &strError))
+        Fail("pressing Shift+Tab: " + strError);
+}
+
 void ScriptedUser::Close()
 {
     std::string strError;

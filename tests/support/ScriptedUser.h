@@ -60,6 +60,8 @@ public:
     void Click(int nId);
     void PressEnter();
     void PressEscape();
+    void PressTab();      // to the next control with a tab stop
+    void PressShiftTab(); // to the previous one
     void Close();
     // Typing into an edit: Type clicks into it unless it has the focus (the caret then goes to the
     // end of the text) and types at the caret, replacing the selection there (a dialog selects an
