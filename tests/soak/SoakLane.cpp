@@ -1,6 +1,7 @@
 #include "tests/soak/SoakLane.h"
 
-#include "comm/TransferDlg.h"
+#include "tests/soak/SoakTransferDlg.h"
+#include "platform/user/WinUser.h"
 #include "tests/support/EmulatedMachine.h"
 
 #include <gtest/gtest.h>
@@ -57,6 +58,14 @@ bool SoakLane::HoldsExactly(const std::string& strName, const Bytes& bytes) cons
     if (!std::filesystem::is_regular_file(HostPath(strName), ec))
         return false;
     return tavren::test::EmulatedMachine::ReadBytes(HostPath(strName)) == bytes;
+}
+
+bool SoakLane::PressEscape()
+{
+    m_bEscapePressed = true;
+    const HWND hDialog = m_hDialog.load();
+    // The dialog manager turns Escape into this command.
+    return hDialog && PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
 }
 
 int32_t SoakLane::PickKind()
@@ -132,7 +141,8 @@ bool SoakLane::Step(HANDLE hDevice)
                      Item{Numbered('g', m_nNextFile++), {}, {}, true});
     }
 
-    CTransferDlg dlg(hDevice, m_nStorage, Folder(), nKind);
+    m_bEscapePressed = false;
+    SoakTransferDlg dlg(hDevice, m_nStorage, Folder(), nKind, m_hDialog);
     for (const Item& item : items) {
         const CString strName = CString::FromUtf8(item.strName);
         BOOL bQueued = FALSE;
@@ -182,14 +192,20 @@ bool SoakLane::Step(HANDLE hDevice)
         if (iDone != doneOrder.size() || iFailed != failed.size())
             Mismatch(strRun + "the results name records that were not queued");
     }
-    if ((nReturn == IDOK) != (nResult == 0))
-        Mismatch(strRun + "DoModal answered " + std::to_string(nReturn));
-    if ((nResult == 0) != failed.empty())
-        Mismatch(strRun + std::to_string(failed.size()) + " failed names");
-    // A run that stopped drops the records from the stop on, the last one among them.
-    if (nResult != 0 && nResult != PartialCode(nKind) && !items.empty() && !failed.empty() &&
-        failed.back() != items.back().strName)
-        Mismatch(strRun + "stopped, yet the last record is not among the failed");
+    // Escape ends the dialog with IDCANCEL whatever the run did; its result keeps the value it had.
+    const bool bCancelled = m_bEscapePressed.load() && nReturn == IDCANCEL;
+    if (bCancelled) {
+        ++m_counters.nCancelled;
+    } else {
+        if ((nReturn == IDOK) != (nResult == 0))
+            Mismatch(strRun + "DoModal answered " + std::to_string(nReturn));
+        if ((nResult == 0) != failed.empty())
+            Mismatch(strRun + std::to_string(failed.size()) + " failed names");
+        // A run that stopped drops the records from the stop on, the last one among them.
+        if (nResult != 0 && nResult != PartialCode(nKind) && !items.empty() && !failed.empty() &&
+            failed.back() != items.back().strName)
+            Mismatch(strRun + "stopped, yet the last record is not among the failed");
+    }
     m_counters.nFailedItems += static_cast<int>(failed.size());
     if (nResult != 0)
         ++m_counters.nFailedRuns;

@@ -29,6 +29,7 @@ struct SoakCounters {
     std::atomic<int> nFailedItems{0}; // records reported failed
     std::atomic<int> nFailedRuns{0};  // runs that ended with a code other than 0
     std::atomic<int> nMismatches{0};  // disagreements found by the checks
+    std::atomic<int> nCancelled{0};   // runs ended by an Escape
 };
 
 class SoakLane {
@@ -43,6 +44,10 @@ public:
     // Every file of the lane has been sent, received, renamed and erased.
     bool Drained() const { return m_fresh.empty() && m_received.empty() && m_renamed.empty(); }
 
+    // Closes the lane's dialog as Escape does, when one is up; true when the request went out. The
+    // checks of this step then allow a cancelled run.
+    bool PressEscape();
+
     uint16_t Storage() const { return m_nStorage; }
     CString Folder() const;
 
@@ -54,6 +59,8 @@ private:
     std::filesystem::path HostPath(const std::string& strName) const { return m_dir / strName; }
     bool HoldsExactly(const std::string& strName, const Bytes& bytes) const;
 
+    std::atomic<HWND> m_hDialog{0};       // the lane's dialog while it is up
+    std::atomic<bool> m_bEscapePressed{false};
     int m_nIndex;
     uint16_t m_nStorage;
     std::filesystem::path m_dir;

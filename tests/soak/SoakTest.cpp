@@ -2,19 +2,20 @@
 // on many lanes at once (each a thread running CTransferDlg modally on a folder of its own, on
 // all three storages), against the emulated machine while faults are injected at random: answer
 // codes, cable pulls inside an operation, late answers, the cable pulled mid-round, a storage that
-// fills up, a missing flash drive. After each round every folder must hold exactly its model, and
-// at the end no handle, platform thread or host thread may be left behind (and, in the address
-// sanitizer build, no leaked memory).
+// fills up, a missing flash drive, Escape on a dialog during its run. After each round every folder
+// must hold exactly its model, and at the end no handle, platform thread or host thread may be left
+// behind (and, in the address sanitizer build, no leaked memory).
 //
 //   TAVREN_SOAK_SEED=N     replay the plan of a run (the seed is printed)
 //   TAVREN_SOAK_FILES=N    files to send (10000)
-//   TAVREN_SOAK_LANES=N    lanes at once (40)
+//   TAVREN_SOAK_LANES=N    lanes at once (48)
 #include "tests/comm/CommTestSupport.h"
 #include "tests/soak/SoakLane.h"
 
 #include "platform/afx/ModuleState.h"
 #include "platform/kernel/WinThread.h"
 
+#include <algorithm>
 #include <barrier>
 #include <chrono>
 #include <cstdio>
@@ -111,7 +112,7 @@ TEST_F(SoakTest, FilesThroughTheTransferDialogUnderFaults)
 {
     const uint64_t nSeed = Setting("TAVREN_SOAK_SEED", std::random_device{}() | (uint64_t(std::random_device{}()) << 32));
     const int nFiles = static_cast<int>(Setting("TAVREN_SOAK_FILES", 10000));
-    const int nLanes = static_cast<int>(Setting("TAVREN_SOAK_LANES", 40));
+    const int nLanes = static_cast<int>(Setting("TAVREN_SOAK_LANES", 48));
     std::printf("[soak] seed %llu (replay: TAVREN_SOAK_SEED=%llu), %d files, %d lanes\n",
                 static_cast<unsigned long long>(nSeed), static_cast<unsigned long long>(nSeed), nFiles, nLanes);
     std::fflush(stdout);
@@ -193,12 +194,31 @@ TEST_F(SoakTest, FilesThroughTheTransferDialogUnderFaults)
             ++faults["flash drive absent"];
         }
 
+        int nEscapeLane = -1;
+        int nEscapeAfterMs = 0;
+        if (chance(10)) {
+            nEscapeLane = pick(0, nLanes - 1);
+            nEscapeAfterMs = pick(0, 700);
+        }
+
         hRoundDevice = m_hDevice;
         nBusyLanes = 0;
         meeting.arrive_and_wait();
-        if (bPullMidRound) {
-            Sleep(static_cast<DWORD>(nPullAfterMs));
-            EXPECT_TRUE(Ctl({"cable", "pull"}));
+        // The two mid-round events in the order of their times.
+        std::vector<std::pair<int, int>> events; // ms, 0 pull / 1 escape
+        if (bPullMidRound)
+            events.emplace_back(nPullAfterMs, 0);
+        if (nEscapeLane >= 0)
+            events.emplace_back(nEscapeAfterMs, 1);
+        std::sort(events.begin(), events.end());
+        int nSlept = 0;
+        for (const auto& [nAt, nWhat] : events) {
+            Sleep(static_cast<DWORD>(nAt - nSlept));
+            nSlept = nAt;
+            if (nWhat == 0)
+                EXPECT_TRUE(Ctl({"cable", "pull"}));
+            else if (lanes[static_cast<size_t>(nEscapeLane)]->PressEscape())
+                ++faults["Escape during a run"];
         }
         meeting.arrive_and_wait();
 
@@ -246,10 +266,10 @@ TEST_F(SoakTest, FilesThroughTheTransferDialogUnderFaults)
 
     std::printf("[soak] files moved: %d sent (of %d), %d received, %d renamed, %d erased\n", counters.nSent.load(),
                 nFiles, counters.nReceived.load(), counters.nRenamed.load(), counters.nErased.load());
-    std::printf("[soak] operations: %d rounds, %d dialog runs, %d records queued, %d runs ended with an error, "
-                "%d records failed\n",
+    std::printf("[soak] operations: %d rounds, %d dialog runs, %d records queued, %d runs ended with an error "
+                "(%d by Escape), %d records failed\n",
                 nRounds, counters.nRuns.load(), counters.nItems.load(), counters.nFailedRuns.load(),
-                counters.nFailedItems.load());
+                counters.nCancelled.load(), counters.nFailedItems.load());
     std::printf("[soak] faults injected:");
     for (const auto& [strKind, n] : faults)
         std::printf(" %s %d;", strKind.c_str(), n);
