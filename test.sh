@@ -27,7 +27,7 @@ if [ "$soak" = 1 ]; then
   echo "== soak (address and undefined-behaviour sanitizers, LeakSanitizer)"
   cmake -G Ninja -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVREN_SANITIZE=address -DTAVREN_BENCH=OFF >/dev/null
   cmake --build build-asan -j"$jobs" --target soak_tests
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+  TAVREN_SOAK=1 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure -V -L soak
   echo "== soak passed"
   exit 0

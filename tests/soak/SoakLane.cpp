@@ -62,10 +62,15 @@ bool SoakLane::HoldsExactly(const std::string& strName, const Bytes& bytes) cons
 
 bool SoakLane::PressEscape()
 {
+    // Set before the command goes, so the lane cannot read its outcome without it; taken back when
+    // no dialog was up to receive it.
     m_bEscapePressed = true;
     const HWND hDialog = m_hDialog.load();
     // The dialog manager turns Escape into this command.
-    return hDialog && PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+    if (hDialog && PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0))
+        return true;
+    m_bEscapePressed = false;
+    return false;
 }
 
 int32_t SoakLane::PickKind()
