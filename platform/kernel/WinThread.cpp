@@ -9,6 +9,7 @@
 namespace {
 
 std::atomic<DWORD> g_nNextThreadId{0x1000};
+std::atomic<size_t> g_nRunningThreads{0};
 thread_local DWORD t_nThreadId = 0;
 thread_local int t_nPriority = THREAD_PRIORITY_NORMAL;
 
@@ -121,6 +122,7 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT, void*)
     m_nThreadID = pObject->m_nId;
     AFX_MODULE_STATE* pState = AfxGetModuleState();
     CWinThread* pThis = this;
+    ++g_nRunningThreads;
     try {
         std::thread([pObject, pThis, pState]() {
             t_nThreadId = pObject->m_nId;
@@ -146,8 +148,10 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT, void*)
                 pObject->m_bExited = true;
             }
             tavren::WakeWaiters();
+            --g_nRunningThreads;
         }).detach();
     } catch (const std::system_error&) {
+        --g_nRunningThreads;
         CloseHandle(m_hThread);
         m_hThread = 0;
         return FALSE;
@@ -168,6 +172,11 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
     if (!(dwCreateFlags & CREATE_SUSPENDED))
         pThread->ResumeThread();
     return pThread;
+}
+
+size_t tavren::CountRunningThreads()
+{
+    return g_nRunningThreads.load();
 }
 
 void AfxEndThread(UINT nExitCode, BOOL)

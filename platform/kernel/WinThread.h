@@ -59,3 +59,9 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0, void* lpSecurityAttrs = nullptr);
 // Ends the calling thread (started by AfxBeginThread) with nExitCode; unwinds its stack.
 [[noreturn]] void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);
+
+namespace tavren {
+// Number of threads started by CWinThread::CreateThread whose host thread has not yet finished
+// (suspended ones included); tests use it to find threads left behind.
+size_t CountRunningThreads();
+} // namespace tavren

@@ -123,6 +123,33 @@ TEST(WinThread, AutoDeletedThreadSignalsItsEnd)
     EXPECT_EQ(n.load(), 1);
 }
 
+TEST(WinThread, RunningThreadsCountsFromCreationUntilTheHostThreadEnds)
+{
+    // Threads of earlier tests may still be winding down: start from a settled count.
+    auto settle = [](size_t nWanted) {
+        for (int i = 0; i < 2000 && tavren::CountRunningThreads() != nWanted; ++i)
+            Sleep(5);
+        return tavren::CountRunningThreads();
+    };
+    const size_t nBefore = settle(0);
+    Worker worker;
+    CWinThread* pThread = AfxBeginThread(WorkerProc, &worker, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+    ASSERT_NE(pThread, nullptr);
+    pThread->m_bAutoDelete = FALSE;
+    EXPECT_EQ(tavren::CountRunningThreads(), nBefore + 1) << "a suspended thread counts";
+    pThread->ResumeThread();
+    worker.evWork.SetEvent();
+    Sleep(20);
+    EXPECT_EQ(tavren::CountRunningThreads(), nBefore + 1);
+    worker.evStop.SetEvent();
+    ASSERT_EQ(WaitForSingleObject(*pThread, 10000), WAIT_OBJECT_0);
+    delete pThread;
+    EXPECT_EQ(settle(nBefore), nBefore) << "an ended thread no longer counts";
+
+    CWinThread unstarted(WorkerProc, &worker);
+    EXPECT_EQ(tavren::CountRunningThreads(), nBefore) << "an object without a thread does not count";
+}
+
 TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
 {
     struct Shared {
