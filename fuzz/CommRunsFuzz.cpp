@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                                      rkCreateFolder, rkRenameFolder, rkDeleteFolder, rkReceiveCurrent};
     const int32_t nKind = kKinds[(pData[0] & 0x7F) % (sizeof(kKinds) / sizeof(kKinds[0]))];
     const int nRecords = pData[1] % 16;
-    fuzzed::Begin(pData + 2, nSize - 2, nKind == rkDeleteFolder, pData[1] >> 4);
+    fuzzed::Begin(pData + 2, nSize - 2, nKind == rkDeleteFolder, pData[1] >> 4, u"\\EMB");
     CCommunicationThread thread;
     fuzzed::g_hCancelEvent = thread.m_evCancel;
     thread.m_nRequest = nKind;
@@ -29,8 +29,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
     thread.m_strFolder = u"\\EMB";
     for (int i = 0; i < nRecords; i++) {
         auto* pRecord = new CCommunicationData;
-        pRecord->m_strItemName = CString::FromUtf8("f" + std::to_string(i) + ".qef");
-        pRecord->m_strOldName = CString::FromUtf8("o" + std::to_string(i) + ".qef");
+        static const char* const kPrefixes[] = {"", "", "", "", "", "a\\", "..\\", "C:"};
+        const std::string strPrefix = kPrefixes[(i * 7 + pData[1]) % 8];
+        pRecord->m_strItemName = CString::FromUtf8(strPrefix + "f" + std::to_string(i) + ".qef");
+        pRecord->m_strOldName = CString::FromUtf8(strPrefix + "o" + std::to_string(i) + ".qef");
         if (nKind == rkSend) {
             const std::string bytes(static_cast<size_t>(i + 1), static_cast<char>(i));
             pRecord->SetData(reinterpret_cast<const BYTE*>(bytes.data()), static_cast<uint32_t>(bytes.size()));
@@ -53,7 +55,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
             std::abort();
         INT_PTR nLast = -1;
         for (const CCommunicationData* p : thread.m_requests) {
-            const INT_PTR nAt = std::stoi(p->m_strItemName.Mid(1).ToUtf8());
+            const std::string strName = p->m_strItemName.ToUtf8();
+            const INT_PTR nAt = std::stoi(strName.substr(strName.rfind('f') + 1));
             if (nAt <= nLast)
                 std::abort();
             nLast = nAt;

@@ -105,6 +105,28 @@ inline CCalls g_calls;
 inline bool g_bKeepListings = false;
 inline std::map<std::u16string, std::pair<int32_t, std::string>> g_listings;
 
+// Every path the module names lies inside the run's folder: the folder itself or names below it,
+// none of them empty, "." or "..". Anything else would act on a file the listing never showed.
+inline std::u16string g_root;
+inline void CheckPath(const char16_t* path)
+{
+    const std::u16string strPath(path ? path : u"");
+    if (strPath == g_root)
+        return;
+    if (strPath.compare(0, g_root.size() + 1, g_root + u"\\") != 0)
+        std::abort();
+    size_t at = g_root.size() + 1;
+    for (;;) {
+        const size_t next = strPath.find(u'\\', at);
+        const std::u16string strPart = strPath.substr(at, next == std::u16string::npos ? std::u16string::npos : next - at);
+        if (strPart.empty() || strPart == u"." || strPart == u"..")
+            std::abort();
+        if (next == std::u16string::npos)
+            return;
+        at = next + 1;
+    }
+}
+
 inline int32_t UploadBlock(uint8_t** buffer, uint32_t* size)
 {
     ++g_calls.m_nUploads;
@@ -116,6 +138,7 @@ inline int32_t UploadBlock(uint8_t** buffer, uint32_t* size)
 
 inline int32_t UploadList(uint32_t, uint32_t, const char16_t* folder, uint8_t** buffer, uint32_t* size)
 {
+    CheckPath(folder);
     if (!g_bKeepListings)
         return UploadBlock(buffer, size);
     ++g_calls.m_nUploads;
@@ -139,35 +162,47 @@ inline int32_t UploadList(uint32_t, uint32_t, const char16_t* folder, uint8_t** 
     return it->second.first;
 }
 
-inline int32_t UploadFile(uint32_t, uint32_t, const char16_t*, uint8_t** buffer, uint32_t* size)
+inline int32_t UploadFile(uint32_t, uint32_t, const char16_t* path, uint8_t** buffer, uint32_t* size)
 {
+    CheckPath(path);
     return UploadBlock(buffer, size);
 }
 
 inline int32_t UploadDesign(uint32_t, uint8_t** buffer, uint32_t* size) { return UploadBlock(buffer, size); }
 
-inline int32_t DownloadFile(uint32_t, uint32_t, const char16_t*, const uint8_t* bytes, uint32_t size)
+inline int32_t DownloadFile(uint32_t, uint32_t, const char16_t* path, const uint8_t* bytes, uint32_t size)
 {
+    CheckPath(path);
     // The module hands over its whole record: touching its last byte catches a wrong size.
     volatile uint8_t b = size ? bytes[size - 1] : 0;
     (void)b;
     return g_input.Code();
 }
 
-inline int32_t EraseFile(uint32_t, uint32_t, const char16_t*)
+inline int32_t EraseFile(uint32_t, uint32_t, const char16_t* path)
 {
+    CheckPath(path);
     ++g_calls.m_nErase;
     return g_input.Code();
 }
 
-inline int32_t DeleteFolder(uint32_t, uint32_t, const char16_t*)
+inline int32_t DeleteFolder(uint32_t, uint32_t, const char16_t* path)
 {
+    CheckPath(path);
     ++g_calls.m_nDeleteFolder;
     return g_input.Code();
 }
 
-inline int32_t PathOp(uint32_t, uint32_t, const char16_t*) { return g_input.Code(); }
-inline int32_t RenameOp(uint32_t, uint32_t, const char16_t*, const char16_t*) { return g_input.Code(); }
+inline int32_t PathOp(uint32_t, uint32_t, const char16_t* path)
+{
+    CheckPath(path);
+    return g_input.Code();
+}
+inline int32_t RenameOp(uint32_t, uint32_t, const char16_t* oldPath, const char16_t*)
+{
+    CheckPath(oldPath);
+    return g_input.Code();
+}
 inline int32_t CreateFolder(uint32_t, uint32_t, const char16_t*, const char16_t*) { return g_input.Code(); }
 
 inline int32_t GlobalHeapFree(uint8_t** buffer)
@@ -197,8 +232,9 @@ inline void Install()
 }
 
 // Starts one input: the stream, the calls counted, the listings forgotten.
-inline void Begin(const uint8_t* p, size_t n, bool bKeepListings, int nCancelAt)
+inline void Begin(const uint8_t* p, size_t n, bool bKeepListings, int nCancelAt, const char16_t* root)
 {
+    g_root = root;
     g_nCancelAt = nCancelAt;
     g_nWaits = 0;
     Install();

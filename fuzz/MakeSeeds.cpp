@@ -74,6 +74,11 @@ void WriteMachineSeeds(const std::string& treeDir, const std::string& runsDir)
         b.insert(b.end(), 8, 0); // erases and folder deletes succeed
         WriteFile(treeDir + "/tree-" + std::to_string(head), b);
     }
+    // Names that, joined to the folder, would lead out of it or to another entry.
+    Bytes hostile{0};
+    PutAnswer(hostile, ListingBlock({{"..\\x.qef", false}, {"a\\b.qef", false}, {"", false}, {"..", true}, {"ok.qef", false}}));
+    hostile.insert(hostile.end(), 8, 0);
+    WriteFile(treeDir + "/tree-hostile", hostile);
     const Bytes listing = ListingBlock({{"a.qef", false}, {"Sub", true}});
     for (uint8_t kind = 0; kind < 9; kind++) {
         Bytes b{kind, 3};

@@ -2,8 +2,8 @@
 // delete walk read the listings of a tree the fuzzed machine makes up (each folder's listing taken
 // from the input the first time it is listed, then kept), and the erase and delete answers.
 // Whatever the listings claim, the walks stay inside each block, end, free every block, never
-// report more delete steps than they counted, and never call a folder deleted that they did not
-// ask the machine to delete.
+// report more delete steps than they counted, never call a folder deleted that they did not ask
+// the machine to delete, and never name a path outside the folder (fuzz/FuzzedMachine.h checks).
 //
 // Input: byte 0 chooses the run (bit 0: the whole delete-folder run, else the two walks called
 // one after the other), bits 1-7 the wait that is cancelled (0: none), the rest is the fuzzed machine's stream (fuzz/FuzzedMachine.h).
@@ -15,7 +15,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
     if (nSize < 1)
         return 0;
-    fuzzed::Begin(pData + 1, nSize - 1, true, pData[0] >> 1);
+    fuzzed::Begin(pData + 1, nSize - 1, true, pData[0] >> 1, u"\\EMB\\Tree");
     CCommunicationThread thread;
     fuzzed::g_hCancelEvent = thread.m_evCancel;
     thread.m_nRequest = rkDeleteFolder;

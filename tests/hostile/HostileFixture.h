@@ -1,0 +1,64 @@
+// What the hostile-input tests share: the File Manager's fixture, the files left on the PC side,
+// and the message boxes a step brings up, read and answered in order.
+#pragma once
+
+#include "tests/dialogs/FileManagerTransferFixture.h"
+
+namespace hostile {
+
+using namespace fmtest;
+
+class HostileFixture : public FileManagerTransferFixture {
+protected:
+    // Every file below the drive map's root but the user's folder settings, relative to it.
+    std::vector<std::string> FilesOnPc() const
+    {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(Drives().Root()))
+            if (entry.is_regular_file() && entry.path().filename() != "user-dirs.dirs")
+                files.push_back(entry.path().lexically_relative(Drives().Root()).generic_string());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+    // Every file below a machine folder, relative to it.
+    static std::vector<std::string> FilesIn(const fs::path& dir)
+    {
+        std::vector<std::string> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir))
+            if (entry.is_regular_file())
+                files.push_back(entry.path().lexically_relative(dir).generic_string());
+        std::sort(files.begin(), files.end());
+        return files;
+    }
+
+public:
+    // Answers the boxes in front, each with its first button, until the File Manager is idle in
+    // front with this list showing these labels; "caption|text" of each box, in order.
+    static std::vector<std::u16string> AnswerBoxes(ScriptedUser& u, int nList, std::vector<std::u16string> expected)
+    {
+        std::sort(expected.begin(), expected.end());
+        std::vector<std::u16string> boxes;
+        for (;;) {
+            const Snapshot snap = u.WaitUntil(
+                [&](const Snapshot& s) {
+                    const tavren::WindowInfo* w = s.Front();
+                    if (!w)
+                        return false;
+                    if (w->kind == tavren::WindowInfo::Kind::MessageBox)
+                        return true;
+                    std::vector<std::u16string> shown = Shown(s, nList);
+                    std::sort(shown.begin(), shown.end());
+                    return w->strCaption == kFileManager && w->bEnabled && Idle(s) && shown == expected;
+                },
+                "a box, or the File Manager idle showing what it should");
+            const tavren::WindowInfo* w = snap.Front();
+            if (w->kind != tavren::WindowInfo::Kind::MessageBox)
+                return boxes;
+            const tavren::WindowInfo& box = u.ExpectMessageBox(w->strCaption);
+            boxes.push_back(box.strCaption + u"|" + box.strText);
+            u.Answer(box.buttons.empty() ? IDOK : box.buttons.front());
+        }
+    }
+};
+
+} // namespace hostile
