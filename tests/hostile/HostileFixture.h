@@ -32,32 +32,40 @@ protected:
     }
 
 public:
-    // Answers the boxes in front, each with its first button, until the File Manager is idle in
-    // front with this list showing these labels; "caption|text" of each box, in order.
-    static std::vector<std::u16string> AnswerBoxes(ScriptedUser& u, int nList, std::vector<std::u16string> expected)
+    // Answers the boxes in front, each with its first button, until at least nBoxes came and the
+    // File Manager is idle in front with this list showing these labels; "caption|text" of each
+    // box, in order.
+    static std::vector<std::u16string> AnswerBoxes(ScriptedUser& u, size_t nBoxes, int nList,
+                                                   std::vector<std::u16string> expected)
     {
         std::sort(expected.begin(), expected.end());
         std::vector<std::u16string> boxes;
-        for (;;) {
-            const Snapshot snap = u.WaitUntil(
-                [&](const Snapshot& s) {
-                    const tavren::WindowInfo* w = s.Front();
-                    if (!w)
-                        return false;
-                    if (w->kind == tavren::WindowInfo::Kind::MessageBox)
-                        return true;
-                    std::vector<std::u16string> shown = Shown(s, nList);
-                    std::sort(shown.begin(), shown.end());
-                    return w->strCaption == kFileManager && w->bEnabled && Idle(s) && shown == expected;
-                },
-                "a box, or the File Manager idle showing what it should");
+        std::vector<std::u16string> shown;
+        auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+        while (std::chrono::steady_clock::now() < deadline) {
+            const Snapshot snap = u.Look();
             const tavren::WindowInfo* w = snap.Front();
-            if (w->kind != tavren::WindowInfo::Kind::MessageBox)
+            if (w && w->kind == tavren::WindowInfo::Kind::MessageBox) {
+                const tavren::WindowInfo& box = u.ExpectMessageBox(w->strCaption);
+                boxes.push_back(box.strCaption + u"|" + box.strText);
+                u.Answer(box.buttons.empty() ? IDOK : box.buttons.front());
+                deadline = std::chrono::steady_clock::now() + std::chrono::seconds(15);
+                continue;
+            }
+            shown = Shown(snap, nList);
+            std::sort(shown.begin(), shown.end());
+            if (w && w->strCaption == kFileManager && w->bEnabled && Idle(snap) && shown == expected && boxes.size() >= nBoxes)
                 return boxes;
-            const tavren::WindowInfo& box = u.ExpectMessageBox(w->strCaption);
-            boxes.push_back(box.strCaption + u"|" + box.strText);
-            u.Answer(box.buttons.empty() ? IDOK : box.buttons.front());
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
         }
+        std::string strShown;
+        for (const std::u16string& label : shown)
+            strShown += " " + Narrow(label);
+        std::string strBoxes;
+        for (const std::u16string& box : boxes)
+            strBoxes += " [" + Narrow(box) + "]";
+        u.Expect(false, "after the boxes" + strBoxes + " the list shows" + strShown);
+        return boxes;
     }
 };
 
