@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         INT_PTR nLast = -1;
         for (const CCommunicationData* p : thread.m_requests) {
             const std::string strName = p->m_strItemName.ToUtf8();
-            const INT_PTR nAt = std::stoi(strName.substr(strName.rfind('f') + 1));
+            const INT_PTR nAt = std::stoi(strName.substr(strName.find_first_of("0123456789")));
             if (nAt <= nLast)
                 std::abort();
             nLast = nAt;
