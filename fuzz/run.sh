@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (address + undefined) and runs each for SECONDS (default 60),
-# seeded from the test fixtures and the real designs. Findings land in fuzz/out/<target>/.
+# seeded from the test fixtures, the real designs and hand-made listings and machine answers.
+# FUZZ_TARGETS picks some of them (emb_file stx_file mac_listing tree_walk comm_runs). Findings
+# land in fuzz/out/<target>/.
 set -euo pipefail
 SECONDS_EACH="${1:-60}"
 ROOT="$(cd "$(dirname "$0")/.." && pwd)"
