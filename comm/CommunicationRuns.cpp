@@ -49,9 +49,10 @@ constexpr int32_t kBrokenListing = 7;
 // Deeper than any folder the machine can show: a listing that keeps nesting is not followed.
 constexpr int kMaxTreeDepth = 64;
 
-// A folder entry that cannot name a folder below this one (empty, ".", "..", or with a separator);
-// descending into it could come back to the same folder.
-bool IsAddressableFolderName(const CString& strName)
+// A name that, joined to its folder, cannot name an entry of that folder (empty, ".", "..", or
+// with a separator): descending into it could come back to the same folder, and erasing or
+// renaming it would act on a file the listing never showed.
+bool IsAddressableName(const CString& strName)
 {
     return !strName.IsEmpty() && strName != u"." && strName != u".." && strName.Find(u'\\') < 0;
 }
@@ -99,6 +100,10 @@ int32_t CCommunicationThread::RunRequest()
 int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
 {
     const CMachineLink& link = MachineLink();
+    // A record's names are joined to the run's folder: one that would lead elsewhere is not found.
+    const bool bRename = m_nRequest == rkRenameFile || m_nRequest == rkRenameFolder;
+    if (!IsAddressableName(pData->m_strItemName) || (bRename && !IsAddressableName(pData->m_strOldName)))
+        return 12;
     switch (m_nRequest) {
     case rkSend:
         return link.m_pfnDownloadFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName), pData->m_pData,
@@ -248,7 +253,7 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
             return 4;
         // A sub-folder is counted once, by its own walk (as the folder itself), so the count is
         // exactly the number of steps a complete delete reports.
-        if (entry.m_bFolder && IsAddressableFolderName(entry.m_strName)) {
+        if (entry.m_bFolder && IsAddressableName(entry.m_strName)) {
             const int32_t nSub = CountTreeAt(strFolder + u"\\" + entry.m_strName, nCount, nDepth + 1);
             if (nSub != 0)
                 return nSub;
@@ -292,10 +297,14 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
         const CString strPath = strFolder + u"\\" + entry.m_strName;
         if (entry.m_bFolder) {
             // A sub-tree's own failure shows when this folder cannot be deleted after it.
-            if (IsAddressableFolderName(entry.m_strName))
+            if (IsAddressableName(entry.m_strName))
                 DeleteTreeAt(strPath, nIndex, nDepth + 1);
             else
                 bItemFailed = true;
+            continue;
+        }
+        if (!IsAddressableName(entry.m_strName)) {
+            bItemFailed = true;
             continue;
         }
         nResult = link.m_pfnEraseFile(m_hDevice, m_nStorage, strPath);

@@ -41,6 +41,54 @@ void WriteListing(const std::string& dir, const std::string& name, uint8_t kindA
     WriteFile(dir + "/" + name, b);
 }
 
+// A whole listing block as the machine answers it: count, records.
+Bytes ListingBlock(const std::vector<std::pair<std::string, bool>>& entries)
+{
+    Bytes b;
+    const uint32_t n = static_cast<uint32_t>(entries.size());
+    for (int i = 0; i < 4; i++)
+        b.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    for (const auto& [entry, bFolder] : entries)
+        PutRecord(b, entry, bFolder);
+    return b;
+}
+
+// One answer of the fuzzed machine's stream: a success code and a block.
+void PutAnswer(Bytes& b, const Bytes& block)
+{
+    b.push_back(0);
+    b.push_back(static_cast<uint8_t>(block.size()));
+    b.push_back(static_cast<uint8_t>(block.size() >> 8));
+    PutBytes(b, block);
+}
+
+// Seeds of the two targets of the fuzzed machine: a tree of two levels for the tree walks, and one
+// ordinary answer stream per run kind.
+void WriteMachineSeeds(const std::string& treeDir, const std::string& runsDir)
+{
+    for (uint8_t head : {uint8_t(0), uint8_t(1)}) {
+        Bytes b{head};
+        PutAnswer(b, ListingBlock({{"a.qef", false}, {"Sub", true}, {"b.qef", false}}));
+        PutAnswer(b, ListingBlock({{"c.qef", false}, {"Deeper", true}}));
+        PutAnswer(b, ListingBlock({{"d.qef", false}}));
+        b.insert(b.end(), 8, 0); // erases and folder deletes succeed
+        WriteFile(treeDir + "/tree-" + std::to_string(head), b);
+    }
+    // Names that, joined to the folder, would lead out of it or to another entry.
+    Bytes hostile{0};
+    PutAnswer(hostile, ListingBlock({{"..\\x.qef", false}, {"a\\b.qef", false}, {"", false}, {"..", true}, {"ok.qef", false}}));
+    hostile.insert(hostile.end(), 8, 0);
+    WriteFile(treeDir + "/tree-hostile", hostile);
+    const Bytes listing = ListingBlock({{"a.qef", false}, {"Sub", true}});
+    for (uint8_t kind = 0; kind < 9; kind++) {
+        Bytes b{kind, 3};
+        for (int i = 0; i < 3; i++)
+            PutAnswer(b, kind == 7 ? (i == 0 ? listing : ListingBlock({{"x.qef", false}})) : Bytes{1, 2, 3, 4, 5});
+        b.insert(b.end(), 6, 0);
+        WriteFile(runsDir + "/run-" + std::to_string(kind), b);
+    }
+}
+
 void Write(const std::string& dir, const std::string& name, uint8_t type, const Bytes& bytes)
 {
     Bytes b;
@@ -54,7 +102,7 @@ void Write(const std::string& dir, const std::string& name, uint8_t type, const 
 int main(int argc, char** argv)
 {
     if (argc < 4) {
-        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR [LISTING_DIR]\n";
+        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR [LISTING_DIR [TREE_DIR RUNS_DIR]]\n";
         return 2;
     }
     const std::string embDir = argv[1], stxDir = argv[2], corpus = argv[3];
@@ -66,6 +114,12 @@ int main(int argc, char** argv)
         WriteListing(listingDir, "designs", 0x04, 2, {{"a.qef", false}, {"Sub", true}, {"b.qef+", false}, {"c.qpx", false}, {"d.txt", false}});
         WriteListing(listingDir, "stx-builtin", 0x05, 3, {{"(UserST)", true}, {"p.stx", false}, {"Deep", true}});
         WriteListing(listingDir, "ordplus-usb", 0x0A, 1, {{"q.ord+", false}, {"(UserST)", true}, {"r.stx", false}});
+    }
+
+    if (argc > 6) {
+        std::filesystem::create_directories(argv[5]);
+        std::filesystem::create_directories(argv[6]);
+        WriteMachineSeeds(argv[5], argv[6]);
     }
 
     DesignLayout layout = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20),

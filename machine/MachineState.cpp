@@ -18,7 +18,7 @@ const char* const CMachineState::kUsage =
     "                                        the next N calls (default 1) of OP answer CODE,\n"
     "                                        pull the cable midway, or answer after MS ms\n"
     "  fault clear [OP]                      disarm faults\n"
-    "  listing count-past-end | zero-length | oversized-length | none\n"
+    "  listing count-past-end | zero-length | oversized-length | negative-count | none\n"
     "                                        break the next listing that UploadList returns\n"
     "operations: GetConnectedDevice GetMachineType GetStatus SetStatus UploadList DownloadFile\n"
     "  UploadFile EraseFile DeleteFolder SelectFile RenameFile RenameFolder CreateFolder UploadDesign\n";
@@ -56,6 +56,7 @@ const char* ListingName(ListingFault f)
     case ListingFault::CountPastEnd: return "count-past-end";
     case ListingFault::ZeroLength: return "zero-length";
     case ListingFault::OversizedLength: return "oversized-length";
+    case ListingFault::NegativeCount: return "negative-count";
     default: return "none";
     }
 }
@@ -173,10 +174,12 @@ bool CMachineState::Apply(const std::vector<std::string>& w, std::string* error)
             m_nListingFault = ListingFault::ZeroLength;
         else if (w[1] == "oversized-length")
             m_nListingFault = ListingFault::OversizedLength;
+        else if (w[1] == "negative-count")
+            m_nListingFault = ListingFault::NegativeCount;
         else if (w[1] == "none")
             m_nListingFault = ListingFault::None;
         else
-            return Fail(error, "listing: count-past-end, zero-length, oversized-length or none");
+            return Fail(error, "listing: count-past-end, zero-length, oversized-length, negative-count or none");
         return true;
     }
     return Fail(error, "unknown command '" + cmd + "' (see --help)");

@@ -15,7 +15,7 @@
 
 namespace quorvel {
 
-enum class ListingFault { None, CountPastEnd, ZeroLength, OversizedLength };
+enum class ListingFault { None, CountPastEnd, ZeroLength, OversizedLength, NegativeCount };
 
 class CMachineState {
 public:

@@ -207,6 +207,11 @@ void CMachineStorage::BreakListing(ListingFault fault, std::vector<uint8_t>* lis
         Put32(listing, 0, count + 3);
         return;
     }
+    if (fault == ListingFault::NegativeCount) {
+        // The records stay; only the count says less than none.
+        Put32(listing, 0, 0u - (count ? count : 1));
+        return;
+    }
     if (count == 0) {
         // An empty folder gets one record to break: a header with an empty name.
         listing->resize(4 + 20, 0);

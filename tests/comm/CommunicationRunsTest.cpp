@@ -186,6 +186,39 @@ TEST_F(RunsTest, RenameEraseAndCreateFolder_DoWhatTheySay)
     EXPECT_TRUE(std::filesystem::is_directory(HostPath("newdir")));
 }
 
+// A machine may list a name holding a separator; joined to the folder it would name another file.
+TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
+{
+    PutFile("a\\b.qef", Bytes(10, 1));
+    PutFile("a/b.qef", Bytes(10, 2));
+    PutFile("c.qef", Bytes(10, 3));
+
+    CCommunicationThread erase;
+    Prepare(erase, rkErase);
+    erase.m_requests.Add(NameRecord(u"a\\b.qef"));
+    erase.m_requests.Add(NameRecord(u".."));
+    erase.m_requests.Add(NameRecord(u"c.qef"));
+    EXPECT_EQ(erase.RunRequest(), 0x8013);
+    EXPECT_EQ(ItemNames(erase), (std::vector<std::string>{"c.qef"}));
+    EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"a\\b.qef", ".."}));
+    EXPECT_TRUE(Exists("a/b.qef"));
+    EXPECT_TRUE(Exists("a\\b.qef"));
+    EXPECT_FALSE(Exists("c.qef"));
+
+    CCommunicationThread rename;
+    Prepare(rename, rkRenameFile);
+    rename.m_requests.Add(NameRecord(u"d.qef", u"a\\b.qef"));
+    EXPECT_EQ(rename.RunRequest(), 0x8014);
+    EXPECT_TRUE(Exists("a/b.qef"));
+    EXPECT_FALSE(Exists("a/d.qef"));
+
+    CCommunicationThread receive;
+    Prepare(receive, rkReceive);
+    receive.m_requests.Add(NameRecord(u"a\\b.qef"));
+    EXPECT_EQ(receive.RunRequest(), 0x8012);
+    EXPECT_EQ(receive.m_requests.GetSize(), 0);
+}
+
 TEST_F(RunsTest, MultiItemRunsWithoutRecordsEndWith11)
 {
     for (int32_t nKind : {rkSend, rkReceive, rkRenameFile, rkErase, rkCreateFolder, rkRenameFolder}) {

@@ -372,6 +372,11 @@ TEST_F(QuorvelTest, MalformedListing_DeliveredOnceAsAsked)
     l = List(1, u"\\EMB");
     EXPECT_GT(Le32(l, 4), l.size());
 
+    Ctl({"listing", "negative-count"});
+    l = List(1, u"\\EMB");
+    EXPECT_EQ(l.size(), good.size());
+    EXPECT_EQ(Le32(l, 0), 0xFFFFFFFFu);
+
     // An empty folder still gets a record to break.
     Ctl({"listing", "zero-length"});
     l = List(1, u"\\ORD\\(UserST)");
