@@ -348,6 +348,9 @@ int32_t CFileManagerDlg::CopyTickedToDrive()
     if (m_listPc.m_nCheckedCount <= 0)
         return 1;
     CWaitCursor wait;
+    // The folders as they are now: a box shown during the copy lets a drive that goes away send
+    // its pane elsewhere, and no file may then go anywhere but into the folder chosen.
+    const CString strFromFolder = m_listPc.m_strCurrentPath, strToFolder = m_listMachine.m_strCurrentPath;
     CRefusals refusals;
     std::vector<CString> accepted;
     CClashContext clash{*this, m_listPc, m_strPcCount, IDC_FM_PC_COUNT, m_listMachine};
@@ -375,8 +378,8 @@ int32_t CFileManagerDlg::CopyTickedToDrive()
     std::vector<CCopyFailureGroup> failures = MakeFailureGroups(
         {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION, ERROR_WRITE_PROTECT, ERROR_PATH_NOT_FOUND});
     for (const CString& strName : accepted) {
-        const CString strTo = JoinPath(m_listMachine.m_strCurrentPath, strName);
-        if (const DWORD dwError = CopyOneFile(JoinPath(m_listPc.m_strCurrentPath, strName), strTo))
+        const CString strTo = JoinPath(strToFolder, strName);
+        if (const DWORD dwError = CopyOneFile(JoinPath(strFromFolder, strName), strTo))
             AddCopyFailure(*this, failures, dwError, strTo, IDS_TITLE_SEND);
     }
     ShowCopyFailures(*this, failures, IDS_CAPTION_ERROR);
@@ -431,18 +434,20 @@ int32_t CFileManagerDlg::ReceiveTickedFromMachine()
                 continue;
             }
             CFile file;
-            if (!file.Open(JoinPath(m_listPc.m_strCurrentPath, pRecord->m_strItemName),
-                           CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
+            const CString strPath = JoinPath(m_listPc.m_strCurrentPath, pRecord->m_strItemName);
+            if (!file.Open(strPath, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
                 refusals[rfNotFound].push_back(pRecord->m_strItemName);
                 continue;
             }
-            // A file that cannot be written whole counts as one that could not be made.
+            // A file that cannot be written whole counts as one that could not be made, and is
+            // not left behind looking received.
             try {
                 file.Write(pRecord->m_pData, pRecord->m_nSize);
                 file.Close();
             } catch (CFileException* e) {
                 e->Delete();
                 file.Abort();
+                DeleteFileW(strPath);
                 refusals[rfNotFound].push_back(pRecord->m_strItemName);
             }
         }
@@ -459,6 +464,8 @@ int32_t CFileManagerDlg::CopyTickedFromDrive()
     if (m_listMachine.m_nCheckedCount <= 0)
         return 1;
     CWaitCursor wait;
+    // The folders as they are now (see CopyTickedToDrive).
+    const CString strFromFolder = m_listMachine.m_strCurrentPath, strToFolder = m_listPc.m_strCurrentPath;
     std::vector<CString> accepted;
     CClashContext clash{*this, m_listMachine, m_strMachineCount, IDC_FM_MACHINE_COUNT, m_listPc};
     const bool bGoOn = WalkTicked(m_listMachine, [&](const CTickedItem& item) {
@@ -478,8 +485,8 @@ int32_t CFileManagerDlg::CopyTickedFromDrive()
     std::vector<CCopyFailureGroup> failures =
         MakeFailureGroups({ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION});
     for (const CString& strName : accepted) {
-        const CString strFrom = JoinPath(m_listMachine.m_strCurrentPath, strName);
-        if (const DWORD dwError = CopyOneFile(strFrom, JoinPath(m_listPc.m_strCurrentPath, strName)))
+        const CString strFrom = JoinPath(strFromFolder, strName);
+        if (const DWORD dwError = CopyOneFile(strFrom, JoinPath(strToFolder, strName)))
             AddCopyFailure(*this, failures, dwError, strFrom, IDS_TITLE_RECEIVE);
     }
     ShowCopyFailures(*this, failures, IDS_TITLE_RECEIVE);

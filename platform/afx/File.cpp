@@ -52,6 +52,8 @@ BOOL CFile::Open(const char16_t* pszFileName, UINT nOpenFlags, CFileException* p
     struct stat st;
     if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return fail(ERROR_ACCESS_DENIED); // a folder is not a file to Windows either
+    if ((nOpenFlags & (3 | modeCreate)) != 0 && tavren::DriveMap::Instance().WriteFault(pszFileName) == EROFS)
+        return fail(ERROR_WRITE_PROTECT);
     int fd = ::open(host.c_str(), flags, 0666);
     if (fd < 0)
         return fail(tavren::Win32ErrorForPath(errno, host));
@@ -93,6 +95,11 @@ void CFile::Write(const void* lpBuf, UINT nCount)
 {
     if (m_fd < 0) {
         SetLastError(ERROR_INVALID_HANDLE);
+        ThrowLastError();
+    }
+    // A full disk takes no byte (the file itself could still be made).
+    if (nCount > 0 && tavren::DriveMap::Instance().WriteFault(m_strFileName.GetString()) == ENOSPC) {
+        tavren::SetLastErrorFromErrno(ENOSPC);
         ThrowLastError();
     }
     UINT done = 0;

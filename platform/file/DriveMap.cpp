@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
 
 namespace tavren {
@@ -110,6 +111,11 @@ std::vector<Drive> DriveMap::Defaults() const
             Drive d;
             d.letter = static_cast<char16_t>(std::toupper(static_cast<unsigned char>(item[0])));
             std::string type = item.substr(eq + 1, colon - eq - 1);
+            if (const size_t comma = type.find(','); comma != std::string::npos) {
+                const std::string option = type.substr(comma + 1);
+                d.writeFault = option == "readonly" ? EROFS : option == "full" ? ENOSPC : 0;
+                type.resize(comma);
+            }
             d.type = type == "removable" ? DRIVE_REMOVABLE : type == "cdrom" ? DRIVE_CDROM
                    : type == "remote"  ? DRIVE_REMOTE
                    : type == "ramdisk" ? DRIVE_RAMDISK
@@ -195,7 +201,8 @@ void DriveMap::SetCurrentDirectoryPath(std::u16string path)
     m_currentDirectory = std::move(path);
 }
 
-bool DriveMap::ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const
+// A Windows path made absolute against the current directory.
+std::u16string DriveMap::Absolute(std::u16string_view winPath) const
 {
     std::u16string full(winPath);
     if (full.size() < 2 || full[1] != u':') {
@@ -205,6 +212,18 @@ bool DriveMap::ToHost(std::u16string_view winPath, std::string& hostPath, DWORD&
         else
             full = cur + u"\\" + full;
     }
+    return full;
+}
+
+int DriveMap::WriteFault(std::u16string_view winPath) const
+{
+    const auto drive = Find(Absolute(winPath)[0]);
+    return drive ? drive->writeFault : 0;
+}
+
+bool DriveMap::ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const
+{
+    const std::u16string full = Absolute(winPath);
     auto drive = Find(full[0]);
     if (!drive) {
         error = ERROR_PATH_NOT_FOUND;

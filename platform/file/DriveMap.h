@@ -4,6 +4,8 @@
 // By default C: is the host's "/" (fixed) and mounted removable media (/media/$USER/*,
 // /run/media/$USER/*) get the next free letters from E: as removable drives. TAVREN_DRIVES
 // overrides it: "C=fixed:/tmp/t/c;E=removable:/tmp/t/usb" (types fixed, removable, cdrom, remote).
+// A type may carry ",readonly" (a write-protected medium) or ",full" (a disk without free space):
+// "E=removable,readonly:/tmp/t/usb".
 // A path component that does not exist as spelled is looked up without regard to case.
 #pragma once
 
@@ -23,6 +25,8 @@ struct Drive {
     std::string hostRoot;     // host folder, no trailing "/" except for "/" itself
     UINT type = DRIVE_FIXED;
     std::u16string label;     // volume label; empty gives the type's default display name
+    // Why writing file contents on it fails, as errno: EROFS (write-protected), ENOSPC (full), 0.
+    int writeFault = 0;
 };
 
 class DriveMap {
@@ -45,6 +49,8 @@ public:
     // are skipped. Fails with ERROR_PATH_NOT_FOUND for an unmapped letter, ERROR_NOT_READY for a
     // drive without its medium (its folder missing), ERROR_INVALID_NAME for an unusable path.
     bool ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const;
+    // The write fault of the drive a Windows path is on (Drive::writeFault), 0 for none.
+    int WriteFault(std::u16string_view winPath) const;
     // The Windows path of a host path inside a mapped drive (longest root wins), or empty.
     std::u16string FromHost(const std::string& hostPath) const;
 
@@ -54,6 +60,7 @@ public:
 private:
     DriveMap();
     std::vector<Drive> Defaults() const;
+    std::u16string Absolute(std::u16string_view winPath) const;
 
     mutable std::mutex m_lock;
     std::vector<Drive> m_drives;

@@ -215,6 +215,12 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExi
         SetLastError(ERROR_ACCESS_DENIED);
         return FALSE;
     }
+    // A write-protected or full drive refuses the copy before the target is touched.
+    if (const int fault = DriveMap::Instance().WriteFault(newName); fault == EROFS || (fault == ENOSPC && st.st_size > 0)) {
+        close(in);
+        tavren::SetLastErrorFromErrno(fault);
+        return FALSE;
+    }
     // As on Windows, a read-only file is not replaced, whoever asks (the host may run as root).
     struct stat target;
     if (!failIfExists && stat(to.c_str(), &target) == 0 && !S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR)) {

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -316,4 +317,62 @@ TEST(Drives, EveryFileCallOnADriveWithoutItsMediumIsNotReady)
     // The USB flash drive pulled out: its letter stays in the map, and it is not ready either.
     std::filesystem::remove_all(t.Host("USBSTICK"));
     everyCallOn(u'E');
+}
+
+TEST(Drives, AWriteProtectedOrFullDriveRefusesFileContentsAndLeavesWhatIsThere)
+{
+    tavren::test::TempDrives t;
+    t.Write("c/src.stx", "pattern");
+    t.Write("c/empty.stx", "");
+    t.Write("USBSTICK/kept.stx", "kept");
+    const auto read = [&](const std::string& strRelative) {
+        std::ifstream in(t.Host(strRelative), std::ios::binary);
+        return in ? std::string(std::istreambuf_iterator<char>(in), {}) : std::string("(none)");
+    };
+    // The options as a user's TAVREN_DRIVES gives them.
+    setenv("TAVREN_DRIVES", ("C=fixed:" + t.Folder(u'C') + ";E=removable,readonly:" + t.Folder(u'E')).c_str(), 1);
+    tavren::DriveMap::Instance().Reload();
+    ASSERT_EQ(tavren::DriveMap::Instance().Find(u'E')->writeFault, EROFS);
+    EXPECT_EQ(tavren::DriveMap::Instance().Find(u'E')->label, u"USBSTICK");
+    EXPECT_EQ(tavren::DriveMap::Instance().Find(u'C')->writeFault, 0);
+
+    EXPECT_FALSE(CopyFileW(u"C:\\src.stx", u"E:\\kept.stx", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
+    EXPECT_FALSE(CopyFileW(u"C:\\src.stx", u"E:\\new.stx", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT);
+    CFile file;
+    CFileException e;
+    EXPECT_FALSE(file.Open(u"E:\\kept.stx", CFile::modeCreate | CFile::modeWrite, &e));
+    EXPECT_EQ(e.m_lOsError, static_cast<LONG>(ERROR_WRITE_PROTECT));
+    EXPECT_TRUE(file.Open(u"E:\\kept.stx", CFile::modeRead));
+    file.Close();
+    EXPECT_TRUE(CopyFileW(u"E:\\kept.stx", u"C:\\back.stx", FALSE)) << "reading it still works";
+    EXPECT_EQ(read("USBSTICK/kept.stx"), "kept");
+    EXPECT_EQ(read("USBSTICK/new.stx"), "(none)");
+
+    // Full: a file can be made but takes no byte; a copy is refused before the target is touched.
+    setenv("TAVREN_DRIVES", ("C=fixed:" + t.Folder(u'C') + ";E=removable,full:" + t.Folder(u'E')).c_str(), 1);
+    tavren::DriveMap::Instance().Reload();
+    EXPECT_FALSE(CopyFileW(u"C:\\src.stx", u"E:\\kept.stx", FALSE));
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_EQ(read("USBSTICK/kept.stx"), "kept");
+    EXPECT_TRUE(CopyFileW(u"C:\\empty.stx", u"E:\\empty.stx", FALSE));
+    ASSERT_TRUE(file.Open(u"E:\\made.stx", CFile::modeCreate | CFile::modeWrite, &e));
+    file.Write("", 0);
+    try {
+        file.Write("abc", 3);
+        ADD_FAILURE() << "a full disk took bytes";
+    } catch (CFileException* x) {
+        EXPECT_EQ(x->m_lOsError, static_cast<LONG>(ERROR_DISK_FULL));
+        x->Delete();
+    }
+    file.Close();
+    EXPECT_EQ(read("USBSTICK/made.stx"), "");
+    // A relative path on the current drive is judged by that drive.
+    tavren::DriveMap::Instance().SetCurrentDirectoryPath(u"E:\\");
+    EXPECT_EQ(tavren::DriveMap::Instance().WriteFault(u"kept.stx"), ENOSPC);
+    tavren::DriveMap::Instance().SetCurrentDirectoryPath(u"C:\\");
+    EXPECT_EQ(tavren::DriveMap::Instance().WriteFault(u"kept.stx"), 0);
+    setenv("TAVREN_DRIVES", t.Setting().c_str(), 1);
+    tavren::DriveMap::Instance().Reload();
 }
