@@ -55,6 +55,36 @@ CString JoinPath(const CString& strFolder, const CString& strName)
 // A name the machine listed that, written below the PC folder, would land elsewhere or nowhere:
 // empty, with a path separator or a drive colon, or made of dots (and blanks, which Windows drops
 // at the end of a name) only, "." and ".." among them.
+// Writes a received file whole or not at all. The bytes go to a new file beside it first, which
+// then takes the file's place: a folder that is full or write-protected leaves an existing file of
+// that name as it was, rather than emptied, and never a part of a file that looks received.
+bool WriteWhole(const CString& strPath, const BYTE* pData, uint32_t nSize)
+{
+    CString strPart;
+    for (int n = 0;; ++n) {
+        strPart.Format(u"%s.%d.part", static_cast<const char16_t*>(strPath), n);
+        if (GetFileAttributesW(strPart) == INVALID_FILE_ATTRIBUTES)
+            break;
+    }
+    CFile file;
+    if (!file.Open(strPart, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary))
+        return false;
+    try {
+        file.Write(pData, nSize);
+        file.Close();
+    } catch (CFileException* e) {
+        e->Delete();
+        file.Abort();
+        DeleteFileW(strPart);
+        return false;
+    }
+    if (!MoveFileExW(strPart, strPath, MOVEFILE_REPLACE_EXISTING)) {
+        DeleteFileW(strPart);
+        return false;
+    }
+    return true;
+}
+
 bool LeavesFolder(const CString& strName)
 {
     if (strName.IsEmpty())
@@ -433,23 +463,9 @@ int32_t CFileManagerDlg::ReceiveTickedFromMachine()
                 refusals[rfNotFound].push_back(pRecord->m_strItemName);
                 continue;
             }
-            CFile file;
             const CString strPath = JoinPath(m_listPc.m_strCurrentPath, pRecord->m_strItemName);
-            if (!file.Open(strPath, CFile::modeCreate | CFile::modeWrite | CFile::typeBinary)) {
+            if (!WriteWhole(strPath, pRecord->m_pData, pRecord->m_nSize))
                 refusals[rfNotFound].push_back(pRecord->m_strItemName);
-                continue;
-            }
-            // A file that cannot be written whole counts as one that could not be made, and is
-            // not left behind looking received.
-            try {
-                file.Write(pRecord->m_pData, pRecord->m_nSize);
-                file.Close();
-            } catch (CFileException* e) {
-                e->Delete();
-                file.Abort();
-                DeleteFileW(strPath);
-                refusals[rfNotFound].push_back(pRecord->m_strItemName);
-            }
         }
     }
     ShowRefusals(*this, refusals, IDS_TITLE_RECEIVE);

@@ -84,19 +84,21 @@ TEST_F(FileManagerPcFaultTest, PcFolderWriteProtectedOrFullWhileReceivingFromThe
             u.Expect(ReadAll(Desktop() / "b.stx") == Stx(30), strWhat + ": the file not received kept its bytes");
             WaitForShown(u, kPcList, {u"b.stx"}, strWhat + ": the PC pane");
         }
-        // Replacing a file in a full folder: the old one cannot come back, but no empty file is left
-        // that looks received.
+        // Replacing a file in a full folder: the old one stays as it was, and nothing is left
+        // behind that looks received.
         Tick(u, kMachineList, u"b.stx");
         Press(u, kToPc);
         Expect(u, u"Save As", u"b.stx already exists.\nDo you want to replace it?", IDYES);
         Expect(u, u"Receive Designs", u"Files are not found.\nb.stx\n");
         Settled(u);
-        u.Expect(FilesIn(Desktop()).empty(), "no empty b.stx left behind");
+        u.Expect(FilesIn(Desktop()) == std::vector<std::string>{"b.stx"}, "only the old b.stx in the folder");
+        u.Expect(ReadAll(Desktop() / "b.stx") == Stx(30), "the old b.stx kept its bytes");
 
         SetWriteFault(u'C', 0);
         Tick(u, kMachineList, u"a.stx");
         Tick(u, kMachineList, u"b.stx");
         Press(u, kToPc);
+        Expect(u, u"Save As", u"b.stx already exists.\nDo you want to replace it?", IDYES);
         WaitForShown(u, kPcList, {u"a.stx", u"b.stx"}, "both received once the folder takes them");
         CloseDialog(u);
     });
