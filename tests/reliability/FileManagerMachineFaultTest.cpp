@@ -279,9 +279,15 @@ TEST_F(FileManagerMachineFaultTest, SendWhileTheMachineSewsIsNotCheckedAndTheMac
         Tick(u, kPcList, u"a.stx");
         Press(u, kToMachine);
         Expect(u, u"Save As", u"a.stx already exists.\nDo you want to replace it?", IDYES);
-        WaitForShown(u, kMachineList, {u"a.stx"}, "the file replaced while winding");
+        // The machine pane showed a.stx before: the send is over when the ticks are cleared.
+        u.WaitUntil(
+            [](const Snapshot& s) {
+                const tavren::ControlInfo* c = ControlIn(s, kPcCount);
+                return c && c->strText == u" 0";
+            },
+            "sent, ticks cleared");
         Settled(u);
-        u.Expect(Text(u, kPcCount) == u" 0", "sent, ticks cleared");
+        WaitForShown(u, kMachineList, {u"a.stx"}, "the file replaced while winding");
         CloseDialog(u);
     });
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
