@@ -25,15 +25,6 @@ CString LoadText(UINT nID)
     return s;
 }
 
-// The system's own text for a file-system failure, in the default language, without inserts.
-CString SystemMessage(DWORD dwError)
-{
-    char16_t szText[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 512, nullptr);
-    return CString(szText);
-}
-
 // Sub-menu 0 cut down to "Open": the separator at position 3 and everything that needs an item
 // inside a folder removed.
 void KeepOnlyOpen(CMenu& popup, UINT nRename, UINT nDelete, UINT nCheckAll, UINT nUncheckAll)
@@ -522,7 +513,7 @@ void CFileManagerDlg::OnPcMenuDelete()
         const CString strPath = m_listPc.m_strCurrentPath + u"\\" + m_listPc.GetItemText(nItem, 0);
         const DWORD dwError = DestinationSupport::DeleteLocalEntry(strPath);
         if (dwError != 0) {
-            MessageBox(SystemMessage(dwError), LoadText(IDS_CAPTION_ERROR), MB_OK | MB_ICONINFORMATION);
+            MessageBox(CFolderListCtrl::SystemMessage(dwError), LoadText(IDS_CAPTION_ERROR), MB_OK | MB_ICONINFORMATION);
             break;
         }
     }

@@ -27,15 +27,6 @@ CString LoadText(UINT nID)
     return s;
 }
 
-// The system's own text for a file-system failure, in the default language, without inserts.
-CString SystemMessage(DWORD dwError)
-{
-    char16_t szText[512] = {};
-    FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, dwError,
-                   MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT), szText, 512, nullptr);
-    return CString(szText);
-}
-
 // Success and a cancel by the user are never reported.
 bool IsRealError(int32_t nCode)
 {
@@ -52,9 +43,6 @@ CString JoinPath(const CString& strFolder, const CString& strName)
     return strFolder + u"\\" + strName;
 }
 
-// A name the machine listed that, written below the PC folder, would land elsewhere or nowhere:
-// empty, with a path separator or a drive colon, or made of dots (and blanks, which Windows drops
-// at the end of a name) only, "." and ".." among them.
 // Writes a received file whole or not at all. The bytes go to a new file beside it first, which
 // then takes the file's place: a folder that is full or write-protected leaves an existing file of
 // that name as it was, rather than emptied, and never a part of a file that looks received.
@@ -85,6 +73,9 @@ bool WriteWhole(const CString& strPath, const BYTE* pData, uint32_t nSize)
     return true;
 }
 
+// A name the machine listed that, written below the PC folder, would land elsewhere or nowhere:
+// empty, with a path separator or a drive colon, or made of dots (and blanks, which Windows drops
+// at the end of a name) only, "." and ".." among them.
 bool LeavesFolder(const CString& strName)
 {
     if (strName.IsEmpty())
@@ -177,12 +168,12 @@ void AddCopyFailure(CWnd& owner, std::vector<CCopyFailureGroup>& groups, DWORD d
         if (group.m_dwError != dwError)
             continue;
         if (group.m_strText.IsEmpty())
-            group.m_strText = SystemMessage(dwError) + strPath;
+            group.m_strText = CFolderListCtrl::SystemMessage(dwError) + strPath;
         else
             group.m_strText += u"\n" + strPath;
         return;
     }
-    owner.MessageBox(SystemMessage(dwError), LoadText(nOtherCaption), MB_OK | MB_ICONEXCLAMATION);
+    owner.MessageBox(CFolderListCtrl::SystemMessage(dwError), LoadText(nOtherCaption), MB_OK | MB_ICONEXCLAMATION);
 }
 
 void ShowCopyFailures(CWnd& owner, const std::vector<CCopyFailureGroup>& groups, UINT nCaption)
