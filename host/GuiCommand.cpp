@@ -11,6 +11,7 @@
 // TAVREN_WEB_DIR overrides it), so that editing the page needs no rebuild.
 #include "host/GuiCommand.h"
 
+#include "host/GuiGuard.h"
 #include "host/GuiMachine.h"
 #include "host/GuiRoutes.h"
 #include "host/HostSession.h"
@@ -66,8 +67,9 @@ void Usage(FILE* out)
 {
     std::fprintf(out,
                  "usage: tavren gui [--port N] [--storage DIR] [--no-machine] [--web DIR] [--sampler]\n"
-                 "  Shows the module's dialogs in a browser at http://127.0.0.1:N/ (default 8080; 0 picks a free port),\n"
-                 "  with an emulated machine holding demo designs (in DIR when given) and, unless TAVREN_DRIVES\n"
+                 "  Shows the module's dialogs in a browser at http://127.0.0.1:N/ (default 8080; 0 picks a free port).\n"
+                 "  Open the whole address it prints: its token lets that browser, and no other page, drive it.\n"
+                 "  It starts an emulated machine holding demo designs (in DIR when given) and, unless TAVREN_DRIVES\n"
                  "  is set, a PC drive C: and a USB flash drive E: with sample designs. --sampler also offers a\n"
                  "  dialog of the host's own with one of each kind of control, to try the page on.\n");
 }
@@ -210,12 +212,16 @@ int RunGuiCommand(int argc, char** argv)
     CImageListPngCache pictures;
     CGuiRoutes routes(opt.strWeb, session, calls, machine, drives, pictures);
     httplib::Server server;
+    CGuiGuard guard;
+    guard.Install(server);
     routes.Install(server);
     int nPort = Bind(server, opt.nPort);
     if (nPort < 0)
         return Fail(temp, "cannot listen on 127.0.0.1 (is the port in use? try --port 0)");
+    guard.SetPort(nPort);
     std::thread httpThread([&] { server.listen_after_bind(); });
-    std::printf("Tavren is at http://127.0.0.1:%d/\n", nPort);
+    // The address carries this run's token: only who has it can use the page.
+    std::printf("Tavren is at %s\n", guard.Address().c_str());
     std::fflush(stdout);
 
     RunUiThread(calls, session);

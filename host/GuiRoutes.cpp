@@ -1,6 +1,7 @@
 #include "host/GuiRoutes.h"
 
 #include "host/GuiActions.h"
+#include "host/GuiGuard.h"
 #include "host/GuiMachine.h"
 #include "host/GuiSnapshotJson.h"
 #include "host/HostSession.h"
@@ -68,8 +69,7 @@ CGuiRoutes::CGuiRoutes(fs::path web, CHostSession& session, CUiCallQueue& calls,
 
 void CGuiRoutes::Install(httplib::Server& server)
 {
-    // A design from the person's disk comes in the call, base64: room for any design a machine takes.
-    server.set_payload_max_length(32u << 20);
+    server.set_payload_max_length(kMaxUpload);
     server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/index.html"); });
     server.Get(R"(/([A-Za-z0-9_-]+\.(html|js|css|svg)))", [this](const httplib::Request& req, httplib::Response& res) {
         bool bFound = false;

@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -85,7 +86,10 @@ int ListenSocket(const std::string& path)
         return -1;
     }
     unlink(path.c_str());
-    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(fd, 64) != 0) {
+    // Whoever can connect can drive the machine: the socket is its owner's alone (mode 0600),
+    // set before listen so that no one else connects in between.
+    if (bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || chmod(path.c_str(), 0600) != 0 ||
+        listen(fd, 64) != 0) {
         int e = errno;
         close(fd);
         errno = e;

@@ -43,6 +43,13 @@ function pollSoon(ms) {
 async function poll() {
   try {
     const r = await fetch('/api/state', { cache: 'no-store' });
+    if (r.status === 403) {
+      // Opened without the token (another browser, or a bookmark of the bare address).
+      document.body.classList.add('offline');
+      statusLine.textContent = 'Open the whole address tavren gui printed, with its ?token=..., to use this page.';
+      pollSoon(2000);
+      return;
+    }
     const text = await r.text();
     if (text !== lastStateText) {
       lastStateText = text;

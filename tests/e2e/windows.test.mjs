@@ -30,7 +30,7 @@ function startGui(extra) {
     const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
     const onData = d => {
       out += d;
-      const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/)/.exec(out);
+      const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/\?token=[0-9a-f]+)/.exec(out);
       if (m) { clearTimeout(timer); resolve(m[1]); }
     };
     child.stdout.on('data', onData);

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -22,6 +23,9 @@ TEST(MachineControlClient, CommandsReportsRefusalsAndSilence)
     tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start({"--usb2", "absent"}));
     CMachineControlClient client(machine.SocketPath(), 2000);
+    struct stat st {};
+    ASSERT_EQ(stat(machine.SocketPath().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u) << "only its owner may drive the machine";
 
     CMachineControlClient::Reply r = client.Send({"show"});
     EXPECT_EQ(r.status, Status::Ok);
