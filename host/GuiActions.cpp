@@ -49,6 +49,18 @@ json PerformAction(const json& a)
     } else if (strDo == "type") {
         std::string strText = a.contains("text") && a["text"].is_string() ? a["text"].get<std::string>() : "";
         bOk = tavren::TypeText(h, Utf8ToUtf16(strText), &strError);
+    } else if (strDo == "scroll") {
+        // A part of the vertical scroll bar: "lineUp", "lineDown", "pageUp", "pageDown", or "thumb" to pos.
+        static const std::pair<const char*, int> kParts[] = {{"lineUp", SB_LINEUP}, {"lineDown", SB_LINEDOWN}, {"pageUp", SB_PAGEUP},
+                                                             {"pageDown", SB_PAGEDOWN}, {"thumb", SB_THUMBPOSITION}};
+        std::string strPart = a.contains("part") && a["part"].is_string() ? a["part"].get<std::string>() : "";
+        auto it = std::find_if(std::begin(kParts), std::end(kParts), [&](const auto& k) { return strPart == k.first; });
+        if (it != std::end(kParts))
+            bOk = tavren::ScrollBar(h, it->second, static_cast<int>(Number(a, "pos", 0)), &strError);
+        else
+            strError = "unknown scroll bar part \"" + strPart + "\"";
+    } else if (strDo == "wheel") {
+        bOk = tavren::TurnWheel(h, static_cast<int>(std::clamp<long long>(Number(a, "delta", 0), -32768, 32767)), &strError);
     } else if (strDo == "keyIn") {
         std::string strKey = a.contains("key") && a["key"].is_string() ? a["key"].get<std::string>() : "";
         static const std::pair<const char*, WPARAM> kKeys[] = {{"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},

@@ -76,6 +76,8 @@ json ControlToJson(const tavren::ControlInfo& c)
               {"check", c.nCheck},
               {"default", c.bDefault},
               {"image", ImageOf(c)}};
+    if (c.dwStyle & WS_VSCROLL)
+        j["vscroll"] = {{"min", c.nScrollMin}, {"max", c.nScrollMax}, {"page", c.nScrollPage}, {"pos", c.nScrollPos}};
     std::u16string cls = c.strClass;
     for (char16_t& ch : cls)
         if (ch >= u'a' && ch <= u'z')

@@ -13,6 +13,7 @@ let imageLists = {};
 let openCombo = 0;        // the combo box whose drop-down list the page shows
 let message = null;       // a short-lived note in the status line
 let pollTimer = 0;
+let wheelRest = 0;        // a wheel turn of less than a notch, kept for the next
 
 // ---- talking to the host
 async function post(path, body) {
@@ -743,6 +744,61 @@ function renderCombo(ce, c, w, disabled) {
   }
 }
 
+const SCROLLBAR = 17; // the width of a vertical scroll bar, as the module's lists lay themselves out
+
+// A classic vertical scroll bar: arrows, the track and a thumb as long as the page is of the range.
+// Arrows and the track go to the control as the parts a person pressed; the thumb, dragged, goes
+// as the position it was let go at.
+function renderScrollBar(ce, c, rc, disabled) {
+  const s = c.vscroll;
+  const sb = el('div', 'vscroll' + (disabled ? ' disabled' : ''), ce);
+  place(sb, rc);
+  const len = rc[3] - rc[1], track = Math.max(0, len - 2 * SCROLLBAR);
+  const range = s.max - s.min + 1, span = Math.max(1, range - Math.max(s.page, 1) + 1) - 1;
+  const thumbLen = Math.min(track, Math.max(8, Math.floor(track * Math.max(s.page, 1) / Math.max(range, 1))));
+  const thumbTop = SCROLLBAR + (span > 0 ? Math.round((track - thumbLen) * (s.pos - s.min) / span) : 0);
+  const up = el('div', 'arrow up', sb);
+  const down = el('div', 'arrow down', sb);
+  const thumb = el('div', 'thumb', sb);
+  up.setAttribute('aria-label', 'line up');
+  down.setAttribute('aria-label', 'line down');
+  thumb.setAttribute('role', 'scrollbar');
+  thumb.setAttribute('aria-orientation', 'vertical');
+  thumb.setAttribute('aria-valuemin', String(s.min));
+  thumb.setAttribute('aria-valuemax', String(s.min + span));
+  thumb.setAttribute('aria-valuenow', String(s.pos));
+  place(thumb, [0, thumbTop, SCROLLBAR, thumbTop + thumbLen]);
+  if (disabled) return;
+  const part = p => act({ do: 'scroll', hwnd: c.h, part: p });
+  up.addEventListener('mousedown', e => { e.preventDefault(); part('lineUp'); });
+  down.addEventListener('mousedown', e => { e.preventDefault(); part('lineDown'); });
+  sb.addEventListener('mousedown', e => {
+    if (e.target !== sb) return;
+    e.preventDefault();
+    const y = e.clientY - sb.getBoundingClientRect().top;
+    part(y < thumbTop ? 'pageUp' : 'pageDown');
+  });
+  thumb.addEventListener('mousedown', e => {
+    e.preventDefault();
+    const y0 = e.clientY;
+    let last = s.pos;
+    const at = ev => s.min + (track > thumbLen ? Math.round((thumbTop - SCROLLBAR + ev.clientY - y0) * span / (track - thumbLen)) : 0);
+    const move = ev => {
+      const pos = Math.max(s.min, Math.min(s.min + span, at(ev)));
+      thumb.style.top = (SCROLLBAR + (span > 0 ? Math.round((track - thumbLen) * (pos - s.min) / span) : 0)) + 'px';
+      last = pos;
+    };
+    const upHandler = ev => {
+      document.removeEventListener('mousemove', move);
+      document.removeEventListener('mouseup', upHandler);
+      move(ev);
+      if (last !== s.pos) act({ do: 'scroll', hwnd: c.h, part: 'thumb', pos: last });
+    };
+    document.addEventListener('mousemove', move);
+    document.addEventListener('mouseup', upHandler);
+  });
+}
+
 function renderList(ce, c, w, disabled) {
   const L = c.list;
   ce.classList.add('sunken');
@@ -750,9 +806,22 @@ function renderList(ce, c, w, disabled) {
   ce.setAttribute('role', 'listbox');
   const width = c.rc[2] - c.rc[0], height = c.rc[3] - c.rc[1];
   const cw = c.client[2] - c.client[0], chh = c.client[3] - c.client[1];
-  const bx = Math.max(0, Math.floor((width - cw) / 2)), by = Math.max(0, Math.floor((height - chh) / 2));
+  const bar = c.vscroll ? SCROLLBAR : 0; // the bar sits inside the border, right of the client area
+  const bx = Math.max(0, Math.floor((width - cw - bar) / 2)), by = Math.max(0, Math.floor((height - chh) / 2));
   const area = el('div', 'area', ce);
   place(area, [bx, by, bx + cw, by + chh]);
+  if (c.vscroll) renderScrollBar(ce, c, [bx + cw, by, bx + cw + bar, by + chh], disabled);
+  // The wheel goes to the list under the mouse, a notch (WHEEL_DELTA, 120) for each 100 pixels or 3 lines.
+  // (A property, not a listener: the element is kept from one drawing to the next.)
+  ce.onwheel = e => {
+    e.preventDefault();
+    if (disabled) return;
+    wheelRest += e.deltaMode === 1 ? e.deltaY * 100 / 3 : e.deltaMode === 2 ? e.deltaY * 100 * 3 : e.deltaY;
+    const notches = Math.trunc(wheelRest / 100);
+    if (!notches) return;
+    wheelRest -= notches * 100;
+    act({ do: 'wheel', hwnd: c.h, delta: -notches * 120 });
+  };
   const report = L.view === 1, icons = L.view === 0;
   if (report && !(c.style & 0x4000)) {
     const header = el('div', 'header', area);

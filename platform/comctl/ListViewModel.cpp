@@ -12,8 +12,8 @@
 // Within a cell or row the parts are placed as Windows places them: in icon view the picture
 // centred 4 pixels below the cell's top and the label centred under it (at most as wide as the
 // cell, up to two lines); in the other views the state picture, the small picture and the label
-// from the left. Hit tests and LVM_GETITEMRECT answer from these parts. Scrolling is by whole rows
-// (EnsureVisible).
+// from the left. Hit tests and LVM_GETITEMRECT answer from these parts. Scrolling is by whole rows:
+// LVM_ENSUREVISIBLE, LVM_SCROLL, WM_VSCROLL and the mouse wheel, shown in the window's vertical bar.
 //
 // Label editing begins with LVM_EDITLABELW, or when a list with LVS_EDITLABELS is clicked on the
 // label of its focused, selected item: after the double-click time, unless a double-click came.
@@ -29,6 +29,7 @@
 #include "platform/afx/ImageList.h"
 
 #include <algorithm>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -96,6 +97,15 @@ public:
     LRESULT Proc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam) override
     {
         m_hWnd = hWnd;
+        LRESULT lResult = Dispatch(hWnd, nMsg, wParam, lParam);
+        // Whatever the message changed (items, view, size, position), the scroll bar follows.
+        if (!IsQuery(nMsg) && IsWindow(hWnd))
+            SyncScrollBar();
+        return lResult;
+    }
+
+    LRESULT Dispatch(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
+    {
         switch (nMsg) {
         case LVM_INSERTITEMW:
             return OnInsertItem(Ptr<const LVITEMW>(lParam));
@@ -149,6 +159,12 @@ public:
             return TopIndex();
         case LVM_GETCOUNTPERPAGE:
             return RowsPerPage() * Columns();
+        case LVM_SCROLL:
+            return OnScroll(static_cast<int>(static_cast<int32_t>(lParam)));
+        case WM_VSCROLL:
+            return OnVScroll(LOWORD(wParam));
+        case WM_MOUSEWHEEL:
+            return OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
         case LVM_GETITEMRECT:
             return OnGetItemRect(static_cast<int>(wParam), Ptr<RECT>(lParam));
         case LVM_HITTEST:
@@ -908,6 +924,115 @@ private:
         return 1;
     }
 
+    // ---- scrolling
+    // Messages that only read: the bar needs no new layout after them (a full list is asked a lot).
+    static bool IsQuery(UINT nMsg)
+    {
+        switch (nMsg) {
+        case LVM_GETITEMW: case LVM_GETITEMTEXTW: case LVM_GETITEMSTATE: case LVM_GETITEMCOUNT:
+        case LVM_GETNEXTITEM: case LVM_GETSELECTEDCOUNT: case LVM_GETCOLUMNWIDTH: case LVM_GETEXTENDEDLISTVIEWSTYLE:
+        case LVM_GETIMAGELIST: case LVM_GETTOPINDEX: case LVM_GETCOUNTPERPAGE: case LVM_GETITEMRECT:
+        case LVM_HITTEST: case LVM_SUBITEMHITTEST: case LVM_GETITEMSPACING: case LVM_FINDITEMW:
+        case LVM_GETEDITCONTROL: case LVM_GETVIEW: case LVM_HASGROUP: case LVM_ISGROUPVIEWENABLED:
+        case WM_GETDLGCODE: case WM_DESTROY:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // The vertical bar counts whole rows (of icon cells in icon view) in every view: the range is
+    // the rows of the content, the page the rows shown whole, the position the first row shown.
+    // (Windows counts pixels in icon view; rows keep one rule for the bar, the wheel and the keys.)
+    int RowStep() const { return std::max(1, static_cast<int>(CellSize().cy)); }
+
+    void SyncScrollBar()
+    {
+        // Showing the bar narrows the client area, which in icon view may add rows: twice at most.
+        for (int nPass = 0; nPass < 2; ++nPass) {
+            ClampScroll();
+            const int nStep = RowStep();
+            const int nRows = (MakeLayout().nContentHeight + nStep - 1) / nStep;
+            SCROLLINFO si;
+            si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            si.nMin = 0;
+            si.nMax = std::max(0, nRows - 1);
+            si.nPage = static_cast<UINT>(VisibleHeight() / nStep);
+            si.nPos = m_nScrollY / nStep;
+            const DWORD dwBefore = Style();
+            SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+            if (Style() == dwBefore)
+                break;
+        }
+    }
+
+    void ScrollToRow(int nRow)
+    {
+        m_nScrollY = std::max(0, nRow) * RowStep();
+        ClampScroll();
+    }
+
+    LRESULT OnVScroll(int nCode)
+    {
+        const int nRow = m_nScrollY / RowStep();
+        switch (nCode) {
+        case SB_LINEUP:
+            ScrollToRow(nRow - 1);
+            break;
+        case SB_LINEDOWN:
+            ScrollToRow(nRow + 1);
+            break;
+        case SB_PAGEUP:
+            ScrollToRow(nRow - RowsPerPage());
+            break;
+        case SB_PAGEDOWN:
+            ScrollToRow(nRow + RowsPerPage());
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The bar's own track position: the message's 16 bits would not reach far enough.
+            SCROLLINFO si;
+            si.fMask = SIF_TRACKPOS;
+            GetScrollInfo(m_hWnd, SB_VERT, &si);
+            ScrollToRow(si.nTrackPos);
+            break;
+        }
+        case SB_TOP:
+            ScrollToRow(0);
+            break;
+        case SB_BOTTOM:
+            ScrollToRow(std::numeric_limits<int>::max() / RowStep());
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+
+    // Three lines a notch, as the system's default; a part notch is kept for the next. In icon
+    // view a line is 50 pixels, as Windows scrolls it, rounded up to whole rows.
+    LRESULT OnMouseWheel(int nDelta)
+    {
+        m_nWheelRemainder += nDelta;
+        const int nNotches = m_nWheelRemainder / WHEEL_DELTA;
+        if (nNotches == 0)
+            return 0;
+        m_nWheelRemainder -= nNotches * WHEEL_DELTA;
+        constexpr int kLinesPerNotch = 3;
+        const int nRowsPerNotch = IsGrid() ? (kLinesPerNotch * 50 + RowStep() - 1) / RowStep() : kLinesPerNotch;
+        ScrollToRow(m_nScrollY / RowStep() - nNotches * nRowsPerNotch);
+        return 0;
+    }
+
+    // dy in pixels, moved in whole rows; a part row counts as one, so any request moves.
+    LRESULT OnScroll(int dy)
+    {
+        const int nStep = RowStep();
+        const int nRows = dy / nStep + (dy % nStep > 0 ? 1 : dy % nStep < 0 ? -1 : 0);
+        ScrollToRow(m_nScrollY / nStep + nRows);
+        return TRUE;
+    }
+
     // ---- geometry
     // Scrolling stops when the last row shows; positions are whole rows from the top.
     void ClampScroll()
@@ -1205,6 +1330,7 @@ private:
     bool m_bGroupView = false;
     SIZE m_spacing{kListIconCellWidth, kListIconCellHeight};
     int m_nScrollY = 0;     // pixels of the items scrolled off above
+    int m_nWheelRemainder = 0; // a wheel turn smaller than a notch, kept for the next
     int m_nArmedEdit = -1;  // pressed on this item's label, already focused and selected
     int m_nPendingEdit = -1; // its editing begins when the timer comes
     HWND m_hEdit = 0;

@@ -45,6 +45,11 @@ void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info)
         c.bEnabled = IsWindowEnabled(h) != 0;
         c.bVisible = IsWindowVisible(h) != 0;
         c.bFocused = h == hFocus;
+        const SCROLLINFO& si = p->scroll[SB_VERT];
+        c.nScrollMin = si.nMin;
+        c.nScrollMax = si.nMax;
+        c.nScrollPage = static_cast<int>(si.nPage);
+        c.nScrollPos = si.nPos;
         if (p->pModel)
             p->pModel->Describe(c);
         int nBorderX = ((p->rcWindow.right - p->rcWindow.left) - c.rcClient.right) / 2;
@@ -293,6 +298,53 @@ bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
 bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError)
 {
     return Type(hEdit, strText, true, pstrError);
+}
+
+bool ScrollBar(HWND hCtrl, int nCode, int nPos, std::string* pstrError)
+{
+    return Act(hCtrl, pstrError, [hCtrl, nCode, nPos]() -> std::string {
+        if (std::string s = CheckReachable(hCtrl); !s.empty())
+            return s;
+        if (!(GetWindowLongW(hCtrl, GWL_STYLE) & WS_VSCROLL))
+            return "the control shows no scroll bar";
+        auto post = [hCtrl](int nBarCode, int nAt) {
+            PostMessageW(hCtrl, WM_VSCROLL, MAKELONG(static_cast<WORD>(nBarCode), static_cast<WORD>(nAt)), 0);
+        };
+        switch (nCode) {
+        case SB_LINEUP: case SB_LINEDOWN: case SB_PAGEUP: case SB_PAGEDOWN:
+            post(nCode, 0);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            // The bar keeps the track position where the control reads it, then reports the drag.
+            if (auto p = GetWindowRecord(hCtrl))
+                p->scroll[SB_VERT].nTrackPos = std::clamp(nPos, p->scroll[SB_VERT].nMin, p->scroll[SB_VERT].nMax);
+            post(SB_THUMBTRACK, nPos);
+            post(SB_THUMBPOSITION, nPos);
+            break;
+        }
+        default:
+            return "not a scroll bar part";
+        }
+        post(SB_ENDSCROLL, 0);
+        return {};
+    });
+}
+
+bool TurnWheel(HWND hCtrl, int nDelta, std::string* pstrError)
+{
+    return Act(hCtrl, pstrError, [hCtrl, nDelta]() -> std::string {
+        if (std::string s = CheckReachable(hCtrl); !s.empty())
+            return s;
+        RECT rc{};
+        GetClientRect(hCtrl, &rc);
+        POINT pt{rc.right / 2, rc.bottom / 2};
+        MoveMouseTo(hCtrl, pt.x, pt.y);
+        ClientToScreen(hCtrl, &pt);
+        PostMessageW(hCtrl, WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(static_cast<SHORT>(nDelta))),
+                     MAKELONG(static_cast<WORD>(pt.x), static_cast<WORD>(pt.y)));
+        return {};
+    });
 }
 
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError)

@@ -17,8 +17,8 @@
 //   user could not have done it.
 // wait: WaitFor(predicate, timeout) re-takes snapshots until the predicate holds or time runs out.
 //
-// Deliberately missing: drag and drop, scroll bars
-// as such (a list scrolls its item into view before it is clicked, as a person would).
+// Deliberately missing: drag and drop, horizontal scrolling (a list also scrolls an item into view
+// before it is clicked, as a person would).
 #pragma once
 
 #include "platform/afx/ImageList.h"
@@ -121,6 +121,11 @@ struct ControlInfo {
     HWND hEdit = 0;                       // its editor (also listed as a control)
     bool bGroupView = false;
     std::vector<ListGroupInfo> groups;    // in display order
+    // The window's vertical scroll bar (WS_VSCROLL in dwStyle while it shows).
+    int nScrollMin = 0;
+    int nScrollMax = 0;
+    int nScrollPage = 0;
+    int nScrollPos = 0;
 };
 
 struct WindowInfo {
@@ -188,6 +193,12 @@ bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrE
 bool ClickListItem(HWND hList, int nItem, MouseAction action, ListPart part, std::string* pstrError = nullptr);
 // A point of the list's client area, whatever lies there (the browser's clicks).
 bool ClickListPoint(HWND hList, POINT pt, MouseAction action, std::string* pstrError = nullptr);
+// The vertical scroll bar of a control: an arrow (SB_LINEUP, SB_LINEDOWN), the track beside the
+// thumb (SB_PAGEUP, SB_PAGEDOWN), or the thumb dragged to nPos and let go (SB_THUMBTRACK then
+// SB_THUMBPOSITION, each followed by SB_ENDSCROLL as the bar sends them).
+bool ScrollBar(HWND hCtrl, int nCode, int nPos = 0, std::string* pstrError = nullptr);
+// The mouse wheel turned over a control by nDelta (WHEEL_DELTA a notch, away from the person > 0).
+bool TurnWheel(HWND hCtrl, int nDelta, std::string* pstrError = nullptr);
 // Opens the drop-down list of a combo box and picks entry nIndex.
 bool ChooseComboEntry(HWND hCombo, int nIndex, std::string* pstrError = nullptr);
 // Picks a command of an open popup menu, or dismisses it (nCommandId 0).

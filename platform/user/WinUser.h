@@ -73,6 +73,16 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_HSCROLL = 0x0114;
+constexpr UINT WM_STYLECHANGED = 0x007D;
+struct STYLESTRUCT {
+    DWORD styleOld;
+    DWORD styleNew;
+};
+constexpr UINT WM_VSCROLL = 0x0115;
+constexpr UINT WM_MOUSEWHEEL = 0x020A;
+constexpr int WHEEL_DELTA = 120;
+constexpr int GET_WHEEL_DELTA_WPARAM(WPARAM w) { return static_cast<SHORT>(HIWORD(w)); }
 constexpr UINT WM_USER = 0x0400;
 constexpr UINT WM_APP = 0x8000;
 
@@ -256,6 +266,44 @@ constexpr UINT SWP_NOSIZE = 0x1;
 constexpr UINT SWP_NOMOVE = 0x2;
 constexpr UINT SWP_NOZORDER = 0x4;
 constexpr UINT SC_CLOSE = 0xF060;
+
+// ---- scroll bars (a window's own, SB_HORZ and SB_VERT)
+constexpr int SB_HORZ = 0;
+constexpr int SB_VERT = 1;
+constexpr int SB_LINEUP = 0;
+constexpr int SB_LINEDOWN = 1;
+constexpr int SB_PAGEUP = 2;
+constexpr int SB_PAGEDOWN = 3;
+constexpr int SB_THUMBPOSITION = 4;
+constexpr int SB_THUMBTRACK = 5;
+constexpr int SB_TOP = 6;
+constexpr int SB_BOTTOM = 7;
+constexpr int SB_ENDSCROLL = 8;
+constexpr UINT SIF_RANGE = 0x1;
+constexpr UINT SIF_PAGE = 0x2;
+constexpr UINT SIF_POS = 0x4;
+constexpr UINT SIF_DISABLENOSCROLL = 0x8;
+constexpr UINT SIF_TRACKPOS = 0x10;
+constexpr UINT SIF_ALL = SIF_RANGE | SIF_PAGE | SIF_POS | SIF_TRACKPOS;
+constexpr int SM_CXVSCROLL = 17; // the width of a vertical bar (and height of a horizontal one)
+struct SCROLLINFO {
+    UINT cbSize = sizeof(SCROLLINFO);
+    UINT fMask = 0;
+    int nMin = 0;
+    int nMax = 0;
+    UINT nPage = 0;
+    int nPos = 0;
+    int nTrackPos = 0;
+};
+using LPSCROLLINFO = SCROLLINFO*;
+using LPCSCROLLINFO = const SCROLLINFO*;
+// As Windows: the position is kept within nMin..nMax - max(nPage - 1, 0); the bar is shown (the
+// window gains WS_VSCROLL or WS_HSCROLL, and its client area loses the bar's width) while the range
+// is larger than the page, and hidden otherwise unless SIF_DISABLENOSCROLL asks to keep it.
+int SetScrollInfo(HWND hWnd, int nBar, LPCSCROLLINFO lpsi, BOOL bRedraw);
+BOOL GetScrollInfo(HWND hWnd, int nBar, LPSCROLLINFO lpsi);
+int GetScrollPos(HWND hWnd, int nBar);
+int SetScrollPos(HWND hWnd, int nBar, int nPos, BOOL bRedraw);
 
 // ---- message calls
 LRESULT SendMessageW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam);

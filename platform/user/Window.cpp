@@ -225,7 +225,10 @@ RECT ClientRectOf(const WindowRecord& record)
     int cy = record.rcWindow.bottom - record.rcWindow.top;
     int nSide = 0, nTop = 0;
     FrameOf(record, &nSide, &nTop);
-    RECT rc{0, 0, std::max(0, cx - 2 * nSide), std::max(0, cy - nSide - nTop)};
+    // The window's scroll bars take their width from the client area.
+    int nBarX = (record.dwStyle & WS_VSCROLL) ? SM_CXVSCROLL : 0;
+    int nBarY = (record.dwStyle & WS_HSCROLL) ? SM_CXVSCROLL : 0;
+    RECT rc{0, 0, std::max(0, cx - 2 * nSide - nBarX), std::max(0, cy - nSide - nTop - nBarY)};
     return rc;
 }
 
@@ -676,6 +679,11 @@ LONG SetWindowLongW(HWND hWnd, int nIndex, LONG dwNewLong)
     switch (nIndex) {
     case GWL_STYLE:
         p->dwStyle = static_cast<DWORD>(dwNewLong);
+        // The window hears of it, as on Windows (a list view lays itself out for the new view).
+        if (old != dwNewLong) {
+            STYLESTRUCT ss{static_cast<DWORD>(old), static_cast<DWORD>(dwNewLong)};
+            tavren::CallWindow(hWnd, WM_STYLECHANGED, static_cast<WPARAM>(GWL_STYLE), reinterpret_cast<LPARAM>(&ss));
+        }
         break;
     case GWL_EXSTYLE:
         p->dwExStyle = static_cast<DWORD>(dwNewLong);

@@ -68,6 +68,8 @@ struct WindowRecord {
     // Temporary objects replaced by one of a derived class (CWnd::FromHandleAs); a caller may
     // still hold them, so they live as long as the record.
     std::vector<std::unique_ptr<CWnd>> retiredTemps;
+    // The window's own scroll bars, SB_HORZ and SB_VERT (shown while WS_HSCROLL / WS_VSCROLL).
+    SCROLLINFO scroll[2]{};
     // Dialogs.
     bool bDialog = false;
     bool bEnded = false;        // EndDialog was called: the modal loop stops

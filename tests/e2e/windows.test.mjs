@@ -23,8 +23,8 @@ const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
 const STEP = 10000;
 
 // tavren gui on a port of its own choosing (--port 0); resolves with its address.
-function startGui(extra) {
-  const child = spawn(tavren, ['gui', '--port', '0', ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
+function startGui(extra, env = {}) {
+  const child = spawn(tavren, ['gui', '--port', '0', ...extra], { stdio: ['ignore', 'pipe', 'pipe'], env: { ...process.env, ...env } });
   let out = '';
   const ready = new Promise((resolve, reject) => {
     const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
@@ -49,11 +49,11 @@ function stopGui(child) {
   });
 }
 
-async function withPage(extra, fn) {
+async function withPage(extra, fn, env = {}) {
   assert.ok(fs.existsSync(chromiumPath), `Chromium is not installed at ${chromiumPath}`);
   const require = createRequire(path.join(modules, 'package.json'));
   const { chromium } = require('playwright-core');
-  const gui = startGui(extra);
+  const gui = startGui(extra, env);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-windows-'));
   let context = null;
   try {
@@ -281,4 +281,63 @@ test('Tab and Shift+Tab move the focus between a dialog\'s controls; a message b
     await page.keyboard.press('Escape');
     await sampler.waitFor({ state: 'detached', timeout: STEP });
   });
+});
+
+test('A folder longer than its pane: the wheel, the arrows and the thumb reach its last design', { timeout: 120000 }, async () => {
+  // 150 designs on a C: of their own: the PC pane shows a few rows of them.
+  const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-long-'));
+  const designs = path.join(root, 'c', 'Designs');
+  fs.mkdirSync(designs, { recursive: true });
+  const star = fs.readFileSync(path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs/Star.qef+'));
+  for (let i = 0; i < 150; i++) fs.writeFileSync(path.join(designs, `Design ${String(i).padStart(3, '0')}.qef+`), star);
+  try {
+    await withPage([], async page => {
+      const FM = 'File Manager', PC = 13011;
+      const win = page.locator(`.window[data-caption="${FM}"]`);
+      await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
+      await page.locator('#cf-go').click({ timeout: STEP });
+      await win.waitFor({ timeout: STEP });
+      const pc = win.locator(`.ctl[data-id="${PC}"]`);
+      for (const place of ['Computer', 'C:', 'Designs']) {
+        await pc.locator('[data-item]').filter({ has: page.locator('.text', { hasText: place }) }).first().dblclick({ timeout: STEP });
+        await page.waitForTimeout(300);
+      }
+      await pc.locator('[data-item][aria-label="Design 000.qef+"]').waitFor({ timeout: STEP });
+      const thumb = pc.locator('.vscroll .thumb');
+      await thumb.waitFor({ timeout: STEP });
+      const now = async () => Number(await thumb.getAttribute('aria-valuenow', { timeout: STEP }));
+      const waitPos = async (test, what) => {
+        for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(50))
+          if (test(await now())) return;
+        throw new Error(`timed out waiting for the bar ${what}: at ${await now()}`);
+      };
+      const last = pc.locator('[data-item][aria-label="Design 149.qef+"]');
+      assert.equal(await last.count(), 0, 'the last design is out of view');
+
+      // The wheel over the pane, a notch down.
+      const box = await pc.boundingBox();
+      await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
+      await page.mouse.wheel(0, 100);
+      await waitPos(p => p > 0, 'to move down');
+      const afterWheel = await now();
+      // The arrow up takes one row back.
+      await pc.locator('.vscroll .arrow.up').click({ timeout: STEP });
+      await waitPos(p => p === afterWheel - 1, 'one row up');
+      // The thumb dragged to the bottom of its track shows the last row, and its design can be ticked.
+      const tb = await thumb.boundingBox(), sb = await pc.locator('.vscroll').boundingBox();
+      await page.mouse.move(tb.x + tb.width / 2, tb.y + tb.height / 2);
+      await page.mouse.down();
+      await page.mouse.move(tb.x + tb.width / 2, sb.y + sb.height, { steps: 5 });
+      await page.mouse.up();
+      const max = Number(await thumb.getAttribute('aria-valuemax'));
+      await waitPos(p => p === max, 'at its end');
+      await last.locator('img').click({ timeout: STEP });
+      await win.locator('.ctl[data-id="13027"]', { hasText: '1' }).waitFor({ timeout: STEP });
+      await page.screenshot({ path: path.join(outDir, 'e2e-windows-long-folder.png') });
+      await win.locator('.ctl[data-id="2"]:not(.disabled)').click({ timeout: STEP });
+      await win.waitFor({ state: 'detached', timeout: STEP });
+    }, { TAVREN_DRIVES: `C=fixed:${path.join(root, 'c')}` });
+  } finally {
+    fs.rmSync(root, { recursive: true, force: true });
+  }
 });

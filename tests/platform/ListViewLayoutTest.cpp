@@ -27,9 +27,10 @@ namespace {
 
 using wintest::kChild;
 
-// 200 x 100 dialog units: lists 300 pixels wide, 162 (icons) and 160 (report, bordered) high.
+// 200 x 106 and 200 x 100 dialog units: lists 300 pixels wide, 172 (icons: two rows of the tests'
+// cells fit without a scroll bar) and 160 (report, bordered) high.
 const std::vector<tavren::DialogItemTemplate> kItems = {
-    {u"SysListView32", 100, u"", 0, 0, 0, 200, 100, kChild | LVS_ICON, 0},
+    {u"SysListView32", 100, u"", 0, 0, 0, 200, 106, kChild | LVS_ICON, 0},
     {u"SysListView32", 101, u"", 0, 0, 110, 200, 100, kChild | WS_BORDER | LVS_REPORT, 0},
 };
 
@@ -176,9 +177,9 @@ TEST(ListViewLayout, GroupViewPlacesEachGroupUnderItsHeaderAndHidesItemsWithoutO
     tavren::ControlInfo info = Describe(list);
     ASSERT_EQ(info.groups.size(), 3u);
     EXPECT_EQ(info.groups[0].strHeader, u"Machine");
-    EXPECT_EQ(info.groups[0].rc, (RECT{0, 0, 300, 25}));
+    EXPECT_EQ(info.groups[0].rc, (RECT{0, 0, 300 - SM_CXVSCROLL, 25})) << "beside the bar: two groups are taller than the list";
     EXPECT_EQ(info.groups[1].strHeader, u"PC");
-    EXPECT_EQ(info.groups[1].rc, (RECT{0, 110, 300, 135}));
+    EXPECT_EQ(info.groups[1].rc, (RECT{0, 110, 300 - SM_CXVSCROLL, 135}));
     EXPECT_EQ(info.groups[2].rc, (RECT{0, 0, 0, 0})) << "a group without items shows no band";
     EXPECT_EQ(info.items[3].rc, (RECT{0, 0, 0, 0}));
     EXPECT_EQ(info.items[2].rc, Part(list, 2, LVIR_BOUNDS));
@@ -269,3 +270,98 @@ TEST(ListViewLayout, TheReportStyleBitSwitchesBetweenPicturesAndRows)
 }
 
 } // namespace
+
+namespace {
+
+SCROLLINFO Bar(const CListCtrl& list)
+{
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    EXPECT_TRUE(GetScrollInfo(list.GetSafeHwnd(), SB_VERT, &si));
+    return si;
+}
+
+bool HasBar(const CListCtrl& list) { return (GetWindowLongW(list.GetSafeHwnd(), GWL_STYLE) & WS_VSCROLL) != 0; }
+
+} // namespace
+
+// More rows than the list shows: a vertical bar in rows, moved by its arrows, track, thumb, the
+// wheel and LVM_SCROLL, never past either end; the bar goes when the rows fit again.
+TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
+{
+    CListsDlg dlg;
+    CListCtrl& list = dlg.m_report; // a 24-pixel header and 8 rows of 17 inside its border
+    const HWND h = list.GetSafeHwnd();
+    list.InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
+    for (int i = 0; i < 7; ++i)
+        list.InsertItem(i, u"rose.qef", 0);
+    EXPECT_FALSE(HasBar(list)) << "seven rows fit";
+    RECT rcClient{};
+    list.GetClientRect(&rcClient);
+    EXPECT_EQ(rcClient.right, 298);
+    for (int i = 7; i < 30; ++i)
+        list.InsertItem(i, u"tulip.qef", 0);
+    ASSERT_TRUE(HasBar(list));
+    list.GetClientRect(&rcClient);
+    EXPECT_EQ(rcClient.right, 298 - SM_CXVSCROLL) << "the bar takes its width from the client area";
+    SCROLLINFO si = Bar(list);
+    EXPECT_EQ(si.nMin, 0);
+    EXPECT_EQ(si.nMax, 29);
+    EXPECT_EQ(si.nPage, 8u);
+    EXPECT_EQ(si.nPos, 0);
+
+    struct Step {
+        UINT nMsg;
+        WPARAM wParam;
+        LPARAM lParam;
+        int nPos; // the first row shown afterwards
+    };
+    const Step steps[] = {
+        {WM_VSCROLL, SB_LINEDOWN, 0, 1},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 9},
+        {WM_VSCROLL, SB_LINEUP, 0, 8},
+        {WM_VSCROLL, SB_PAGEUP, 0, 0},
+        {WM_VSCROLL, SB_LINEUP, 0, 0},
+        {WM_VSCROLL, SB_BOTTOM, 0, 22},
+        {WM_VSCROLL, SB_LINEDOWN, 0, 22},
+        {WM_VSCROLL, SB_PAGEDOWN, 0, 22},
+        {WM_VSCROLL, SB_TOP, 0, 0},
+        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)), 0, 3},
+        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0, 9},
+        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(WHEEL_DELTA / 2)), 0, 9}, // half a notch is kept...
+        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(WHEEL_DELTA / 2)), 0, 6}, // ...and makes a notch with the next
+        {LVM_SCROLL, 0, 20, 8},                                                  // a row and a part
+        {LVM_SCROLL, 0, -17, 7},
+        {LVM_SCROLL, 0, 1000, 22},
+        {WM_VSCROLL, SB_ENDSCROLL, 0, 22},
+    };
+    for (const Step& s : steps) {
+        SendMessageW(h, s.nMsg, s.wParam, s.lParam);
+        EXPECT_EQ(Bar(list).nPos, s.nPos) << "message " << s.nMsg << " " << LOWORD(s.wParam) << "/" << s.lParam;
+        EXPECT_EQ(list.GetTopIndex(), s.nPos);
+        EXPECT_EQ(Part(list, s.nPos, LVIR_BOUNDS).top, 24) << "the first row shown sits under the header";
+    }
+
+    // The thumb dragged: the bar's track position, not the message's 16 bits.
+    tavren::GetWindowRecord(h)->scroll[SB_VERT].nTrackPos = 12;
+    SendMessageW(h, WM_VSCROLL, MAKELONG(SB_THUMBTRACK, 12), 0);
+    EXPECT_EQ(list.GetTopIndex(), 12);
+    list.EnsureVisible(0, FALSE);
+    EXPECT_EQ(Bar(list).nPos, 0) << "the bar follows a scroll the program asks for";
+
+    // Icon view: rows of 76-pixel cells, three columns beside the bar, two rows a notch (150 pixels).
+    list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
+    si = Bar(list);
+    EXPECT_EQ(si.nMax, 9);
+    EXPECT_EQ(si.nPage, 2u) << "two whole rows of 76 in 158 pixels";
+    SendMessageW(h, WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
+    EXPECT_EQ(Bar(list).nPos, 2);
+    EXPECT_EQ(list.GetTopIndex(), 6);
+
+    for (int i = 29; i >= 2; --i)
+        list.DeleteItem(i);
+    EXPECT_FALSE(HasBar(list)) << "the bar goes when everything fits";
+    EXPECT_EQ(Bar(list).nPos, 0);
+    list.GetClientRect(&rcClient);
+    EXPECT_EQ(rcClient.right, 298);
+}

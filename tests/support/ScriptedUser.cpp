@@ -312,6 +312,20 @@ void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey)
         Fail("pressing key " + std::to_string(nVirtualKey) + " in " + std::to_string(nId) + ": " + strError);
 }
 
+void ScriptedUser::ScrollBar(int nId, int nCode, int nPos)
+{
+    std::string strError;
+    if (!tavren::ScrollBar(ControlHandle(nId), nCode, nPos, &strError))
+        Fail("scrolling " + std::to_string(nId) + ": " + strError);
+}
+
+void ScriptedUser::TurnWheel(int nId, int nDelta)
+{
+    std::string strError;
+    if (!tavren::TurnWheel(ControlHandle(nId), nDelta, &strError))
+        Fail("turning the wheel over " + std::to_string(nId) + ": " + strError);
+}
+
 void ScriptedUser::ClickItem(int nListId, int nItem)
 {
     std::string strError;
