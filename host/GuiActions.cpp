@@ -63,11 +63,15 @@ json PerformAction(const json& a)
         bOk = tavren::TurnWheel(h, static_cast<int>(std::clamp<long long>(Number(a, "delta", 0), -32768, 32767)), &strError);
     } else if (strDo == "keyIn") {
         std::string strKey = a.contains("key") && a["key"].is_string() ? a["key"].get<std::string>() : "";
-        static const std::pair<const char*, WPARAM> kKeys[] = {{"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},
-                                                               {"End", VK_END}, {"ArrowLeft", VK_LEFT}, {"ArrowRight", VK_RIGHT}};
+        static const std::pair<const char*, WPARAM> kKeys[] = {
+            {"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},     {"End", VK_END},        {"ArrowLeft", VK_LEFT},
+            {"ArrowRight", VK_RIGHT}, {"ArrowUp", VK_UP},  {"ArrowDown", VK_DOWN}, {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
+            {"Space", VK_SPACE}};
+        auto flag = [&](const char* key) { return a.contains(key) && a[key].is_boolean() && a[key].get<bool>(); };
+        const UINT nModifiers = (flag("ctrl") ? tavren::kKeyCtrl : 0) | (flag("shift") ? tavren::kKeyShift : 0);
         auto it = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return strKey == k.first; });
         if (it != std::end(kKeys))
-            bOk = tavren::PressKeyIn(h, it->second, &strError);
+            bOk = tavren::PressKeyIn(h, it->second, nModifiers, &strError);
         else
             strError = "unknown key \"" + strKey + "\"";
     } else if (strDo == "item") {

@@ -927,8 +927,29 @@ function frontWindow() {
   return state && state.snapshot.windows.find(w => w.h === state.snapshot.front);
 }
 
+// Keys a focused list view takes itself: they go to it as the keys they are.
+const LIST_KEYS = new Set(['ArrowUp', 'ArrowDown', 'ArrowLeft', 'ArrowRight', 'Home', 'End', 'PageUp', 'PageDown', ' ']);
+
+function focusedList() {
+  const f = frontWindow();
+  return f && f.kind !== 'menu' && !openCombo ? f.controls.find(c => c.focused && c.list && c.enabled) : null;
+}
+
 document.addEventListener('keydown', e => {
   if (e.target.closest && e.target.closest('input, textarea, #host')) return;
+  const list = focusedList();
+  if (list && !e.altKey && !e.metaKey) {
+    if (LIST_KEYS.has(e.key)) {
+      e.preventDefault();
+      act({ do: 'keyIn', hwnd: list.h, key: e.key === ' ' ? 'Space' : e.key, ctrl: e.ctrlKey, shift: e.shiftKey });
+      return;
+    }
+    if (!e.ctrlKey && [...e.key].length === 1) {
+      e.preventDefault();
+      act({ do: 'type', hwnd: list.h, text: e.key }); // the list's search by the start of a label
+      return;
+    }
+  }
   if (e.key !== 'Enter' && e.key !== 'Escape' && e.key !== 'Tab') return;
   e.preventDefault();
   if (e.key === 'Tab') {

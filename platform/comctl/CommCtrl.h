@@ -69,6 +69,8 @@ constexpr UINT LVNI_FOCUSED = 0x0001;
 constexpr UINT LVNI_SELECTED = 0x0002;
 constexpr UINT LVNI_ABOVE = 0x0100;
 constexpr UINT LVNI_BELOW = 0x0200;
+constexpr UINT LVNI_TOLEFT = 0x0400;
+constexpr UINT LVNI_TORIGHT = 0x0800;
 
 constexpr UINT LVCF_FMT = 0x0001;
 constexpr UINT LVCF_WIDTH = 0x0002;

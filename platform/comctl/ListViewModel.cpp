@@ -2,7 +2,7 @@
 // sub-item texts, image, state, indent, group and data word; selection and focus with
 // LVN_ITEMCHANGING/LVN_ITEMCHANGED; sorting with the program's comparison; groups; image lists
 // by handle; in-place label editing with LVN_BEGINLABELEDIT/LVN_ENDLABELEDIT; clicks (NM_CLICK,
-// NM_DBLCLK, NM_RCLICK) and Enter (NM_RETURN).
+// NM_DBLCLK, NM_RCLICK), Enter (NM_RETURN) and the keys that move through the items.
 //
 // Geometry (what the front ends draw and the seam clicks): report view rows of 17 pixels under a
 // 24-pixel header; icon view a grid of cells of the icon spacing (76 x 76 until LVM_SETICONSPACING),
@@ -18,13 +18,14 @@
 // Label editing begins with LVM_EDITLABELW, or when a list with LVS_EDITLABELS is clicked on the
 // label of its focused, selected item: after the double-click time, unless a double-click came.
 //
-// Deliberately missing: virtual (owner-data) lists, multiple selection with Shift/Ctrl, keyboard
-// navigation with the arrows, column header clicks and drag, tooltips, tiles, insertion marks,
+// Deliberately missing: virtual (owner-data) lists, multiple selection with Shift/Ctrl, horizontal
+// scrolling, column header clicks and drag, tooltips, tiles, insertion marks,
 // working areas, hot tracking, check boxes drawn by the control (LVS_EX_CHECKBOXES is stored and
 // reported only), background images.
 #include "platform/seam/Automation.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/comctl/ControlModels.h"
+#include "platform/kernel/Handle.h"
 #include "platform/user/PrivateMessages.h"
 #include "platform/afx/ImageList.h"
 
@@ -216,6 +217,8 @@ public:
             return OnButtonUp(lParam, true);
         case WM_KEYDOWN:
             return OnKeyDown(wParam);
+        case WM_CHAR:
+            return OnChar(static_cast<char16_t>(wParam));
         case WM_TIMER:
             if (wParam != kEditLabelTimer)
                 return DefWindowProcW(hWnd, nMsg, wParam, lParam);
@@ -740,18 +743,17 @@ private:
     {
         UINT nWant = (nFlags & LVNI_SELECTED ? LVIS_SELECTED : 0) | (nFlags & LVNI_FOCUSED ? LVIS_FOCUSED : 0);
         int nCount = static_cast<int>(m_items.size());
-        if (nFlags & LVNI_ABOVE) {
-            int nStep = Columns();
-            for (int i = nStart - nStep; i >= 0; i -= nStep)
-                if ((m_items[i].nState & nWant) == nWant)
-                    return i;
-            return -1;
-        }
-        if (nFlags & LVNI_BELOW) {
-            int nStep = Columns();
-            for (int i = nStart < 0 ? 0 : nStart + nStep; i < nCount; i += nStep)
-                if ((m_items[i].nState & nWant) == nWant)
-                    return i;
+        // By place on screen: the items in that direction, nearest first, as the arrow keys go.
+        static const std::pair<UINT, WPARAM> kDirections[] = {
+            {LVNI_ABOVE, VK_UP}, {LVNI_BELOW, VK_DOWN}, {LVNI_TOLEFT, VK_LEFT}, {LVNI_TORIGHT, VK_RIGHT}};
+        for (const auto& [nFlag, nKey] : kDirections) {
+            if (!(nFlags & nFlag))
+                continue;
+            if (!Valid(nStart))
+                return -1;
+            for (int i = nStart, nNext; (nNext = Beside(i, nKey)) != i; i = nNext)
+                if ((m_items[nNext].nState & nWant) == nWant)
+                    return nNext;
             return -1;
         }
         for (int i = nStart < 0 ? 0 : nStart + 1; i < nCount; ++i)
@@ -1221,6 +1223,10 @@ private:
         Notify(nCode, &nm.hdr);
     }
 
+    // Every key goes to the parent first (LVN_KEYDOWN). The arrows move to the item beside the
+    // focused one on screen, Home and End to the first and last, Page Up and Page Down a page of
+    // rows; the item reached is selected alone, or with Ctrl only focused (Space then selects it).
+    // The item reached is scrolled into view.
     LRESULT OnKeyDown(WPARAM nKey)
     {
         NMLVKEYDOWN nm{};
@@ -1229,8 +1235,167 @@ private:
         if (nKey == VK_RETURN) {
             NMHDR hdr{};
             Notify(NM_RETURN, &hdr);
+            return 0;
+        }
+        if (m_items.empty() || !IsWindow(m_hWnd))
+            return 0;
+        const bool bCtrl = (GetKeyState(static_cast<int>(VK_CONTROL)) & 0x8000) != 0;
+        const int nFocus = FocusedItem();
+        if (nKey == VK_SPACE) {
+            // Space selects the focused item alone; with Ctrl it adds or takes it away.
+            if (nFocus >= 0 && bCtrl)
+                ChangeState(nFocus, (m_items[nFocus].nState & LVIS_SELECTED) ? 0 : LVIS_SELECTED, LVIS_SELECTED);
+            else if (nFocus >= 0)
+                SelectOnly(nFocus);
+            return 0;
+        }
+        int nTarget = -1;
+        switch (nKey) {
+        case VK_HOME:
+            nTarget = InScreenOrder().front();
+            break;
+        case VK_END:
+            nTarget = InScreenOrder().back();
+            break;
+        case VK_UP:
+        case VK_DOWN:
+        case VK_LEFT:
+        case VK_RIGHT:
+            nTarget = nFocus < 0 ? InScreenOrder().front() : Beside(nFocus, nKey);
+            break;
+        case VK_PRIOR:
+        case VK_NEXT:
+            nTarget = nFocus < 0 ? InScreenOrder().front() : APageAway(nFocus, nKey == VK_NEXT);
+            break;
+        default:
+            return 0;
+        }
+        MoveTo(nTarget, bCtrl);
+        return 0;
+    }
+
+    // Typing selects the next item whose label begins with what was typed; a pause of a second
+    // begins a new search, and the same letter again goes on to the next item with it.
+    LRESULT OnChar(char16_t ch)
+    {
+        if (ch < 0x20 || m_items.empty())
+            return 0;
+        const DWORD dwNow = GetTickCount();
+        if (dwNow - m_dwLastChar > kSearchPause)
+            m_strSearch.clear();
+        m_dwLastChar = dwNow;
+        const bool bRepeat = !m_strSearch.empty() && std::all_of(m_strSearch.begin(), m_strSearch.end(), [&](char16_t c) {
+            return Folded(c) == Folded(ch);
+        });
+        m_strSearch += ch;
+        const std::u16string strFind = bRepeat ? std::u16string(1, ch) : m_strSearch;
+        const std::vector<int> order = InScreenOrder();
+        const int nFocus = FocusedItem();
+        const auto at = std::find(order.begin(), order.end(), nFocus);
+        // One letter (a new search, or the same letter again) looks after the focused item; more
+        // letters look from the focused item itself, which may still fit.
+        size_t nStart = at == order.end() ? 0 : static_cast<size_t>(at - order.begin()) + (bRepeat || m_strSearch.size() == 1 ? 1 : 0);
+        for (size_t k = 0; k < order.size(); ++k) {
+            const int i = order[(nStart + k) % order.size()];
+            if (BeginsWith(m_items[i].strLabel, strFind)) {
+                MoveTo(i, false);
+                break;
+            }
         }
         return 0;
+    }
+
+    static char16_t Folded(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+
+    static bool BeginsWith(const std::u16string& strLabel, const std::u16string& strStart)
+    {
+        if (strLabel.size() < strStart.size())
+            return false;
+        for (size_t k = 0; k < strStart.size(); ++k)
+            if (Folded(strLabel[k]) != Folded(strStart[k]))
+                return false;
+        return true;
+    }
+
+    int FocusedItem() const
+    {
+        for (int i = 0; i < static_cast<int>(m_items.size()); ++i)
+            if (m_items[i].nState & LVIS_FOCUSED)
+                return i;
+        return -1;
+    }
+
+    void MoveTo(int i, bool bFocusOnly)
+    {
+        if (!Valid(i))
+            return;
+        if (bFocusOnly)
+            ChangeState(i, LVIS_FOCUSED, LVIS_FOCUSED);
+        else
+            SelectOnly(i);
+        OnEnsureVisible(i);
+    }
+
+    // The items shown, top to bottom and left to right as they stand on screen.
+    std::vector<int> InScreenOrder() const
+    {
+        Layout layout = MakeLayout();
+        std::vector<int> order;
+        for (int i = 0; i < static_cast<int>(m_items.size()); ++i)
+            if (layout.boxes[i])
+                order.push_back(i);
+        std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
+            const RECT& ra = *layout.boxes[a];
+            const RECT& rb = *layout.boxes[b];
+            return ra.top != rb.top ? ra.top < rb.top : ra.left < rb.left;
+        });
+        if (order.empty())
+            order.push_back(0);
+        return order;
+    }
+
+    // The nearest item in the key's direction, on the same column (up, down) or row (left, right);
+    // the item itself when there is none. Views of one item a row do not move on left and right.
+    int Beside(int nFrom, WPARAM nKey) const
+    {
+        Layout layout = MakeLayout();
+        const auto& from = layout.boxes[nFrom];
+        if (!from)
+            return nFrom;
+        const bool bVertical = nKey == VK_UP || nKey == VK_DOWN;
+        const bool bForward = nKey == VK_DOWN || nKey == VK_RIGHT;
+        if (!IsGrid() && !bVertical)
+            return nFrom;
+        int nBest = nFrom;
+        long nBestDistance = std::numeric_limits<long>::max();
+        for (int i = 0; i < static_cast<int>(m_items.size()); ++i) {
+            const auto& box = layout.boxes[i];
+            if (i == nFrom || !box)
+                continue;
+            const long nAlong = bVertical ? box->top - from->top : box->left - from->left;
+            const long nAcross = bVertical ? std::abs(box->left - from->left) : std::abs(box->top - from->top);
+            if ((bForward ? nAlong <= 0 : nAlong >= 0) || (!bVertical && nAcross != 0))
+                continue;
+            const long nDistance = std::abs(nAlong) + 4 * nAcross; // the same column first
+            if (nDistance < nBestDistance) {
+                nBestDistance = nDistance;
+                nBest = i;
+            }
+        }
+        return nBest;
+    }
+
+    // The item a page of rows above or below, in the same column; the first or last row if nearer.
+    int APageAway(int nFrom, bool bDown) const
+    {
+        int nAt = nFrom;
+        for (int k = 0; k < std::max(1, RowsPerPage() - 1); ++k) {
+            int nNext = Beside(nAt, bDown ? VK_DOWN : VK_UP);
+            if (nNext == nAt)
+                break;
+            nAt = nNext;
+        }
+        return nAt;
     }
 
     // ---- label editing
@@ -1331,6 +1496,9 @@ private:
     SIZE m_spacing{kListIconCellWidth, kListIconCellHeight};
     int m_nScrollY = 0;     // pixels of the items scrolled off above
     int m_nWheelRemainder = 0; // a wheel turn smaller than a notch, kept for the next
+    static constexpr DWORD kSearchPause = 1000; // ms between typed letters that ends a search
+    std::u16string m_strSearch; // what has been typed for the incremental search
+    DWORD m_dwLastChar = 0;
     int m_nArmedEdit = -1;  // pressed on this item's label, already focused and selected
     int m_nPendingEdit = -1; // its editing begins when the timer comes
     HWND m_hEdit = 0;

@@ -278,6 +278,14 @@ bool Type(HWND hEdit, std::u16string_view strText, bool bReplace, std::string* p
 {
     std::u16string text(strText);
     return Act(hEdit, pstrError, [hEdit, text, bReplace]() -> std::string {
+        // A focused control that takes characters (a list's incremental search) is typed into as it is.
+        const bool bEdit = CheckEdit(hEdit).empty();
+        if (!bEdit && !bReplace && CheckReachable(hEdit).empty() && GetFocus() == hEdit &&
+            (SendMessageW(hEdit, WM_GETDLGCODE, 0, 0) & DLGC_WANTCHARS)) {
+            for (char16_t ch : text)
+                PostMessageW(hEdit, WM_CHAR, ch, 1);
+            return {};
+        }
         if (std::string s = CheckEdit(hEdit); !s.empty())
             return s;
         ClickIntoUnlessFocused(hEdit);
@@ -349,18 +357,31 @@ bool TurnWheel(HWND hCtrl, int nDelta, std::string* pstrError)
 
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError)
 {
-    return Act(hCtrl, pstrError, [hCtrl, nVirtualKey]() -> std::string {
+    return PressKeyIn(hCtrl, nVirtualKey, 0, pstrError);
+}
+
+bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, UINT nModifiers, std::string* pstrError)
+{
+    return Act(hCtrl, pstrError, [hCtrl, nVirtualKey, nModifiers]() -> std::string {
         if (std::string s = CheckReachable(hCtrl); !s.empty())
             return s;
         if (SendMessageW(hCtrl, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
             ClickIntoUnlessFocused(hCtrl);
         else if (GetFocus() != hCtrl)
             return "the control does not have the focus";
+        // The modifiers go down first and come up last, so GetKeyState sees them held.
+        const WPARAM mods[] = {(nModifiers & kKeyShift) ? VK_SHIFT : 0, (nModifiers & kKeyCtrl) ? VK_CONTROL : 0};
+        for (WPARAM m : mods)
+            if (m)
+                PostMessageW(hCtrl, WM_KEYDOWN, m, 1);
         PostMessageW(hCtrl, WM_KEYDOWN, nVirtualKey, 1);
         // What the keyboard layout makes of the key, as TranslateMessage would.
-        if (nVirtualKey == VK_BACK)
-            PostMessageW(hCtrl, WM_CHAR, VK_BACK, 1);
+        if (nVirtualKey == VK_BACK || nVirtualKey == VK_SPACE)
+            PostMessageW(hCtrl, WM_CHAR, nVirtualKey, 1);
         PostMessageW(hCtrl, WM_KEYUP, nVirtualKey, static_cast<LPARAM>(0xC0000001u));
+        for (WPARAM m : mods)
+            if (m)
+                PostMessageW(hCtrl, WM_KEYUP, m, static_cast<LPARAM>(0xC0000001u));
         return {};
     });
 }

@@ -174,15 +174,21 @@ bool ClickButton(HWND hButton, std::string* pstrError = nullptr);
 bool PressKey(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
 // The same with Shift held down around it (Shift+Tab goes to the previous control).
 bool PressKeyWithShift(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrError = nullptr);
-// Typing, one WM_CHAR a UTF-16 code unit (a surrogate pair is two): the person first clicks into
-// the edit unless it has the focus (a click after the text puts the caret at its end), then types
-// at the caret, replacing the selection there. The edit keeps its limit and read-only state.
+// Typing, one WM_CHAR a UTF-16 code unit (a surrogate pair is two). Into a focused control that
+// takes characters but is no edit (a list view's search) the characters go as they are. Otherwise
+// the person first clicks into the edit unless it has the focus (a click after the text puts the
+// caret at its end), then types at the caret, replacing the selection there. The edit keeps its limit and read-only state.
 bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
 // The same after selecting the whole text (as a person dragging over it), so the typing replaces it.
 bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
-// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace), and
-// WM_KEYUP. An edit is clicked into first unless it has the focus; another control must have it.
+// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace and
+// Space), and WM_KEYUP. An edit is clicked into first unless it has the focus; another control
+// must have it.
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError = nullptr);
+// The same with modifier keys held around it.
+constexpr UINT kKeyShift = 1;
+constexpr UINT kKeyCtrl = 2;
+bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, UINT nModifiers, std::string* pstrError);
 enum class MouseAction { Click, DoubleClick, RightClick };
 // Where on an item the mouse goes: its picture (the label when it has none) or its label.
 enum class ListPart { Icon, Label };

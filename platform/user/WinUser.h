@@ -245,6 +245,12 @@ constexpr WPARAM VK_END = 0x23;
 constexpr WPARAM VK_HOME = 0x24;
 constexpr WPARAM VK_LEFT = 0x25;
 constexpr WPARAM VK_RIGHT = 0x27;
+constexpr WPARAM VK_UP = 0x26;
+constexpr WPARAM VK_DOWN = 0x28;
+constexpr WPARAM VK_PRIOR = 0x21; // Page Up
+constexpr WPARAM VK_NEXT = 0x22;  // Page Down
+constexpr WPARAM VK_SPACE = 0x20;
+constexpr WPARAM VK_CONTROL = 0x11;
 
 // ---- common notifications
 constexpr UINT NM_FIRST = 0;

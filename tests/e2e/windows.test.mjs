@@ -283,7 +283,7 @@ test('Tab and Shift+Tab move the focus between a dialog\'s controls; a message b
   });
 });
 
-test('A folder longer than its pane: the wheel, the arrows and the thumb reach its last design', { timeout: 120000 }, async () => {
+test('A folder longer than its pane: the wheel, the bar and the keys reach any design', { timeout: 120000 }, async () => {
   // 150 designs on a C: of their own: the PC pane shows a few rows of them.
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-long-'));
   const designs = path.join(root, 'c', 'Designs');
@@ -334,6 +334,15 @@ test('A folder longer than its pane: the wheel, the arrows and the thumb reach i
       await last.locator('img').click({ timeout: STEP });
       await win.locator('.ctl[data-id="13027"]', { hasText: '1' }).waitFor({ timeout: STEP });
       await page.screenshot({ path: path.join(outDir, 'e2e-windows-long-folder.png') });
+
+      // The keyboard, in the pane the click gave the focus: Home, then the start of a name typed.
+      await page.keyboard.press('Home');
+      await waitPos(p => p === 0, 'back at the top');
+      await pc.locator('[data-item][aria-label="Design 000.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
+      await page.keyboard.type('design 07');
+      await pc.locator('[data-item][aria-label="Design 070.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
+      await page.keyboard.press('ArrowDown');
+      await pc.locator('[data-item][aria-label="Design 073.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
       await win.locator('.ctl[data-id="2"]:not(.disabled)').click({ timeout: STEP });
       await win.waitFor({ state: 'detached', timeout: STEP });
     }, { TAVREN_DRIVES: `C=fixed:${path.join(root, 'c')}` });

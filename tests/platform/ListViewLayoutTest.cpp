@@ -365,3 +365,117 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
     list.GetClientRect(&rcClient);
     EXPECT_EQ(rcClient.right, 298);
 }
+
+namespace {
+
+// A key as the keyboard gives it, through the thread's queue (so GetKeyState sees Ctrl held).
+void Press(CListCtrl& list, WPARAM nKey, bool bCtrl = false)
+{
+    const HWND h = list.GetSafeHwnd();
+    if (bCtrl)
+        PostMessageW(h, WM_KEYDOWN, VK_CONTROL, 1);
+    PostMessageW(h, WM_KEYDOWN, nKey, 1);
+    PostMessageW(h, WM_KEYUP, nKey, static_cast<LPARAM>(0xC0000001u));
+    if (bCtrl)
+        PostMessageW(h, WM_KEYUP, VK_CONTROL, static_cast<LPARAM>(0xC0000001u));
+    wintest::PumpUntil([] {
+        MSG msg;
+        return !PeekMessageW(&msg, 0, 0, 0, PM_NOREMOVE);
+    });
+}
+
+int Focused(const CListCtrl& list) { return list.GetNextItem(-1, LVNI_FOCUSED); }
+
+std::vector<int> Selected(const CListCtrl& list)
+{
+    std::vector<int> v;
+    for (int i = list.GetNextItem(-1, LVNI_SELECTED); i >= 0; i = list.GetNextItem(i, LVNI_SELECTED))
+        v.push_back(i);
+    return v;
+}
+
+} // namespace
+
+// The keys move focus and selection by the items' places on screen, keep the item reached in
+// view, and typing finds an item by the start of its label.
+TEST(ListViewLayout, TheKeysMoveThroughTheItemsAsTheyStandOnScreen)
+{
+    CListsDlg dlg;
+    CListCtrl& list = dlg.m_report; // 8 rows a page
+    list.InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
+    const char16_t* kinds[] = {u"Rose ", u"Tulip ", u"Daisy "};
+    for (int i = 0; i < 30; ++i)
+        list.InsertItem(i, (std::u16string(kinds[i / 10]) + static_cast<char16_t>(u'0' + i % 10)).c_str(), 0);
+
+    struct Step {
+        WPARAM nKey;
+        bool bCtrl;
+        int nFocus;
+        std::vector<int> selected;
+        int nTop;
+    };
+    const Step steps[] = {
+        {VK_DOWN, false, 0, {0}, 0}, // nothing focused yet: the first item
+        {VK_DOWN, false, 1, {1}, 0},
+        {VK_END, false, 29, {29}, 22},
+        {VK_UP, false, 28, {28}, 22},
+        {VK_HOME, false, 0, {0}, 0},
+        {VK_UP, false, 0, {0}, 0},
+        {VK_NEXT, false, 7, {7}, 0},
+        {VK_NEXT, false, 14, {14}, 7},
+        {VK_PRIOR, false, 7, {7}, 7},
+        {VK_DOWN, true, 8, {7}, 7}, // Ctrl: the focus moves alone...
+        {VK_SPACE, true, 8, {7, 8}, 7},   // ...Ctrl+Space adds it...
+        {VK_SPACE, false, 8, {8}, 7},     // ...Space selects it alone
+        {VK_LEFT, false, 8, {8}, 7},      // one item a row: nothing beside it
+    };
+    for (const Step& s : steps) {
+        Press(list, s.nKey, s.bCtrl);
+        EXPECT_EQ(Focused(list), s.nFocus) << "key " << s.nKey;
+        EXPECT_EQ(Selected(list), s.selected) << "key " << s.nKey;
+        EXPECT_EQ(list.GetTopIndex(), s.nTop) << "key " << s.nKey;
+    }
+
+    // Typing: the next label that begins with the letters, case aside; the same letter again goes on.
+    const HWND h = list.GetSafeHwnd();
+    SendMessageW(h, WM_CHAR, u't', 1);
+    EXPECT_EQ(Focused(list), 10);
+    SendMessageW(h, WM_CHAR, u'U', 1);
+    EXPECT_EQ(Focused(list), 10) << "\"tu\" still fits the item found";
+    SendMessageW(h, WM_CHAR, u'l', 1);
+    SendMessageW(h, WM_CHAR, u'i', 1);
+    SendMessageW(h, WM_CHAR, u'p', 1);
+    SendMessageW(h, WM_CHAR, u' ', 1);
+    SendMessageW(h, WM_CHAR, u'7', 1);
+    EXPECT_EQ(Focused(list), 17);
+    EXPECT_EQ(Selected(list), std::vector<int>{17});
+    EXPECT_EQ(list.GetTopIndex(), 10) << "brought into view";
+    list.SetItemState(17, 0, LVIS_FOCUSED | LVIS_SELECTED);
+    list.SetItemState(25, LVIS_FOCUSED, LVIS_FOCUSED);
+    // A pause of a second ends the search: the pause is what is tested, so it is waited out.
+    Sleep(1100);
+    SendMessageW(h, WM_CHAR, u'd', 1);
+    EXPECT_EQ(Focused(list), 26) << "a new search begins after the focused item";
+    SendMessageW(h, WM_CHAR, u'd', 1);
+    EXPECT_EQ(Focused(list), 27) << "the same letter again: the next one";
+    SendMessageW(h, WM_CHAR, u'x', 1);
+    EXPECT_EQ(Focused(list), 27) << "nothing begins with what was typed: nothing moves";
+
+    // Icon view: three cells a row beside the bar; the arrows go to the neighbour on screen.
+    list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
+    list.SetItemState(-1, 0, LVIS_SELECTED);
+    list.SetItemState(0, LVIS_FOCUSED | LVIS_SELECTED, LVIS_FOCUSED | LVIS_SELECTED);
+    const std::pair<WPARAM, int> grid[] = {{VK_RIGHT, 1}, {VK_DOWN, 4}, {VK_LEFT, 3}, {VK_UP, 0}, {VK_LEFT, 0}, {VK_END, 29}, {VK_RIGHT, 29}};
+    for (const auto& [nKey, nFocus] : grid) {
+        Press(list, nKey);
+        EXPECT_EQ(Focused(list), nFocus) << "key " << nKey;
+    }
+    // LVM_GETNEXTITEM by place answers as the arrows go.
+    EXPECT_EQ(list.GetNextItem(4, LVNI_ABOVE), 1);
+    EXPECT_EQ(list.GetNextItem(4, LVNI_BELOW), 7);
+    EXPECT_EQ(list.GetNextItem(4, LVNI_TOLEFT), 3);
+    EXPECT_EQ(list.GetNextItem(4, LVNI_TORIGHT), 5);
+    EXPECT_EQ(list.GetNextItem(3, LVNI_TOLEFT), -1) << "nothing left of the first column";
+    EXPECT_EQ(list.GetNextItem(2, LVNI_BELOW | LVNI_FOCUSED), 29) << "the focused item straight below";
+    EXPECT_EQ(list.GetNextItem(1, LVNI_BELOW | LVNI_FOCUSED), -1) << "none in that column";
+}

@@ -305,10 +305,10 @@ void ScriptedUser::ReplaceText(int nEditId, std::u16string_view strText)
         Fail("replacing the text of " + std::to_string(nEditId) + ": " + strError);
 }
 
-void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey)
+void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers)
 {
     std::string strError;
-    if (!tavren::PressKeyIn(ControlHandle(nId), nVirtualKey, &strError))
+    if (!tavren::PressKeyIn(ControlHandle(nId), nVirtualKey, nModifiers, &strError))
         Fail("pressing key " + std::to_string(nVirtualKey) + " in " + std::to_string(nId) + ": " + strError);
 }
 
