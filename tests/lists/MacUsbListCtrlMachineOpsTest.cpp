@@ -192,7 +192,7 @@ protected:
     HANDLE m_hDevice = 0;
     CMacUsbListCtrl m_list;
     CListHostDlg m_dlg{m_list};
-    std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\EMB\\Work", 3); };
+    std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\\\EMB\\Work", 3); };
     std::atomic<int> m_nResult{-1};
     HWND m_hDlg = 0;
 };
