@@ -310,13 +310,21 @@ int32_t CFileManagerDlg::SendTickedToMachine()
             return true;
         }
         int nDestItem = -1;
-        switch (SettleClash(clash, item, nDestItem)) {
-        case coNoneLeft: return false;
-        case coSkipped: return true;
-        case coReplace: replaced.push_back(nDestItem); break;
-        case coNew: newNames.push_back(item.m_strName); break;
+        const ClashOutcome outcome = SettleClash(clash, item, nDestItem);
+        if (outcome == coNoneLeft)
+            return false;
+        if (outcome == coSkipped)
+            return true;
+        // A file gone or unreadable since its check cannot go: it is reported with the files not
+        // found, and counts neither as new nor as replacing one.
+        if (!dlg.AddSendFile(strPath)) {
+            refusals[rfNotFound].push_back(item.m_strName);
+            return true;
         }
-        dlg.AddSendFile(strPath);
+        if (outcome == coReplace)
+            replaced.push_back(nDestItem);
+        else
+            newNames.push_back(item.m_strName);
         return true;
     });
     if (!bGoOn)
@@ -329,8 +337,9 @@ int32_t CFileManagerDlg::SendTickedToMachine()
         ShowCommError(m_hWnd, dlg.m_nResult);
         return 0;
     }
+    // A run stopped before its first file sent nothing: the ticks stay for another try.
     if (!dlg.m_pResults || dlg.m_pResults->GetSize() == 0)
-        return 1;
+        return 0;
     // Only what arrived changes the pane: a run the user cancelled leaves the rest as it was.
     std::vector<CString> sent;
     for (INT_PTR i = 0; i < dlg.m_pResults->GetSize(); ++i)
@@ -443,7 +452,9 @@ int32_t CFileManagerDlg::ReceiveTickedFromMachine()
 
     if (nQueued > 0) {
         if (dlg.DoModal() != IDOK && IsRealError(dlg.m_nResult)) {
+            // The names refused before the run are still told, after the run's own message.
             ShowCommError(m_hWnd, dlg.m_nResult);
+            ShowRefusals(*this, refusals, IDS_TITLE_RECEIVE);
             return 0;
         }
         for (INT_PTR i = 0; dlg.m_pResults && i < dlg.m_pResults->GetSize(); ++i) {

@@ -159,11 +159,11 @@ void CWriteDesignDlg::ProbeInitialFolder()
     if (m_bMachineLink && EnsureMachineLink())
         MachineLink().m_pfnUploadList(m_hDevice, wStorage, m_strResultFolder, &pListing, &nListing);
 
-    // A folder in the machine's form begins with a backslash: "\EMB\Flowers" as this dialog hands
-    // it back after a send (the machine knows no doubled separator), or with two as in
-    // "\\EMB\Flowers"; anything else is a PC folder.
+    // A folder in the machine's form begins with two backslashes (the root folder EMB is requested
+    // as two backslashes and EMB, as this dialog hands it back after a send); anything else is a
+    // PC folder.
     const bool bListed = pListing != nullptr;
-    const bool bMachineForm = m_strResultFolder.Left(1) == u"\\";
+    const bool bMachineForm = m_strResultFolder.Left(2) == u"\\\\";
     const bool bExists = bMachineForm ? bListed : PathIsDirectoryW(m_strResultFolder) != FALSE;
     if (pListing)
         MachineLink().m_pfnGlobalHeapFree(&pListing);
@@ -172,17 +172,15 @@ void CWriteDesignDlg::ProbeInitialFolder()
     if (m_strResultFolder.IsEmpty())
         return;
 
+    // The level is the number of components: the storage's top counts as one, so the root folder
+    // opens at 2 and each folder below it one deeper, as when the person walks there.
     int nLevel = 1;
     CString strCopy = m_strResultFolder;
     for (int nLast = strCopy.ReverseFind(u'\\'); nLast > 0; nLast = strCopy.ReverseFind(u'\\')) {
         strCopy = strCopy.Left(nLast);
         nLevel++;
     }
-    // One backslash in front: one level more than the backslashes count, as in the doubled form,
-    // since the list counts the storage's top "\" as level 1 and "\EMB" as level 2.
-    if (bListed && m_strResultFolder.Left(2) != u"\\\\" && m_strResultFolder.GetLength() > 1)
-        nLevel++;
-    if (bListed) {
+    if (bMachineForm) {
         const int32_t nStorage = m_pStorage ? *m_pStorage : 0;
         if (m_nKind == CFolderListCtrl::LIST_STX && nStorage == kStxLimitedStorage)
             nLevel = 1;

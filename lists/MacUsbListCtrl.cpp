@@ -327,20 +327,21 @@ BOOL CMacUsbListCtrl::OpenMachineFolder(uint16_t wStorage, const CString& strPat
     }
 
     CTransferDlg dlg(m_hDevice, wStorage, strPath, rkList, this);
-    dlg.DoModal();
-    if (dlg.m_nResult != 0) {
-        // A failed or cancelled listing: the list keeps what it showed (a cancel shows nothing).
+    // A run the person stopped with Escape ends the dialog with IDCANCEL while its result may still
+    // be 0: only a listing that ran to its end is this folder's.
+    if (dlg.DoModal() != IDOK || dlg.m_nResult != 0) {
+        // The list keeps what it showed (a cancel shows nothing).
         ShowCommError(m_hWnd, dlg.m_nResult);
         return FALSE;
     }
 
     UncheckAll();
     m_strCurrentPath = strPath;
-    // A location's root folder is opened by its own text, "\EMB" (the machine knows no doubled
-    // separator), at the level its caller gives: 2 from the root view, so that "Up" shows the
-    // storage's top folder "\" at level 1, and 1 for a folder the host handed in.
+    // A location's root folder is requested as "\\EMB" and opened at the level its caller gives:
+    // 2 from the root view, so that "Up" shows the storage's top folder "\" at level 1, and the
+    // level its separators count for a folder the host handed in.
     m_nLevel = nLevel;
-    if (strPath.CompareNoCase(RootFolder()) == 0)
+    if (strPath.CompareNoCase(MachineRootPath()) == 0)
         m_nLocation = wStorage;
 
     const CCommunicationData* pListing =
@@ -453,7 +454,7 @@ void CMacUsbListCtrl::OpenSelected()
         if (const uint16_t wStorage = StorageOfText(strLabel)) {
             m_wStorage = wStorage;
             const int nLevel = (m_nListKind == LIST_STX && wStorage == 1) ? 1 : 2;
-            if (!OpenMachineFolder(wStorage, RootFolder(), nLevel)) {
+            if (!OpenMachineFolder(wStorage, MachineRootPath(), nLevel)) {
                 m_wStorage = wOldStorage;
                 UpdateLocationBox();
             }
@@ -470,8 +471,10 @@ void CMacUsbListCtrl::OpenSelected()
     }
     if (m_nLevel == 0)
         return;
+    // On the machine a name always follows one separator of its own: below the storage's top "\"
+    // that gives the leading double backslash of the machine's form.
     if (!IsPcPath(m_strCurrentPath))
-        OpenMachineFolder(m_wStorage, JoinPath(m_strCurrentPath, strLabel), m_nLevel + 1);
+        OpenMachineFolder(m_wStorage, m_strCurrentPath + u"\\" + strLabel, m_nLevel + 1);
     else
         ShowUsbFolder(JoinPath(m_strCurrentPath, strLabel), m_nLevel + 1, m_bWithChecks);
 }
@@ -520,7 +523,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
     if (wStorage) {
         const uint16_t wOldStorage = m_wStorage;
         m_wStorage = wStorage;
-        if (!OpenMachineFolder(wStorage, RootFolder(), m_nListKind == LIST_STX ? 1 : 2)) {
+        if (!OpenMachineFolder(wStorage, MachineRootPath(), m_nListKind == LIST_STX ? 1 : 2)) {
             m_wStorage = wOldStorage;
             UpdateLocationBox();
         }
@@ -572,14 +575,16 @@ BOOL CMacUsbListCtrl::UpOneLevel()
     }
     if (strParent.GetLength() == 2 && strParent.Find(u':') >= 0)
         strParent += u"\\";
-    // Above "\EMB" is the storage's top folder.
-    if (strParent.IsEmpty() && !IsPcPath(m_strCurrentPath))
-        strParent = CString(u"\\");
     if (IsPcPath(m_strCurrentPath)) {
         ShowUsbFolder(strParent, m_nLevel - 1, m_bWithChecks);
         return TRUE;
     }
     return OpenMachineFolder(m_wStorage, strParent, m_nLevel - 1);
+}
+
+CString CMacUsbListCtrl::MachineRootPath() const
+{
+    return u"\\" + RootFolder();
 }
 
 CString CMacUsbListCtrl::RootFolder() const

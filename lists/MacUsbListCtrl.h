@@ -35,6 +35,9 @@ public:
     void GoToLocationBoxSelection();
     BOOL UpOneLevel();
     CString RootFolder() const;
+    // The machine path of the location's root folder: a backslash before RootFolder, so two
+    // backslashes and EMB in the design list; a folder below it adds a backslash and its name.
+    CString MachineRootPath() const;
     void UpdateLocationBox() override;
     static int MachineFilePicture(const CString& strName);
 

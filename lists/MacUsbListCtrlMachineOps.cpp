@@ -294,7 +294,8 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
                 bItemLeft = true;
         if (bItemLeft && IsRealError(dlg.m_nResult)) {
             // The machine goes on after refusing the file (a name already taken, say) and may
-            // have renamed the companion: it goes back, so the pair keeps one name.
+            // have renamed the companion: it goes back, so the pair keeps one name. This undo is
+            // our own addition to the rename the list carries out.
             if (!strNewCompanion.IsEmpty() && !ContainsNoCase(left, strNewCompanion)) {
                 CTransferDlg undo(m_hDevice, m_wStorage, m_strCurrentPath, rkRenameFile, this);
                 undo.AddRename(strNewCompanion, strOldCompanion);

@@ -107,7 +107,9 @@ fs::path CMachineStorage::Resolve(int storage, const std::string& path) const
     fs::path p = StorageDir(storage);
     if (p.empty())
         return {};
-    size_t pos = (!path.empty() && path[0] == '\\') ? 1 : 0;
+    // A leading backslash names the storage's top, and so do the two of the module's form (two
+    // backslashes and EMB are EMB below the top); an empty component anywhere else names nothing.
+    size_t pos = path.rfind("\\\\", 0) == 0 ? 2 : (!path.empty() && path[0] == '\\') ? 1 : 0;
     while (pos < path.size()) {
         size_t next = path.find('\\', pos);
         if (next == std::string::npos)

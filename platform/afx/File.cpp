@@ -52,8 +52,10 @@ BOOL CFile::Open(const char16_t* pszFileName, UINT nOpenFlags, CFileException* p
     struct stat st;
     if (stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
         return fail(ERROR_ACCESS_DENIED); // a folder is not a file to Windows either
-    if ((nOpenFlags & (3 | modeCreate)) != 0 && tavren::DriveMap::Instance().WriteFault(pszFileName) == EROFS)
-        return fail(ERROR_WRITE_PROTECT);
+    // Opening for writing changes the drive; a file can still be made on a full one.
+    if ((nOpenFlags & (3 | modeCreate)) != 0)
+        if (const DWORD dwRefused = tavren::DriveMap::Instance().RefusedChange(pszFileName, false))
+            return fail(dwRefused);
     int fd = ::open(host.c_str(), flags, 0666);
     if (fd < 0)
         return fail(tavren::Win32ErrorForPath(errno, host));
@@ -98,8 +100,8 @@ void CFile::Write(const void* lpBuf, UINT nCount)
         ThrowLastError();
     }
     // A full disk takes no byte (the file itself could still be made).
-    if (nCount > 0 && tavren::DriveMap::Instance().WriteFault(m_strFileName.GetString()) == ENOSPC) {
-        tavren::SetLastErrorFromErrno(ENOSPC);
+    if (const DWORD dwRefused = tavren::DriveMap::Instance().RefusedChange(m_strFileName.GetString(), nCount > 0)) {
+        SetLastError(dwRefused);
         ThrowLastError();
     }
     UINT done = 0;

@@ -221,6 +221,15 @@ int DriveMap::WriteFault(std::u16string_view winPath) const
     return drive ? drive->writeFault : 0;
 }
 
+DWORD DriveMap::RefusedChange(std::u16string_view winPath, bool bNeedsRoom) const
+{
+    switch (WriteFault(winPath)) {
+    case EROFS: return ERROR_WRITE_PROTECT;
+    case ENOSPC: return bNeedsRoom ? ERROR_DISK_FULL : 0;
+    default: return 0;
+    }
+}
+
 bool DriveMap::ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const
 {
     const std::u16string full = Absolute(winPath);

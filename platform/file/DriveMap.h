@@ -51,6 +51,11 @@ public:
     bool ToHost(std::u16string_view winPath, std::string& hostPath, DWORD& error) const;
     // The write fault of the drive a Windows path is on (Drive::writeFault), 0 for none.
     int WriteFault(std::u16string_view winPath) const;
+    // What the drive a Windows path is on answers a call that changes it, as Windows does: a
+    // write-protected drive refuses every change (ERROR_WRITE_PROTECT), a full one every change
+    // that needs room (bNeedsRoom: ERROR_DISK_FULL); 0 when the change may go on. Every call that
+    // changes a drive asks this first.
+    DWORD RefusedChange(std::u16string_view winPath, bool bNeedsRoom) const;
     // The Windows path of a host path inside a mapped drive (longest root wins), or empty.
     std::u16string FromHost(const std::string& hostPath) const;
 

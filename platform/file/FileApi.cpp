@@ -201,6 +201,37 @@ BOOL FindClose(HANDLE hFind)
     return TRUE;
 }
 
+namespace {
+
+// The drive's answer to a change of the path (DriveMap::RefusedChange): true, with that error set,
+// when it refuses.
+bool DriveRefuses(const char16_t* path, bool bNeedsRoom)
+{
+    const DWORD refused = DriveMap::Instance().RefusedChange(path, bNeedsRoom);
+    if (refused)
+        SetLastError(refused);
+    return refused != 0;
+}
+
+// A new file beside the host path, for bytes that take its place only once they are whole; -1
+// with errno set when none can be made.
+int OpenBeside(const std::string& host, std::string& temp)
+{
+    const size_t slash = host.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? std::string(".") : host.substr(0, slash);
+    const std::string name = slash == std::string::npos ? host : host.substr(slash + 1);
+    for (int n = 0; n < 1000; ++n) {
+        temp = folder + "/.~" + name + "." + std::to_string(n) + ".copy";
+        const int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+} // namespace
+
 BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExists)
 {
     std::string from, to;
@@ -216,63 +247,73 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExi
         return FALSE;
     }
     // A write-protected or full drive refuses the copy before the target is touched.
-    if (const int fault = DriveMap::Instance().WriteFault(newName); fault == EROFS || (fault == ENOSPC && st.st_size > 0)) {
+    if (DriveRefuses(newName, st.st_size > 0)) {
         close(in);
-        tavren::SetLastErrorFromErrno(fault);
         return FALSE;
     }
-    // As on Windows, a read-only file is not replaced, whoever asks (the host may run as root).
     struct stat target;
-    if (!failIfExists && stat(to.c_str(), &target) == 0 && !S_ISDIR(target.st_mode) && !(target.st_mode & S_IWUSR)) {
+    const bool bTargetExists = stat(to.c_str(), &target) == 0;
+    if (bTargetExists && (failIfExists || S_ISDIR(target.st_mode) || !(target.st_mode & S_IWUSR))) {
         close(in);
-        SetLastError(ERROR_ACCESS_DENIED);
+        // As on Windows, a read-only file is not replaced, whoever asks (the host may run as root).
+        SetLastError(failIfExists && !S_ISDIR(target.st_mode) ? ERROR_FILE_EXISTS : ERROR_ACCESS_DENIED);
         return FALSE;
     }
-    int out = open(to.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | (failIfExists ? O_EXCL : O_TRUNC), 0666);
+    // The bytes go to a new file beside the target, which takes the target's place only when
+    // whole: a copy that fails half-way leaves the file it was to replace as it was.
+    std::string temp;
+    int out = OpenBeside(to, temp);
     if (out < 0) {
-        int e = errno;
+        const int e = errno;
         close(in);
-        if (e == EEXIST) {
-            SetLastError(ERROR_FILE_EXISTS);
-            return FALSE;
-        }
         return FailPath(e, to);
     }
+    const auto fail = [&](int e) {
+        close(in);
+        if (out >= 0)
+            close(out);
+        unlink(temp.c_str());
+        tavren::SetLastErrorFromErrno(e);
+        return FALSE;
+    };
     std::vector<char> buf(1 << 16);
     for (;;) {
         ssize_t n = read(in, buf.data(), buf.size());
         if (n < 0 && errno == EINTR)
             continue;
-        if (n <= 0) {
-            int e = n < 0 ? errno : 0;
-            close(in);
-            // The copy takes the source's attributes: a read-only file gives a read-only copy.
-            if (!e && !(st.st_mode & S_IWUSR) && fchmod(out, 0444) != 0)
-                e = errno;
-            if (close(out) != 0 && !e)
-                e = errno;
-            if (e) {
-                unlink(to.c_str()); // never leave half a copy behind
-                tavren::SetLastErrorFromErrno(e);
-                return FALSE;
-            }
-            return TRUE;
-        }
+        if (n < 0)
+            return fail(errno);
+        if (n == 0)
+            break;
         for (ssize_t done = 0; done < n;) {
             ssize_t w = write(out, buf.data() + done, static_cast<size_t>(n - done));
             if (w < 0 && errno == EINTR)
                 continue;
-            if (w <= 0) {
-                int e = w < 0 ? errno : ENOSPC;
-                close(in);
-                close(out);
-                unlink(to.c_str());
-                tavren::SetLastErrorFromErrno(e);
-                return FALSE;
-            }
+            if (w <= 0)
+                return fail(w < 0 ? errno : ENOSPC);
             done += w;
         }
     }
+    // The copy takes the source's attributes: a read-only file gives a read-only copy.
+    if (!(st.st_mode & S_IWUSR) && fchmod(out, 0444) != 0)
+        return fail(errno);
+    const int closed = close(out);
+    out = -1;
+    if (closed != 0)
+        return fail(errno);
+    close(in);
+    in = -1;
+    // Without replacing, the copy is linked in only where no file is: one that appeared meanwhile
+    // stays.
+    const int placed = failIfExists ? link(temp.c_str(), to.c_str()) : rename(temp.c_str(), to.c_str());
+    const int e = errno;
+    if (failIfExists || placed != 0)
+        unlink(temp.c_str());
+    if (placed != 0) {
+        SetLastError(e == EEXIST ? ERROR_FILE_EXISTS : tavren::Win32ErrorForPath(e, to));
+        return FALSE;
+    }
+    return TRUE;
 }
 
 BOOL MoveFileExW(const char16_t* existing, const char16_t* newName, DWORD flags)
@@ -283,6 +324,9 @@ BOOL MoveFileExW(const char16_t* existing, const char16_t* newName, DWORD flags)
     struct stat st;
     if (lstat(from.c_str(), &st) != 0)
         return FailPath(errno, from);
+    // A move changes both drives: the one it leaves and the one it goes to.
+    if (DriveRefuses(existing, false) || DriveRefuses(newName, false))
+        return FALSE;
     struct stat dst;
     // A target that differs only in case from the source is the same file: a rename in place.
     bool sameFile = lstat(to.c_str(), &dst) == 0 && dst.st_ino == st.st_ino && dst.st_dev == st.st_dev;
@@ -325,7 +369,7 @@ BOOL DeleteFileW(const char16_t* path)
 {
     std::string host;
     struct stat st;
-    if (!StatPath(path, host, st, false))
+    if (!StatPath(path, host, st, false) || DriveRefuses(path, false))
         return FALSE;
     if (S_ISDIR(st.st_mode) || !(st.st_mode & S_IWUSR)) {
         SetLastError(ERROR_ACCESS_DENIED); // Windows refuses to delete a folder or a read-only file
@@ -346,6 +390,8 @@ BOOL RemoveDirectoryW(const char16_t* path)
         SetLastError(ERROR_DIRECTORY);
         return FALSE;
     }
+    if (DriveRefuses(path, false))
+        return FALSE;
     if (rmdir(host.c_str()) != 0) {
         SetLastError(errno == ENOTEMPTY || errno == EEXIST ? ERROR_DIR_NOT_EMPTY : tavren::Win32ErrorFromErrno(errno));
         return FALSE;
@@ -356,7 +402,7 @@ BOOL RemoveDirectoryW(const char16_t* path)
 BOOL CreateDirectoryW(const char16_t* path, void*)
 {
     std::string host;
-    if (!ToHost(path, host))
+    if (!ToHost(path, host) || DriveRefuses(path, true))
         return FALSE;
     if (mkdir(host.c_str(), 0777) != 0)
         return FailPath(errno, host);
@@ -377,7 +423,7 @@ BOOL SetFileAttributesW(const char16_t* path, DWORD attributes)
 {
     std::string host;
     struct stat st;
-    if (!StatPath(path, host, st))
+    if (!StatPath(path, host, st) || DriveRefuses(path, false))
         return FALSE;
     mode_t mode = st.st_mode & 07777;
     mode = (attributes & FILE_ATTRIBUTE_READONLY) ? (mode & ~S_IWUSR) : (mode | S_IWUSR);

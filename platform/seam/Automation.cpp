@@ -75,6 +75,8 @@ WindowInfo DescribeWindow(HWND hWnd)
     info.rcClient = ClientRectOf(*p);
     info.bEnabled = IsWindowEnabled(hWnd) != 0;
     info.bVisible = IsWindowVisible(hWnd) != 0;
+    info.dwStyle = p->dwStyle;
+    info.dwExStyle = p->dwExStyle;
     info.kind = p->strClass == u"#32770" ? WindowInfo::Kind::Dialog
                 : p->strClass == u"#32768" ? WindowInfo::Kind::Menu
                                            : WindowInfo::Kind::Other;

@@ -140,6 +140,9 @@ struct WindowInfo {
     RECT rcClient{};
     bool bEnabled = false;
     bool bVisible = false;
+    // The window's WS_* and WS_EX_* styles (WS_EX_TOPMOST: kept above other windows).
+    DWORD dwStyle = 0;
+    DWORD dwExStyle = 0;
     HWND hFocus = 0;
     // Message boxes: the text, MB_ICON* value and the button ids in order.
     std::u16string strText;

@@ -495,7 +495,10 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
 TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
 {
     Seed();
-    ScriptedUser user([](ScriptedUser& u) {
+    // A folder whose one read-only file stops its delete part-way.
+    Drives().Write("c/Designs/Locked/Inner/x.qef", AsString(Design(8)));
+    fs::permissions(OnC("Designs/Locked/Inner/x.qef"), fs::perms::owner_read | fs::perms::group_read);
+    ScriptedUser user([this](ScriptedUser& u) {
         u.WaitForWindow(kCaption);
         PcIntoDesigns(u);
         ClickOn(u, kPcList, u"a.qef");
@@ -521,6 +524,20 @@ TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
         u.Answer(IDYES);
         u.WaitForWindow(kCaption);
         Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"c.qef") < 0; }, "c.qef gone from the list");
+        // A delete the system refuses part-way: its message, what is left stays, and the list shows
+        // the folder as it is now.
+        MenuOn(u, kPcList, u"Locked");
+        u.ChooseMenu(kPcMenuDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        const tavren::WindowInfo& refused = u.ExpectMessageBox(u"Error");
+        u.Expect(refused.strText.starts_with(u"Access is denied.") && refused.nIcon == MB_ICONINFORMATION,
+                 "the system's message with the information icon: " + Narrow(refused.strText));
+        Drives().Write("c/Designs/later.qef", AsString(Design(9)));
+        u.Answer(IDOK);
+        u.WaitForWindow(kCaption);
+        Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"later.qef") >= 0 && IndexIn(s, kPcList, u"Locked") >= 0; },
+              "the folder read again, Locked still in it");
         // "No" keeps it.
         MenuOn(u, kPcList, u"b.qef");
         u.ChooseMenu(kPcMenuDelete);
@@ -550,6 +567,7 @@ TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/b.qef")), Design(2));
     EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qef")));
     EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qbf")));
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/Locked/Inner/x.qef")), Design(8));
 }
 
 TEST_F(FileManagerDialogTest, StyleButtonsSwitchEachPaneBetweenIconsAndDetails)

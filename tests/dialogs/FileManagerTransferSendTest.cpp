@@ -191,11 +191,29 @@ TEST_F(FileManagerTransferSendTest, SixtyStxItemsAtMostInBuiltInStorage)
 TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
 {
     WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "gone.stx", Stx(6));
     WriteAll(UserSt() / "old.stx", Stx(12));
+    WriteAll(UserSt() / "gone.stx", Stx(13));
+    // A name that, joined to the PC folder, would climb out of it.
+    WriteAll(UserSt() / "..\\evil.stx", Stx(14));
 
     RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {u"a.stx"});
-        OpenMachineSide(u, u"Built-in", {u"old.stx"});
+        OpenDesktop(u, {u"a.stx", u"gone.stx"});
+        OpenMachineSide(u, u"Built-in", {u"..\\evil.stx", u"gone.stx", u"old.stx"});
+        // A file that passed its checks but is gone by the time it would be queued: reported with
+        // the files not found (in a box kept above other windows), nothing sent, the tick kept.
+        Tick(u, kPcList, u"gone.stx");
+        Press(u, kToMachine);
+        u.ExpectMessageBox(u"Save As", u"gone.stx already exists.\nDo you want to replace it?");
+        fs::remove(Desktop() / "gone.stx");
+        u.Answer(IDYES);
+        const tavren::WindowInfo& notFound = u.ExpectMessageBox(u"Send Designs", u"Files are not found.\ngone.stx\n");
+        u.Expect((notFound.dwExStyle & WS_EX_TOPMOST) != 0, "the not-found box stays on top");
+        u.Answer(IDOK);
+        Settled(u);
+        u.Expect(u.Look().Find(kTransfer) == nullptr && Text(u, kPcCount) == u" 1", "nothing run, the tick kept");
+        Tick(u, kPcList, u"gone.stx", false);
+
         Tick(u, kPcList, u"a.stx");
         int rc = -1;
         Machine().Ctl({"fault", "DownloadFile", "0x8010"}, &rc);
@@ -205,27 +223,40 @@ TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
         u.Answer(IDOK);
         Settled(u);
         u.Expect(Text(u, kPcCount) == u" 1", "the counter still shows the ticked file");
-        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx*"}, "the file still ticked for another try");
-        u.Expect(Shown(u.Look(), kMachineList) == std::vector<std::u16string>{u"old.stx"}, "nothing added to the machine pane");
+        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx*", u"gone.stx"},
+                 "the file still ticked for another try");
+        u.Expect(Shown(u.Look(), kMachineList) == std::vector<std::u16string>{u"..\\evil.stx", u"gone.stx", u"old.stx"},
+                 "nothing added to the machine pane");
         // The next try goes through.
         Press(u, kToMachine);
-        WaitForShown(u, kMachineList, {u"old.stx", u"a.stx"}, "the file sent on the second try");
+        WaitForShown(u, kMachineList, {u"..\\evil.stx", u"gone.stx", u"old.stx", u"a.stx"}, "the file sent on the second try");
 
-        // The same the other way: a receive the machine refuses keeps the machine's ticks.
-        Tick(u, kMachineList, u"old.stx");
+        // The same the other way: a receive the machine refuses keeps the machine's ticks, and the
+        // name that would leave the PC folder is still reported after the run's own message.
+        u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"old.stx"));
+        u.WaitForMenu();
+        u.ChooseMenu(32788); // "Check all"
+        WaitForShown(u, kMachineList, {u"..\\evil.stx*", u"gone.stx*", u"old.stx*", u"a.stx*"}, "every machine file ticked");
         Machine().Ctl({"fault", "UploadFile", "0x8010"}, &rc);
         u.Expect(rc == 0, "the fault armed");
         Press(u, kToPc);
+        // Cancel skips the two files the PC has, so only old.stx goes to the machine.
+        u.ExpectMessageBox(u"Save As", u"a.stx already exists.\nDo you want to replace it?");
+        u.Answer(IDCANCEL);
         u.ExpectMessageBox(u"Communication Error");
         u.Answer(IDOK);
+        u.ExpectMessageBox(u"Receive Designs", u"Files are not found.\n..\\evil.stx\n");
+        u.Answer(IDOK);
         Settled(u);
-        u.Expect(Text(u, kMachineCount) == u" 1", "the machine counter still shows the ticked file");
-        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx"}, "nothing received");
+        u.Expect(Text(u, kMachineCount) == u" 2", "the machine counter still shows the ticked files");
+        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx", u"gone.stx"}, "nothing received");
         CloseDialog(u);
     });
 
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
+    EXPECT_EQ(ReadAll(UserSt() / "gone.stx"), Stx(13));
     EXPECT_FALSE(fs::exists(Desktop() / "old.stx"));
+    EXPECT_FALSE(fs::exists(Desktop() / "gone.stx"));
 }
 
 } // namespace

@@ -72,6 +72,19 @@ TEST_F(WriteDesignDeviceChangeTest, TheMachinesCablePulledAndPluggedBackIn)
         Snapshot s = WaitForItems(u, {kStick, kStick2}, "the cable pulled");
         u.Expect(Buttons(s) == "0000", "the root view's buttons (" + Buttons(s) + ")");
         u.Expect(BoxHas(s, u"Not connected"), "the location box says the machine is not connected: " + Describe(BoxOf(s)));
+        // A machine the module cannot drive is told of, and the dialog goes on without it.
+        Ctl({"supported", "no"});
+        Ctl({"cable", "plug"});
+        const tavren::WindowInfo& box =
+            u.ExpectMessageBox(u"Confirm", u"This application does not support the connected machine.");
+        u.Expect(box.nIcon == MB_ICONINFORMATION, "the information icon");
+        u.Answer(IDOK);
+        u.WaitForWindow(kCaption);
+        s = WaitForItems(u, {kStick, kStick2}, "no machine to drive");
+        u.Expect(BoxHas(s, u"Not connected"), "still not connected: " + Describe(BoxOf(s)));
+        // One it can drive: its handle reaches the list.
+        Ctl({"cable", "pull"});
+        Ctl({"supported", "yes"});
         Ctl({"cable", "plug"});
         s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick, kStick2}, "the cable plugged back in");
         u.Expect(!BoxHas(s, u"Not connected"), "the location box shows the machine again: " + Describe(BoxOf(s)));

@@ -7,13 +7,16 @@
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 
+#include "platform/file/DriveMap.h"
 #include "platform/file/FileApi.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -248,11 +251,26 @@ TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFolders
     // E:\EMB, at depth 2: the menu is offered below the depth limit only.
     const fs::path flowers = fs::path(Drives().Folder(u'E')) / "EMB";
     fs::create_directories(flowers / "Old" / "Older");
-    for (const char* pszName : {"rose.qef", "rose.qbf", "tulip.qef", "Old/a.qef", "Old/Older/b.qef"})
+    for (const char* pszName : {"rose.qef", "rose.qbf", "tulip.qef", "Old/a.qef", "Old/Older/b.qef", "Kept/Inner/locked.qef"})
         tavren::test::EmulatedMachine::WriteBytes(flowers / pszName, m_design);
+    // A read-only file stops the delete of its folder part-way.
+    fs::permissions(flowers / "Kept" / "Inner" / "locked.qef", fs::perms::owner_read | fs::perms::group_read);
     ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
 
-    ScriptedUser user([](ScriptedUser& u) {
+    const auto setWriteProtected = [](bool bProtected) {
+        auto drives = tavren::DriveMap::Instance().Drives();
+        for (tavren::Drive& d : drives)
+            if (d.letter == u'E')
+                d.writeFault = bProtected ? EROFS : 0;
+        tavren::DriveMap::Instance().SetDrives(drives);
+    };
+    // What a refused delete shows: the system's message, caption "Error", the information icon.
+    const auto expectRefused = [](ScriptedUser& u, std::u16string_view strMessage) {
+        const tavren::WindowInfo& box = u.ExpectMessageBox(u"Error");
+        u.Expect(box.strText.starts_with(strMessage) && box.nIcon == MB_ICONINFORMATION,
+                 "the system's message with the information icon: " + Narrow(box.strText));
+    };
+    ScriptedUser user([&](ScriptedUser& u) {
         u.WaitForWindow(kCaption);
         RightClick(u, WaitForItem(u, u"rose.qef"));
         u.ChooseMenu(kDelete);
@@ -264,15 +282,38 @@ TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFolders
         u.ExpectMessageBox(u"Confirm Deleting");
         u.Answer(IDYES);
         WaitForGone(u, u"Old");
+        // Refused part-way: what is left stays, and the list shows the folder as it is now.
+        RightClick(u, WaitForItem(u, u"Kept"));
+        u.ChooseMenu(kDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        expectRefused(u, u"Access is denied.");
+        tavren::test::EmulatedMachine::WriteBytes(flowers / "later.qef", m_design);
+        u.Answer(IDOK);
+        WaitForItem(u, u"later.qef");
+        WaitForItem(u, u"Kept");
+        // A write-protected drive refuses the delete of a file as well.
+        setWriteProtected(true);
+        RightClick(u, WaitForItem(u, u"tulip.qef"));
+        u.ChooseMenu(kDelete);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        expectRefused(u, u"The media is write protected.");
+        u.Answer(IDOK);
+        setWriteProtected(false);
         u.WaitForWindow(kCaption);
+        WaitForItem(u, u"tulip.qef");
         u.Click(IDCANCEL);
     });
     EXPECT_EQ(Run(0, u"E:\\EMB"), IDCANCEL);
+    setWriteProtected(false);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    std::vector<std::string> left;
+    std::set<std::string> left;
     for (const auto& entry : fs::recursive_directory_iterator(flowers))
-        left.push_back(entry.path().lexically_relative(flowers).generic_string());
-    EXPECT_EQ(left, std::vector<std::string>{"tulip.qef"}) << "the design, its companion and the folder tree deleted";
+        if (entry.is_regular_file())
+            left.insert(entry.path().lexically_relative(flowers).generic_string());
+    EXPECT_EQ(left, (std::set<std::string>{"Kept/Inner/locked.qef", "later.qef", "tulip.qef"}))
+        << "the design, its companion and the folder tree deleted, what was refused kept";
     char16_t szCurrent[261] = {};
     GetCurrentDirectoryW(261, szCurrent);
     EXPECT_EQ(std::u16string(szCurrent), u"C:\\") << "the current directory as it was before the dialog";

@@ -132,7 +132,7 @@ TEST_F(WriteDesignMachineSendTest, LeavingOrdinarySewingIsAskedFirstAndNoSendsNo
 TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDialogStays)
 {
     HostCall c = Selecting();
-    c.strFolder = u"\\EMB\\Gone";
+    c.strFolder = u"\\\\EMB\\Gone";
     Ctl({"fault", "DownloadFile", "0x8010"});
     ScriptedUser user([&](ScriptedUser& u) {
         GoToFlowers(u);
@@ -166,7 +166,7 @@ TEST_F(WriteDesignMachineSendTest, ATransferThePersonStopsCountsAsSent)
     });
     EXPECT_EQ(Call(c), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(Narrow(c.Folder()), "\\EMB\\Flowers");
+    EXPECT_EQ(Narrow(c.Folder()), "\\\\EMB\\Flowers");
     EXPECT_EQ(c.nStorage, 1);
 }
 
@@ -190,7 +190,7 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
         EXPECT_TRUE(user.Finish()) << user.Report();
         EXPECT_EQ(Read(Emb(2) / "Work" / Narrow(c.strName)), c.bytes);
         EXPECT_EQ(c.nStorage, 2) << "the storage the design went to";
-        EXPECT_EQ(Narrow(c.Folder()), "\\EMB\\Work");
+        EXPECT_EQ(Narrow(c.Folder()), "\\\\EMB\\Work");
     }
     EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing selected";
 
@@ -230,7 +230,7 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     }
     EXPECT_EQ(Read(Emb() / "Flowers" / "refused.qef"), refused.bytes);
     EXPECT_EQ(refused.nStorage, 1);
-    EXPECT_EQ(Narrow(refused.Folder()), "\\EMB\\Flowers");
+    EXPECT_EQ(Narrow(refused.Folder()), "\\\\EMB\\Flowers");
     EXPECT_EQ(SelectedOnMachine(), wanted.bytes) << "the earlier selection stays";
 }
 

@@ -130,7 +130,7 @@ TEST_F(WriteDesignSmokeTest, ADesignSentToTheMachineArrivesUnchangedAndTheHostLe
     EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(nResult, IDOK);
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Machine().Storage(1) / "EMB" / "Flowers" / "Rose.qef"), design);
-    EXPECT_EQ(std::u16string(szFolder), u"\\EMB\\Flowers");
+    EXPECT_EQ(std::u16string(szFolder), u"\\\\EMB\\Flowers");
     EXPECT_EQ(nStorage, 1);
 }
 
@@ -156,7 +156,7 @@ TEST_F(WriteDesignSmokeTest, WithDeepFoldersAnStxFileGoesIntoTheBuiltInPatternFo
     EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(nResult, IDOK);
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Machine().Storage(1) / "ORD" / "(UserST)" / "wave.stx"), stx);
-    EXPECT_EQ(std::u16string(szFolder), u"\\ORD\\(UserST)");
+    EXPECT_EQ(std::u16string(szFolder), u"\\\\ORD\\(UserST)");
     EXPECT_EQ(nStorage, 1);
 }
 

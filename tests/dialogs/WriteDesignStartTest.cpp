@@ -76,7 +76,7 @@ TEST_F(WriteDesignStartTest, AnEmptyNameClosesAtOnceWithoutAWindow)
 
 TEST_F(WriteDesignStartTest, AMachineFolderTheHostGotBackOpensAgainWhereItWas)
 {
-    fs::create_directories(Emb() / "Flowers" / "Small");
+    Put(Emb() / "Flowers" / "Small" / "tiny.qef", DesignBytes("Bean.dst"));
     Put(Emb() / "Flowers" / "old.qef", DesignBytes("Bean.dst"));
     Put(Emb() / "top.qef", DesignBytes("Bean.dst"));
 
@@ -97,7 +97,8 @@ TEST_F(WriteDesignStartTest, AMachineFolderTheHostGotBackOpensAgainWhereItWas)
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
     ASSERT_EQ(first.nStorage, 1);
-    ASSERT_FALSE(first.Folder().empty());
+    // The machine's form: two backslashes, the root folder, one backslash and the folder.
+    ASSERT_EQ(first.Folder(), u"\\\\EMB\\Flowers");
 
     // The next call hands the folder and storage back: the list opens in Flowers, ready to send.
     HostCall next;
@@ -121,6 +122,27 @@ TEST_F(WriteDesignStartTest, AMachineFolderTheHostGotBackOpensAgainWhereItWas)
     }
     EXPECT_EQ(Read(Emb() / "Flowers" / "second.qef"), next.bytes);
     EXPECT_EQ(next.Folder(), first.Folder());
+
+    // A folder in that form the host writes itself, one below Flowers: it opens at its own level,
+    // and "Up" leads to Flowers.
+    HostCall deeper;
+    deeper.bytes = DesignBytes();
+    deeper.nTarget = 1;
+    deeper.strFolder = u"\\\\EMB\\Flowers\\Small";
+    deeper.nStorage = 1;
+    {
+        ScriptedUser user([](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            Snapshot s = WaitForItems(u, {u"tiny.qef"}, "the deeper folder handed in");
+            u.Expect(Buttons(s) == "0001", "only \"Up\" at the fourth level (buttons " + Buttons(s) + ")");
+            u.Click(kUp);
+            s = WaitForItems(u, {u"Small", u"old.qef", u"first.qef", u"second.qef"}, "one step up");
+            u.Expect(Buttons(s) == "1001", "Flowers' buttons (" + Buttons(s) + ")");
+            u.Click(IDCANCEL);
+        });
+        EXPECT_EQ(Call(deeper), IDCANCEL);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
 }
 
 TEST_F(WriteDesignStartTest, AnStxFolderInBuiltInStorageOpensAtTheStoragesTopLevel)
@@ -135,7 +157,7 @@ TEST_F(WriteDesignStartTest, AnStxFolderInBuiltInStorageOpensAtTheStoragesTopLev
     c.strName = u"c.stx";
     c.nTarget = 2;
     c.bDeep = 1;
-    c.strFolder = u"\\ORD\\(UserST)";
+    c.strFolder = u"\\\\ORD\\(UserST)";
     c.nStorage = 1;
     ScriptedUser user([](ScriptedUser& u) {
         u.WaitForWindow(kCaption);
@@ -175,7 +197,7 @@ TEST_F(WriteDesignStartTest, APcFolderThatExistsOpensAtItsDepth)
 TEST_F(WriteDesignStartTest, AMachineFolderForAUsbOnlyTargetIsDroppedForTheRootView)
 {
     fs::create_directories(Emb() / "Flowers");
-    for (const std::u16string& strFolder : {std::u16string(u"\\\\EMB\\Flowers"), std::u16string(u"\\EMB\\Flowers")}) {
+    for (const std::u16string& strFolder : {std::u16string(u"\\\\EMB\\Flowers")}) {
         for (const auto& op : {"GetConnectedDevice", "UploadList"})
             Ctl({"fault", op, "0x1"});
         HostCall c;

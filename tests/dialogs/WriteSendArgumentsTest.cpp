@@ -184,7 +184,7 @@ TEST_F(WriteSendArgumentsTest, TheStxExportNeitherChecksTheMachineNorSelectsTheF
     }
     EXPECT_EQ(Read(Machine().Storage(2) / "ORD" / "Work" / "pat.stx"), stx.bytes);
     EXPECT_EQ(stx.nStorage, 2) << "the storage the file went to";
-    EXPECT_EQ(Narrow(stx.Folder()), "\\ORD\\Work");
+    EXPECT_EQ(Narrow(stx.Folder()), "\\\\ORD\\Work");
     EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing was selected on the machine";
 }
 

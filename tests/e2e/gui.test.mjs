@@ -362,7 +362,7 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
       await page.locator('#cf-offer').uncheck();
       await page.locator('#cf-target').selectOption('1');
       await send('sample', false);
-      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\EMB\\Flowers"');
+      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\\\EMB\\Flowers"');
       assert.equal(await page.locator('#last [data-field="storage"] .value').innerText(), '1');
       const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Rose.qef+');
       assert.ok(fs.existsSync(sent), 'the design arrived in the machine\'s Flowers folder');
@@ -371,7 +371,7 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
       // A file from the person's disk: the form offers the folder and storage the host kept, and
       // the dialog opens in that folder again.
       await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
-      assert.equal(await page.locator('#cf-folder').inputValue(), '\\EMB\\Flowers');
+      assert.equal(await page.locator('#cf-folder').inputValue(), '\\\\EMB\\Flowers');
       assert.equal(await page.locator('#cf-storage').inputValue(), '1');
       await page.locator('#cf-upload').setInputFiles(path.join(demo, 'shamrockin.qpx'));
       // The name follows once the file is read.

@@ -192,7 +192,7 @@ protected:
     HANDLE m_hDevice = 0;
     CMacUsbListCtrl m_list;
     CListHostDlg m_dlg{m_list};
-    std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\EMB\\Work", 3); };
+    std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\\\EMB\\Work", 3); };
     std::atomic<int> m_nResult{-1};
     HWND m_hDlg = 0;
 };
@@ -259,15 +259,16 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
         u.Expect(ListIn(s)->hEdit && tavren::PressKey(m_hDlg, VK_ESCAPE), "giving up");
         ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "D.QPX kept");
 
-        // The machine refuses: the message, and the label stays.
+        // The machine refuses the design's new name and goes on to take its companion's: the
+        // message, the label stays, and the companion is renamed back so the pair keeps one name.
         Ctl({"fault", "RenameFile", "0x8014"});
         u.EditLabel(kList, IndexOf(u, u"b.txt.qef"), u"e");
         ExpectBox(u, kCommError, 12540); // "The machine failed to rename the file."
         ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "b.txt.qef kept");
     });
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Work() / "b.txt.qef").size(), 8u);
-    EXPECT_TRUE(OnMachine("b.txt.qbf"));
-    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("e.qef") || OnMachine("c.qpx"));
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Work() / "b.txt.qbf").size(), 11u);
+    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("e.qef") || OnMachine("e.qbf") || OnMachine("c.qpx"));
     EXPECT_TRUE(OnMachine("D.QPX"));
     EXPECT_TRUE(fs::is_directory(Work() / "Summer.qef"));
     EXPECT_FALSE(OnMachine("Old"));

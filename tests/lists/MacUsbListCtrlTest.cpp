@@ -280,13 +280,13 @@ TEST_F(MacListTest, MachineFoldersShowTheirFamilyWithBreadcrumbsAndUpLeadsBack)
         Open(u, u"Built-in");
         ExpectView(u, "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20", InBuiltin("*EMB:4:2") + ", PC:1:0, " + kStick + ":10:1",
                    "built-in storage's \\EMB");
-        ExpectPlace(u, 2, u"\\EMB", "the location's root");
+        ExpectPlace(u, 2, u"\\\\EMB", "the location's root");
         Open(u, u"Flowers");
         ExpectView(u, "rose.qef:16",
                    "Machine:3:0, Built-in:2:1, EMB:4:2, *Flowers:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, "
                    "PC:1:0, " + kStick + ":10:1",
                    "a folder in it");
-        ExpectPlace(u, 3, u"\\EMB\\Flowers", "the folder");
+        ExpectPlace(u, 3, u"\\\\EMB\\Flowers", "the folder");
         // The breadcrumb's "EMB" goes back to the root folder.
         Choose(u, 2);
         ExpectView(u, "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20",
@@ -326,7 +326,7 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
         Open(u, u"Built-in");
         ExpectView(u, "L2:4, p.stx:22", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1",
                    "the STX list in built-in storage");
-        ExpectPlace(u, 1, u"\\ORD\\(UserST)", "STX root in built-in storage");
+        ExpectPlace(u, 1, u"\\\\ORD\\(UserST)", "STX root in built-in storage");
         Open(u, u"L2");
         Open(u, u"L3");
         ExpectView(u, "L4:4", "Machine:3:0, Built-in:2:1, L2:4:2, *L3:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
@@ -368,12 +368,24 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
             "Machine:3:0, Built-in:2:1, *EMB:4:2, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1";
         ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "back up");
 
+        // Escape while a folder is being listed: nothing to report, and the list, its path, level
+        // and location box stay on the folder that was listed.
+        Ctl({"fault", "UploadList", "delay", "3000"});
+        Open(u, u"Full", false);
+        u.WaitForWindow(kTransfer);
+        u.PressEscape();
+        u.WaitForClose();
+        u.WaitForWindow(CListHostDlg::kCaption);
+        ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after Escape");
+        ExpectPlace(u, 2, u"\\\\EMB", "still the root folder after Escape");
+        u.Expect(u.Look().Find(kCommError) == nullptr, "a stopped listing is not reported");
+
         // The cable pulled while the folder is listed: the message, and the list as it was.
         Ctl({"fault", "UploadList", "pull"});
         Open(u, u"Full", false);
         AnswerCommError(u);
         ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after the pulled cable");
-        ExpectPlace(u, 2, u"\\EMB", "still the root folder");
+        ExpectPlace(u, 2, u"\\\\EMB", "still the root folder");
         Ctl({"cable", "plug"});
 
         // A flash drive missing from the machine.
@@ -431,7 +443,7 @@ TEST_F(MacListTest, FillFromListingStaysInsideTheBlockWhateverItClaims)
         auto fill = [&](int32_t nCount, const std::vector<BYTE>& block, size_t nBytes) {
             BOOL bFilled = FALSE;
             m_dlg.RunOnUiThread([&] {
-                m_list.m_strCurrentPath = u"\\EMB";
+                m_list.m_strCurrentPath = u"\\\\EMB";
                 m_list.m_nLevel = 2;
                 m_list.m_wStorage = 1;
                 // A copy of exactly nBytes, so a sanitizer sees any read past it.

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <map>
@@ -285,6 +286,9 @@ TEST_F(MachineListJourneyTest, APersonTidiesAFolderOfBuiltInStorage)
     Put("Work/Tree/Sub1/Deep/d1.qef", "d1");
     Put("Work/Tree/Sub1/Deep/d2.qpx", "d2");
     fs::create_directories(Emb() / "Work" / "Tree" / "Sub2");
+    // Beside EMB, at the storage's top: a loose design and a folder with one inside.
+    Put("../loose.qef", "loose");
+    Put("../Spare/inner.qef", "inner");
 
     const std::string strWorkItems = "Old:4, Tree:4, a.qef:16, c.qef:16, d.qef:16, e.qef:16, f.qef:16, keep.qpx:20";
     ScriptedUser user([&](ScriptedUser& u) {
@@ -292,24 +296,33 @@ TEST_F(MachineListJourneyTest, APersonTidiesAFolderOfBuiltInStorage)
         u.WaitForWindow(CListHostDlg::kCaption);
         ExpectView(u, kRootItems, kRootBox, 0, u"", "the root view");
         Open(u, u"Built-in");
-        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\EMB", "built-in storage's root folder");
+        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\\\EMB", "built-in storage's root folder");
         Open(u, u"Work");
-        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\EMB\\Work", "the folder Work");
+        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\\\EMB\\Work", "the folder Work");
         u.ChooseCombo(kBox, 2); // "EMB"
         Listed(u);
-        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\EMB", "back by the location box");
+        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\\\EMB", "back by the location box");
         Open(u, u"Work");
-        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\EMB\\Work", "Work again");
+        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\\\EMB\\Work", "Work again");
         Up(u);
-        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\EMB", "up once");
+        ExpectView(u, kEmbItems, kEmbBox, 2, u"\\\\EMB", "up once");
         Up(u);
-        ExpectView(u, "EMB:4, ORD:4", kTopBox, 1, u"\\", "up to the storage's top");
+        ExpectView(u, "EMB:4, ORD:4, Spare:4, loose.qef:16", kTopBox, 1, u"\\", "up to the storage's top");
+        // What lies at the top is renamed, erased and deleted as in any folder.
+        Rename(u, u"Spare", u"Extra");
+        ExpectItems(u, "EMB:4, ORD:4, Extra:4, loose.qef:16", "a folder at the top renamed");
+        ClickOn(u, u"loose.qef");
+        u.Click(kDeleteSelected);
+        ExpectItems(u, "EMB:4, Extra:4, ORD:4", "a file at the top erased");
+        ClickOn(u, u"Extra");
+        u.Click(kDeleteFolder);
+        ExpectItems(u, "EMB:4, ORD:4", "a folder at the top deleted with what it held");
         Up(u, false);
         ExpectView(u, kRootItems, kRootBox, 0, u"", "up to the root view");
 
         Open(u, u"Built-in");
         Open(u, u"Work");
-        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\EMB\\Work", "in Work to tidy it");
+        ExpectView(u, strWorkItems, kWorkBox, 3, u"\\\\EMB\\Work", "in Work to tidy it");
 
         // Two new folders take the next free names.
         u.Click(kNewFolder);
@@ -375,7 +388,7 @@ TEST_F(MachineListJourneyTest, APersonTidiesAFolderOfBuiltInStorage)
         u.Answer(IDOK);
         u.WaitForWindow(CListHostDlg::kCaption);
         ExpectView(u, "Archive:4, New Folder:4, New Folder (2):4, b.qef:16, f.qef:16, keep.qpx:20", kWorkBox, 3,
-                   u"\\EMB\\Work", "after the refused rename");
+                   u"\\\\EMB\\Work", "after the refused rename");
         u.Close();
     });
     m_dlg.DoModal();
@@ -397,6 +410,11 @@ TEST_F(MachineListJourneyTest, APersonTidiesAFolderOfBuiltInStorage)
     };
     const std::map<std::string, std::string> actual = TreeOf(Emb());
     EXPECT_EQ(actual, expected) << "built-in storage's EMB holds:\n" << Describe(actual);
+    std::vector<std::string> top;
+    for (const auto& entry : fs::directory_iterator(Machine().Storage(1)))
+        top.push_back(entry.path().filename().string());
+    std::sort(top.begin(), top.end());
+    EXPECT_EQ(top, (std::vector<std::string>{"EMB", "ORD"})) << "the storage's top keeps only its root folders";
 }
 
 } // namespace

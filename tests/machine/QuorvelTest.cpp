@@ -122,6 +122,13 @@ TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
     AppendRecord(&expected, "Caf\xE9.qef", false, 1, MTime(emb / "Caf\xC3\xA9.qef"));
     AppendRecord(&expected, "rose.qef", false, 5, MTime(emb / "rose.qef"));
     EXPECT_EQ(List(1, u"\\EMB"), expected);
+    // The module's form: two backslashes name the storage's top, the root folder below it.
+    EXPECT_EQ(List(1, u"\\\\EMB"), expected);
+    int32_t r = 0;
+    for (const char16_t* pszEmpty : {u"\\\\\\EMB", u"\\\\EMB\\\\Flowers", u"\\EMB\\"}) {
+        List(1, pszEmpty, &r);
+        EXPECT_EQ(r, 0x800D) << "an empty component elsewhere names nothing";
+    }
 
     // The storage's top lists its root folders; an empty folder is a count of 0 alone.
     std::vector<uint8_t> top = List(1, u"\\");
@@ -223,6 +230,15 @@ TEST_F(QuorvelTest, FileAndFolderOperations)
     // The machine's root folders stay.
     EXPECT_EQ(DeleteFolder(m_hDevice, 1, u"\\ORD\\(UserST)"), 0x8013);
     EXPECT_EQ(RenameFolder(m_hDevice, 1, u"\\EMB", u"X"), 0x8014);
+    EXPECT_EQ(RenameFolder(m_hDevice, 1, u"\\\\EMB", u"X"), 0x8014);
+    // What lies beside them at the storage's top is the person's, in the module's form too.
+    EXPECT_EQ(CreateFolder(m_hDevice, 1, u"\\", u"Spare"), 0);
+    EXPECT_EQ(DownloadFile(m_hDevice, 1, u"\\\\loose.qef", data.data(), 1), 0);
+    EXPECT_EQ(RenameFolder(m_hDevice, 1, u"\\\\Spare", u"Extra"), 0);
+    EXPECT_EQ(RenameFile(m_hDevice, 1, u"\\\\loose.qef", u"found.qef"), 0);
+    EXPECT_EQ(EraseFile(m_hDevice, 1, u"\\\\found.qef"), 0);
+    EXPECT_EQ(DeleteFolder(m_hDevice, 1, u"\\\\Extra"), 0);
+    EXPECT_FALSE(fs::exists(m_machine.Storage(1) / "Extra") || fs::exists(m_machine.Storage(1) / "found.qef"));
 }
 
 TEST_F(QuorvelTest, SelectFile_MakesTheCurrentDesign)

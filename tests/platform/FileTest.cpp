@@ -8,6 +8,9 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -113,6 +116,26 @@ TEST(FileCalls, CopyKeepsTheReadOnlyAttributeAndNeverReplacesAReadOnlyFile)
     EXPECT_TRUE(CopyFileW(u"C:\\rw.stx", u"E:\\ro.stx", FALSE));
     std::ifstream replaced(t.Host("USBSTICK/ro.stx"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), "open");
+
+    // A replace that fails half-way (the medium takes no more bytes) leaves the old file whole,
+    // and nothing beside it.
+    t.Write("c/big.stx", std::string(256 * 1024, 'b'));
+    struct rlimit old {};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &old), 0);
+    const auto oldHandler = signal(SIGXFSZ, SIG_IGN);
+    struct rlimit small = old;
+    small.rlim_cur = 64 * 1024;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    const BOOL bCopied = CopyFileW(u"C:\\big.stx", u"E:\\rw.stx", FALSE);
+    setrlimit(RLIMIT_FSIZE, &old);
+    signal(SIGXFSZ, oldHandler);
+    EXPECT_FALSE(bCopied);
+    std::ifstream kept(t.Host("USBSTICK/rw.stx"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "open");
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(t.Host("USBSTICK")))
+        names.insert(entry.path().filename().string());
+    EXPECT_EQ(names, (std::set<std::string>{"ro.stx", "rw.stx"}));
 }
 
 TEST(FileCalls, FindListsMatchingNamesWithDotsFirstBelowTheRoot)
@@ -319,7 +342,7 @@ TEST(Drives, EveryFileCallOnADriveWithoutItsMediumIsNotReady)
     everyCallOn(u'E');
 }
 
-TEST(Drives, AWriteProtectedOrFullDriveRefusesFileContentsAndLeavesWhatIsThere)
+TEST(Drives, AWriteProtectedOrFullDriveRefusesWhatWindowsRefusesAndLeavesWhatIsThere)
 {
     tavren::test::TempDrives t;
     t.Write("c/src.stx", "pattern");
@@ -349,6 +372,29 @@ TEST(Drives, AWriteProtectedOrFullDriveRefusesFileContentsAndLeavesWhatIsThere)
     EXPECT_TRUE(CopyFileW(u"E:\\kept.stx", u"C:\\back.stx", FALSE)) << "reading it still works";
     EXPECT_EQ(read("USBSTICK/kept.stx"), "kept");
     EXPECT_EQ(read("USBSTICK/new.stx"), "(none)");
+    // Every other call that would change it answers as Windows does, and changes nothing.
+    t.Write("USBSTICK/Folder/inside.stx", "inside");
+    std::filesystem::create_directories(t.Host("USBSTICK/Empty"));
+    const std::vector<std::pair<const char*, std::function<BOOL()>>> changes = {
+        {"DeleteFileW", [] { return DeleteFileW(u"E:\\kept.stx"); }},
+        {"MoveFileExW within the drive", [] { return MoveFileExW(u"E:\\kept.stx", u"E:\\moved.stx", 0); }},
+        {"MoveFileExW off the drive", [] { return MoveFileExW(u"E:\\kept.stx", u"C:\\moved.stx", MOVEFILE_COPY_ALLOWED); }},
+        {"MoveFileExW onto the drive", [] { return MoveFileExW(u"C:\\src.stx", u"E:\\moved.stx", MOVEFILE_COPY_ALLOWED); }},
+        {"CreateDirectoryW", [] { return CreateDirectoryW(u"E:\\New", nullptr); }},
+        {"RemoveDirectoryW", [] { return RemoveDirectoryW(u"E:\\Empty"); }},
+        {"SetFileAttributesW", [] { return SetFileAttributesW(u"E:\\kept.stx", FILE_ATTRIBUTE_READONLY); }},
+    };
+    for (const auto& [pszCall, call] : changes) {
+        SetLastError(0);
+        EXPECT_FALSE(call()) << pszCall;
+        EXPECT_EQ(GetLastError(), ERROR_WRITE_PROTECT) << pszCall;
+    }
+    EXPECT_EQ(read("USBSTICK/kept.stx"), "kept");
+    EXPECT_EQ(read("c/src.stx"), "pattern");
+    EXPECT_EQ(GetFileAttributesW(u"E:\\kept.stx") & FILE_ATTRIBUTE_READONLY, 0u);
+    EXPECT_TRUE(std::filesystem::is_directory(t.Host("USBSTICK/Empty")));
+    EXPECT_FALSE(std::filesystem::exists(t.Host("USBSTICK/New")) || std::filesystem::exists(t.Host("USBSTICK/moved.stx")) ||
+                 std::filesystem::exists(t.Host("c/moved.stx")));
 
     // Full: a file can be made but takes no byte; a copy is refused before the target is touched.
     setenv("TAVREN_DRIVES", ("C=fixed:" + t.Folder(u'C') + ";E=removable,full:" + t.Folder(u'E')).c_str(), 1);
@@ -368,6 +414,12 @@ TEST(Drives, AWriteProtectedOrFullDriveRefusesFileContentsAndLeavesWhatIsThere)
     }
     file.Close();
     EXPECT_EQ(read("USBSTICK/made.stx"), "");
+    // A new folder needs room; taking things away and renaming do not.
+    EXPECT_FALSE(CreateDirectoryW(u"E:\\New", nullptr));
+    EXPECT_EQ(GetLastError(), ERROR_DISK_FULL);
+    EXPECT_TRUE(MoveFileExW(u"E:\\made.stx", u"E:\\renamed.stx", 0));
+    EXPECT_TRUE(DeleteFileW(u"E:\\renamed.stx"));
+    EXPECT_TRUE(RemoveDirectoryW(u"E:\\Empty"));
     // A relative path on the current drive is judged by that drive.
     tavren::DriveMap::Instance().SetCurrentDirectoryPath(u"E:\\");
     EXPECT_EQ(tavren::DriveMap::Instance().WriteFault(u"kept.stx"), ENOSPC);

@@ -42,7 +42,7 @@ SoakLane::SoakLane(int nIndex, uint16_t nStorage, std::filesystem::path dir, uin
 
 CString SoakLane::Folder() const
 {
-    return CString(u"\\EMB\\") + CString::FromUtf8(m_dir.filename().string());
+    return CString(u"\\\\EMB\\") + CString::FromUtf8(m_dir.filename().string());
 }
 
 void SoakLane::Mismatch(const std::string& strWhat)
