@@ -9,6 +9,8 @@
 #include "platform/kernel/Handle.h"
 #include "platform/user/WindowManager.h"
 
+#include <chrono>
+
 
 using namespace commtest;
 using namespace tavren::test;
@@ -131,8 +133,11 @@ TEST(CommunicationThreadLife, DestructorEndsAWaitingWorker)
 
 // ---- runs on the worker with a window
 
+// The tests run with the pacing lowered (TAVREN_PACING_MS); the thread's own is 100 ms an item.
 TEST_F(ThreadTest, SendReportsStartStepsAndDone)
 {
+    RealPacing pacing;
+    const auto t0 = std::chrono::steady_clock::now();
     std::filesystem::create_directories(HostPath("b.qef")); // the machine refuses the second file
     CRecorderWnd wnd;
     CCommunicationThread thread;
@@ -149,6 +154,7 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
                                      Xfer(WM_XFER_DONE, 0x8011)});
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300)) << "100 ms before each item";
 }
 
 TEST_F(ThreadTest, ListSendsOneStartAndNoStep)
@@ -218,6 +224,7 @@ TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
 
 TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
 {
+    RealPacing pacing; // the cancel lands in an item's wait
     CRecorderWnd wnd;
     CCommunicationThread thread;
     Prepare(thread, rkSend);
@@ -252,6 +259,7 @@ TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
 TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
 {
     Watchdog watchdog(30000);
+    RealPacing pacing;
     for (int nRound = 0; nRound < 3; ++nRound) {
         CRecorderWnd wnd;
         CCommunicationThread thread;

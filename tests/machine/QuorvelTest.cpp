@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstring>
 #include <random>
 #include <thread>
@@ -349,6 +350,16 @@ TEST_F(QuorvelTest, NoAnswerInTime_Answers3AndTheNextCallWorks)
     Ctl({"fault", "GetStatus", "delay=10"}); // late but in time: done normally
     EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
     unsetenv("QUORVEL_TIMEOUT_MS");
+}
+
+// The tests run with a short time-out (QUORVEL_TIMEOUT_MS); the link's own is five seconds.
+TEST_F(QuorvelTest, WithoutTheSettingTheTimeOutIsFiveSeconds)
+{
+    Ctl({"fault", "GetStatus", "delay", "5800"});
+    uint8_t v = 0;
+    const auto t0 = std::chrono::steady_clock::now();
+    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 3);
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(4900));
 }
 
 TEST_F(QuorvelTest, MalformedListing_DeliveredOnceAsAsked)
