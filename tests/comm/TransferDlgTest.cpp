@@ -76,8 +76,10 @@ class TransferDlgTest : public CMachineTest {
 protected:
     void SetUp() override
     {
-        CMachineTest::SetUp();
+        // The module's state first: its first use starts the module, which empties the link table
+        // that the machine test then fills.
         m_pState = std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
+        CMachineTest::SetUp();
     }
     void TearDown() override
     {
