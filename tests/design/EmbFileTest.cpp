@@ -3,6 +3,7 @@
 #include "design/EmbFile.h"
 #include "platform/file/DriveMap.h"
 #include "tests/design/DesignTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,8 @@ using namespace fixture;
 using designtest::ReadBytes;
 
 namespace {
+
+using tavren::test::CorpusFiles;
 
 // Two colour blocks: stitches, a colour change, more stitches, the end. 9 words.
 Stitches SmallDesign()
@@ -47,20 +50,6 @@ ReadResult Read(int type, const Bytes& bytes)
     CEmbFile file;
     CEmbData data;
     return Read(type, bytes, data, file);
-}
-
-std::vector<std::string> CorpusFiles()
-{
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(designtest::CorpusDir())) {
-        std::string ext = e.path().extension().string();
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext == ".dst")
-            files.push_back(e.path().string());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 } // namespace
@@ -587,7 +576,7 @@ TEST(EmbFileDst, RealDesignsReadWithPositiveStatus)
 {
     const auto files = CorpusFiles();
     ASSERT_GE(files.size(), 7u);
-    for (const std::string& path : files) {
+    for (const std::string path : files) {
         CEmbFile file;
         CEmbData data;
         ASSERT_TRUE(ReadBytes(file, CEmbFile::dftDst, ReadWholeFile(path), data)) << path << ": " << file.GetLastErrorDetail();
@@ -599,7 +588,7 @@ TEST(EmbFileDst, RealDesignsReadWithPositiveStatus)
 
 TEST(EmbFileConversions, RealDesignsAsQefQefPlusAndQpxReadTheSame)
 {
-    for (const std::string& path : CorpusFiles()) {
+    for (const std::string path : CorpusFiles()) {
         CEmbFile dstFile;
         CEmbData dst;
         ASSERT_TRUE(ReadBytes(dstFile, CEmbFile::dftDst, ReadWholeFile(path), dst)) << path;
@@ -647,9 +636,8 @@ TEST(EmbFileRead, ResetsTheDesignFirstAndRewinds)
 
 TEST(EmbFileRead, ReadFileOpensByWindowsPath)
 {
-    char tmpl[] = "/tmp/tavren-design-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string dir = tmpl;
+    const std::string dir = tavren::test::MakeTempDir("tavren-design").string();
+    ASSERT_FALSE(dir.empty());
     const std::string host = dir + "/Rose.QEF";
     ASSERT_TRUE(WriteFile(host, MakeQef(SmallLayout())));
     const std::u16string win = tavren::DriveMap::Instance().FromHost(host);

@@ -2,6 +2,7 @@
 // both families, and the human summary naming what was wrong.
 #include "host/InfoCommand.h"
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
@@ -20,9 +21,8 @@ class InfoCommandTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/tavren-info-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
+        m_dir = tavren::test::MakeTempDir("tavren-info");
+        ASSERT_FALSE(m_dir.empty());
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 

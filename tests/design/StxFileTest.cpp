@@ -4,6 +4,7 @@
 #include "platform/file/DriveMap.h"
 #include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -148,9 +149,9 @@ TEST(StxFileStructure, TwoTrailingPointsStillBuildTheOutline)
 
 TEST(StxFileRead, ReadFileByWindowsPath)
 {
-    char tmpl[] = "/tmp/tavren-stx-XXXXXX";
-    ASSERT_NE(mkdtemp(tmpl), nullptr);
-    const std::string host = std::string(tmpl) + "/zigzag.stx";
+    const std::string tmpl = tavren::test::MakeTempDir("tavren-stx").string();
+    ASSERT_FALSE(tmpl.empty());
+    const std::string host = tmpl + "/zigzag.stx";
     ASSERT_TRUE(WriteFile(host, MakeStx(WellFormedStx(8))));
     const std::u16string win = tavren::DriveMap::Instance().FromHost(host);
     CStxFile stx;

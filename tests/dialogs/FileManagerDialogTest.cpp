@@ -14,6 +14,7 @@
 #include "platform/user/Dbt.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@
 #include <vector>
 
 namespace {
+
+using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -36,14 +39,6 @@ constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 1
 constexpr UINT kMacMenuOpen = 32785, kMacMenuDelete = 32787, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId)
 {

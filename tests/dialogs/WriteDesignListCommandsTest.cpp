@@ -10,6 +10,7 @@
 #include "platform/file/FileApi.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,8 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -26,14 +29,6 @@ using tavren::Snapshot;
 constexpr const char16_t* kCaption = u"Write a Design";
 constexpr int kUp = 13004, kStyle = 13005, kList = 13007;
 constexpr UINT kOpen = 32785, kRename = 32786, kDelete = 32787, kMakeFolder = 32790;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* ListOf(const Snapshot& s)
 {

@@ -7,6 +7,7 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,14 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
 
 constexpr const char16_t* kCaption = u"Write a Design";
 constexpr int kSend = 13000, kList = 13007, kName = 13008;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 // A small but real design: a square sewn in two colours.
 std::vector<uint8_t> RoseDesign()

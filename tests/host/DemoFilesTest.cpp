@@ -10,6 +10,7 @@
 #include "host/SampleFiles.h"
 #include "platform/afx/CString.h"
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,7 @@ struct TempDir {
     fs::path path;
     TempDir()
     {
-        char tmpl[] = "/tmp/tavren-demo-test-XXXXXX";
-        path = mkdtemp(tmpl);
+        path = tavren::test::MakeTempDir("tavren-demo-test");
     }
     ~TempDir()
     {

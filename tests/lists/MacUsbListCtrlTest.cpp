@@ -10,6 +10,7 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -29,14 +32,6 @@ constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
 constexpr const char16_t* kCommError = u"Communication Error";
 constexpr const char16_t* kTransfer = u"Design List";
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* FindControl(const Snapshot& snap, int nId)
 {

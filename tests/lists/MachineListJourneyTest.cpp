@@ -11,6 +11,7 @@
 
 #include "platform/kernel/Handle.h"
 #include "res/resource.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 #include <vector>
 
 namespace {
+
+using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -40,14 +43,6 @@ constexpr UINT kDeleteChecked = CListHostDlg::IDC_HOST_DELETE;
 constexpr UINT kDeleteSelected = CListHostDlg::IDC_HOST_CHECK_ALL;
 constexpr UINT kDeleteFolder = CListHostDlg::IDC_HOST_UNCHECK_ALL;
 constexpr UINT kSettle = CListHostDlg::IDC_HOST_STYLE;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 CString Text(UINT nID)
 {

@@ -9,6 +9,7 @@
 
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,6 +18,8 @@
 #include <vector>
 
 namespace {
+
+using tavren::test::Narrow;
 
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -49,14 +52,6 @@ std::u16string Wide(const char* psz)
     while (*psz)
         s += static_cast<char16_t>(*psz++);
     return s;
-}
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
 }
 
 Pixels PixelsOf(const CBitmap& bm)

@@ -6,6 +6,7 @@
 #include "tests/lists/ListHostDlg.h"
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,14 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
 
 constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 // The list's labels, and "text:picture:indent" for each location box entry with a "*" on the
 // selected one: what a person reads off the dialog.

@@ -3,6 +3,7 @@
 // code reaches present in the template the code runs.
 #include "platform/kernel/Library.h"
 #include "platform/user/Resource.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 using namespace tavren;
 
 namespace {
+
+using tavren::test::SourceDir;
 
 constexpr UINT kDialogs[] = {13000, 13014, 13016, 13024, 13025};
 constexpr DWORD kWsVisible = 0x10000000, kWsChild = 0x40000000, kBsTypeMask = 0xF, kBsGroupBox = 7, kCbsTypeMask = 3;
@@ -104,13 +107,6 @@ std::vector<std::string> LayoutFaults(const DialogTemplate& dlg)
         }
     }
     return faults;
-}
-
-std::string SourceDir()
-{
-    if (const char* psz = std::getenv("TAVREN_SOURCE_DIR"); psz && *psz)
-        return psz;
-    return TAVREN_SOURCE_DIR_FALLBACK;
 }
 
 std::string ReadText(const std::filesystem::path& p)
