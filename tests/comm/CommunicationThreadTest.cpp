@@ -88,16 +88,6 @@ TEST(CommunicationThreadRecords, RemoveRequestsOutsideTheListChangesNothing)
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a"}));
 }
 
-TEST(CommunicationThreadRecords, ClearRequestsEmptiesBothLists)
-{
-    CCommunicationThread thread;
-    thread.m_requests.Add(NameRecord(u"a"));
-    thread.m_failedNames.Add(u"b");
-    thread.ClearRequests();
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
-}
-
 // ---- the worker's life
 
 TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
@@ -186,19 +176,6 @@ TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
     thread.Stop();
     EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_DONE, 0)});
     EXPECT_FALSE(Exists("a.qef"));
-}
-
-TEST_F(ThreadTest, KindNinePostsNine)
-{
-    CRecorderWnd wnd;
-    CCommunicationThread thread;
-    Prepare(thread, 9);
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_DONE, 9)});
 }
 
 TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)

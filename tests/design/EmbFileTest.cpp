@@ -76,21 +76,6 @@ TEST(EmbFileType, QbdAndUnknownAreNotRead)
     EXPECT_TRUE(Read(CEmbFile::dftQef, qef).ok);
 }
 
-TEST(EmbFileType, SetFileTypeResetsStateOnlyWhenChanged)
-{
-    DesignLayout layout = SmallLayout();
-    layout.version = 1;
-    layout.edit = EditBlock{0, 36, {EditItem{1, 2, 3, 100, 0, 0, 0, 0, {1, 2, 3}}}, std::nullopt, std::nullopt};
-    CEmbFile file;
-    CEmbData data;
-    ASSERT_TRUE(Read(CEmbFile::dftQefPlus, MakeQefPlus(layout), data, file).ok);
-    ASSERT_EQ(file.GetEditItemCount(), 1);
-    file.SetFileType(CEmbFile::dftQefPlus);
-    EXPECT_EQ(file.GetEditItemCount(), 1);
-    file.SetFileType(CEmbFile::dftQpx);
-    EXPECT_EQ(file.GetEditItemCount(), 0);
-}
-
 // --- QEF -------------------------------------------------------------------------------------
 
 TEST(EmbFileQef, ReadsBlocksWordsAndHoop)
@@ -650,34 +635,4 @@ TEST(EmbFileRead, ReadFileOpensByWindowsPath)
     EXPECT_FALSE(file.ReadFile((win + u"x").c_str(), data));
     EXPECT_FALSE(file.ReadFile(nullptr, data));
     std::filesystem::remove_all(dir);
-}
-
-TEST(EmbFileHostile, EveryCutAndFlippedByteGivesAnAnswer)
-{
-    DesignLayout layout = SmallLayout();
-    layout.extensionLevel = 20;
-    layout.hoop = 5;
-    layout.enhance = {EnhanceEntry{1, {1, 2}, std::nullopt}, EnhanceEntry{0, ThreadBlock({CustomThread{1, 3, 3, 3, 0, 0}}), std::nullopt}};
-    layout.customThreads = {CustomThread{0, 5, 5, 5, 0, 0}};
-    layout.edit = EditBlock{0, 40, {EditItem{1, 2, 3, 4, 5, 6, 7, 8, {9, 9}}}, std::nullopt, std::nullopt};
-    layout.qpxData = Bytes{1, 2, 3};
-    const std::pair<int, Bytes> files[] = {{CEmbFile::dftQef, MakeQef(layout)},
-                                           {CEmbFile::dftQefPlus, MakeQefPlus(layout)},
-                                           {CEmbFile::dftQpx, MakeQpx(layout)},
-                                           {CEmbFile::dftDst, MakeDst(SmallDesign())}};
-    for (const auto& [type, bytes] : files) {
-        ASSERT_TRUE(Read(type, bytes).ok) << type;
-        for (size_t n = 0; n < bytes.size(); ++n) {
-            const ReadResult r = Read(type, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(n)));
-            EXPECT_EQ(r.ok, r.error == CEmbFile::feNone) << type << " cut at " << n;
-        }
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            for (uint8_t flip : {0x01, 0x80, 0xFF}) {
-                Bytes b = bytes;
-                b[i] ^= flip;
-                const ReadResult r = Read(type, b);
-                EXPECT_EQ(r.ok, r.error == CEmbFile::feNone);
-            }
-        }
-    }
 }

@@ -134,10 +134,3 @@ TEST_F(MachineFileCheckTest, StxPatterns)
     EXPECT_EQ(Check("broken.stx", MakeStx(broken), 1), CMachineFileCheck::mfcErrorInFile);
     EXPECT_EQ(Check("short.stx", Bytes(20, 0), 1), CMachineFileCheck::mfcErrorInFile);
 }
-
-TEST(MachineFileCheckNames, ResultNames)
-{
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcOk), "ok");
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcTooLarge), "too-large");
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcTooManyStitches), "too-many-stitches");
-}

@@ -162,14 +162,3 @@ TEST(StxFileRead, ReadFileByWindowsPath)
     EXPECT_FALSE(stx.ReadFile((win + u"x").c_str()));
     std::filesystem::remove_all(tmpl);
 }
-
-TEST(StxFileRead, EveryCutGivesAnAnswer)
-{
-    const Bytes good = MakeStx(WellFormedStx(20));
-    for (size_t n = 0; n < good.size(); ++n) {
-        CStxFile stx;
-        const bool ok = ReadStx(stx, Bytes(good.begin(), good.begin() + static_cast<long>(n)));
-        EXPECT_FALSE(ok) << n;
-        EXPECT_TRUE(stx.IsBroken());
-    }
-}

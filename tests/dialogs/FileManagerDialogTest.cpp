@@ -487,93 +487,6 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
     EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
-TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
-{
-    Seed();
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        PcIntoDesigns(u);
-        ClickOn(u, kPcList, u"a.qef");
-        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "a.qef ticked");
-        u.Click(kPcDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        u.WaitForWindow(kCaption);
-        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "the ticked file deleted");
-        u.Expect(!Enabled(u.Look(), kPcDelete), "nothing left to delete");
-
-        // A folder from the menu goes with everything in it.
-        MenuOn(u, kPcList, u"Sub");
-        u.ChooseMenu(kPcMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
-        u.Answer(IDYES);
-        u.WaitForWindow(kCaption);
-        Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"Sub") < 0; }, "Sub gone from the list");
-        // A file from the menu: its companion stays on the PC.
-        MenuOn(u, kPcList, u"c.qef");
-        u.ChooseMenu(kPcMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        u.WaitForWindow(kCaption);
-        Await(u, [](const Snapshot& s) { return IndexIn(s, kPcList, u"c.qef") < 0; }, "c.qef gone from the list");
-        // "No" keeps it.
-        MenuOn(u, kPcList, u"b.qef");
-        u.ChooseMenu(kPcMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDNO);
-        u.WaitForWindow(kCaption);
-
-        // The machine side on the PC's flash drive deletes the companion too.
-        Open(u, kMacList, u"USBSTICK (E:)");
-        Open(u, kMacList, u"Embf");
-        MenuOn(u, kMacList, u"y.qef");
-        u.ChooseMenu(kMacMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        u.WaitForWindow(kCaption);
-        Await(u, [](const Snapshot& s) { return IndexIn(s, kMacList, u"y.qef") < 0; }, "y.qef gone from the list");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-
-    EXPECT_FALSE(fs::exists(OnC("Designs/a.qef")));
-    EXPECT_FALSE(fs::exists(OnC("Designs/Sub")));
-    EXPECT_FALSE(fs::exists(OnC("Designs/c.qef")));
-    EXPECT_TRUE(fs::exists(OnC("Designs/c.qbf")));
-    EXPECT_TRUE(fs::exists(OnC("Designs/b.qef")));
-    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/b.qef")), Design(2));
-    EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qef")));
-    EXPECT_FALSE(fs::exists(OnStick("EMB/Embf/y.qbf")));
-}
-
-TEST_F(FileManagerDialogTest, StyleButtonsSwitchEachPaneBetweenIconsAndDetails)
-{
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        const auto view = [](const Snapshot& s, int nList, int nButton) {
-            const tavren::ControlInfo* pList = ControlIn(s, nList);
-            const tavren::ControlInfo* pButton = ControlIn(s, nButton);
-            return std::to_string(pList ? static_cast<int>(pList->dwStyle & LVS_TYPEMASK) : -1) + "/" +
-                   std::to_string(pButton ? tavren::IconResourceId(pButton->hImage) : 0);
-        };
-        Snapshot s = u.Look();
-        u.Expect(view(s, kPcList, kPcStyle) == "0/13012" && view(s, kMacList, kMacStyle) == "0/13012",
-                 "both panes start with large icons: " + view(s, kPcList, kPcStyle) + " " + view(s, kMacList, kMacStyle));
-        u.Click(kPcStyle);
-        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "1/13011"; }, "the PC pane in details");
-        u.Expect(view(s, kMacList, kMacStyle) == "0/13012", "the machine pane unchanged");
-        u.Click(kMacStyle);
-        Await(u, [&](const Snapshot& s) { return view(s, kMacList, kMacStyle) == "1/13011"; }, "the machine pane in details");
-        u.Click(kPcStyle);
-        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "0/13012"; }, "the PC pane back to icons");
-        u.Expect(view(s, kMacList, kMacStyle) == "1/13011", "the machine pane still in details");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
 TEST_F(FileManagerDialogTest, RemovingTheShownFlashDriveSendsTheMachineSideToItsRoot)
 {
     Seed();
@@ -594,36 +507,6 @@ TEST_F(FileManagerDialogTest, RemovingTheShownFlashDriveSendsTheMachineSideToIts
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(FileManagerDialogTest, PullingTheCableUnderAMachineFolder)
-{
-    Seed();
-    // With the flash drive as well, the machine side goes back to its root view.
-    ScriptedUser either([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        WaitForItem(u, kMacList, u"Flowers");
-        Ctl({"cable", "pull"});
-        const Snapshot s = Await(u, [](const Snapshot& s) { return Labels(s, kMacList) == "USBSTICK (E:)"; },
-                                 "the root view with the stick alone");
-        u.Expect(!Enabled(s, kMacUp) && !Enabled(s, kMacNew), "machine Up and New off");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(either.Finish()) << either.Report();
-
-    // With the machine alone there is nothing left to show: the File Manager closes.
-    Ctl({"cable", "plug"});
-    ScriptedUser machineOnly([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        WaitForItem(u, kMacList, u"Flowers");
-        Ctl({"cable", "pull"});
-        u.WaitForClose(kCaption);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
-    EXPECT_TRUE(machineOnly.Finish()) << machineOnly.Report();
 }
 
 TEST_F(FileManagerDialogTest, ArrowsCopyTheTickedFilesAndClearTheSourcePanesTicks)
@@ -681,25 +564,6 @@ TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMove
         u.ChooseCombo(13019, 0);
         Await(u, [](const Snapshot& s) { return !Enabled(s, kMacUp) && IndexIn(s, kMacList, u"Built-in") >= 0; },
               "the machine side's root view");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(FileManagerDialogTest, ADriveArrivingIsShownInThePcsComputerPlace)
-{
-    ScriptedUser user([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kPcList, u"Computer");
-        WaitForItem(u, kPcList, u"(C:)");
-        // The person plugs a second stick in.
-        fs::create_directories(fs::path(Drives().Root()) / "STICK2");
-        auto drives = tavren::DriveMap::Instance().Drives();
-        drives.push_back({u'F', Drives().Host("STICK2"), DRIVE_REMOVABLE, u"STICK2"});
-        tavren::DriveMap::Instance().SetDrives(drives);
-        WaitForItem(u, kPcList, u"STICK2 (F:)");
-        WaitForItem(u, kMacList, u"STICK2 (F:)");
         u.Click(IDCANCEL);
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);

@@ -53,21 +53,6 @@ int WaitForItem(ScriptedUser& u, std::u16string_view strLabel)
     return nIndex;
 }
 
-void WaitForGone(ScriptedUser& u, std::u16string_view strLabel)
-{
-    u.WaitUntil(
-        [&](const Snapshot& s) {
-            const tavren::ControlInfo* c = ListOf(s);
-            if (!c)
-                return false;
-            for (const auto& item : c->items)
-                if (item.strLabel == strLabel)
-                    return false;
-            return true;
-        },
-        "\"" + Narrow(strLabel) + "\" gone from the list");
-}
-
 int ImageOf(ScriptedUser& u, std::u16string_view strLabel)
 {
     const int nItem = WaitForItem(u, strLabel);
@@ -186,91 +171,6 @@ TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenu)
     });
     EXPECT_EQ(Run(2), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(WriteDesignListCommandsTest, RenameAndDeleteFromTheMenuChangeTheMachine)
-{
-    fs::create_directories(Emb() / "Old");
-    tavren::test::EmulatedMachine::WriteBytes(Emb() / "rose.qef", m_design);
-    tavren::test::EmulatedMachine::WriteBytes(Emb() / "tulip.qef", m_design);
-
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, u"Built-in", u"rose.qef");
-        const HWND hDialog = u.CurrentWindow();
-
-        RightClick(u, WaitForItem(u, u"rose.qef"));
-        u.ChooseMenu(kRename);
-        const Snapshot snap = u.WaitUntil(
-            [](const Snapshot& s) {
-                const tavren::ControlInfo* c = ListOf(s);
-                return c && c->hEdit != 0;
-            },
-            "the label editor");
-        std::string strError;
-        u.Expect(tavren::ReplaceText(ListOf(snap)->hEdit, u"peony.qef", &strError), "typing the new name: " + strError);
-        u.Expect(tavren::PressKey(hDialog, VK_RETURN, &strError), "Enter ends the edit: " + strError);
-        WaitForItem(u, u"peony.qef");
-
-        RightClick(u, WaitForItem(u, u"tulip.qef"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
-        u.Answer(IDNO);
-        RightClick(u, WaitForItem(u, u"tulip.qef"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"tulip.qef");
-
-        RightClick(u, WaitForItem(u, u"Old"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"Old");
-        u.WaitForWindow(kCaption);
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Run(1), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_FALSE(fs::exists(Emb() / "rose.qef"));
-    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Emb() / "peony.qef"), m_design);
-    EXPECT_FALSE(fs::exists(Emb() / "tulip.qef"));
-    EXPECT_FALSE(fs::exists(Emb() / "Old"));
-}
-
-TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFoldersAndTheCurrentDirectoryComesBack)
-{
-    // E:\EMB, at depth 2: the menu is offered below the depth limit only.
-    const fs::path flowers = fs::path(Drives().Folder(u'E')) / "EMB";
-    fs::create_directories(flowers / "Old" / "Older");
-    for (const char* pszName : {"rose.qef", "rose.qbf", "tulip.qef", "Old/a.qef", "Old/Older/b.qef"})
-        tavren::test::EmulatedMachine::WriteBytes(flowers / pszName, m_design);
-    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
-
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        RightClick(u, WaitForItem(u, u"rose.qef"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"rose.qef");
-        RightClick(u, WaitForItem(u, u"Old"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"Old");
-        u.WaitForWindow(kCaption);
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Run(0, u"E:\\EMB"), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    std::vector<std::string> left;
-    for (const auto& entry : fs::recursive_directory_iterator(flowers))
-        left.push_back(entry.path().lexically_relative(flowers).generic_string());
-    EXPECT_EQ(left, std::vector<std::string>{"tulip.qef"}) << "the design, its companion and the folder tree deleted";
-    char16_t szCurrent[261] = {};
-    GetCurrentDirectoryW(261, szCurrent);
-    EXPECT_EQ(std::u16string(szCurrent), u"C:\\") << "the current directory as it was before the dialog";
 }
 
 TEST_F(WriteDesignListCommandsTest, AClickOnAMachineFileShowsItsPreviewExceptInTheDetailsView)

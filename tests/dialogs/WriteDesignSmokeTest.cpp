@@ -181,21 +181,3 @@ TEST_F(WriteDesignSmokeTest, ADesignWrittenToAFlashDriveOnThePcArrivesUnchanged)
     EXPECT_EQ(std::u16string(szFolder), u"E:\\EMB\\Flowers");
     EXPECT_EQ(nStorage, 7) << "a USB-only write leaves the host's storage alone";
 }
-
-TEST_F(WriteDesignSmokeTest, EveryExportHasCLinkage)
-{
-    const std::string strCommand = "nm -D --defined-only '" + tavren::test::LoadedModule::BinDir() + "/libTavren.so'";
-    FILE* pPipe = popen(strCommand.c_str(), "r");
-    ASSERT_NE(pPipe, nullptr);
-    std::string strOut;
-    char szLine[512];
-    while (fgets(szLine, sizeof szLine, pPipe))
-        strOut += szLine;
-    ASSERT_EQ(pclose(pPipe), 0) << strCommand;
-    // The five a host knows, and the File Manager for designs that is the module's own addition.
-    for (const char* pszName : {"ChangeLanguage", "ComSetDialog", "WriteSendDialog", "WriteSendStxDialog", "ManageStxDialog",
-                                "ManageDesignDialog"}) {
-        EXPECT_NE(strOut.find(std::string(" T ") + pszName + "\n"), std::string::npos) << "an unmangled, defined " << pszName;
-        EXPECT_NE(Module().Symbol(pszName), nullptr) << pszName;
-    }
-}

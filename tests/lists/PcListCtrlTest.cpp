@@ -424,39 +424,4 @@ TEST_F(PcListTest, WhatCannotBeEnteredLeavesTheListAsItWas)
     });
 }
 
-TEST_F(PcListTest, ItemsInAFolderAreRenamedOnDiskButAGivenUpEditChangesNothing)
-{
-    PcListHost host;
-    host.Run([&](ScriptedUser& u) {
-        u.DoubleClickItem(kList, 0);
-        host.ExpectView(u, {u"Documents", u"Sketches", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "the desktop");
-        u.EditLabel(kList, 1, u"Drawings");
-        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "Sketches renamed");
-        u.Expect(fs::is_directory(Host("c/Users/Ann/Desktop/Drawings/Roses")) && !fs::exists(Host("c/Users/Ann/Desktop/Sketches")),
-                 "the folder has its new name on disk");
-
-        u.EditLabel(kList, 2, u"tulip", false);
-        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "an edit given up with Escape");
-        u.Expect(fs::exists(Host("c/Users/Ann/Desktop/rose.qef")) && !fs::exists(Host("c/Users/Ann/Desktop/tulip.qef")),
-                 "the file keeps its name on disk");
-    });
-}
-
-TEST_F(PcListTest, LastComponentNameNamesDrivesByTheShellAndFoldersByTheirLastName)
-{
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\").Str(), u"Local Disk (C:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"E:\\").Str(), u"USBSTICK (E:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Q:\\").Str(), u"CD Drive (Q:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Z:\\").Str(), u"") << "a drive that is not there";
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos").Str(), u"Photos");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos\\2024").Str(), u"2024");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\Users\\").Str(), u"");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:").Str(), u"");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"\\a").Str(), u"") << "shorter than three characters";
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"abc").Str(), u"") << "no backslash";
-}
-
 } // namespace

@@ -145,15 +145,4 @@ TEST_F(PreviewCommand, UnreadableFilesGiveStatusOneAndNoPicture)
     EXPECT_EQ(Run({SourceDir() + "/tests/fixtures/corpus/Bean.dst", "-o", Out("no/such/dir/x.png")}), 1);
 }
 
-TEST_F(PreviewCommand, WrongArgumentsGiveStatusTwo)
-{
-    EXPECT_EQ(Run({}), 2);
-    EXPECT_EQ(Run({"a.qef", "--size"}), 2);
-    EXPECT_EQ(Run({"a.qef", "--size", "0"}), 2);
-    EXPECT_EQ(Run({"a.qef", "--size", "12x"}), 2);
-    EXPECT_EQ(Run({"a.qef", "-o"}), 2);
-    EXPECT_EQ(Run({"a.qef", "b.qef"}), 2);
-    EXPECT_EQ(Run({"a.qef", "--frobnicate"}), 2);
-}
-
 } // namespace
