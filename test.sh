@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build, an address + undefined
-# behaviour sanitizer build, and a thread sanitizer build of the tests labelled "tsan".
+# behaviour sanitizer build of the test programs (tavren_tests), and a thread sanitizer build of
+# only the tests labelled "tsan" and what they load (tsan_tests). ctest sees every GoogleTest case.
 #
 #   ./test.sh --soak [--seed N]   only the soak (labelled "soak", never part of the run above), in
 #                                 the address sanitizer build with LeakSanitizer; --seed replays one
@@ -40,13 +41,13 @@ ctest --test-dir build --output-on-failure -LE soak -j"$jobs"
 
 echo "== address and undefined-behaviour sanitizers"
 cmake -G Ninja -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DTAVREN_SANITIZE=address -DTAVREN_BENCH=OFF >/dev/null
-cmake --build build-asan -j"$jobs"
+cmake --build build-asan -j"$jobs" --target tavren_tests
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
   ctest --test-dir build-asan --output-on-failure -LE soak -j"$jobs"
 
 echo "== thread sanitizer"
 cmake -G Ninja -S . -B build-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVREN_SANITIZE=thread -DTAVREN_BENCH=OFF >/dev/null
-cmake --build build-tsan -j"$jobs"
+cmake --build build-tsan -j"$jobs" --target tsan_tests
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
   ctest --test-dir build-tsan --output-on-failure -L tsan -j"$jobs"
 echo "== all tests passed"

@@ -134,7 +134,7 @@ int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
 
 // The multi-item runs share one loop: a refused item is dropped (its name goes to the failed names)
 // and the run goes on, a stop-class code drops the rest and ends the run. Each item first waits up
-// to 100 ms for a cancel, which also paces the machine.
+// to the pacing (100 ms) for a cancel, which also paces the machine.
 int32_t CCommunicationThread::RunItems()
 {
     INT_PTR n = m_requests.GetSize();
@@ -144,7 +144,7 @@ int32_t CCommunicationThread::RunItems()
     bool bItemFailed = false;
     INT_PTR i = 0;
     while (i < n) {
-        if (Cancelled(100)) {
+        if (Cancelled(PacingMs())) {
             RemoveRequests(i, n - i);
             return 4;
         }
@@ -179,7 +179,7 @@ int32_t CCommunicationThread::RunSingleUpload(const std::function<int32_t(BYTE**
         FreeLinkBuffer(pBuffer);
         return nResult;
     }
-    if (Cancelled(100)) {
+    if (Cancelled(PacingMs())) {
         FreeLinkBuffer(pBuffer);
         return 4;
     }
@@ -229,7 +229,7 @@ int32_t CCommunicationThread::DeleteTree(const CString& strFolder, int32_t& nInd
 int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCount, int nDepth)
 {
     ClearRequests();
-    if (Cancelled(100))
+    if (Cancelled(PacingMs()))
         return 4;
     if (nDepth >= kMaxTreeDepth)
         return kBrokenListing;
@@ -249,7 +249,7 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
     CListingReader reader(pListing->m_pData, pListing->m_nSize);
     CListingReader::CEntry entry;
     while (reader.Next(entry)) {
-        if (Cancelled(100))
+        if (Cancelled(PacingMs()))
             return 4;
         // A sub-folder is counted once, by its own walk (as the folder itself), so the count is
         // exactly the number of steps a complete delete reports.
@@ -262,7 +262,7 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
         }
     }
     pListing.reset();
-    if (Cancelled(100))
+    if (Cancelled(PacingMs()))
         return 4;
     ++nCount; // the folder itself
     return 0;
@@ -270,7 +270,7 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
 
 int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nIndex, int nDepth)
 {
-    if (Cancelled(100))
+    if (Cancelled(PacingMs()))
         return 4;
     if (nDepth >= kMaxTreeDepth)
         return kBrokenListing;
@@ -292,7 +292,7 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
     CListingReader reader(pListing->m_pData, pListing->m_nSize);
     CListingReader::CEntry entry;
     while (reader.Next(entry)) {
-        if (Cancelled(100))
+        if (Cancelled(PacingMs()))
             return 4;
         const CString strPath = strFolder + u"\\" + entry.m_strName;
         if (entry.m_bFolder) {
@@ -320,7 +320,7 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
     pListing.reset();
     if (bItemFailed)
         return 0x8013;
-    if (Cancelled(100))
+    if (Cancelled(PacingMs()))
         return 4;
     nResult = link.m_pfnDeleteFolder(m_hDevice, m_nStorage, strFolder);
     if (nResult == 0) {

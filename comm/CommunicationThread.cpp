@@ -3,6 +3,8 @@
 #include "link/MachineLink.h"
 #include "platform/user/WinUser.h"
 
+#include <cstdlib>
+
 CCommunicationThread::CCommunicationThread() : m_evCancel(FALSE, FALSE) {}
 
 CCommunicationThread::~CCommunicationThread()
@@ -117,6 +119,16 @@ void CCommunicationThread::SendProgress(UINT nMessage, WPARAM wParam)
     m_lock.Unlock();
     if (hWnd)
         SendMessageW(hWnd, nMessage, wParam, 0);
+}
+
+DWORD CCommunicationThread::PacingMs()
+{
+    const char* psz = std::getenv("TAVREN_PACING_MS");
+    if (!psz || !*psz)
+        return 100;
+    char* pszEnd = nullptr;
+    const long n = std::strtol(psz, &pszEnd, 10);
+    return *pszEnd == '\0' && n >= 0 && n <= 100 ? static_cast<DWORD>(n) : 100;
 }
 
 bool CCommunicationThread::Cancelled(DWORD nMilliseconds)

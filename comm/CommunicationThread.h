@@ -76,6 +76,8 @@ private:
 
     // Waits up to nMilliseconds for a cancel; true when one came (and was consumed).
     bool Cancelled(DWORD nMilliseconds);
+    // The wait before each item and listing: 100 ms, or $TAVREN_PACING_MS (the tests lower it).
+    static DWORD PacingMs();
     void SendProgress(UINT nMessage, WPARAM wParam);
     void PostDone(int32_t nResult);
     CString PathOf(const CString& strName) const;

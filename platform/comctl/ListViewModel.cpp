@@ -22,6 +22,7 @@
 // scrolling, column header clicks and drag, tooltips, tiles, insertion marks,
 // working areas, hot tracking, check boxes drawn by the control (LVS_EX_CHECKBOXES is stored and
 // reported only), background images.
+#include "platform/user/DoubleClick.h"
 #include "platform/seam/Automation.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/comctl/ControlModels.h"
@@ -45,7 +46,6 @@ using tavren::kListRowHeight;
 using tavren::kListTextHeight;
 
 // Windows' default double-click time: a click on a label waits this long for a second click.
-constexpr UINT kDoubleClickTime = 500;
 constexpr UINT_PTR kEditLabelTimer = 0x4C45;
 // Padding of the parts, as the control lays them out.
 constexpr int kIconTop = 4;           // picture below the top of its icon-view cell
@@ -1175,7 +1175,7 @@ private:
             Hit hit = HitAt(pt, false);
             if (hit.nItem == nArmed && hit.nFlags == LVHT_ONITEMLABEL) {
                 m_nPendingEdit = nArmed;
-                SetTimer(m_hWnd, kEditLabelTimer, kDoubleClickTime, nullptr);
+                SetTimer(m_hWnd, kEditLabelTimer, GetDoubleClickTime(), nullptr);
             }
         }
         return 0;

@@ -1,5 +1,6 @@
 // The per-thread message queues: sent messages, posted messages, timers.
 #include "platform/kernel/Handle.h"
+#include "platform/user/DoubleClick.h"
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
 #include "platform/user/PrivateMessages.h"
@@ -8,6 +9,7 @@
 #include <atomic>
 #include <bitset>
 #include <chrono>
+#include <cstdlib>
 #include <deque>
 #include <unordered_map>
 
@@ -368,6 +370,13 @@ LRESULT DispatchMessageW(const MSG* lpMsg)
 BOOL InSendMessage()
 {
     return t_nInSend > 0;
+}
+
+UINT GetDoubleClickTime()
+{
+    const char* psz = std::getenv("TAVREN_DOUBLE_CLICK_MS");
+    const int n = psz ? std::atoi(psz) : 0;
+    return n > 0 && n <= 5000 ? static_cast<UINT>(n) : 500;
 }
 
 UINT_PTR SetTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc)

@@ -18,6 +18,22 @@
 
 namespace commtest {
 
+// The thread's own pacing (100 ms before each item) for one test, whatever TAVREN_PACING_MS says.
+struct RealPacing {
+    RealPacing()
+    {
+        if (const char* psz = std::getenv("TAVREN_PACING_MS"))
+            m_strSaved = psz;
+        unsetenv("TAVREN_PACING_MS");
+    }
+    ~RealPacing()
+    {
+        if (!m_strSaved.empty())
+            setenv("TAVREN_PACING_MS", m_strSaved.c_str(), 1);
+    }
+    std::string m_strSaved;
+};
+
 // Set in the child process of the "library missing" test: no machine is started.
 inline bool NoLinkChild()
 {

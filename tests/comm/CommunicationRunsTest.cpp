@@ -67,6 +67,11 @@ TEST_F(RunsTest, Receive_MissingFileIsSkipped)
     EXPECT_EQ(thread.RunRequest(), 0x8012);
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
+    // Each record received holds its file's bytes.
+    for (INT_PTR i = 0; i < thread.m_requests.GetSize(); ++i) {
+        const CCommunicationData* p = thread.m_requests[i];
+        EXPECT_EQ(std::vector<uint8_t>(p->m_pData, p->m_pData + p->m_nSize), Bytes(10, i == 0 ? 1 : 3)) << i;
+    }
 }
 
 TEST_F(RunsTest, Receive_TimeOutStopsTheRunAndDropsTheRest)

@@ -5,6 +5,7 @@
 
 #include "comm/TransferDlg.h"
 #include "platform/afx/ModuleState.h"
+#include "tests/support/TestFiles.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -26,8 +27,7 @@ TEST(LinkMissing, RunEndsWithMinusOne)
         return;
     }
     const fs::path self = fs::read_symlink("/proc/self/exe");
-    char tmpl[] = "/tmp/tavren-nolink-XXXXXX";
-    const fs::path dir = mkdtemp(tmpl);
+    const fs::path dir = tavren::test::MakeTempDir("tavren-nolink");
     for (const auto& entry : fs::directory_iterator(self.parent_path())) {
         const std::string strName = entry.path().filename().string();
         if (strName.find(".so") != std::string::npos && strName.rfind("libQuorvel", 0) != 0)

@@ -6,6 +6,7 @@
 #include "design/EmbFile.h"
 #include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -34,12 +35,6 @@ inline bool ReadBytes(CEmbFile& file, int nType, const fixture::Bytes& bytes, CE
     return file.Read(mem, data);
 }
 
-inline std::string SourceDir()
-{
-    const char* dir = std::getenv("TAVREN_SOURCE_DIR");
-    return dir ? dir : TAVREN_SOURCE_DIR_FALLBACK;
-}
-
-inline std::string CorpusDir() { return SourceDir() + "/tests/fixtures/corpus"; }
+inline std::string CorpusDir() { return tavren::test::SourceDir() + "/tests/fixtures/corpus"; }
 
 } // namespace designtest

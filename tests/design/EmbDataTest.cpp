@@ -215,56 +215,6 @@ TEST(EmbDataExtents, ScaleRoundsEachPointAwayFromZero)
     EXPECT_EQ(e.nDown, 4);
 }
 
-// The extents of a random walk under every mirror, many angles and scales (multiples of ten and
-// not), against the point-by-point fixed-point sums: X += s * (dx * cos - dy * sin) / 10 with the
-// mirrored dx and dy, each extreme divided by 100000 away from zero.
-TEST(EmbDataExtents, EveryTransformMatchesThePointByPointSums)
-{
-    Bytes words;
-    uint32_t seed = 12345;
-    std::vector<std::pair<int, int>> moves;
-    for (int i = 0; i < 400; ++i) {
-        seed = seed * 1103515245u + 12345u;
-        const int dx = static_cast<int>((seed >> 8) % 241) - 120;
-        const int dy = static_cast<int>((seed >> 18) % 241) - 120;
-        moves.push_back({dx, dy});
-        words.push_back(static_cast<uint8_t>(dx));
-        words.push_back(static_cast<uint8_t>(dy));
-    }
-    words.push_back(0x80);
-    words.push_back(0x10);
-    CEmbData data;
-    LoadWords(data, words, 1);
-    ASSERT_TRUE(data.Validate());
-    auto awayFromZero = [](int64_t v) {
-        int64_t q = v / 100000;
-        return static_cast<int32_t>(v % 100000 != 0 ? q + (v < 0 ? -1 : 1) : q);
-    };
-    for (int nScale : {100, 50, 33, 7, 250})
-        for (int nAngle = 0; nAngle < 360; nAngle += 23)
-            for (int nMirror = 0; nMirror < 4; ++nMirror) {
-                const BOOL bVertical = nMirror & 1, bHorizontal = (nMirror >> 1) & 1;
-                const int64_t c = AngleCos(nAngle), sn = AngleSin(nAngle);
-                int64_t X = 0, Y = 0, minX = 0, maxX = 0, minY = 0, maxY = 0;
-                for (auto [dx, dy] : moves) {
-                    const int64_t mx = bHorizontal ? -dx : dx, my = bVertical ? -dy : dy;
-                    X += nScale * (mx * c - my * sn) / 10;
-                    Y += nScale * (my * c + mx * sn) / 10;
-                    minX = std::min(minX, X);
-                    maxX = std::max(maxX, X);
-                    minY = std::min(minY, Y);
-                    maxY = std::max(maxY, Y);
-                }
-                EMBEXTENTS e;
-                data.CalcExtents(e, nAngle, bVertical, bHorizontal, nScale);
-                SCOPED_TRACE(testing::Message() << "scale " << nScale << ", angle " << nAngle << ", mirror " << nMirror);
-                EXPECT_EQ(e.nLeft, -awayFromZero(minX));
-                EXPECT_EQ(e.nRight, awayFromZero(maxX));
-                EXPECT_EQ(e.nUp, awayFromZero(maxY));
-                EXPECT_EQ(e.nDown, -awayFromZero(minY));
-            }
-}
-
 TEST(EmbDataExtents, JumpEndPointCountsOnlyWhenSewnOrLong)
 {
     CEmbData data;
@@ -348,24 +298,12 @@ TEST(EmbNodeTransform, SetMirrorFlipsOnlyWhatDiffers)
     EXPECT_EQ(data.m_nAngle, 320);
     data.SetMirror(false, true);
     EXPECT_EQ(data.m_nAngle, 320);
+    data.SetMirror(true, true); // now the vertical one differs
+    EXPECT_EQ(data.m_bMirrorVertical, 1);
+    EXPECT_EQ(data.m_bMirrorHorizontal, 1);
+    EXPECT_EQ(data.m_nAngle, 40);
     data.AddScale(-30);
     EXPECT_EQ(data.m_nScale, 70);
-}
-
-TEST(EmbNodeTransform, BaseNodeMeasuresNothing)
-{
-    CEmbNode node;
-    EXPECT_EQ(node.GetEmbData(), nullptr);
-    EXPECT_EQ(node.GetStitchWordCount(), 0);
-    int a = 5, b = 6;
-    EXPECT_FALSE(node.Reserved13(a, b));
-    EXPECT_EQ(a + b, 0);
-    RECT rc{1, 2, 3, 4};
-    node.GetBoundingRect(rc, 0, 0, 0, 100);
-    EXPECT_EQ(rc.left + rc.top + rc.right + rc.bottom, 0);
-    CEmbData data;
-    CEmbNode& asNode = data;
-    EXPECT_EQ(asNode.GetEmbData(), &data);
 }
 
 // --- Colours and tables ------------------------------------------------------------------------
@@ -390,32 +328,4 @@ TEST(EmbDataColours, IsAllLight)
     data.m_pColorBlocks[1].m_customThread.bBlue = 220;
     EXPECT_FALSE(data.IsAllLight());
     EXPECT_EQ(data.m_pColorBlocks[1].GetColor(true), ThreadPaletteColor(24));
-}
-
-TEST(DesignTables, PaletteAndAngles)
-{
-    EXPECT_EQ(ThreadPaletteColor(0), RGB(0, 0, 0));
-    EXPECT_EQ(ThreadPaletteColor(1), RGB(0, 0, 0));
-    EXPECT_STREQ(g_aThreadPalette[0].szName, "Any");
-    EXPECT_STREQ(g_aThreadPalette[78].szName, "Bamboo");
-    EXPECT_EQ(ThreadPaletteColor(78), RGB(227, 172, 129));
-    EXPECT_EQ(ThreadPaletteColor(3), RGB(255, 255, 23));
-    EXPECT_EQ(ThreadPaletteColor(79), RGB(0, 0, 0));  // out of range falls back to "Any"
-    EXPECT_EQ(AngleCos(0), 10000);
-    EXPECT_EQ(AngleSin(0), 0);
-    EXPECT_EQ(AngleCos(1), 9998);
-    EXPECT_EQ(AngleSin(1), -175);
-    EXPECT_EQ(AngleSin(90), -10000);
-    EXPECT_EQ(AngleCos(180), -10000);
-    EXPECT_EQ(AngleSin(270), 10000);
-}
-
-TEST(EmbDataAlloc, AllocLayersRefusesBelowOne)
-{
-    CEmbData data;
-    ASSERT_TRUE(data.AllocLayers(4));
-    EXPECT_EQ(data.m_pColorBlocks[3].m_nThreadType, DEFAULT_THREAD_TYPE);
-    EXPECT_FALSE(data.AllocLayers(0));
-    EXPECT_EQ(data.m_nColorBlockCount, 0);
-    EXPECT_EQ(data.m_pColorBlocks, nullptr);
 }

@@ -3,6 +3,7 @@
 #include "design/MachineFileCheck.h"
 #include "platform/file/DriveMap.h"
 #include "tests/design/DesignTestUtil.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -18,9 +19,8 @@ class MachineFileCheckTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char tmpl[] = "/tmp/tavren-check-XXXXXX";
-        ASSERT_NE(mkdtemp(tmpl), nullptr);
-        m_dir = tmpl;
+        m_dir = tavren::test::MakeTempDir("tavren-check");
+        ASSERT_FALSE(m_dir.empty());
     }
     void TearDown() override { std::filesystem::remove_all(m_dir); }
 
@@ -133,11 +133,4 @@ TEST_F(MachineFileCheckTest, StxPatterns)
     broken.records.pop_back();  // two trailing points left
     EXPECT_EQ(Check("broken.stx", MakeStx(broken), 1), CMachineFileCheck::mfcErrorInFile);
     EXPECT_EQ(Check("short.stx", Bytes(20, 0), 1), CMachineFileCheck::mfcErrorInFile);
-}
-
-TEST(MachineFileCheckNames, ResultNames)
-{
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcOk), "ok");
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcTooLarge), "too-large");
-    EXPECT_STREQ(CMachineFileCheck::ResultName(CMachineFileCheck::mfcTooManyStitches), "too-many-stitches");
 }

@@ -14,6 +14,7 @@
 #include "platform/user/Dbt.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@
 #include <vector>
 
 namespace {
+
+using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -36,14 +39,6 @@ constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 1
 constexpr UINT kMacMenuOpen = 32785, kMacMenuDelete = 32787, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId)
 {
@@ -570,33 +565,6 @@ TEST_F(FileManagerDialogTest, DeletesOnThePcAndOnTheFlashDriveOfTheMachineSide)
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/Locked/Inner/x.qef")), Design(8));
 }
 
-TEST_F(FileManagerDialogTest, StyleButtonsSwitchEachPaneBetweenIconsAndDetails)
-{
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        const auto view = [](const Snapshot& s, int nList, int nButton) {
-            const tavren::ControlInfo* pList = ControlIn(s, nList);
-            const tavren::ControlInfo* pButton = ControlIn(s, nButton);
-            return std::to_string(pList ? static_cast<int>(pList->dwStyle & LVS_TYPEMASK) : -1) + "/" +
-                   std::to_string(pButton ? tavren::IconResourceId(pButton->hImage) : 0);
-        };
-        Snapshot s = u.Look();
-        u.Expect(view(s, kPcList, kPcStyle) == "0/13012" && view(s, kMacList, kMacStyle) == "0/13012",
-                 "both panes start with large icons: " + view(s, kPcList, kPcStyle) + " " + view(s, kMacList, kMacStyle));
-        u.Click(kPcStyle);
-        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "1/13011"; }, "the PC pane in details");
-        u.Expect(view(s, kMacList, kMacStyle) == "0/13012", "the machine pane unchanged");
-        u.Click(kMacStyle);
-        Await(u, [&](const Snapshot& s) { return view(s, kMacList, kMacStyle) == "1/13011"; }, "the machine pane in details");
-        u.Click(kPcStyle);
-        s = Await(u, [&](const Snapshot& s) { return view(s, kPcList, kPcStyle) == "0/13012"; }, "the PC pane back to icons");
-        u.Expect(view(s, kMacList, kMacStyle) == "1/13011", "the machine pane still in details");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
 TEST_F(FileManagerDialogTest, RemovingTheShownFlashDriveSendsTheMachineSideToItsRoot)
 {
     Seed();
@@ -617,36 +585,6 @@ TEST_F(FileManagerDialogTest, RemovingTheShownFlashDriveSendsTheMachineSideToIts
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(FileManagerDialogTest, PullingTheCableUnderAMachineFolder)
-{
-    Seed();
-    // With the flash drive as well, the machine side goes back to its root view.
-    ScriptedUser either([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        WaitForItem(u, kMacList, u"Flowers");
-        Ctl({"cable", "pull"});
-        const Snapshot s = Await(u, [](const Snapshot& s) { return Labels(s, kMacList) == "USBSTICK (E:)"; },
-                                 "the root view with the stick alone");
-        u.Expect(!Enabled(s, kMacUp) && !Enabled(s, kMacNew), "machine Up and New off");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(either.Finish()) << either.Report();
-
-    // With the machine alone there is nothing left to show: the File Manager closes.
-    Ctl({"cable", "plug"});
-    ScriptedUser machineOnly([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        WaitForItem(u, kMacList, u"Flowers");
-        Ctl({"cable", "pull"});
-        u.WaitForClose(kCaption);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
-    EXPECT_TRUE(machineOnly.Finish()) << machineOnly.Report();
 }
 
 TEST_F(FileManagerDialogTest, ArrowsCopyTheTickedFilesAndClearTheSourcePanesTicks)
@@ -704,25 +642,6 @@ TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMove
         u.ChooseCombo(13019, 0);
         Await(u, [](const Snapshot& s) { return !Enabled(s, kMacUp) && IndexIn(s, kMacList, u"Built-in") >= 0; },
               "the machine side's root view");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(FileManagerDialogTest, ADriveArrivingIsShownInThePcsComputerPlace)
-{
-    ScriptedUser user([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kPcList, u"Computer");
-        WaitForItem(u, kPcList, u"(C:)");
-        // The person plugs a second stick in.
-        fs::create_directories(fs::path(Drives().Root()) / "STICK2");
-        auto drives = tavren::DriveMap::Instance().Drives();
-        drives.push_back({u'F', Drives().Host("STICK2"), DRIVE_REMOVABLE, u"STICK2"});
-        tavren::DriveMap::Instance().SetDrives(drives);
-        WaitForItem(u, kPcList, u"STICK2 (F:)");
-        WaitForItem(u, kMacList, u"STICK2 (F:)");
         u.Click(IDCANCEL);
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);

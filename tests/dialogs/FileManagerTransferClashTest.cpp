@@ -72,44 +72,4 @@ TEST_F(FileManagerTransferClashTest, YesReplacesNoSkipsCancelSkipsEveryLaterClas
     EXPECT_EQ(ReadAll(UserSt() / "e.stx"), Stx(9));
 }
 
-TEST_F(FileManagerTransferClashTest, EveryFileSkippedMovesNothingAndLeavesZero)
-{
-    WriteAll(UserSt() / "a.stx", Stx(20));
-    WriteAll(UserSt() / "b.stx", Stx(21));
-    WriteAll(Desktop() / "a.stx", Stx(5));
-    WriteAll(Desktop() / "b.stx", Stx(6));
-
-    RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {u"a.stx", u"b.stx"});
-        OpenMachineSide(u, u"Built-in", {u"a.stx", u"b.stx"});
-        // To the machine: No to the first, Cancel to the second.
-        Tick(u, kPcList, u"a.stx");
-        Tick(u, kPcList, u"b.stx");
-        Press(u, kToMachine);
-        Answer(u, u"a.stx", u" 2", IDNO);
-        Answer(u, u"b.stx", u" 1", IDCANCEL);
-        Settled(u);
-        u.Expect(Text(u, kPcCount) == u" 0", "the PC counter shows \" 0\"");
-        u.Expect(Shown(u.Look(), kPcList) == std::vector<std::u16string>{u"a.stx", u"b.stx"},
-                 "no PC file left ticked");
-
-        // From the machine: both machine files clash with the desktop's and both are declined.
-        Tick(u, kMachineList, u"a.stx");
-        Tick(u, kMachineList, u"b.stx");
-        Press(u, kToPc);
-        u.ExpectMessageBox(u"Save As", Question(u"a.stx"));
-        u.Answer(IDNO);
-        u.ExpectMessageBox(u"Save As", Question(u"b.stx"));
-        u.Answer(IDNO);
-        Settled(u);
-        u.Expect(Text(u, kMachineCount) == u" 0", "the machine counter shows \" 0\"");
-        CloseDialog(u);
-    });
-
-    EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(20));
-    EXPECT_EQ(ReadAll(UserSt() / "b.stx"), Stx(21));
-    EXPECT_EQ(ReadAll(Desktop() / "a.stx"), Stx(5));
-    EXPECT_EQ(ReadAll(Desktop() / "b.stx"), Stx(6));
-}
-
 } // namespace

@@ -95,40 +95,4 @@ TEST_F(FileManagerTransferDriveTest, FailedCopiesAreGatheredUnderTheSystemsMessa
     EXPECT_FALSE(fs::exists(Desktop() / "gone.stx"));
 }
 
-TEST_F(FileManagerTransferDriveTest, MachineNameLeadingOutOfThePcFolderIsRefused)
-{
-    // A file on the machine whose name, joined to a PC folder, would climb out of it.
-    WriteAll(UserSt() / "..\\evil.stx", Stx(13));
-    WriteAll(UserSt() / "fine.stx", Stx(14));
-    // And one whose name a folder on the desktop has taken: it cannot be made either.
-    WriteAll(UserSt() / "taken.stx", Stx(15));
-    fs::create_directories(Desktop() / "taken.stx");
-
-    RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {u"taken.stx"});
-        OpenMachineSide(u, u"Built-in", {u"..\\evil.stx", u"fine.stx", u"taken.stx"});
-        u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"fine.stx"));
-        u.WaitForMenu();
-        u.ChooseMenu(32788); // "Check all"
-        WaitForShown(u, kMachineList, {u"..\\evil.stx*", u"fine.stx*", u"taken.stx*"}, "the machine files ticked");
-        Press(u, kToPc);
-        u.ExpectMessageBox(u"Save As", u"taken.stx already exists.\nDo you want to replace it?");
-        u.Answer(IDYES);
-        const tavren::WindowInfo& box =
-            u.ExpectMessageBox(u"Receive Designs", u"Files are not found.\n..\\evil.stx\ntaken.stx\n");
-        u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the refusal shows the exclamation icon");
-        u.Answer(IDOK);
-        WaitForShown(u, kPcList, {u"fine.stx", u"taken.stx"}, "the other file received");
-        CloseDialog(u);
-    });
-
-    EXPECT_EQ(ReadAll(Desktop() / "fine.stx"), Stx(14));
-    EXPECT_TRUE(fs::is_directory(Desktop() / "taken.stx"));
-    std::vector<std::string> onPc;
-    for (const auto& entry : fs::recursive_directory_iterator(Drives().Root()))
-        if (entry.is_regular_file() && entry.path().filename() != "user-dirs.dirs")
-            onPc.push_back(entry.path().lexically_relative(Drives().Root()).generic_string());
-    EXPECT_EQ(onPc, std::vector<std::string>{"c/Users/Me/Desktop/fine.stx"});
-}
-
 } // namespace

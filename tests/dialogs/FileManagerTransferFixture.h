@@ -12,6 +12,7 @@
 #include "design/EmbFile.h"
 #include "platform/base/WinTypes.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -27,6 +28,8 @@
 
 namespace fmtest {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -40,14 +43,6 @@ constexpr int kToPc = 13026;
 constexpr int kPcCount = 13027;
 constexpr int kMachineCount = 13028;
 constexpr int kClose = 2;
-
-inline std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 inline std::string ReadAll(const fs::path& p)
 {

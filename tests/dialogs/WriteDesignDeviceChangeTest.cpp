@@ -38,27 +38,6 @@ TEST_F(WriteDesignDeviceChangeTest, PullingTheShownFlashDriveGoesBackToTheRootVi
     EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
-TEST_F(WriteDesignDeviceChangeTest, PullingAnotherFlashDriveOnlyRefreshesTheLocationBox)
-{
-    HostCall c;
-    c.bytes = DesignBytes();
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Snapshot s = Open(u, kStick, {u"Embf"});
-        u.Expect(BoxHas(s, kStick2), "F: in the location box at first: " + Describe(BoxOf(s)));
-        RemoveDrive(u'F');
-        s = u.WaitUntil([](const Snapshot& snap) { return Find(snap, kLocation) && !BoxHas(snap, kStick2); },
-                        "F: gone from the location box");
-        u.Expect(ItemsOf(s) == Labels{u"Embf"}, "the list still shows E:\\EMB: " + Describe(ItemsOf(s)));
-        u.Expect(Buttons(s) == "0101", "the buttons of E:\\EMB (" + Buttons(s) + ")");
-        Open(u, u"Embf", {});
-        u.Click(kSend);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(Read(Stick() / "EMB" / "Embf" / "rose.qef"), c.bytes);
-}
-
 TEST_F(WriteDesignDeviceChangeTest, TheMachinesCablePulledAndPluggedBackIn)
 {
     fs::create_directories(Emb() / "Flowers");

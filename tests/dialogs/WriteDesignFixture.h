@@ -13,6 +13,7 @@
 #include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/kernel/Handle.h"
+#include "tests/support/TestFiles.h"
 
 #include <dlfcn.h>
 
@@ -26,6 +27,8 @@
 #include <vector>
 
 namespace wdtest {
+
+using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -42,14 +45,6 @@ constexpr const char16_t* kStick2 = u"STICK2 (F:)";
 constexpr const char16_t* kCommError = u"Communication Error";
 
 using Labels = std::vector<std::u16string>;
-
-inline std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 // What a host hands to the export, and what it finds in its buffers afterwards.
 struct HostCall {

@@ -11,6 +11,7 @@
 #include "platform/file/FileApi.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -22,6 +23,8 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -29,14 +32,6 @@ using tavren::Snapshot;
 constexpr const char16_t* kCaption = u"Write a Design";
 constexpr int kUp = 13004, kStyle = 13005, kList = 13007;
 constexpr UINT kOpen = 32785, kRename = 32786, kDelete = 32787, kMakeFolder = 32790;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* ListOf(const Snapshot& s)
 {
@@ -59,21 +54,6 @@ int WaitForItem(ScriptedUser& u, std::u16string_view strLabel)
         },
         "\"" + Narrow(strLabel) + "\" in the list");
     return nIndex;
-}
-
-void WaitForGone(ScriptedUser& u, std::u16string_view strLabel)
-{
-    u.WaitUntil(
-        [&](const Snapshot& s) {
-            const tavren::ControlInfo* c = ListOf(s);
-            if (!c)
-                return false;
-            for (const auto& item : c->items)
-                if (item.strLabel == strLabel)
-                    return false;
-            return true;
-        },
-        "\"" + Narrow(strLabel) + "\" gone from the list");
 }
 
 int ImageOf(ScriptedUser& u, std::u16string_view strLabel)
@@ -194,56 +174,6 @@ TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenu)
     });
     EXPECT_EQ(Run(2), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(WriteDesignListCommandsTest, RenameAndDeleteFromTheMenuChangeTheMachine)
-{
-    fs::create_directories(Emb() / "Old");
-    tavren::test::EmulatedMachine::WriteBytes(Emb() / "rose.qef", m_design);
-    tavren::test::EmulatedMachine::WriteBytes(Emb() / "tulip.qef", m_design);
-
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, u"Built-in", u"rose.qef");
-        const HWND hDialog = u.CurrentWindow();
-
-        RightClick(u, WaitForItem(u, u"rose.qef"));
-        u.ChooseMenu(kRename);
-        const Snapshot snap = u.WaitUntil(
-            [](const Snapshot& s) {
-                const tavren::ControlInfo* c = ListOf(s);
-                return c && c->hEdit != 0;
-            },
-            "the label editor");
-        std::string strError;
-        u.Expect(tavren::ReplaceText(ListOf(snap)->hEdit, u"peony.qef", &strError), "typing the new name: " + strError);
-        u.Expect(tavren::PressKey(hDialog, VK_RETURN, &strError), "Enter ends the edit: " + strError);
-        WaitForItem(u, u"peony.qef");
-
-        RightClick(u, WaitForItem(u, u"tulip.qef"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
-        u.Answer(IDNO);
-        RightClick(u, WaitForItem(u, u"tulip.qef"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"tulip.qef");
-
-        RightClick(u, WaitForItem(u, u"Old"));
-        u.ChooseMenu(kDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForGone(u, u"Old");
-        u.WaitForWindow(kCaption);
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Run(1), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_FALSE(fs::exists(Emb() / "rose.qef"));
-    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Emb() / "peony.qef"), m_design);
-    EXPECT_FALSE(fs::exists(Emb() / "tulip.qef"));
-    EXPECT_FALSE(fs::exists(Emb() / "Old"));
 }
 
 TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFoldersAndTheCurrentDirectoryComesBack)

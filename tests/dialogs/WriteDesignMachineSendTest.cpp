@@ -156,7 +156,7 @@ TEST_F(WriteDesignMachineSendTest, ATransferThePersonStopsCountsAsSent)
 {
     HostCall c = Selecting();
     c.bSelectEnable = 0;
-    Ctl({"fault", "DownloadFile", "delay", "3000"});
+    Ctl({"fault", "DownloadFile", "delay", "2000"});
     ScriptedUser user([&](ScriptedUser& u) {
         GoToFlowers(u);
         u.Click(kSend);

@@ -7,6 +7,7 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/user/WinUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -17,20 +18,14 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
 
 constexpr const char16_t* kCaption = u"Write a Design";
 constexpr int kSend = 13000, kList = 13007, kName = 13008;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 // A small but real design: a square sewn in two colours.
 std::vector<uint8_t> RoseDesign()
@@ -185,22 +180,4 @@ TEST_F(WriteDesignSmokeTest, ADesignWrittenToAFlashDriveOnThePcArrivesUnchanged)
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(flowers / "rose.qef"), design);
     EXPECT_EQ(std::u16string(szFolder), u"E:\\EMB\\Flowers");
     EXPECT_EQ(nStorage, 7) << "a USB-only write leaves the host's storage alone";
-}
-
-TEST_F(WriteDesignSmokeTest, EveryExportHasCLinkage)
-{
-    const std::string strCommand = "nm -D --defined-only '" + tavren::test::LoadedModule::BinDir() + "/libTavren.so'";
-    FILE* pPipe = popen(strCommand.c_str(), "r");
-    ASSERT_NE(pPipe, nullptr);
-    std::string strOut;
-    char szLine[512];
-    while (fgets(szLine, sizeof szLine, pPipe))
-        strOut += szLine;
-    ASSERT_EQ(pclose(pPipe), 0) << strCommand;
-    // The five a host knows, and the File Manager for designs that is the module's own addition.
-    for (const char* pszName : {"ChangeLanguage", "ComSetDialog", "WriteSendDialog", "WriteSendStxDialog", "ManageStxDialog",
-                                "ManageDesignDialog"}) {
-        EXPECT_NE(strOut.find(std::string(" T ") + pszName + "\n"), std::string::npos) << "an unmangled, defined " << pszName;
-        EXPECT_NE(Module().Symbol(pszName), nullptr) << pszName;
-    }
 }

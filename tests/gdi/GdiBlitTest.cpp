@@ -90,25 +90,6 @@ TEST(StretchBlt, EachModeCombinesTheDroppedPixelsAsDocumented)
     EXPECT_EQ(dst.dc.GetPixel(0, 0), a & b);
 }
 
-TEST(StretchBlt, EnlargingRepeatsPixelsAndNegativeWidthMirrors)
-{
-    Canvas src(2, 1, kWhite);
-    src.dc.SetPixel(0, 0, 0);
-    Canvas dst(4, 2, kRed);
-    dst.dc.StretchBlt(0, 0, 4, 2, &src.dc, 0, 0, 2, 1, SRCCOPY);
-    EXPECT_EQ(dst.Rows(4, 2), "##..\n##..\n");
-    dst.dc.StretchBlt(3, 0, -4, 2, &src.dc, 0, 0, 2, 1, SRCCOPY);
-    EXPECT_EQ(dst.Rows(4, 2), "..##\n..##\n");
-}
-
-TEST(StretchBlt, SourceOutsideItsBitmapLeavesTheDestination)
-{
-    Canvas src(2, 2, 0);
-    Canvas dst(4, 4, kWhite);
-    dst.dc.StretchBlt(0, 0, 4, 4, &src.dc, 1, 1, 2, 2, SRCCOPY); // only the source's (1, 1) exists
-    EXPECT_EQ(dst.Rows(4, 4), "##..\n##..\n....\n....\n");
-}
-
 TEST(TransparentBlt, SkipsTheTransparentColour)
 {
     Canvas src(2, 2, kWhite);
@@ -121,18 +102,6 @@ TEST(TransparentBlt, SkipsTheTransparentColour)
     EXPECT_EQ(dst.dc.GetPixel(2, 3), RGB(254, 255, 255));
     EXPECT_EQ(dst.dc.GetPixel(3, 3), kRed);
     EXPECT_EQ(dst.dc.GetPixel(1, 1), kRed);
-}
-
-TEST(BitBlt, CopiesOneToOneAndCombines)
-{
-    Canvas src(2, 1, kWhite);
-    src.dc.SetPixel(0, 0, RGB(0x0F, 0xF0, 0x33));
-    Canvas dst(2, 1, RGB(0xFF, 0x0F, 0x30));
-    dst.dc.BitBlt(0, 0, 2, 1, &src.dc, 0, 0, SRCAND);
-    EXPECT_EQ(dst.dc.GetPixel(0, 0), RGB(0x0F, 0x00, 0x30));
-    dst.dc.BitBlt(0, 0, 2, 1, &src.dc, 0, 0, SRCCOPY);
-    EXPECT_EQ(dst.dc.GetPixel(0, 0), RGB(0x0F, 0xF0, 0x33));
-    EXPECT_EQ(dst.dc.GetPixel(1, 0), kWhite);
 }
 
 // A strip of n cx x cy pictures, picture i filled with colour RGB(i, 10, 20).
@@ -195,23 +164,6 @@ TEST(ImageList, MaskColourMakesPixelsTransparentAndDrawSkipsThem)
     ASSERT_TRUE(iml.Draw(&dst.dc, 0, POINT{2, 2}, ILD_TRANSPARENT));
     EXPECT_EQ(dst.dc.GetPixel(3, 3), kBlue);
     EXPECT_EQ(dst.dc.GetPixel(2, 2), kRed);
-}
-
-TEST(ImageList, HandleNamesTheListUntilItIsDeleted)
-{
-    HIMAGELIST h;
-    {
-        CImageList iml;
-        ASSERT_TRUE(iml.Create(8, 8, ILC_COLOR24, 0, 4));
-        h = iml.GetSafeHandle();
-        EXPECT_EQ(ImageList_GetImageCount(h), 0);
-        int cx = 0, cy = 0;
-        EXPECT_TRUE(ImageList_GetIconSize(h, &cx, &cy));
-        EXPECT_EQ(cx, 8);
-    }
-    int cx = 0, cy = 0;
-    EXPECT_FALSE(ImageList_GetIconSize(h, &cx, &cy));
-    EXPECT_EQ(ImageList_Add(h, 0, 0), -1);
 }
 
 } // namespace

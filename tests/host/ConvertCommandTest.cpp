@@ -100,15 +100,6 @@ fixture::Bytes ManyBlocksDst(int nBlocks)
     return fixture::MakeDst(s);
 }
 
-fixture::Bytes ManyStitchesDst(int nStitches)
-{
-    fixture::Stitches s;
-    for (int i = 0; i < nStitches; ++i)
-        s.push_back(fixture::Sew(i % 2 ? 20 : -20, i % 4 < 2 ? 1 : -1));
-    s.push_back(fixture::EndDesign());
-    return fixture::MakeDst(s);
-}
-
 } // namespace
 
 TEST(ConvertDst, CorpusDesignsReadBackTheSameInEveryNativeFormat)
@@ -135,50 +126,6 @@ TEST(ConvertDst, CorpusDesignsReadBackTheSameInEveryNativeFormat)
         }
     }
     EXPECT_TRUE(sawSeveralBlocks) << "the corpus should hold a design of several colours";
-}
-
-TEST(ConvertDst, EmptyColourBlocksAreGoneAsTheDstReaderDropsThem)
-{
-    // Two colour changes in a row: the DST reader drops the empty block, so its palette rows run
-    // 3, 5 - the native file must carry exactly those.
-    const fixture::Bytes dst = fixture::MakeDst({fixture::Sew(10, 0), fixture::ChangeColor(5, 5), fixture::ChangeColor(5, 5),
-                                                 fixture::Sew(-10, 0), fixture::EndDesign()});
-    fixture::Bytes native;
-    std::string why;
-    ASSERT_TRUE(ConvertDstToNative(dst, CEmbFile::dftQef, native, why)) << why;
-    ReadDesign converted;
-    ReadAs(CEmbFile::dftQef, native, converted);
-    ASSERT_TRUE(converted.ok);
-    ASSERT_EQ(converted.data.m_nColorBlockCount, 2);
-    EXPECT_EQ(converted.data.m_pColorBlocks[0].m_nPaletteIndex, 3);
-    EXPECT_EQ(converted.data.m_pColorBlocks[1].m_nPaletteIndex, 5);
-}
-
-TEST(ConvertDst, RefusesWhatTheMachineCouldNotTakeAndWhatIsNoDesign)
-{
-    fixture::Bytes native{1, 2, 3};
-    std::string why;
-    EXPECT_FALSE(ConvertDstToNative(WideDst(), CEmbFile::dftQef, native, why));
-    EXPECT_NE(why.find("editing area"), std::string::npos) << why;
-    EXPECT_TRUE(native.empty());
-
-    EXPECT_TRUE(ConvertDstToNative(ManyBlocksDst(200), CEmbFile::dftQpx, native, why)) << why;
-    EXPECT_FALSE(ConvertDstToNative(ManyBlocksDst(201), CEmbFile::dftQpx, native, why));
-    EXPECT_NE(why.find("201 colour blocks"), std::string::npos) << why;
-
-    EXPECT_FALSE(ConvertDstToNative(ManyStitchesDst(200001), CEmbFile::dftQefPlus, native, why));
-    EXPECT_NE(why.find("stitch words; the machine takes at most 200000"), std::string::npos) << why;
-
-    const fixture::Bytes good = fixture::MakeDst({fixture::Sew(10, 10), fixture::Sew(-10, 0), fixture::EndDesign()});
-    EXPECT_FALSE(ConvertDstToNative(good, CEmbFile::dftDst, native, why));
-    EXPECT_FALSE(ConvertDstToNative(fixture::Bytes(good.begin(), good.begin() + 512), CEmbFile::dftQef, native, why));
-    // Cut inside a record, and cut on a record's boundary before the end record.
-    EXPECT_FALSE(ConvertDstToNative(fixture::Bytes(good.begin(), good.begin() + 517), CEmbFile::dftQef, native, why));
-    EXPECT_FALSE(ConvertDstToNative(fixture::Bytes(good.begin(), good.begin() + 518), CEmbFile::dftQef, native, why));
-    fixture::Bytes notDst(2000, 0x41);
-    EXPECT_FALSE(ConvertDstToNative(notDst, CEmbFile::dftQef, native, why));
-    EXPECT_EQ(why, "it has no DST header");
-    EXPECT_TRUE(native.empty());
 }
 
 TEST(ConvertCommand, WritesAFileTheModuleReadsAndTheMachineTakes)

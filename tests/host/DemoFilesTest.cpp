@@ -10,6 +10,7 @@
 #include "host/SampleFiles.h"
 #include "platform/afx/CString.h"
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -24,8 +25,7 @@ struct TempDir {
     fs::path path;
     TempDir()
     {
-        char tmpl[] = "/tmp/tavren-demo-test-XXXXXX";
-        path = mkdtemp(tmpl);
+        path = tavren::test::MakeTempDir("tavren-demo-test");
     }
     ~TempDir()
     {
@@ -44,14 +44,6 @@ std::set<std::string> Tree(const fs::path& root)
     return out;
 }
 
-std::set<std::string> Extensions(const fs::path& folder)
-{
-    std::set<std::string> out;
-    for (const fs::path& p : SampleFiles(folder, {".qef", ".qef+", ".qpx", ".stx"}))
-        out.insert(p.extension().string());
-    return out;
-}
-
 } // namespace
 
 TEST(DemoFiles, CommittedFilesAreWhatTheGeneratorMakes)
@@ -65,30 +57,6 @@ TEST(DemoFiles, CommittedFilesAreWhatTheGeneratorMakes)
     for (const std::string& f : want)
         EXPECT_EQ(fixture::ReadWholeFile((DemoDir() / f).string()), fixture::ReadWholeFile((made.path / f).string()))
             << f << " differs from what make_demo_files makes";
-}
-
-TEST(DemoFiles, DesignsReadInTheirOwnFormatAndPatternsAreWellFormed)
-{
-    for (const demo::DemoFile& f : demo::DemoLayout()) {
-        std::u16string strPath = tavren::Utf8ToUtf16((DemoDir() / f.path).string());
-        if (fs::path(f.path).extension() == ".stx") {
-            CStxFile stx;
-            EXPECT_TRUE(stx.ReadFile(strPath.c_str())) << f.path;
-            EXPECT_FALSE(stx.IsBroken()) << f.path;
-            continue;
-        }
-        CEmbFile file(CEmbFile::GetFileType(strPath.c_str()));
-        CEmbData data;
-        EXPECT_NE(file.GetFileTypeValue(), CEmbFile::dftDst) << f.path;
-        EXPECT_TRUE(file.ReadFile(strPath.c_str(), data)) << f.path;
-        EXPECT_GT(data.GetStitchWordCount(), 10) << f.path;
-    }
-    // The first folders a newcomer opens show every native format.
-    const std::set<std::string> all = {".qef", ".qef+", ".qpx"};
-    for (const char* folder : {"machine/builtin/EMB", "machine/builtin/EMB/Flowers", "machine/usb1/EMB", "pc/Designs", "pc-usb/EMB/Embf"})
-        EXPECT_EQ(Extensions(DemoDir() / folder), all) << folder;
-    for (const char* folder : {"machine/builtin/ORD/(UserST)", "pc/Patterns", "pc-usb/ORD/Ordf"})
-        EXPECT_GE(SampleFiles(DemoDir() / folder, {".stx"}).size(), 2u) << folder;
 }
 
 TEST(DemoFiles, MachineStorageAndSampleFilesComeFromTheDemo)

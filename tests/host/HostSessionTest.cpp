@@ -308,28 +308,3 @@ TEST(HostSession, WriteADesignConvertsADstDesignOrSaysWhyNot)
     EXPECT_EQ(g_seen.strExport, "");
     EXPECT_EQ(r["refused"], "it is too short for a DST design");
 }
-
-TEST(UiCallJson, ReadsThePagesCall)
-{
-    EXPECT_EQ(DecodeBase64(""), std::vector<uint8_t>{});
-    EXPECT_EQ(DecodeBase64("SGVsbG8="), (std::vector<uint8_t>{'H', 'e', 'l', 'l', 'o'}));
-    EXPECT_EQ(DecodeBase64("SGVsbG8"), (std::vector<uint8_t>{'H', 'e', 'l', 'l', 'o'}));
-    EXPECT_EQ(DecodeBase64("+/+/"), (std::vector<uint8_t>{0xFB, 0xFF, 0xBF}));
-    EXPECT_FALSE(DecodeBase64("SGV sbG8="));
-    EXPECT_FALSE(DecodeBase64("SGVsb"));
-    EXPECT_FALSE(DecodeBase64("SG==="));
-
-    UiCall call = Call({{"export", "WriteSendDialog"}, {"target", 0}, {"storage", "1"}, {"deepFolders", 1}, {"folder", "\\\\EMB"}});
-    EXPECT_EQ(call.strExport, "WriteSendDialog");
-    EXPECT_EQ(call.nTarget, 0);
-    EXPECT_FALSE(call.storage) << "a number as text counts as left out";
-    EXPECT_FALSE(call.bDeepFolders) << "a number is not a flag";
-    EXPECT_EQ(call.folder, "\\\\EMB");
-    EXPECT_FALSE(call.name);
-    EXPECT_FALSE(call.upload);
-    EXPECT_TRUE(call.bSelectAfterSendEnable);
-
-    std::string strError;
-    EXPECT_FALSE(ParseUiCall({{"export", "WriteSendDialog"}, {"upload", "not base64!"}}, strError));
-    EXPECT_FALSE(strError.empty());
-}

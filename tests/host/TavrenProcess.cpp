@@ -1,4 +1,5 @@
 #include "tests/host/TavrenProcess.h"
+#include "tests/support/TestFiles.h"
 
 #include <cstdlib>
 #include <fcntl.h>
@@ -71,8 +72,7 @@ ProcessResult RunTavren(const std::vector<std::string>& args, const std::map<std
 
 ScratchDir::ScratchDir()
 {
-    char tmpl[] = "/tmp/tavren-host-test-XXXXXX";
-    path = mkdtemp(tmpl);
+    path = tavren::test::MakeTempDir("tavren-host-test");
 }
 
 ScratchDir::~ScratchDir()

@@ -10,6 +10,7 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -21,6 +22,8 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
@@ -29,14 +32,6 @@ constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
 constexpr const char16_t* kCommError = u"Communication Error";
 constexpr const char16_t* kTransfer = u"Design List";
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 const tavren::ControlInfo* FindControl(const Snapshot& snap, int nId)
 {
@@ -396,31 +391,6 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
     });
 }
 
-TEST_F(MacListTest, BrokenListingsFromTheMachineShowWhatCanBeRead)
-{
-    Put(Builtin() / "EMB" / "a.qef");
-    Put(Builtin() / "EMB" / "b.qef");
-    Put(Builtin() / "EMB" / "Sub" / "c.qef");
-    Run({}, [&](ScriptedUser& u) {
-        // Three more entries claimed than sent: the ones sent are shown.
-        Ctl({"listing", "count-past-end"});
-        Open(u, u"Built-in");
-        ExpectView(u, "Sub:4, a.qef:16, b.qef:16",
-                   InBuiltin("*EMB:4:2") + ", PC:1:0, " + kStick + ":10:1",
-                   "count past the end");
-        // A first record whose length is 0 or past the end: nothing can be read.
-        Ctl({"listing", "zero-length"});
-        Open(u, u"Sub");
-        ExpectView(u, "", "Machine:3:0, Built-in:2:1, EMB:4:2, *Sub:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
-                              kStick + ":10:1",
-                   "zero length");
-        Ctl({"listing", "oversized-length"});
-        Up(u);
-        ExpectView(u, "", InBuiltin("*EMB:4:2") + ", PC:1:0, " + kStick + ":10:1",
-                   "oversized length");
-    });
-}
-
 // Listing blocks made by hand: the records after the count.
 struct ListingBuilder {
     std::vector<BYTE> bytes;
@@ -436,55 +406,6 @@ struct ListingBuilder {
     void File(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0, strName); }
     void Folder(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0xFFFFFFFFu, strName); }
 };
-
-TEST_F(MacListTest, FillFromListingStaysInsideTheBlockWhateverItClaims)
-{
-    Run({}, [&](ScriptedUser& u) {
-        auto fill = [&](int32_t nCount, const std::vector<BYTE>& block, size_t nBytes) {
-            BOOL bFilled = FALSE;
-            m_dlg.RunOnUiThread([&] {
-                m_list.m_strCurrentPath = u"\\\\EMB";
-                m_list.m_nLevel = 2;
-                m_list.m_wStorage = 1;
-                // A copy of exactly nBytes, so a sanitizer sees any read past it.
-                std::vector<BYTE> copy(block.begin(), block.begin() + static_cast<std::ptrdiff_t>(nBytes));
-                bFilled = m_list.FillFromListing(nCount, copy.empty() ? nullptr : copy.data(), static_cast<uint32_t>(copy.size()));
-            });
-            return bFilled;
-        };
-        ListingBuilder good;
-        good.File("a.qef");
-        good.Folder("Sub");
-        good.Folder("(userst)");
-        good.File("b.txt");
-        u.Expect(fill(4, good.bytes, good.bytes.size()) && Items(Settle(u)) == "Sub:4, a.qef:16",
-                 "a good listing: [" + Items(u.Look()) + "]");
-        u.Expect(fill(-5, good.bytes, good.bytes.size()) && Items(Settle(u)).empty(), "a negative count lists nothing");
-        u.Expect(fill(9, good.bytes, good.bytes.size()) && Items(Settle(u)) == "Sub:4, a.qef:16",
-                 "a count past the end: [" + Items(u.Look()) + "]");
-        u.Expect(fill(4, good.bytes, good.bytes.size() - 3) && Items(Settle(u)) == "Sub:4, a.qef:16",
-                 "a block cut inside the last record: [" + Items(u.Look()) + "]");
-
-        ListingBuilder unterminated;
-        unterminated.File("c.qef");
-        unterminated.Record(16 + 5, 0, "d.qefXYZ", 5); // "d.qef" with no terminator in its record
-        u.Expect(fill(2, unterminated.bytes, unterminated.bytes.size()) && Items(Settle(u)) == "c.qef:16, d.qef:16",
-                 "a name without its terminator ends with its record: [" + Items(u.Look()) + "]");
-
-        ListingBuilder zero;
-        zero.File("e.qef");
-        zero.Record(0, 0, "f.qef");
-        zero.File("g.qef");
-        u.Expect(fill(3, zero.bytes, zero.bytes.size()) && Items(Settle(u)) == "e.qef:16",
-                 "a zero length ends the listing: [" + Items(u.Look()) + "]");
-        ListingBuilder past;
-        past.File("h.qef");
-        past.Record(0x7FFFFFF0u, 0, "i.qef");
-        u.Expect(fill(2, past.bytes, past.bytes.size()) && Items(Settle(u)) == "h.qef:16",
-                 "a length past the end: [" + Items(u.Look()) + "]");
-        u.Expect(fill(3, {}, 0) && Items(Settle(u)).empty(), "no block at all");
-    });
-}
 
 TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
 {

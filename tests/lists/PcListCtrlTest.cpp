@@ -6,6 +6,7 @@
 #include "tests/lists/ListHostDlg.h"
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -19,20 +20,14 @@
 
 namespace {
 
+using tavren::test::Narrow;
+
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
 
 constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
-
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
 
 // The list's labels, and "text:picture:indent" for each location box entry with a "*" on the
 // selected one: what a person reads off the dialog.
@@ -427,41 +422,6 @@ TEST_F(PcListTest, WhatCannotBeEnteredLeavesTheListAsItWas)
         host.ExpectView(u, kRoots, kRootBox, "a missing desktop opened");
         host.ExpectState(u, 0, CPcListCtrl::LOC_DRIVE, u"", "a missing desktop opened");
     });
-}
-
-TEST_F(PcListTest, ItemsInAFolderAreRenamedOnDiskButAGivenUpEditChangesNothing)
-{
-    PcListHost host;
-    host.Run([&](ScriptedUser& u) {
-        u.DoubleClickItem(kList, 0);
-        host.ExpectView(u, {u"Documents", u"Sketches", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "the desktop");
-        u.EditLabel(kList, 1, u"Drawings");
-        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "Sketches renamed");
-        u.Expect(fs::is_directory(Host("c/Users/Ann/Desktop/Drawings/Roses")) && !fs::exists(Host("c/Users/Ann/Desktop/Sketches")),
-                 "the folder has its new name on disk");
-
-        u.EditLabel(kList, 2, u"tulip", false);
-        host.ExpectView(u, {u"Documents", u"Drawings", u"rose.qef"}, "PC:1:0, *Desktop:0:1, Computer:1:1, Documents:2:1",
-                   "an edit given up with Escape");
-        u.Expect(fs::exists(Host("c/Users/Ann/Desktop/rose.qef")) && !fs::exists(Host("c/Users/Ann/Desktop/tulip.qef")),
-                 "the file keeps its name on disk");
-    });
-}
-
-TEST_F(PcListTest, LastComponentNameNamesDrivesByTheShellAndFoldersByTheirLastName)
-{
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\").Str(), u"Local Disk (C:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"E:\\").Str(), u"USBSTICK (E:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Q:\\").Str(), u"CD Drive (Q:)");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"Z:\\").Str(), u"") << "a drive that is not there";
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos").Str(), u"Photos");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\\\Photos\\2024").Str(), u"2024");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:\\Users\\").Str(), u"");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"C:").Str(), u"");
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"\\a").Str(), u"") << "shorter than three characters";
-    EXPECT_EQ(CPcListCtrl::LastComponentName(u"abc").Str(), u"") << "no backslash";
 }
 
 } // namespace

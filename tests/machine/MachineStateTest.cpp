@@ -15,19 +15,6 @@ bool Apply(CMachineState& s, std::vector<std::string> words)
     return s.Apply(words, &error);
 }
 
-TEST(MachineStateTest, Defaults_ConnectedSupportedIdleWithBothDrives)
-{
-    CMachineState s;
-    EXPECT_TRUE(s.m_bPlugged);
-    EXPECT_TRUE(s.m_bSupported);
-    EXPECT_EQ(s.m_status[0], 2);
-    EXPECT_EQ(s.m_status[3], 0);
-    EXPECT_EQ(s.m_status[4], 0);
-    EXPECT_TRUE(s.m_bDrivePresent[2]);
-    EXPECT_TRUE(s.m_bDrivePresent[3]);
-    EXPECT_EQ(s.m_nCapacity[1], -1);
-}
-
 TEST(MachineStateTest, Fault_CountsDownAndDisarms)
 {
     CMachineState s;
@@ -46,18 +33,6 @@ TEST(MachineStateTest, Fault_CountsDownAndDisarms)
     EXPECT_EQ(d.m_nDelayMs, 250u);
     ASSERT_TRUE(Apply(s, {"fault", "GetConnectedDevice", "pull"}));
     EXPECT_EQ(s.TakeFault(Op::Connect).m_nKind, CMachineFault::PullCable);
-}
-
-TEST(MachineStateTest, BadCommands_ChangeNothing)
-{
-    CMachineState s;
-    EXPECT_FALSE(Apply(s, {"status", "3=1", "4=300"})); // the second item is out of range
-    EXPECT_EQ(s.m_status[3], 0);
-    EXPECT_FALSE(Apply(s, {"fault", "DownloadFile", "0x8010", "--count", "0"}));
-    EXPECT_FALSE(Apply(s, {"fault", "DownloadFile", "0x8010", "extra"}));
-    EXPECT_FALSE(Apply(s, {"fault", "Subscribe", "1"}));
-    EXPECT_TRUE(s.m_faults.empty());
-    EXPECT_FALSE(Apply(s, {}));
 }
 
 TEST(MachineStateTest, Cable_PlugAfterPullStartsANewGeneration)

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 namespace {
 
 using namespace tavren::test;
@@ -90,6 +92,9 @@ TEST_F(QuorvelNotifyTest, DeviceChange_SentWhenTheMachineComesAndGoes)
 
 TEST_F(QuorvelNotifyTest, DeviceChange_ArrivalOfAMachineStartedAfterRegistration)
 {
+    // Where the machine will answer is set before the watcher's thread reads it (Start sets it
+    // only when it changes); run alone, this case is the first to set it.
+    setenv("QUORVEL_SOCKET", tavren::test::EmulatedMachine::SocketPathOfThisProgram().c_str(), 1);
     uint32_t hNotify = RegisterMachineDeviceNotification(m_hWnd);
     ASSERT_NE(hNotify, 0u);
     ASSERT_TRUE(m_machine.Start());

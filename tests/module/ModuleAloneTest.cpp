@@ -1,6 +1,7 @@
 // The module copied into a folder of its own, with the platform library but without the language
 // module and the machine link: both are then missing, as on a PC where they were not installed.
 #include "tests/support/LoadedModule.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -10,8 +11,7 @@ namespace fs = std::filesystem;
 
 TEST(ModuleAlone, MissingLanguageModuleAndMachineLinkAreRefusedQuietly)
 {
-    char tmpl[] = "/tmp/tavren-alone-XXXXXX";
-    fs::path dir = mkdtemp(tmpl);
+    fs::path dir = tavren::test::MakeTempDir("tavren-alone");
     for (const char* lib : {"libTavren.so", "libplatform.so"})
         fs::copy_file(fs::path(tavren::test::LoadedModule::BinDir()) / lib, dir / lib);
     {

@@ -212,42 +212,6 @@ TEST(ListView, GeometryScrollsWholeRowsAndHitTestsBothViews)
     EXPECT_EQ(dlg.m_icons.GetStyle() & LVS_TYPEMASK, LVS_REPORT);
 }
 
-TEST(ListView, ImageListsAndExtendedStylesAreKeptByHandle)
-{
-    CHostDlg dlg;
-    EXPECT_EQ(dlg.m_report.SetImageList(static_cast<HIMAGELIST>(0x1234), LVSIL_SMALL), 0u);
-    EXPECT_EQ(dlg.m_report.SetImageList(static_cast<HIMAGELIST>(0x5678), LVSIL_SMALL), 0x1234u);
-    EXPECT_EQ(dlg.m_report.GetImageListHandle(LVSIL_SMALL), 0x5678u);
-    EXPECT_EQ(dlg.m_report.GetImageListHandle(LVSIL_NORMAL), 0u);
-    EXPECT_EQ(dlg.m_report.SetExtendedStyle(LVS_EX_FULLROWSELECT), 0u);
-    EXPECT_EQ(dlg.m_report.GetExtendedStyle(), LVS_EX_FULLROWSELECT);
-}
-
-TEST(Progress, RangesPositionsAndSteps)
-{
-    CHostDlg dlg;
-    int nLower = -1, nUpper = -1;
-    dlg.m_progress.GetRange(nLower, nUpper);
-    EXPECT_EQ(nUpper, 100);
-    dlg.m_progress.SetRange(0, 100);
-    EXPECT_EQ(dlg.m_progress.SetPos(150), 0);
-    EXPECT_EQ(dlg.m_progress.GetPos(), 100) << "kept inside the range";
-    dlg.m_progress.SetRange32(0, 60);
-    dlg.m_progress.SetPos(0);
-    dlg.m_progress.SetStep(1);
-    for (int i = 0; i < 20; ++i)
-        dlg.m_progress.StepIt();
-    EXPECT_EQ(dlg.m_progress.GetPos(), 20);
-    dlg.m_progress.GetRange(nLower, nUpper);
-    EXPECT_EQ(nUpper, 60);
-    dlg.m_progress.SetStep(50);
-    dlg.m_progress.StepIt();
-    EXPECT_EQ(dlg.m_progress.GetPos(), 10) << "stepping past the end wraps";
-    dlg.m_progress.SetRange32(0, 100000);
-    dlg.m_progress.SetPos(70000);
-    EXPECT_EQ(dlg.m_progress.GetPos(), 70000) << "32-bit range";
-}
-
 TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
 {
     CHostDlg dlg;

@@ -142,59 +142,6 @@ TEST(CursorAndMenuPlacement, MenuStaysOnTheScreen)
     EXPECT_EQ(rects[2].top, 0);
 }
 
-TEST(CursorAndMenuPlacement, PointsMapBetweenClientAreasAndTheScreen)
-{
-    const std::vector<tavren::DialogItemTemplate> items = {
-        {u"SysListView32", IDC_FILES, u"", 0, 10, 10, 180, 120, kChild | WS_BORDER | LVS_REPORT, WS_EX_CLIENTEDGE},
-    };
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Map", 200, 160, items);
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, nullptr, 0);
-    ASSERT_NE(hDlg, 0u);
-    HWND hList = GetDlgItem(hDlg, IDC_FILES);
-    RECT rcDlg{}, rcList{};
-    GetWindowRect(hDlg, &rcDlg);
-    GetWindowRect(hList, &rcList);
-
-    POINT pt{0, 0};
-    ASSERT_TRUE(ClientToScreen(hDlg, &pt));
-    EXPECT_EQ(pt.x, rcDlg.left + tavren::kFramePixels);
-    EXPECT_EQ(pt.y, rcDlg.top + tavren::kFramePixels + tavren::kCaptionPixels);
-    // The list: 15 x 16 pixels into the client area (10 dialog units), then its edge and border.
-    EXPECT_EQ(rcList.left, pt.x + 15);
-    EXPECT_EQ(rcList.top, pt.y + 16);
-    POINT ptList{5, 7};
-    ASSERT_TRUE(ClientToScreen(hList, &ptList));
-    EXPECT_EQ(ptList.x, rcList.left + 3 + 5);
-    EXPECT_EQ(ptList.y, rcList.top + 3 + 7);
-    ASSERT_TRUE(ScreenToClient(hList, &ptList));
-    EXPECT_EQ(ptList.x, 5);
-    EXPECT_EQ(ptList.y, 7);
-
-    POINT pts[2] = {{0, 0}, {20, 30}};
-    int nOffset = MapWindowPoints(hList, hDlg, pts, 2);
-    EXPECT_EQ(pts[0].x, 15 + 3);
-    EXPECT_EQ(pts[0].y, 16 + 3);
-    EXPECT_EQ(pts[1].x, 20 + 15 + 3);
-    EXPECT_EQ(GET_X_LPARAM(nOffset), 18);
-    EXPECT_EQ(GET_Y_LPARAM(nOffset), 19);
-    MapWindowPoints(hDlg, hList, pts, 2);
-    EXPECT_EQ(pts[1].x, 20);
-    EXPECT_EQ(pts[1].y, 30);
-    POINT ptScreen{0, 0};
-    MapWindowPoints(hDlg, 0, &ptScreen, 1);
-    EXPECT_EQ(ptScreen.x, rcDlg.left + tavren::kFramePixels);
-    EXPECT_EQ(MapWindowPoints(hDlg, 0x7FFFFFF, &ptScreen, 1), 0) << "no such window";
-
-    // A control inside a control (a label editor) sits in its parent's client area.
-    RECT rcInner{4, 5, 54, 25};
-    HWND hInner = tavren::CreateControl(hList, u"Edit", 1, u"", WS_VISIBLE, 0, rcInner, 0);
-    RECT rcEditor{};
-    GetWindowRect(hInner, &rcEditor);
-    EXPECT_EQ(rcEditor.left, rcList.left + 3 + 4);
-    EXPECT_EQ(rcEditor.top, rcList.top + 3 + 5);
-    DestroyWindow(hDlg);
-}
-
 TEST(CursorAndMenuPlacement, PostedMessagesCarryTheCursorOfTheirMoment)
 {
     HWND hWnd = tavren::CreateControl(0, u"Static", 0, u"", WS_POPUP, 0, RECT{0, 0, 10, 10}, 0);

@@ -126,19 +126,6 @@ TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
                                                "child destroy", "outer child returned 7", "outer hidden", "outer destroy"}));
 }
 
-TEST(DialogUnits, ConvertAsEightPointShellDialogAtNinetySixDpi)
-{
-    EXPECT_EQ(tavren::DialogUnitsToPixelsX(182), 273);
-    EXPECT_EQ(tavren::DialogUnitsToPixelsY(89), 145);  // 89 * 13 / 8 = 144.6
-    EXPECT_EQ(tavren::DialogUnitsToPixelsX(1), 2);     // 1.5 rounds up, as MulDiv does
-    EXPECT_EQ(tavren::DialogUnitsToPixelsY(4), 7);     // 6.5
-    EXPECT_EQ(MulDiv(-3, 6, 4), -5);                   // halves round away from zero
-    RECT rc{0, 0, 4, 8};
-    MapDialogRect(0, &rc);
-    EXPECT_EQ(rc.right, 6);
-    EXPECT_EQ(rc.bottom, 13);
-}
-
 const std::vector<tavren::DialogItemTemplate> kListDialog = {
     {u"SysListView32", 13033, u"", 0, 32, 62, 182, 89, kChild | WS_BORDER | LVS_REPORT | LVS_SINGLESEL | LVS_SHOWSELALWAYS, 0},
     {u"SysListView32", 13034, u"", 0, 32, 62, 182, 89, kChild | LVS_REPORT, WS_EX_CLIENTEDGE},
@@ -264,34 +251,6 @@ void PumpThroughDialog(HWND hDlg)
             TranslateMessage(&msg);
             DispatchMessageW(&msg);
         }
-}
-
-TEST(TabOrder, NextTabItemSkipsControlsWithoutStopsAndGoesRound)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Tabs", 130, 70, kTabOrder);
-    CWnd wnd;
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &wnd, 0);
-    ASSERT_NE(hDlg, 0u);
-    HWND hEdit = GetDlgItem(hDlg, 20), hOk = GetDlgItem(hDlg, IDOK), hCancel = GetDlgItem(hDlg, IDCANCEL);
-    EXPECT_EQ(GetFocus(), hEdit) << "the first tab stop has the focus on opening";
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, 0, FALSE), hEdit);
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, 0, TRUE), 0u) << "no control to go back from";
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), hOk) << "disabled, hidden and stop-less controls are passed by";
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hOk, FALSE), hCancel);
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hCancel, FALSE), hEdit) << "round to the first";
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, TRUE), hCancel) << "back round to the last";
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hOk, TRUE), hEdit);
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, GetDlgItem(hDlg, 32), FALSE), hOk) << "from a control without a stop";
-    EnableWindow(GetDlgItem(hDlg, 30), TRUE);
-    ShowWindow(GetDlgItem(hDlg, 31), SW_SHOW);
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), GetDlgItem(hDlg, 30));
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, GetDlgItem(hDlg, 30), FALSE), GetDlgItem(hDlg, 31));
-    EnableWindow(hOk, FALSE);
-    EnableWindow(hCancel, FALSE);
-    EnableWindow(GetDlgItem(hDlg, 30), FALSE);
-    ShowWindow(GetDlgItem(hDlg, 31), SW_HIDE);
-    EXPECT_EQ(GetNextDlgTabItem(hDlg, hEdit, FALSE), hEdit) << "the only stop left";
-    wnd.DestroyWindow();
 }
 
 TEST(TabOrder, TabAndShiftTabMoveTheFocusAndSelectAnEditsText)

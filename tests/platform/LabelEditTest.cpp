@@ -4,6 +4,7 @@
 // not when the parent refuses LVN_BEGINLABELEDIT.
 #include "WindowTestSupport.h"
 
+#include "platform/user/DoubleClick.h"
 #include "platform/afx/ImageList.h"
 #include "platform/afx/ListCtrl.h"
 #include "tests/support/ScriptedUser.h"
@@ -21,8 +22,6 @@ using wintest::kChild;
 constexpr int IDC_ICONS = 100;
 constexpr int IDC_PLAIN = 101;
 constexpr int IDC_RENAME = 102;
-// Longer than the double-click time: an edit that was going to begin has begun.
-constexpr DWORD kPastDoubleClick = 800;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"SysListView32", IDC_ICONS, u"", 0, 0, 0, 200, 120, kChild | WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_EDITLABELS, 0},
@@ -124,7 +123,7 @@ void WaitEditor(tavren::ScriptedUser& u, bool bShown)
 
 bool NoEditorAfterTheDoubleClickTime(tavren::ScriptedUser& u, int nList)
 {
-    Sleep(kPastDoubleClick);
+    Sleep(GetDoubleClickTime() + 300); // an edit that was going to begin has begun
     return u.Control(nList).hEdit == 0;
 }
 

@@ -139,63 +139,6 @@ TEST(ListViewLayout, IconSpacingMakesTheCellsWithPictureCentredAboveTheLabel)
     EXPECT_EQ(Part(list, 4, LVIR_LABEL), (RECT{76, 130, 152, 144})) << "one line fits under the picture";
 }
 
-TEST(ListViewLayout, GroupViewPlacesEachGroupUnderItsHeaderAndHidesItemsWithoutOne)
-{
-    CListsDlg dlg;
-    CListCtrl& list = dlg.m_icons;
-    list.SetImageList(&dlg.m_large, LVSIL_NORMAL);
-    list.SetIconSpacing(75, 85);
-    LVGROUP pc{sizeof(LVGROUP), LVGF_HEADER | LVGF_GROUPID, const_cast<LPWSTR>(u"PC"), 0, 1, 0};
-    LVGROUP machine{sizeof(LVGROUP), LVGF_HEADER | LVGF_GROUPID, const_cast<LPWSTR>(u"Machine"), 0, 0, 0};
-    LVGROUP empty{sizeof(LVGROUP), LVGF_HEADER | LVGF_GROUPID, const_cast<LPWSTR>(u"Empty"), 0, 7, 0};
-    EXPECT_EQ(list.InsertGroup(-1, &pc), 0);
-    EXPECT_EQ(list.InsertGroup(0, &machine), 0) << "before PC";
-    EXPECT_EQ(list.InsertGroup(-1, &empty), 2);
-    const char16_t* names[] = {u"Built-in", u"USB flash drive 1", u"Removable Disk (E:)", u"stray", u"USB flash drive 2"};
-    const int groups[] = {0, 0, 1, 5, 0};
-    for (int i = 0; i < 5; ++i) {
-        LVITEM item{};
-        item.mask = LVIF_TEXT | LVIF_GROUPID;
-        item.iItem = i;
-        item.pszText = const_cast<LPWSTR>(names[i]);
-        item.iGroupId = groups[i];
-        list.InsertItem(&item);
-    }
-    EXPECT_EQ(Part(list, 3, LVIR_BOUNDS), (RECT{225, 0, 300, 85})) << "by index while group view is off";
-    list.EnableGroupView(TRUE);
-
-    // Machine's band, then its three items in one row; PC's band on a new row, then its drive.
-    EXPECT_EQ(Part(list, 0, LVIR_BOUNDS), (RECT{0, 25, 75, 110}));
-    EXPECT_EQ(Part(list, 4, LVIR_BOUNDS), (RECT{150, 25, 225, 110}));
-    EXPECT_EQ(Part(list, 2, LVIR_BOUNDS), (RECT{0, 135, 75, 220}));
-    RECT rc{LVIR_BOUNDS, 0, 0, 0};
-    EXPECT_FALSE(list.GetItemRect(3, &rc, LVIR_BOUNDS)) << "an item of no known group is not shown";
-    EXPECT_EQ(list.HitTest(POINT{262, 60}), -1) << "where it stood without groups";
-    EXPECT_EQ(list.HitTest(POINT{37, 160}), 2);
-    EXPECT_EQ(list.HitTest(POINT{37, 10}), -1) << "on a header band";
-
-    tavren::ControlInfo info = Describe(list);
-    ASSERT_EQ(info.groups.size(), 3u);
-    EXPECT_EQ(info.groups[0].strHeader, u"Machine");
-    EXPECT_EQ(info.groups[0].rc, (RECT{0, 0, 300 - SM_CXVSCROLL, 25})) << "beside the bar: two groups are taller than the list";
-    EXPECT_EQ(info.groups[1].strHeader, u"PC");
-    EXPECT_EQ(info.groups[1].rc, (RECT{0, 110, 300 - SM_CXVSCROLL, 135}));
-    EXPECT_EQ(info.groups[2].rc, (RECT{0, 0, 0, 0})) << "a group without items shows no band";
-    EXPECT_EQ(info.items[3].rc, (RECT{0, 0, 0, 0}));
-    EXPECT_EQ(info.items[2].rc, Part(list, 2, LVIR_BOUNDS));
-
-    // The report view stacks the same way under its column header.
-    list.SetView(LV_VIEW_DETAILS);
-    list.InsertColumn(0, u"Name", LVCFMT_LEFT, 239);
-    EXPECT_EQ(Part(list, 1, LVIR_BOUNDS), (RECT{0, 24 + 25 + 17, 239, 24 + 25 + 34}));
-    EXPECT_EQ(Part(list, 2, LVIR_BOUNDS), (RECT{0, 24 + 25 + 51 + 25, 239, 24 + 25 + 51 + 25 + 17}));
-
-    list.RemoveAllGroups();
-    EXPECT_FALSE(list.GetItemRect(0, &rc, LVIR_BOUNDS)) << "group view on without groups shows nothing";
-    list.EnableGroupView(FALSE);
-    EXPECT_EQ(Part(list, 3, LVIR_BOUNDS), (RECT{0, 24 + 51, 239, 24 + 68}));
-}
-
 TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
 {
     CListsDlg dlg;
@@ -242,32 +185,6 @@ TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
 }
 
 namespace {
-
-// The lists' "Style" buttons switch views by the style bits alone, as MFC programs do.
-TEST(ListViewLayout, TheReportStyleBitSwitchesBetweenPicturesAndRows)
-{
-    CListsDlg dlg;
-    dlg.m_icons.SetImageList(&dlg.m_large, LVSIL_NORMAL);
-    dlg.m_icons.SetImageList(&dlg.m_small, LVSIL_SMALL);
-    dlg.m_icons.SetIconSpacing(75, 85);
-    for (int i = 0; i < 3; i++)
-        dlg.m_icons.InsertItem(i, u"rose.qef", 0);
-    ASSERT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_ICON);
-    const RECT rcIcon = Part(dlg.m_icons, 1, LVIR_ICON);
-    EXPECT_EQ(rcIcon.right - rcIcon.left, 48) << "icon view draws the normal pictures";
-    EXPECT_EQ(Part(dlg.m_icons, 1, LVIR_BOUNDS).top, 0) << "icons side by side";
-
-    dlg.m_icons.ModifyStyle(LVS_TYPEMASK, LVS_REPORT);
-    EXPECT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_DETAILS);
-    const RECT rcRow = Part(dlg.m_icons, 1, LVIR_ICON);
-    EXPECT_EQ(rcRow.right - rcRow.left, 16) << "report rows draw the small pictures";
-    EXPECT_GT(Part(dlg.m_icons, 1, LVIR_BOUNDS).top, Part(dlg.m_icons, 0, LVIR_BOUNDS).top) << "one row under the other";
-    EXPECT_EQ(Describe(dlg.m_icons).nView, LV_VIEW_DETAILS) << "what a person sees follows";
-
-    dlg.m_icons.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
-    EXPECT_EQ(dlg.m_icons.SendMessage(LVM_GETVIEW, 0, 0), LV_VIEW_ICON);
-    EXPECT_EQ(Part(dlg.m_icons, 1, LVIR_ICON), rcIcon) << "back where it was";
-}
 
 } // namespace
 

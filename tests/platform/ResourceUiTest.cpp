@@ -97,30 +97,6 @@ TEST(ResourceDialog, RunsFromItsTemplateAndExchangesItsText)
     EXPECT_EQ(dlg.m_strName, u"Tulip");
 }
 
-TEST(ResourceMenu, LoadsPopupsAndChangesThem)
-{
-    CMenu menu;
-    ASSERT_TRUE(menu.LoadMenu(64001));
-    CMenu* pSub = menu.GetSubMenu(0);
-    ASSERT_NE(pSub, nullptr);
-    EXPECT_EQ(pSub->GetMenuItemCount(), 5u);
-    EXPECT_EQ(pSub->GetMenuItemID(3), 0u) << "a separator";
-    EXPECT_EQ(menu.GetSubMenu(1)->GetMenuItemID(0), 32790u);
-    EXPECT_EQ(menu.GetSubMenu(2), nullptr);
-    EXPECT_EQ(pSub->EnableMenuItem(32787, MF_BYCOMMAND | MF_GRAYED), MF_ENABLED);
-    EXPECT_EQ(pSub->EnableMenuItem(32787, MF_BYCOMMAND | MF_ENABLED), MF_GRAYED);
-    EXPECT_EQ(pSub->EnableMenuItem(1, MF_BYCOMMAND), static_cast<UINT>(-1)) << "no such command";
-    EXPECT_TRUE(pSub->RemoveMenu(3, MF_BYPOSITION));
-    EXPECT_TRUE(pSub->RemoveMenu(32788, MF_BYCOMMAND));
-    EXPECT_EQ(pSub->GetMenuItemCount(), 3u);
-    CString s;
-    pSub->GetMenuString(2, s, MF_BYPOSITION);
-    EXPECT_EQ(s, u"Delete");
-    size_t nHandles = tavren::CountHandles();
-    menu.DestroyMenu();
-    EXPECT_EQ(tavren::CountHandles(), nHandles - 3) << "the menu and its two sub-menus";
-}
-
 TEST(ResourceMenu, WithoutReturnCommandTheChoiceIsPostedToTheOwner)
 {
     tavren::test::Watchdog watchdog;
@@ -159,28 +135,6 @@ TEST(ResourceMenu, WithoutReturnCommandTheChoiceIsPostedToTheOwner)
     EXPECT_EQ(dlg.DoModal(), IDABORT);
     EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(dlg.m_nCommand, 32786u);
-}
-
-TEST(ResourceIcon, LoadsAtTheSizeAskedAndIsReleasedOnce)
-{
-    HICON hIcon = static_cast<HICON>(LoadImageW(0, MAKEINTRESOURCE(64003), IMAGE_ICON, 4, 4, LR_DEFAULTCOLOR));
-    ASSERT_NE(hIcon, 0u);
-    EXPECT_EQ(tavren::IconResourceId(hIcon), 64003u);
-    int cx = 0, cy = 0;
-    std::vector<uint8_t> bgra;
-    ASSERT_TRUE(tavren::GetIconPicture(hIcon, &cx, &cy, &bgra));
-    EXPECT_EQ(cx, 4);
-    EXPECT_EQ(cy, 4);
-    // Scaled by the nearest pixel: the top-left 2 x 2 block is red, the bottom-right transparent.
-    EXPECT_EQ(bgra[(1 * 4 + 1) * 4 + 2], 255);
-    EXPECT_EQ(bgra[(3 * 4 + 3) * 4 + 3], 0);
-    HICON hOwn = static_cast<HICON>(LoadImageW(0, MAKEINTRESOURCE(64003), IMAGE_ICON, 0, 0, 0));
-    ASSERT_TRUE(tavren::GetIconPicture(hOwn, &cx, &cy, &bgra));
-    EXPECT_EQ(cx, 2) << "zero sizes take the icon's own";
-    EXPECT_EQ(LoadIconW(0, MAKEINTRESOURCE(1)), 0u) << "no such icon";
-    EXPECT_TRUE(DestroyIcon(hIcon));
-    EXPECT_FALSE(DestroyIcon(hIcon));
-    EXPECT_TRUE(DestroyIcon(hOwn));
 }
 
 TEST(ResourceIcon, StaticsShowTheTemplatesPicturesAndFreeOnlyWhatTheyKeep)

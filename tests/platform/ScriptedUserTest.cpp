@@ -195,94 +195,6 @@ END_MESSAGE_MAP()
 
 #define EXPECT_SCRIPT(user) EXPECT_TRUE((user).Finish()) << (user).Report()
 
-TEST(ScriptedUser, SeesTheInitialStateAndSwitchesRadioGroups)
-{
-    tavren::test::Watchdog watchdog;
-    CConnDlg dlg;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        const tavren::WindowInfo& w = u.WaitForWindow(u"Connection Settings");
-        u.Expect(w.Control(IDC_USB)->nCheck == BST_CHECKED, "USB is checked");
-        u.Expect(!w.Control(IDC_SEARCH)->bEnabled && !w.Control(IDC_LIST)->bEnabled, "search and list disabled");
-        u.Expect(w.Control(IDOK)->bEnabled && w.Control(IDOK)->bDefault, "OK enabled and default");
-        const tavren::ControlInfo* pList = w.Control(IDC_LIST);
-        u.Expect(pList->rc.right - pList->rc.left == 273 && pList->rcClient.right == 271, "list 273 px wide, client 271");
-        u.Expect(pList->columns.size() == 2 && pList->columns[0].nWidth == 152 && pList->columns[1].nWidth == 114,
-                 "columns (271 / 7) * 4 and * 3");
-        u.Expect(pList->items.size() == 3 && pList->items[1].strLabel == u"Bravo" && pList->items[1].nImage == 4 &&
-                     pList->items[1].subItems.at(0) == u"192.168.0.1",
-                 "items with label, picture and sub-item");
-        const tavren::ControlInfo* pProgress = w.Control(IDC_PROGRESS);
-        u.Expect(pProgress->nRangeUpper == 60 && pProgress->nPos == 20, "progress range and position");
-        u.Expect(w.Control(IDC_COMBO)->entries.size() == 3 && w.Control(IDC_COMBO)->entries[2].nIndent == 2, "combo entries");
-        u.Click(IDC_WLAN);
-        u.WaitUntil([](const tavren::Snapshot& s) {
-            const tavren::WindowInfo* p = s.Find(u"Connection Settings");
-            return p && !p->Control(IDOK)->bEnabled && p->Control(IDC_LIST)->bEnabled;
-        }, "the wireless LAN state");
-        u.Expect(u.Control(IDC_USB).nCheck == BST_UNCHECKED && u.Control(IDC_WLAN).nCheck == BST_CHECKED, "radio moved");
-        u.Click(IDC_USB);
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Find(u"Connection Settings")->Control(IDOK)->bEnabled; }, "OK again");
-        u.PressEnter();
-        u.WaitForClose();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_nConnection, 0);
-}
-
-TEST(ScriptedUser, TabWalksTheTabStopsBothWaysAndEnterPressesTheFocusedButton)
-{
-    tavren::test::Watchdog watchdog;
-    CConnDlg dlg;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Connection Settings");
-        auto focusIs = [&u](int nId) {
-            u.WaitUntil([nId](const tavren::Snapshot& s) {
-                const tavren::WindowInfo* p = s.Find(u"Connection Settings");
-                const tavren::ControlInfo* pFocus = p ? p->ControlByHandle(p->hFocus) : nullptr;
-                return pFocus && pFocus->nId == nId;
-            }, "the focus on control " + std::to_string(nId));
-        };
-        focusIs(IDOK);
-        // Wireless LAN has no stop of its own; Search and the list are disabled for USB.
-        for (int nId : {IDCANCEL, IDC_USB, IDC_ASK, IDC_COMBO, IDOK}) {
-            u.PressTab();
-            focusIs(nId);
-        }
-        for (int nId : {IDC_COMBO, IDC_ASK, IDC_USB, IDCANCEL}) {
-            u.PressShiftTab();
-            focusIs(nId);
-        }
-        u.PressEnter();
-        u.WaitForClose();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL) << "Enter pressed the focused Cancel, not the default OK";
-    EXPECT_SCRIPT(user);
-}
-
-TEST(ScriptedUser, ClickingListItemsSelectsThenNotifies)
-{
-    tavren::test::Watchdog watchdog;
-    CConnDlg dlg;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Connection Settings");
-        u.Click(IDC_WLAN);
-        u.ClickItem(IDC_LIST, 2);
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Find(u"Connection Settings")->Control(IDOK)->bEnabled; }, "OK enabled");
-        u.ClickItem(IDC_LIST, 0);
-        u.ClickItem(IDC_LIST, -1);
-        u.DoubleClickItem(IDC_LIST, 1);
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Find(u"Connection Settings")->Control(IDC_LIST)->items[1].bSelected; },
-                    "item 1 selected");
-        u.PressEscape();
-        u.WaitForClose();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"select 2", "click 2 sel 2", "deselect 2", "select 0", "click 0 sel 0",
-                                                      "deselect 0", "click -1 sel -1", "select 1", "click 1 sel 1", "dblclk 1"}));
-}
-
 TEST(ScriptedUser, AnswersAMessageBoxThatRunsItsOwnLoop)
 {
     tavren::test::Watchdog watchdog;
@@ -353,46 +265,6 @@ TEST(ScriptedUser, PicksFromAPopupMenuAndGrayedCommandsRefuse)
     EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"select 1", "rclick 1", "menu 32785", "deselect 1", "rclick -1", "menu 0"}));
 }
 
-TEST(ScriptedUser, EditsALabelAndChoosesComboEntries)
-{
-    tavren::test::Watchdog watchdog;
-    CConnDlg dlg;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Connection Settings");
-        u.Click(IDC_WLAN);
-        u.EditLabel(IDC_LIST, 0, u"Delta");
-        u.EditLabel(IDC_LIST, 1, u"Echo", false);
-        u.Expect(u.Control(IDC_LIST).items[0].strLabel == u"Delta" && u.Control(IDC_LIST).items[1].strLabel == u"Bravo",
-                 "committed and cancelled labels");
-        u.ChooseCombo(IDC_COMBO, 2);
-        u.ChooseCombo(IDC_COMBO, 2); // the same entry again: no change to announce
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Find(u"Connection Settings")->Control(IDC_COMBO)->nCurSel == 2; },
-                    "entry 2 chosen");
-        u.PressEscape();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_strOldName, u"Bravo") << "the editor holds the old label when the begin notification comes";
-    // A person selects the item with one click and begins editing with a second on its label.
-    EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"select 0", "click 0 sel 0", "click 0 sel 0", "renamed", "deselect 0", "select 1",
-                                                      "click 1 sel 1", "click 1 sel 1", "rename cancelled", "combo 2"}));
-}
-
-TEST(ScriptedUser, DeviceChangeBroadcastReachesTheDialog)
-{
-    tavren::test::Watchdog watchdog;
-    CConnDlg dlg;
-    tavren::ScriptedUser user([&dlg](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Connection Settings");
-        DEV_BROADCAST_VOLUME volume{sizeof(DEV_BROADCAST_VOLUME), DBT_DEVTYP_VOLUME, 0, 1u << 4, 0};
-        u.BroadcastDeviceChange(DBT_DEVICEARRIVAL, reinterpret_cast<DEV_BROADCAST_HDR*>(&volume));
-        u.PressEscape();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_dwUnitMask, 1u << 4);
-}
-
 TEST(ScriptedUser, AFailingStepClosesTheDialogInsteadOfHanging)
 {
     tavren::test::Watchdog watchdog;
@@ -406,44 +278,6 @@ TEST(ScriptedUser, AFailingStepClosesTheDialogInsteadOfHanging)
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_FALSE(user.Finish());
     EXPECT_NE(user.Report().find("control 13032 to be usable"), std::string::npos) << user.Report();
-}
-
-// Enter goes to the default button unless PreTranslateMessage keeps it for the focused control.
-class CEnterKeepingDlg : public CConnDlg {
-public:
-    BOOL PreTranslateMessage(MSG* pMsg) override
-    {
-        if (pMsg->message == WM_KEYDOWN && pMsg->wParam == VK_RETURN)
-            return FALSE;
-        return CConnDlg::PreTranslateMessage(pMsg);
-    }
-    afx_msg void OnListReturn(NMHDR*, LRESULT* pResult)
-    {
-        m_events.push_back("return");
-        *pResult = 0;
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CEnterKeepingDlg, CConnDlg)
-    ON_NOTIFY(NM_RETURN, IDC_LIST, OnListReturn)
-END_MESSAGE_MAP()
-
-TEST(ScriptedUser, EnterKeptFromTheDialogReachesTheList)
-{
-    tavren::test::Watchdog watchdog;
-    CEnterKeepingDlg dlg;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Connection Settings");
-        u.Click(IDC_WLAN);
-        u.ClickItem(IDC_LIST, 0);
-        u.PressEnter();
-        u.WaitUntil([](const tavren::Snapshot& s) { return s.Find(u"Connection Settings") != nullptr; }, "still open");
-        u.PressEscape();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_events.back(), "return");
 }
 
 } // namespace

@@ -40,26 +40,6 @@ TEST(Event, WaitForMultipleAnswersLowestSignalledIndex)
     EXPECT_EQ(WaitForMultipleObjects(2, h, TRUE, 0), WAIT_OBJECT_0);
 }
 
-TEST(Handle, CloseHandleClosesForeignObjectsOnce)
-{
-    struct Device : tavren::HandleObject {
-        explicit Device(int* p) : pnClosed(p) {}
-        void Close() override { ++*pnClosed; }
-        int* pnClosed;
-    };
-    int nClosed = 0;
-    size_t nBefore = tavren::CountHandles();
-    HANDLE h = tavren::AllocHandle(std::make_shared<Device>(&nClosed));
-    EXPECT_NE(h, 0u);
-    EXPECT_NE(tavren::LookupHandleAs<Device>(h), nullptr);
-    EXPECT_EQ(tavren::LookupHandleAs<CEvent>(h), nullptr);
-    EXPECT_TRUE(CloseHandle(h));
-    EXPECT_FALSE(CloseHandle(h));
-    EXPECT_EQ(nClosed, 1);
-    EXPECT_EQ(tavren::CountHandles(), nBefore);
-    EXPECT_EQ(WaitForSingleObject(h, 0), WAIT_FAILED);
-}
-
 struct Worker {
     CEvent evStop{FALSE, TRUE};
     CEvent evWork{FALSE, TRUE};
@@ -121,33 +101,6 @@ TEST(WinThread, AutoDeletedThreadSignalsItsEnd)
         Sleep(5);
     EXPECT_EQ(tavren::LookupHandle(h), nullptr) << "the handle closes with the auto-deleted object";
     EXPECT_EQ(n.load(), 1);
-}
-
-TEST(WinThread, RunningThreadsCountsFromCreationUntilTheHostThreadEnds)
-{
-    // Threads of earlier tests may still be winding down: start from a settled count.
-    auto settle = [](size_t nWanted) {
-        for (int i = 0; i < 2000 && tavren::CountRunningThreads() != nWanted; ++i)
-            Sleep(5);
-        return tavren::CountRunningThreads();
-    };
-    const size_t nBefore = settle(0);
-    Worker worker;
-    CWinThread* pThread = AfxBeginThread(WorkerProc, &worker, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(pThread, nullptr);
-    pThread->m_bAutoDelete = FALSE;
-    EXPECT_EQ(tavren::CountRunningThreads(), nBefore + 1) << "a suspended thread counts";
-    pThread->ResumeThread();
-    worker.evWork.SetEvent();
-    Sleep(20);
-    EXPECT_EQ(tavren::CountRunningThreads(), nBefore + 1);
-    worker.evStop.SetEvent();
-    ASSERT_EQ(WaitForSingleObject(*pThread, 10000), WAIT_OBJECT_0);
-    delete pThread;
-    EXPECT_EQ(settle(nBefore), nBefore) << "an ended thread no longer counts";
-
-    CWinThread unstarted(WorkerProc, &worker);
-    EXPECT_EQ(tavren::CountRunningThreads(), nBefore) << "an object without a thread does not count";
 }
 
 TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)

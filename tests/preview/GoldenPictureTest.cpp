@@ -9,6 +9,7 @@
 #include "host/PreviewCommand.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,11 +21,7 @@
 
 namespace {
 
-std::string SourceDir()
-{
-    const char* p = std::getenv("TAVREN_SOURCE_DIR");
-    return p ? p : TAVREN_TEST_SOURCE_DIR;
-}
+using tavren::test::SourceDir;
 
 bool ReadDesign(const std::string& strPath, CEmbData& design)
 {

@@ -13,6 +13,7 @@
 #include "host/PreviewCommand.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -27,11 +28,8 @@
 
 namespace {
 
-std::string SourceDir()
-{
-    const char* p = std::getenv("TAVREN_SOURCE_DIR");
-    return p ? p : TAVREN_TEST_SOURCE_DIR;
-}
+using tavren::test::SourceDir;
+using tavren::test::CorpusFiles;
 
 // FNV-1a over the size and pixels of each bitmap.
 struct PictureHash {
@@ -86,20 +84,6 @@ bool ReadDst(const std::filesystem::path& path, CEmbData& design)
     const fixture::Bytes bytes = fixture::ReadWholeFile(path.string());
     CEmbFile file(CEmbFile::dftDst);
     return !bytes.empty() && file.ReadBuffer(bytes.data(), bytes.size(), design) && design.m_nStatus > 0;
-}
-
-std::vector<std::filesystem::path> CorpusFiles()
-{
-    std::vector<std::filesystem::path> files;
-    std::error_code ec;
-    for (const auto& entry : std::filesystem::directory_iterator(SourceDir() + "/tests/fixtures/corpus", ec)) {
-        std::string ext = entry.path().extension().string();
-        std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (ext == ".dst")
-            files.push_back(entry.path());
-    }
-    std::sort(files.begin(), files.end());
-    return files;
 }
 
 // The placements each corpus design is drawn in.

@@ -379,12 +379,12 @@ TEST_F(FileManagerMachineFaultTest, AnswersSlowerThanTheLinkWaits)
     WriteAll(Desktop() / "a.stx", Stx(5));
     WriteAll(Desktop() / "b.stx", Stx(6));
     WriteAll(UserSt() / "m.stx", Stx(9));
-    // The link waits five seconds for an answer; the machine answers after six.
+    // The link waits its time-out (2.5 s in the tests) for an answer; the machine answers after 3.5.
     RunStx([&](ScriptedUser& u) {
         OpenDesktop(u, {u"a.stx", u"b.stx"});
         OpenMachineSide(u, u"Built-in", {u"m.stx"});
         Tick(u, kMachineList, u"m.stx");
-        Ctl({"fault", "UploadFile", "delay", "6000"});
+        Ctl({"fault", "UploadFile", "delay", "3500"});
         Press(u, kToPc);
         Expect(u, kCommError, u"Communication time out.");
         Settled(u);
@@ -396,7 +396,7 @@ TEST_F(FileManagerMachineFaultTest, AnswersSlowerThanTheLinkWaits)
         // ends as a failure to save.
         Tick(u, kPcList, u"a.stx");
         Tick(u, kPcList, u"b.stx");
-        Ctl({"fault", "DownloadFile", "delay", "6000"});
+        Ctl({"fault", "DownloadFile", "delay", "3500"});
         Press(u, kToMachine);
         Expect(u, kCommError, u"The machine failed to save the file.");
         Settled(u);

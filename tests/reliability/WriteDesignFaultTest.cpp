@@ -129,7 +129,7 @@ TEST_F(WriteDesignFaultTest, AnswersSlowerThanTheLinkWaits)
     ScriptedUser user([&](ScriptedUser& u) {
         GoToFlowers(u);
         // The state question unanswered in time: the send stops without a word.
-        Ctl({"fault", "GetStatus", "delay", "6000"});
+        Ctl({"fault", "GetStatus", "delay", "3500"});
         u.Click(kSend);
         u.WaitUntil([&](const Snapshot&) { return !FaultArmed("GetStatus"); }, "the state asked for");
         u.WaitForWindow(kCaption);
@@ -137,7 +137,7 @@ TEST_F(WriteDesignFaultTest, AnswersSlowerThanTheLinkWaits)
 
         // The design itself unanswered in time: told as a failed save, though the machine stores
         // it once its delay is over.
-        Ctl({"fault", "DownloadFile", "delay", "6000"});
+        Ctl({"fault", "DownloadFile", "delay", "3500"});
         u.Click(kSend);
         u.Expect(u.ExpectMessageBox(kCommError, u"The machine failed to save the file.").nIcon == MB_ICONEXCLAMATION,
                  "the exclamation icon");

@@ -3,6 +3,7 @@
 // code reaches present in the template the code runs.
 #include "platform/kernel/Library.h"
 #include "platform/user/Resource.h"
+#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -20,6 +21,8 @@
 using namespace tavren;
 
 namespace {
+
+using tavren::test::SourceDir;
 
 constexpr UINT kDialogs[] = {13000, 13014, 13016, 13024, 13025};
 constexpr DWORD kWsVisible = 0x10000000, kWsChild = 0x40000000, kBsTypeMask = 0xF, kBsGroupBox = 7, kCbsTypeMask = 3;
@@ -104,13 +107,6 @@ std::vector<std::string> LayoutFaults(const DialogTemplate& dlg)
         }
     }
     return faults;
-}
-
-std::string SourceDir()
-{
-    if (const char* psz = std::getenv("TAVREN_SOURCE_DIR"); psz && *psz)
-        return psz;
-    return TAVREN_SOURCE_DIR_FALLBACK;
 }
 
 std::string ReadText(const std::filesystem::path& p)
@@ -219,39 +215,6 @@ TEST(DialogLayout, EveryControlInsideItsDialogAndNoneOnTopOfAnother)
         }
     }
     EXPECT_TRUE(FreeLibrary(hJapanese));
-}
-
-// The checks themselves on small templates: they see what a person would.
-TEST(DialogLayout, TheChecksCatchControlsOutsideAndOnTopButNotAGroupAndItsTitle)
-{
-    constexpr DWORD kVisible = kWsVisible | kWsChild;
-    const DialogItemTemplate items[] = {
-        {u"BUTTON", -1, u"", 0, 10, 20, 100, 60, kVisible | kBsGroupBox, 0},
-        {u"BUTTON", 10, u"Title", 0, 20, 15, 40, 10, kVisible, 0},         // set into the frame: fine
-        {u"BUTTON", 11, u"Inside", 0, 20, 40, 40, 14, kVisible, 0},        // inside the group: fine
-        {u"ComboBoxEx32", 12, u"", 0, 120, 5, 60, 90, kVisible | 3, 0},     // its list may cover the next
-        {u"SysListView32", 13, u"", 0, 120, 25, 60, 50, kVisible, 0},
-        {u"BUTTON", 1, u"OK", 0, 20, 40, 40, 14, kWsChild, 0},              // hidden: not seen
-    };
-    DialogTemplate dlg{1, u"Test", 0, 0, 0, 0, 200, 100, u"MS Shell Dlg", 8, 0, 0, 0, items, 6};
-    EXPECT_TRUE(LayoutFaults(dlg).empty()) << LayoutFaults(dlg).front();
-
-    DialogItemTemplate moved[6];
-    std::copy(std::begin(items), std::end(items), moved);
-    moved[1].dwStyle &= ~kWsChild;  // a popup window, not a control
-    moved[2].x = 105;  // across the group's right frame
-    moved[4].x = 150;  // past the dialog's right edge
-    moved[5].dwStyle |= kWsVisible;
-    moved[5].x = 130;  // on the list
-    moved[5].y = 60;
-    DialogTemplate bad = dlg;
-    bad.pItems = moved;
-    const std::vector<std::string> faults = LayoutFaults(bad);
-    ASSERT_EQ(faults.size(), 4u);
-    EXPECT_NE(faults[0].find("control 10 at (20, 15, 40 x 10) is a window of its own"), std::string::npos) << faults[0];
-    EXPECT_NE(faults[1].find("control 13 at (150, 25, 60 x 50) reaches outside"), std::string::npos) << faults[1];
-    EXPECT_NE(faults[2].find("control -1 at (10, 20, 100 x 60) and control 11"), std::string::npos) << faults[2];
-    EXPECT_NE(faults[3].find("control 13 at (150, 25, 60 x 50) and control 1"), std::string::npos) << faults[3];
 }
 
 TEST(DialogLayout, EveryControlTheCodeNamesIsInItsTemplate)

@@ -1,5 +1,8 @@
 #include "tests/support/EmulatedMachine.h"
 
+#include "machine/MachineControlClient.h"
+#include "tests/support/TestFiles.h"
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
@@ -58,8 +61,7 @@ pid_t Spawn(const std::vector<std::string>& args, std::string* out, int* status 
 
 EmulatedMachine::EmulatedMachine() : m_strSocket(SocketPathOfThisProgram())
 {
-    char tmpl[] = "/tmp/quorvel-test-XXXXXX";
-    m_root = mkdtemp(tmpl);
+    m_root = MakeTempDir("quorvel-test");
 }
 
 EmulatedMachine::~EmulatedMachine()
@@ -129,14 +131,13 @@ void EmulatedMachine::Stop()
 
 std::string EmulatedMachine::Ctl(const std::vector<std::string>& words, int* rc) const
 {
-    std::vector<std::string> args = {Program(), "ctl", "--socket", m_strSocket};
-    args.insert(args.end(), words.begin(), words.end());
-    std::string out;
-    int status = -1;
-    pid_t pid = Spawn(args, &out, &status);
+    // What `quorvel-machine ctl` prints and returns, without starting it: its client, in process.
+    const quorvel::CMachineControlClient::Reply reply =
+        quorvel::CMachineControlClient(m_strSocket, 5000).Send(words.empty() ? std::vector<std::string>{"show"} : words);
+    const bool bOk = reply.status == quorvel::CMachineControlClient::Status::Ok;
     if (rc)
-        *rc = pid > 0 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return out;
+        *rc = bOk ? 0 : reply.status == quorvel::CMachineControlClient::Status::Refused ? 1 : 2;
+    return bOk ? reply.strText : std::string();
 }
 
 std::filesystem::path EmulatedMachine::Storage(int storage) const

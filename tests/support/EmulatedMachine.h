@@ -35,7 +35,7 @@ public:
     bool Start(const std::vector<std::string>& settings = {});
     // Ends the machine (SIGTERM, then SIGKILL after 10 s); the storage folder stays.
     void Stop();
-    // Runs `quorvel-machine ctl --socket S words...`; its standard output; *rc its exit code.
+    // What `quorvel-machine ctl --socket S words...` prints and *rc its exit code, sent in process.
     std::string Ctl(const std::vector<std::string>& words, int* rc = nullptr) const;
 
     const std::filesystem::path& Root() const { return m_root; }

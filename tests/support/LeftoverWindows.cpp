@@ -3,6 +3,7 @@
 #include "platform/kernel/Handle.h"
 #include "platform/seam/Automation.h"
 #include "platform/user/WindowManager.h"
+#include "tests/support/TestFiles.h"
 
 #include <chrono>
 #include <thread>
@@ -11,13 +12,7 @@ namespace tavren::test {
 
 namespace {
 
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
+using tavren::test::Narrow;
 
 const char* KindName(WindowInfo::Kind kind)
 {

@@ -5,6 +5,7 @@
 #include "platform/base/CodePage.h"
 #include "platform/user/Dbt.h"
 #include "platform/kernel/Handle.h"
+#include "tests/support/TestFiles.h"
 
 #include <chrono>
 #include <sstream>
@@ -12,15 +13,9 @@
 namespace tavren {
 
 namespace {
-struct ScriptAborted {};
 
-std::string Narrow(std::u16string_view s)
-{
-    std::string out;
-    for (char16_t ch : s)
-        out += ch < 0x80 ? static_cast<char>(ch) : '?';
-    return out;
-}
+using tavren::test::Narrow;
+struct ScriptAborted {};
 
 bool IsFront(const Snapshot& snap, HWND hWnd)
 {

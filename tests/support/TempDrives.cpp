@@ -1,4 +1,5 @@
 #include "tests/support/TempDrives.h"
+#include "tests/support/TestFiles.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,8 +27,7 @@ TempDrives::TempDrives() : TempDrives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVAB
 
 TempDrives::TempDrives(const std::vector<DriveSpec>& drives)
 {
-    char tmpl[] = "/tmp/tavren-drives-XXXXXX";
-    m_root = mkdtemp(tmpl);
+    m_root = MakeTempDir("tavren-drives");
     for (const DriveSpec& d : drives) {
         std::string strName = d.type == DRIVE_REMOVABLE && !d.label.empty()
                                   ? d.label
