@@ -56,6 +56,21 @@ int WaitForItem(ScriptedUser& u, std::u16string_view strLabel)
     return nIndex;
 }
 
+void WaitForGone(ScriptedUser& u, std::u16string_view strLabel)
+{
+    u.WaitUntil(
+        [&](const Snapshot& s) {
+            const tavren::ControlInfo* c = ListOf(s);
+            if (!c)
+                return false;
+            for (const auto& item : c->items)
+                if (item.strLabel == strLabel)
+                    return false;
+            return true;
+        },
+        "\"" + Narrow(strLabel) + "\" gone from the list");
+}
+
 int ImageOf(ScriptedUser& u, std::u16string_view strLabel)
 {
     const int nItem = WaitForItem(u, strLabel);
