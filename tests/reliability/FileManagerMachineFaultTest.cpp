@@ -165,6 +165,7 @@ TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfAnEraseBatchAndOfAFo
         OpenDesktop(u, {});
         OpenMachineSide(u, u"Built-in", {u"Old"});
         SlowEach("EraseFile");
+        SlowEach("DeleteFolder"); // else Inner, emptied, may go before the cable does
         u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"Old"));
         u.WaitForMenu();
         u.ChooseMenu(kMacMenuDelete);
