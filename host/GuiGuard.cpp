@@ -80,11 +80,11 @@ void Refuse(httplib::Response& res, int nStatus, const std::string& strWhy)
     res.set_content(strWhy + "\n", "text/plain; charset=utf-8");
 }
 
-// The page's own files, which hold nothing of the person's: they load without the token.
+// The page itself ("/" and its files) loads without the token.
 bool IsPageFile(const httplib::Request& req)
 {
-    static const std::regex file(R"(/([A-Za-z0-9_-]+\.(html|js|css|svg))?)");
-    return (req.method == "GET" || req.method == "HEAD") && std::regex_match(req.path, file);
+    static const std::regex file(kPageFilePattern);
+    return (req.method == "GET" || req.method == "HEAD") && (req.path == "/" || std::regex_match(req.path, file));
 }
 
 } // namespace

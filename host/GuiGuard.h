@@ -17,6 +17,9 @@ class Server;
 // A design from the person's disk comes in a call, base64: room for any design a machine takes.
 inline constexpr std::size_t kMaxUpload = 32u << 20;
 
+// The page's own files, served from its folder; they hold nothing of the person's.
+inline constexpr const char* kPageFilePattern = R"(/([A-Za-z0-9_-]+\.(html|js|css|svg)))";
+
 class CGuiGuard {
 public:
     // 256 bits from the system's random source, as hex.

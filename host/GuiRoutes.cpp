@@ -71,7 +71,7 @@ void CGuiRoutes::Install(httplib::Server& server)
 {
     server.set_payload_max_length(kMaxUpload);
     server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/index.html"); });
-    server.Get(R"(/([A-Za-z0-9_-]+\.(html|js|css|svg)))", [this](const httplib::Request& req, httplib::Response& res) {
+    server.Get(kPageFilePattern, [this](const httplib::Request& req, httplib::Response& res) {
         bool bFound = false;
         std::string strBody = ReadText(m_web / req.matches[1].str(), bFound);
         if (!bFound) {

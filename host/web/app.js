@@ -756,7 +756,8 @@ function renderScrollBar(ce, c, rc, disabled) {
   const len = rc[3] - rc[1], track = Math.max(0, len - 2 * SCROLLBAR);
   const range = s.max - s.min + 1, span = Math.max(1, range - Math.max(s.page, 1) + 1) - 1;
   const thumbLen = Math.min(track, Math.max(8, Math.floor(track * Math.max(s.page, 1) / Math.max(range, 1))));
-  const thumbTop = SCROLLBAR + (span > 0 ? Math.round((track - thumbLen) * (s.pos - s.min) / span) : 0);
+  const topAt = pos => SCROLLBAR + (span > 0 ? Math.round((track - thumbLen) * (pos - s.min) / span) : 0);
+  const thumbTop = topAt(s.pos);
   const up = el('div', 'arrow up', sb);
   const down = el('div', 'arrow down', sb);
   const thumb = el('div', 'thumb', sb);
@@ -785,7 +786,7 @@ function renderScrollBar(ce, c, rc, disabled) {
     const at = ev => s.min + (track > thumbLen ? Math.round((thumbTop - SCROLLBAR + ev.clientY - y0) * span / (track - thumbLen)) : 0);
     const move = ev => {
       const pos = Math.max(s.min, Math.min(s.min + span, at(ev)));
-      thumb.style.top = (SCROLLBAR + (span > 0 ? Math.round((track - thumbLen) * (pos - s.min) / span) : 0)) + 'px';
+      thumb.style.top = topAt(pos) + 'px';
       last = pos;
     };
     const upHandler = ev => {

@@ -952,9 +952,11 @@ private:
     {
         // Showing the bar narrows the client area, which in icon view may add rows: twice at most.
         for (int nPass = 0; nPass < 2; ++nPass) {
-            ClampScroll();
+            // The content's height does not depend on the position: one layout serves both.
+            const int nContentHeight = MakeLayout().nContentHeight;
+            ClampScroll(nContentHeight);
             const int nStep = RowStep();
-            const int nRows = (MakeLayout().nContentHeight + nStep - 1) / nStep;
+            const int nRows = (nContentHeight + nStep - 1) / nStep;
             SCROLLINFO si;
             si.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
             si.nMin = 0;
@@ -1037,10 +1039,11 @@ private:
 
     // ---- geometry
     // Scrolling stops when the last row shows; positions are whole rows from the top.
-    void ClampScroll()
+    void ClampScroll() { ClampScroll(MakeLayout().nContentHeight); }
+    void ClampScroll(int nContentHeight)
     {
-        int nStep = std::max(1, static_cast<int>(CellSize().cy));
-        int nOver = std::max(0, MakeLayout().nContentHeight - VisibleHeight());
+        int nStep = RowStep();
+        int nOver = std::max(0, nContentHeight - VisibleHeight());
         m_nScrollY = std::clamp(m_nScrollY, 0, (nOver + nStep - 1) / nStep * nStep);
     }
 
