@@ -358,8 +358,18 @@ test('Journey: three designs sent to the machine, a clash answered No, one fetch
 
 // Sets one of the machine panel's selects and waits until the machine's state shows it.
 async function machineSetting(page, id, value) {
+  const before = await page.locator(`#${id}`).elementHandle({ timeout: STEP });
   await page.locator(`#${id}`).selectOption(value);
-  await waitValue(page.locator(`#${id}`), value);
+  // The select shows the choice at once; the panel is drawn anew from the machine's state only
+  // once the machine has taken it, and that is what the next step needs.
+  const until = Date.now() + STEP;
+  while (!await page.evaluate(([id, old, v]) => {
+    const e = document.getElementById(id);
+    return !!e && e !== old && e.value === v;
+  }, [id, before, value])) {
+    if (Date.now() > until) throw new Error(`timed out waiting for the machine to take ${id} = ${value}`);
+    await page.waitForTimeout(50);
+  }
 }
 
 // Waits until a field reads text. (Not page.waitForFunction: that evaluates in the page, which the
