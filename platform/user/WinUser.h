@@ -62,6 +62,9 @@ constexpr UINT WM_GETDLGCODE = 0x0087;
 constexpr UINT WM_KEYDOWN = 0x0100;
 constexpr UINT WM_KEYUP = 0x0101;
 constexpr UINT WM_CHAR = 0x0102;
+constexpr UINT WM_SYSKEYDOWN = 0x0104;   // F10, and keys with Alt held
+constexpr UINT WM_SYSKEYUP = 0x0105;
+constexpr UINT WM_SYSCHAR = 0x0106;
 constexpr UINT WM_INITDIALOG = 0x0110;
 constexpr UINT WM_COMMAND = 0x0111;
 constexpr UINT WM_SYSCOMMAND = 0x0112;
@@ -251,6 +254,10 @@ constexpr WPARAM VK_PRIOR = 0x21; // Page Up
 constexpr WPARAM VK_NEXT = 0x22;  // Page Down
 constexpr WPARAM VK_SPACE = 0x20;
 constexpr WPARAM VK_CONTROL = 0x11;
+constexpr WPARAM VK_MENU = 0x12;   // Alt
+constexpr WPARAM VK_APPS = 0x5D;   // the context-menu key
+constexpr WPARAM VK_F4 = 0x73;
+constexpr WPARAM VK_F10 = 0x79;
 
 // ---- common notifications
 constexpr UINT NM_FIRST = 0;

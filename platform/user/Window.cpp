@@ -6,6 +6,7 @@
 #include "platform/user/PrivateMessages.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cassert>
 #include <cstdio>
 #include <cstdlib>
@@ -143,15 +144,28 @@ LRESULT CallClassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
     return DefWindowProcW(hWnd, nMsg, wParam, lParam);
 }
 
+namespace {
+std::atomic<uint64_t> g_nHandled{0};
+// Work run for another thread (a snapshot, an action's check) counts nothing by itself: a viewer
+// that took a snapshot must not see its own look as a change.
+thread_local int t_nRunning = 0;
+} // namespace
+
+uint64_t MessagesHandled() { return g_nHandled.load(std::memory_order_relaxed); }
+
 LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam)
 {
     auto p = GetWindowRecord(hWnd); // keeps the record while the message runs
     if (!p)
         return 0;
     if (nMsg == WM_TAVREN_RUN) {
+        ++t_nRunning;
         (*reinterpret_cast<std::function<void()>*>(static_cast<intptr_t>(lParam)))();
+        --t_nRunning;
         return 0;
     }
+    if (!t_nRunning)
+        g_nHandled.fetch_add(1, std::memory_order_relaxed);
     if (nMsg == WM_TAVREN_KEY) {
         HWND hTarget = hWnd;
         HWND hFocus = GetFocus();
@@ -337,6 +351,22 @@ LRESULT DefWindowProcW(HWND hWnd, UINT Msg, WPARAM wParam, LPARAM lParam)
         return 0;
     case WM_SETCURSOR:
         return FALSE;
+    // The keyboard's way to a context menu: Shift+F10 or the context-menu key, with the point
+    // (-1, -1) that tells the handler to open it beside the focused part of the window.
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+        if (wParam == VK_F10 && (GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000))
+            SendMessageW(hWnd, WM_CONTEXTMENU, static_cast<WPARAM>(hWnd), static_cast<LPARAM>(0xFFFFFFFFu));
+        return 0;
+    case WM_KEYUP:
+        if (wParam == VK_APPS)
+            SendMessageW(hWnd, WM_CONTEXTMENU, static_cast<WPARAM>(hWnd), static_cast<LPARAM>(0xFFFFFFFFu));
+        return 0;
+    case WM_CONTEXTMENU:
+        // A child's menu is its parent's to show when the child has none of its own.
+        if ((p->dwStyle & WS_CHILD) && p->hParent)
+            return SendMessageW(p->hParent, WM_CONTEXTMENU, wParam, lParam);
+        return 0;
     default:
         return 0;
     }

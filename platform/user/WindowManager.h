@@ -93,6 +93,9 @@ HWND CreateControl(HWND hParent, const char16_t* pszClass, int nId, const char16
                    DWORD dwExStyle, const RECT& rc, UINT nImageId);
 // Runs a message through the window's attached CWnd (message map) or else its class procedure.
 LRESULT CallWindow(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
+// How many messages windows have handled outside work run for another thread (the seam's
+// MessagesHandled).
+uint64_t MessagesHandled();
 // The window's class procedure alone (what CWnd::DefWindowProc calls).
 LRESULT CallClassProc(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam);
 // Live top-level windows (no WS_CHILD), oldest first; of one thread when dwThreadId is not 0.
