@@ -1,9 +1,19 @@
-// What one poll of tavren gui's page costs in image list pictures, with two lists of 200 48 x 48
-// pictures shown (two panes of thumbnails): reading and hashing every picture to version the
-// lists, as the snapshot did before lists counted their changes, next to reading the counters,
-// and next to fetching every picture through the host's PNG cache once it is filled.
+// What tavren gui's page costs the host.
+//
+// Pictures, with two lists of 200 48 x 48 pictures shown (two panes of thumbnails): reading and
+// hashing every picture to version the lists, as the snapshot did before lists counted their
+// changes, next to reading the counters, and next to fetching every picture through the host's
+// PNG cache once it is filled.
+//
+// A folder of 1,000 designs (at the end): the whole state against what one scroll step sends.
+//
+//     bench_SnapshotBench --benchmark_filter=Folder
 #include "host/GuiSnapshotJson.h"
 #include "host/ImageListPngCache.h"
+#include "platform/afx/Dialog.h"
+#include "platform/afx/ListCtrl.h"
+#include "platform/seam/Automation.h"
+#include "platform/user/WindowManager.h"
 
 #include <benchmark/benchmark.h>
 
@@ -97,5 +107,82 @@ void BM_PollFetchingEveryPictureCached(benchmark::State& state)
     }
 }
 BENCHMARK(BM_PollFetchingEveryPictureCached)->Unit(benchmark::kMicrosecond);
+
+} // namespace
+
+// What the page of tavren gui costs with a folder of 1,000 designs shown as thumbnails: the whole
+// state as the page used to fetch it on every poll (every item), next to what one scroll step
+// (a line of the scroll bar) sends now (the items around the view, as a patch against the
+// version before). "bytes" is what goes over the wire.
+namespace {
+
+constexpr int kDesigns = 1000;
+
+class CFolderDlg : public CDialog {
+public:
+    std::vector<tavren::DialogItemTemplate> m_items = {
+        {u"SysListView32", 100, u"", 0, 0, 0, 280, 200, WS_CHILD | WS_VISIBLE | WS_BORDER | LVS_ICON, 0}};
+    tavren::DialogTemplate m_tmpl{};
+    CListCtrl m_list;
+    HWND m_hList = 0;
+
+    CFolderDlg()
+    {
+        m_tmpl.pszCaption = u"Designs";
+        m_tmpl.dwStyle = WS_POPUP | WS_CAPTION | WS_VISIBLE | DS_SETFONT;
+        m_tmpl.cx = 290;
+        m_tmpl.cy = 210;
+        m_tmpl.pszFontName = u"MS Shell Dlg";
+        m_tmpl.wFontSize = 8;
+        m_tmpl.pItems = m_items.data();
+        m_tmpl.nItems = static_cast<UINT>(m_items.size());
+        SetTemplate(&m_tmpl);
+        tavren::CreateDialogWindow(m_tmpl, 0, this, 0);
+        m_hList = ::GetDlgItem(m_hWnd, 100);
+        m_list.Attach(m_hList);
+        m_list.SetImageList(Lists()[0], LVSIL_NORMAL);
+        for (int i = 0; i < kDesigns; ++i) {
+            CString name;
+            name.Format(u"Design %04d.qef", i);
+            m_list.InsertItem(i, name, i % kPictures);
+        }
+    }
+    ~CFolderDlg() override
+    {
+        m_list.Detach();
+        DestroyWindow();
+    }
+};
+
+void BM_PageWholeStateOfAFolder(benchmark::State& state)
+{
+    // Made and destroyed here: a window left at exit would outlive its thread's queue.
+    CFolderDlg folder;
+    size_t nBytes = 0;
+    for (auto _ : state) {
+        nlohmann::json j = SnapshotToJson(tavren::TakeSnapshot(2000));
+        nBytes = j.dump().size();
+    }
+    state.counters["bytes"] = static_cast<double>(nBytes);
+}
+BENCHMARK(BM_PageWholeStateOfAFolder)->Unit(benchmark::kMillisecond);
+
+void BM_PageScrollStepOfAFolder(benchmark::State& state)
+{
+    CFolderDlg folder;
+    HWND hList = folder.m_hList;
+    nlohmann::json before = SnapshotToJson(tavren::TakeSnapshot(2000, 1));
+    size_t nBytes = 0;
+    int nStep = 0;
+    for (auto _ : state) {
+        // Down through the first hundred rows and back, a line at a time.
+        ::SendMessageW(hList, WM_VSCROLL, (nStep++ / 100) % 2 ? SB_LINEUP : SB_LINEDOWN, 0);
+        nlohmann::json now = SnapshotToJson(tavren::TakeSnapshot(2000, 1));
+        nBytes = nlohmann::json::diff(before, now).dump().size();
+        before = std::move(now);
+    }
+    state.counters["bytes"] = static_cast<double>(nBytes);
+}
+BENCHMARK(BM_PageScrollStepOfAFolder)->Unit(benchmark::kMillisecond);
 
 } // namespace

@@ -307,4 +307,17 @@ PreviewOutcome FetchMachinePreview(CWnd* pOwner, CMacUsbListCtrl& list, int nKin
     return PREVIEW_MADE;
 }
 
+POINT BesideFocusedItem(CListCtrl& list)
+{
+    RECT rcClient{};
+    list.GetClientRect(&rcClient);
+    POINT pt{rcClient.left + 4, rcClient.top + 4};
+    const int nFocus = list.GetNextItem(-1, LVNI_FOCUSED);
+    RECT rc{};
+    if (nFocus >= 0 && list.GetItemRect(nFocus, &rc, LVIR_ICON) && rc.bottom > rcClient.top && rc.top < rcClient.bottom)
+        pt = POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
+    ::ClientToScreen(list.m_hWnd, &pt);
+    return pt;
+}
+
 } // namespace DestinationSupport

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "platform/afx/CString.h"
+#include "platform/afx/ListCtrl.h"
 #include "platform/afx/Static.h"
 #include "platform/afx/Wnd.h"
 
@@ -62,5 +63,10 @@ enum PreviewOutcome {
 // pOwner and gives the item its preview picture. bFileManager: the File Manager's variant (a
 // design's preview without a file type; an STX preview keeping the item's tick).
 PreviewOutcome FetchMachinePreview(CWnd* pOwner, CMacUsbListCtrl& list, int nKind, BOOL bFileManager);
+
+// Where a context menu asked for from the keyboard opens: beside the list's focused item (its
+// picture's middle, as a person would right-click it), or at the list's corner without one in view;
+// screen coordinates.
+POINT BesideFocusedItem(CListCtrl& list);
 
 } // namespace DestinationSupport

@@ -108,6 +108,7 @@ BEGIN_MESSAGE_MAP(CFileManagerDlg, CDialog)
     ON_COMMAND(ID_MACHINE_CHECKALL, OnMachineCheckAll)
     ON_COMMAND(ID_MACHINE_UNCHECKALL, OnMachineUncheckAll)
     ON_WM_DEVICECHANGE()
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 BOOL CFileManagerDlg::PreTranslateMessage(MSG* pMsg)
@@ -379,9 +380,26 @@ void CFileManagerDlg::OnMachineListActivate(NMHDR*, LRESULT* pResult)
     *pResult = 0;
 }
 
+// From the keyboard (Shift+F10, the context-menu key) a list's menu opens beside its focused
+// item; a right click has already opened it through NM_RCLICK.
+void CFileManagerDlg::OnContextMenu(CWnd* pWnd, CPoint pos)
+{
+    if (!pWnd || pos.x != -1 || pos.y != -1)
+        return;
+    if (pWnd->m_hWnd == m_listPc.m_hWnd)
+        ShowPcMenu(DestinationSupport::BesideFocusedItem(m_listPc));
+    else if (pWnd->m_hWnd == m_listMachine.m_hWnd)
+        ShowMachineMenu(DestinationSupport::BesideFocusedItem(m_listMachine));
+}
+
 void CFileManagerDlg::OnPcListRClick(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
+    ShowPcMenu(MessagePoint());
+}
+
+void CFileManagerDlg::ShowPcMenu(POINT pt)
+{
     const int d = m_listPc.m_nLevel;
     const UINT n = m_listPc.GetSelectedCount();
     if (d < 0 || (d == 1 && m_listPc.m_nLocation == CPcListCtrl::LOC_DRIVES_VIEW))
@@ -410,13 +428,17 @@ void CFileManagerDlg::OnPcListRClick(NMHDR*, LRESULT* pResult)
         pPopup->EnableMenuItem(ID_PC_RENAME, MF_BYCOMMAND | MF_GRAYED);
         pPopup->RemoveMenu(ID_PC_OPEN, MF_BYCOMMAND);
     }
-    const POINT pt = MessagePoint();
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, this);
 }
 
 void CFileManagerDlg::OnMachineListRClick(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
+    ShowMachineMenu(MessagePoint());
+}
+
+void CFileManagerDlg::ShowMachineMenu(POINT pt)
+{
     const int d = m_listMachine.m_nLevel;
     const UINT n = m_listMachine.GetSelectedCount();
     const int nLimit = m_bDeepFolders ? 5 : 3;
@@ -484,7 +506,6 @@ void CFileManagerDlg::OnMachineListRClick(NMHDR*, LRESULT* pResult)
     default:
         break;
     }
-    const POINT pt = MessagePoint();
     pPopup->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, this);
 }
 

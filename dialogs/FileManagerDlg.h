@@ -76,6 +76,10 @@ protected:
     afx_msg void OnPcListClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnPcListActivate(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnPcListRClick(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos);
+    // The lists' context menus, opened at pt (screen coordinates).
+    void ShowPcMenu(POINT pt);
+    void ShowMachineMenu(POINT pt);
     afx_msg void OnMachineListClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnMachineListActivate(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnMachineListRClick(NMHDR* pNMHDR, LRESULT* pResult);

@@ -98,6 +98,7 @@ BEGIN_MESSAGE_MAP(CWriteDesignDlg, CDialog)
     ON_COMMAND(ID_MACHINE_DELETE, OnMenuDelete)
     ON_COMMAND(ID_MACHINE_RENAME, OnMenuRename)
     ON_WM_DEVICECHANGE()
+    ON_WM_CONTEXTMENU()
 END_MESSAGE_MAP()
 
 BOOL CWriteDesignDlg::PreTranslateMessage(MSG* pMsg)
@@ -406,6 +407,20 @@ void CWriteDesignDlg::OnListActivate(NMHDR*, LRESULT* pResult)
 void CWriteDesignDlg::OnListRClick(NMHDR*, LRESULT* pResult)
 {
     *pResult = 0;
+    const DWORD dwPos = GetMessagePos();
+    ShowListMenu(POINT{static_cast<SHORT>(LOWORD(dwPos)), static_cast<SHORT>(HIWORD(dwPos))});
+}
+
+// From the keyboard (Shift+F10, the context-menu key) the list's menu opens beside its focused
+// item; a right click has already opened it through NM_RCLICK.
+void CWriteDesignDlg::OnContextMenu(CWnd* pWnd, CPoint pos)
+{
+    if (pWnd && pWnd->m_hWnd == m_list.m_hWnd && pos.x == -1 && pos.y == -1)
+        ShowListMenu(DestinationSupport::BesideFocusedItem(m_list));
+}
+
+void CWriteDesignDlg::ShowListMenu(POINT pt)
+{
     CMenu menu;
     if (!menu.LoadMenu(IDR_MENU_MACHINE))
         return;
@@ -463,9 +478,7 @@ void CWriteDesignDlg::OnListRClick(NMHDR*, LRESULT* pResult)
     }
     if (!pShown)
         return;
-    const DWORD dwPos = GetMessagePos();
-    pShown->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, static_cast<SHORT>(LOWORD(dwPos)),
-                           static_cast<SHORT>(HIWORD(dwPos)), this);
+    pShown->TrackPopupMenu(TPM_LEFTALIGN | TPM_RIGHTBUTTON, pt.x, pt.y, this);
 }
 
 void CWriteDesignDlg::OnMenuRename()

@@ -63,6 +63,9 @@ protected:
     afx_msg void OnListClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnListActivate(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnListRClick(NMHDR* pNMHDR, LRESULT* pResult);
+    afx_msg void OnContextMenu(CWnd* pWnd, CPoint pos);
+    // The list's context menu, opened at pt (screen coordinates).
+    void ShowListMenu(POINT pt);
     afx_msg void OnMenuRename();
     afx_msg void OnMenuDelete();
     afx_msg BOOL OnDeviceChange(UINT nEventType, LPARAM dwData);

@@ -66,7 +66,7 @@ json PerformAction(const json& a)
         static const std::pair<const char*, WPARAM> kKeys[] = {
             {"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},     {"End", VK_END},        {"ArrowLeft", VK_LEFT},
             {"ArrowRight", VK_RIGHT}, {"ArrowUp", VK_UP},  {"ArrowDown", VK_DOWN}, {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
-            {"Space", VK_SPACE}};
+            {"Space", VK_SPACE},      {"F10", VK_F10},     {"ContextMenu", VK_APPS}};
         auto flag = [&](const char* key) { return a.contains(key) && a[key].is_boolean() && a[key].get<bool>(); };
         const UINT nModifiers = (flag("ctrl") ? tavren::kKeyCtrl : 0) | (flag("shift") ? tavren::kKeyShift : 0);
         auto it = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return strKey == k.first; });

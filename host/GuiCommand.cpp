@@ -226,6 +226,7 @@ int RunGuiCommand(int argc, char** argv)
 
     RunUiThread(calls, session);
 
+    routes.Stop();
     server.stop();
     httpThread.join();
     machine.Stop();

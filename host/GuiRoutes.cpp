@@ -2,6 +2,7 @@
 
 #include "host/GuiActions.h"
 #include "host/GuiGuard.h"
+#include "host/GuiLiveState.h"
 #include "host/GuiMachine.h"
 #include "host/GuiSnapshotJson.h"
 #include "host/HostSession.h"
@@ -17,6 +18,8 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <optional>
 #include <sstream>
@@ -65,11 +68,47 @@ CGuiRoutes::CGuiRoutes(fs::path web, CHostSession& session, CUiCallQueue& calls,
                        CPcDriveSwitch& drives, CImageListPngCache& pictures)
     : m_web(std::move(web)), m_session(session), m_calls(calls), m_machine(machine), m_drives(drives), m_pictures(pictures)
 {
+    m_live = std::make_unique<CGuiLiveState>([this] { return State(); },
+                                             [this] {
+                                                 uint64_t n = tavren::MessagesHandled();
+                                                 std::lock_guard lock(m_listsMutex);
+                                                 for (HIMAGELIST h : m_lists)
+                                                     if (tavren::ImageListState s; tavren::GetImageListState(h, s))
+                                                         n += s.nSerial + s.nChanges;
+                                                 return n;
+                                             });
+}
+
+CGuiRoutes::~CGuiRoutes() { Stop(); }
+
+void CGuiRoutes::Stop() { m_live->Stop(); }
+
+json CGuiRoutes::State()
+{
+    json j = m_calls.State();
+    j["exports"] = m_session.Offers();
+    j["language"] = m_session.Language();
+    j["canChangeLanguage"] = m_session.CanChangeLanguage();
+    j["kept"] = m_session.Kept();
+    j["machine"] = m_machine.Show();
+    j["pc"] = m_drives.State();
+    // A page shows a list's items in view; a page above and below is there for the next scroll.
+    tavren::Snapshot snapshot = tavren::TakeSnapshot(2000, 1);
+    m_pictures.Keep(snapshot.imageLists);
+    {
+        std::lock_guard lock(m_listsMutex);
+        m_lists.clear();
+        for (const auto& [h, s] : snapshot.imageLists)
+            m_lists.push_back(h);
+    }
+    j["snapshot"] = SnapshotToJson(snapshot);
+    return j;
 }
 
 void CGuiRoutes::Install(httplib::Server& server)
 {
     server.set_payload_max_length(kMaxUpload);
+    m_live->Start();
     server.Get("/", [](const httplib::Request&, httplib::Response& res) { res.set_redirect("/index.html"); });
     server.Get(kPageFilePattern, [this](const httplib::Request& req, httplib::Response& res) {
         bool bFound = false;
@@ -86,18 +125,15 @@ void CGuiRoutes::Install(httplib::Server& server)
         res.set_header("Cache-Control", "no-cache");
         res.set_content(strBody, type);
     });
-    server.Get("/api/state", [this](const httplib::Request&, httplib::Response& res) {
-        json j = m_calls.State();
-        j["exports"] = m_session.Offers();
-        j["language"] = m_session.Language();
-        j["canChangeLanguage"] = m_session.CanChangeLanguage();
-        j["kept"] = m_session.Kept();
-        j["machine"] = m_machine.Show();
-        j["pc"] = m_drives.State();
-        tavren::Snapshot snapshot = tavren::TakeSnapshot(2000);
-        m_pictures.Keep(snapshot.imageLists);
-        j["snapshot"] = SnapshotToJson(snapshot);
-        SendJson(res, j);
+    // Without "since" the state at once; with it, what changed since that version, once it has
+    // (or after "wait" ms, at most 30 s, with nothing).
+    server.Get("/api/state", [this](const httplib::Request& req, httplib::Response& res) {
+        // Without "since" (a script's look): the state itself; the page follows versions.
+        if (!req.has_param("since"))
+            return SendJson(res, m_live->Now()["state"]);
+        uint64_t nSince = std::strtoull(req.get_param_value("since").c_str(), nullptr, 10);
+        int nWait = req.has_param("wait") ? std::atoi(req.get_param_value("wait").c_str()) : 25000;
+        SendJson(res, m_live->Since(nSince, std::clamp(nWait, 0, 30000)));
     });
     server.Post("/api/call", [this](const httplib::Request& req, httplib::Response& res) {
         std::string strWhy;
@@ -112,10 +148,12 @@ void CGuiRoutes::Install(httplib::Server& server)
         // The language switch shows nothing: answer when it is done, so the page sees the result.
         if (call.strExport == "ChangeLanguage")
             m_calls.WaitDone(5000);
+        m_live->Poke();
         SendJson(res, {{"ok", true}});
     });
-    server.Post("/api/act", [](const httplib::Request& req, httplib::Response& res) {
+    server.Post("/api/act", [this](const httplib::Request& req, httplib::Response& res) {
         json r = PerformAction(ParseBody(req));
+        m_live->Poke();
         SendJson(res, r, r["ok"] ? 200 : 409);
     });
     server.Post("/api/machine", [this](const httplib::Request& req, httplib::Response& res) {
@@ -127,11 +165,13 @@ void CGuiRoutes::Install(httplib::Server& server)
                     words.push_back(w);
         json r = m_machine.Control(words);
         m_machine.Forget();
+        m_live->Poke();
         SendJson(res, r, r.contains("error") ? 409 : 200);
     });
     server.Post("/api/pc-drive", [this](const httplib::Request& req, httplib::Response& res) {
         std::string strWhy;
         bool bOk = m_drives.Set(ParseBody(req).value("plugged", true), strWhy);
+        m_live->Poke();
         SendJson(res, {{"ok", bOk}, {"error", strWhy}}, bOk ? 200 : 409);
     });
     server.Get(R"(/pic/il/(\d+)/(\d+)\.png)", [this](const httplib::Request& req, httplib::Response& res) {

@@ -93,23 +93,31 @@ json ControlToJson(const tavren::ControlInfo& c)
         j["combo"] = {{"entries", entries}, {"sel", c.nCurSel}, {"dropped", c.bDroppedDown}, {"imageList", c.hComboImageList}};
     }
     if (c.nView >= 0) {
-        json columns = json::array(), items = json::array();
+        // Items and bands in the list's content, unscrolled: a scroll changes scrollY and which
+        // items are sent, not every rectangle. Items are keyed by index (only those around the
+        // view may be sent).
+        auto content = [&](const RECT& rc) {
+            return rc.right <= rc.left || rc.bottom <= rc.top ? Rect(rc) : Rect(RECT{rc.left, rc.top + c.nScrollY, rc.right, rc.bottom + c.nScrollY});
+        };
+        json columns = json::array(), items = json::object();
         for (const tavren::ListColumnInfo& col : c.columns)
             columns.push_back({{"text", Utf16ToUtf8(col.strText)}, {"width", col.nWidth}});
         for (const tavren::ListItemInfo& it : c.items) {
             json sub = json::array();
             for (const std::u16string& s : it.subItems)
                 sub.push_back(Utf16ToUtf8(s));
-            items.push_back({{"label", Utf16ToUtf8(it.strLabel)}, {"sub", sub}, {"image", it.nImage}, {"state", it.nState},
-                             {"selected", it.bSelected}, {"focused", it.bFocused}, {"group", it.nGroupId}, {"rc", Rect(it.rc)},
-                             {"rcIcon", Rect(it.rcIcon)}, {"rcLabel", Rect(it.rcLabel)}});
+            items[std::to_string(it.nIndex)] = {{"label", Utf16ToUtf8(it.strLabel)}, {"sub", sub}, {"image", it.nImage}, {"state", it.nState},
+                                                {"selected", it.bSelected}, {"focused", it.bFocused}, {"group", it.nGroupId},
+                                                {"rc", content(it.rc)}, {"rcIcon", content(it.rcIcon)}, {"rcLabel", content(it.rcLabel)}};
         }
         json groups = json::array();
         for (const tavren::ListGroupInfo& g : c.groups)
-            groups.push_back({{"id", g.nId}, {"header", Utf16ToUtf8(g.strHeader)}, {"rc", Rect(g.rc)}});
+            groups.push_back({{"id", g.nId}, {"header", Utf16ToUtf8(g.strHeader)}, {"rc", content(g.rc)}});
         j["list"] = {{"view", c.nView},
                      {"exStyle", c.dwListExStyle},
                      {"columns", columns},
+                     {"count", c.nItemCount},
+                     {"scrollY", c.nScrollY},
                      {"items", items},
                      {"normal", c.hImageListNormal},
                      {"small", c.hImageListSmall},

@@ -36,6 +36,16 @@ public:
             return OnLButtonDown(hWnd);
         case WM_LBUTTONUP:
             return OnLButtonUp(hWnd);
+        // Space presses the focused button and lets it go, as the mouse does.
+        case WM_KEYDOWN:
+            if (wParam != VK_SPACE)
+                return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+            m_bPushed = true;
+            return 0;
+        case WM_KEYUP:
+            if (wParam != VK_SPACE)
+                return DefWindowProcW(hWnd, nMsg, wParam, lParam);
+            return OnLButtonUp(hWnd);
         case WM_SETFOCUS:
             m_bFocused = true;
             return 0;

@@ -245,9 +245,17 @@ public:
         for (const Column& c : m_columns)
             info.columns.push_back({c.strText, c.nWidth});
         Layout layout = MakeLayout();
+        info.nItemCount = static_cast<int>(m_items.size());
+        info.nScrollY = m_nScrollY;
+        const int nPage = std::max(1, static_cast<int>(Client().bottom));
+        const int nAbove = -info.nPagesAround * nPage, nBelow = nPage + info.nPagesAround * nPage;
         for (size_t i = 0; i < m_items.size(); ++i) {
             const Item& item = m_items[i];
+            const auto& box = layout.boxes[i];
+            if (info.nPagesAround >= 0 && (!box || box->bottom <= nAbove || box->top >= nBelow))
+                continue;
             tavren::ListItemInfo li;
+            li.nIndex = static_cast<int>(i);
             li.strLabel = item.strLabel;
             li.subItems = item.subItems;
             li.nImage = item.nImage;
@@ -255,7 +263,7 @@ public:
             li.bSelected = (item.nState & LVIS_SELECTED) != 0;
             li.bFocused = (item.nState & LVIS_FOCUSED) != 0;
             li.nGroupId = item.nGroupId;
-            if (const auto& box = layout.boxes[i]) {
+            if (box) {
                 Parts parts = PartsOf(static_cast<int>(i), *box);
                 li.rc = *box;
                 li.rcIcon = parts.rcIcon;
@@ -1235,6 +1243,8 @@ private:
         NMLVKEYDOWN nm{};
         nm.wVKey = static_cast<WORD>(nKey);
         Notify(LVN_KEYDOWN, &nm.hdr);
+        if (nKey == VK_F10)
+            return DefWindowProcW(m_hWnd, WM_KEYDOWN, nKey, 0); // Shift+F10: the context menu
         if (nKey == VK_RETURN) {
             NMHDR hdr{};
             Notify(NM_RETURN, &hdr);

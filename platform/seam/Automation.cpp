@@ -22,7 +22,7 @@ RECT Offset(RECT rc, int dx, int dy)
 }
 
 // On the window's thread: one control and, after it, the controls inside it (a label editor).
-void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info)
+void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info, int nPagesAround)
 {
     auto pParent = GetWindowRecord(hParent);
     if (!pParent)
@@ -50,17 +50,18 @@ void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info)
         c.nScrollMax = si.nMax;
         c.nScrollPage = static_cast<int>(si.nPage);
         c.nScrollPos = si.nPos;
+        c.nPagesAround = nPagesAround;
         if (p->pModel)
             p->pModel->Describe(c);
         int nBorderX = ((p->rcWindow.right - p->rcWindow.left) - c.rcClient.right) / 2;
         int nBorderY = ((p->rcWindow.bottom - p->rcWindow.top) - c.rcClient.bottom) / 2;
         info.controls.push_back(std::move(c));
         if (!p->children.empty())
-            DescribeControls(h, dx + p->rcWindow.left + nBorderX, dy + p->rcWindow.top + nBorderY, info);
+            DescribeControls(h, dx + p->rcWindow.left + nBorderX, dy + p->rcWindow.top + nBorderY, info, nPagesAround);
     }
 }
 
-WindowInfo DescribeWindow(HWND hWnd)
+WindowInfo DescribeWindow(HWND hWnd, int nPagesAround)
 {
     WindowInfo info;
     auto p = GetWindowRecord(hWnd);
@@ -86,7 +87,7 @@ WindowInfo DescribeWindow(HWND hWnd)
             info.hFocus = hFocus;
     if (p->pModel)
         p->pModel->DescribeWindow(info);
-    DescribeControls(hWnd, 0, 0, info);
+    DescribeControls(hWnd, 0, 0, info, nPagesAround);
     return info;
 }
 
@@ -195,7 +196,7 @@ const WindowInfo* Snapshot::Front() const
     return nullptr;
 }
 
-Snapshot TakeSnapshot(DWORD dwTimeout)
+Snapshot TakeSnapshot(DWORD dwTimeout, int nPagesAround)
 {
     Snapshot snapshot;
     for (HWND h : TopLevelWindows()) {
@@ -203,8 +204,8 @@ Snapshot TakeSnapshot(DWORD dwTimeout)
         auto pWait = std::make_shared<bool>(false);
         if (!RunOnWindowThread(
                 h,
-                [h, pInfo, pWait] {
-                    *pInfo = DescribeWindow(h);
+                [h, pInfo, pWait, nPagesAround] {
+                    *pInfo = DescribeWindow(h, nPagesAround);
                     *pWait = WaitCursorShown();
                 },
                 dwTimeout))
@@ -376,11 +377,13 @@ bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, UINT nModifiers, std::string* ps
         for (WPARAM m : mods)
             if (m)
                 PostMessageW(hCtrl, WM_KEYDOWN, m, 1);
-        PostMessageW(hCtrl, WM_KEYDOWN, nVirtualKey, 1);
+        // F10 is a system key: it comes as WM_SYSKEYDOWN and WM_SYSKEYUP.
+        const bool bSystem = nVirtualKey == VK_F10;
+        PostMessageW(hCtrl, bSystem ? WM_SYSKEYDOWN : WM_KEYDOWN, nVirtualKey, 1);
         // What the keyboard layout makes of the key, as TranslateMessage would.
         if (nVirtualKey == VK_BACK || nVirtualKey == VK_SPACE)
             PostMessageW(hCtrl, WM_CHAR, nVirtualKey, 1);
-        PostMessageW(hCtrl, WM_KEYUP, nVirtualKey, static_cast<LPARAM>(0xC0000001u));
+        PostMessageW(hCtrl, bSystem ? WM_SYSKEYUP : WM_KEYUP, nVirtualKey, static_cast<LPARAM>(0xC0000001u));
         for (WPARAM m : mods)
             if (m)
                 PostMessageW(hCtrl, WM_KEYUP, m, static_cast<LPARAM>(0xC0000001u));

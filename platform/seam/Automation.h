@@ -33,6 +33,7 @@
 namespace tavren {
 
 struct ListItemInfo {
+    int nIndex = 0;                       // the item's index in the list
     std::u16string strLabel;
     std::vector<std::u16string> subItems; // columns 1 and up
     int nImage = -1;
@@ -113,7 +114,12 @@ struct ControlInfo {
     int nView = -1;                       // LV_VIEW_ICON 0, LV_VIEW_DETAILS 1, LV_VIEW_SMALLICON 2, LV_VIEW_LIST 3
     DWORD dwListExStyle = 0;
     std::vector<ListColumnInfo> columns;
+    // Every item, or with a snapshot taken for a viewer only those around the view (see
+    // TakeSnapshot); nItemCount counts them all.
     std::vector<ListItemInfo> items;
+    int nItemCount = 0;
+    int nScrollY = 0;                     // pixels of the items scrolled off above
+    int nPagesAround = -1;                // in: which items to describe, as TakeSnapshot's argument
     HIMAGELIST hImageListNormal = 0;
     HIMAGELIST hImageListSmall = 0;
     HIMAGELIST hImageListState = 0;
@@ -169,7 +175,13 @@ struct Snapshot {
 };
 
 // ---- look
-Snapshot TakeSnapshot(DWORD dwTimeout = 5000);
+// nPagesAround -1 describes every item of a list view; n >= 0 only the items within n client
+// heights above and below the view (what a viewer can show, and cheap with thousands of items).
+Snapshot TakeSnapshot(DWORD dwTimeout = 5000, int nPagesAround = -1);
+// Counts the messages windows have handled outside a snapshot: while it stands still nothing a
+// snapshot shows has changed (pictures drawn by other threads count their own changes, see
+// ImageListState).
+uint64_t MessagesHandled();
 
 // ---- act. False and a reason in *pstrError when the user could not have done it.
 bool ClickButton(HWND hButton, std::string* pstrError = nullptr);

@@ -472,8 +472,22 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         p->dwStyle |= WS_VISIBLE;
     else
         p->dwStyle &= ~WS_VISIBLE;
+    const bool bHadFocus = !bShow && (!t_hFocus || IsDescendant(hWnd, t_hFocus));
     if (!bShow && t_hFocus && IsDescendant(hWnd, t_hFocus))
         t_hFocus = 0;
+    // A top-level window going away hands activation to the window now in front, and a dialog
+    // takes back the focus it had (its last focused control, else its first tab stop), so the
+    // keyboard goes on where the person was before a message box or a modal dialog.
+    if (bHadFocus && !(p->dwStyle & WS_CHILD)) {
+        if (HWND hNext = GetActiveWindow(); hNext && hNext != hWnd) {
+            auto pNext = tavren::GetWindowRecord(hNext);
+            HWND hBack = pNext && pNext->bDialog ? pNext->hFocusInDialog : 0;
+            if (!hBack || !IsWindow(hBack) || !IsDescendant(hNext, hBack) || !IsWindowVisible(hBack) || !IsWindowEnabled(hBack))
+                hBack = pNext && pNext->bDialog ? GetNextDlgTabItem(hNext, 0, FALSE) : 0;
+            if (hBack)
+                SetFocus(hBack);
+        }
+    }
     return bWasVisible;
 }
 

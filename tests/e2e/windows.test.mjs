@@ -4,7 +4,8 @@
 // entry of an open location box, a context menu at the cursor, the transfer dialog's bar moving
 // over the blocked File Manager; Tab and Shift+Tab between the
 // controls of Connection Settings and the sampler (typing then replaces the edit's selected
-// text); a message box's picture, text and buttons over its blocked owner.
+// text); a message box's picture, text and buttons over its blocked owner; a folder of 1,000
+// designs reached by the wheel, the thumb and the keys; the File Manager by keyboard alone.
 //
 // Environment: as gui.test.mjs (TAVREN_BIN, E2E_MODULES, E2E_OUT, TAVREN_SOURCE_DIR, CHROMIUM).
 import { test } from 'node:test';
@@ -283,70 +284,183 @@ test('Tab and Shift+Tab move the focus between a dialog\'s controls; a message b
   });
 });
 
-test('A folder longer than its pane: the wheel, the bar and the keys reach any design', { timeout: 120000 }, async () => {
-  // 150 designs on a C: of their own: the PC pane shows a few rows of them.
+// The thumb's position and the wait for it, in a list's scroll bar.
+function scrollBarOf(page, list) {
+  const thumb = list.locator('.vscroll .thumb');
+  const now = async () => Number(await thumb.getAttribute('aria-valuenow', { timeout: STEP }));
+  const waitPos = async (test, what) => {
+    for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(50))
+      if (test(await now())) return;
+    throw new Error(`timed out waiting for the bar ${what}: at ${await now()}`);
+  };
+  return { thumb, now, waitPos, max: async () => Number(await thumb.getAttribute('aria-valuemax', { timeout: STEP })) };
+}
+
+async function dragThumb(page, list, toEnd) {
+  const { thumb } = scrollBarOf(page, list);
+  const tb = await thumb.boundingBox(), sb = await list.locator('.vscroll').boundingBox();
+  await page.mouse.move(tb.x + tb.width / 2, tb.y + tb.height / 2);
+  await page.mouse.down();
+  await page.mouse.move(tb.x + tb.width / 2, toEnd ? sb.y + sb.height : sb.y, { steps: 5 });
+  await page.mouse.up();
+}
+
+test('A folder of 1,000 designs: the wheel and the thumb reach the last, which is ticked, sent and found by its name', { timeout: 180000 }, async () => {
+  // 999 designs and Zinnia, last by name, on a C: of their own.
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-long-'));
   const designs = path.join(root, 'c', 'Designs');
   fs.mkdirSync(designs, { recursive: true });
   const star = fs.readFileSync(path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs/Star.qef+'));
-  for (let i = 0; i < 150; i++) fs.writeFileSync(path.join(designs, `Design ${String(i).padStart(3, '0')}.qef+`), star);
+  for (let i = 0; i < 999; i++) fs.writeFileSync(path.join(designs, `Design ${String(i).padStart(3, '0')}.qef+`), star);
+  fs.writeFileSync(path.join(designs, 'Zinnia.qef+'), star);
   try {
     await withPage([], async page => {
-      const FM = 'File Manager', PC = 13011;
+      const FM = 'File Manager', PC = 13011, MACHINE = 13018;
       const win = page.locator(`.window[data-caption="${FM}"]`);
       await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
       await page.locator('#cf-go').click({ timeout: STEP });
       await win.waitFor({ timeout: STEP });
-      const pc = win.locator(`.ctl[data-id="${PC}"]`);
-      for (const place of ['Computer', 'C:', 'Designs']) {
+      const pc = win.locator(`.ctl[data-id="${PC}"]`), machine = win.locator(`.ctl[data-id="${MACHINE}"]`);
+      for (const place of ['Computer', 'C:']) {
         await pc.locator('[data-item]').filter({ has: page.locator('.text', { hasText: place }) }).first().dblclick({ timeout: STEP });
         await page.waitForTimeout(300);
       }
-      await pc.locator('[data-item][aria-label="Design 000.qef+"]').waitFor({ timeout: STEP });
-      const thumb = pc.locator('.vscroll .thumb');
-      await thumb.waitFor({ timeout: STEP });
-      const now = async () => Number(await thumb.getAttribute('aria-valuenow', { timeout: STEP }));
-      const waitPos = async (test, what) => {
-        for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(50))
-          if (test(await now())) return;
-        throw new Error(`timed out waiting for the bar ${what}: at ${await now()}`);
-      };
-      const last = pc.locator('[data-item][aria-label="Design 149.qef+"]');
-      assert.equal(await last.count(), 0, 'the last design is out of view');
+      const bar = scrollBarOf(page, pc);
+      const last = pc.locator('[data-item][aria-label="Zinnia.qef+"]');
+      const lastShown = () => last.locator('img').evaluate(img => img.complete && img.naturalWidth > 0).catch(() => false);
 
-      // The wheel over the pane, a notch down.
+      // From the double-click on the folder to the last design's thumbnail, reached with one turn
+      // of the wheel as soon as the bar is there.
+      const started = Date.now();
+      await pc.locator('[data-item]').filter({ has: page.locator('.text', { hasText: 'Designs' }) }).first().dblclick({ timeout: STEP });
+      await pc.locator('[data-item][aria-label="Design 000.qef+"]').waitFor({ timeout: STEP });
+      await bar.thumb.waitFor({ timeout: STEP });
       const box = await pc.boundingBox();
       await page.mouse.move(box.x + box.width / 2, box.y + box.height / 2);
-      await page.mouse.wheel(0, 100);
-      await waitPos(p => p > 0, 'to move down');
-      const afterWheel = await now();
-      // The arrow up takes one row back.
+      await page.mouse.wheel(0, 100000);
+      for (const deadline = Date.now() + STEP; !(await lastShown()); await page.waitForTimeout(20))
+        if (Date.now() > deadline) throw new Error('the last design never came into view');
+      console.log(`# from the double-click on a folder of 1,000 designs to the last one's thumbnail: ${Date.now() - started} ms`);
+      const max = await bar.max();
+      await bar.waitPos(p => p === max, 'at its end after the wheel');
+
+      // The thumb to the top and back to the bottom; the arrow up takes one row back.
+      await dragThumb(page, pc, false);
+      await bar.waitPos(p => p === 0, 'at the top');
+      assert.equal(await last.count(), 0, 'the last design is out of view');
+      await dragThumb(page, pc, true);
+      await bar.waitPos(p => p === max, 'at its end after the thumb');
       await pc.locator('.vscroll .arrow.up').click({ timeout: STEP });
-      await waitPos(p => p === afterWheel - 1, 'one row up');
-      // The thumb dragged to the bottom of its track shows the last row, and its design can be ticked.
-      const tb = await thumb.boundingBox(), sb = await pc.locator('.vscroll').boundingBox();
-      await page.mouse.move(tb.x + tb.width / 2, tb.y + tb.height / 2);
-      await page.mouse.down();
-      await page.mouse.move(tb.x + tb.width / 2, sb.y + sb.height, { steps: 5 });
-      await page.mouse.up();
-      const max = Number(await thumb.getAttribute('aria-valuemax'));
-      await waitPos(p => p === max, 'at its end');
+      await bar.waitPos(p => p === max - 1, 'one row up');
       await last.locator('img').click({ timeout: STEP });
       await win.locator('.ctl[data-id="13027"]', { hasText: '1' }).waitFor({ timeout: STEP });
       await page.screenshot({ path: path.join(outDir, 'e2e-windows-long-folder.png') });
 
-      // The keyboard, in the pane the click gave the focus: Home, then the start of a name typed.
+      // Sent to the machine's Flowers folder, and found there by typing the start of its name.
+      for (const place of ['Built-in', 'Flowers']) {
+        await machine.locator(`[data-item][aria-label="${place}"]`).dblclick({ timeout: STEP });
+        await machine.locator('[data-item]').first().waitFor({ timeout: STEP });
+        await page.waitForTimeout(300);
+      }
+      await win.locator('.ctl[data-id="13025"]:not(.disabled)').click({ timeout: STEP });
+      await win.locator('.ctl[data-id="13027"]', { hasText: '0' }).waitFor({ timeout: 20000 });
+      // On the picture: a click on a selected item's name would begin renaming it.
+      await machine.locator('[data-item] img').first().click({ timeout: STEP });
+      await win.locator(`.ctl[data-id="${MACHINE}"].focused`).waitFor({ timeout: STEP });
+      await page.keyboard.type('zin');
+      await machine.locator('[data-item][aria-label="Zinnia.qef+"][aria-selected="true"]').waitFor({ timeout: STEP }).catch(async e => {
+        const labels = await machine.locator('[data-item]').evaluateAll(l => l.map(x => x.getAttribute('aria-label') + ':' + x.getAttribute('aria-selected')));
+        throw new Error(`${e.message}; the machine pane holds ${labels.join(', ')}`);
+      });
+
+      // Left alone, the page costs next to nothing: the wait for a change, answered when it runs out.
+      let requests = 0, bytes = 0;
+      const count = async req => { const z = await req.sizes().catch(() => null); requests++; if (z) bytes += z.responseBodySize + z.responseHeadersSize; };
+      await page.waitForTimeout(1000);
+      page.on('requestfinished', count);
+      await page.waitForTimeout(10000);
+      page.off('requestfinished', count);
+      console.log(`# an idle page with 1,000 designs shown, in 10 s: ${requests} answers, ${bytes} bytes`);
+      assert.ok(requests <= 1 && bytes < 2000, `an idle page costs only a keep-alive: ${requests} answers, ${bytes} bytes`);
+
+      // Back in the PC pane the keyboard moves through the folder: Home, a name typed, an arrow.
+      await pc.locator('[data-item][aria-label="Zinnia.qef+"] img').click({ timeout: STEP });
+      await win.locator(`.ctl[data-id="${PC}"].focused`).waitFor({ timeout: STEP });
       await page.keyboard.press('Home');
-      await waitPos(p => p === 0, 'back at the top');
-      await pc.locator('[data-item][aria-label="Design 000.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
+      await bar.waitPos(p => p === 0, 'back at the top');
       await page.keyboard.type('design 07');
       await pc.locator('[data-item][aria-label="Design 070.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
       await page.keyboard.press('ArrowDown');
-      await pc.locator('[data-item][aria-label="Design 073.qef+"][aria-selected="true"]').waitFor({ timeout: STEP });
+      await pc.locator('[data-item][aria-label="Design 070.qef+"][aria-selected="false"]').waitFor({ timeout: STEP });
+      assert.equal(await pc.locator('[data-item][aria-selected="true"]').count(), 1, 'the selection moved to one other design');
       await win.locator('.ctl[data-id="2"]:not(.disabled)').click({ timeout: STEP });
       await win.waitFor({ state: 'detached', timeout: STEP });
     }, { TAVREN_DRIVES: `C=fixed:${path.join(root, 'c')}` });
   } finally {
     fs.rmSync(root, { recursive: true, force: true });
   }
+});
+
+test('The File Manager by keyboard alone: Tab into a pane, arrows, End, Enter, the Up button by Space, Shift+F10', { timeout: 120000 }, async () => {
+  await withPage([], async page => {
+    const FM = 'File Manager', PC = 13011, UP = 13015;
+    const win = page.locator(`.window[data-caption="${FM}"]`);
+    await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
+    await page.locator('#cf-go').click({ timeout: STEP });
+    await win.waitFor({ timeout: STEP });
+    await page.locator('#desktop').focus().catch(() => {});
+    const focused = () => page.evaluate(() => {
+      const f = document.querySelector('.window.front .ctl.focused');
+      return f ? Number(f.dataset.id) : null;
+    });
+    const tabTo = async id => {
+      for (let i = 0; i < 40; i++) {
+        if (await focused() === id) return;
+        await page.keyboard.press('Tab');
+        await page.waitForTimeout(120);
+      }
+      throw new Error(`Tab never reached control ${id}: at ${await focused()}`);
+    };
+    const pc = win.locator(`.ctl[data-id="${PC}"]`);
+    const selected = () => pc.locator('[data-item][aria-selected="true"]').getAttribute('aria-label', { timeout: STEP });
+    await tabTo(PC);
+    await page.keyboard.press('Home');
+    await pc.locator('[data-item][aria-selected="true"]').waitFor({ timeout: STEP });
+    const first = await selected();
+    await page.keyboard.press('End');
+    await pc.locator(`[data-item][aria-selected="true"]:not([aria-label="${first}"])`).waitFor({ timeout: STEP });
+    await page.keyboard.press('Home');
+    await pc.locator(`[data-item][aria-selected="true"][aria-label="${first}"]`).waitFor({ timeout: STEP });
+    // Typing finds Computer; Enter opens it.
+    await page.keyboard.type('comp');
+    await pc.locator('[data-item][aria-selected="true"][aria-label="Computer"]').waitFor({ timeout: STEP });
+    await page.keyboard.press('Enter');
+    await pc.locator('[data-item][aria-label="Computer"]').waitFor({ state: 'detached', timeout: STEP });
+    const inside = await pc.locator('[data-item]').first().getAttribute('aria-label', { timeout: STEP });
+    await page.keyboard.press('ArrowRight');
+    await page.keyboard.press('ArrowLeft');
+    await pc.locator('[data-item][aria-selected="true"]').first().waitFor({ timeout: STEP });
+    // Home and Enter open the first drive.
+    await page.keyboard.press('Home');
+    await pc.locator(`[data-item][aria-selected="true"][aria-label="${inside}"]`).waitFor({ timeout: STEP });
+    await page.keyboard.press('Enter');
+    await pc.locator(`[data-item][aria-label="${inside}"]`).waitFor({ state: 'detached', timeout: STEP });
+    // Shift+F10: the pane's menu opens beside its focused item, and Escape closes it.
+    await page.keyboard.press('Home');
+    await pc.locator('[data-item][aria-selected="true"]').first().waitFor({ timeout: STEP });
+    await page.keyboard.press('Shift+F10');
+    const menu = page.locator('.window.menu');
+    await menu.waitFor({ timeout: STEP });
+    const mb = await menu.boundingBox(), ib = await pc.locator('[data-item].focused').first().boundingBox();
+    assert.ok(mb.x >= ib.x && mb.x <= ib.x + ib.width && mb.y >= ib.y && mb.y <= ib.y + ib.height,
+              `the menu opens on the focused item: ${JSON.stringify([mb, ib])}`);
+    await page.keyboard.press('Escape');
+    await menu.waitFor({ state: 'detached', timeout: STEP });
+    // Tab to the Up button, Space: back among the drives.
+    await tabTo(UP);
+    await page.keyboard.press(' ');
+    await pc.locator(`[data-item][aria-label="${inside}"]`).waitFor({ timeout: STEP });
+    await page.keyboard.press('Escape');
+    await win.waitFor({ state: 'detached', timeout: STEP });
+  });
 });

@@ -1,6 +1,7 @@
 // tavren gui's server side: the snapshot JSON the page draws from, and the page's actions, run
 // against the host's sampler dialog (one control of each kind) on this thread's modal loop.
 #include "host/GuiActions.h"
+#include "host/GuiLiveState.h"
 #include "host/GuiSamplerDlg.h"
 #include "host/GuiSnapshotJson.h"
 #include "host/PngBuffer.h"
@@ -54,7 +55,7 @@ TEST(GuiServer, SnapshotJsonCarriesWhatThePageDraws)
         u.Expect(icons && (*icons)["list"]["view"] == 0 && (*icons)["list"]["items"].size() == 5, "the icon view and its items");
         if (icons) {
             const json& L = (*icons)["list"];
-            u.Expect(L["items"][1]["image"] == 3 && L["items"][0]["selected"] == true, "pictures and selection");
+            u.Expect(L["count"] == 5 && L["items"]["1"]["image"] == 3 && L["items"]["0"]["selected"] == true, "pictures and selection");
             std::string h = std::to_string(L["normal"].get<unsigned>());
             u.Expect(snap["imageLists"].contains(h), "the list's pictures are described");
             if (snap["imageLists"].contains(h)) {
@@ -65,7 +66,7 @@ TEST(GuiServer, SnapshotJsonCarriesWhatThePageDraws)
         }
         const json* report = FindControl(*w, Dlg::IDC_REPORT);
         u.Expect(report && (*report)["list"]["view"] == 1 && (*report)["list"]["columns"][1]["text"] == "Size" &&
-                     (*report)["list"]["items"][1]["sub"][0] == "3 KB" && (*report)["list"]["items"][1]["selected"] == true,
+                     (*report)["list"]["items"]["1"]["sub"][0] == "3 KB" && (*report)["list"]["items"]["1"]["selected"] == true,
                  "report view with columns and sub-items");
         const json* place = FindControl(*w, Dlg::IDC_PLACE);
         u.Expect(place && (*place)["combo"]["entries"].size() == 4 && (*place)["combo"]["sel"] == 1 &&
@@ -107,10 +108,11 @@ TEST(GuiServer, ActionsReachTheDialogAndItsMessageBoxes)
         u.Expect(no && PerformAction({{"do", "click"}, {"hwnd", (*no)["h"]}})["ok"] == true, "answering No");
         u.WaitForClose(u"Save As");
         u.WaitForWindow(u"Control Sampler");
-        u.Expect(PerformAction({{"do", "key"}, {"hwnd", 0}, {"key", "Enter"}})["ok"] == true, "Enter to the front window");
+        // The focus is back on Ask, which Enter would press again: Escape ends the dialog.
+        u.Expect(PerformAction({{"do", "key"}, {"hwnd", 0}, {"key", "Escape"}})["ok"] == true, "Escape to the front window");
     });
     Dlg dlg;
-    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_EQ(dlg.m_nAnswer, IDNO);
     EXPECT_TRUE(user.Finish()) << user.Report();
 }
@@ -151,6 +153,39 @@ TEST(GuiServer, ListMenuComboAndTypingActions)
         u.Expect(PerformAction({{"do", "click"}, {"hwnd", "not a number"}})["ok"] == false, "a handle of the wrong type");
         u.Expect(PerformAction(json::array())["ok"] == false, "not an object");
         u.Expect(PerformAction({{"do", "close"}, {"hwnd", u.CurrentWindow()}})["ok"] == true, "the close box");
+    });
+    Dlg dlg;
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
+}
+
+// The page follows the dialog by versions: nothing while nothing changes, and after a click a
+// patch that turns the page's state into the dialog's, carrying the change and not the rest.
+TEST(GuiServer, TheLiveStateSendsOnlyWhatChanged)
+{
+    tavren::test::Watchdog watchdog;
+    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Control Sampler");
+        CGuiLiveState live([] { return SnapshotToJson(tavren::TakeSnapshot(2000, 1)); }, [] { return tavren::MessagesHandled(); });
+        live.Start();
+        json first = live.Now();
+        uint64_t v = first["version"];
+        json idle = live.Since(v, 700);
+        u.Expect(idle == json{{"version", v}}, "an idle dialog: the wait ends with nothing but the version");
+        u.Expect(live.Since(0, 0).contains("state"), "a page without a version gets the whole state");
+
+        u.Click(Dlg::IDC_TICKS);
+        json change = live.Since(v, 5000);
+        u.Expect(change.contains("patch") && change["version"] > v, "the click makes a new version, sent as a patch");
+        if (change.contains("patch")) {
+            json now = first["state"].patch(change["patch"]);
+            const json* w = FindWindow(now, "Control Sampler");
+            const json* ticks = w ? FindControl(*w, Dlg::IDC_TICKS) : nullptr;
+            u.Expect(ticks && (*ticks)["check"] == 0, "the patched state shows the box unticked");
+            u.Expect(change["patch"].dump().size() < first["state"].dump().size() / 10, "the patch is a small part of the state");
+        }
+        live.Stop();
+        u.PressEscape();
     });
     Dlg dlg;
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);

@@ -76,7 +76,9 @@ protected:
             m_bNestChild = false;
             child.m_nChildResult = -1;
             child.m_bEndOnStep = true;
+            ::SetFocus(::GetDlgItem(m_hWnd, IDCANCEL));
             m_nChildResult = child.DoModal();
+            m_bFocusBack = ::GetFocus() == ::GetDlgItem(m_hWnd, IDCANCEL);
             m_bParentDisabledDuringChild = child.m_bOwnerWasDisabled;
             Trace("child returned " + std::to_string(m_nChildResult));
             EndDialog(8);
@@ -93,6 +95,7 @@ protected:
 public:
     bool m_bEndOnStep = false;
     bool m_bOwnerWasDisabled = false;
+    bool m_bFocusBack = false; // the control focused before the child has the focus after it
     BOOL OnInitDialogHook() { return TRUE; }
 };
 
@@ -113,7 +116,7 @@ TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
     EXPECT_EQ(dlg.m_hWnd, 0u);
 }
 
-TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
+TEST(ModalLoop, NestedDialogRunsInsideDisablesItsParentAndGivesTheFocusBack)
 {
     tavren::test::Watchdog watchdog;
     std::vector<std::string> trace;
@@ -122,6 +125,7 @@ TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
     EXPECT_EQ(dlg.DoModal(), 8);
     EXPECT_EQ(dlg.m_nChildResult, 7);
     EXPECT_TRUE(dlg.m_bParentDisabledDuringChild);
+    EXPECT_TRUE(dlg.m_bFocusBack);
     EXPECT_EQ(trace, (std::vector<std::string>{"outer init", "outer shown", "child init", "child shown", "child hidden",
                                                "child destroy", "outer child returned 7", "outer hidden", "outer destroy"}));
 }
