@@ -120,27 +120,6 @@ TEST_F(RenameDlgTest, ARefusedNameKeepsTheDialogOpenWithTheTextSelectedAndCancel
     EXPECT_TRUE(FilesWritten().empty());
 }
 
-TEST_F(RenameDlgTest, ALongerTextKeepsItsFirst236Characters)
-{
-    const std::u16string strTyped = std::u16string(200, u'a') + std::u16string(100, u'b');
-    const std::u16string strKept = std::u16string(200, u'a') + std::u16string(36, u'b');
-    ScriptedUser user([&](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        u.Click(kRename);
-        u.WaitForWindow(kRenameCaption);
-        // The typed characters arrive one by one; OK, behind them, sees what the edit kept.
-        u.ReplaceText(kEdit, strTyped);
-        u.Click(IDOK);
-        u.WaitForClose(kRenameCaption);
-        u.Expect(NameShown(u) == strKept + u".qef", "the long stem with the extension");
-        u.Click(kSend);
-        u.WaitForClose(kCaption);
-    });
-    EXPECT_EQ(Run(u"Rose.qef"), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(FilesWritten(), std::vector<std::string>{std::string(200, 'a') + std::string(36, 'b') + ".qef"});
-}
-
 TEST_F(RenameDlgTest, ANameWithoutADotIsNotOfferedForRenaming)
 {
     ScriptedUser user([](ScriptedUser& u) {

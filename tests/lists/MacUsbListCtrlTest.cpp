@@ -391,22 +391,6 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
     });
 }
 
-// Listing blocks made by hand: the records after the count.
-struct ListingBuilder {
-    std::vector<BYTE> bytes;
-    void Record(uint32_t nLength, uint32_t nKind, const std::string& strName, size_t nStored = std::string::npos)
-    {
-        const size_t at = bytes.size();
-        const size_t nName = nStored == std::string::npos ? strName.size() + 1 : nStored;
-        bytes.resize(at + 16 + nName, 0);
-        std::memcpy(bytes.data() + at, &nLength, 4);
-        std::memcpy(bytes.data() + at + 4, &nKind, 4);
-        std::memcpy(bytes.data() + at + 16, strName.data(), std::min(nName, strName.size()));
-    }
-    void File(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0, strName); }
-    void Folder(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0xFFFFFFFFu, strName); }
-};
-
 TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
 {
     Run({}, [&](ScriptedUser& u) {

@@ -272,51 +272,6 @@ TEST_F(PcListTest, ComputerShowsTheDrivesInLetterOrderAndOpensThem)
     });
 }
 
-TEST_F(PcListTest, FoldersOnADriveShowTheirWayInTheLocationBox)
-{
-    PcListHost host;
-    host.Run([&](ScriptedUser& u) {
-        u.DoubleClickItem(kList, 1);
-        host.ExpectView(u, kDrives, kDrivesBox, "the drives view");
-        u.DoubleClickItem(kList, 1);
-        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1", "drive C:");
-
-        u.DoubleClickItem(kList, 0);
-        const std::string strPhotosBox = "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, *Photos:4:3, Documents:2:1";
-        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "C:\\Photos");
-        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "C:\\Photos");
-
-        // A file is no place to go.
-        u.DoubleClickItem(kList, 1);
-        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "a file opened");
-        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "a file opened");
-
-        u.DoubleClickItem(kList, 0);
-        host.ExpectView(u, {}, "PC:1:0, Desktop:0:1, Computer:1:1, Local Disk (C:):8:2, Photos:4:3, *2024:4:4, Documents:2:1",
-                   "C:\\Photos\\2024");
-        host.ExpectState(u, 4, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos\\2024", "C:\\Photos\\2024");
-
-        u.ChooseCombo(kBox, 4); // Photos
-        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "Photos chosen in the location box");
-        host.ExpectState(u, 3, CPcListCtrl::LOC_DRIVE, u"C:\\\\Photos", "Photos chosen in the location box");
-
-        u.ChooseCombo(kBox, 3); // the drive
-        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1",
-                   "the drive chosen in the location box");
-        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "the drive chosen in the location box");
-
-        u.DoubleClickItem(kList, 0);
-        host.ExpectView(u, {u"2024", u"leaf.qef"}, strPhotosBox, "C:\\Photos again");
-        u.Click(CListHostDlg::IDC_HOST_UP);
-        host.ExpectView(u, kDriveC, "PC:1:0, Desktop:0:1, Computer:1:1, *Local Disk (C:):8:2, Documents:2:1", "Up from Photos");
-        host.ExpectState(u, 2, CPcListCtrl::LOC_DRIVE, u"C:\\", "Up from Photos");
-        u.Click(CListHostDlg::IDC_HOST_UP);
-        host.ExpectView(u, kDrives, kDrivesBox, "Up from the drive root");
-        u.Click(CListHostDlg::IDC_HOST_UP);
-        host.ExpectView(u, kRoots, kRootBox, "Up from the drives view");
-    });
-}
-
 TEST_F(PcListTest, DesktopAndDocumentsArePlacesOfTheirOwn)
 {
     PcListHost host;

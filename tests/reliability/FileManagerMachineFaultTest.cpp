@@ -14,8 +14,7 @@ using faults::FilesIn;
 
 constexpr const char16_t* kReconnect = u"Reconnect the USB cable.";
 constexpr const char16_t* kCommError = u"Communication Error";
-constexpr UINT kMacMenuDelete = 32787;
-constexpr int kMachineDelete = 13024, kPcUp = 13015, kMachineUp = 13022;
+constexpr int kMachineUp = 13022;
 
 class FileManagerMachineFaultTest : public FileManagerTransferFixture {
 protected:
@@ -123,70 +122,6 @@ TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfAReceiveWritesNothin
         EXPECT_EQ(ReadAll(Desktop() / name), Stx(points)) << name;
         EXPECT_EQ(ReadAll(UserSt() / name), Stx(points)) << name;
     }
-}
-
-TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfAnEraseBatchAndOfAFolderDelete)
-{
-    WriteAll(UserSt() / "a.stx", Stx(5));
-    WriteAll(UserSt() / "b.stx", Stx(6));
-    WriteAll(UserSt() / "c.stx", Stx(7));
-    WriteAll(Emb() / "Old" / "x.qef", CorpusDesign("Star.DST", ".qef"));
-    WriteAll(Emb() / "Old" / "y.qef", CorpusDesign("Bean.dst", ".qef"));
-    WriteAll(Emb() / "Old" / "Inner" / "z.qef", CorpusDesign("Star.DST", ".qef"));
-
-    RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {});
-        OpenMachineSide(u, u"Built-in", {u"a.stx", u"b.stx", u"c.stx"});
-        for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx"})
-            Tick(u, kMachineList, name);
-        SlowEach("EraseFile");
-        Press(u, kMachineDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        PullAfter(u, "EraseFile", [&] { return !fs::exists(UserSt() / "a.stx"); });
-        Expect(u, kCommError, kReconnect);
-        Settled(u);
-        u.Expect(FilesIn(UserSt()) == std::vector<std::string>{"b.stx", "c.stx"}, "the first file erased, the rest kept");
-
-        PlugBackAndOpen(*this, u, {u"b.stx", u"c.stx"});
-        Tick(u, kMachineList, u"b.stx");
-        Tick(u, kMachineList, u"c.stx");
-        Press(u, kMachineDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForShown(u, kMachineList, {}, "both erased on the second try");
-        u.Expect(Text(u, kMachineCount) == u" 0", "no tick left");
-        CloseDialog(u);
-    });
-    EXPECT_TRUE(FilesIn(UserSt()).empty());
-
-    // The same in the design manager for a folder tree, from its context menu.
-    RunDesigns([&](ScriptedUser& u) {
-        OpenDesktop(u, {});
-        OpenMachineSide(u, u"Built-in", {u"Old"});
-        SlowEach("EraseFile");
-        SlowEach("DeleteFolder"); // else Inner, emptied, may go before the cable does
-        u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"Old"));
-        u.WaitForMenu();
-        u.ChooseMenu(kMacMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        // Depth first: Inner's file goes first; the cable comes out before anything else.
-        PullAfter(u, "EraseFile", [&] { return !fs::exists(Emb() / "Old" / "Inner" / "z.qef"); });
-        Expect(u, kCommError, kReconnect);
-        Settled(u);
-        u.Expect(FilesIn(Emb() / "Old") == std::vector<std::string>{"Inner", "x.qef", "y.qef"}, "the rest of the tree kept");
-
-        PlugBackAndOpen(*this, u, {u"Old"});
-        u.RightClickItem(kMachineList, IndexOf(u, kMachineList, u"Old"));
-        u.WaitForMenu();
-        u.ChooseMenu(kMacMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-        WaitForShown(u, kMachineList, {}, "the folder deleted on the second try");
-        CloseDialog(u);
-    });
-    EXPECT_FALSE(fs::exists(Emb() / "Old"));
 }
 
 TEST_F(FileManagerMachineFaultTest, ABatchThePersonStopsHalfWayBothWays)
