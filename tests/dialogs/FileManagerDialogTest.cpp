@@ -7,11 +7,8 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "link/MachineLink.h"
-#include "platform/comctl/CommCtrl.h"
 #include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
-#include "platform/kernel/Handle.h"
-#include "platform/user/Dbt.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
 #include "tests/support/TestFiles.h"
@@ -36,7 +33,7 @@ constexpr int kMacList = 13018, kMacNew = 13020, kMacOpen = 13021, kMacUp = 1302
               kMacDelete = 13024;
 constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 13028, kTarget = 13029;
 // Menu commands: the machine side's (menu 13015) and the PC's (menu 13017).
-constexpr UINT kMacMenuOpen = 32785, kMacMenuDelete = 32787, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
+constexpr UINT kMacMenuOpen = 32785, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795;
 
@@ -176,7 +173,6 @@ protected:
         tavren::test::EmulatedMachine::WriteBytes(emb / "Flowers" / "rose.qef", Design(7));
     }
     fs::path OnC(const std::string& strRel) const { return fs::path(Drives().Host("c")) / strRel; }
-    fs::path OnStick(const std::string& strRel) const { return fs::path(Drives().Host("USBSTICK")) / strRel; }
 
     void Ctl(const std::vector<std::string>& words) const
     {
@@ -318,47 +314,36 @@ TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFro
     Drives().Write("c/Designs/p.stx", AsString(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
     fs::create_directories(Machine().Storage(1) / "ORD" / "(UserST)");
     fs::create_directories(Machine().Storage(2) / "EMB" / "Roses");
-
-    // Designs with deep folders: any folder of a storage takes them.
-    ScriptedUser designs([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        PcIntoDesigns(u);
-        ClickOn(u, kPcList, u"b.qef");
-        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "the machine side's root view");
-        Open(u, kMacList, u"USB flash drive 1");
-        WaitForItem(u, kMacList, u"Roses");
-        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "the storage's design folder, deep folders");
-        u.Expect(Enabled(u.Look(), kMacNew), "New below level 5");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 1, 2), IDCANCEL);
-    EXPECT_TRUE(designs.Finish()) << designs.Report();
-
-    // STX patterns without deep folders: built-in storage (level 1) is not level 3.
-    ScriptedUser stx([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        PcIntoDesigns(u, u"p.stx");
-        ClickOn(u, kPcList, u"p.stx");
-        Open(u, kMacList, u"Built-in");
-        Await(u, [](const Snapshot& s) { return Enabled(s, kMacUp); }, "built-in storage open");
-        ExpectArrows(u, "PC 1, machine 0, >> off, << off", "STX, built-in, no deep folders");
-        u.Expect(!Enabled(u.Look(), kMacNew), "no folders in built-in storage's STX folder");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageStxDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(stx.Finish()) << stx.Report();
-
-    // The same with deep folders: built-in storage takes them.
-    ScriptedUser stxDeep([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        PcIntoDesigns(u, u"p.stx");
-        ClickOn(u, kPcList, u"p.stx");
-        Open(u, kMacList, u"Built-in");
-        ExpectArrows(u, "PC 1, machine 0, >> on, << off", "STX, built-in, deep folders");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageStxDialog(0, 1, 2), IDCANCEL);
-    EXPECT_TRUE(stxDeep.Finish()) << stxDeep.Report();
+    struct Case {
+        const char* pszWhat;
+        bool bStx;
+        uint8_t bDeep;
+        const char16_t* pszPlace;
+        std::string strArrows;
+        int nNew; // "New" on the machine side: 1 enabled, 0 not, -1 not looked at
+    };
+    const Case cases[] = {
+        {"designs, deep folders: any folder of a storage", false, 1, u"USB flash drive 1", "PC 1, machine 0, >> on, << off", 1},
+        {"STX without deep folders: built-in storage is level 1, not 3", true, 0, u"Built-in", "PC 1, machine 0, >> off, << off", 0},
+        {"STX with deep folders: built-in storage takes them", true, 1, u"Built-in", "PC 1, machine 0, >> on, << off", -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        ScriptedUser user([&c](ScriptedUser& u) {
+            u.WaitForWindow(kCaption);
+            const char16_t* pszFile = c.bStx ? u"p.stx" : u"b.qef";
+            PcIntoDesigns(u, pszFile);
+            ClickOn(u, kPcList, pszFile);
+            ExpectArrows(u, "PC 1, machine 0, >> off, << off", "the machine side's root view");
+            Open(u, kMacList, c.pszPlace);
+            Await(u, [](const Snapshot& s) { return Enabled(s, kMacUp); }, "the place open");
+            ExpectArrows(u, c.strArrows, c.pszWhat);
+            u.Expect(c.nNew < 0 || Enabled(u.Look(), kMacNew) == (c.nNew == 1), "machine New");
+            u.Click(IDCANCEL);
+        });
+        EXPECT_EQ(c.bStx ? Module().pfnManageStxDialog(0, c.bDeep, 2) : Module().pfnManageDesignDialog(0, c.bDeep, 2), IDCANCEL);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+    }
 }
 
 TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
@@ -485,6 +470,23 @@ TEST_F(FileManagerDialogTest, ThePcMenusDeleteTakesTheEntryAloneAndAFolderWithWh
     EXPECT_FALSE(fs::exists(OnC("Designs/c.qef")));
     EXPECT_TRUE(fs::exists(OnC("Designs/c.qbf"))) << "the PC keeps no companions: only the chosen entry goes";
     EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(OnC("Designs/b.qef")), Design(2));
+}
+
+TEST_F(FileManagerDialogTest, WithTheFlashDriveAloneItsRemovalClosesTheDialog)
+{
+    Seed();
+    ScriptedUser user([](ScriptedUser& u) {
+        u.WaitForWindow(kCaption);
+        Open(u, kMacList, u"USBSTICK (E:)");
+        WaitForItem(u, kMacList, u"Embf");
+        // The person pulls the stick out of the PC: nothing is left to send to.
+        auto drives = tavren::DriveMap::Instance().Drives();
+        std::erase_if(drives, [](const tavren::Drive& d) { return d.letter == u'E'; });
+        tavren::DriveMap::Instance().SetDrives(drives);
+        u.WaitForClose(kCaption);
+    });
+    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 0), IDCANCEL);
+    EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
 TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMoveThePanes)
