@@ -410,6 +410,7 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
             menu(kMacList, pszRoot, "Open, Rename(grayed), Delete(grayed), -, Check all, Uncheck all");
             u.DismissMenu();
         }
+        u.WaitForWindow(kCaption);
         Open(u, kMacList, u"EMB");
         Open(u, kMacList, u"Flowers");
         menu(kMacList, u"rose.qef", "Rename, Delete, -, Check all, Uncheck all");

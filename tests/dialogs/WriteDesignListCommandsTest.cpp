@@ -168,6 +168,7 @@ TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFolders
         expectRefused(u, u"The media is write protected.");
         u.Answer(IDOK);
         setWriteProtected(false);
+        u.WaitForWindow(kCaption);
         WaitForItem(u, u"tulip.qef");
         u.Click(IDCANCEL);
     });
