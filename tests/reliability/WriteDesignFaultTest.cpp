@@ -1,7 +1,7 @@
-// Write a Design under machine faults: the cable pulled in the middle of the send, the machine
-// busy, sewing, winding a bobbin or locked when the host wants the design selected, and answers
-// slower than the link waits. After each: the message, the dialog still answering, a send that
-// goes through once the fault is gone, and the design whole on the machine or not there at all.
+// Write a Design under machine faults: the cable pulled in the middle of the send, and answers
+// slower than the link waits (the machine's busy states are the send tests' business). After each:
+// the message, the dialog still answering, a send that goes through once the fault is gone, and
+// the design whole on the machine or not there at all.
 #include "tests/dialogs/WriteDesignFixture.h"
 
 #include <chrono>
