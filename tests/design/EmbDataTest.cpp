@@ -28,7 +28,7 @@ Bytes Words(std::initializer_list<int> bytes)
 
 // --- Validate ---------------------------------------------------------------------------------
 
-TEST(EmbDataValidate, EmptyDesignIsEmptyStatus)
+TEST(EmbDataValidate, StatusOfEveryStreamShape)
 {
     CEmbData data;
     EXPECT_FALSE(data.Validate());
@@ -36,39 +36,30 @@ TEST(EmbDataValidate, EmptyDesignIsEmptyStatus)
     ASSERT_TRUE(data.AllocStitchWords(2));
     EXPECT_FALSE(data.Validate());  // words but no blocks
     EXPECT_EQ(data.m_nStatus, CEmbData::scEmpty);
-}
 
-TEST(EmbDataValidate, StartsWithJumpOrStitch)
-{
-    CEmbData data;
-    LoadWords(data, Words({0x80, 0x04, 5, 5, 1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
-    LoadWords(data, Words({1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
-    // A skipped command first is not a jump.
-    LoadWords(data, Words({0x80, 0x03, 1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
-}
-
-TEST(EmbDataValidate, EndMustBeThereAndLast)
-{
-    CEmbData data;
-    LoadWords(data, Words({1, 1, 2, 2}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
-    LoadWords(data, Words({1, 1, 0x80, 0x10, 0, 0}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scEndNotLast);
-    // The end inside a move's place is a bad move, and a stream cut after a jump has no end.
-    LoadWords(data, Words({0x80, 0x02, 0x80, 0x10}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
-    LoadWords(data, Words({1, 1, 0x80, 0x02}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
+    struct Case { const char* what; Bytes words; int blocks; int status; };
+    const Case cases[] = {
+        {"jump first", {0x80, 0x04, 5, 5, 1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithJump},
+        {"stitch first", {1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithStitch},
+        {"skipped command first is no jump", {0x80, 0x03, 1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithStitch},
+        {"no end", {1, 1, 2, 2}, 1, CEmbData::scNoEnd},
+        {"end not last", {1, 1, 0x80, 0x10, 0, 0}, 1, CEmbData::scEndNotLast},
+        {"end in a move's place", {0x80, 0x02, 0x80, 0x10}, 1, CEmbData::scBadMove},
+        {"cut after a jump", {1, 1, 0x80, 0x02}, 1, CEmbData::scNoEnd},
+        {"more blocks than changes", {1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}, 3, CEmbData::scColorCountMismatch},
+        {"fewer blocks than changes", {1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}, 1, CEmbData::scColorCountMismatch},
+        {"jumps between move and stitch", {0x80, 0x01, 1, 1, 0x80, 0x04, 2, 2, 0x80, 0x03, 3, 3, 0x80, 0x10}, 2,
+         CEmbData::scStartsWithStitch},
+        {"chained jump after a colour change", {0x80, 0x01, 1, 1, 0x80, 0x04, 0x80, 0x01, 2, 2, 0x80, 0x10}, 2,
+         CEmbData::scStartsWithStitch},
+        {"command right after a colour change", {0x80, 0x01, 0x80, 0x04, 1, 1, 0x80, 0x10}, 2, CEmbData::scBadMove},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadWords(data, c.words, c.blocks);
+        EXPECT_EQ(data.Validate(), c.status > 0);
+        EXPECT_EQ(data.m_nStatus, c.status);
+    }
 }
 
 TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
@@ -120,15 +111,6 @@ TEST(EmbDataValidate, ColourChangeFollowedByEndLosesItsBlock)
     EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);
 }
 
-TEST(EmbDataValidate, JumpsBetweenMoveAndStitchAreTaken)
-{
-    CEmbData data;
-    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 2, 2, 0x80, 0x03, 3, 3, 0x80, 0x10}), 2);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nColorBlockCount, 2);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 0);
-}
-
 TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
 {
     CEmbData data;
@@ -144,14 +126,6 @@ TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
     // The extents walk the same needle path.
     EXPECT_EQ(data.m_extents.nLeft, 124);
     EXPECT_EQ(data.m_extents.nUp, 26);
-
-    // The same after a colour change; the move word right after the command must still be one.
-    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 0x80, 0x01, 2, 2, 0x80, 0x10}), 2);
-    ASSERT_TRUE(data.Validate()) << data.m_nStatus;
-    EXPECT_EQ(data.m_nColorBlockCount, 2);
-    LoadWords(data, Words({0x80, 0x01, 0x80, 0x04, 1, 1, 0x80, 0x10}), 2);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
 }
 
 // --- CalcExtents ------------------------------------------------------------------------------
