@@ -175,21 +175,6 @@ public:
     }
 };
 
-TEST(RadioGroup, AutomaticRadioUnchecksOnlyItsGroup)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Radios", 100, 80, kRadios);
-    CWnd wnd;
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &wnd, 0);
-    CheckRadioButton(hDlg, 10, 12, 10);
-    CheckDlgButton(hDlg, 12, BST_CHECKED);
-    SendMessageW(GetDlgItem(hDlg, 11), BM_CLICK, 0, 0);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 10), 0u);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 11), 1u);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 12), 1u) << "another group";
-    EXPECT_EQ(wnd.GetCheckedRadioButton(10, 11), 11);
-    wnd.DestroyWindow();
-}
-
 TEST(DataExchange, MovesTextAndRadioBothWaysAndSubclassesControls)
 {
     tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Data", 100, 80, kRadios);
@@ -208,26 +193,6 @@ TEST(DataExchange, MovesTextAndRadioBothWaysAndSubclassesControls)
     EXPECT_TRUE(dlg.UpdateData(TRUE));
     EXPECT_EQ(dlg.m_strName, u"Tulip.qef");
     EXPECT_EQ(dlg.m_nRadio, 0);
-    dlg.DestroyWindow();
-}
-
-TEST(Edit, LimitAndSelectionShapeWhatIsTyped)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Edit", 100, 80, kRadios);
-    CDataDlg dlg;
-    tavren::CreateDialogWindow(tmpl, 0, &dlg, 0);
-    dlg.m_edit.SetWindowText(u"abcdef");
-    dlg.m_edit.SetLimitText(8);
-    dlg.m_edit.SetSel(0, -1);
-    int nStart = -1, nEnd = -1;
-    dlg.m_edit.GetSel(nStart, nEnd);
-    EXPECT_EQ(nStart, 0);
-    EXPECT_EQ(nEnd, 6);
-    for (char16_t ch : std::u16string(u"0123456789"))
-        dlg.m_edit.SendMessage(WM_CHAR, ch, 1);
-    CString s;
-    dlg.m_edit.GetWindowText(s);
-    EXPECT_EQ(s, u"01234567") << "typing replaced the selection and stopped at the limit";
     dlg.DestroyWindow();
 }
 
