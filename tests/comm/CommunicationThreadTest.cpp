@@ -147,19 +147,6 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
     EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300)) << "100 ms before each item";
 }
 
-TEST_F(ThreadTest, ListSendsOneStartAndNoStep)
-{
-    CRecorderWnd wnd;
-    CCommunicationThread thread;
-    Prepare(thread, rkList);
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 1), Xfer(WM_XFER_DONE, 0)});
-}
-
 TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
 {
     CRecorderWnd wnd;

@@ -272,6 +272,3 @@ TEST_F(TransferDlgTest, DestroyedBeforeItsRunLeavesEveryNameFailed)
     EXPECT_EQ(dlg.m_thread.m_pThread, nullptr);
 }
 
-// ---- queueing
-
-// ---- end to end
