@@ -17,7 +17,6 @@ using designtest::ReadBytes;
 
 namespace {
 
-using tavren::test::CorpusFiles;
 
 // Two colour blocks: stitches, a colour change, more stitches, the end. 9 words.
 Stitches SmallDesign()
@@ -345,30 +344,6 @@ TEST(EmbFileDst, HoopBandsFromExtents)
     EXPECT_EQ(hoop({Sew(0, -701)}), 28);
     EXPECT_EQ(hoop({Sew(1150, 1150), Sew(-2300, -2300)}), 28);
     EXPECT_EQ(hoop({Sew(-1151, 0)}), 29);
-}
-
-TEST(EmbFileConversions, RealDesignsAsQefQefPlusAndQpxReadTheSame)
-{
-    for (const std::string path : CorpusFiles()) {
-        CEmbFile dstFile;
-        CEmbData dst;
-        ASSERT_TRUE(ReadBytes(dstFile, CEmbFile::dftDst, ReadWholeFile(path), dst)) << path;
-        DesignLayout layout = LayoutFromDesign(dst);
-        layout.hoop = dstFile.GetHoopCode();
-        const std::pair<int, Bytes> versions[] = {
-            {CEmbFile::dftQef, MakeQef(layout)}, {CEmbFile::dftQefPlus, MakeQefPlus(layout)}, {CEmbFile::dftQpx, MakeQpx(layout)}};
-        for (const auto& [type, bytes] : versions) {
-            CEmbFile file;
-            CEmbData data;
-            ASSERT_TRUE(ReadBytes(file, type, bytes, data)) << path << " type " << type;
-            EXPECT_GT(data.m_nStatus, 0);
-            EXPECT_EQ(data.m_nColorBlockCount, dst.m_nColorBlockCount);
-            ASSERT_EQ(data.m_nStitchWordCount, dst.m_nStitchWordCount);
-            EXPECT_EQ(std::memcmp(data.m_pStitchWords, dst.m_pStitchWords, 2 * static_cast<size_t>(dst.m_nStitchWordCount)), 0);
-            EXPECT_EQ(std::memcmp(&data.m_extents, &dst.m_extents, sizeof(EMBEXTENTS)), 0);
-            EXPECT_EQ(file.GetHoopCode(), dstFile.GetHoopCode());
-        }
-    }
 }
 
 // --- Read, ReadFile and hostile bytes ------------------------------------------------------------

@@ -241,23 +241,6 @@ TEST_F(QuorvelTest, Status_DefaultsAndSettings)
     EXPECT_EQ(v, 2);
 }
 
-TEST_F(QuorvelTest, FlashDriveAbsent_Answers800F)
-{
-    std::vector<uint8_t> data = {1};
-    Ctl({"usb2", "absent"});
-    int32_t r = 0;
-    List(3, u"\\EMB", &r);
-    EXPECT_EQ(r, 0x800F);
-    EXPECT_EQ(DownloadFile(m_hDevice, 3, u"\\EMB\\a.qef", data.data(), 1), 0x800F);
-    List(2, u"\\EMB", &r);
-    EXPECT_EQ(r, 0);
-    Ctl({"usb1", "absent"});
-    EXPECT_EQ(CreateFolder(m_hDevice, 2, u"\\EMB", u"x"), 0x800F);
-    Ctl({"usb2", "present"});
-    List(3, u"\\EMB", &r);
-    EXPECT_EQ(r, 0);
-}
-
 TEST_F(QuorvelTest, StorageFull_Answers8010AndKeepsNothing)
 {
     Ctl({"capacity", "1", "1000"});
