@@ -166,32 +166,6 @@ TEST(ListView, ColumnsSubItemsAndTextBuffers)
 
 }
 
-TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
-{
-    CHostDlg dlg;
-    auto insert = [&](int at, const char16_t* psz, int nIndent) {
-        COMBOBOXEXITEM item{};
-        item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = at;
-        item.pszText = const_cast<LPWSTR>(psz);
-        item.iIndent = nIndent;
-        item.iImage = item.iSelectedImage = nIndent + 10;
-        return dlg.m_combo.InsertItem(&item);
-    };
-    EXPECT_EQ(insert(-1, u"Desktop", 0), 0);
-    EXPECT_EQ(insert(-1, u"E:", 1), 1);
-    EXPECT_EQ(dlg.m_combo.SetCurSel(1), 1);
-    EXPECT_EQ(insert(0, u"Computer", 0), 0);
-    EXPECT_EQ(dlg.m_combo.GetCurSel(), 2) << "the selection follows its entry";
-    CString s;
-    dlg.m_combo.GetWindowText(s);
-    EXPECT_EQ(s, u"E:");
-    EXPECT_EQ(dlg.m_combo.DeleteItem(2), 2);
-    EXPECT_EQ(dlg.m_combo.GetCurSel(), -1);
-    EXPECT_EQ(dlg.m_combo.SetCurSel(9), CB_ERR);
-    EXPECT_EQ(dlg.m_combo.GetCount(), 2);
-}
-
 class CDeviceDlg : public CDialog {
 public:
     MessageRecorder m_events;

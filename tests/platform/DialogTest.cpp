@@ -175,27 +175,6 @@ public:
     }
 };
 
-TEST(DataExchange, MovesTextAndRadioBothWaysAndSubclassesControls)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Data", 100, 80, kRadios);
-    CDataDlg dlg;
-    dlg.m_strName = u"Rose.qef";
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &dlg, 0); // OnInitDialog: UpdateData(FALSE)
-    ASSERT_NE(hDlg, 0u);
-    EXPECT_EQ(dlg.m_usb.m_hWnd, GetDlgItem(hDlg, 10));
-    CString s;
-    dlg.m_edit.GetWindowText(s);
-    EXPECT_EQ(s, u"Rose.qef");
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 11), 1u);
-    dlg.m_edit.SetWindowText(u"Tulip.qef");
-    dlg.m_usb.SetCheck(BST_CHECKED);
-    SendMessageW(GetDlgItem(hDlg, 11), BM_SETCHECK, BST_UNCHECKED, 0);
-    EXPECT_TRUE(dlg.UpdateData(TRUE));
-    EXPECT_EQ(dlg.m_strName, u"Tulip.qef");
-    EXPECT_EQ(dlg.m_nRadio, 0);
-    dlg.DestroyWindow();
-}
-
 // Controls in creation order: which ones Tab visits and which it passes by.
 const std::vector<tavren::DialogItemTemplate> kTabOrder = {
     {u"STATIC", IDC_STATIC, u"&Name:", 0, 10, 10, 40, 10, kChild, 0},

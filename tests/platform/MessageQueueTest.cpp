@@ -87,25 +87,6 @@ struct ProbeWindow {
     ~ProbeWindow() { wnd.DestroyWindow(); }
 };
 
-TEST(SendMessage, CrossThreadRunsOnTheOwnerAndWaitsForTheAnswer)
-{
-    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
-    ProbeWindow probe;
-    ASSERT_NE(probe.wnd.m_hWnd, 0u);
-    std::atomic<bool> bDone{false};
-    std::atomic<LRESULT> lResult{0};
-    std::thread sender([&] {
-        lResult = SendMessageW(probe.wnd.m_hWnd, WM_PING, 21, 0);
-        probe.wnd.Log("sender returned");
-        bDone = true;
-    });
-    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return bDone.load(); }));
-    sender.join();
-    EXPECT_EQ(lResult.load(), 42);
-    EXPECT_EQ(probe.wnd.m_dwHandlerThread.load(), GetCurrentThreadId());
-    EXPECT_EQ(probe.wnd.m_log, (std::vector<std::string>{"ping 21", "sender returned"}));
-}
-
 TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
 {
     tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
@@ -143,34 +124,6 @@ TEST(SendMessage, ToAWindowOfAnEndedThreadAnswersZero)
     ASSERT_NE(hOrphan, 0u);
     EXPECT_FALSE(IsWindow(hOrphan)) << "a thread's windows end with it";
     EXPECT_EQ(SendMessageW(hOrphan, WM_GETTEXTLENGTH, 0, 0), 0);
-}
-
-TEST(PostMessage, ArrivesInOrderAfterSentMessages)
-{
-    ProbeWindow probe;
-    for (int i = 0; i < 5; ++i)
-        PostMessageW(probe.wnd.m_hWnd, WM_ORDER, static_cast<WPARAM>(i), 0);
-    std::thread poster([&] {
-        for (int i = 5; i < 10; ++i)
-            PostMessageW(probe.wnd.m_hWnd, WM_ORDER, static_cast<WPARAM>(i), 0);
-    });
-    poster.join();
-    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_order.size() == 10; }));
-    EXPECT_EQ(probe.wnd.m_order, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_FALSE(PostMessageW(0x7FFFFFF0u, WM_ORDER, 0, 0)) << "no such window";
-}
-
-TEST(Timer, TicksUntilKilledAndNoMore)
-{
-    ProbeWindow probe;
-    EXPECT_EQ(probe.wnd.SetTimer(1, 1), 1u);
-    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_nTimer1 == 3; }));
-    // A second timer keeps running; the first, killed at its third tick, stays at 3.
-    probe.wnd.SetTimer(2, 1);
-    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return probe.wnd.m_nTimer2 >= 5; }));
-    EXPECT_EQ(probe.wnd.m_nTimer1, 3);
-    EXPECT_TRUE(probe.wnd.KillTimer(2));
-    EXPECT_FALSE(probe.wnd.KillTimer(1)) << "already killed";
 }
 
 TEST(Timer, DiesWithItsWindow)
