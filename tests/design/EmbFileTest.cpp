@@ -91,54 +91,54 @@ TEST(EmbFileQef, ReadsBlocksWordsAndHoop)
     EXPECT_EQ(data.m_extents.nDown, 2);
 }
 
-TEST(EmbFileQef, StitchOffsetBoundaries)
+// Each header field at its boundary, in every native format: the stitch offset against the
+// tables' end and the file's end, the counts against zero, each other and the file.
+TEST(EmbFileHeaders, FieldsAtTheirLimits)
 {
-    DesignLayout layout = SmallLayout();
-    layout.stitchPadding = 4;
-    const uint32_t exact = 116 + 8 * 2;
-    // The stream itself sits 4 bytes later; an offset at the tables' end reads the padding as words,
-    // which is a different (invalid) design, so move the stream to the exact minimum instead.
-    layout.stitchPadding = 0;
-    Bytes good = MakeQef(layout);
-    ASSERT_EQ(Get32(good, 0), static_cast<int32_t>(exact));
-    EXPECT_TRUE(Read(CEmbFile::dftQef, good).ok);
-    Bytes low = good;
-    Patch32(low, 0, exact - 1);
-    EXPECT_EQ(Read(CEmbFile::dftQef, low).error, CEmbFile::feBadHeader);
-    Bytes atEnd = good;
-    Patch32(atEnd, 0, static_cast<int32_t>(good.size()));
-    EXPECT_EQ(Read(CEmbFile::dftQef, atEnd).error, CEmbFile::feStitchData);
-    Bytes past = good;
-    Patch32(past, 0, static_cast<int32_t>(good.size() + 1));
-    EXPECT_EQ(Read(CEmbFile::dftQef, past).error, CEmbFile::feBadHeader);
-    Bytes negative = good;
-    Patch32(negative, 0, -1);
-    EXPECT_EQ(Read(CEmbFile::dftQef, negative).error, CEmbFile::feBadHeader);
-    EXPECT_EQ(Read(CEmbFile::dftQef, Bytes(good.begin(), good.begin() + 115)).error, CEmbFile::feBadHeader);
-}
-
-TEST(EmbFileQef, CountChecks)
-{
-    const Bytes good = MakeQef(SmallLayout());
-    Bytes b = good;
-    Patch32(b, 24, 0);
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoColors);
-    b = good;
-    Patch32(b, 24, -5);
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoColors);
-    b = good;
-    Patch32(b, 28, 0);
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feNoStitches);
-    b = good;
-    Patch32(b, 28, 3);  // fewer than twice the two colours
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feBadHeader);
-    b = good;
-    Patch32(b, 24, 100);  // tables would run past the stitch offset
-    Patch32(b, 28, 200);
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feBadHeader);
-    b = good;
-    Patch32(b, 28, Get32(good, 28) + 1);  // one word more than the file holds
-    EXPECT_EQ(Read(CEmbFile::dftQef, b).error, CEmbFile::feStitchData);
+    const Bytes qef = MakeQef(SmallLayout()), qefPlus = MakeQefPlus(SmallLayout()), qpx = MakeQpx(SmallLayout());
+    ASSERT_EQ(Get32(qef, 0), 116 + 8 * 2);
+    ASSERT_EQ(Get32(qefPlus, 0), 140 + 16);
+    ASSERT_EQ(Get32(qpx, 0), 80 + 16);
+    const int32_t nQefSize = static_cast<int32_t>(qef.size());
+    struct Case {
+        const char* what;
+        int type;
+        std::vector<std::pair<size_t, int32_t>> patches;
+        size_t cutTo;  // 0: whole
+        int error;
+    };
+    const Case cases[] = {
+        {"QEF offset inside the tables", CEmbFile::dftQef, {{0, 116 + 16 - 1}}, 0, CEmbFile::feBadHeader},
+        {"QEF offset at the end", CEmbFile::dftQef, {{0, nQefSize}}, 0, CEmbFile::feStitchData},
+        {"QEF offset past the end", CEmbFile::dftQef, {{0, nQefSize + 1}}, 0, CEmbFile::feBadHeader},
+        {"QEF offset negative", CEmbFile::dftQef, {{0, -1}}, 0, CEmbFile::feBadHeader},
+        {"QEF header cut", CEmbFile::dftQef, {}, 115, CEmbFile::feBadHeader},
+        {"QEF no colours", CEmbFile::dftQef, {{24, 0}}, 0, CEmbFile::feNoColors},
+        {"QEF negative colours", CEmbFile::dftQef, {{24, -5}}, 0, CEmbFile::feNoColors},
+        {"QEF no words", CEmbFile::dftQef, {{28, 0}}, 0, CEmbFile::feNoStitches},
+        {"QEF fewer words than twice the colours", CEmbFile::dftQef, {{28, 3}}, 0, CEmbFile::feBadHeader},
+        {"QEF tables past the offset", CEmbFile::dftQef, {{24, 100}, {28, 200}}, 0, CEmbFile::feBadHeader},
+        {"QEF a word more than the file", CEmbFile::dftQef, {{28, Get32(qef, 28) + 1}}, 0, CEmbFile::feStitchData},
+        {"QEF huge word count", CEmbFile::dftQef, {{28, 2000000000}}, 0, CEmbFile::feStitchData},
+        {"QEF+ offset inside the tables", CEmbFile::dftQefPlus, {{0, 140 + 16 - 1}}, 0, CEmbFile::feBadHeader},
+        {"QEF+ offset negative", CEmbFile::dftQefPlus, {{0, -140}}, 0, CEmbFile::feBadHeader},
+        {"QEF+ custom threads past the end", CEmbFile::dftQefPlus, {{116 + 16, 50}}, 0, CEmbFile::feExtension},
+        {"QEF+ custom threads negative", CEmbFile::dftQefPlus, {{116 + 16, -1}}, 0, CEmbFile::feExtension},
+        {"QPX offset inside the tables", CEmbFile::dftQpx, {{0, 80 + 16 - 1}}, 0, CEmbFile::feBadHeader},
+        {"QPX header cut", CEmbFile::dftQpx, {}, 59, CEmbFile::feBadHeader},
+        {"QPX no colours", CEmbFile::dftQpx, {{32, 0}}, 0, CEmbFile::feNoColors},
+        {"QPX no words", CEmbFile::dftQpx, {{36, 0}}, 0, CEmbFile::feNoStitches},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes b = c.type == CEmbFile::dftQef ? qef : c.type == CEmbFile::dftQefPlus ? qefPlus : qpx;
+        EXPECT_TRUE(Read(c.type, b).ok);
+        for (const auto& [at, value] : c.patches)
+            Patch32(b, at, value);
+        if (c.cutTo)
+            b.resize(c.cutTo);
+        EXPECT_EQ(Read(c.type, b).error, c.error);
+    }
 }
 
 TEST(EmbFileQef, InvalidStreamIsBadStitches)
@@ -203,7 +203,7 @@ TEST(EmbFileQefPlus, CustomThreadsAndEditBlock)
 
 // --- QPX -------------------------------------------------------------------------------------
 
-TEST(EmbFileQpx, HeaderFieldsAndMinimumOffset)
+TEST(EmbFileQpx, OptionAndHoopFromTheHeader)
 {
     DesignLayout layout = SmallLayout();
     layout.optionMarker = true;
@@ -211,22 +211,10 @@ TEST(EmbFileQpx, HeaderFieldsAndMinimumOffset)
     layout.hoop = 28;
     CEmbFile file;
     CEmbData data;
-    Bytes good = MakeQpx(layout);
-    ASSERT_EQ(Get32(good, 0), 80 + 16);
-    ASSERT_TRUE(Read(CEmbFile::dftQpx, good, data, file).ok);
+    ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);
     EXPECT_EQ(data.m_nDesignOption, -2);
     EXPECT_EQ(file.GetHoopCode(), 28);
     EXPECT_EQ(data.m_nColorBlockCount, 2);
-    Bytes low = good;
-    Patch32(low, 0, 80 + 16 - 1);
-    EXPECT_EQ(Read(CEmbFile::dftQpx, low).error, CEmbFile::feBadHeader);
-    EXPECT_EQ(Read(CEmbFile::dftQpx, Bytes(good.begin(), good.begin() + 59)).error, CEmbFile::feBadHeader);
-    Bytes counts = good;
-    Patch32(counts, 32, 0);
-    EXPECT_EQ(Read(CEmbFile::dftQpx, counts).error, CEmbFile::feNoColors);
-    counts = good;
-    Patch32(counts, 36, 0);
-    EXPECT_EQ(Read(CEmbFile::dftQpx, counts).error, CEmbFile::feNoStitches);
     // Without the marker the option byte is not taken.
     layout.optionMarker = false;
     ASSERT_TRUE(Read(CEmbFile::dftQpx, MakeQpx(layout), data, file).ok);

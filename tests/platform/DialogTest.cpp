@@ -153,28 +153,6 @@ TEST(DialogUnits, ControlsGetPixelRectanglesAndBordersTakeTheirShare)
     wnd.DestroyWindow();
 }
 
-const std::vector<tavren::DialogItemTemplate> kRadios = {
-    {u"BUTTON", 10, u"USB", 0, 10, 10, 50, 10, kChild | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0},
-    {u"BUTTON", 11, u"Wireless LAN", 0, 10, 25, 50, 10, kChild | BS_AUTORADIOBUTTON, 0},
-    {u"BUTTON", 12, u"Other group", 0, 10, 40, 50, 10, kChild | WS_GROUP | BS_AUTORADIOBUTTON, 0},
-    {u"EDIT", 20, u"abc", 0, 10, 55, 50, 12, kChild | WS_TABSTOP | ES_AUTOHSCROLL, 0},
-};
-
-class CDataDlg : public CDialog {
-public:
-    CString m_strName;
-    int m_nRadio = 1;
-    CButton m_usb;
-    CEdit m_edit;
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Control(pDX, 10, m_usb);
-        DDX_Control(pDX, 20, m_edit);
-        DDX_Text(pDX, 20, m_strName);
-        DDX_Radio(pDX, 10, m_nRadio);
-    }
-};
-
 // Controls in creation order: which ones Tab visits and which it passes by.
 const std::vector<tavren::DialogItemTemplate> kTabOrder = {
     {u"STATIC", IDC_STATIC, u"&Name:", 0, 10, 10, 40, 10, kChild, 0},
