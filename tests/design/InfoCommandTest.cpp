@@ -19,12 +19,6 @@ namespace {
 
 class InfoCommandTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dir = tavren::test::MakeTempDir("tavren-info");
-        ASSERT_FALSE(m_dir.empty());
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     std::string Put(const std::string& name, const Bytes& bytes)
     {
@@ -57,7 +51,8 @@ protected:
         return lines;
     }
 
-    std::string m_dir;
+    tavren::test::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.path.string();
 };
 
 } // namespace

@@ -17,12 +17,6 @@ namespace {
 
 class MachineFileCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dir = tavren::test::MakeTempDir("tavren-check");
-        ASSERT_FALSE(m_dir.empty());
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     std::u16string Put(const std::string& name, const Bytes& bytes)
     {
@@ -35,7 +29,8 @@ protected:
         return CMachineFileCheck::CheckSourceFile(Put(name, bytes).c_str(), kind);
     }
 
-    std::string m_dir;
+    tavren::test::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.path.string();
 };
 
 // A valid design whose cached extents and position are then set by hand.

@@ -1,4 +1,5 @@
-// `tavren preview` end to end: every corpus design gives a picture with thread on it, the list picture is the 48 x 48 one, and a file that cannot be read gives status 1 and no PNG.
+// `tavren preview` end to end: every corpus design gives a picture with thread on it, the list
+// picture is the 48 x 48 one, and a file that cannot be read gives status 1 and no PNG.
 #include "tests/design/FixtureWriter.h"
 #include "tests/preview/PngReader.h"
 
@@ -21,12 +22,6 @@ using tavren::test::CorpusFiles;
 
 class PreviewCommand : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dir = tavren::test::MakeTempDir("tavren-preview");
-        ASSERT_FALSE(m_dir.empty());
-    }
-    void TearDown() override { fs::remove_all(m_dir); }
 
     int Run(std::vector<std::string> args)
     {
@@ -50,7 +45,8 @@ protected:
         return n;
     }
 
-    fs::path m_dir;
+    tavren::test::ScratchDir m_scratch;
+    fs::path m_dir = m_scratch.path;
 };
 
 TEST_F(PreviewCommand, EveryCorpusDesignGivesAPictureWithThread)
