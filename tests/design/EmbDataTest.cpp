@@ -75,17 +75,6 @@ TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
     EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, -2);
 }
 
-TEST(EmbDataValidate, ColourCountMustMatch)
-{
-    CEmbData data;
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 3);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
-}
-
 TEST(EmbDataValidate, EmptyColourBlockBecomesJumpAndIsRemoved)
 {
     CEmbData data;
