@@ -1,15 +1,13 @@
-// The control models through their wrappers: list view (items, notifications, sorting, groups,
-// geometry), progress bar, extended combo box; device notifications.
+// The list view model through its wrapper (items, notifications, sorting, columns), and device
+// notifications.
 #include "WindowTestSupport.h"
 
 #include "tests/support/MessagePump.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/Watchdog.h"
 
-#include "platform/afx/ComboBoxEx.h"
 #include "platform/user/Dbt.h"
 #include "platform/afx/ListCtrl.h"
-#include "platform/afx/ProgressCtrl.h"
 #include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +22,6 @@ using wintest::kChild;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"SysListView32", 100, u"", 0, 0, 0, 182, 89, kChild | WS_BORDER | LVS_REPORT | LVS_SINGLESEL, 0},
-    {u"SysListView32", 101, u"", 0, 0, 100, 160, 100, kChild | LVS_ICON, 0},
-    {u"msctls_progress32", 102, u"", 0, 0, 210, 100, 10, kChild, 0},
-    {u"ComboBoxEx32", 103, u"", 0, 0, 230, 100, 80, kChild | CBS_DROPDOWNLIST, 0},
 };
 
 // The parent records the list's notifications as Wine's message tables do, with the item in wParam
@@ -34,9 +29,6 @@ const std::vector<tavren::DialogItemTemplate> kItems = {
 class CHostDlg : public CDialog {
 public:
     CListCtrl m_report;
-    CListCtrl m_icons;
-    CProgressCtrl m_progress;
-    CComboBoxEx m_combo;
     MessageRecorder m_seq;
     bool m_bRefuseChanging = false;
     bool m_bQuietDeleteAll = false;
@@ -50,9 +42,6 @@ public:
     void DoDataExchange(CDataExchange* pDX) override
     {
         DDX_Control(pDX, 100, m_report);
-        DDX_Control(pDX, 101, m_icons);
-        DDX_Control(pDX, 102, m_progress);
-        DDX_Control(pDX, 103, m_combo);
     }
 
 protected:

@@ -93,7 +93,6 @@ protected:
 public:
     bool m_bEndOnStep = false;
     bool m_bOwnerWasDisabled = false;
-    BOOL OnInitDialogHook() { return TRUE; }
 };
 
 BEGIN_MESSAGE_MAP(CTraceDlg, CDialog)
