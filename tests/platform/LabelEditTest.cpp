@@ -1,5 +1,6 @@
 // In-place label editing begins as it does for a person on Windows: a second click on the label of
-// the focused, selected item (after the double-click time); never on a first click, a click on the picture, a double-click, or in a list without LVS_EDITLABELS.
+// the focused, selected item (after the double-click time); never on a first click, a click on
+// the picture, a double-click, or in a list without LVS_EDITLABELS.
 #include "WindowTestSupport.h"
 
 #include "platform/user/DoubleClick.h"
