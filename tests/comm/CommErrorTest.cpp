@@ -82,15 +82,6 @@ TEST(CommError, EveryCodeClassPicksItsString)
         EXPECT_EQ(CommErrorStringId(0x8001 + k), 12521u + static_cast<UINT>(k));
 }
 
-TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
-{
-    auto state = ModuleResources();
-    for (int32_t nCode : {0, 4, 13})
-        EXPECT_EQ(ShowCommError(0, nCode), 1);
-    // A window handle that names no window.
-    EXPECT_EQ(ShowCommError(0, 6), 1);
-}
-
 // A window on the test thread to own the boxes.
 class COwnerWnd : public CWnd {
 public:
@@ -107,9 +98,12 @@ public:
     }
 };
 
-TEST(CommError, DestroyedOwnerShowsNothing)
+TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
 {
     auto state = ModuleResources();
+    for (int32_t nCode : {0, 4, 13})
+        EXPECT_EQ(ShowCommError(0, nCode), 1);
+    EXPECT_EQ(ShowCommError(0, 6), 1);  // a window handle that names no window
     HWND hGone = 0;
     {
         COwnerWnd owner;

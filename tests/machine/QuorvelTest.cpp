@@ -221,24 +221,17 @@ TEST_F(QuorvelTest, FileAndFolderOperations)
 
 TEST_F(QuorvelTest, Status_DefaultsAndSettings)
 {
-    uint8_t v = 99;
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 2);
-    EXPECT_EQ(GetStatus(m_hDevice, 3, &v), 0);
-    EXPECT_EQ(v, 0);
-    EXPECT_EQ(GetStatus(m_hDevice, 4, &v), 0);
-    EXPECT_EQ(v, 0);
+    auto status = [&](uint32_t nWhich) {
+        uint8_t v = 99;
+        EXPECT_EQ(GetStatus(m_hDevice, nWhich, &v), 0);
+        return static_cast<int>(v);
+    };
+    EXPECT_EQ(std::vector<int>({status(0), status(3), status(4)}), std::vector<int>({2, 0, 0}));
     EXPECT_EQ(GetMachineType(m_hDevice, 0), 0);
     Ctl({"status", "3=1", "4=5", "0=1"});
-    EXPECT_EQ(GetStatus(m_hDevice, 3, &v), 0);
-    EXPECT_EQ(v, 1);
-    EXPECT_EQ(GetStatus(m_hDevice, 4, &v), 0);
-    EXPECT_EQ(v, 5);
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 1);
+    EXPECT_EQ(std::vector<int>({status(0), status(3), status(4)}), std::vector<int>({1, 1, 5}));
     EXPECT_EQ(SetStatus(m_hDevice, 0, 2), 0);
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 2);
+    EXPECT_EQ(status(0), 2);
 }
 
 TEST_F(QuorvelTest, StorageFull_Answers8010AndKeepsNothing)
