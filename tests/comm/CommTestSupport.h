@@ -8,6 +8,8 @@
 #include "comm/CommunicationThread.h"
 #include "link/MachineLink.h"
 #include "platform/afx/CString.h"
+#include "platform/afx/Wnd.h"
+#include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +73,23 @@ inline std::vector<std::string> ItemNames(const CCommunicationThread& thread)
         out.push_back(p->m_strItemName.ToUtf8());
     return out;
 }
+
+// A plain window on the test thread: the owner of message boxes, the receiver of the worker's
+// messages.
+class CTestWnd : public CWnd {
+public:
+    CTestWnd()
+    {
+        static const tavren::DialogTemplate tmpl{1, u"Test window", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
+                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
+        tavren::CreateDialogWindow(tmpl, 0, this, 0);
+    }
+    ~CTestWnd() override
+    {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+};
 
 // A test with a machine, its own folder "\EMB\<test name>" on storage 1 (created empty) and a
 // device handle.

@@ -18,20 +18,8 @@ using namespace tavren::test;
 namespace {
 
 // A window on the test thread that records the worker's messages.
-class CRecorderWnd : public CWnd {
+class CRecorderWnd : public CTestWnd {
 public:
-    CRecorderWnd()
-    {
-        static const tavren::DialogTemplate tmpl{1, u"Recorder", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
-                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
-        tavren::CreateDialogWindow(tmpl, 0, this, 0);
-    }
-    ~CRecorderWnd() override
-    {
-        if (m_hWnd)
-            DestroyWindow();
-    }
-
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
     {
         if (nMsg >= WM_XFER_START && nMsg <= WM_XFER_DONE) {
