@@ -150,6 +150,14 @@ protected:
         thread.m_nStorage = 1;
         thread.m_strFolder = Folder();
     }
+    // A run of the kind over the records, on the test's thread; its result.
+    int32_t Run(CCommunicationThread& thread, int32_t nKind, std::initializer_list<CCommunicationData*> records) const
+    {
+        Prepare(thread, nKind);
+        for (CCommunicationData* p : records)
+            thread.m_requests.Add(p);
+        return thread.RunRequest();
+    }
 
     HANDLE m_hDevice = 0;
     std::string m_strName;

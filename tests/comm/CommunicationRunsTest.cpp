@@ -32,11 +32,7 @@ TEST_F(RunsTest, Receive_MissingFileIsSkipped)
     PutFile("a.qef", Bytes(10, 1));
     PutFile("c.qef", Bytes(10, 3));
     CCommunicationThread thread;
-    Prepare(thread, rkReceive);
-    thread.m_requests.Add(NameRecord(u"a.qef"));
-    thread.m_requests.Add(NameRecord(u"b.qef"));
-    thread.m_requests.Add(NameRecord(u"c.qef"));
-    EXPECT_EQ(thread.RunRequest(), 0x8012);
+    EXPECT_EQ(Run(thread, rkReceive, {NameRecord(u"a.qef"), NameRecord(u"b.qef"), NameRecord(u"c.qef")}), 0x8012);
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
     // Each record received holds its file's bytes.
@@ -130,30 +126,21 @@ TEST_F(RunsTest, RenameEraseAndCreateFolder_DoWhatTheySay)
     std::filesystem::create_directories(HostPath("olddir"));
 
     CCommunicationThread rename;
-    Prepare(rename, rkRenameFile);
-    rename.m_requests.Add(NameRecord(u"new.qef", u"old.qef"));
-    EXPECT_EQ(rename.RunRequest(), 0);
+    EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"new.qef", u"old.qef")}), 0);
     EXPECT_TRUE(Exists("new.qef"));
     EXPECT_FALSE(Exists("old.qef"));
 
     CCommunicationThread erase;
-    Prepare(erase, rkErase);
-    erase.m_requests.Add(NameRecord(u"gone.qef"));
-    erase.m_requests.Add(NameRecord(u"never.qef"));
-    EXPECT_EQ(erase.RunRequest(), 0x8013);
+    EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"gone.qef"), NameRecord(u"never.qef")}), 0x8013);
     EXPECT_FALSE(Exists("gone.qef"));
     EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"never.qef"}));
 
     CCommunicationThread create;
-    Prepare(create, rkCreateFolder);
-    create.m_requests.Add(NameRecord(u"Flowers"));
-    EXPECT_EQ(create.RunRequest(), 0);
+    EXPECT_EQ(Run(create, rkCreateFolder, {NameRecord(u"Flowers")}), 0);
     EXPECT_TRUE(std::filesystem::is_directory(HostPath("Flowers")));
 
     CCommunicationThread renameFolder;
-    Prepare(renameFolder, rkRenameFolder);
-    renameFolder.m_requests.Add(NameRecord(u"newdir", u"olddir"));
-    EXPECT_EQ(renameFolder.RunRequest(), 0);
+    EXPECT_EQ(Run(renameFolder, rkRenameFolder, {NameRecord(u"newdir", u"olddir")}), 0);
     EXPECT_TRUE(std::filesystem::is_directory(HostPath("newdir")));
 }
 
@@ -165,11 +152,7 @@ TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
     PutFile("c.qef", Bytes(10, 3));
 
     CCommunicationThread erase;
-    Prepare(erase, rkErase);
-    erase.m_requests.Add(NameRecord(u"a\\b.qef"));
-    erase.m_requests.Add(NameRecord(u".."));
-    erase.m_requests.Add(NameRecord(u"c.qef"));
-    EXPECT_EQ(erase.RunRequest(), 0x8013);
+    EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"a\\b.qef"), NameRecord(u".."), NameRecord(u"c.qef")}), 0x8013);
     EXPECT_EQ(ItemNames(erase), (std::vector<std::string>{"c.qef"}));
     EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"a\\b.qef", ".."}));
     EXPECT_TRUE(Exists("a/b.qef"));
@@ -177,16 +160,12 @@ TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
     EXPECT_FALSE(Exists("c.qef"));
 
     CCommunicationThread rename;
-    Prepare(rename, rkRenameFile);
-    rename.m_requests.Add(NameRecord(u"d.qef", u"a\\b.qef"));
-    EXPECT_EQ(rename.RunRequest(), 0x8014);
+    EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"d.qef", u"a\\b.qef")}), 0x8014);
     EXPECT_TRUE(Exists("a/b.qef"));
     EXPECT_FALSE(Exists("a/d.qef"));
 
     CCommunicationThread receive;
-    Prepare(receive, rkReceive);
-    receive.m_requests.Add(NameRecord(u"a\\b.qef"));
-    EXPECT_EQ(receive.RunRequest(), 0x8012);
+    EXPECT_EQ(Run(receive, rkReceive, {NameRecord(u"a\\b.qef")}), 0x8012);
     EXPECT_EQ(receive.m_requests.GetSize(), 0);
 }
 
