@@ -152,8 +152,9 @@ TEST(EmbDataExtents, EveryTransformAndJump)
         EMBEXTENTS e;
         data.CalcExtents(e, c.angle, c.mirrorVertical, c.mirrorHorizontal, c.scale);
         EXPECT_EQ(std::tie(e.nLeft, e.nUp, e.nRight, e.nDown), std::tie(c.want.nLeft, c.want.nUp, c.want.nRight, c.want.nDown));
-        if (c.angle == 0 && c.scale == 100 && !c.mirrorVertical && !c.mirrorHorizontal)
+        if (c.angle == 0 && c.scale == 100 && !c.mirrorVertical && !c.mirrorHorizontal) {
             EXPECT_EQ(std::memcmp(&e, &data.m_extents, sizeof e), 0) << "the design's own extents";
+        }
     }
 }
 
