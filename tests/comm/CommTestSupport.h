@@ -9,6 +9,7 @@
 #include "link/MachineLink.h"
 #include "platform/afx/CString.h"
 #include "platform/afx/Wnd.h"
+#include "platform/user/Resource.h"
 #include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
