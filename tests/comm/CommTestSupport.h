@@ -123,7 +123,7 @@ protected:
     }
 
     // "\EMB\<test name>", the machine path of the test's folder.
-    CString Folder() const { return CString(u"\\EMB\\") + CString::FromUtf8(m_strName); }
+    CString Folder() const { return CString::FromUtf8("\\EMB\\" + m_strName); }
     std::filesystem::path HostPath(const std::string& strRelative) const { return m_dir / strRelative; }
     void PutFile(const std::string& strRelative, const std::vector<uint8_t>& bytes) const
     {
