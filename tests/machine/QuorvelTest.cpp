@@ -109,7 +109,7 @@ uint32_t MTime(const fs::path& p)
     return static_cast<uint32_t>(st.st_mtime);
 }
 
-TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
+TEST_F(QuorvelTest, ListingBlock_ExactBytesFoldersFirstNamesIn1252AndLookupWithoutCase)
 {
     fs::path emb = m_machine.Storage(1) / "EMB";
     fs::create_directory(emb / "Flowers");
@@ -139,14 +139,11 @@ TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
     std::vector<uint8_t> ord = List(2, u"\\ORD");
     ASSERT_EQ(Le32(ord, 0), 1u);
     EXPECT_STREQ(reinterpret_cast<const char*>(ord.data() + 4 + 16), "(UserST)");
-}
 
-TEST_F(QuorvelTest, ListingBlock_MissingFolderAndLookupWithoutRegardToCase)
-{
-    int32_t r = 0;
+    // A missing folder; names are looked up without regard to case, also beyond ASCII.
     List(1, u"\\EMB\\Nowhere", &r);
     EXPECT_EQ(r, 0x800D);
-    fs::create_directory(m_machine.Storage(1) / "EMB" / "\xC3\x89t\xC3\xA9"); // "Été"
+    fs::create_directory(emb / "\xC3\x89t\xC3\xA9"); // "Été"
     List(1, u"\\emb\\\u00E9T\u00C9", &r);
     EXPECT_EQ(r, 0);
 }

@@ -65,33 +65,29 @@ TEST(FileCalls, ErrorsAreTheWindowsCodesWithTheirSystemTexts)
 {
     tavren::test::TempDrives t;
     t.Write("c/dir/a.qef", "1");
-    EXPECT_EQ(GetFileAttributesW(u"C:\\dir\\missing.qef"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), ERROR_FILE_NOT_FOUND);
-    EXPECT_EQ(GetFileAttributesW(u"C:\\nodir\\missing.qef"), INVALID_FILE_ATTRIBUTES);
-    EXPECT_EQ(GetLastError(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND), u"The system cannot find the file specified.\r\n");
-
-    EXPECT_FALSE(DeleteFileW(u"C:\\dir"));
-    EXPECT_EQ(GetLastError(), ERROR_ACCESS_DENIED);
-    EXPECT_TRUE(CreateDirectoryW(u"C:\\dir\\sub", nullptr));
-    EXPECT_FALSE(CreateDirectoryW(u"C:\\DIR\\SUB", nullptr));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
-    t.Write("c/dir/sub/x", "");
-    EXPECT_FALSE(RemoveDirectoryW(u"C:\\dir\\sub"));
-    EXPECT_EQ(GetLastError(), ERROR_DIR_NOT_EMPTY);
-
-    // Moving onto an existing name without the replace flag keeps both files.
     t.Write("c/dir/b.qef", "2");
-    EXPECT_FALSE(MoveFileExW(u"C:\\dir\\a.qef", u"C:\\dir\\b.qef", MOVEFILE_WRITE_THROUGH));
-    EXPECT_EQ(GetLastError(), ERROR_ALREADY_EXISTS);
+    EXPECT_EQ(Message(ERROR_FILE_NOT_FOUND), u"The system cannot find the file specified.\r\n");
+    // In order: each call fails with its code, and the calls between them set the scene.
+    const std::vector<std::pair<std::function<bool()>, DWORD>> calls = {
+        {[] { return GetFileAttributesW(u"C:\\dir\\missing.qef") == INVALID_FILE_ATTRIBUTES; }, ERROR_FILE_NOT_FOUND},
+        {[] { return GetFileAttributesW(u"C:\\nodir\\missing.qef") == INVALID_FILE_ATTRIBUTES; }, ERROR_PATH_NOT_FOUND},
+        {[] { return !DeleteFileW(u"C:\\dir"); }, ERROR_ACCESS_DENIED},
+        {[] { return CreateDirectoryW(u"C:\\dir\\sub", nullptr) && !CreateDirectoryW(u"C:\\DIR\\SUB", nullptr); }, ERROR_ALREADY_EXISTS},
+        {[&] { t.Write("c/dir/sub/x", ""); return !RemoveDirectoryW(u"C:\\dir\\sub"); }, ERROR_DIR_NOT_EMPTY},
+        // Moving onto an existing name without the replace flag keeps both files.
+        {[] { return !MoveFileExW(u"C:\\dir\\a.qef", u"C:\\dir\\b.qef", MOVEFILE_WRITE_THROUGH); }, ERROR_ALREADY_EXISTS},
+        {[] { return CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE) && !CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE); },
+         ERROR_FILE_EXISTS},
+    };
+    for (size_t i = 0; i < calls.size(); ++i) {
+        SetLastError(0);
+        EXPECT_TRUE(calls[i].first()) << "call " << i;
+        EXPECT_EQ(GetLastError(), calls[i].second) << "call " << i;
+    }
     // A rename that changes only the case is a rename, not a collision.
     EXPECT_TRUE(MoveFileExW(u"C:\\dir\\a.qef", u"C:\\dir\\A.QEF", MOVEFILE_WRITE_THROUGH));
     EXPECT_TRUE(std::filesystem::exists(t.Host("c/dir/A.QEF")));
     EXPECT_FALSE(std::filesystem::exists(t.Host("c/dir/a.qef")));
-
-    EXPECT_TRUE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
-    EXPECT_FALSE(CopyFileW(u"C:\\dir\\b.qef", u"E:\\b.qef", TRUE));
-    EXPECT_EQ(GetLastError(), ERROR_FILE_EXISTS);
 }
 
 TEST(FileCalls, CopyKeepsTheReadOnlyAttributeAndNeverReplacesAReadOnlyFile)
