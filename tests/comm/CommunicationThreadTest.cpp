@@ -49,31 +49,20 @@ using ThreadTest = CMachineTest;
 
 // ---- the record list
 
-TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrder)
+TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrderAndIgnoresRangesOutside)
 {
     CCommunicationThread thread;
-    thread.m_requests.Add(NameRecord(u"first"));
-    thread.m_requests.Add(NameRecord(u""));
-    thread.m_requests.Add(NameRecord(u"third"));
-    thread.RemoveRequests(0, 3);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"first", "third"}));
-}
-
-TEST(CommunicationThreadRecords, RemoveRequestsOutsideTheListChangesNothing)
-{
-    CCommunicationThread thread;
-    thread.m_requests.Add(NameRecord(u"a"));
-    thread.m_requests.Add(NameRecord(u"b"));
-    thread.RemoveRequests(2, 1);  // first == size
+    for (const char16_t* pszName : {u"a", u"", u"c", u"d"})
+        thread.m_requests.Add(NameRecord(pszName));
+    thread.RemoveRequests(4, 1);  // first == size
     thread.RemoveRequests(0, 0);  // no count
     thread.RemoveRequests(-1, 1);
-    thread.RemoveRequests(1, 2);  // reaches past the end
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "b"}));
+    thread.RemoveRequests(3, 2);  // reaches past the end
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "", "c", "d"}));
     EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
-    thread.RemoveRequests(0, 1);
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"b"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a"}));
+    thread.RemoveRequests(0, 3);
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"d"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a", "c"}));
 }
 
 // ---- the worker's life

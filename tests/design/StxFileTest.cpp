@@ -32,27 +32,32 @@ StxLayout FivePointPattern()
 
 TEST(StxFileRead, HeaderChecks)
 {
+    const Bytes good = MakeStx(FivePointPattern());
+    StxLayout badSize = FivePointPattern(), badCount = FivePointPattern();
+    badSize.headerSize = 0x40;
+    badCount.recordCount = 65535;  // far more records than the file holds
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        int failure;  // -1: any
+    };
+    const Case cases[] = {
+        {"header cut", Bytes(good.begin(), good.begin() + 67), CStxFile::sfShortHeader},
+        {"header size", MakeStx(badSize), CStxFile::sfHeaderSize},
+        {"last record cut", Bytes(good.begin(), good.end() - 1), CStxFile::sfRecords},
+        {"record count", MakeStx(badCount), -1},
+    };
     CStxFile stx;
-    Bytes good = MakeStx(FivePointPattern());
-    EXPECT_TRUE(ReadStx(stx, good));
-    EXPECT_FALSE(stx.IsBroken());
-    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.begin() + 67)));
-    EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfShortHeader);
-    StxLayout layout = FivePointPattern();
-    layout.headerSize = 0x40;
-    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfHeaderSize);
-    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.end() - 1)));
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfRecords);
-    layout = FivePointPattern();
-    layout.recordCount = 65535;  // far more records than the file holds
-    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_TRUE(stx.IsBroken());
-    // A later good read clears the broken flag.
-    EXPECT_TRUE(ReadStx(stx, good));
-    EXPECT_FALSE(stx.IsBroken());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(ReadStx(stx, good));
+        EXPECT_FALSE(stx.IsBroken()) << "a good read clears the broken flag";
+        EXPECT_FALSE(ReadStx(stx, c.bytes));
+        EXPECT_TRUE(stx.IsBroken());
+        if (c.failure >= 0) {
+            EXPECT_EQ(stx.GetLastReadFailure(), c.failure);
+        }
+    }
 }
 
 TEST(StxFileRead, OutlineSwingAndFeed)

@@ -1,5 +1,4 @@
-// Dialogs: modal loops (nested, ended during WM_INITDIALOG), dialog units, keys, radio groups,
-// data exchange and message maps.
+// Dialogs: a modal loop ended during WM_INITDIALOG, dialog units, and the keys that move the focus.
 #include "WindowTestSupport.h"
 
 #include "tests/support/Watchdog.h"
@@ -17,39 +16,23 @@ namespace {
 
 using wintest::kChild;
 
-constexpr UINT WM_STEP = WM_APP + 10;
-
 const std::vector<tavren::DialogItemTemplate> kOkCancel = {
     {u"BUTTON", IDOK, u"OK", 0, 10, 10, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
     {u"BUTTON", IDCANCEL, u"Cancel", 0, 70, 10, 50, 14, kChild | WS_TABSTOP, 0},
 };
 
-// Records the order of what happens to it.
-class CTraceDlg : public CDialog {
+// Ends itself from WM_INITDIALOG and records what happens to its window.
+class CEndAtInitDlg : public CDialog {
 public:
-    std::vector<std::string>* m_pTrace = nullptr;
-    std::string m_strName;
-    int m_nEndInInit = 0;        // EndDialog with this from OnInitDialog when not 0
-    bool m_bNestChild = false;   // run a child dialog from a posted message
-    INT_PTR m_nChildResult = 0;
-    bool m_bParentDisabledDuringChild = false;
-    tavren::DialogTemplate m_tmpl;
+    std::vector<std::string> m_trace;
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Trace", 150, 60, kOkCancel);
 
-    CTraceDlg(std::vector<std::string>* pTrace, std::string strName)
-        : m_pTrace(pTrace), m_strName(std::move(strName)), m_tmpl(wintest::MakeTemplate(u"Trace", 150, 60, kOkCancel))
-    {
-        SetTemplate(&m_tmpl);
-    }
-    void Trace(const std::string& s) { m_pTrace->push_back(m_strName + " " + s); }
-
+    CEndAtInitDlg() { SetTemplate(&m_tmpl); }
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
-        Trace("init");
-        if (m_nEndInInit)
-            EndDialog(m_nEndInInit);
-        if (m_bNestChild || m_bEndOnStep)
-            PostMessage(WM_STEP);
+        m_trace.push_back("init");
+        EndDialog(42);
         return TRUE;
     }
 
@@ -57,72 +40,29 @@ protected:
     afx_msg void OnShowWindow(BOOL bShow, UINT nStatus)
     {
         CDialog::OnShowWindow(bShow, nStatus);
-        Trace(bShow ? "shown" : "hidden");
+        m_trace.push_back(bShow ? "shown" : "hidden");
     }
     afx_msg void OnDestroy()
     {
-        Trace("destroy");
+        m_trace.push_back("destroy");
         CDialog::OnDestroy();
     }
-    afx_msg LRESULT OnStep(WPARAM, LPARAM)
-    {
-        if (m_bNestChild) {
-            CTraceDlg child(m_pTrace, "child");
-            child.m_nEndInInit = 0;
-            child.m_pParentWnd = this;
-            child.m_bNestChild = false;
-            child.m_tmpl.pszCaption = u"Child";
-            // The child ends itself from its own first message.
-            m_bNestChild = false;
-            child.m_nChildResult = -1;
-            child.m_bEndOnStep = true;
-            m_nChildResult = child.DoModal();
-            m_bParentDisabledDuringChild = child.m_bOwnerWasDisabled;
-            Trace("child returned " + std::to_string(m_nChildResult));
-            EndDialog(8);
-            return 0;
-        }
-        if (m_bEndOnStep) {
-            m_bOwnerWasDisabled = !GetParent()->IsWindowEnabled();
-            EndDialog(7);
-        }
-        return 0;
-    }
     DECLARE_MESSAGE_MAP()
-
-public:
-    bool m_bEndOnStep = false;
-    bool m_bOwnerWasDisabled = false;
 };
 
-BEGIN_MESSAGE_MAP(CTraceDlg, CDialog)
+BEGIN_MESSAGE_MAP(CEndAtInitDlg, CDialog)
     ON_WM_SHOWWINDOW()
     ON_WM_DESTROY()
-    ON_MESSAGE(WM_STEP, OnStep)
 END_MESSAGE_MAP()
 
+// A dialog run inside another is the message boxes' case (tests/platform/ScriptedUserTest.cpp).
 TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 {
     tavren::test::Watchdog watchdog;
-    std::vector<std::string> trace;
-    CTraceDlg dlg(&trace, "dlg");
-    dlg.m_nEndInInit = 42;
+    CEndAtInitDlg dlg;
     EXPECT_EQ(dlg.DoModal(), 42);
-    EXPECT_EQ(trace, (std::vector<std::string>{"dlg init", "dlg destroy"}));
+    EXPECT_EQ(dlg.m_trace, (std::vector<std::string>{"init", "destroy"}));
     EXPECT_EQ(dlg.m_hWnd, 0u);
-}
-
-TEST(ModalLoop, NestedDialogRunsInsideAndDisablesItsParent)
-{
-    tavren::test::Watchdog watchdog;
-    std::vector<std::string> trace;
-    CTraceDlg dlg(&trace, "outer");
-    dlg.m_bNestChild = true;
-    EXPECT_EQ(dlg.DoModal(), 8);
-    EXPECT_EQ(dlg.m_nChildResult, 7);
-    EXPECT_TRUE(dlg.m_bParentDisabledDuringChild);
-    EXPECT_EQ(trace, (std::vector<std::string>{"outer init", "outer shown", "child init", "child shown", "child hidden",
-                                               "child destroy", "outer child returned 7", "outer hidden", "outer destroy"}));
 }
 
 const std::vector<tavren::DialogItemTemplate> kListDialog = {
