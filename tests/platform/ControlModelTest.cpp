@@ -1,4 +1,4 @@
-// The list view model through its wrapper (items, notifications, sorting, columns), and device
+// The list view model through its wrapper (the notifications of a change, sorting), and device
 // notifications.
 #include "WindowTestSupport.h"
 
@@ -31,7 +31,6 @@ public:
     CListCtrl m_report;
     MessageRecorder m_seq;
     bool m_bRefuseChanging = false;
-    bool m_bQuietDeleteAll = false;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Host", 200, 330, kItems);
     CHostDlg()
     {
@@ -53,12 +52,8 @@ protected:
         case LVN_ITEMCHANGING:
             *pResult = m_bRefuseChanging;
             break;
-        case LVN_DELETEALLITEMS:
-            *pResult = m_bQuietDeleteAll;
-            break;
         case LVN_ITEMCHANGED:
         case LVN_INSERTITEM:
-        case LVN_DELETEITEM:
             break;
         default:
             return CDialog::OnNotify(wParam, lParam, pResult);
@@ -103,26 +98,6 @@ TEST(ListView, InsertSetAndStateChangesNotifyTheParentInOrder)
     EXPECT_EQ(dlg.m_report.GetNextItem(-1, LVNI_SELECTED), 1) << "the parent refused the change";
 }
 
-TEST(ListView, DeletingAnnouncesEachItemUnlessTheParentAsksForQuiet)
-{
-    CHostDlg dlg;
-    for (int i = 0; i < 3; ++i)
-        dlg.m_report.InsertItem(i, u"x");
-    dlg.m_seq.Clear();
-    EXPECT_TRUE(dlg.m_report.DeleteItem(1));
-    EXPECT_FALSE(dlg.m_report.DeleteItem(7));
-    EXPECT_TRUE(dlg.m_report.DeleteAllItems());
-    // The whole list goes with iItem -1, then each item as it is then numbered.
-    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEITEM, 1), Notified(LVN_DELETEALLITEMS, -1), Notified(LVN_DELETEITEM, 0),
-                                Notified(LVN_DELETEITEM, 1)});
-    dlg.m_report.InsertItem(0, u"y");
-    dlg.m_bQuietDeleteAll = true;
-    dlg.m_seq.Clear();
-    dlg.m_report.DeleteAllItems();
-    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEALLITEMS, -1)});
-    EXPECT_EQ(dlg.m_report.GetItemCount(), 0);
-}
-
 TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
 {
     CHostDlg dlg;
@@ -135,24 +110,6 @@ TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
     for (int i = 0; i < 5; ++i)
         order += dlg.m_report.GetItemText(i, 0);
     EXPECT_EQ(order, u"bdcae");
-}
-
-TEST(ListView, ColumnsSubItemsAndTextBuffers)
-{
-    CHostDlg dlg;
-    EXPECT_EQ(dlg.m_report.InsertColumn(0, u"Name", LVCFMT_LEFT, 100), 0);
-    EXPECT_EQ(dlg.m_report.InsertColumn(1, u"Size", LVCFMT_RIGHT, 50), 1);
-    dlg.m_report.InsertItem(0, u"A long name for a file.qef");
-    dlg.m_report.SetItemText(0, 1, u"12 KB");
-    EXPECT_EQ(dlg.m_report.GetItemText(0, 1), u"12 KB");
-    char16_t buf[7];
-    EXPECT_EQ(dlg.m_report.GetItemText(0, 0, buf, 7), 6);
-    EXPECT_EQ(std::u16string(buf), u"A long") << "cut to the buffer, terminated";
-    dlg.m_report.SetColumnWidth(0, LVSCW_AUTOSIZE);
-    EXPECT_EQ(dlg.m_report.GetColumnWidth(0), 26 * 6 + 12);
-    EXPECT_TRUE(dlg.m_report.DeleteColumn(1));
-    EXPECT_EQ(dlg.m_report.GetColumnWidth(1), 0);
-
 }
 
 class CDeviceDlg : public CDialog {
