@@ -49,11 +49,9 @@ public:
                 v |= static_cast<uint32_t>(Byte()) << (8 * i);
             return static_cast<int32_t>(v);
         }
-        static const int32_t kCodes[] = {1,      2,      3,      4,      5,      6,      7,      8,      9,
-                                         10,     11,     0x8001, 0x8002, 0x8003, 0x8004, 0x8005, 0x8006, 0x8007,
-                                         0x8008, 0x8009, 0x800A, 0x800B, 0x800C, 0x800D, 0x800E, 0x800F, 0x8010,
-                                         0x8011, 0x8012, 0x8013, 0x8014, 0x8015, 0x8016, -1};
-        return kCodes[b % (sizeof(kCodes) / sizeof(kCodes[0]))];
+        // 1 to 11, 0x8001 to 0x8016, -1
+        const int i = b % 34;
+        return i < 11 ? i + 1 : i < 33 ? 0x8001 + (i - 11) : -1;
     }
     // A block of the library's own allocation (null when empty).
     uint8_t* Block(uint32_t& nSize)

@@ -1,6 +1,6 @@
 // Writes the fuzz seeds: the test fixtures' kinds of files (every format, with every optional
-// block) and the real DST designs, each design prefixed by its type byte.
-#include "design/EmbData.h"
+// block) and the real DST designs, each design prefixed by its type byte; the machine's listings and
+// answer streams of the communication targets.
 #include "design/EmbFile.h"
 #include "tests/design/FixtureWriter.h"
 
@@ -18,39 +18,30 @@ namespace {
 // One machine listing record: length, kind (-1 folder), 8 bytes the list skips, the name.
 void PutRecord(Bytes& b, const std::string& name, bool bFolder)
 {
-    const uint32_t nLength = static_cast<uint32_t>((16 + name.size() + 1 + 3) & ~size_t(3));
-    const size_t at = b.size();
+    const size_t at = b.size(), nLength = (16 + name.size() + 1 + 3) & ~size_t(3);
+    Put32(b, static_cast<int32_t>(nLength));
+    Put32(b, bFolder ? -1 : 0);
     b.resize(at + nLength, 0);
-    for (int i = 0; i < 4; i++) {
-        b[at + i] = static_cast<uint8_t>(nLength >> (8 * i));
-        b[at + 4 + i] = bFolder ? 0xFF : 0;
-    }
     std::copy(name.begin(), name.end(), b.begin() + static_cast<std::ptrdiff_t>(at + 16));
-}
-
-// A seed of the listing target: list kind and storage, level, count, records.
-void WriteListing(const std::string& dir, const std::string& name, uint8_t kindAndStorage, uint8_t level,
-                  const std::vector<std::pair<std::string, bool>>& entries)
-{
-    Bytes b{kindAndStorage, level};
-    const uint32_t n = static_cast<uint32_t>(entries.size());
-    for (int i = 0; i < 4; i++)
-        b.push_back(static_cast<uint8_t>(n >> (8 * i)));
-    for (const auto& [entry, bFolder] : entries)
-        PutRecord(b, entry, bFolder);
-    WriteFile(dir + "/" + name, b);
 }
 
 // A whole listing block as the machine answers it: count, records.
 Bytes ListingBlock(const std::vector<std::pair<std::string, bool>>& entries)
 {
     Bytes b;
-    const uint32_t n = static_cast<uint32_t>(entries.size());
-    for (int i = 0; i < 4; i++)
-        b.push_back(static_cast<uint8_t>(n >> (8 * i)));
+    Put32(b, static_cast<int32_t>(entries.size()));
     for (const auto& [entry, bFolder] : entries)
         PutRecord(b, entry, bFolder);
     return b;
+}
+
+// A seed of the listing target: list kind and storage, level, the listing block.
+void WriteListing(const std::string& dir, const std::string& name, uint8_t kindAndStorage, uint8_t level,
+                  const std::vector<std::pair<std::string, bool>>& entries)
+{
+    Bytes b{kindAndStorage, level};
+    PutBytes(b, ListingBlock(entries));
+    WriteFile(dir + "/" + name, b);
 }
 
 // One answer of the fuzzed machine's stream: a success code and a block.
@@ -101,26 +92,17 @@ void Write(const std::string& dir, const std::string& name, uint8_t type, const 
 
 int main(int argc, char** argv)
 {
-    if (argc < 4) {
-        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR [LISTING_DIR [TREE_DIR RUNS_DIR]]\n";
+    if (argc < 7) {
+        std::cerr << "usage: make_seeds EMB_DIR STX_DIR CORPUS_DIR LISTING_DIR TREE_DIR RUNS_DIR\n";
         return 2;
     }
-    const std::string embDir = argv[1], stxDir = argv[2], corpus = argv[3];
-    std::filesystem::create_directories(embDir);
-    std::filesystem::create_directories(stxDir);
-    if (argc > 4) {
-        const std::string listingDir = argv[4];
-        std::filesystem::create_directories(listingDir);
-        WriteListing(listingDir, "designs", 0x04, 2, {{"a.qef", false}, {"Sub", true}, {"b.qef+", false}, {"c.qpx", false}, {"d.txt", false}});
-        WriteListing(listingDir, "stx-builtin", 0x05, 3, {{"(UserST)", true}, {"p.stx", false}, {"Deep", true}});
-        WriteListing(listingDir, "ordplus-usb", 0x0A, 1, {{"q.ord+", false}, {"(UserST)", true}, {"r.stx", false}});
-    }
-
-    if (argc > 6) {
-        std::filesystem::create_directories(argv[5]);
-        std::filesystem::create_directories(argv[6]);
-        WriteMachineSeeds(argv[5], argv[6]);
-    }
+    const std::string embDir = argv[1], stxDir = argv[2], corpus = argv[3], listingDir = argv[4];
+    for (int i : {1, 2, 4, 5, 6})
+        std::filesystem::create_directories(argv[i]);
+    WriteListing(listingDir, "designs", 0x04, 2, {{"a.qef", false}, {"Sub", true}, {"b.qef+", false}, {"c.qpx", false}, {"d.txt", false}});
+    WriteListing(listingDir, "stx-builtin", 0x05, 3, {{"(UserST)", true}, {"p.stx", false}, {"Deep", true}});
+    WriteListing(listingDir, "ordplus-usb", 0x0A, 1, {{"q.ord+", false}, {"(UserST)", true}, {"r.stx", false}});
+    WriteMachineSeeds(argv[5], argv[6]);
 
     DesignLayout layout = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20),
                                         ChangeColor(), ChangeColor(1, 1), Sew(119, 0), JumpBy(119, 3), Sew(2, 2), EndDesign()});
@@ -136,9 +118,6 @@ int main(int argc, char** argv)
     Write(embDir, "small.qef", CEmbFile::dftQef, MakeQef(layout));
     Write(embDir, "small.qef+", CEmbFile::dftQefPlus, MakeQefPlus(layout));
     Write(embDir, "small.qpx", CEmbFile::dftQpx, MakeQpx(layout));
-    DesignLayout v2 = layout;
-    v2.version = 2;
-    Write(embDir, "v2.qef+", CEmbFile::dftQefPlus, MakeQefPlus(v2));
     Write(embDir, "small.dst", CEmbFile::dftDst,
           MakeDst({Sew(5, 5), ChangeColor(3, 3), Sew(-300, 40), JumpBy(200, 200), Sew(1, 1), EndDesign()}));
 
@@ -148,20 +127,7 @@ int main(int argc, char** argv)
             c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         if (ext != ".dst")
             continue;
-        const Bytes dst = ReadWholeFile(e.path().string());
-        const std::string base = e.path().stem().string();
-        Write(embDir, base + ".dst", CEmbFile::dftDst, dst);
-        // The small real designs also as QEF, QEF+ and QPX.
-        if (dst.size() > 12000)
-            continue;
-        CEmbFile file(CEmbFile::dftDst);
-        CEmbData data;
-        if (!file.ReadBuffer(dst.data(), dst.size(), data))
-            continue;
-        DesignLayout real = LayoutFromDesign(data);
-        Write(embDir, base + ".qef", CEmbFile::dftQef, MakeQef(real));
-        Write(embDir, base + ".qef+", CEmbFile::dftQefPlus, MakeQefPlus(real));
-        Write(embDir, base + ".qpx", CEmbFile::dftQpx, MakeQpx(real));
+        Write(embDir, e.path().stem().string() + ".dst", CEmbFile::dftDst, ReadWholeFile(e.path().string()));
     }
 
     WriteFile(stxDir + "/wellformed.stx", MakeStx(WellFormedStx(12)));

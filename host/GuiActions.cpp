@@ -62,16 +62,28 @@ json PerformAction(const json& a)
     } else if (strDo == "wheel") {
         bOk = tavren::TurnWheel(h, static_cast<int>(std::clamp<long long>(Number(a, "delta", 0), -32768, 32767)), &strError);
     } else if (strDo == "keyIn") {
+        // A key in a control, named as the browser's KeyboardEvent.code names it: the named keys
+        // below, "KeyA".."KeyZ" for letters and "Digit0".."Digit9" for digits; "ctrl", "shift"
+        // and "alt" hold modifiers around it (Alt+letter is a mnemonic, Alt+ArrowDown opens a
+        // combo box's list, Ctrl+KeyC copies).
         std::string strKey = a.contains("key") && a["key"].is_string() ? a["key"].get<std::string>() : "";
         static const std::pair<const char*, WPARAM> kKeys[] = {
             {"Backspace", VK_BACK}, {"Delete", VK_DELETE}, {"Home", VK_HOME},     {"End", VK_END},        {"ArrowLeft", VK_LEFT},
             {"ArrowRight", VK_RIGHT}, {"ArrowUp", VK_UP},  {"ArrowDown", VK_DOWN}, {"PageUp", VK_PRIOR}, {"PageDown", VK_NEXT},
-            {"Space", VK_SPACE},      {"F10", VK_F10},     {"ContextMenu", VK_APPS}};
+            {"Space", VK_SPACE},      {"F4", VK_F4},       {"F10", VK_F10},       {"ContextMenu", VK_APPS}};
         auto flag = [&](const char* key) { return a.contains(key) && a[key].is_boolean() && a[key].get<bool>(); };
-        const UINT nModifiers = (flag("ctrl") ? tavren::kKeyCtrl : 0) | (flag("shift") ? tavren::kKeyShift : 0);
+        const UINT nModifiers = (flag("ctrl") ? tavren::kKeyCtrl : 0) | (flag("shift") ? tavren::kKeyShift : 0) |
+                                (flag("alt") ? tavren::kKeyAlt : 0);
+        WPARAM nKey = 0;
         auto it = std::find_if(std::begin(kKeys), std::end(kKeys), [&](const auto& k) { return strKey == k.first; });
         if (it != std::end(kKeys))
-            bOk = tavren::PressKeyIn(h, it->second, nModifiers, &strError);
+            nKey = it->second;
+        else if (strKey.size() == 4 && strKey.starts_with("Key") && strKey[3] >= 'A' && strKey[3] <= 'Z')
+            nKey = static_cast<WPARAM>(strKey[3]);
+        else if (strKey.size() == 6 && strKey.starts_with("Digit") && strKey[5] >= '0' && strKey[5] <= '9')
+            nKey = static_cast<WPARAM>(strKey[5]);
+        if (nKey)
+            bOk = tavren::PressKeyIn(h, nKey, nModifiers, &strError);
         else
             strError = "unknown key \"" + strKey + "\"";
     } else if (strDo == "item") {

@@ -1,5 +1,8 @@
 // The button class: push buttons (plain and default), check boxes, radio buttons, group boxes.
 //
+// Arrow keys between radio buttons and mnemonics ("&Apply") are the dialog manager's; a button it
+// activates is clicked with BM_CLICK, as a person clicks it.
+//
 // Deliberately missing: owner-drawn buttons, split and command links, three-state cycling beyond
 // BM_SETCHECK, keyboard activation with the space bar, hot tracking.
 #include "platform/seam/Automation.h"
@@ -156,9 +159,11 @@ private:
     {
         DWORD dwType = Type(hWnd);
         if (dwType == BS_DEFPUSHBUTTON)
-            return DLGC_BUTTON | 0x10; // DLGC_DEFPUSHBUTTON
+            return DLGC_BUTTON | DLGC_DEFPUSHBUTTON;
         if (dwType == BS_PUSHBUTTON)
-            return DLGC_BUTTON | 0x20; // DLGC_UNDEFPUSHBUTTON
+            return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
+        if (dwType == BS_RADIOBUTTON || dwType == BS_AUTORADIOBUTTON)
+            return DLGC_BUTTON | DLGC_RADIOBUTTON; // the dialog manager moves between them with the arrows
         return DLGC_BUTTON;
     }
 

@@ -1,8 +1,12 @@
 // The extended combo box class (also used for plain drop-down lists): entries with text, image,
 // selected image, indent and data word; one selection; an image list by handle.
 //
+// The keyboard: Up and Down move the selection (CBN_SELCHANGE); F4 or Alt+Down (or Alt+Up) opens
+// the drop-down list (CBN_DROPDOWN), and F4, Alt+Down, Enter or Escape close it.
+//
 // Deliberately missing: the editable drop-down (CBS_DROPDOWN behaves as a drop-down list),
-// overlay images, sorting, CBEN_* notifications, owner drawing, typing to search.
+// overlay images, sorting, CBEN_* notifications, owner drawing, typing to search, CBN_CLOSEUP and
+// the CBN_SELENDOK/CBN_SELENDCANCEL of closing by keyboard.
 #include "platform/seam/Automation.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/WindowManager.h"
@@ -66,9 +70,12 @@ public:
         case tavren::CB_TAVREN_CHOOSE:
             return OnChoose(hWnd, static_cast<int>(wParam));
         case WM_KEYDOWN:
-            if (m_bDropped && (wParam == VK_ESCAPE || wParam == VK_RETURN))
-                return OnShowDropDown(hWnd, false);
-            return 0;
+            return OnKeyDown(hWnd, wParam);
+        case WM_SYSKEYDOWN:
+            // Alt+Down or Alt+Up (lParam bit 29: Alt is down) opens or closes the list.
+            if ((wParam == VK_DOWN || wParam == VK_UP) && (lParam & 0x20000000))
+                return OnShowDropDown(hWnd, !m_bDropped);
+            return DefWindowProcW(hWnd, nMsg, wParam, lParam);
         case WM_GETDLGCODE:
             // An open drop-down keeps Enter and Escape for itself.
             return m_bDropped ? DLGC_WANTALLKEYS : DLGC_WANTARROWS;
@@ -200,6 +207,32 @@ private:
         if (bShow)
             tavren::CommandParent(hWnd, CBN_DROPDOWN);
         return TRUE;
+    }
+
+    LRESULT OnKeyDown(HWND hWnd, WPARAM nKey)
+    {
+        switch (nKey) {
+        case VK_F4:
+            return OnShowDropDown(hWnd, !m_bDropped);
+        case VK_ESCAPE:
+        case VK_RETURN:
+            return m_bDropped ? OnShowDropDown(hWnd, false) : 0;
+        case VK_UP:
+        case VK_DOWN: {
+            // From no selection either key takes the first entry.
+            if (m_entries.empty())
+                return 0;
+            int i = m_nCurSel < 0 ? 0 : std::clamp(m_nCurSel + (nKey == VK_DOWN ? 1 : -1), 0, static_cast<int>(m_entries.size()) - 1);
+            if (i == m_nCurSel)
+                return 0;
+            m_nCurSel = i;
+            SyncText(hWnd);
+            tavren::CommandParent(hWnd, CBN_SELCHANGE);
+            return 0;
+        }
+        default:
+            return 0;
+        }
     }
 
     // The user's choice from the open list: the drop-down closes; a changed selection is

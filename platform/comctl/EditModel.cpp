@@ -4,13 +4,18 @@
 // Typing (WM_CHAR, one UTF-16 code unit each) replaces the selection at the caret, within the text
 // limit and not when read-only; Backspace (WM_CHAR 8) and Delete remove the selection or the
 // character before / after the caret; Home, End, Left and Right move the caret. The parent gets
-// EN_UPDATE and EN_CHANGE after each change that changed the text. The caret is the selection's
-// end (a selection collapses when the caret moves); a click puts it at the end of the text.
+// EN_UPDATE and EN_CHANGE after each change that changed the text. The selection runs from its
+// anchor to the caret: a move collapses it onto the caret, a move with Shift held extends it from
+// the anchor; a click puts the caret at the end of the text. Ctrl+A selects everything; Ctrl+C,
+// Ctrl+X and Ctrl+V (the characters 3, 24 and 22) are WM_COPY, WM_CUT and WM_PASTE with the
+// layer's clipboard (Clipboard.h). A read-only edit copies but neither cuts nor pastes; a paste
+// keeps to the limit and to the first line of what it pastes.
 //
-// Deliberately missing: multi-line editing, password characters, undo, the clipboard, extending
-// the selection with Shift, characters' positions (a click cannot hit one), number-only input.
+// Deliberately missing: multi-line editing, password characters, undo, characters' positions (a
+// click cannot hit one), number-only input, word moves with Ctrl.
 #include "platform/seam/Automation.h"
 #include "platform/comctl/ControlModels.h"
+#include "platform/user/Clipboard.h"
 #include "platform/user/PrivateMessages.h"
 
 #include <algorithm>
@@ -45,11 +50,22 @@ public:
             return TRUE;
         case WM_CHAR:
             return OnChar(hWnd, static_cast<char16_t>(wParam));
+        case WM_COPY:
+            if (m_nAnchor != m_nCaret)
+                tavren::SetClipboardText(Text(hWnd).substr(static_cast<size_t>(SelStart()), static_cast<size_t>(SelEnd() - SelStart())));
+            return 0;
+        case WM_CUT:
+            if (ReadOnly(hWnd) || m_nAnchor == m_nCaret)
+                return 0;
+            SendMessageW(hWnd, WM_COPY, 0, 0);
+            return OnReplaceSel(hWnd, u"");
+        case WM_PASTE:
+            return OnPaste(hWnd);
         case WM_KEYDOWN:
             return OnKeyDown(hWnd, wParam);
         case WM_LBUTTONDOWN:
             SetFocus(hWnd);
-            m_nSelStart = m_nSelEnd = static_cast<int>(Text(hWnd).size());
+            m_nAnchor = m_nCaret = static_cast<int>(Text(hWnd).size());
             return 0;
         case WM_KILLFOCUS:
             // A label editor that loses the focus commits, as Windows' does.
@@ -66,13 +82,16 @@ public:
     void Describe(tavren::ControlInfo& info) const override
     {
         info.nLimit = m_nLimit;
-        info.nSelStart = m_nSelStart;
-        info.nSelEnd = m_nSelEnd;
+        info.nSelStart = SelStart();
+        info.nSelEnd = SelEnd();
         info.bReadOnly = (info.dwStyle & ES_READONLY) != 0;
     }
 
 private:
     static std::u16string& Text(HWND hWnd) { return tavren::GetWindowRecord(hWnd)->strText; }
+    static bool ReadOnly(HWND hWnd) { return (GetWindowLongW(hWnd, GWL_STYLE) & ES_READONLY) != 0; }
+    int SelStart() const { return std::min(m_nAnchor, m_nCaret); }
+    int SelEnd() const { return std::max(m_nAnchor, m_nCaret); }
 
     void Changed(HWND hWnd)
     {
@@ -85,34 +104,34 @@ private:
     LRESULT OnSetText(HWND hWnd, const char16_t* psz)
     {
         Text(hWnd) = psz ? psz : u"";
-        m_nSelStart = m_nSelEnd = 0;
+        m_nAnchor = m_nCaret = 0;
         Changed(hWnd);
         return TRUE;
     }
 
-    // -1 as the start removes the selection; an end of -1 (or past the text) means the end.
+    // -1 as the start removes the selection; an end of -1 (or past the text) means the end. The
+    // start is the anchor, the end the caret.
     LRESULT OnSetSel(HWND hWnd, int nStart, int nEnd)
     {
         int nLength = static_cast<int>(Text(hWnd).size());
         if (nStart == -1) {
-            m_nSelStart = m_nSelEnd = std::min(m_nSelEnd, nLength);
+            m_nAnchor = m_nCaret = std::min(m_nCaret, nLength);
             return 0;
         }
         if (nEnd < 0 || nEnd > nLength)
             nEnd = nLength;
-        nStart = std::clamp(nStart, 0, nLength);
-        m_nSelStart = std::min(nStart, nEnd);
-        m_nSelEnd = std::max(nStart, nEnd);
+        m_nAnchor = std::clamp(nStart, 0, nLength);
+        m_nCaret = nEnd;
         return 0;
     }
 
     LRESULT OnGetSel(WPARAM wStart, LPARAM lEnd)
     {
         if (auto* p = reinterpret_cast<DWORD*>(static_cast<uintptr_t>(wStart)); p && wStart > 0xFFFF)
-            *p = static_cast<DWORD>(m_nSelStart);
+            *p = static_cast<DWORD>(SelStart());
         if (auto* p = reinterpret_cast<DWORD*>(static_cast<intptr_t>(lEnd)))
-            *p = static_cast<DWORD>(m_nSelEnd);
-        return MAKELONG(static_cast<WORD>(m_nSelStart), static_cast<WORD>(m_nSelEnd));
+            *p = static_cast<DWORD>(SelEnd());
+        return MAKELONG(static_cast<WORD>(SelStart()), static_cast<WORD>(SelEnd()));
     }
 
     // Replaces the selection, keeping within the limit (what does not fit is dropped, EN_MAXTEXT).
@@ -120,27 +139,55 @@ private:
     {
         std::u16string& text = Text(hWnd);
         std::u16string strNew = psz ? psz : u"";
-        int nRoom = m_nLimit - (static_cast<int>(text.size()) - (m_nSelEnd - m_nSelStart));
+        const int nStart = SelStart(), nEnd = SelEnd();
+        int nRoom = m_nLimit - (static_cast<int>(text.size()) - (nEnd - nStart));
         if (nRoom < static_cast<int>(strNew.size())) {
             strNew.resize(static_cast<size_t>(std::max(nRoom, 0)));
             if (!m_hLabelOwner)
                 tavren::CommandParent(hWnd, EN_MAXTEXT);
         }
-        bool bChanges = m_nSelEnd > m_nSelStart || !strNew.empty();
-        text.replace(static_cast<size_t>(m_nSelStart), static_cast<size_t>(m_nSelEnd - m_nSelStart), strNew);
-        m_nSelStart = m_nSelEnd = m_nSelStart + static_cast<int>(strNew.size());
+        bool bChanges = nEnd > nStart || !strNew.empty();
+        text.replace(static_cast<size_t>(nStart), static_cast<size_t>(nEnd - nStart), strNew);
+        m_nAnchor = m_nCaret = nStart + static_cast<int>(strNew.size());
         if (bChanges)
             Changed(hWnd);
         return 0;
     }
 
+    // A single-line edit pastes the clipboard's first line.
+    LRESULT OnPaste(HWND hWnd)
+    {
+        if (ReadOnly(hWnd))
+            return 0;
+        std::u16string strText = tavren::GetClipboardText();
+        strText.resize(std::min(strText.find_first_of(u"\r\n"), strText.size()));
+        if (!strText.empty())
+            OnReplaceSel(hWnd, strText.c_str());
+        return 0;
+    }
+
     LRESULT OnChar(HWND hWnd, char16_t ch)
     {
-        if (GetWindowLongW(hWnd, GWL_STYLE) & ES_READONLY)
+        // The control characters of Ctrl+A, Ctrl+C, Ctrl+V and Ctrl+X.
+        switch (ch) {
+        case 0x01:
+            m_nAnchor = 0;
+            m_nCaret = static_cast<int>(Text(hWnd).size());
+            return 0;
+        case 0x03:
+            return SendMessageW(hWnd, WM_COPY, 0, 0);
+        case 0x16:
+            return SendMessageW(hWnd, WM_PASTE, 0, 0);
+        case 0x18:
+            return SendMessageW(hWnd, WM_CUT, 0, 0);
+        default:
+            break;
+        }
+        if (ReadOnly(hWnd))
             return 0;
         if (ch == VK_BACK) {
-            if (m_nSelStart == m_nSelEnd && m_nSelStart > 0)
-                --m_nSelStart;
+            if (m_nAnchor == m_nCaret && m_nCaret > 0)
+                m_nAnchor = m_nCaret - 1;
             return OnReplaceSel(hWnd, u"");
         }
         if (ch < 0x20)
@@ -158,7 +205,7 @@ private:
             return 0;
         }
         int nLength = static_cast<int>(Text(hWnd).size());
-        int nCaret = m_nSelEnd;
+        int nCaret = m_nCaret;
         switch (nKey) {
         case VK_HOME:
             nCaret = 0;
@@ -173,22 +220,24 @@ private:
             nCaret = std::min(nCaret + 1, nLength);
             break;
         case VK_DELETE:
-            if (GetWindowLongW(hWnd, GWL_STYLE) & ES_READONLY)
+            if (ReadOnly(hWnd))
                 return 0;
-            if (m_nSelStart == m_nSelEnd && m_nSelEnd < nLength)
-                ++m_nSelEnd;
+            if (m_nAnchor == m_nCaret && m_nCaret < nLength)
+                m_nAnchor = m_nCaret + 1;
             return OnReplaceSel(hWnd, u"");
         default:
             return 0;
         }
-        m_nSelStart = m_nSelEnd = nCaret;
+        m_nCaret = nCaret;
+        if (!(GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000))
+            m_nAnchor = nCaret;
         return 0;
     }
 
     HWND m_hLabelOwner;
     int m_nLimit = kDefaultLimit;
-    int m_nSelStart = 0;
-    int m_nSelEnd = 0;
+    int m_nAnchor = 0; // where the selection began
+    int m_nCaret = 0;  // where it ends: the caret
 };
 
 } // namespace

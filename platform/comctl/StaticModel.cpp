@@ -51,6 +51,8 @@ public:
             return OnSetImage(static_cast<UINT>(lParam), wParam == IMAGE_ICON);
         case STM_GETIMAGE:
             return m_hImage;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC; // its "&" mnemonic moves the focus to the control after it
         default:
             return DefWindowProcW(hWnd, nMsg, wParam, lParam);
         }

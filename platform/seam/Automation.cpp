@@ -358,6 +358,25 @@ bool TurnWheel(HWND hCtrl, int nDelta, std::string* pstrError)
     });
 }
 
+namespace {
+// The character a US keyboard makes of a key, as TranslateMessage would; 0 for none.
+char16_t KeyCharacter(WPARAM nKey, UINT nModifiers)
+{
+    if (nKey >= 'A' && nKey <= 'Z') {
+        if ((nModifiers & kKeyCtrl) && !(nModifiers & kKeyAlt))
+            return static_cast<char16_t>(nKey - 'A' + 1);
+        return static_cast<char16_t>((nModifiers & kKeyShift) ? nKey : nKey - 'A' + 'a');
+    }
+    if (nModifiers & kKeyCtrl)
+        return 0;
+    if (nKey >= '0' && nKey <= '9')
+        return static_cast<char16_t>(nKey);
+    if ((nKey == VK_BACK || nKey == VK_SPACE) && !(nModifiers & kKeyAlt))
+        return static_cast<char16_t>(nKey);
+    return 0;
+}
+} // namespace
+
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError)
 {
     return PressKeyIn(hCtrl, nVirtualKey, 0, pstrError);
@@ -372,18 +391,23 @@ bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, UINT nModifiers, std::string* ps
             ClickIntoUnlessFocused(hCtrl);
         else if (GetFocus() != hCtrl)
             return "the control does not have the focus";
-        // The modifiers go down first and come up last, so GetKeyState sees them held.
-        const WPARAM mods[] = {(nModifiers & kKeyShift) ? VK_SHIFT : 0, (nModifiers & kKeyCtrl) ? VK_CONTROL : 0};
+        // The modifiers go down first and come up last, so GetKeyState sees them held. With Alt
+        // the keys are system keys (lParam bit 29 says Alt is down), as the keyboard sends them.
+        const bool bAlt = (nModifiers & kKeyAlt) != 0;
+        const LPARAM lDown = bAlt ? 0x20000001 : 1;
+        const LPARAM lUp = static_cast<LPARAM>(bAlt ? 0xE0000001u : 0xC0000001u);
+        // F10 is a system key with or without Alt.
+        const bool bSystem = bAlt || nVirtualKey == VK_F10;
+        const UINT nDown = bSystem ? WM_SYSKEYDOWN : WM_KEYDOWN;
+        const UINT nUp = bSystem ? WM_SYSKEYUP : WM_KEYUP;
+        const WPARAM mods[] = {(nModifiers & kKeyShift) ? VK_SHIFT : 0, (nModifiers & kKeyCtrl) ? VK_CONTROL : 0, bAlt ? VK_MENU : 0};
         for (WPARAM m : mods)
             if (m)
-                PostMessageW(hCtrl, WM_KEYDOWN, m, 1);
-        // F10 is a system key: it comes as WM_SYSKEYDOWN and WM_SYSKEYUP.
-        const bool bSystem = nVirtualKey == VK_F10;
-        PostMessageW(hCtrl, bSystem ? WM_SYSKEYDOWN : WM_KEYDOWN, nVirtualKey, 1);
-        // What the keyboard layout makes of the key, as TranslateMessage would.
-        if (nVirtualKey == VK_BACK || nVirtualKey == VK_SPACE)
-            PostMessageW(hCtrl, WM_CHAR, nVirtualKey, 1);
-        PostMessageW(hCtrl, bSystem ? WM_SYSKEYUP : WM_KEYUP, nVirtualKey, static_cast<LPARAM>(0xC0000001u));
+                PostMessageW(hCtrl, m == VK_MENU ? WM_SYSKEYDOWN : WM_KEYDOWN, m, m == VK_MENU ? lDown : 1);
+        PostMessageW(hCtrl, nDown, nVirtualKey, lDown);
+        if (char16_t ch = KeyCharacter(nVirtualKey, nModifiers))
+            PostMessageW(hCtrl, bAlt ? WM_SYSCHAR : WM_CHAR, ch, lDown);
+        PostMessageW(hCtrl, nUp, nVirtualKey, lUp);
         for (WPARAM m : mods)
             if (m)
                 PostMessageW(hCtrl, WM_KEYUP, m, static_cast<LPARAM>(0xC0000001u));

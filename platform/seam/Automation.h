@@ -196,13 +196,15 @@ bool PressKeyWithShift(HWND hTopLevel, WPARAM nVirtualKey, std::string* pstrErro
 bool TypeText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
 // The same after selecting the whole text (as a person dragging over it), so the typing replaces it.
 bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError = nullptr);
-// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace and
-// Space), and WM_KEYUP. An edit is clicked into first unless it has the focus; another control
-// must have it.
+// Presses a key in a control: WM_KEYDOWN, the WM_CHAR the keyboard makes of it (Backspace, Space,
+// letters 'A'..'Z' and digits '0'..'9'), and WM_KEYUP. An edit is clicked into first unless it has
+// the focus; another control must have it.
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, std::string* pstrError = nullptr);
-// The same with modifier keys held around it.
+// The same with modifier keys held around it. Ctrl makes a letter's control character (Ctrl+C is
+// 3); Alt makes the keys WM_SYSKEYDOWN/WM_SYSKEYUP and the character WM_SYSCHAR (a mnemonic).
 constexpr UINT kKeyShift = 1;
 constexpr UINT kKeyCtrl = 2;
+constexpr UINT kKeyAlt = 4;
 bool PressKeyIn(HWND hCtrl, WPARAM nVirtualKey, UINT nModifiers, std::string* pstrError);
 enum class MouseAction { Click, DoubleClick, RightClick };
 // Where on an item the mouse goes: its picture (the label when it has none) or its label.

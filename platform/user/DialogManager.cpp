@@ -7,6 +7,7 @@
 #include "platform/user/Resource.h"
 
 #include <algorithm>
+#include <cwctype>
 #include <vector>
 
 namespace {
@@ -44,10 +45,18 @@ public:
         }
     }
 
+    // The default look follows a focus that input moved to another control of the dialog.
+    void FocusMoved(HWND hDlg, HWND hNew)
+    {
+        if (hNew && hNew != hDlg && GetParent(hNew) == hDlg)
+            SetDefButton(hDlg, hNew);
+    }
+
 private:
     // The dialog's own default button (the template's, or DM_SETDEFID's): it stays the answer to
     // DM_GETDEFID while a push button with the focus is drawn as the default instead.
     int m_nDefId = 0;
+    bool m_bDefIdKnown = false;
 
     LRESULT OnGetDefId(HWND hWnd) const
     {
@@ -67,13 +76,14 @@ private:
         return 0;
     }
 
-    // As the dialog manager moves the focus: a push button getting it looks the default; any other
-    // control gives the look back to the dialog's own default button.
+    // As the focus moves (by the dialog manager, a click or a mnemonic): a push button getting it
+    // looks the default; any other control gives the look back to the dialog's own default button.
     void SetDefButton(HWND hDlg, HWND hNew)
     {
         LRESULT lOld = FindDefButton(hDlg);
-        if (!m_nDefId && HIWORD(lOld) == DC_HASDEFID)
+        if (!m_bDefIdKnown && HIWORD(lOld) == DC_HASDEFID)
             m_nDefId = LOWORD(lOld);
+        m_bDefIdKnown = true; // the first look is the template's: later ones may be a focused button's
         HWND hOld = HIWORD(lOld) == DC_HASDEFID ? GetDlgItem(hDlg, LOWORD(lOld)) : 0;
         if (GetParent(hNew) != hDlg || !IsPushButton(hNew))
             hNew = m_nDefId ? GetDlgItem(hDlg, m_nDefId) : 0;
@@ -86,6 +96,7 @@ private:
     LRESULT OnSetDefId(HWND hWnd, int nId)
     {
         m_nDefId = nId;
+        m_bDefIdKnown = true;
         auto p = tavren::GetWindowRecord(hWnd);
         for (HWND h : p->children) {
             auto pChild = tavren::GetWindowRecord(h);
@@ -113,6 +124,11 @@ bool IsTabStop(HWND h)
 {
     DWORD s = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE));
     return (s & WS_TABSTOP) && (s & WS_VISIBLE) && !(s & WS_DISABLED);
+}
+
+DWORD ButtonType(HWND h)
+{
+    return static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE)) & BS_TYPEMASK;
 }
 
 bool IsPushButton(HWND h)
@@ -195,7 +211,7 @@ bool AcceptsInput(HWND hWnd)
 namespace {
 bool IsInputMessage(UINT nMsg)
 {
-    return (nMsg >= WM_KEYDOWN && nMsg <= WM_CHAR) || (nMsg >= WM_LBUTTONDOWN && nMsg <= WM_RBUTTONUP);
+    return (nMsg >= WM_KEYDOWN && nMsg <= WM_SYSCHAR) || (nMsg >= WM_LBUTTONDOWN && nMsg <= WM_RBUTTONUP);
 }
 } // namespace
 
@@ -247,6 +263,94 @@ BOOL EndDialog(HWND hDlg, INT_PTR nResult)
     return TRUE;
 }
 
+namespace {
+
+LRESULT DlgCode(HWND hCtl, const MSG* pMsg)
+{
+    return SendMessageW(hCtl, WM_GETDLGCODE, pMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(pMsg)));
+}
+
+// The dialog's own control holding hCtl (itself, or the list holding a label editor); 0 for none.
+HWND DialogChild(HWND hDlg, HWND hCtl)
+{
+    while (hCtl && GetParent(hCtl) != hDlg)
+        hCtl = GetParent(hCtl);
+    return hCtl;
+}
+
+// An arrow key the focused control does not want moves inside its group: onto a radio button it
+// moves the focus and, for an automatic one, checks it by a click; onto another control it moves
+// the focus as Tab does.
+void MoveInGroup(HWND hDlg, HWND hCtl, const MSG* pMsg)
+{
+    bool bPrevious = pMsg->wParam == VK_LEFT || pMsg->wParam == VK_UP;
+    HWND hNext = GetNextDlgGroupItem(hDlg, hCtl, bPrevious);
+    if (!hNext)
+        return;
+    if (DlgCode(hNext, pMsg) == (DLGC_BUTTON | DLGC_RADIOBUTTON)) {
+        SetFocus(hNext);
+        if (ButtonType(hNext) == BS_AUTORADIOBUTTON && SendMessageW(hNext, BM_GETCHECK, 0, 0) != BST_CHECKED)
+            SendMessageW(hNext, BM_CLICK, 0, 0);
+    } else {
+        SendMessageW(hDlg, WM_NEXTDLGCTL, static_cast<WPARAM>(hNext), TRUE);
+    }
+}
+
+char16_t UpperCase(char16_t ch)
+{
+    return static_cast<char16_t>(std::towupper(static_cast<wint_t>(ch)));
+}
+
+// The character a control's text marks with "&" ("&&" is an ampersand), or 0.
+char16_t Mnemonic(const std::u16string& strText)
+{
+    for (size_t i = 0; i + 1 < strText.size(); ++i) {
+        if (strText[i] != u'&')
+            continue;
+        if (strText[i + 1] != u'&')
+            return UpperCase(strText[i + 1]);
+        ++i;
+    }
+    return 0;
+}
+
+// A mnemonic key: the first enabled, visible button or static whose text marks the character,
+// from the focused control on, going round. A button is clicked; a static (or group box) hands
+// the focus to the tab stop after it. False when no control has it.
+bool HandleMnemonic(HWND hDlg, HWND hFrom, char16_t ch)
+{
+    auto p = tavren::GetWindowRecord(hDlg);
+    if (!p || !ch)
+        return false;
+    std::vector<HWND> children = p->children;
+    size_t n = children.size();
+    auto it = std::find(children.begin(), children.end(), DialogChild(hDlg, hFrom));
+    size_t nStart = it == children.end() ? 0 : static_cast<size_t>(it - children.begin());
+    for (size_t k = 0; k < n; ++k) {
+        HWND h = children[(nStart + k) % n];
+        auto pCtl = tavren::GetWindowRecord(h);
+        if (!pCtl || (pCtl->dwStyle & (WS_VISIBLE | WS_DISABLED)) != WS_VISIBLE)
+            continue;
+        LRESULT lCode = SendMessageW(h, WM_GETDLGCODE, 0, 0);
+        if (!(lCode & (DLGC_BUTTON | DLGC_STATIC)) || Mnemonic(pCtl->strText) != UpperCase(ch))
+            continue;
+        if ((lCode & DLGC_STATIC) || ButtonType(h) == BS_GROUPBOX) {
+            if (HWND hNext = GetNextDlgTabItem(hDlg, h, FALSE))
+                SendMessageW(hDlg, WM_NEXTDLGCTL, static_cast<WPARAM>(hNext), TRUE);
+        } else {
+            SendMessageW(h, BM_CLICK, 0, 0);
+        }
+        return true;
+    }
+    return false;
+}
+
+bool HandleDialogKey(HWND hDlg, LPMSG lpMsg);
+
+} // namespace
+
+// Keys the dialog manager takes for itself are handled here; everything else is dispatched. When
+// the input moved the focus to another control, the default push button's look follows it.
 BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
 {
     if (!lpMsg || !lpMsg->hwnd)
@@ -256,20 +360,36 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
     // belong to the dialog too.
     if (hTarget != hDlg && tavren::DialogOf(hTarget) != hDlg)
         return FALSE;
+    HWND hFocusBefore = GetFocus();
+    if (!HandleDialogKey(hDlg, lpMsg))
+        DispatchMessageW(lpMsg);
+    HWND hFocus = GetFocus();
+    if (hFocus != hFocusBefore && IsWindow(hDlg)) {
+        auto p = tavren::GetWindowRecord(hDlg);
+        if (auto* pModel = p ? dynamic_cast<DialogModel*>(p->pModel.get()) : nullptr)
+            pModel->FocusMoved(hDlg, hFocus);
+    }
+    return TRUE;
+}
+
+namespace {
+
+// True when the dialog manager took the message (it is then not dispatched).
+bool HandleDialogKey(HWND hDlg, LPMSG lpMsg)
+{
+    HWND hTarget = lpMsg->hwnd;
     if (lpMsg->message == WM_KEYDOWN && (lpMsg->wParam == VK_RETURN || lpMsg->wParam == VK_ESCAPE)) {
-        LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
-        if (hTarget != hDlg && (lCode & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE))) {
-            DispatchMessageW(lpMsg);
-            return TRUE;
-        }
+        LRESULT lCode = DlgCode(hTarget, lpMsg);
+        if (hTarget != hDlg && (lCode & (DLGC_WANTALLKEYS | DLGC_WANTMESSAGE)))
+            return false;
         if (lpMsg->wParam == VK_ESCAPE) {
             SendMessageW(hDlg, WM_COMMAND, MAKELONG(IDCANCEL, BN_CLICKED), static_cast<LPARAM>(GetDlgItem(hDlg, IDCANCEL)));
-            return TRUE;
+            return true;
         }
         HWND hFocus = GetFocus();
         if (hFocus && hFocus != hDlg && IsPushButton(hFocus) && GetParent(hFocus) == hDlg) {
             SendMessageW(hDlg, WM_COMMAND, MAKELONG(static_cast<WORD>(GetDlgCtrlID(hFocus)), BN_CLICKED), static_cast<LPARAM>(hFocus));
-            return TRUE;
+            return true;
         }
         LRESULT lDef = SendMessageW(hDlg, DM_GETDEFID, 0, 0);
         if (HIWORD(lDef) == DC_HASDEFID) {
@@ -280,25 +400,37 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg)
         } else {
             SendMessageW(hDlg, WM_COMMAND, MAKELONG(IDOK, BN_CLICKED), static_cast<LPARAM>(GetDlgItem(hDlg, IDOK)));
         }
-        return TRUE;
+        return true;
     }
     if (lpMsg->message == WM_KEYDOWN && lpMsg->wParam == VK_TAB) {
         // A control that wants Tab (or every key) keeps it; otherwise it moves the focus.
-        LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
+        LRESULT lCode = DlgCode(hTarget, lpMsg);
         if (hTarget == hDlg || !(lCode & (DLGC_WANTTAB | DLGC_WANTMESSAGE))) {
             SendMessageW(hDlg, WM_NEXTDLGCTL, (GetKeyState(static_cast<int>(VK_SHIFT)) & 0x8000) != 0, 0);
-            return TRUE;
+            return true;
         }
     }
     if (lpMsg->message == WM_CHAR && lpMsg->wParam == u'\t') {
         // The character of a Tab the dialog took is not typed into a control that did not want it.
-        LRESULT lCode = SendMessageW(hTarget, WM_GETDLGCODE, lpMsg->wParam, static_cast<LPARAM>(reinterpret_cast<intptr_t>(lpMsg)));
+        LRESULT lCode = DlgCode(hTarget, lpMsg);
         if (hTarget == hDlg || !(lCode & (DLGC_WANTTAB | DLGC_WANTMESSAGE)))
-            return TRUE;
+            return true;
     }
-    DispatchMessageW(lpMsg);
-    return TRUE;
+    if (lpMsg->message == WM_KEYDOWN && lpMsg->wParam >= VK_LEFT && lpMsg->wParam <= VK_DOWN && hTarget != hDlg) {
+        if (!(DlgCode(hTarget, lpMsg) & (DLGC_WANTARROWS | DLGC_WANTMESSAGE))) {
+            MoveInGroup(hDlg, DialogChild(hDlg, hTarget), lpMsg);
+            return true;
+        }
+    }
+    // A character the focused control does not want, or one typed with Alt, may be a mnemonic.
+    if (lpMsg->message == WM_SYSCHAR ||
+        (lpMsg->message == WM_CHAR && (hTarget == hDlg || !(DlgCode(hTarget, lpMsg) & (DLGC_WANTCHARS | DLGC_WANTMESSAGE)))))
+        return HandleMnemonic(hDlg, hTarget, static_cast<char16_t>(lpMsg->wParam));
+    return false;
 }
+
+} // namespace
+
 
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
 {
@@ -332,3 +464,31 @@ HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
     return hCtl;
 }
 
+
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious)
+{
+    auto p = tavren::GetWindowRecord(hDlg);
+    if (!p || !hCtl || hCtl == hDlg)
+        return 0;
+    hCtl = DialogChild(hDlg, hCtl);
+    const std::vector<HWND> children = p->children;
+    auto it = std::find(children.begin(), children.end(), hCtl);
+    if (it == children.end())
+        return 0;
+    auto isGroupStart = [](HWND h) { return (GetWindowLongW(h, GWL_STYLE) & WS_GROUP) != 0; };
+    auto first = it;
+    while (first != children.begin() && !isGroupStart(*first))
+        --first;
+    auto last = it + 1;
+    while (last != children.end() && !isGroupStart(*last))
+        ++last;
+    size_t n = static_cast<size_t>(last - first);
+    size_t nAt = static_cast<size_t>(it - first);
+    for (size_t k = 1; k < n; ++k) {
+        HWND h = *(first + static_cast<std::ptrdiff_t>(bPrevious ? (nAt + n - k) % n : (nAt + k) % n));
+        DWORD s = static_cast<DWORD>(GetWindowLongW(h, GWL_STYLE));
+        if ((s & (WS_VISIBLE | WS_DISABLED)) == WS_VISIBLE)
+            return h;
+    }
+    return hCtl;
+}

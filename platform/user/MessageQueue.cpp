@@ -61,8 +61,9 @@ thread_local std::bitset<256> t_keysDown;
 
 void NoteKey(const MSG& msg)
 {
-    if ((msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) && msg.wParam < t_keysDown.size())
-        t_keysDown[msg.wParam] = msg.message == WM_KEYDOWN;
+    bool bDown = msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN;
+    if ((bDown || msg.message == WM_KEYUP || msg.message == WM_SYSKEYUP) && msg.wParam < t_keysDown.size())
+        t_keysDown[msg.wParam] = bDown;
 }
 
 // The one cursor of the process, x in the low word and y in the high word; it starts in the

@@ -76,6 +76,9 @@ constexpr UINT WM_LBUTTONDBLCLK = 0x0203;
 constexpr UINT WM_RBUTTONDOWN = 0x0204;
 constexpr UINT WM_RBUTTONUP = 0x0205;
 constexpr UINT WM_DEVICECHANGE = 0x0219;
+constexpr UINT WM_CUT = 0x0300;
+constexpr UINT WM_COPY = 0x0301;
+constexpr UINT WM_PASTE = 0x0302;
 constexpr UINT WM_HSCROLL = 0x0114;
 constexpr UINT WM_STYLECHANGED = 0x007D;
 struct STYLESTRUCT {
@@ -95,7 +98,11 @@ constexpr LRESULT DLGC_WANTTAB = 0x0002;
 constexpr LRESULT DLGC_WANTALLKEYS = 0x0004;
 constexpr LRESULT DLGC_WANTMESSAGE = 0x0004;
 constexpr LRESULT DLGC_HASSETSEL = 0x0008;
+constexpr LRESULT DLGC_DEFPUSHBUTTON = 0x0010;
+constexpr LRESULT DLGC_UNDEFPUSHBUTTON = 0x0020;
+constexpr LRESULT DLGC_RADIOBUTTON = 0x0040;
 constexpr LRESULT DLGC_WANTCHARS = 0x0080;
+constexpr LRESULT DLGC_STATIC = 0x0100;
 constexpr LRESULT DLGC_BUTTON = 0x2000;
 
 constexpr UINT DM_GETDEFID = WM_USER + 0;
@@ -236,7 +243,7 @@ constexpr int IDYES = 6;
 constexpr int IDNO = 7;
 constexpr int IDC_STATIC = -1;
 
-// ---- keys
+// ---- keys (letters and digits are their ASCII capitals: 'A'..'Z', '0'..'9')
 constexpr WPARAM VK_BACK = 0x08;
 constexpr WPARAM VK_TAB = 0x09;
 constexpr WPARAM VK_RETURN = 0x0D;
@@ -370,6 +377,9 @@ BOOL IsDialogMessageW(HWND hDlg, LPMSG lpMsg);
 // The next (or previous) enabled, visible WS_TABSTOP control after hCtl in creation order, going
 // round; hCtl itself when there is no other. A null hCtl: the first (Windows gives none backwards).
 HWND GetNextDlgTabItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
+// The next (or previous) enabled, visible control of hCtl's group (from a WS_GROUP control up to
+// the next one), going round inside the group; hCtl itself when there is no other.
+HWND GetNextDlgGroupItem(HWND hDlg, HWND hCtl, BOOL bPrevious);
 // The thread's keyboard state as of the last key message it took from its queue: bit 15 is set
 // while the key is down.
 SHORT GetKeyState(int nVirtKey);

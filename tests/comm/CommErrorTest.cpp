@@ -87,32 +87,10 @@ TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
     auto state = ModuleResources();
     for (int32_t nCode : {0, 4, 13})
         EXPECT_EQ(ShowCommError(0, nCode), 1);
-    // A window handle that names no window.
-    EXPECT_EQ(ShowCommError(0, 6), 1);
-}
-
-// A window on the test thread to own the boxes.
-class COwnerWnd : public CWnd {
-public:
-    COwnerWnd()
-    {
-        static const tavren::DialogTemplate tmpl{1, u"Owner", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
-                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
-        tavren::CreateDialogWindow(tmpl, 0, this, 0);
-    }
-    ~COwnerWnd() override
-    {
-        if (m_hWnd)
-            DestroyWindow();
-    }
-};
-
-TEST(CommError, DestroyedOwnerShowsNothing)
-{
-    auto state = ModuleResources();
+    EXPECT_EQ(ShowCommError(0, 6), 1);  // a window handle that names no window
     HWND hGone = 0;
     {
-        COwnerWnd owner;
+        CTestWnd owner;
         hGone = owner.m_hWnd;
     }
     EXPECT_EQ(ShowCommError(hGone, 0x8011), 1);
@@ -123,7 +101,7 @@ TEST(CommError, TheUserSeesTheBoxAndAnswersIt)
 {
     tavren::test::Watchdog watchdog;
     auto state = ModuleResources();
-    COwnerWnd owner;
+    CTestWnd owner;
     for (const CodeCase& c : {kCodes[6], kCodes[10], kCodes[16], kCodes[20]}) {
         tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
             const tavren::WindowInfo& box = u.ExpectMessageBox(u"Communication Error", c.pszText);

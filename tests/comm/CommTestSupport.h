@@ -8,6 +8,9 @@
 #include "comm/CommunicationThread.h"
 #include "link/MachineLink.h"
 #include "platform/afx/CString.h"
+#include "platform/afx/Wnd.h"
+#include "platform/user/Resource.h"
+#include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
 
@@ -72,6 +75,23 @@ inline std::vector<std::string> ItemNames(const CCommunicationThread& thread)
     return out;
 }
 
+// A plain window on the test thread: the owner of message boxes, the receiver of the worker's
+// messages.
+class CTestWnd : public CWnd {
+public:
+    CTestWnd()
+    {
+        static const tavren::DialogTemplate tmpl{1, u"Test window", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
+                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
+        tavren::CreateDialogWindow(tmpl, 0, this, 0);
+    }
+    ~CTestWnd() override
+    {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+};
+
 // A test with a machine, its own folder "\EMB\<test name>" on storage 1 (created empty) and a
 // device handle.
 class CMachineTest : public tavren::test::ModuleFixture {
@@ -103,7 +123,7 @@ protected:
     }
 
     // "\EMB\<test name>", the machine path of the test's folder.
-    CString Folder() const { return CString(u"\\EMB\\") + CString::FromUtf8(m_strName); }
+    CString Folder() const { return CString::FromUtf8("\\EMB\\" + m_strName); }
     std::filesystem::path HostPath(const std::string& strRelative) const { return m_dir / strRelative; }
     void PutFile(const std::string& strRelative, const std::vector<uint8_t>& bytes) const
     {
@@ -130,6 +150,14 @@ protected:
         thread.m_hDevice = m_hDevice;
         thread.m_nStorage = 1;
         thread.m_strFolder = Folder();
+    }
+    // A run of the kind over the records, on the test's thread; its result.
+    int32_t Run(CCommunicationThread& thread, int32_t nKind, std::initializer_list<CCommunicationData*> records) const
+    {
+        Prepare(thread, nKind);
+        for (CCommunicationData* p : records)
+            thread.m_requests.Add(p);
+        return thread.RunRequest();
     }
 
     HANDLE m_hDevice = 0;

@@ -25,34 +25,6 @@ std::vector<std::string> ListingNames(const CCommunicationData& record)
 
 // ---- send
 
-TEST_F(RunsTest, Send_TimeOutSkipsTheItem)
-{
-    Fault("DownloadFile", "3");
-    CCommunicationThread thread;
-    Prepare(thread, rkSend);
-    thread.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
-    thread.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
-    thread.m_requests.Add(SendRecord(u"c.qef", Bytes(10, 3)));
-    EXPECT_EQ(thread.RunRequest(), 0x8011);
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"b.qef", "c.qef"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a.qef"}));
-    EXPECT_FALSE(Exists("a.qef"));
-    EXPECT_TRUE(Exists("c.qef"));
-}
-
-TEST_F(RunsTest, Send_FullStorageStopsTheRun)
-{
-    Fault("DownloadFile", "0x8010");
-    CCommunicationThread thread;
-    Prepare(thread, rkSend);
-    thread.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
-    thread.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
-    EXPECT_EQ(thread.RunRequest(), 0x8010);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a.qef", "b.qef"}));
-    EXPECT_FALSE(Exists("b.qef"));
-}
-
 // ---- receive
 
 TEST_F(RunsTest, Receive_MissingFileIsSkipped)
@@ -60,11 +32,7 @@ TEST_F(RunsTest, Receive_MissingFileIsSkipped)
     PutFile("a.qef", Bytes(10, 1));
     PutFile("c.qef", Bytes(10, 3));
     CCommunicationThread thread;
-    Prepare(thread, rkReceive);
-    thread.m_requests.Add(NameRecord(u"a.qef"));
-    thread.m_requests.Add(NameRecord(u"b.qef"));
-    thread.m_requests.Add(NameRecord(u"c.qef"));
-    EXPECT_EQ(thread.RunRequest(), 0x8012);
+    EXPECT_EQ(Run(thread, rkReceive, {NameRecord(u"a.qef"), NameRecord(u"b.qef"), NameRecord(u"c.qef")}), 0x8012);
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
     // Each record received holds its file's bytes.
@@ -74,38 +42,25 @@ TEST_F(RunsTest, Receive_MissingFileIsSkipped)
     }
 }
 
-TEST_F(RunsTest, Receive_TimeOutStopsTheRunAndDropsTheRest)
-{
-    PutFile("a.qef", Bytes(10, 1));
-    PutFile("b.qef", Bytes(10, 2));
-    PutFile("c.qef", Bytes(10, 3));
-    Fault("UploadFile", "3");
-    CCommunicationThread thread;
-    Prepare(thread, rkReceive);
-    thread.m_requests.Add(NameRecord(u"a.qef"));
-    thread.m_requests.Add(NameRecord(u"b.qef"));
-    thread.m_requests.Add(NameRecord(u"c.qef"));
-    EXPECT_EQ(thread.RunRequest(), 3);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a.qef", "b.qef", "c.qef"}));
-}
+// ---- a failing call: a stop class ends the run and fails every name, a skip class fails only its
+// item; 0x800C (the machine opening or saving a file) for every multi-item kind
 
-// ---- 0x800C (the machine opening or saving a file) for every multi-item kind
-
-struct BusyCase {
+struct FaultCase {
     int32_t nKind;
     const char* pszOp;
-    bool bStops;
-    int32_t nPartial;
+    const char* pszFault;
+    int32_t nResult;  // the fault's own code when the run stops, else the kind's partial code
 };
 
-class BusyMachineTest : public CMachineTest, public ::testing::WithParamInterface<BusyCase> {};
+class FaultedRunTest : public CMachineTest, public ::testing::WithParamInterface<FaultCase> {};
 
-TEST_P(BusyMachineTest, OpeningOrSavingStopsOrSkips)
+TEST_P(FaultedRunTest, StopsOrSkipsTheItem)
 {
-    const BusyCase& c = GetParam();
-    PutFile("one.qef", Bytes(10, 1));
-    PutFile("two.qef", Bytes(10, 2));
+    const FaultCase& c = GetParam();
+    if (c.nKind != rkSend) {
+        PutFile("one.qef", Bytes(10, 1));
+        PutFile("two.qef", Bytes(10, 2));
+    }
     std::filesystem::create_directories(HostPath("dir1"));
     std::filesystem::create_directories(HostPath("dir2"));
     CCommunicationThread thread;
@@ -135,25 +90,32 @@ TEST_P(BusyMachineTest, OpeningOrSavingStopsOrSkips)
     }
     const std::string strFirst = thread.m_requests[0]->m_strItemName.ToUtf8();
     const std::string strSecond = thread.m_requests[1]->m_strItemName.ToUtf8();
-    Fault(c.pszOp, "0x800C");
-    if (c.bStops) {
-        EXPECT_EQ(thread.RunRequest(), 0x800C);
+    Fault(c.pszOp, c.pszFault);
+    EXPECT_EQ(thread.RunRequest(), c.nResult);
+    const bool bStopped = c.nResult == std::stoi(c.pszFault, nullptr, 0);
+    if (bStopped) {
         EXPECT_EQ(thread.m_requests.GetSize(), 0);
         EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{strFirst, strSecond}));
     } else {
-        EXPECT_EQ(thread.RunRequest(), c.nPartial);
         EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{strSecond}));
         EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{strFirst}));
     }
+    if (c.nKind == rkSend) {  // a failed item is not written; after a skip the next one is
+        EXPECT_FALSE(Exists("one.qef"));
+        EXPECT_EQ(Exists("two.qef"), !bStopped);
+    }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryKind, BusyMachineTest,
-                         ::testing::Values(BusyCase{rkSend, "DownloadFile", true, 0x8011},
-                                           BusyCase{rkReceive, "UploadFile", false, 0x8012},
-                                           BusyCase{rkRenameFile, "RenameFile", true, 0x8014},
-                                           BusyCase{rkErase, "EraseFile", true, 0x8013},
-                                           BusyCase{rkCreateFolder, "CreateFolder", true, 0x8016},
-                                           BusyCase{rkRenameFolder, "RenameFolder", true, 0x8014}));
+INSTANTIATE_TEST_SUITE_P(EveryKind, FaultedRunTest,
+                         ::testing::Values(FaultCase{rkSend, "DownloadFile", "0x800C", 0x800C},
+                                           FaultCase{rkSend, "DownloadFile", "3", 0x8011},
+                                           FaultCase{rkSend, "DownloadFile", "0x8010", 0x8010},
+                                           FaultCase{rkReceive, "UploadFile", "0x800C", 0x8012},
+                                           FaultCase{rkReceive, "UploadFile", "3", 3},
+                                           FaultCase{rkRenameFile, "RenameFile", "0x800C", 0x800C},
+                                           FaultCase{rkErase, "EraseFile", "0x800C", 0x800C},
+                                           FaultCase{rkCreateFolder, "CreateFolder", "0x800C", 0x800C},
+                                           FaultCase{rkRenameFolder, "RenameFolder", "0x800C", 0x800C}));
 
 // ---- the other multi-item kinds
 
@@ -164,30 +126,21 @@ TEST_F(RunsTest, RenameEraseAndCreateFolder_DoWhatTheySay)
     std::filesystem::create_directories(HostPath("olddir"));
 
     CCommunicationThread rename;
-    Prepare(rename, rkRenameFile);
-    rename.m_requests.Add(NameRecord(u"new.qef", u"old.qef"));
-    EXPECT_EQ(rename.RunRequest(), 0);
+    EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"new.qef", u"old.qef")}), 0);
     EXPECT_TRUE(Exists("new.qef"));
     EXPECT_FALSE(Exists("old.qef"));
 
     CCommunicationThread erase;
-    Prepare(erase, rkErase);
-    erase.m_requests.Add(NameRecord(u"gone.qef"));
-    erase.m_requests.Add(NameRecord(u"never.qef"));
-    EXPECT_EQ(erase.RunRequest(), 0x8013);
+    EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"gone.qef"), NameRecord(u"never.qef")}), 0x8013);
     EXPECT_FALSE(Exists("gone.qef"));
     EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"never.qef"}));
 
     CCommunicationThread create;
-    Prepare(create, rkCreateFolder);
-    create.m_requests.Add(NameRecord(u"Flowers"));
-    EXPECT_EQ(create.RunRequest(), 0);
+    EXPECT_EQ(Run(create, rkCreateFolder, {NameRecord(u"Flowers")}), 0);
     EXPECT_TRUE(std::filesystem::is_directory(HostPath("Flowers")));
 
     CCommunicationThread renameFolder;
-    Prepare(renameFolder, rkRenameFolder);
-    renameFolder.m_requests.Add(NameRecord(u"newdir", u"olddir"));
-    EXPECT_EQ(renameFolder.RunRequest(), 0);
+    EXPECT_EQ(Run(renameFolder, rkRenameFolder, {NameRecord(u"newdir", u"olddir")}), 0);
     EXPECT_TRUE(std::filesystem::is_directory(HostPath("newdir")));
 }
 
@@ -199,11 +152,7 @@ TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
     PutFile("c.qef", Bytes(10, 3));
 
     CCommunicationThread erase;
-    Prepare(erase, rkErase);
-    erase.m_requests.Add(NameRecord(u"a\\b.qef"));
-    erase.m_requests.Add(NameRecord(u".."));
-    erase.m_requests.Add(NameRecord(u"c.qef"));
-    EXPECT_EQ(erase.RunRequest(), 0x8013);
+    EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"a\\b.qef"), NameRecord(u".."), NameRecord(u"c.qef")}), 0x8013);
     EXPECT_EQ(ItemNames(erase), (std::vector<std::string>{"c.qef"}));
     EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"a\\b.qef", ".."}));
     EXPECT_TRUE(Exists("a/b.qef"));
@@ -211,16 +160,12 @@ TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
     EXPECT_FALSE(Exists("c.qef"));
 
     CCommunicationThread rename;
-    Prepare(rename, rkRenameFile);
-    rename.m_requests.Add(NameRecord(u"d.qef", u"a\\b.qef"));
-    EXPECT_EQ(rename.RunRequest(), 0x8014);
+    EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"d.qef", u"a\\b.qef")}), 0x8014);
     EXPECT_TRUE(Exists("a/b.qef"));
     EXPECT_FALSE(Exists("a/d.qef"));
 
     CCommunicationThread receive;
-    Prepare(receive, rkReceive);
-    receive.m_requests.Add(NameRecord(u"a\\b.qef"));
-    EXPECT_EQ(receive.RunRequest(), 0x8012);
+    EXPECT_EQ(Run(receive, rkReceive, {NameRecord(u"a\\b.qef")}), 0x8012);
     EXPECT_EQ(receive.m_requests.GetSize(), 0);
 }
 

@@ -18,20 +18,8 @@ using namespace tavren::test;
 namespace {
 
 // A window on the test thread that records the worker's messages.
-class CRecorderWnd : public CWnd {
+class CRecorderWnd : public CTestWnd {
 public:
-    CRecorderWnd()
-    {
-        static const tavren::DialogTemplate tmpl{1, u"Recorder", WS_POPUP | WS_CAPTION, 0, 0, 0, 100, 40,
-                                                 u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
-        tavren::CreateDialogWindow(tmpl, 0, this, 0);
-    }
-    ~CRecorderWnd() override
-    {
-        if (m_hWnd)
-            DestroyWindow();
-    }
-
     LRESULT WindowProc(UINT nMsg, WPARAM wParam, LPARAM lParam) override
     {
         if (nMsg >= WM_XFER_START && nMsg <= WM_XFER_DONE) {
@@ -61,31 +49,20 @@ using ThreadTest = CMachineTest;
 
 // ---- the record list
 
-TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrder)
+TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrderAndIgnoresRangesOutside)
 {
     CCommunicationThread thread;
-    thread.m_requests.Add(NameRecord(u"first"));
-    thread.m_requests.Add(NameRecord(u""));
-    thread.m_requests.Add(NameRecord(u"third"));
-    thread.RemoveRequests(0, 3);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"first", "third"}));
-}
-
-TEST(CommunicationThreadRecords, RemoveRequestsOutsideTheListChangesNothing)
-{
-    CCommunicationThread thread;
-    thread.m_requests.Add(NameRecord(u"a"));
-    thread.m_requests.Add(NameRecord(u"b"));
-    thread.RemoveRequests(2, 1);  // first == size
+    for (const char16_t* pszName : {u"a", u"", u"c", u"d"})
+        thread.m_requests.Add(NameRecord(pszName));
+    thread.RemoveRequests(4, 1);  // first == size
     thread.RemoveRequests(0, 0);  // no count
     thread.RemoveRequests(-1, 1);
-    thread.RemoveRequests(1, 2);  // reaches past the end
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "b"}));
+    thread.RemoveRequests(3, 2);  // reaches past the end
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "", "c", "d"}));
     EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
-    thread.RemoveRequests(0, 1);
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"b"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a"}));
+    thread.RemoveRequests(0, 3);
+    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"d"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a", "c"}));
 }
 
 // ---- the worker's life
@@ -145,19 +122,6 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
     EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
     EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
     EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300)) << "100 ms before each item";
-}
-
-TEST_F(ThreadTest, ListSendsOneStartAndNoStep)
-{
-    CRecorderWnd wnd;
-    CCommunicationThread thread;
-    Prepare(thread, rkList);
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 1), Xfer(WM_XFER_DONE, 0)});
 }
 
 TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)

@@ -66,81 +66,50 @@ TEST(ListingReader, ReadsFoldersAndFilesFollowingEachLength)
     EXPECT_TRUE(CListingReader::IsWellFormed(l.m_bytes.data(), static_cast<uint32_t>(l.m_bytes.size())));
 }
 
-TEST(ListingReader, EmptyListingsHaveNoEntriesAndAreNotBroken)
+// Every shape of listing: what is read, and whether the reader calls it broken.
+TEST(ListingReader, WholeAndBrokenListings)
 {
-    bool bBroken = true;
-    EXPECT_TRUE(ReadAll({}, &bBroken).empty());
-    EXPECT_FALSE(bBroken);
-    EXPECT_TRUE(ReadAll(CListing(0).m_bytes, &bBroken).empty());
-    EXPECT_FALSE(bBroken);
-    // A negative count means none, whatever follows.
-    CListing negative(-5);
-    negative.Entry("x", false);
-    EXPECT_TRUE(ReadAll(negative.m_bytes, &bBroken).empty());
-    EXPECT_FALSE(bBroken);
-}
-
-TEST(ListingReader, CountPastTheEndStopsAfterTheLastWholeEntry)
-{
-    CListing l(4);
-    l.Entry("a.qef", false).Entry("b.qef", false);
-    bool bBroken = false;
-    EXPECT_EQ(ReadAll(l.m_bytes, &bBroken), (std::vector<std::string>{"a.qef", "b.qef"}));
-    EXPECT_TRUE(bBroken);
-}
-
-TEST(ListingReader, ZeroLengthIsBrokenRatherThanEndless)
-{
-    CListing l(2);
-    l.Entry("a.qef", false, 0).Entry("b.qef", false);
-    l.m_bytes[4] = 0; // the first entry's length
-    bool bBroken = false;
-    EXPECT_TRUE(ReadAll(l.m_bytes, &bBroken).empty());
-    EXPECT_TRUE(bBroken);
-}
-
-TEST(ListingReader, LengthShorterThanTheHeadIsBroken)
-{
-    CListing l(1);
-    l.Entry("a.qef", false, 0);
-    l.m_bytes[4] = 15;
-    bool bBroken = false;
-    EXPECT_TRUE(ReadAll(l.m_bytes, &bBroken).empty());
-    EXPECT_TRUE(bBroken);
-}
-
-TEST(ListingReader, OversizedLengthIsBroken)
-{
-    for (uint32_t nLength : {0x7FFFFFF0u, 0xFFFFFFFFu, 24u + 1u}) {
+    auto lengthAt4 = [](CListing l, uint8_t nLength) {
+        l.m_bytes[4] = nLength;  // the first entry's length
+        return l.m_bytes;
+    };
+    auto oversized = [](uint32_t nLength) {
         CListing l(2);
-        l.Entry("a.qef", false).Raw({});
+        l.Entry("a.qef", false);
         l.Put32(nLength);
-        l.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0}); // 18 bytes claim nLength
-        bool bBroken = false;
-        EXPECT_EQ(ReadAll(l.m_bytes, &bBroken), (std::vector<std::string>{"a.qef"})) << nLength;
-        EXPECT_TRUE(bBroken);
+        l.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0});  // 18 bytes claim nLength
+        return l.m_bytes;
+    };
+    CListing unterminated(1);
+    unterminated.Put32(16 + 3);
+    unterminated.Put32(0);
+    unterminated.Put32(0);
+    unterminated.Put32(0);
+    unterminated.Raw({'a', 'b', 'c'});
+    struct Case {
+        const char* what;
+        std::vector<uint8_t> bytes;
+        std::vector<std::string> names;
+        bool bBroken;
+    };
+    const Case cases[] = {
+        {"no bytes", {}, {}, false},
+        {"count 0", CListing(0).m_bytes, {}, false},
+        {"a negative count is none", CListing(-5).Entry("x", false).m_bytes, {}, false},
+        {"count past the end", CListing(4).Entry("a.qef", false).Entry("b.qef", false).m_bytes, {"a.qef", "b.qef"}, true},
+        {"zero length", lengthAt4(CListing(2).Entry("a.qef", false).Entry("b.qef", false), 0), {}, true},
+        {"length shorter than the head", lengthAt4(CListing(1).Entry("a.qef", false), 15), {}, true},
+        {"length far past the end", oversized(0x7FFFFFF0u), {"a.qef"}, true},
+        {"length of -1", oversized(0xFFFFFFFFu), {"a.qef"}, true},
+        {"length one past the end", oversized(24u + 1u), {"a.qef"}, true},
+        {"head cut short", CListing(1).Raw({20, 0, 0, 0, 0, 0}).m_bytes, {}, true},
+        {"count cut short", {1, 0, 0}, {}, true},
+        {"name without its zero", unterminated.m_bytes, {"abc"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        bool bBroken = !c.bBroken;
+        EXPECT_EQ(ReadAll(c.bytes, &bBroken), c.names);
+        EXPECT_EQ(bBroken, c.bBroken);
     }
-}
-
-TEST(ListingReader, HeadCutShortIsBroken)
-{
-    CListing l(1);
-    l.Raw({20, 0, 0, 0, 0, 0}); // six bytes of a sixteen-byte head
-    bool bBroken = false;
-    EXPECT_TRUE(ReadAll(l.m_bytes, &bBroken).empty());
-    EXPECT_TRUE(bBroken);
-    const std::vector<uint8_t> threeBytes = {1, 0, 0};
-    EXPECT_TRUE(ReadAll(threeBytes, &bBroken).empty());
-    EXPECT_TRUE(bBroken);
-}
-
-TEST(ListingReader, NameWithoutTerminatorEndsWithItsEntry)
-{
-    CListing l(1);
-    l.Put32(16 + 3);
-    l.Put32(0);
-    l.Put32(0);
-    l.Put32(0);
-    l.Raw({'a', 'b', 'c'});
-    EXPECT_EQ(ReadAll(l.m_bytes), (std::vector<std::string>{"abc"}));
 }

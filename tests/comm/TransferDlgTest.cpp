@@ -257,21 +257,3 @@ TEST_F(TransferDlgTest, EscapeCancelsTheRun)
 
 // ---- a dialog that never runs
 
-TEST_F(TransferDlgTest, DestroyedBeforeItsRunLeavesEveryNameFailed)
-{
-    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkReceive);
-    ASSERT_TRUE(dlg.AddName(u"a.qef"));
-    ASSERT_TRUE(dlg.AddName(u"b.qef"));
-    // A worker that already exists makes the dialog give up while it is being initialised.
-    ASSERT_TRUE(dlg.m_thread.BeginThread());
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_EQ(dlg.m_nResult, 4);
-    EXPECT_SEQUENCE(dlg.m_recorder, {});
-    EXPECT_EQ(dlg.m_pResults->GetSize(), 0);
-    EXPECT_EQ(Names(*dlg.m_pFailedNames), (std::vector<std::string>{"a.qef", "b.qef"}));
-    EXPECT_EQ(dlg.m_thread.m_pThread, nullptr);
-}
-
-// ---- queueing
-
-// ---- end to end

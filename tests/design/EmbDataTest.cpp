@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <tuple>
 #include <vector>
 
 using namespace fixture;
@@ -28,7 +29,7 @@ Bytes Words(std::initializer_list<int> bytes)
 
 // --- Validate ---------------------------------------------------------------------------------
 
-TEST(EmbDataValidate, EmptyDesignIsEmptyStatus)
+TEST(EmbDataValidate, StatusOfEveryStreamShape)
 {
     CEmbData data;
     EXPECT_FALSE(data.Validate());
@@ -36,39 +37,30 @@ TEST(EmbDataValidate, EmptyDesignIsEmptyStatus)
     ASSERT_TRUE(data.AllocStitchWords(2));
     EXPECT_FALSE(data.Validate());  // words but no blocks
     EXPECT_EQ(data.m_nStatus, CEmbData::scEmpty);
-}
 
-TEST(EmbDataValidate, StartsWithJumpOrStitch)
-{
-    CEmbData data;
-    LoadWords(data, Words({0x80, 0x04, 5, 5, 1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
-    LoadWords(data, Words({1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
-    // A skipped command first is not a jump.
-    LoadWords(data, Words({0x80, 0x03, 1, 1, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithStitch);
-}
-
-TEST(EmbDataValidate, EndMustBeThereAndLast)
-{
-    CEmbData data;
-    LoadWords(data, Words({1, 1, 2, 2}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
-    LoadWords(data, Words({1, 1, 0x80, 0x10, 0, 0}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scEndNotLast);
-    // The end inside a move's place is a bad move, and a stream cut after a jump has no end.
-    LoadWords(data, Words({0x80, 0x02, 0x80, 0x10}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
-    LoadWords(data, Words({1, 1, 0x80, 0x02}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scNoEnd);
+    struct Case { const char* what; Bytes words; int blocks; int status; };
+    const Case cases[] = {
+        {"jump first", {0x80, 0x04, 5, 5, 1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithJump},
+        {"stitch first", {1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithStitch},
+        {"skipped command first is no jump", {0x80, 0x03, 1, 1, 0x80, 0x10}, 1, CEmbData::scStartsWithStitch},
+        {"no end", {1, 1, 2, 2}, 1, CEmbData::scNoEnd},
+        {"end not last", {1, 1, 0x80, 0x10, 0, 0}, 1, CEmbData::scEndNotLast},
+        {"end in a move's place", {0x80, 0x02, 0x80, 0x10}, 1, CEmbData::scBadMove},
+        {"cut after a jump", {1, 1, 0x80, 0x02}, 1, CEmbData::scNoEnd},
+        {"more blocks than changes", {1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}, 3, CEmbData::scColorCountMismatch},
+        {"fewer blocks than changes", {1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}, 1, CEmbData::scColorCountMismatch},
+        {"jumps between move and stitch", {0x80, 0x01, 1, 1, 0x80, 0x04, 2, 2, 0x80, 0x03, 3, 3, 0x80, 0x10}, 2,
+         CEmbData::scStartsWithStitch},
+        {"chained jump after a colour change", {0x80, 0x01, 1, 1, 0x80, 0x04, 0x80, 0x01, 2, 2, 0x80, 0x10}, 2,
+         CEmbData::scStartsWithStitch},
+        {"command right after a colour change", {0x80, 0x01, 0x80, 0x04, 1, 1, 0x80, 0x10}, 2, CEmbData::scBadMove},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        LoadWords(data, c.words, c.blocks);
+        EXPECT_EQ(data.Validate(), c.status > 0);
+        EXPECT_EQ(data.m_nStatus, c.status);
+    }
 }
 
 TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
@@ -81,17 +73,6 @@ TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
     EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 2);
     EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 3);
     EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, -2);
-}
-
-TEST(EmbDataValidate, ColourCountMustMatch)
-{
-    CEmbData data;
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 3);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 1, 1, 2, 2, 0x80, 0x10}), 1);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scColorCountMismatch);
 }
 
 TEST(EmbDataValidate, EmptyColourBlockBecomesJumpAndIsRemoved)
@@ -120,15 +101,6 @@ TEST(EmbDataValidate, ColourChangeFollowedByEndLosesItsBlock)
     EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);
 }
 
-TEST(EmbDataValidate, JumpsBetweenMoveAndStitchAreTaken)
-{
-    CEmbData data;
-    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 2, 2, 0x80, 0x03, 3, 3, 0x80, 0x10}), 2);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_nColorBlockCount, 2);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 0);
-}
-
 TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
 {
     CEmbData data;
@@ -144,27 +116,46 @@ TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
     // The extents walk the same needle path.
     EXPECT_EQ(data.m_extents.nLeft, 124);
     EXPECT_EQ(data.m_extents.nUp, 26);
-
-    // The same after a colour change; the move word right after the command must still be one.
-    LoadWords(data, Words({0x80, 0x01, 1, 1, 0x80, 0x04, 0x80, 0x01, 2, 2, 0x80, 0x10}), 2);
-    ASSERT_TRUE(data.Validate()) << data.m_nStatus;
-    EXPECT_EQ(data.m_nColorBlockCount, 2);
-    LoadWords(data, Words({0x80, 0x01, 0x80, 0x04, 1, 1, 0x80, 0x10}), 2);
-    EXPECT_FALSE(data.Validate());
-    EXPECT_EQ(data.m_nStatus, CEmbData::scBadMove);
 }
 
 // --- CalcExtents ------------------------------------------------------------------------------
 
-TEST(EmbDataExtents, OriginAlwaysCounts)
+// The extents walk the needle path from the origin, which always counts, under each transform;
+// each point is rounded on its own, half away from zero.
+TEST(EmbDataExtents, EveryTransformAndJump)
 {
-    CEmbData data;
-    LoadWords(data, Words({10, 20, 5, 5, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_extents.nLeft, 0);
-    EXPECT_EQ(data.m_extents.nDown, 0);
-    EXPECT_EQ(data.m_extents.nRight, 15);
-    EXPECT_EQ(data.m_extents.nUp, 25);
+    struct Case {
+        const char* what;
+        Bytes words;
+        int angle, mirrorVertical, mirrorHorizontal, scale;
+        EMBEXTENTS want;  // left, up, right, down
+    };
+    const Bytes corner = Words({100, 0, 0, 50, 0x80, 0x10});
+    const Case cases[] = {
+        {"the origin counts", Words({10, 20, 5, 5, 0x80, 0x10}), 0, 0, 0, 100, {0, 25, 15, 0}},
+        {"turned clockwise", corner, 90, 0, 0, 100, {0, 0, 50, 100}},
+        {"turned half round", corner, 180, 0, 0, 100, {100, 0, 0, 50}},
+        {"horizontal mirror negates x", corner, 0, 0, 1, 100, {100, 50, 0, 0}},
+        {"vertical mirror negates y", corner, 0, 1, 0, 100, {0, 0, 100, 50}},
+        {"half size rounds away from zero", Words({3, 0, 0, 0xFD, 0x80, 0x10}), 0, 0, 0, 50, {0, 0, 2, 2}},
+        {"a degree off", Words({3, 0, 0, 0xFD, 0x80, 0x10}), 1, 0, 0, 100, {0, 0, 3, 4}},
+        {"a jump no stitch follows", Words({1, 1, 0x80, 0x02, 100, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 1, 0}},
+        {"a long jump (119) is sewn", Words({1, 1, 0x80, 0x02, 119, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 120, 0}},
+        {"a jump closed by a stitch", Words({0x80, 0x02, 100, 0, 0x80, 0x02, 20, 0, 1, 0, 0x80, 0x10}), 0, 0, 0, 100,
+         {0, 0, 121, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        CEmbData data;
+        LoadWords(data, c.words, 1);
+        ASSERT_TRUE(data.Validate());
+        EMBEXTENTS e;
+        data.CalcExtents(e, c.angle, c.mirrorVertical, c.mirrorHorizontal, c.scale);
+        EXPECT_EQ(std::tie(e.nLeft, e.nUp, e.nRight, e.nDown), std::tie(c.want.nLeft, c.want.nUp, c.want.nRight, c.want.nDown));
+        if (c.angle == 0 && c.scale == 100 && !c.mirrorVertical && !c.mirrorHorizontal) {
+            EXPECT_EQ(std::memcmp(&e, &data.m_extents, sizeof e), 0) << "the design's own extents";
+        }
+    }
 }
 
 TEST(EmbDataExtents, InvalidDesignMeasuresZero)
@@ -175,61 +166,6 @@ TEST(EmbDataExtents, InvalidDesignMeasuresZero)
     EMBEXTENTS ext{9, 9, 9, 9};
     data.CalcExtents(ext, 0, 0, 0, 100);
     EXPECT_EQ(ext.nLeft + ext.nUp + ext.nRight + ext.nDown, 0);
-}
-
-TEST(EmbDataExtents, RotationMirrorAndScale)
-{
-    CEmbData data;
-    LoadWords(data, Words({100, 0, 0, 50, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EMBEXTENTS e;
-    data.CalcExtents(e, 90, 0, 0, 100);  // turns clockwise: (100,0) -> (0,-100); (100,50) -> (50,-100)
-    EXPECT_EQ(e.nLeft, 0);
-    EXPECT_EQ(e.nUp, 0);
-    EXPECT_EQ(e.nRight, 50);
-    EXPECT_EQ(e.nDown, 100);
-    data.CalcExtents(e, 0, 0, 1, 100);   // horizontal mirror negates dx
-    EXPECT_EQ(e.nLeft, 100);
-    EXPECT_EQ(e.nRight, 0);
-    EXPECT_EQ(e.nUp, 50);
-    data.CalcExtents(e, 0, 1, 0, 100);   // vertical mirror negates dy
-    EXPECT_EQ(e.nDown, 50);
-    EXPECT_EQ(e.nUp, 0);
-    data.CalcExtents(e, 180, 0, 0, 100);
-    EXPECT_EQ(e.nLeft, 100);
-    EXPECT_EQ(e.nDown, 50);
-}
-
-TEST(EmbDataExtents, ScaleRoundsEachPointAwayFromZero)
-{
-    CEmbData data;
-    LoadWords(data, Words({3, 0, 0, 0xFD, 0x80, 0x10}), 1);  // (3,0), (3,-3)
-    ASSERT_TRUE(data.Validate());
-    EMBEXTENTS e;
-    data.CalcExtents(e, 0, 0, 0, 50);    // 1.5 -> 2, -1.5 -> -2
-    EXPECT_EQ(e.nRight, 2);
-    EXPECT_EQ(e.nDown, 2);
-    data.CalcExtents(e, 1, 0, 0, 100);   // a degree off: (2.9994, -0.0525), (2.9469, -3.0519)
-    EXPECT_EQ(e.nRight, 3);
-    EXPECT_EQ(e.nUp, 0);
-    EXPECT_EQ(e.nDown, 4);
-}
-
-TEST(EmbDataExtents, JumpEndPointCountsOnlyWhenSewnOrLong)
-{
-    CEmbData data;
-    // A jump of 100 that no stitch follows before the end: its end point is not counted.
-    LoadWords(data, Words({1, 1, 0x80, 0x02, 100, 0, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_extents.nRight, 1);
-    // A long jump (119) is a sewn stitch and counts.
-    LoadWords(data, Words({1, 1, 0x80, 0x02, 119, 0, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_extents.nRight, 120);
-    // A jump closed by a stitch counts the end point (move + stitch together).
-    LoadWords(data, Words({0x80, 0x02, 100, 0, 0x80, 0x02, 20, 0, 1, 0, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_extents.nRight, 121);
 }
 
 TEST(EmbDataExtents, IgnoresScaleUsesFullSize)

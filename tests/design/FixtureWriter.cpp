@@ -28,18 +28,27 @@ void PutCommand(Bytes& b, uint8_t code)
     b.push_back(code);
 }
 
-// Splits a move into steps of at most 121 each way.
-std::vector<std::pair<int, int>> Steps(int dx, int dy)
+// Each step of the stitches, a move of at most 121 each way with its kind: a long stitch is several
+// sewn steps, a long jump or colour change goes on with further jumps; the end has no move.
+template <typename Emit>
+void ForEachStep(const Stitches& stitches, Emit emit)
 {
-    std::vector<std::pair<int, int>> steps;
-    do {
-        const int sx = Clamp(dx);
-        const int sy = Clamp(dy);
-        steps.emplace_back(sx, sy);
-        dx -= sx;
-        dy -= sy;
-    } while (dx != 0 || dy != 0);
-    return steps;
+    for (const Stitch& s : stitches) {
+        if (s.kind == Stitch::End) {
+            emit(Stitch::End, 0, 0);
+            continue;
+        }
+        int dx = s.dx, dy = s.dy;
+        Stitch::Kind kind = s.kind;
+        do {
+            const int sx = Clamp(dx), sy = Clamp(dy);
+            emit(kind, sx, sy);
+            dx -= sx;
+            dy -= sy;
+            if (kind == Stitch::ColorChange)
+                kind = Stitch::Jump;
+        } while (dx != 0 || dy != 0);
+    }
 }
 
 } // namespace
@@ -47,32 +56,13 @@ std::vector<std::pair<int, int>> Steps(int dx, int dy)
 Bytes MakeWords(const Stitches& stitches)
 {
     Bytes b;
-    for (const Stitch& s : stitches) {
-        const auto steps = Steps(s.dx, s.dy);
-        switch (s.kind) {
-        case Stitch::Normal:
-            for (auto [x, y] : steps)
-                PutWord(b, x, y);
-            break;
-        case Stitch::Jump:
-            for (auto [x, y] : steps) {
-                PutCommand(b, SC_JUMP);
-                PutWord(b, x, y);
-            }
-            break;
-        case Stitch::ColorChange:
-            PutCommand(b, SC_COLOR_CHANGE);
-            PutWord(b, steps[0].first, steps[0].second);
-            for (size_t i = 1; i < steps.size(); ++i) {
-                PutCommand(b, SC_JUMP);
-                PutWord(b, steps[i].first, steps[i].second);
-            }
-            break;
-        case Stitch::End:
-            PutCommand(b, SC_END);
-            break;
-        }
-    }
+    ForEachStep(stitches, [&](Stitch::Kind kind, int x, int y) {
+        const uint8_t codes[] = {0, SC_JUMP, SC_COLOR_CHANGE, SC_END};
+        if (kind != Stitch::Normal)
+            PutCommand(b, codes[kind]);
+        if (kind != Stitch::End)
+            PutWord(b, x, y);
+    });
     return b;
 }
 
@@ -124,36 +114,16 @@ Bytes MakeDst(const Stitches& stitches)
     header.resize(512, ' ');
     header[511] = 0x1A;
     b.insert(b.end(), header.begin(), header.end());
-    auto record = [&](int dx, int dy, uint8_t flags) {
-        uint8_t b0, b1, b2;
-        EncodeDstMove(dx, dy, b0, b1, b2);
-        b.push_back(b0);
-        b.push_back(b1);
-        b.push_back(static_cast<uint8_t>(b2 | flags));
-    };
-    for (const Stitch& s : stitches) {
-        const auto steps = Steps(s.dx, s.dy);
-        switch (s.kind) {
-        case Stitch::Normal:
-            for (auto [x, y] : steps)
-                record(x, y, 0);
-            break;
-        case Stitch::Jump:
-            for (auto [x, y] : steps)
-                record(x, y, 0x80);
-            break;
-        case Stitch::ColorChange:
-            record(steps[0].first, steps[0].second, 0xC0);
-            for (size_t i = 1; i < steps.size(); ++i)
-                record(steps[i].first, steps[i].second, 0x80);
-            break;
-        case Stitch::End:
-            b.push_back(0);
-            b.push_back(0);
-            b.push_back(0xF3);
-            break;
+    ForEachStep(stitches, [&](Stitch::Kind kind, int x, int y) {
+        if (kind == Stitch::End) {
+            PutBytes(b, {0, 0, 0xF3});
+            return;
         }
-    }
+        uint8_t b0, b1, b2;
+        EncodeDstMove(x, y, b0, b1, b2);
+        const uint8_t flags[] = {0, 0x80, 0xC0};
+        PutBytes(b, {b0, b1, static_cast<uint8_t>(b2 | flags[kind])});
+    });
     b.push_back(0x1A);
     return b;
 }

@@ -17,12 +17,6 @@ namespace {
 
 class MachineFileCheckTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        m_dir = tavren::test::MakeTempDir("tavren-check");
-        ASSERT_FALSE(m_dir.empty());
-    }
-    void TearDown() override { std::filesystem::remove_all(m_dir); }
 
     std::u16string Put(const std::string& name, const Bytes& bytes)
     {
@@ -35,7 +29,8 @@ protected:
         return CMachineFileCheck::CheckSourceFile(Put(name, bytes).c_str(), kind);
     }
 
-    std::string m_dir;
+    tavren::test::ScratchDir m_scratch;
+    std::string m_dir = m_scratch.path.string();
 };
 
 // A valid design whose cached extents and position are then set by hand.
@@ -77,12 +72,6 @@ TEST(MachineFileCheckLimits, SizeAtItsLimits)
     EXPECT_EQ(check(0, -2000, {0, 0, 0, 301}), CMachineFileCheck::mfcTooLarge);
 }
 
-TEST(MachineFileCheckLimits, InvalidDesignIsErrorInFile)
-{
-    CEmbData data;
-    EXPECT_EQ(CMachineFileCheck::CheckDesignLimits(data), CMachineFileCheck::mfcErrorInFile);
-}
-
 TEST_F(MachineFileCheckTest, NotFoundAndErrorInFile)
 {
     EXPECT_EQ(CMachineFileCheck::CheckSourceFile(u"C:\\no\\such\\folder\\rose.qef", 0), CMachineFileCheck::mfcNotFound);
@@ -115,14 +104,6 @@ TEST_F(MachineFileCheckTest, StitchWordLimit)
     layout.words = MakeRandomWords(200001, 201, 2);
     layout.palette.assign(201, 1);
     EXPECT_EQ(Check("both.qef+", MakeQefPlus(layout)), CMachineFileCheck::mfcTooManyLayers);
-}
-
-TEST_F(MachineFileCheckTest, SizeOfARealRead)
-{
-    EXPECT_EQ(Check("wide.qef", MakeQef(LayoutFromStitches({Sew(1400, 0), Sew(-2800, 2300), EndDesign()}))),
-              CMachineFileCheck::mfcOk);
-    EXPECT_EQ(Check("wider.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()}))), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(Check("tall.qef", MakeQef(LayoutFromStitches({Sew(0, -2301), EndDesign()}))), CMachineFileCheck::mfcTooLarge);
 }
 
 TEST_F(MachineFileCheckTest, StxPatterns)

@@ -1,15 +1,11 @@
 // STX patterns: the header checks, the swing and feed scaling, the outline, the measures and the
 // structure rules that mark a pattern broken.
 #include "design/StxFile.h"
-#include "platform/file/DriveMap.h"
 #include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
-#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
 
 using namespace fixture;
 
@@ -36,27 +32,32 @@ StxLayout FivePointPattern()
 
 TEST(StxFileRead, HeaderChecks)
 {
+    const Bytes good = MakeStx(FivePointPattern());
+    StxLayout badSize = FivePointPattern(), badCount = FivePointPattern();
+    badSize.headerSize = 0x40;
+    badCount.recordCount = 65535;  // far more records than the file holds
+    struct Case {
+        const char* what;
+        Bytes bytes;
+        int failure;  // -1: any
+    };
+    const Case cases[] = {
+        {"header cut", Bytes(good.begin(), good.begin() + 67), CStxFile::sfShortHeader},
+        {"header size", MakeStx(badSize), CStxFile::sfHeaderSize},
+        {"last record cut", Bytes(good.begin(), good.end() - 1), CStxFile::sfRecords},
+        {"record count", MakeStx(badCount), -1},
+    };
     CStxFile stx;
-    Bytes good = MakeStx(FivePointPattern());
-    EXPECT_TRUE(ReadStx(stx, good));
-    EXPECT_FALSE(stx.IsBroken());
-    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.begin() + 67)));
-    EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfShortHeader);
-    StxLayout layout = FivePointPattern();
-    layout.headerSize = 0x40;
-    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfHeaderSize);
-    EXPECT_FALSE(ReadStx(stx, Bytes(good.begin(), good.end() - 1)));
-    EXPECT_EQ(stx.GetLastReadFailure(), CStxFile::sfRecords);
-    layout = FivePointPattern();
-    layout.recordCount = 65535;  // far more records than the file holds
-    EXPECT_FALSE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_TRUE(stx.IsBroken());
-    // A later good read clears the broken flag.
-    EXPECT_TRUE(ReadStx(stx, good));
-    EXPECT_FALSE(stx.IsBroken());
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_TRUE(ReadStx(stx, good));
+        EXPECT_FALSE(stx.IsBroken()) << "a good read clears the broken flag";
+        EXPECT_FALSE(ReadStx(stx, c.bytes));
+        EXPECT_TRUE(stx.IsBroken());
+        if (c.failure >= 0) {
+            EXPECT_EQ(stx.GetLastReadFailure(), c.failure);
+        }
+    }
 }
 
 TEST(StxFileRead, OutlineSwingAndFeed)
@@ -102,18 +103,6 @@ TEST(StxFileRead, WidthAndLengthScaling)
     EXPECT_EQ(stx.GetOutline()[1], CPoint(10, 2));
 }
 
-TEST(StxFileRead, NegativeFeedGivesMinimumFeed)
-{
-    StxLayout layout;
-    layout.records = {StxCommand(0x03), StxPoint(22, -10), StxPoint(22, -10), StxPoint(22, 0), StxCommand(0x00),
-                    StxPoint(22, 0), StxPoint(22, 0), StxPoint(22, 0), StxCommand(0xFF)};
-    CStxFile stx;
-    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_EQ(stx.GetMinFeed(), -20);
-    EXPECT_EQ(stx.GetLength(), 20);
-    EXPECT_EQ(stx.GetWidth(), 1);
-}
-
 TEST(StxFileStructure, RulesMarkBrokenButStillRead)
 {
     auto broken = [](std::vector<StxRecord> records) {
@@ -137,28 +126,3 @@ TEST(StxFileStructure, RulesMarkBrokenButStillRead)
     EXPECT_FALSE(broken({o, p, p, p, p, p, c, p, p, p}));       // the end command may be missing
 }
 
-TEST(StxFileStructure, TwoTrailingPointsStillBuildTheOutline)
-{
-    StxLayout layout = FivePointPattern();
-    layout.records.erase(layout.records.begin() + 9);
-    CStxFile stx;
-    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_TRUE(stx.IsBroken());
-    EXPECT_EQ(stx.GetOutline().GetSize(), 5);
-}
-
-TEST(StxFileRead, ReadFileByWindowsPath)
-{
-    const std::string tmpl = tavren::test::MakeTempDir("tavren-stx").string();
-    ASSERT_FALSE(tmpl.empty());
-    const std::string host = tmpl + "/zigzag.stx";
-    ASSERT_TRUE(WriteFile(host, MakeStx(WellFormedStx(8))));
-    const std::u16string win = tavren::DriveMap::Instance().FromHost(host);
-    CStxFile stx;
-    EXPECT_TRUE(stx.ReadFile(win.c_str()));
-    EXPECT_FALSE(stx.IsBroken());
-    EXPECT_EQ(stx.GetOutline().GetSize(), 8);
-    EXPECT_FALSE(stx.ReadFile(nullptr));
-    EXPECT_FALSE(stx.ReadFile((win + u"x").c_str()));
-    std::filesystem::remove_all(tmpl);
-}

@@ -13,66 +13,6 @@ class FileManagerTransferSendTest : public FileManagerTransferFixture {};
 // U+96EA, a character the machine's code page lacks.
 const std::u16string kSnow = u"\u96EA.stx";
 
-TEST_F(FileManagerTransferSendTest, StxBatchReportsEachRefusalOnceAndComesBackByteIdentical)
-{
-    WriteAll(Desktop() / "a.stx", Stx(5));
-    WriteAll(Desktop() / "b.stx", Stx(9));
-    WriteAll(Desktop() / "broken.stx", Stx(6));
-    WriteAll(Desktop() / "gone.stx", Stx(7));
-    WriteAll(Desktop() / "\xE9\x9B\xAA.stx", Stx(8));
-    WriteAll(UserSt() / "old.stx", Stx(12));
-    const std::string strA = ReadAll(Desktop() / "a.stx"), strB = ReadAll(Desktop() / "b.stx");
-
-    RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {u"a.stx", u"b.stx", u"broken.stx", u"gone.stx", kSnow});
-        OpenMachineSide(u, u"Built-in", {u"old.stx"});
-        for (const std::u16string& name : {std::u16string(u"a.stx"), std::u16string(u"b.stx"), std::u16string(u"broken.stx"),
-                                           std::u16string(u"gone.stx"), kSnow})
-            Tick(u, kPcList, name);
-        u.Expect(Text(u, kPcCount) == u" 5", "five files ticked");
-        // Between the ticks and the arrow one file goes away and one is spoilt.
-        fs::remove(Desktop() / "gone.stx");
-        WriteAll(Desktop() / "broken.stx", std::string(40, '\x7F'));
-        Press(u, kToMachine);
-        Expect(u, u"Confirm",
-               u"It has been included in the letter can not be displayed on the sewing machine.\nPlease change the name.\n" + kSnow);
-        const tavren::WindowInfo& notFound = u.ExpectMessageBox(u"Send Designs", u"Files are not found.\ngone.stx\n");
-        u.Expect(notFound.nIcon == MB_ICONEXCLAMATION, "the not-found box shows the exclamation icon");
-        u.Answer(IDOK);
-        Expect(u, u"Confirm", u"There is an error in a file.\nbroken.stx");
-        WaitForShown(u, kMachineList, {u"old.stx", u"a.stx", u"b.stx"}, "the sent files added to the machine pane");
-        Settled(u);
-        u.Expect(Text(u, kPcCount) == u" 0", "the PC pane's ticks cleared after the send");
-        u.Expect(Shown(u.Look(), kMachineList) == std::vector<std::u16string>{u"a.stx", u"b.stx", u"old.stx"},
-                 "the machine pane sorted by name");
-
-        // Back again, into an empty desktop: the two files arrive as they went.
-        fs::remove(Desktop() / "a.stx");
-        fs::remove(Desktop() / "b.stx");
-        fs::remove(Desktop() / "broken.stx");
-        fs::remove(Desktop() / "\xE9\x9B\xAA.stx");
-        Press(u, 13015); // PC "Up"
-        OpenDesktop(u, {});
-        Tick(u, kMachineList, u"a.stx");
-        Tick(u, kMachineList, u"b.stx");
-        Press(u, kToPc);
-        WaitForShown(u, kPcList, {u"a.stx", u"b.stx"}, "the received files in the PC pane");
-        Settled(u);
-        u.Expect(Text(u, kMachineCount) == u" 0", "the machine pane's ticks cleared after the receive");
-        CloseDialog(u);
-    });
-
-    EXPECT_EQ(ReadAll(UserSt() / "a.stx"), strA);
-    EXPECT_EQ(ReadAll(UserSt() / "b.stx"), strB);
-    std::vector<std::string> onMachine;
-    for (const auto& entry : fs::directory_iterator(UserSt()))
-        onMachine.push_back(entry.path().filename().string());
-    std::sort(onMachine.begin(), onMachine.end());
-    EXPECT_EQ(onMachine, (std::vector<std::string>{"a.stx", "b.stx", "old.stx"}));
-    EXPECT_EQ(ReadAll(Desktop() / "a.stx"), strA);
-    EXPECT_EQ(ReadAll(Desktop() / "b.stx"), strB);
-}
-
 TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
 {
     using namespace fixture;

@@ -2,26 +2,14 @@
 // writing to a USB flash drive on the PC). The stem is offered without its extension, the name
 // rules refuse a bad stem without closing, and what the person accepts becomes the name the file
 // is written under.
-#include "tests/support/ModuleFixture.h"
-#include "tests/support/ScriptedUser.h"
+#include "tests/dialogs/WriteDesignFixture.h"
 
-#include "platform/user/WinUser.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
+using namespace wdtest;
 
 namespace {
 
-namespace fs = std::filesystem;
-using tavren::ScriptedUser;
-using tavren::Snapshot;
-
-constexpr const char16_t* kCaption = u"Write a Design";
 constexpr const char16_t* kRenameCaption = u"Rename";
-constexpr int kSend = 13000, kRename = 13001, kStyle = 13005, kList = 13007, kName = 13008, kEdit = 13009;
+constexpr int kEdit = 13009;
 constexpr const char16_t* kEmptyName = u"Enter a file/foder name.";
 constexpr const char16_t* kBadChar =
     u"A file/folder name cannot contain any of the following characters:\n \\ / : * ? \" < > |";
@@ -32,34 +20,23 @@ std::u16string NameShown(ScriptedUser& u)
     return u.Control(kName).strText;
 }
 
-class RenameDlgTest : public tavren::test::ModuleFixture {
+class RenameDlgTest : public WriteDesignFixture {
 protected:
-    RenameDlgTest() : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}).Module()) {}
-    void SetUp() override
-    {
-        ModuleFixture::SetUp();
-        ASSERT_FALSE(HasFatalFailure());
-        ASSERT_TRUE(Module().pfnWriteSendDialog);
-        m_flowers = fs::path(Drives().Folder(u'E')) / "EMB" / "Flowers";
-        fs::create_directories(m_flowers);
-    }
+    RenameDlgTest() : WriteDesignFixture(false) {}
+    fs::path Flowers() const { return Stick() / "EMB" / "Flowers"; }
     // WriteSendDialog to the flash drive, opening at E:\EMB\Flowers (where ">>" is allowed).
     int32_t Run(const char16_t* pszName)
     {
-        char16_t szFolder[64] = u"E:\\EMB\\Flowers";
-        return Module().pfnWriteSendDialog(m_bytes.data(), static_cast<uint32_t>(m_bytes.size()), pszName, 0, szFolder,
-                                           sizeof szFolder, nullptr, nullptr, 0, 0, 0);
-    }
-    std::vector<std::string> FilesWritten() const
-    {
-        std::vector<std::string> names;
-        for (const auto& entry : fs::directory_iterator(m_flowers))
-            names.push_back(entry.path().filename().string());
-        return names;
+        fs::create_directories(Flowers());
+        HostCall c;
+        c.bytes = m_bytes;
+        c.strName = pszName;
+        c.nTarget = 0;
+        c.strFolder = u"E:\\EMB\\Flowers";
+        return Call(c);
     }
 
-    const std::vector<uint8_t> m_bytes{0x10, 0x20, 0x30, 0x40, 0x00, 0xFF};
-    fs::path m_flowers;
+    const fixture::Bytes m_bytes{0x10, 0x20, 0x30, 0x40, 0x00, 0xFF};
 };
 
 } // namespace
@@ -83,8 +60,8 @@ TEST_F(RenameDlgTest, TheNewStemKeepsTheOldExtensionWithoutItsBlanks)
     });
     EXPECT_EQ(Run(u"Rose .QEF"), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(FilesWritten(), std::vector<std::string>{"Tulip Garden.qef"});
-    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(m_flowers / "Tulip Garden.qef"), m_bytes);
+    EXPECT_EQ(NamesIn(Flowers()), std::vector<std::string>{"Tulip Garden.qef"});
+    EXPECT_EQ(Read(Flowers() / "Tulip Garden.qef"), m_bytes);
 }
 
 TEST_F(RenameDlgTest, ARefusedNameKeepsTheDialogOpenWithTheTextSelectedAndCancelKeepsTheOldName)
@@ -117,28 +94,7 @@ TEST_F(RenameDlgTest, ARefusedNameKeepsTheDialogOpenWithTheTextSelectedAndCancel
     });
     EXPECT_EQ(Run(u"Rose.qef"), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_TRUE(FilesWritten().empty());
-}
-
-TEST_F(RenameDlgTest, ALongerTextKeepsItsFirst236Characters)
-{
-    const std::u16string strTyped = std::u16string(200, u'a') + std::u16string(100, u'b');
-    const std::u16string strKept = std::u16string(200, u'a') + std::u16string(36, u'b');
-    ScriptedUser user([&](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        u.Click(kRename);
-        u.WaitForWindow(kRenameCaption);
-        // The typed characters arrive one by one; OK, behind them, sees what the edit kept.
-        u.ReplaceText(kEdit, strTyped);
-        u.Click(IDOK);
-        u.WaitForClose(kRenameCaption);
-        u.Expect(NameShown(u) == strKept + u".qef", "the long stem with the extension");
-        u.Click(kSend);
-        u.WaitForClose(kCaption);
-    });
-    EXPECT_EQ(Run(u"Rose.qef"), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(FilesWritten(), std::vector<std::string>{std::string(200, 'a') + std::string(36, 'b') + ".qef"});
+    EXPECT_TRUE(NamesIn(Flowers()).empty());
 }
 
 TEST_F(RenameDlgTest, ANameWithoutADotIsNotOfferedForRenaming)

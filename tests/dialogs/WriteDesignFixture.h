@@ -292,12 +292,6 @@ protected:
             r += Enabled(s, id) ? '1' : '0';
         return r;
     }
-    // Waits until no window but the dialog is shown, then looks.
-    static Snapshot Settled(ScriptedUser& u)
-    {
-        u.WaitForWindow(kCaption);
-        return u.Look();
-    }
 };
 
 } // namespace wdtest

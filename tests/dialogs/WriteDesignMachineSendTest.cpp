@@ -233,28 +233,3 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     EXPECT_EQ(Narrow(refused.Folder()), "\\\\EMB\\Flowers");
     EXPECT_EQ(SelectedOnMachine(), wanted.bytes) << "the earlier selection stays";
 }
-
-TEST_F(WriteDesignMachineSendTest, ADesignOfTheSameNameOnTheMachineIsReplacedOnlyAfterYes)
-{
-    const fixture::Bytes old = DesignBytes("Bean.dst");
-    Put(Emb() / "Flowers" / "ROSE.qef", old);
-    HostCall c = Selecting();
-    c.bSelectEnable = 0;
-    ScriptedUser user([&](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kBuiltIn, {u"Flowers"});
-        Open(u, u"Flowers", {u"ROSE.qef"});
-        u.Click(kSend);
-        u.ExpectMessageBox(u"Save As", u"rose.qef already exists.\nDo you want to replace it?");
-        u.Answer(IDNO);
-        u.WaitForWindow(kCaption);
-        u.Expect(Read(Emb() / "Flowers" / "ROSE.qef") == old, "No leaves the machine's file as it was");
-        u.Click(kSend);
-        u.ExpectMessageBox(u"Save As", u"rose.qef already exists.\nDo you want to replace it?");
-        u.Answer(IDYES);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(NamesIn(Emb() / "Flowers").size(), 1u);
-    EXPECT_EQ(Read(Emb() / "Flowers" / "ROSE.qef"), c.bytes) << "the machine keeps one file of that name, replaced";
-}

@@ -40,22 +40,6 @@ TEST_F(WriteDesignStartTest, TheProposedNameIsTrimmedAndItsExtensionLowerCased)
         EXPECT_EQ(Call(c), IDCANCEL) << Narrow(k.strProposed);
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
-
-    // The name as shown is the name written.
-    HostCall c;
-    c.bytes = DesignBytes("Cake 3.dst");
-    c.strName = u"Rose .QEF";
-    c.nTarget = 0;
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kStick, {u"Embf"});
-        Open(u, u"Embf", {});
-        u.Click(kSend);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(NamesIn(Stick() / "EMB" / "Embf"), std::vector<std::string>{"Rose.qef"});
-    EXPECT_EQ(Read(Stick() / "EMB" / "Embf" / "Rose.qef"), c.bytes);
 }
 
 TEST_F(WriteDesignStartTest, AnEmptyNameClosesAtOnceWithoutAWindow)
@@ -122,27 +106,6 @@ TEST_F(WriteDesignStartTest, AMachineFolderTheHostGotBackOpensAgainWhereItWas)
     }
     EXPECT_EQ(Read(Emb() / "Flowers" / "second.qef"), next.bytes);
     EXPECT_EQ(next.Folder(), first.Folder());
-
-    // A folder in that form the host writes itself, one below Flowers: it opens at its own level,
-    // and "Up" leads to Flowers.
-    HostCall deeper;
-    deeper.bytes = DesignBytes();
-    deeper.nTarget = 1;
-    deeper.strFolder = u"\\\\EMB\\Flowers\\Small";
-    deeper.nStorage = 1;
-    {
-        ScriptedUser user([](ScriptedUser& u) {
-            u.WaitForWindow(kCaption);
-            Snapshot s = WaitForItems(u, {u"tiny.qef"}, "the deeper folder handed in");
-            u.Expect(Buttons(s) == "0001", "only \"Up\" at the fourth level (buttons " + Buttons(s) + ")");
-            u.Click(kUp);
-            s = WaitForItems(u, {u"Small", u"old.qef", u"first.qef", u"second.qef"}, "one step up");
-            u.Expect(Buttons(s) == "1001", "Flowers' buttons (" + Buttons(s) + ")");
-            u.Click(IDCANCEL);
-        });
-        EXPECT_EQ(Call(deeper), IDCANCEL);
-        EXPECT_TRUE(user.Finish()) << user.Report();
-    }
 }
 
 TEST_F(WriteDesignStartTest, AnStxFolderInBuiltInStorageOpensAtTheStoragesTopLevel)
@@ -171,50 +134,6 @@ TEST_F(WriteDesignStartTest, AnStxFolderInBuiltInStorageOpensAtTheStoragesTopLev
     });
     EXPECT_EQ(Call(c), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
-TEST_F(WriteDesignStartTest, APcFolderThatExistsOpensAtItsDepth)
-{
-    Put(Stick() / "EMB" / "Embf" / "old.qef", DesignBytes("Bean.dst"));
-    HostCall c;
-    c.bytes = DesignBytes();
-    c.nTarget = 2;
-    c.strFolder = u"E:\\EMB\\Embf";
-    ScriptedUser user([](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Snapshot s = WaitForItems(u, {u"old.qef"}, "the folder handed in");
-        u.Expect(Buttons(s) == "1001", "the buttons of a third-level folder (" + Buttons(s) + ")");
-        u.Click(kUp);
-        s = WaitForItems(u, {u"Embf"}, "one step up");
-        u.Expect(Buttons(s) == "0101", "the buttons of the second level (" + Buttons(s) + ")");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Call(c), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(c.folder, c.before) << "Close hands nothing back";
-}
-
-TEST_F(WriteDesignStartTest, AMachineFolderForAUsbOnlyTargetIsDroppedForTheRootView)
-{
-    fs::create_directories(Emb() / "Flowers");
-    for (const std::u16string& strFolder : {std::u16string(u"\\\\EMB\\Flowers")}) {
-        for (const auto& op : {"GetConnectedDevice", "UploadList"})
-            Ctl({"fault", op, "0x1"});
-        HostCall c;
-        c.bytes = DesignBytes();
-        c.nTarget = 0;
-        c.strFolder = strFolder;
-        ScriptedUser user([](ScriptedUser& u) {
-            u.WaitForWindow(kCaption);
-            const Snapshot s = WaitForItems(u, {kStick, kStick2}, "the root view of the PC's drives");
-            u.Expect(Buttons(s) == "0000", "the root view's buttons (" + Buttons(s) + ")");
-            u.Click(IDCANCEL);
-        });
-        EXPECT_EQ(Call(c), IDCANCEL) << Narrow(strFolder);
-        EXPECT_TRUE(user.Finish()) << user.Report();
-        EXPECT_TRUE(FaultArmed("GetConnectedDevice") && FaultArmed("UploadList")) << "the machine was not asked";
-        Ctl({"fault", "clear"});
-    }
 }
 
 TEST_F(WriteDesignStartTest, NothingToShowGivesTheTargetsBoxInsteadOfTheDialog)

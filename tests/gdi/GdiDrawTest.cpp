@@ -5,59 +5,41 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace {
 
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 constexpr COLORREF kRed = RGB(255, 0, 0);
 
-TEST(LineTo, OmitsLastPixel)
+// Each line leaves out its last pixel (so a closed figure draws each corner once) and steps one
+// pixel at a time whatever its slope.
+TEST(LineTo, LeavesOutTheLastPixelAtEverySlope)
 {
-    Canvas c(8, 8, kWhite);
-    c.dc.MoveTo(1, 1);
-    c.dc.LineTo(5, 1);   // horizontal
-    c.dc.MoveTo(6, 1);
-    c.dc.LineTo(6, 5);   // vertical
-    c.dc.MoveTo(0, 3);
-    c.dc.LineTo(3, 6);   // diagonal
-    EXPECT_EQ(c.Rows(8, 8),
-              "........\n"
-              ".####.#.\n"
-              "......#.\n"
-              "#.....#.\n"
-              ".#....#.\n"
-              "..#.....\n"
-              "........\n"
-              "........\n");
-}
-
-TEST(LineTo, ClosedFigureDrawsEveryCorner)
-{
-    // A frame drawn back to its start: each segment's left-out end is the next one's first pixel.
-    Canvas c(4, 4, kWhite);
-    c.dc.MoveTo(0, 0);
-    c.dc.LineTo(0, 3);
-    c.dc.LineTo(3, 3);
-    c.dc.LineTo(3, 0);
-    c.dc.LineTo(0, 0);
-    EXPECT_EQ(c.Rows(4, 4), "####\n#..#\n#..#\n####\n");
-}
-
-TEST(LineTo, ShallowAndSteepSlopesStepOnePixelAtATime)
-{
-    Canvas c(8, 8, kWhite);
-    c.dc.MoveTo(0, 0);
-    c.dc.LineTo(7, 2);
-    c.dc.MoveTo(7, 7);
-    c.dc.LineTo(5, 0);
-    EXPECT_EQ(c.Rows(8, 8),
-              "##......\n"
-              "..####..\n"
-              "......#.\n"
-              "......#.\n"
-              "......#.\n"
-              "......#.\n"
-              ".......#\n"
-              ".......#\n");
+    struct Case {
+        const char* what;
+        std::vector<std::pair<POINT, POINT>> lines;
+        int size;
+        std::string rows;
+    };
+    const Case cases[] = {
+        {"straight and diagonal", {{{1, 1}, {5, 1}}, {{6, 1}, {6, 5}}, {{0, 3}, {3, 6}}}, 8,
+         "........\n.####.#.\n......#.\n#.....#.\n.#....#.\n..#.....\n........\n........\n"},
+        {"a closed frame", {{{0, 0}, {0, 3}}, {{0, 3}, {3, 3}}, {{3, 3}, {3, 0}}, {{3, 0}, {0, 0}}}, 4,
+         "####\n#..#\n#..#\n####\n"},
+        {"shallow and steep", {{{0, 0}, {7, 2}}, {{7, 7}, {5, 0}}}, 8,
+         "##......\n..####..\n......#.\n......#.\n......#.\n......#.\n.......#\n.......#\n"},
+    };
+    for (const Case& k : cases) {
+        SCOPED_TRACE(k.what);
+        Canvas c(k.size, k.size, kWhite);
+        for (const auto& [from, to] : k.lines) {
+            c.dc.MoveTo(from.x, from.y);
+            c.dc.LineTo(to.x, to.y);
+        }
+        EXPECT_EQ(c.Rows(k.size, k.size), k.rows);
+    }
 }
 
 TEST(Pen, DottedPenIsThreeOnThreeOffAndRunsOnAcrossLines)

@@ -21,19 +21,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct TempDir {
-    fs::path path;
-    TempDir()
-    {
-        path = tavren::test::MakeTempDir("tavren-demo-test");
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::remove_all(path, ec);
-    }
-};
-
 std::set<std::string> Tree(const fs::path& root)
 {
     std::set<std::string> out;
@@ -48,7 +35,7 @@ std::set<std::string> Tree(const fs::path& root)
 
 TEST(DemoFiles, CommittedFilesAreWhatTheGeneratorMakes)
 {
-    TempDir made;
+    tavren::test::ScratchDir made;
     std::string strError;
     ASSERT_TRUE(demo::WriteDemoFiles(FixturesDir() / "corpus", made.path, strError)) << strError;
     std::set<std::string> want = Tree(made.path), have = Tree(DemoDir());
@@ -61,7 +48,7 @@ TEST(DemoFiles, CommittedFilesAreWhatTheGeneratorMakes)
 
 TEST(DemoFiles, MachineStorageAndSampleFilesComeFromTheDemo)
 {
-    TempDir storage;
+    tavren::test::ScratchDir storage;
     int n = MakeDemoStorage(storage.path);
     std::set<std::string> machine = Tree(DemoDir() / "machine");
     EXPECT_EQ(static_cast<size_t>(n), machine.size());

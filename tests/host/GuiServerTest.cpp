@@ -147,6 +147,15 @@ TEST(GuiServer, ListMenuComboAndTypingActions)
         u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "F13"}})["ok"] == false, "an unknown key");
         u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(Dlg::IDC_NAME)->strText == u"«FlowersBlüten "; },
                     "the typed text, UTF-8 to UTF-16, edited with keys");
+        // Letters by their KeyboardEvent.code, with modifiers: Ctrl+A selects everything.
+        u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "KeyA"}, {"ctrl", true}})["ok"] == true, "Ctrl+A");
+        u.Expect(PerformAction({{"do", "keyIn"}, {"hwnd", hName}, {"key", "Keya"}})["ok"] == false, "a letter is named in capitals");
+        u.WaitUntil(
+            [](const tavren::Snapshot& s) {
+                const tavren::ControlInfo* c = s.Front() ? s.Front()->Control(Dlg::IDC_NAME) : nullptr;
+                return c && c->nSelStart == 0 && c->nSelEnd == 15;
+            },
+            "the whole text selected");
         json bad = PerformAction({{"do", "item"}, {"hwnd", hIcons}, {"item", 99}});
         u.Expect(bad["ok"] == false && bad["error"].get<std::string>().find("no item") != std::string::npos, "no such item");
         u.Expect(PerformAction({{"do", "jump"}})["ok"] == false, "an unknown action");

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 using nlohmann::json;
 
 namespace {
@@ -50,27 +52,21 @@ TEST(ImageListChanges, EveryChangeOfThePicturesMovesTheCounterAndNothingElseDoes
     uint64_t n = s0.nChanges;
 
     // Each kind of change moves it.
-    ASSERT_EQ(iml.Add(&red, static_cast<CBitmap*>(nullptr)), 0);
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_EQ(iml.Add(&strip, RGB(0, 0, 0)), 1);
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_TRUE(iml.Replace(2, &blue, nullptr));
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_TRUE(iml.Remove(0));
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_TRUE(iml.SetImageCount(6));
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_TRUE(iml.SetImageCount(2));
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
-    ASSERT_TRUE(iml.Remove(-1));
-    EXPECT_GT(Changes(iml), n);
-    n = Changes(iml);
+    const std::pair<const char*, std::function<bool()>> changes[] = {
+        {"add", [&] { return iml.Add(&red, static_cast<CBitmap*>(nullptr)) == 0; }},
+        {"add a strip", [&] { return iml.Add(&strip, RGB(0, 0, 0)) == 1; }},
+        {"replace", [&] { return iml.Replace(2, &blue, nullptr); }},
+        {"remove", [&] { return iml.Remove(0); }},
+        {"grow", [&] { return iml.SetImageCount(6); }},
+        {"shrink", [&] { return iml.SetImageCount(2); }},
+        {"remove all", [&] { return iml.Remove(-1); }},
+    };
+    for (const auto& [pszWhat, change] : changes) {
+        SCOPED_TRACE(pszWhat);
+        ASSERT_TRUE(change());
+        EXPECT_GT(Changes(iml), n);
+        n = Changes(iml);
+    }
 
     // Looking, drawing, the background colour and what fails leave it alone.
     ASSERT_EQ(iml.Add(&red, static_cast<CBitmap*>(nullptr)), 0);

@@ -70,15 +70,4 @@ ProcessResult RunTavren(const std::vector<std::string>& args, const std::map<std
     return RunProcess(argv, env);
 }
 
-ScratchDir::ScratchDir()
-{
-    path = tavren::test::MakeTempDir("tavren-host-test");
-}
-
-ScratchDir::~ScratchDir()
-{
-    std::error_code ec;
-    std::filesystem::remove_all(path, ec);
-}
-
 } // namespace tavren::test

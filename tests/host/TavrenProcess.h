@@ -2,6 +2,8 @@
 // environment with some variables replaced, its exit code and what it printed.
 #pragma once
 
+#include "tests/support/TestFiles.h"
+
 #include <filesystem>
 #include <map>
 #include <string>
@@ -19,14 +21,5 @@ std::filesystem::path TavrenBinary();
 // argv[0] is the program; env holds the variables to set over this process's environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
 ProcessResult RunTavren(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {});
-
-// A folder under /tmp removed with everything in it.
-struct ScratchDir {
-    std::filesystem::path path;
-    ScratchDir();
-    ~ScratchDir();
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-};
 
 } // namespace tavren::test

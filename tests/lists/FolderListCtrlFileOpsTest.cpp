@@ -100,19 +100,8 @@ protected:
         m_dlg.DoModal();
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
-    const tavren::ControlInfo* ListIn(const Snapshot& s) const
-    {
-        const tavren::WindowInfo* w = s.Find(m_hDlg);
-        return w ? w->Control(kList) : nullptr;
-    }
-    Labels LabelsIn(const Snapshot& s) const
-    {
-        Labels v;
-        if (const tavren::ControlInfo* c = ListIn(s))
-            for (const auto& item : c->items)
-                v.push_back(item.strLabel);
-        return v;
-    }
+    static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
+    static Labels LabelsIn(const Snapshot& s) { return listlook::Labels(s); }
     void ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {
         u.WaitUntil([&](const Snapshot& s) { return LabelsIn(s) == expected; }, strWhat);

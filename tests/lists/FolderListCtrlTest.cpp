@@ -343,107 +343,6 @@ TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
     });
 }
 
-TEST(FolderListTicks, ClicksTickFilesOnlyAndCheckAllCountsTheFiles)
-{
-    CListTestDrives drives;
-    drives.MakeFolder("c/Tick/Folder A");
-    drives.MakeFolder("c/Tick/Folder B");
-    for (const char* name : {"a.qef", "b.qef", "c.qpx", "d.qef+", "e.qef"})
-        drives.WriteDesign(std::string("c/Tick/") + name);
-
-    tavren::test::Watchdog watchdog(60000);
-    CProbeList list;
-    CListHostDlg dlg(list);
-    std::atomic<int> nButtons{0};
-    int nSelectedBefore = 0;
-    dlg.m_onInit = [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_DESIGN;
-        list.CreateImageLists();
-        list.ShowFolder(u"C:\\Tick", 1, 0, L::MODE_ALL, TRUE);
-        nSelectedBefore = list.IsFileSelected();
-    };
-    dlg.m_onClick = [&](int) { list.ToggleCheck(); };
-    dlg.m_onButton = [&](UINT nId) {
-        if (nId == CListHostDlg::IDC_HOST_CHECK_ALL)
-            list.CheckAll();
-        else if (nId == CListHostDlg::IDC_HOST_UNCHECK_ALL)
-            list.UncheckAll();
-        else if (nId == CListHostDlg::IDC_HOST_OPEN)
-            list.ShowFolder(list.m_strCurrentPath, 0, 0, L::MODE_ALL, TRUE);
-        nButtons++;
-    };
-    constexpr int kList = CListHostDlg::IDC_HOST_LIST;
-    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
-        u.WaitForWindow(CListHostDlg::kCaption);
-        auto imagesIn = [&](const tavren::ControlInfo& control) {
-            std::vector<int> out;
-            for (const tavren::ListItemInfo& item : control.items)
-                out.push_back(item.nImage);
-            return out;
-        };
-        auto images = [&] { return imagesIn(u.Control(kList)); };
-        auto listIn = [&](const tavren::Snapshot& s) {
-            const tavren::WindowInfo* pHost = s.Find(CListHostDlg::kCaption);
-            const tavren::ControlInfo* pList = pHost ? pHost->Control(kList) : nullptr;
-            return pList ? *pList : tavren::ControlInfo{};
-        };
-        auto onUi = [&](auto fn) {
-            decltype(fn()) value{};
-            u.Expect(dlg.RunOnUiThread([&] { value = fn(); }), "the list answers on its thread");
-            return value;
-        };
-        auto ticked = [](int nImage) { return nImage >= 16 && nImage % 2 == 1; };
-        auto pressButton = [&](int nId) {
-            const int nBefore = nButtons;
-            u.Click(nId);
-            u.WaitUntil([&](const tavren::Snapshot&) { return nButtons == nBefore + 1; }, "the button is handled");
-        };
-        const std::vector<int> start = images();
-        u.Expect(start.size() == 7 && start[0] == 4 && start[1] == 4, "two folders first, then five files");
-
-        // A click on a folder selects it but ticks nothing; a click on a file ticks it.
-        u.ClickItem(kList, 0);
-        u.WaitUntil([&](const tavren::Snapshot& s) { return listIn(s).items.size() == 7 && listIn(s).items[0].bSelected; }, "the folder is selected");
-        u.Expect(onUi([&] { return list.IsFileSelected(); }) == 0, "a folder is no file");
-        u.ClickItem(kList, 3);
-        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(3)); }, "the file is ticked");
-        u.Expect(images()[0] == 4, "the folder keeps its picture");
-        u.Expect(images()[3] == start[3] + 1, "the tick is the odd member of the file's pair");
-        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 1, "one file ticked");
-        u.Expect(onUi([&] { return list.IsFileSelected(); }) == 1, "a ticked file is a file");
-        u.ClickItem(kList, 3);
-        u.WaitUntil([&](const tavren::Snapshot& s) { return imagesIn(listIn(s)).at(3) == start[3]; }, "a second click takes the tick away");
-        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "no file ticked");
-
-        u.ClickItem(kList, 2);
-        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(2)); }, "one file ticked by hand");
-        pressButton(CListHostDlg::IDC_HOST_CHECK_ALL);
-        pressButton(CListHostDlg::IDC_HOST_CHECK_ALL);
-        std::vector<int> all = images();
-        u.Expect(all[0] == 4 && all[1] == 4, "Check all leaves the folders alone");
-        for (int i = 2; i < 7; i++)
-            u.Expect(all[i] == start[i] + 1, "Check all ticks file " + std::to_string(i));
-        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 5, "five files ticked, each counted once");
-
-        pressButton(CListHostDlg::IDC_HOST_UNCHECK_ALL);
-        u.Expect(images() == start, "Uncheck all takes every tick away");
-        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "none ticked");
-
-        u.ClickItem(kList, 4);
-        u.WaitUntil([&](const tavren::Snapshot& s) { return ticked(imagesIn(listIn(s)).at(4)); }, "ticked again");
-        pressButton(CListHostDlg::IDC_HOST_OPEN);
-        std::vector<int> refilled = images();
-        u.Expect(refilled.size() == 7, "the same folder again");
-        for (int nImage : refilled)
-            u.Expect(!ticked(nImage), "a refill shows no ticks");
-        u.Expect(onUi([&] { return list.m_nCheckedCount; }) == 0, "and counts none");
-        u.Close();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_TRUE(user.Finish(60000)) << user.Report();
-    EXPECT_EQ(nSelectedBefore, -1) << "nothing selected at first";
-}
-
 TEST(FolderListTicks, OnlyPicturesFromSixteenOnCanBeTicked)
 {
     CProbeList list;
@@ -469,6 +368,9 @@ TEST(FolderListTicks, OnlyPicturesFromSixteenOnCanBeTicked)
         EXPECT_EQ(list.m_nCheckedCount, 1) << "no selection, nothing toggled";
         list.CheckAll();
         EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 17}, {u"b.qef", 19}}));
-        EXPECT_EQ(list.m_nCheckedCount, 2);
+        EXPECT_EQ(list.m_nCheckedCount, 2) << "each file counted once";
+        list.UncheckAll();
+        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 16}, {u"b.qef", 18}}));
+        EXPECT_EQ(list.m_nCheckedCount, 0);
     });
 }

@@ -1,5 +1,8 @@
 #include "tests/lists/ListHostDlg.h"
 
+#include "tests/support/ScriptedUser.h"
+#include "tests/support/TestFiles.h"
+
 #include "link/MachineLink.h"
 
 #include "platform/user/WindowManager.h"
@@ -101,6 +104,16 @@ void CListHostDlg::OnHostButton(UINT nId)
 {
     if (m_onButton)
         m_onButton(nId);
+    ++m_nPresses;
+}
+
+tavren::Snapshot CListHostDlg::Settle(tavren::ScriptedUser& u)
+{
+    const int nBefore = m_nPresses;
+    u.WaitForWindow(kCaption);
+    u.Click(IDC_HOST_STYLE);
+    u.WaitUntil([&](const tavren::Snapshot&) { return m_nPresses > nBefore; }, "the dialog to handle the input");
+    return u.Look();
 }
 
 HANDLE CListHostDlg::ConnectMachine()
@@ -111,3 +124,54 @@ HANDLE CListHostDlg::ConnectMachine()
     int32_t nStatus = -1;
     return MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
 }
+
+namespace listlook {
+
+const tavren::ControlInfo* Control(const tavren::Snapshot& s, int nId)
+{
+    const tavren::WindowInfo* w = s.Find(CListHostDlg::kCaption);
+    return w ? w->Control(nId) : nullptr;
+}
+
+std::vector<std::u16string> Labels(const tavren::Snapshot& s)
+{
+    std::vector<std::u16string> labels;
+    if (const tavren::ControlInfo* c = Control(s, CListHostDlg::IDC_HOST_LIST))
+        for (const auto& item : c->items)
+            labels.push_back(item.strLabel);
+    return labels;
+}
+
+std::string Items(const tavren::Snapshot& s)
+{
+    std::string str;
+    if (const tavren::ControlInfo* c = Control(s, CListHostDlg::IDC_HOST_LIST))
+        for (const auto& item : c->items)
+            str += (str.empty() ? "" : ", ") + tavren::test::Narrow(item.strLabel) + ":" + std::to_string(item.nImage);
+    return str;
+}
+
+std::string Box(const tavren::Snapshot& s)
+{
+    const tavren::ControlInfo* c = Control(s, CListHostDlg::IDC_HOST_LOCATION);
+    if (!c)
+        return "(no box)";
+    std::string str;
+    for (size_t i = 0; i < c->entries.size(); i++) {
+        const auto& e = c->entries[i];
+        str += std::string(str.empty() ? "" : ", ") + (static_cast<int>(i) == c->nCurSel ? "*" : "") +
+               tavren::test::Narrow(e.strText) + ":" + std::to_string(e.nImage) + ":" + std::to_string(e.nIndent);
+    }
+    return str;
+}
+
+int IndexOf(const tavren::Snapshot& s, std::u16string_view strLabel)
+{
+    const std::vector<std::u16string> labels = Labels(s);
+    for (size_t i = 0; i < labels.size(); i++)
+        if (labels[i] == strLabel)
+            return static_cast<int>(i);
+    return -1;
+}
+
+} // namespace listlook

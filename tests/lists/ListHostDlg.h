@@ -20,9 +20,16 @@
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/afx/Dialog.h"
 #include "platform/afx/ModuleState.h"
+#include "platform/seam/Automation.h"
 
+#include <atomic>
 #include <functional>
+#include <string>
 #include <vector>
+
+namespace tavren {
+class ScriptedUser;
+}
 
 class CListHostDlg : public CDialog {
 public:
@@ -43,6 +50,11 @@ public:
 
     // Runs with the module's state current, as an export would.
     INT_PTR DoModal() override;
+
+    // Presses "Style" and waits until the dialog has handled it, and so all the person's input
+    // before it (a listing's transfer dialog included); then looks. Tests that use this leave
+    // "Style" unbound.
+    tavren::Snapshot Settle(tavren::ScriptedUser& u);
 
     // Runs fn on the dialog's thread and waits for it (from the scripted user's thread): the list
     // object is only ever touched on its own thread.
@@ -66,6 +78,7 @@ public:
 
     CFolderListCtrl& m_list;
     CComboBoxEx m_location;
+    std::atomic<int> m_nPresses{0}; // the host's buttons handled so far
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;
@@ -81,3 +94,17 @@ private:
     std::vector<tavren::DialogItemTemplate> m_items;
     tavren::DialogTemplate m_template{};
 };
+
+// What a person reads off the host dialog in a snapshot: its list and its location box.
+namespace listlook {
+
+const tavren::ControlInfo* Control(const tavren::Snapshot& s, int nId);
+std::vector<std::u16string> Labels(const tavren::Snapshot& s);
+// "label:picture, ..." for each item, in the order shown.
+std::string Items(const tavren::Snapshot& s);
+// "text:picture:indent, ..." for each location box entry, "*" on the selected one.
+std::string Box(const tavren::Snapshot& s);
+// The first item with this label, or -1.
+int IndexOf(const tavren::Snapshot& s, std::u16string_view strLabel);
+
+} // namespace listlook

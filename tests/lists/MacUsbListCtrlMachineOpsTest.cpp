@@ -108,19 +108,8 @@ protected:
         m_dlg.DoModal();
         EXPECT_TRUE(user.Finish(60000)) << user.Report();
     }
-    const tavren::ControlInfo* ListIn(const Snapshot& s) const
-    {
-        const tavren::WindowInfo* w = s.Find(m_hDlg);
-        return w ? w->Control(kList) : nullptr;
-    }
-    Labels LabelsIn(const Snapshot& s) const
-    {
-        Labels v;
-        if (const tavren::ControlInfo* c = ListIn(s))
-            for (const auto& item : c->items)
-                v.push_back(item.strLabel);
-        return v;
-    }
+    static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
+    static Labels LabelsIn(const Snapshot& s) { return listlook::Labels(s); }
     // label -> picture
     std::map<std::u16string, int> PicturesIn(const Snapshot& s) const
     {
@@ -130,14 +119,11 @@ protected:
                 m[item.strLabel] = item.nImage;
         return m;
     }
-    int IndexOf(ScriptedUser& u, std::u16string_view strLabel)
+    static int IndexOf(ScriptedUser& u, std::u16string_view strLabel)
     {
-        const Labels labels = LabelsIn(u.Look());
-        for (size_t i = 0; i < labels.size(); ++i)
-            if (labels[i] == strLabel)
-                return static_cast<int>(i);
-        u.Expect(false, "an item " + CString(std::u16string(strLabel).c_str()).ToUtf8());
-        return -1;
+        const int n = listlook::IndexOf(u.Look(), strLabel);
+        u.Expect(n >= 0, "an item " + CString(std::u16string(strLabel).c_str()).ToUtf8());
+        return n;
     }
     Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {

@@ -14,8 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -23,6 +21,8 @@
 namespace {
 
 using tavren::test::Narrow;
+using listlook::Box;
+using listlook::Items;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -33,46 +33,6 @@ constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
 constexpr const char16_t* kCommError = u"Communication Error";
 constexpr const char16_t* kTransfer = u"Design List";
 
-const tavren::ControlInfo* FindControl(const Snapshot& snap, int nId)
-{
-    const tavren::WindowInfo* w = snap.Find(CListHostDlg::kCaption);
-    return w ? w->Control(nId) : nullptr;
-}
-
-// "label:picture" for each item, in the order shown.
-std::string Items(const Snapshot& snap)
-{
-    std::string s;
-    if (const tavren::ControlInfo* c = FindControl(snap, kList))
-        for (const auto& item : c->items)
-            s += (s.empty() ? "" : ", ") + Narrow(item.strLabel) + ":" + std::to_string(item.nImage);
-    return s;
-}
-
-// "text:picture:indent" for each location box entry, "*" on the selected one.
-std::string Box(const Snapshot& snap)
-{
-    std::string s;
-    const tavren::ControlInfo* c = FindControl(snap, kBox);
-    if (!c)
-        return "(no box)";
-    for (size_t i = 0; i < c->entries.size(); i++) {
-        const auto& e = c->entries[i];
-        s += std::string(s.empty() ? "" : ", ") + (static_cast<int>(i) == c->nCurSel ? "*" : "") + Narrow(e.strText) +
-             ":" + std::to_string(e.nImage) + ":" + std::to_string(e.nIndent);
-    }
-    return s;
-}
-
-int ItemIndex(const Snapshot& snap, std::u16string_view strLabel)
-{
-    if (const tavren::ControlInfo* c = FindControl(snap, kList))
-        for (size_t i = 0; i < c->items.size(); i++)
-            if (c->items[i].strLabel == strLabel)
-                return static_cast<int>(i);
-    return -1;
-}
-
 struct ListSetup {
     int nListKind = CFolderListCtrl::LIST_DESIGN;
     bool bMachine = true;        // a machine is connected
@@ -82,11 +42,10 @@ struct ListSetup {
 };
 
 // The list as the File Manager wires it: a double click opens, "Up" goes up, the location box
-// navigates; "Style" only counts its presses, to tell when the person's input has been handled.
+// navigates.
 class MacListTest : public tavren::test::ModuleFixture {
 protected:
-    MacListTest() : ModuleFixture(Parts().Drives(DriveSpecs()).Machine()), m_dlg(m_list) {}
-    static std::vector<tavren::test::DriveSpec> DriveSpecs() { return {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}; }
+    MacListTest() : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}).Machine()), m_dlg(m_list) {}
 
     void SetUp() override
     {
@@ -98,9 +57,7 @@ protected:
         m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
         m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
         m_dlg.m_onButton = [this](UINT nId) {
-            if (nId == CListHostDlg::IDC_HOST_STYLE)
-                ++m_nStylePresses;
-            else if (nId == CListHostDlg::IDC_HOST_UP)
+            if (nId == CListHostDlg::IDC_HOST_UP)
                 m_list.UpOneLevel();
         };
     }
@@ -141,52 +98,15 @@ protected:
         m_dlg.DoModal();
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
-    // Waits until the dialog has handled the person's input (a listing's transfer dialog
-    // included) and looks.
-    Snapshot Settle(ScriptedUser& u)
+    // Once the input is handled: the items, the location box and (nLevel >= 0) the list's level and path.
+    void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhere,
+                    int nLevel = -1, std::u16string_view strPath = u"")
     {
-        const int nBefore = m_nStylePresses;
-        u.Click(CListHostDlg::IDC_HOST_STYLE);
-        u.WaitUntil([&](const Snapshot&) { return m_nStylePresses > nBefore; }, "the dialog to handle the input");
-        return u.Look();
-    }
-    void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhere)
-    {
-        const Snapshot snap = Settle(u);
+        const Snapshot snap = m_dlg.Settle(u);
         u.Expect(Items(snap) == strItems && Box(snap) == strBox,
                  strWhere + ": the list shows [" + Items(snap) + "], the box [" + Box(snap) + "]");
-    }
-    // Opens an item; bMachine: it is listed from the machine, so the transfer dialog comes and
-    // goes first.
-    void Open(ScriptedUser& u, std::u16string_view strLabel, bool bMachine = true)
-    {
-        const int nItem = ItemIndex(Settle(u), strLabel);
-        u.Expect(nItem >= 0, "\"" + Narrow(strLabel) + "\" is in the list");
-        if (nItem >= 0)
-            u.DoubleClickItem(kList, nItem);
-        if (bMachine)
-            Listed(u);
-    }
-    void Listed(ScriptedUser& u)
-    {
-        u.WaitForWindow(kTransfer);
-        u.WaitForClose();
-        u.WaitForWindow(CListHostDlg::kCaption);
-    }
-    void Up(ScriptedUser& u, bool bMachine = true)
-    {
-        u.Click(CListHostDlg::IDC_HOST_UP);
-        if (bMachine)
-            Listed(u);
-    }
-    void Choose(ScriptedUser& u, int nEntry, bool bMachine = true)
-    {
-        u.ChooseCombo(kBox, nEntry);
-        if (bMachine)
-            Listed(u);
-    }
-    void ExpectPlace(ScriptedUser& u, int nLevel, std::u16string_view strPath, const std::string& strWhere)
-    {
+        if (nLevel < 0)
+            return;
         int nShownLevel = -1;
         std::u16string strShown;
         m_dlg.RunOnUiThread([&] {
@@ -196,8 +116,36 @@ protected:
         u.Expect(nShownLevel == nLevel && strShown == strPath,
                  strWhere + ": level " + std::to_string(nShownLevel) + ", path \"" + Narrow(strShown) + "\"");
     }
+    // Opens an item; bMachine: it is listed from the machine, so the transfer dialog comes and
+    // goes first.
+    void Open(ScriptedUser& u, std::u16string_view strLabel, bool bMachine = true)
+    {
+        const int nItem = listlook::IndexOf(m_dlg.Settle(u), strLabel);
+        u.Expect(nItem >= 0, "\"" + Narrow(strLabel) + "\" is in the list");
+        u.DoubleClickItem(kList, nItem);
+        if (bMachine)
+            Listed(u);
+    }
+    static void Listed(ScriptedUser& u)
+    {
+        u.WaitForWindow(kTransfer);
+        u.WaitForClose();
+        u.WaitForWindow(CListHostDlg::kCaption);
+    }
+    static void Up(ScriptedUser& u, bool bMachine = true)
+    {
+        u.Click(CListHostDlg::IDC_HOST_UP);
+        if (bMachine)
+            Listed(u);
+    }
+    static void Choose(ScriptedUser& u, int nEntry, bool bMachine = true)
+    {
+        u.ChooseCombo(kBox, nEntry);
+        if (bMachine)
+            Listed(u);
+    }
     // Ends the message box the list showed, and goes back to the list's dialog.
-    void AnswerCommError(ScriptedUser& u)
+    static void AnswerCommError(ScriptedUser& u)
     {
         u.ExpectMessageBox(kCommError);
         u.Answer(IDOK);
@@ -207,109 +155,95 @@ protected:
     HANDLE m_hDevice = 0;
     CMacUsbListCtrl m_list;
     CListHostDlg m_dlg;
-    std::atomic<int> m_nStylePresses{0};
 };
 
 const std::string kMachineBox = "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1";
 const std::string kStick = "USBSTICK (E:)";
-// The machine's entries with folder entries below "Built-in".
+const std::string kPc = ", PC:1:0, " + kStick + ":10:1";
+// The machine's entries with folder entries below "Built-in", and the PC's after them.
 std::string InBuiltin(const std::string& strFolders)
 {
-    return "Machine:3:0, Built-in:2:1, " + strFolders + ", USB flash drive 1:5:1, USB flash drive 2:5:1";
+    return "Machine:3:0, Built-in:2:1, " + strFolders + ", USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc;
+}
+std::string InUsb1(const std::string& strFolders)
+{
+    return "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, " + strFolders + ", USB flash drive 2:5:1" + kPc;
 }
 
-TEST_F(MacListTest, RootViewOffersTheMachineAndTheFlashDrivesTheModeAsksFor)
+const std::string kRootItems = "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10";
+
+TEST_F(MacListTest, RootViewOffersWhatTheModeAsksForGroupedOnlyWithAMachine)
 {
+    struct Case {
+        const char* pszWhat;
+        bool bMachine;
+        BOOL bMachinePresent;
+        int nMode;
+        std::string strItems, strBox;
+        int nGroups; // 1 grouped, 0 not, -1 not looked at
+    };
+    const std::vector<Case> cases = {
+        {"a machine", true, TRUE, CMacUsbListCtrl::MODE_EITHER, kRootItems, "*" + kMachineBox + kPc, 1},
+        {"expected but not connected", false, TRUE, CMacUsbListCtrl::MODE_EITHER, kStick + ":10",
+         "Machine:3:0, Not connected:6:1, *PC:1:0, " + kStick + ":10:1", -1},
+        {"flash drives only", true, FALSE, CMacUsbListCtrl::MODE_USB_ONLY, kStick + ":10", "*PC:1:0, " + kStick + ":10:1", 0},
+        {"machine only", true, TRUE, CMacUsbListCtrl::MODE_MACHINE_ONLY, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5",
+         "*" + kMachineBox, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.pszWhat);
+        ListSetup setup;
+        setup.bMachine = c.bMachine;
+        setup.bMachinePresent = c.bMachinePresent;
+        setup.nMode = c.nMode;
+        Run(setup, [&](ScriptedUser& u) {
+            ExpectView(u, c.strItems, c.strBox, c.pszWhat);
+            int nGroups = -1;
+            m_dlg.RunOnUiThread([&] { nGroups = m_list.IsGroupViewEnabled() ? 1 : 0; });
+            u.Expect(c.nGroups < 0 || nGroups == c.nGroups, std::string(c.pszWhat) + ": grouped " + std::to_string(nGroups));
+        });
+    }
+    // With a machine, the storages are in the Machine group and the flash drive in the PC group.
     Run({}, [&](ScriptedUser& u) {
-        const Snapshot snap = Settle(u);
-        u.Expect(Items(snap) == "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10",
-                 "the root view shows [" + Items(snap) + "]");
-        u.Expect(Box(snap) == "*" + kMachineBox + ", PC:1:0, " + kStick + ":10:1", "box [" + Box(snap) + "]");
-        const tavren::ControlInfo* c = FindControl(snap, kList);
+        const tavren::ControlInfo* c = listlook::Control(m_dlg.Settle(u), kList);
         u.Expect(c && c->items.size() == 4 && c->items[0].nGroupId == CMacUsbListCtrl::GROUP_MACHINE &&
                      c->items[3].nGroupId == CMacUsbListCtrl::GROUP_PC,
-                 "the storages are in the Machine group, the flash drive in the PC group");
-        bool bGroups = false;
-        m_dlg.RunOnUiThread([&] { bGroups = m_list.IsGroupViewEnabled(); });
-        u.Expect(bGroups, "the root view is grouped for a machine");
-    });
-}
-
-TEST_F(MacListTest, RootViewWithoutAMachineOrWithoutDrives)
-{
-    ListSetup none;
-    none.bMachine = false;
-    Run(none, [&](ScriptedUser& u) {
-        ExpectView(u, kStick + ":10", "Machine:3:0, Not connected:6:1, *PC:1:0, " + kStick + ":10:1",
-                   "expected but not connected");
-    });
-    ListSetup usbOnly;
-    usbOnly.bMachinePresent = FALSE;
-    usbOnly.nMode = CMacUsbListCtrl::MODE_USB_ONLY;
-    Run(usbOnly, [&](ScriptedUser& u) {
-        ExpectView(u, kStick + ":10", "*PC:1:0, " + kStick + ":10:1", "flash drives only");
-        bool bGroups = true;
-        m_dlg.RunOnUiThread([&] { bGroups = m_list.IsGroupViewEnabled(); });
-        u.Expect(!bGroups, "no groups without a machine");
-    });
-    ListSetup machineOnly;
-    machineOnly.nMode = CMacUsbListCtrl::MODE_MACHINE_ONLY;
-    Run(machineOnly, [&](ScriptedUser& u) {
-        ExpectView(u, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5", "*" + kMachineBox, "machine only");
+                 "the storages in the Machine group, the flash drive in the PC group");
     });
 }
 
 TEST_F(MacListTest, MachineFoldersShowTheirFamilyWithBreadcrumbsAndUpLeadsBack)
 {
-    Put(Builtin() / "EMB" / "a.qef");
-    Put(Builtin() / "EMB" / "b.qef+");
-    Put(Builtin() / "EMB" / "c.QPX");
-    Put(Builtin() / "EMB" / "d.stx");
-    Put(Builtin() / "EMB" / "notes.txt");
-    Put(Builtin() / "EMB" / "Flowers" / "rose.qef");
+    for (const char* pszName : {"a.qef", "b.qef+", "c.QPX", "d.stx", "notes.txt", "Flowers/rose.qef"})
+        Put(Builtin() / "EMB" / pszName);
     fs::create_directories(Builtin() / "EMB" / "(UserST)");
     fs::create_directories(Builtin() / "ORD");
     Put(Usb1() / "EMB" / "(UserST)" / "x.qef");
 
     Run({}, [&](ScriptedUser& u) {
+        const std::string strEmbItems = "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20";
         Open(u, u"Built-in");
-        ExpectView(u, "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20", InBuiltin("*EMB:4:2") + ", PC:1:0, " + kStick + ":10:1",
-                   "built-in storage's \\EMB");
-        ExpectPlace(u, 2, u"\\\\EMB", "the location's root");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "built-in storage's \\EMB", 2, u"\\\\EMB");
         Open(u, u"Flowers");
-        ExpectView(u, "rose.qef:16",
-                   "Machine:3:0, Built-in:2:1, EMB:4:2, *Flowers:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, "
-                   "PC:1:0, " + kStick + ":10:1",
-                   "a folder in it");
-        ExpectPlace(u, 3, u"\\\\EMB\\Flowers", "the folder");
+        ExpectView(u, "rose.qef:16", InBuiltin("EMB:4:2, *Flowers:4:3"), "a folder in it", 3, u"\\\\EMB\\Flowers");
         // The breadcrumb's "EMB" goes back to the root folder.
         Choose(u, 2);
-        ExpectView(u, "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20",
-                   "Machine:3:0, Built-in:2:1, *EMB:4:2, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
-                       kStick + ":10:1",
-                   "back by the location box");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back by the location box");
         Up(u);
-        ExpectView(u, "EMB:4, ORD:4", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
-                                          kStick + ":10:1",
-                   "up from the root folder: the storage's top");
-        ExpectPlace(u, 1, u"\\", "the storage's top");
+        ExpectView(u, "EMB:4, ORD:4", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
+                   "up from the root folder: the storage's top", 1, u"\\");
         Up(u, false);
-        ExpectView(u, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10",
-                   "*" + kMachineBox + ", PC:1:0, " + kStick + ":10:1", "up again: the root view");
+        ExpectView(u, kRootItems, "*" + kMachineBox + kPc, "up again: the root view");
         // "(UserST)" belongs to built-in storage only.
         Open(u, u"USB flash drive 1");
-        ExpectView(u, "(UserST):4",
-                   "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, *EMB:4:2, USB flash drive 2:5:1, PC:1:0, " +
-                       kStick + ":10:1",
-                   "USB flash drive 1's \\EMB");
+        ExpectView(u, "(UserST):4", InUsb1("*EMB:4:2"), "USB flash drive 1's \\EMB");
     });
 }
 
 TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
 {
-    Put(Builtin() / "ORD" / "(UserST)" / "p.stx");
-    Put(Builtin() / "ORD" / "(UserST)" / "q.ord+");
-    Put(Builtin() / "ORD" / "(UserST)" / "L2" / "L3" / "L4" / "deep.stx");
+    for (const char* pszName : {"p.stx", "q.ord+", "L2/L3/L4/deep.stx"})
+        Put(Builtin() / "ORD" / "(UserST)" / pszName);
     fs::create_directories(Builtin() / "ORD" / "(UserST)" / "L2" / "L3" / "L4" / "L5");
     Put(Usb1() / "ORD" / "r.stx");
     Put(Usb1() / "ORD" / "s.ord+");
@@ -319,30 +253,22 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
     stx.nListKind = CFolderListCtrl::LIST_STX;
     Run(stx, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
-        ExpectView(u, "L2:4, p.stx:22", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1",
-                   "the STX list in built-in storage");
-        ExpectPlace(u, 1, u"\\\\ORD\\(UserST)", "STX root in built-in storage");
+        ExpectView(u, "L2:4, p.stx:22", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
+                   "the STX list in built-in storage", 1, u"\\\\ORD\\(UserST)");
         Open(u, u"L2");
         Open(u, u"L3");
-        ExpectView(u, "L4:4", "Machine:3:0, Built-in:2:1, L2:4:2, *L3:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
-                                  kStick + ":10:1",
-                   "level 3");
+        ExpectView(u, "L4:4", InBuiltin("L2:4:2, *L3:4:3"), "level 3");
         Open(u, u"L4");
-        ExpectView(u, "deep.stx:22",
-                   "Machine:3:0, Built-in:2:1, L2:4:2, L3:4:3, *L4:4:4, USB flash drive 1:5:1, USB flash drive 2:5:1, "
-                   "PC:1:0, " + kStick + ":10:1",
-                   "level 4: files, no more folders");
+        ExpectView(u, "deep.stx:22", InBuiltin("L2:4:2, L3:4:3, *L4:4:4"), "level 4: files, no more folders");
         Choose(u, 0, false);
         Open(u, u"USB flash drive 1");
-        ExpectView(u, "(UserST):4, r.stx:22", "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, *ORD:4:2, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1",
-                   "the STX list on a machine flash drive");
+        ExpectView(u, "(UserST):4, r.stx:22", InUsb1("*ORD:4:2"), "the STX list on a machine flash drive");
     });
     ListSetup ordPlus;
     ordPlus.nListKind = CFolderListCtrl::LIST_ORDPLUS;
     Run(ordPlus, [&](ScriptedUser& u) {
         Open(u, u"USB flash drive 1");
-        ExpectView(u, "(UserST):4, s.ord+:24", "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, *ORD:4:2, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1",
-                   "the ORD+ list");
+        ExpectView(u, "(UserST):4, s.ord+:24", InUsb1("*ORD:4:2"), "the ORD+ list");
     });
 }
 
@@ -355,13 +281,10 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
         Open(u, u"Empty");
-        ExpectView(u, "", "Machine:3:0, Built-in:2:1, EMB:4:2, *Empty:4:3, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " +
-                              kStick + ":10:1",
-                   "an empty folder");
+        ExpectView(u, "", InBuiltin("EMB:4:2, *Empty:4:3"), "an empty folder");
         Up(u);
-        const std::string strEmbBox =
-            "Machine:3:0, Built-in:2:1, *EMB:4:2, USB flash drive 1:5:1, USB flash drive 2:5:1, PC:1:0, " + kStick + ":10:1";
-        ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "back up");
+        const std::string strEmbItems = "Empty:4, Full:4, a.qef:16";
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back up");
 
         // Escape while a folder is being listed: nothing to report, and the list, its path, level
         // and location box stay on the folder that was listed.
@@ -371,56 +294,35 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         u.PressEscape();
         u.WaitForClose();
         u.WaitForWindow(CListHostDlg::kCaption);
-        ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after Escape");
-        ExpectPlace(u, 2, u"\\\\EMB", "still the root folder after Escape");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after Escape", 2, u"\\\\EMB");
         u.Expect(u.Look().Find(kCommError) == nullptr, "a stopped listing is not reported");
 
         // The cable pulled while the folder is listed: the message, and the list as it was.
         Ctl({"fault", "UploadList", "pull"});
         Open(u, u"Full", false);
         AnswerCommError(u);
-        ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after the pulled cable");
-        ExpectPlace(u, 2, u"\\\\EMB", "still the root folder");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the pulled cable", 2, u"\\\\EMB");
         Ctl({"cable", "plug"});
 
         // A flash drive missing from the machine.
         Ctl({"usb2", "absent"});
         u.ChooseCombo(kBox, 4);
         AnswerCommError(u);
-        ExpectView(u, "Empty:4, Full:4, a.qef:16", strEmbBox, "after the absent flash drive");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the absent flash drive");
     });
 }
-
-// Listing blocks made by hand: the records after the count.
-struct ListingBuilder {
-    std::vector<BYTE> bytes;
-    void Record(uint32_t nLength, uint32_t nKind, const std::string& strName, size_t nStored = std::string::npos)
-    {
-        const size_t at = bytes.size();
-        const size_t nName = nStored == std::string::npos ? strName.size() + 1 : nStored;
-        bytes.resize(at + 16 + nName, 0);
-        std::memcpy(bytes.data() + at, &nLength, 4);
-        std::memcpy(bytes.data() + at + 4, &nKind, 4);
-        std::memcpy(bytes.data() + at + 16, strName.data(), std::min(nName, strName.size()));
-    }
-    void File(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0, strName); }
-    void Folder(const std::string& strName) { Record(static_cast<uint32_t>(16 + strName.size() + 1), 0xFFFFFFFFu, strName); }
-};
 
 TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
 {
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
-        ExpectView(u, "Embf:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, *EMB:4:2", "a new stick");
-        ExpectPlace(u, 2, u"E:\\EMB", "the stick's root folder");
+        ExpectView(u, "Embf:4", kMachineBox + kPc + ", *EMB:4:2", "a new stick", 2, u"E:\\EMB");
         u.Expect(fs::is_directory(Drives().Host("USBSTICK/EMB/Embf")), "EMB and Embf made on the stick");
         // Through the location box the root folder opens at level 1, the drive's entry selected.
         Choose(u, 5, false);
-        ExpectView(u, "Embf:4", kMachineBox + ", PC:1:0, *" + kStick + ":10:1", "the drive's entry");
-        ExpectPlace(u, 1, u"E:\\EMB", "level 1");
+        ExpectView(u, "Embf:4", kMachineBox + ", PC:1:0, *" + kStick + ":10:1", "the drive's entry", 1, u"E:\\EMB");
         Up(u, false);
-        ExpectView(u, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10",
-                   kMachineBox + ", *PC:1:0, " + kStick + ":10:1", "up: the root view with \"PC\" chosen");
+        ExpectView(u, kRootItems, kMachineBox + ", *PC:1:0, " + kStick + ":10:1", "up: the root view with \"PC\" chosen");
     });
     // A root folder with a folder of the user's in it gets no working folder; folders below level
     // 2 are not listed.
@@ -428,13 +330,11 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     fs::create_directories(Drives().Host("USBSTICK/EMB/Mine/Deeper/Deepest"));
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
-        ExpectView(u, "Mine:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, *EMB:4:2", "a stick with a folder");
+        ExpectView(u, "Mine:4", kMachineBox + kPc + ", *EMB:4:2", "a stick with a folder");
         Open(u, u"Mine", false);
-        ExpectView(u, "", kMachineBox + ", PC:1:0, " + kStick + ":10:1, EMB:4:2, *Mine:4:3", "level 3: no folders");
+        ExpectView(u, "", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "level 3: no folders");
         u.Expect(!fs::exists(Drives().Host("USBSTICK/EMB/Embf")), "no working folder made");
     });
-    ListSetup deep;
-    deep.bDeepUsbFolders = TRUE;
     // A root folder with files but no folder gets the working folder.
     fs::create_directories(Drives().Host("USBSTICK/ORD"));
     fixture::WriteFile(Drives().Host("USBSTICK/ORD/loose.txt"), {'x'});
@@ -442,14 +342,16 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     stx.nListKind = CFolderListCtrl::LIST_STX;
     Run(stx, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
-        ExpectView(u, "Ordf:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, *ORD:4:2", "a root folder without folders");
+        ExpectView(u, "Ordf:4", kMachineBox + kPc + ", *ORD:4:2", "a root folder without folders");
     });
+    ListSetup deep;
+    deep.bDeepUsbFolders = TRUE;
     Run(deep, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
         Open(u, u"Mine", false);
-        ExpectView(u, "Deeper:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, EMB:4:2, *Mine:4:3", "deep folders");
+        ExpectView(u, "Deeper:4", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "deep folders");
         Choose(u, 6, false);
-        ExpectView(u, "Mine:4", kMachineBox + ", PC:1:0, " + kStick + ":10:1, *EMB:4:2", "back by the box");
+        ExpectView(u, "Mine:4", kMachineBox + kPc + ", *EMB:4:2", "back by the box");
     });
 }
 

@@ -109,7 +109,7 @@ uint32_t MTime(const fs::path& p)
     return static_cast<uint32_t>(st.st_mtime);
 }
 
-TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
+TEST_F(QuorvelTest, ListingBlock_ExactBytesFoldersFirstNamesIn1252AndLookupWithoutCase)
 {
     fs::path emb = m_machine.Storage(1) / "EMB";
     fs::create_directory(emb / "Flowers");
@@ -139,14 +139,11 @@ TEST_F(QuorvelTest, ListingBlock_ExactBytesWithFoldersFirstAndNamesIn1252)
     std::vector<uint8_t> ord = List(2, u"\\ORD");
     ASSERT_EQ(Le32(ord, 0), 1u);
     EXPECT_STREQ(reinterpret_cast<const char*>(ord.data() + 4 + 16), "(UserST)");
-}
 
-TEST_F(QuorvelTest, ListingBlock_MissingFolderAndLookupWithoutRegardToCase)
-{
-    int32_t r = 0;
+    // A missing folder; names are looked up without regard to case, also beyond ASCII.
     List(1, u"\\EMB\\Nowhere", &r);
     EXPECT_EQ(r, 0x800D);
-    fs::create_directory(m_machine.Storage(1) / "EMB" / "\xC3\x89t\xC3\xA9"); // "Été"
+    fs::create_directory(emb / "\xC3\x89t\xC3\xA9"); // "Été"
     List(1, u"\\emb\\\u00E9T\u00C9", &r);
     EXPECT_EQ(r, 0);
 }
@@ -221,41 +218,17 @@ TEST_F(QuorvelTest, FileAndFolderOperations)
 
 TEST_F(QuorvelTest, Status_DefaultsAndSettings)
 {
-    uint8_t v = 99;
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 2);
-    EXPECT_EQ(GetStatus(m_hDevice, 3, &v), 0);
-    EXPECT_EQ(v, 0);
-    EXPECT_EQ(GetStatus(m_hDevice, 4, &v), 0);
-    EXPECT_EQ(v, 0);
+    auto status = [&](uint32_t nWhich) {
+        uint8_t v = 99;
+        EXPECT_EQ(GetStatus(m_hDevice, nWhich, &v), 0);
+        return static_cast<int>(v);
+    };
+    EXPECT_EQ(std::vector<int>({status(0), status(3), status(4)}), std::vector<int>({2, 0, 0}));
     EXPECT_EQ(GetMachineType(m_hDevice, 0), 0);
     Ctl({"status", "3=1", "4=5", "0=1"});
-    EXPECT_EQ(GetStatus(m_hDevice, 3, &v), 0);
-    EXPECT_EQ(v, 1);
-    EXPECT_EQ(GetStatus(m_hDevice, 4, &v), 0);
-    EXPECT_EQ(v, 5);
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 1);
+    EXPECT_EQ(std::vector<int>({status(0), status(3), status(4)}), std::vector<int>({1, 1, 5}));
     EXPECT_EQ(SetStatus(m_hDevice, 0, 2), 0);
-    EXPECT_EQ(GetStatus(m_hDevice, 0, &v), 0);
-    EXPECT_EQ(v, 2);
-}
-
-TEST_F(QuorvelTest, FlashDriveAbsent_Answers800F)
-{
-    std::vector<uint8_t> data = {1};
-    Ctl({"usb2", "absent"});
-    int32_t r = 0;
-    List(3, u"\\EMB", &r);
-    EXPECT_EQ(r, 0x800F);
-    EXPECT_EQ(DownloadFile(m_hDevice, 3, u"\\EMB\\a.qef", data.data(), 1), 0x800F);
-    List(2, u"\\EMB", &r);
-    EXPECT_EQ(r, 0);
-    Ctl({"usb1", "absent"});
-    EXPECT_EQ(CreateFolder(m_hDevice, 2, u"\\EMB", u"x"), 0x800F);
-    Ctl({"usb2", "present"});
-    List(3, u"\\EMB", &r);
-    EXPECT_EQ(r, 0);
+    EXPECT_EQ(status(0), 2);
 }
 
 TEST_F(QuorvelTest, StorageFull_Answers8010AndKeepsNothing)

@@ -1,15 +1,13 @@
-// The control models through their wrappers: list view (items, notifications, sorting, groups,
-// geometry), progress bar, extended combo box; device notifications.
+// The list view model through its wrapper (the notifications of a change, sorting), and device
+// notifications.
 #include "WindowTestSupport.h"
 
 #include "tests/support/MessagePump.h"
 #include "tests/support/MessageRecorder.h"
 #include "tests/support/Watchdog.h"
 
-#include "platform/afx/ComboBoxEx.h"
 #include "platform/user/Dbt.h"
 #include "platform/afx/ListCtrl.h"
-#include "platform/afx/ProgressCtrl.h"
 #include "platform/user/WindowManager.h"
 
 #include <gtest/gtest.h>
@@ -24,9 +22,6 @@ using wintest::kChild;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"SysListView32", 100, u"", 0, 0, 0, 182, 89, kChild | WS_BORDER | LVS_REPORT | LVS_SINGLESEL, 0},
-    {u"SysListView32", 101, u"", 0, 0, 100, 160, 100, kChild | LVS_ICON, 0},
-    {u"msctls_progress32", 102, u"", 0, 0, 210, 100, 10, kChild, 0},
-    {u"ComboBoxEx32", 103, u"", 0, 0, 230, 100, 80, kChild | CBS_DROPDOWNLIST, 0},
 };
 
 // The parent records the list's notifications as Wine's message tables do, with the item in wParam
@@ -34,12 +29,8 @@ const std::vector<tavren::DialogItemTemplate> kItems = {
 class CHostDlg : public CDialog {
 public:
     CListCtrl m_report;
-    CListCtrl m_icons;
-    CProgressCtrl m_progress;
-    CComboBoxEx m_combo;
     MessageRecorder m_seq;
     bool m_bRefuseChanging = false;
-    bool m_bQuietDeleteAll = false;
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Host", 200, 330, kItems);
     CHostDlg()
     {
@@ -50,9 +41,6 @@ public:
     void DoDataExchange(CDataExchange* pDX) override
     {
         DDX_Control(pDX, 100, m_report);
-        DDX_Control(pDX, 101, m_icons);
-        DDX_Control(pDX, 102, m_progress);
-        DDX_Control(pDX, 103, m_combo);
     }
 
 protected:
@@ -64,12 +52,8 @@ protected:
         case LVN_ITEMCHANGING:
             *pResult = m_bRefuseChanging;
             break;
-        case LVN_DELETEALLITEMS:
-            *pResult = m_bQuietDeleteAll;
-            break;
         case LVN_ITEMCHANGED:
         case LVN_INSERTITEM:
-        case LVN_DELETEITEM:
             break;
         default:
             return CDialog::OnNotify(wParam, lParam, pResult);
@@ -114,26 +98,6 @@ TEST(ListView, InsertSetAndStateChangesNotifyTheParentInOrder)
     EXPECT_EQ(dlg.m_report.GetNextItem(-1, LVNI_SELECTED), 1) << "the parent refused the change";
 }
 
-TEST(ListView, DeletingAnnouncesEachItemUnlessTheParentAsksForQuiet)
-{
-    CHostDlg dlg;
-    for (int i = 0; i < 3; ++i)
-        dlg.m_report.InsertItem(i, u"x");
-    dlg.m_seq.Clear();
-    EXPECT_TRUE(dlg.m_report.DeleteItem(1));
-    EXPECT_FALSE(dlg.m_report.DeleteItem(7));
-    EXPECT_TRUE(dlg.m_report.DeleteAllItems());
-    // The whole list goes with iItem -1, then each item as it is then numbered.
-    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEITEM, 1), Notified(LVN_DELETEALLITEMS, -1), Notified(LVN_DELETEITEM, 0),
-                                Notified(LVN_DELETEITEM, 1)});
-    dlg.m_report.InsertItem(0, u"y");
-    dlg.m_bQuietDeleteAll = true;
-    dlg.m_seq.Clear();
-    dlg.m_report.DeleteAllItems();
-    EXPECT_SEQUENCE(dlg.m_seq, {Notified(LVN_DELETEALLITEMS, -1)});
-    EXPECT_EQ(dlg.m_report.GetItemCount(), 0);
-}
-
 TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
 {
     CHostDlg dlg;
@@ -146,106 +110,6 @@ TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
     for (int i = 0; i < 5; ++i)
         order += dlg.m_report.GetItemText(i, 0);
     EXPECT_EQ(order, u"bdcae");
-}
-
-TEST(ListView, ColumnsSubItemsTextBuffersAndGroups)
-{
-    CHostDlg dlg;
-    EXPECT_EQ(dlg.m_report.InsertColumn(0, u"Name", LVCFMT_LEFT, 100), 0);
-    EXPECT_EQ(dlg.m_report.InsertColumn(1, u"Size", LVCFMT_RIGHT, 50), 1);
-    dlg.m_report.InsertItem(0, u"A long name for a file.qef");
-    dlg.m_report.SetItemText(0, 1, u"12 KB");
-    EXPECT_EQ(dlg.m_report.GetItemText(0, 1), u"12 KB");
-    char16_t buf[7];
-    EXPECT_EQ(dlg.m_report.GetItemText(0, 0, buf, 7), 6);
-    EXPECT_EQ(std::u16string(buf), u"A long") << "cut to the buffer, terminated";
-    dlg.m_report.SetColumnWidth(0, LVSCW_AUTOSIZE);
-    EXPECT_EQ(dlg.m_report.GetColumnWidth(0), 26 * 6 + 12);
-    EXPECT_TRUE(dlg.m_report.DeleteColumn(1));
-    EXPECT_EQ(dlg.m_report.GetColumnWidth(1), 0);
-
-    LVGROUP group{sizeof(LVGROUP), LVGF_HEADER | LVGF_GROUPID, const_cast<LPWSTR>(u"Folders"), 0, 5, 0};
-    EXPECT_EQ(dlg.m_report.InsertGroup(-1, &group), 0);
-    EXPECT_EQ(dlg.m_report.InsertGroup(-1, &group), -1) << "ids are unique";
-    EXPECT_EQ(dlg.m_report.EnableGroupView(TRUE), 1);
-    EXPECT_TRUE(dlg.m_report.IsGroupViewEnabled());
-    LVITEM item{};
-    item.mask = LVIF_GROUPID;
-    item.iItem = 0;
-    item.iGroupId = 5;
-    dlg.m_report.SetItem(&item);
-    EXPECT_TRUE(dlg.m_report.HasGroup(5));
-    EXPECT_EQ(dlg.m_report.RemoveGroup(5), 0);
-    item = LVITEM{};
-    item.mask = LVIF_GROUPID;
-    item.iItem = 0;
-    dlg.m_report.GetItem(&item);
-    EXPECT_EQ(item.iGroupId, I_GROUPIDNONE) << "its items leave a removed group";
-}
-
-TEST(ListView, GeometryScrollsWholeRowsAndHitTestsBothViews)
-{
-    CHostDlg dlg;
-    dlg.m_report.InsertColumn(0, u"Name", LVCFMT_LEFT, 120);
-    for (int i = 0; i < 20; ++i)
-        dlg.m_report.InsertItem(i, u"row");
-    RECT rc{LVIR_BOUNDS, 0, 0, 0};
-    dlg.m_report.GetItemRect(2, &rc, LVIR_BOUNDS);
-    EXPECT_EQ(rc.top, tavren::kListHeaderHeight + 2 * tavren::kListRowHeight);
-    // Client 143 pixels high: (143 - 24) / 17 = 7 rows a page.
-    EXPECT_EQ(dlg.m_report.GetCountPerPage(), 7);
-    dlg.m_report.EnsureVisible(10, FALSE);
-    EXPECT_EQ(dlg.m_report.GetTopIndex(), 4);
-    EXPECT_EQ(dlg.m_report.HitTest(POINT{10, tavren::kListHeaderHeight + 1}), 4);
-    EXPECT_EQ(dlg.m_report.HitTest(POINT{130, tavren::kListHeaderHeight + 1}), -1) << "right of the only column";
-    EXPECT_EQ(dlg.m_report.HitTest(POINT{10, 5}), -1) << "on the header";
-
-    // Icon view: 240 pixels wide holds three 76-pixel cells a row; without pictures only the
-    // labels (under the 32-pixel icon space) are hit.
-    for (int i = 0; i < 5; ++i)
-        dlg.m_icons.InsertItem(i, u"icon", i);
-    EXPECT_EQ(dlg.m_icons.HitTest(POINT{114, 120}), 4);
-    EXPECT_EQ(dlg.m_icons.HitTest(POINT{190, 120}), -1) << "no sixth item";
-    EXPECT_EQ(dlg.m_icons.GetNextItem(4, LVNI_ABOVE), 1);
-    dlg.m_icons.SetView(LV_VIEW_DETAILS);
-    EXPECT_EQ(dlg.m_icons.GetView(), static_cast<DWORD>(LV_VIEW_DETAILS));
-    EXPECT_EQ(dlg.m_icons.GetStyle() & LVS_TYPEMASK, LVS_REPORT);
-}
-
-TEST(ComboBoxEx, InsertDeleteAndSelectKeepTheSelectionOnItsEntry)
-{
-    CHostDlg dlg;
-    auto insert = [&](int at, const char16_t* psz, int nIndent) {
-        COMBOBOXEXITEM item{};
-        item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE | CBEIF_SELECTEDIMAGE;
-        item.iItem = at;
-        item.pszText = const_cast<LPWSTR>(psz);
-        item.iIndent = nIndent;
-        item.iImage = item.iSelectedImage = nIndent + 10;
-        return dlg.m_combo.InsertItem(&item);
-    };
-    EXPECT_EQ(insert(-1, u"Desktop", 0), 0);
-    EXPECT_EQ(insert(-1, u"E:", 1), 1);
-    EXPECT_EQ(dlg.m_combo.SetCurSel(1), 1);
-    EXPECT_EQ(insert(0, u"Computer", 0), 0);
-    EXPECT_EQ(dlg.m_combo.GetCurSel(), 2) << "the selection follows its entry";
-    CString s;
-    dlg.m_combo.GetWindowText(s);
-    EXPECT_EQ(s, u"E:");
-    char16_t buf[32];
-    COMBOBOXEXITEM item{};
-    item.mask = CBEIF_TEXT | CBEIF_INDENT | CBEIF_IMAGE;
-    item.iItem = 2;
-    item.pszText = buf;
-    item.cchTextMax = 32;
-    ASSERT_TRUE(dlg.m_combo.GetItem(&item));
-    EXPECT_EQ(std::u16string(buf), u"E:");
-    EXPECT_EQ(item.iIndent, 1);
-    EXPECT_EQ(item.iImage, 11);
-    EXPECT_EQ(dlg.m_combo.DeleteItem(2), 2);
-    EXPECT_EQ(dlg.m_combo.GetCurSel(), -1);
-    EXPECT_EQ(dlg.m_combo.SetCurSel(9), CB_ERR);
-    EXPECT_EQ(dlg.m_combo.GetCount(), 2);
 }
 
 class CDeviceDlg : public CDialog {

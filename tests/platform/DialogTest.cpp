@@ -1,5 +1,4 @@
-// Dialogs: modal loops (nested, ended during WM_INITDIALOG), dialog units, keys, radio groups,
-// data exchange and message maps.
+// Dialogs: a modal loop ended during WM_INITDIALOG, dialog units, and the keys that move the focus.
 #include "WindowTestSupport.h"
 
 #include "tests/support/Watchdog.h"
@@ -17,39 +16,23 @@ namespace {
 
 using wintest::kChild;
 
-constexpr UINT WM_STEP = WM_APP + 10;
-
 const std::vector<tavren::DialogItemTemplate> kOkCancel = {
     {u"BUTTON", IDOK, u"OK", 0, 10, 10, 50, 14, kChild | WS_TABSTOP | BS_DEFPUSHBUTTON, 0},
     {u"BUTTON", IDCANCEL, u"Cancel", 0, 70, 10, 50, 14, kChild | WS_TABSTOP, 0},
 };
 
-// Records the order of what happens to it.
-class CTraceDlg : public CDialog {
+// Ends itself from WM_INITDIALOG and records what happens to its window.
+class CEndAtInitDlg : public CDialog {
 public:
-    std::vector<std::string>* m_pTrace = nullptr;
-    std::string m_strName;
-    int m_nEndInInit = 0;        // EndDialog with this from OnInitDialog when not 0
-    bool m_bNestChild = false;   // run a child dialog from a posted message
-    INT_PTR m_nChildResult = 0;
-    bool m_bParentDisabledDuringChild = false;
-    tavren::DialogTemplate m_tmpl;
+    std::vector<std::string> m_trace;
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Trace", 150, 60, kOkCancel);
 
-    CTraceDlg(std::vector<std::string>* pTrace, std::string strName)
-        : m_pTrace(pTrace), m_strName(std::move(strName)), m_tmpl(wintest::MakeTemplate(u"Trace", 150, 60, kOkCancel))
-    {
-        SetTemplate(&m_tmpl);
-    }
-    void Trace(const std::string& s) { m_pTrace->push_back(m_strName + " " + s); }
-
+    CEndAtInitDlg() { SetTemplate(&m_tmpl); }
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
-        Trace("init");
-        if (m_nEndInInit)
-            EndDialog(m_nEndInInit);
-        if (m_bNestChild || m_bEndOnStep)
-            PostMessage(WM_STEP);
+        m_trace.push_back("init");
+        EndDialog(42);
         return TRUE;
     }
 
@@ -57,77 +40,29 @@ protected:
     afx_msg void OnShowWindow(BOOL bShow, UINT nStatus)
     {
         CDialog::OnShowWindow(bShow, nStatus);
-        Trace(bShow ? "shown" : "hidden");
+        m_trace.push_back(bShow ? "shown" : "hidden");
     }
     afx_msg void OnDestroy()
     {
-        Trace("destroy");
+        m_trace.push_back("destroy");
         CDialog::OnDestroy();
     }
-    afx_msg LRESULT OnStep(WPARAM, LPARAM)
-    {
-        if (m_bNestChild) {
-            CTraceDlg child(m_pTrace, "child");
-            child.m_nEndInInit = 0;
-            child.m_pParentWnd = this;
-            child.m_bNestChild = false;
-            child.m_tmpl.pszCaption = u"Child";
-            // The child ends itself from its own first message.
-            m_bNestChild = false;
-            child.m_nChildResult = -1;
-            child.m_bEndOnStep = true;
-            ::SetFocus(::GetDlgItem(m_hWnd, IDCANCEL));
-            m_nChildResult = child.DoModal();
-            m_bFocusBack = ::GetFocus() == ::GetDlgItem(m_hWnd, IDCANCEL);
-            m_bParentDisabledDuringChild = child.m_bOwnerWasDisabled;
-            Trace("child returned " + std::to_string(m_nChildResult));
-            EndDialog(8);
-            return 0;
-        }
-        if (m_bEndOnStep) {
-            m_bOwnerWasDisabled = !GetParent()->IsWindowEnabled();
-            EndDialog(7);
-        }
-        return 0;
-    }
     DECLARE_MESSAGE_MAP()
-
-public:
-    bool m_bEndOnStep = false;
-    bool m_bOwnerWasDisabled = false;
-    bool m_bFocusBack = false; // the control focused before the child has the focus after it
-    BOOL OnInitDialogHook() { return TRUE; }
 };
 
-BEGIN_MESSAGE_MAP(CTraceDlg, CDialog)
+BEGIN_MESSAGE_MAP(CEndAtInitDlg, CDialog)
     ON_WM_SHOWWINDOW()
     ON_WM_DESTROY()
-    ON_MESSAGE(WM_STEP, OnStep)
 END_MESSAGE_MAP()
 
+// A dialog run inside another is the message boxes' case (tests/platform/ScriptedUserTest.cpp).
 TEST(ModalLoop, EndDialogDuringInitDialogReturnsAtOnceAndNeverShows)
 {
     tavren::test::Watchdog watchdog;
-    std::vector<std::string> trace;
-    CTraceDlg dlg(&trace, "dlg");
-    dlg.m_nEndInInit = 42;
+    CEndAtInitDlg dlg;
     EXPECT_EQ(dlg.DoModal(), 42);
-    EXPECT_EQ(trace, (std::vector<std::string>{"dlg init", "dlg destroy"}));
+    EXPECT_EQ(dlg.m_trace, (std::vector<std::string>{"init", "destroy"}));
     EXPECT_EQ(dlg.m_hWnd, 0u);
-}
-
-TEST(ModalLoop, NestedDialogRunsInsideDisablesItsParentAndGivesTheFocusBack)
-{
-    tavren::test::Watchdog watchdog;
-    std::vector<std::string> trace;
-    CTraceDlg dlg(&trace, "outer");
-    dlg.m_bNestChild = true;
-    EXPECT_EQ(dlg.DoModal(), 8);
-    EXPECT_EQ(dlg.m_nChildResult, 7);
-    EXPECT_TRUE(dlg.m_bParentDisabledDuringChild);
-    EXPECT_TRUE(dlg.m_bFocusBack);
-    EXPECT_EQ(trace, (std::vector<std::string>{"outer init", "outer shown", "child init", "child shown", "child hidden",
-                                               "child destroy", "outer child returned 7", "outer hidden", "outer destroy"}));
 }
 
 const std::vector<tavren::DialogItemTemplate> kListDialog = {
@@ -155,84 +90,6 @@ TEST(DialogUnits, ControlsGetPixelRectanglesAndBordersTakeTheirShare)
     GetClientRect(GetDlgItem(hDlg, 13034), &rc);
     EXPECT_EQ(rc.right, 269) << "WS_EX_CLIENTEDGE: two pixels a side";
     wnd.DestroyWindow();
-}
-
-const std::vector<tavren::DialogItemTemplate> kRadios = {
-    {u"BUTTON", 10, u"USB", 0, 10, 10, 50, 10, kChild | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON, 0},
-    {u"BUTTON", 11, u"Wireless LAN", 0, 10, 25, 50, 10, kChild | BS_AUTORADIOBUTTON, 0},
-    {u"BUTTON", 12, u"Other group", 0, 10, 40, 50, 10, kChild | WS_GROUP | BS_AUTORADIOBUTTON, 0},
-    {u"EDIT", 20, u"abc", 0, 10, 55, 50, 12, kChild | WS_TABSTOP | ES_AUTOHSCROLL, 0},
-};
-
-class CDataDlg : public CDialog {
-public:
-    CString m_strName;
-    int m_nRadio = 1;
-    CButton m_usb;
-    CEdit m_edit;
-    void DoDataExchange(CDataExchange* pDX) override
-    {
-        DDX_Control(pDX, 10, m_usb);
-        DDX_Control(pDX, 20, m_edit);
-        DDX_Text(pDX, 20, m_strName);
-        DDX_Radio(pDX, 10, m_nRadio);
-    }
-};
-
-TEST(RadioGroup, AutomaticRadioUnchecksOnlyItsGroup)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Radios", 100, 80, kRadios);
-    CWnd wnd;
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &wnd, 0);
-    CheckRadioButton(hDlg, 10, 12, 10);
-    CheckDlgButton(hDlg, 12, BST_CHECKED);
-    SendMessageW(GetDlgItem(hDlg, 11), BM_CLICK, 0, 0);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 10), 0u);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 11), 1u);
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 12), 1u) << "another group";
-    EXPECT_EQ(wnd.GetCheckedRadioButton(10, 11), 11);
-    wnd.DestroyWindow();
-}
-
-TEST(DataExchange, MovesTextAndRadioBothWaysAndSubclassesControls)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Data", 100, 80, kRadios);
-    CDataDlg dlg;
-    dlg.m_strName = u"Rose.qef";
-    HWND hDlg = tavren::CreateDialogWindow(tmpl, 0, &dlg, 0); // OnInitDialog: UpdateData(FALSE)
-    ASSERT_NE(hDlg, 0u);
-    EXPECT_EQ(dlg.m_usb.m_hWnd, GetDlgItem(hDlg, 10));
-    CString s;
-    dlg.m_edit.GetWindowText(s);
-    EXPECT_EQ(s, u"Rose.qef");
-    EXPECT_EQ(IsDlgButtonChecked(hDlg, 11), 1u);
-    dlg.m_edit.SetWindowText(u"Tulip.qef");
-    dlg.m_usb.SetCheck(BST_CHECKED);
-    SendMessageW(GetDlgItem(hDlg, 11), BM_SETCHECK, BST_UNCHECKED, 0);
-    EXPECT_TRUE(dlg.UpdateData(TRUE));
-    EXPECT_EQ(dlg.m_strName, u"Tulip.qef");
-    EXPECT_EQ(dlg.m_nRadio, 0);
-    dlg.DestroyWindow();
-}
-
-TEST(Edit, LimitAndSelectionShapeWhatIsTyped)
-{
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Edit", 100, 80, kRadios);
-    CDataDlg dlg;
-    tavren::CreateDialogWindow(tmpl, 0, &dlg, 0);
-    dlg.m_edit.SetWindowText(u"abcdef");
-    dlg.m_edit.SetLimitText(8);
-    dlg.m_edit.SetSel(0, -1);
-    int nStart = -1, nEnd = -1;
-    dlg.m_edit.GetSel(nStart, nEnd);
-    EXPECT_EQ(nStart, 0);
-    EXPECT_EQ(nEnd, 6);
-    for (char16_t ch : std::u16string(u"0123456789"))
-        dlg.m_edit.SendMessage(WM_CHAR, ch, 1);
-    CString s;
-    dlg.m_edit.GetWindowText(s);
-    EXPECT_EQ(s, u"01234567") << "typing replaced the selection and stopped at the limit";
-    dlg.DestroyWindow();
 }
 
 // Controls in creation order: which ones Tab visits and which it passes by.

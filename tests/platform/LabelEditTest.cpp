@@ -1,7 +1,6 @@
 // In-place label editing begins as it does for a person on Windows: a second click on the label of
-// the focused, selected item (after the double-click time), or the program's EditLabel; never on
-// a first click, a click on the picture, a double-click, or in a list without LVS_EDITLABELS; and
-// not when the parent refuses LVN_BEGINLABELEDIT.
+// the focused, selected item (after the double-click time); never on a first click, a click on
+// the picture, a double-click, or in a list without LVS_EDITLABELS.
 #include "WindowTestSupport.h"
 
 #include "platform/user/DoubleClick.h"
@@ -21,12 +20,10 @@ using wintest::kChild;
 
 constexpr int IDC_ICONS = 100;
 constexpr int IDC_PLAIN = 101;
-constexpr int IDC_RENAME = 102;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"SysListView32", IDC_ICONS, u"", 0, 0, 0, 200, 120, kChild | WS_TABSTOP | LVS_ICON | LVS_SINGLESEL | LVS_EDITLABELS, 0},
     {u"SysListView32", IDC_PLAIN, u"", 0, 0, 125, 200, 60, kChild | WS_TABSTOP | LVS_REPORT | LVS_SINGLESEL, 0},
-    {u"BUTTON", IDC_RENAME, u"Rename", 0, 0, 190, 50, 14, kChild | WS_TABSTOP, 0},
     {u"BUTTON", IDCANCEL, u"Cancel", 0, 60, 190, 50, 14, kChild | WS_TABSTOP, 0},
 };
 
@@ -36,7 +33,6 @@ public:
     CListCtrl m_plain;
     CImageList m_large;
     std::vector<std::string> m_events; // the icon list's notifications
-    int m_nRefuse = -1;                 // the item whose editing the parent refuses
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Rename", 210, 210, kItems);
 
     CRenameDlg() { SetTemplate(&m_tmpl); }
@@ -63,7 +59,6 @@ public:
     }
 
 protected:
-    afx_msg void OnRename() { m_icons.EditLabel(2); }
     afx_msg void OnClick(NMHDR* pNMHDR, LRESULT* pResult)
     {
         m_events.push_back("click " + std::to_string(reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem));
@@ -78,7 +73,7 @@ protected:
     {
         int i = reinterpret_cast<NMLVDISPINFO*>(pNMHDR)->item.iItem;
         m_events.push_back("begin " + std::to_string(i));
-        *pResult = i == m_nRefuse;
+        *pResult = 0;
     }
     afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     {
@@ -95,7 +90,6 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CRenameDlg, CDialog)
-    ON_BN_CLICKED(IDC_RENAME, OnRename)
     ON_NOTIFY(NM_CLICK, IDC_ICONS, OnClick)
     ON_NOTIFY(NM_DBLCLK, IDC_ICONS, OnDblClk)
     ON_NOTIFY(LVN_BEGINLABELEDIT, IDC_ICONS, OnBeginLabelEdit)
@@ -159,48 +153,3 @@ TEST(LabelEdit, OnlyASecondClickOnTheFocusedItemsLabelBeginsEditing)
     EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"click 1", "click 1", "click 1", "dblclk 1", "click 1", "begin 1", "end 1 cancelled"}));
 }
 
-TEST(LabelEdit, ProgramsEditLabelBeginsARefusalLeavesNoEditorAndThePagesPointClicksRename)
-{
-    wintest::Watchdog watchdog;
-    CRenameDlg dlg;
-    dlg.m_nRefuse = 0;
-    tavren::ScriptedUser user([](tavren::ScriptedUser& u) {
-        u.WaitForWindow(u"Rename");
-        u.Click(IDC_RENAME); // the module's own EditLabel, as from a menu command
-        WaitEditor(u, true);
-        std::string strError;
-        u.Expect(tavren::TypeText(u.Control(IDC_ICONS).hEdit, u"lily.qef", &strError), strError);
-        u.PressEnter();
-        WaitEditor(u, false);
-
-        u.ClickItem(IDC_ICONS, 0, ListPart::Label);
-        WaitSelected(u, IDC_ICONS, 0);
-        u.ClickItem(IDC_ICONS, 0, ListPart::Label);
-        u.Expect(NoEditorAfterTheDoubleClickTime(u, IDC_ICONS), "the parent refused: no editor");
-        for (const tavren::ControlInfo& c : u.Current().controls)
-            u.Expect(c.strClass != u"Edit", "no editor window is left behind");
-
-        u.EditLabel(IDC_ICONS, 3, u"tulip2.qef");
-        const std::vector<tavren::ListItemInfo> items = u.Control(IDC_ICONS).items;
-        u.Expect(items[2].strLabel == u"lily.qef" && items[3].strLabel == u"tulip2.qef" && items[0].strLabel == u"rose.qef",
-                 "the committed labels are taken, the refused one stays");
-
-        // The page sends the point a person clicked: twice on item 4's label.
-        tavren::ControlInfo list = u.Control(IDC_ICONS);
-        const RECT& rc = list.items[4].rcLabel;
-        POINT pt{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2};
-        u.Expect(tavren::ClickListPoint(list.hWnd, pt, tavren::MouseAction::Click, &strError), strError);
-        WaitSelected(u, IDC_ICONS, 4);
-        u.Expect(tavren::ClickListPoint(list.hWnd, pt, tavren::MouseAction::Click, &strError), strError);
-        WaitEditor(u, true);
-        u.PressEscape();
-        WaitEditor(u, false);
-        u.Expect(!tavren::ClickListPoint(list.hWnd, POINT{list.rcClient.right, 5}, tavren::MouseAction::Click, &strError),
-                 "a point outside the list is refused");
-        u.PressEscape();
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
-    EXPECT_SCRIPT(user);
-    EXPECT_EQ(dlg.m_events, (std::vector<std::string>{"begin 2", "end 2 lily.qef", "click 0", "click 0", "begin 0", "click 3", "click 3",
-                                                      "begin 3", "end 3 tulip2.qef", "click 4", "click 4", "begin 4", "end 4 cancelled"}));
-}

@@ -6,44 +6,6 @@
 
 #include <thread>
 
-TEST(CStringFormat, IntegersStringsCharactersAndWidths)
-{
-    CString s;
-    s.Format(u"%d|%5d|%-4d|%03d|%u|%x|%X|%c|%s|%%", -7, 42, 3, 5, 4000000000u, 255, 0xABCu, u'Z', CString(u"rose.qef"));
-    EXPECT_EQ(s, u"-7|   42|3   |005|4000000000|ff|ABC|Z|rose.qef|%");
-    s.Format(u"%c:\\", u'E');
-    EXPECT_EQ(s, u"E:\\");
-    s.Format(u"%s", static_cast<const char16_t*>(nullptr));
-    EXPECT_EQ(s, u"(null)");
-    s.AppendFormat(u" %ld", -1L);
-    EXPECT_EQ(s, u"(null) -1");
-}
-
-TEST(CStringEdit, TrimMidFindAndReplaceFollowMfc)
-{
-    CString s(u"  \t rose.QEF+ \r\n");
-    s.Trim();
-    EXPECT_EQ(s, u"rose.QEF+");
-    EXPECT_EQ(s.ReverseFind(u'.'), 4);
-    EXPECT_EQ(s.Mid(s.ReverseFind(u'.')), u".QEF+");
-    EXPECT_EQ(s.Left(100), u"rose.QEF+");
-    EXPECT_EQ(s.Right(4), u"QEF+");
-    EXPECT_EQ(s.Mid(20), u"");
-    EXPECT_EQ(s.Find(u"EF", 6), 6);
-    EXPECT_EQ(s.Find(u'x'), -1);
-    EXPECT_EQ(s.Find(u'r', 99), -1);
-    CString p(u"a\\b\\c");
-    EXPECT_EQ(p.Replace(u"\\", u"\\\\"), 2);
-    EXPECT_EQ(p, u"a\\\\b\\\\c");
-    CString buf;
-    char16_t* w = buf.GetBuffer(10);
-    w[0] = u'h';
-    w[1] = u'i';
-    w[2] = 0;
-    buf.ReleaseBuffer();
-    EXPECT_EQ(buf, u"hi");
-}
-
 TEST(CStringCase, CompareNoCaseFoldsLatinAndCyrillicButNotOrder)
 {
     EXPECT_EQ(CString(u"ROSE.qef").CompareNoCase(u"rose.QEF"), 0);

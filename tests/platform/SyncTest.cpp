@@ -1,35 +1,26 @@
-// Events, waits, the handle table and worker threads.
+// Events and waits, and the critical section between worker threads. How the communication worker
+// starts, runs and ends is its own tests' (tests/comm/CommunicationThreadTest.cpp).
 #include "platform/kernel/CriticalSection.h"
 #include "platform/kernel/Event.h"
 #include "platform/kernel/WinThread.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-
 namespace {
 
-TEST(Event, ManualResetReleasesEveryWaitUntilReset)
+TEST(Event, ManualResetStaysAutomaticResetIsConsumedAndTheLowestSignalledWins)
 {
-    CEvent ev(FALSE, TRUE);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-    ev.SetEvent();
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
-    ev.ResetEvent();
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-}
+    CEvent manual(FALSE, TRUE), automatic;
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
+    manual.SetEvent();
+    automatic.SetEvent();
+    for (int i = 0; i < 2; ++i)
+        EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
+    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    manual.ResetEvent();
+    EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
 
-TEST(Event, AutomaticResetIsConsumedByOneWait)
-{
-    CEvent ev;
-    ev.SetEvent();
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(ev, 0), WAIT_TIMEOUT);
-}
-
-TEST(Event, WaitForMultipleAnswersLowestSignalledIndex)
-{
     CEvent stop(FALSE, TRUE), work(FALSE, TRUE);
     HANDLE h[2] = {stop, work};
     EXPECT_EQ(WaitForMultipleObjects(2, h, FALSE, 0), WAIT_TIMEOUT);
@@ -38,69 +29,6 @@ TEST(Event, WaitForMultipleAnswersLowestSignalledIndex)
     stop.SetEvent();
     EXPECT_EQ(WaitForMultipleObjects(2, h, FALSE, 0), WAIT_OBJECT_0);
     EXPECT_EQ(WaitForMultipleObjects(2, h, TRUE, 0), WAIT_OBJECT_0);
-}
-
-struct Worker {
-    CEvent evStop{FALSE, TRUE};
-    CEvent evWork{FALSE, TRUE};
-    std::atomic<int> nRuns{0};
-    std::atomic<bool> bWaiting{false};
-};
-
-UINT WorkerProc(LPVOID p)
-{
-    auto* pWorker = static_cast<Worker*>(p);
-    HANDLE h[2] = {pWorker->evStop, pWorker->evWork};
-    for (;;) {
-        pWorker->bWaiting = true;
-        DWORD dw = WaitForMultipleObjects(2, h, FALSE, 10000);
-        pWorker->bWaiting = false;
-        if (dw == WAIT_OBJECT_0) {
-            SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_TIME_CRITICAL);
-            AfxEndThread(7);
-        }
-        if (dw == WAIT_OBJECT_0 + 1) {
-            pWorker->evWork.ResetEvent();
-            ++pWorker->nRuns;
-        }
-        if (dw == WAIT_TIMEOUT)
-            return 99;
-    }
-}
-
-TEST(WinThread, SuspendedWorkerRunsAfterResumeAndKeepsItsExitCode)
-{
-    Worker worker;
-    CWinThread* pThread = AfxBeginThread(WorkerProc, &worker, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(pThread, nullptr);
-    pThread->m_bAutoDelete = FALSE;
-    DWORD dwCode = 0;
-    EXPECT_TRUE(GetExitCodeThread(pThread->m_hThread, &dwCode));
-    EXPECT_EQ(dwCode, STILL_ACTIVE);
-    EXPECT_EQ(pThread->ResumeThread(), 1u);
-    worker.evWork.SetEvent();
-    worker.evStop.SetEvent();
-    ASSERT_EQ(WaitForSingleObject(*pThread, 10000), WAIT_OBJECT_0);
-    EXPECT_TRUE(GetExitCodeThread(pThread->m_hThread, &dwCode));
-    EXPECT_EQ(dwCode, 7u);
-    EXPECT_LE(worker.nRuns.load(), 1);
-    delete pThread;
-}
-
-TEST(WinThread, AutoDeletedThreadSignalsItsEnd)
-{
-    std::atomic<int> n{0};
-    CWinThread* pThread = AfxBeginThread([](LPVOID p) -> UINT { ++*static_cast<std::atomic<int>*>(p); return 0; }, &n,
-                                         THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_NE(pThread, nullptr);
-    HANDLE h = pThread->m_hThread;
-    auto pObject = tavren::LookupHandle(h); // keeps the object when the thread deletes its CWinThread
-    ASSERT_NE(pObject, nullptr);
-    pThread->ResumeThread();
-    for (int i = 0; i < 1000 && tavren::LookupHandle(h); ++i)
-        Sleep(5);
-    EXPECT_EQ(tavren::LookupHandle(h), nullptr) << "the handle closes with the auto-deleted object";
-    EXPECT_EQ(n.load(), 1);
 }
 
 TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)

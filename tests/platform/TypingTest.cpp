@@ -1,8 +1,7 @@
 // Typing as a person types: one character at a time at the caret, keys that move the caret and
-// delete, the limit and read-only state kept, and the parent told of every change.
+// delete, and the parent told of every change.
 #include "WindowTestSupport.h"
 
-#include "platform/afx/ListCtrl.h"
 #include "tests/support/ScriptedUser.h"
 
 #include <gtest/gtest.h>
@@ -15,64 +14,37 @@ namespace {
 using wintest::kChild;
 
 constexpr int IDC_NAME = 15001;
-constexpr int IDC_SHORT = 15002;
-constexpr int IDC_FIXED = 15003;
-constexpr int IDC_LIST = 15004;
 
 const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"EDIT", IDC_NAME, u"Rose", 0, 10, 10, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0},
-    {u"EDIT", IDC_SHORT, u"", 0, 10, 30, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_AUTOHSCROLL, 0},
-    {u"EDIT", IDC_FIXED, u"fixed", 0, 10, 50, 150, 13, kChild | WS_BORDER | WS_TABSTOP | ES_READONLY, 0},
-    {u"SysListView32", IDC_LIST, u"", 0, 10, 70, 150, 60, kChild | WS_BORDER | WS_TABSTOP | LVS_REPORT | LVS_EDITLABELS, 0},
 };
 
 // Records each EN_CHANGE with the text the edit has at that moment.
 class CTypingDlg : public CDialog {
 public:
-    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Typing", 170, 140, kItems);
-    std::vector<std::u16string> m_changes[3];
-    CListCtrl m_list;
-    std::u16string m_strLabel;
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Typing", 170, 40, kItems);
+    std::vector<std::u16string> m_changes;
 
     CTypingDlg() { SetTemplate(&m_tmpl); }
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_LIST, m_list); }
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
-        ::SendMessageW(::GetDlgItem(m_hWnd, IDC_SHORT), EM_LIMITTEXT, 4, 0);
-        m_list.InsertColumn(0, u"Name", LVCFMT_LEFT, 140);
-        m_list.InsertItem(0, u"Lily", 0);
-        m_changes[0].clear(); // only what the person does
-        m_changes[1].clear();
-        m_changes[2].clear();
+        m_changes.clear(); // only what the person does
         return TRUE;
     }
 
 protected:
-    void Record(int nIndex, int nId)
+    afx_msg void OnNameChange()
     {
         CString s;
-        GetDlgItemText(nId, s);
-        m_changes[nIndex].push_back(std::u16string(s.GetString()));
-    }
-    afx_msg void OnNameChange() { Record(0, IDC_NAME); }
-    afx_msg void OnShortChange() { Record(1, IDC_SHORT); }
-    afx_msg void OnFixedChange() { Record(2, IDC_FIXED); }
-    afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
-    {
-        auto* p = reinterpret_cast<NMLVDISPINFO*>(pNMHDR);
-        if (p->item.pszText)
-            m_strLabel = p->item.pszText;
-        *pResult = TRUE;
+        GetDlgItemText(IDC_NAME, s);
+        m_changes.push_back(std::u16string(s.GetString()));
     }
     DECLARE_MESSAGE_MAP()
 };
 
 BEGIN_MESSAGE_MAP(CTypingDlg, CDialog)
     ON_EN_CHANGE(IDC_NAME, OnNameChange)
-    ON_EN_CHANGE(IDC_SHORT, OnShortChange)
-    ON_EN_CHANGE(IDC_FIXED, OnFixedChange)
-    ON_NOTIFY(LVN_ENDLABELEDIT, IDC_LIST, OnEndLabelEdit)
 END_MESSAGE_MAP()
 
 // Waits until the edit shows strText; answers its selection then.
@@ -128,7 +100,7 @@ TEST(Typing, TypesCharacterByCharacterAtTheCaret)
         u"T", u"Tu", u"Tul", u"Tuli", u"Tulip", u"Tulips", u"RTulips", u"ReTulips", u"RedTulips", u"Red Tulips",
         u"Red Tlips", u"Red Tlis", u"Red Tlis\xD83C", u"Red Tlis\U0001F337",
         u"I", u"Ir", u"Iri", u"Iris"};
-    EXPECT_EQ(dlg.m_changes[0], expected) << "one EN_CHANGE a character typed or deleted, none for moves";
+    EXPECT_EQ(dlg.m_changes, expected) << "one EN_CHANGE a character typed or deleted, none for moves";
 }
 
 } // namespace

@@ -109,40 +109,6 @@ TEST_F(FileManagerPcFaultTest, PcFolderWriteProtectedOrFullWhileReceivingFromThe
     EXPECT_EQ(ReadAll(UserSt() / "b.stx"), Stx(6));
 }
 
-TEST_F(FileManagerPcFaultTest, PcFolderWriteProtectedOrFullWhileCopyingFromTheFlashDrive)
-{
-    WriteAll(StickOrd() / "a.stx", Stx(5));
-    WriteAll(StickOrd() / "b.stx", Stx(6));
-
-    RunStx([&](ScriptedUser& u) {
-        OpenDesktop(u, {});
-        OpenMachineSide(u, u"USBSTICK (E:)", {u"Ordf", u"a.stx", u"b.stx"});
-        for (int nFault : {EROFS, ENOSPC}) {
-            SetWriteFault(u'C', nFault);
-            Tick(u, kMachineList, u"a.stx");
-            Tick(u, kMachineList, u"b.stx");
-            Press(u, kToPc);
-            // Neither code is gathered on this side: each file has its box at once.
-            const std::u16string strText =
-                nFault == EROFS ? u"The media is write protected.\r\n" : u"There is not enough space on the disk.\r\n";
-            Expect(u, u"Receive Designs", strText);
-            Expect(u, u"Receive Designs", strText);
-            Settled(u);
-            u.Expect(FilesIn(Desktop()).empty(), "nothing made in the PC folder");
-        }
-        SetWriteFault(u'C', 0);
-        Tick(u, kMachineList, u"a.stx");
-        Tick(u, kMachineList, u"b.stx");
-        Press(u, kToPc);
-        WaitForShown(u, kPcList, {u"a.stx", u"b.stx"}, "both copied once the folder takes them");
-        CloseDialog(u);
-    });
-
-    EXPECT_EQ(ReadAll(Desktop() / "a.stx"), Stx(5));
-    EXPECT_EQ(ReadAll(Desktop() / "b.stx"), Stx(6));
-    EXPECT_EQ(FilesIn(StickOrd()), (std::vector<std::string>{"Ordf", "a.stx", "b.stx"}));
-}
-
 TEST_F(FileManagerPcFaultTest, FlashDriveTakenOutInTheMiddleOfACopyFromIt)
 {
     WriteAll(StickOrd() / "a.stx", Stx(5));

@@ -1,7 +1,7 @@
-// Write a Design under machine faults: the cable pulled in the middle of the send, the machine
-// busy, sewing, winding a bobbin or locked when the host wants the design selected, and answers
-// slower than the link waits. After each: the message, the dialog still answering, a send that
-// goes through once the fault is gone, and the design whole on the machine or not there at all.
+// Write a Design under machine faults: the cable pulled in the middle of the send, and answers
+// slower than the link waits (the machine's busy states are the send tests' business). After each:
+// the message, the dialog still answering, a send that goes through once the fault is gone, and
+// the design whole on the machine or not there at all.
 #include "tests/dialogs/WriteDesignFixture.h"
 
 #include <chrono>
@@ -86,41 +86,6 @@ TEST_F(WriteDesignFaultTest, CablePulledInTheMiddleOfTheSendThenSentAgain)
     EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
     EXPECT_EQ(SelectedOnMachine(), c.bytes);
     EXPECT_EQ(c.nStorage, 1);
-}
-
-TEST_F(WriteDesignFaultTest, BusySewingWindingOrLockedThenSentOnceTheMachineIsFree)
-{
-    HostCall c = Selecting();
-    const std::vector<std::pair<std::vector<std::string>, std::u16string>> states = {
-        {{"3=1", "4=0"}, u"The machine is temporary busy.\nStart data transfer later."},
-        {{"3=4", "4=0"}, u"The machine is now sewing.\nStart communication after the sewing is finished."},
-        {{"3=8", "4=0"}, u"The machine is winding a bobbin.\nStart communication after the bobbin winding is finished."},
-        {{"3=0", "4=1"}, u"The machine is locked.\nStart communication after unlock the machine."},
-    };
-    ScriptedUser user([&](ScriptedUser& u) {
-        GoToFlowers(u);
-        for (const auto& [status, strText] : states) {
-            std::vector<std::string> words = {"status"};
-            words.insert(words.end(), status.begin(), status.end());
-            Ctl(words);
-            u.Click(kSend);
-            u.Expect(u.ExpectMessageBox(kCommError, strText).nIcon == MB_ICONEXCLAMATION, "the exclamation icon");
-            u.Answer(IDOK);
-            // The person goes on in the dialog: up and back into the folder.
-            u.WaitForWindow(kCaption);
-            u.Click(kUp);
-            WaitForItems(u, {u"Flowers"}, "up in the design folder");
-            Open(u, u"Flowers", {});
-            u.Expect(NamesIn(Emb() / "Flowers").empty(), "nothing sent while " + status[0] + " " + status[1]);
-            u.Expect(SelectedOnMachine().empty(), "nothing selected");
-        }
-        Ctl({"status", "3=0", "4=0"});
-        u.Click(kSend);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
-    EXPECT_EQ(SelectedOnMachine(), c.bytes);
 }
 
 TEST_F(WriteDesignFaultTest, AnswersSlowerThanTheLinkWaits)

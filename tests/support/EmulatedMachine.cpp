@@ -22,38 +22,20 @@ namespace tavren::test {
 
 namespace {
 
-// Starts args; with out, waits for it and collects its standard output.
-pid_t Spawn(const std::vector<std::string>& args, std::string* out, int* status = nullptr)
+// Starts args with its standard output thrown away.
+pid_t Spawn(const std::vector<std::string>& args)
 {
     std::vector<char*> argv;
     for (const auto& a : args)
         argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    int fds[2] = {-1, -1};
-    if (out && pipe(fds) != 0)
-        return -1;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    if (out) {
-        posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-        posix_spawn_file_actions_addclose(&actions, fds[0]);
-    } else {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    }
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
     pid_t pid = -1;
     if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0)
         pid = -1;
     posix_spawn_file_actions_destroy(&actions);
-    if (out) {
-        close(fds[1]);
-        char buf[4096];
-        ssize_t n;
-        while ((n = read(fds[0], buf, sizeof buf)) > 0)
-            out->append(buf, static_cast<size_t>(n));
-        close(fds[0]);
-        if (pid > 0)
-            waitpid(pid, status, 0);
-    }
     return pid;
 }
 
@@ -98,7 +80,7 @@ bool EmulatedMachine::Start(const std::vector<std::string>& settings)
     std::vector<std::string> args = {Program(), "--storage", StorageRoot().string(), "--socket", m_strSocket,
                                      "--exit-with-parent"};
     args.insert(args.end(), settings.begin(), settings.end());
-    m_pid = Spawn(args, nullptr);
+    m_pid = Spawn(args);
     if (m_pid <= 0)
         return false;
     for (int i = 0; i < 1000; ++i) {

@@ -2,6 +2,7 @@
 
 #include "platform/user/WinUser.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace tavren::test {
@@ -17,21 +18,11 @@ std::string Hex(unsigned long long n)
 
 std::string MessageName(UINT nMsg)
 {
-    switch (nMsg) {
-    case WM_DESTROY: return "WM_DESTROY";
-    case WM_CLOSE: return "WM_CLOSE";
-    case WM_NOTIFY: return "WM_NOTIFY";
-    case WM_INITDIALOG: return "WM_INITDIALOG";
-    case WM_COMMAND: return "WM_COMMAND";
-    case WM_TIMER: return "WM_TIMER";
-    case WM_DEVICECHANGE: return "WM_DEVICECHANGE";
-    default: break;
-    }
-    if (nMsg >= WM_APP)
-        return "WM_APP+" + Hex(nMsg - WM_APP);
-    if (nMsg >= WM_USER)
-        return "WM_USER+" + Hex(nMsg - WM_USER);
-    return Hex(nMsg);
+    if (nMsg == WM_NOTIFY)
+        return "WM_NOTIFY";
+    if (nMsg == WM_COMMAND)
+        return "WM_COMMAND";
+    return nMsg >= WM_APP ? "WM_APP+" + Hex(nMsg - WM_APP) : Hex(nMsg);
 }
 
 std::string DescribeExpected(const ExpectedMessage& e)
@@ -41,13 +32,14 @@ std::string DescribeExpected(const ExpectedMessage& e)
         s += " wParam " + std::to_string(static_cast<long long>(e.wParam));
     if (e.nFlags & kLParam)
         s += " lParam " + std::to_string(static_cast<long long>(e.lParam));
-    if (e.nFlags & kCode)
-        s += " code " + std::to_string(static_cast<int>(e.nCode));
-    if (e.nFlags & kId)
-        s += " id " + std::to_string(e.nId);
-    if (e.nFlags & kOptional)
-        s += " (optional)";
+    if (e.nFlags & (kCode | kId))
+        s += " code " + std::to_string(static_cast<int>(e.nCode)) + " id " + std::to_string(e.nId);
     return s;
+}
+
+std::string DescribeMessage(const RecordedMessage& m)
+{
+    return DescribeExpected({m.nMsg, kWParam | kLParam | (m.nCode || m.nId ? kCode : 0u), m.wParam, m.lParam, m.nCode, m.nId});
 }
 
 } // namespace
@@ -56,15 +48,6 @@ bool ExpectedMessage::Matches(const RecordedMessage& m) const
 {
     return m.nMsg == nMsg && (!(nFlags & kWParam) || m.wParam == wParam) && (!(nFlags & kLParam) || m.lParam == lParam) &&
            (!(nFlags & kCode) || m.nCode == nCode) && (!(nFlags & kId) || m.nId == nId);
-}
-
-std::string DescribeMessage(const RecordedMessage& m)
-{
-    std::string s = MessageName(m.nMsg) + " wParam " + std::to_string(static_cast<long long>(m.wParam)) + " lParam " +
-                    std::to_string(static_cast<long long>(m.lParam));
-    if (m.nMsg == WM_NOTIFY || m.nMsg == WM_COMMAND || m.nCode || m.nId)
-        s += " code " + std::to_string(static_cast<int>(m.nCode)) + " id " + std::to_string(m.nId);
-    return s;
 }
 
 void MessageRecorder::Record(UINT nMsg, WPARAM wParam, LPARAM lParam)
@@ -102,10 +85,7 @@ size_t MessageRecorder::Size() const
 bool MessageRecorder::Has(UINT nMsg) const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    for (const RecordedMessage& m : m_messages)
-        if (m.nMsg == nMsg)
-            return true;
-    return false;
+    return std::any_of(m_messages.begin(), m_messages.end(), [nMsg](const RecordedMessage& m) { return m.nMsg == nMsg; });
 }
 
 RecordedMessage MessageRecorder::Last() const
@@ -123,25 +103,15 @@ void MessageRecorder::Clear()
 ::testing::AssertionResult MatchSequence(const std::vector<RecordedMessage>& actual,
                                          const std::vector<ExpectedMessage>& expected)
 {
-    size_t i = 0, j = 0;
+    size_t j = 0;
     std::string strWhy;
-    while (i < expected.size() && j < actual.size()) {
-        if (expected[i].Matches(actual[j])) {
-            ++i;
-            ++j;
-        } else if (expected[i].nFlags & kOptional) {
-            ++i;
-        } else {
-            strWhy = "at message " + std::to_string(j) + ": expected " + DescribeExpected(expected[i]) + ", got " +
+    for (; j < expected.size() && j < actual.size() && strWhy.empty(); ++j)
+        if (!expected[j].Matches(actual[j]))
+            strWhy = "at message " + std::to_string(j) + ": expected " + DescribeExpected(expected[j]) + ", got " +
                      DescribeMessage(actual[j]);
-            break;
-        }
-    }
     if (strWhy.empty()) {
-        while (i < expected.size() && (expected[i].nFlags & kOptional))
-            ++i;
-        if (i < expected.size())
-            strWhy = "missing " + DescribeExpected(expected[i]) + " after message " + std::to_string(j);
+        if (j < expected.size())
+            strWhy = "missing " + DescribeExpected(expected[j]) + " after message " + std::to_string(j);
         else if (j < actual.size())
             strWhy = "unexpected " + DescribeMessage(actual[j]) + " at message " + std::to_string(j);
         else

@@ -9,13 +9,13 @@
 //     }
 //     using namespace tavren::test;
 //     EXPECT_SEQUENCE(dlg.m_recorder, {{WM_XFER_START, kWParam, 3},
-//                                      {WM_XFER_STEP, kWParam | kOptional, 0},
+//                                      {WM_XFER_STEP, kWParam, 0},
 //                                      {WM_NOTIFY, kCode | kId, 0, 0, LVN_ITEMCHANGED, 13007},
 //                                      {WM_XFER_DONE}});
 //
 // An expected entry always compares the message; its flags add wParam, lParam, the notification
-// code and the control id. An entry flagged kOptional may be absent. The recorder is locked, so
-// another thread may read it while the window's thread records.
+// code and the control id. The recorder is locked, so another thread may read it while the
+// window's thread records.
 #pragma once
 
 #include "platform/base/WinTypes.h"
@@ -41,7 +41,6 @@ enum MessageFlags : unsigned {
     kLParam = 1u << 1,
     kCode = 1u << 2,
     kId = 1u << 3,
-    kOptional = 1u << 4,
 };
 
 struct ExpectedMessage {
@@ -75,13 +74,10 @@ private:
     std::vector<RecordedMessage> m_messages;
 };
 
-// Walks both lists as Wine's ok_sequence does: an optional entry that does not match is skipped;
-// anything else out of place fails, with both sequences in the message.
+// Walks both lists side by side; anything out of place fails, with both sequences in the message.
 ::testing::AssertionResult MatchSequence(const std::vector<RecordedMessage>& actual,
                                          const std::vector<ExpectedMessage>& expected);
-std::string DescribeMessage(const RecordedMessage& message);
 
 } // namespace tavren::test
 
 #define EXPECT_SEQUENCE(recorder, ...) EXPECT_TRUE(::tavren::test::MatchSequence((recorder).Messages(), __VA_ARGS__))
-#define ASSERT_SEQUENCE(recorder, ...) ASSERT_TRUE(::tavren::test::MatchSequence((recorder).Messages(), __VA_ARGS__))

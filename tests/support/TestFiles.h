@@ -50,6 +50,19 @@ inline std::filesystem::path MakeTempDir(const std::string& strPrefix)
     return mkdtemp(strPattern.data()) ? std::filesystem::path(strPattern) : std::filesystem::path();
 }
 
+// A temporary folder for one test, removed with everything in it at the end of its scope.
+struct ScratchDir {
+    std::filesystem::path path = MakeTempDir("tavren-test");
+    ScratchDir() = default;
+    ~ScratchDir()
+    {
+        std::error_code ec;
+        std::filesystem::remove_all(path, ec);
+    }
+    ScratchDir(const ScratchDir&) = delete;
+    ScratchDir& operator=(const ScratchDir&) = delete;
+};
+
 // ASCII stays, anything else becomes '?': texts in failure messages.
 inline std::string Narrow(std::u16string_view s)
 {

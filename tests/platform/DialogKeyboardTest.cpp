@@ -1,0 +1,267 @@
+// The keyboard in a dialog as a person uses it: arrows inside a radio group, the default look
+// following a click, mnemonics, a combo box's keys, and an edit's selection and clipboard.
+#include "WindowTestSupport.h"
+
+#include "tests/support/MessageRecorder.h"
+#include "tests/support/ScriptedUser.h"
+
+#include "platform/comctl/CommCtrl.h"
+#include "platform/user/Clipboard.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace tavren::test;
+using tavren::kKeyAlt;
+using tavren::kKeyCtrl;
+using tavren::kKeyShift;
+using wintest::kChild;
+
+enum : int {
+    IDC_NAME_LABEL = 16001, IDC_NAME, IDC_RND, IDC_SMALL, IDC_MEDIUM, IDC_LARGE, IDC_TRIM,
+    IDC_HOOP_LABEL, IDC_HOOP, IDC_FIXED, IDC_SHORT, IDC_APPLY
+};
+constexpr DWORD kTab = kChild | WS_TABSTOP;
+
+const std::vector<tavren::DialogItemTemplate> kItems = {
+    {u"STATIC", IDC_NAME_LABEL, u"&Name:", 0, 5, 5, 40, 10, kChild | WS_GROUP, 0},
+    {u"EDIT", IDC_NAME, u"Rose Garden", 0, 50, 5, 100, 13, kTab | WS_BORDER, 0},
+    {u"STATIC", IDC_RND, u"R&&D", 0, 5, 20, 40, 10, kChild | WS_GROUP, 0},
+    {u"BUTTON", IDC_SMALL, u"&Small", 0, 5, 35, 50, 10, kTab | WS_GROUP | BS_AUTORADIOBUTTON, 0},
+    {u"BUTTON", IDC_MEDIUM, u"Me&dium", 0, 60, 35, 50, 10, kChild | BS_AUTORADIOBUTTON, 0},
+    {u"BUTTON", IDC_LARGE, u"&Large", 0, 115, 35, 50, 10, kChild | BS_AUTORADIOBUTTON, 0},
+    {u"BUTTON", IDC_TRIM, u"&Trim", 0, 5, 50, 50, 10, kTab | WS_GROUP | BS_AUTOCHECKBOX, 0},
+    {u"STATIC", IDC_HOOP_LABEL, u"&Hoop:", 0, 5, 65, 40, 10, kChild | WS_GROUP, 0},
+    {u"ComboBoxEx32", IDC_HOOP, u"", 0, 50, 65, 100, 60, kTab | CBS_DROPDOWNLIST, 0},
+    {u"EDIT", IDC_FIXED, u"fixed", 0, 5, 80, 100, 13, kTab | WS_GROUP | WS_BORDER | ES_READONLY, 0},
+    {u"EDIT", IDC_SHORT, u"", 0, 5, 95, 100, 13, kTab | WS_BORDER, 0},
+    {u"BUTTON", IDOK, u"OK", 0, 5, 115, 50, 14, kTab | WS_GROUP | BS_DEFPUSHBUTTON, 0},
+    {u"BUTTON", IDCANCEL, u"Cancel", 0, 60, 115, 50, 14, kTab, 0},
+    {u"BUTTON", IDC_APPLY, u"&Apply", 0, 115, 115, 50, 14, kTab, 0},
+};
+
+// Records the buttons' and the combo box's notifications (and EN_MAXTEXT), not the edits' changes
+// nor the Cancel of the script's closing.
+class CKeysDlg : public CDialog {
+public:
+    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Keys", 180, 135, kItems);
+    MessageRecorder m_commands;
+    CKeysDlg() { SetTemplate(&m_tmpl); }
+    BOOL OnInitDialog() override
+    {
+        CDialog::OnInitDialog();
+        HWND hHoop = ::GetDlgItem(m_hWnd, IDC_HOOP);
+        for (const char16_t* psz : {u"100 x 100", u"130 x 180", u"200 x 200"}) {
+            COMBOBOXEXITEMW item{};
+            item.mask = CBEIF_TEXT;
+            item.iItem = -1;
+            item.pszText = const_cast<LPWSTR>(psz);
+            ::SendMessageW(hHoop, CBEM_INSERTITEMW, 0, static_cast<LPARAM>(reinterpret_cast<intptr_t>(&item)));
+        }
+        ::SendMessageW(hHoop, CB_SETCURSEL, 0, 0);
+        ::SendMessageW(::GetDlgItem(m_hWnd, IDC_SHORT), EM_LIMITTEXT, 4, 0);
+        return TRUE;
+    }
+
+protected:
+    BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
+    {
+        if (HIWORD(wParam) != EN_UPDATE && HIWORD(wParam) != EN_CHANGE && LOWORD(wParam) != IDCANCEL)
+            m_commands.Record(WM_COMMAND, wParam, lParam);
+        return CDialog::OnCommand(wParam, lParam);
+    }
+};
+
+ExpectedMessage Command(int nId, WORD wCode)
+{
+    return {WM_COMMAND, kCode | kId, 0, 0, wCode, static_cast<UINT_PTR>(nId)};
+}
+
+// Waits until control nId of the dialog satisfies pred (the script fails when it never does).
+void WaitControl(tavren::ScriptedUser& u, int nId, const std::function<bool(const tavren::ControlInfo&)>& pred,
+                 const std::string& strWhat)
+{
+    u.WaitUntil(
+        [&](const tavren::Snapshot& s) {
+            const tavren::WindowInfo* w = s.Find(u"Keys");
+            const tavren::ControlInfo* c = w ? w->Control(nId) : nullptr;
+            return c && pred(*c);
+        },
+        strWhat);
+}
+
+void WaitFocus(tavren::ScriptedUser& u, int nId, const std::string& strWhat)
+{
+    WaitControl(u, nId, [](const tavren::ControlInfo& c) { return c.bFocused; }, strWhat);
+}
+
+// Runs the script on the dialog and closes it unless the script did; answers the dialog's result.
+INT_PTR RunKeys(CKeysDlg& dlg, const tavren::ScriptedUser::Script& script, bool bScriptCloses = false)
+{
+    wintest::Watchdog watchdog;
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        u.WaitForWindow(u"Keys");
+        script(u);
+        if (!bScriptCloses)
+            u.Close();
+    });
+    INT_PTR nResult = dlg.DoModal();
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    return nResult;
+}
+
+TEST(DialogKeyboard, ArrowsMoveTheFocusAndTheCheckRoundTheRadioGroupOnly)
+{
+    struct Step {
+        int nFrom;
+        WPARAM nKey;
+        int nTo; // focused and the only one checked
+    };
+    const Step steps[] = {{IDC_SMALL, VK_DOWN, IDC_MEDIUM}, {IDC_MEDIUM, VK_RIGHT, IDC_LARGE},
+                          {IDC_LARGE, VK_DOWN, IDC_SMALL}, // round to the group's first
+                          {IDC_SMALL, VK_UP, IDC_LARGE},   {IDC_LARGE, VK_LEFT, IDC_MEDIUM}};
+    CKeysDlg dlg;
+    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+        u.Click(IDC_SMALL);
+        WaitFocus(u, IDC_SMALL, "the clicked radio button has the focus");
+        for (const Step& s : steps) {
+            u.PressKeyIn(s.nFrom, s.nKey);
+            WaitFocus(u, s.nTo, "the arrow moved the focus to " + std::to_string(s.nTo));
+            for (int nId : {IDC_SMALL, IDC_MEDIUM, IDC_LARGE})
+                u.Expect(u.Control(nId).nCheck == (nId == s.nTo ? BST_CHECKED : BST_UNCHECKED), "only the focused one is checked");
+        }
+        u.Click(IDC_TRIM); // a group of its own: the arrow stays, and does not toggle it
+        WaitFocus(u, IDC_TRIM, "the clicked check box has the focus");
+        u.PressKeyIn(IDC_TRIM, VK_DOWN);
+        u.PressKeyIn(IDC_TRIM, VK_RIGHT);
+        WaitFocus(u, IDC_TRIM, "the check box keeps the focus");
+        u.Expect(u.Control(IDC_TRIM).nCheck == BST_CHECKED, "the arrows leave the check box as the click made it");
+    });
+    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_SMALL, BN_CLICKED), Command(IDC_MEDIUM, BN_CLICKED), Command(IDC_LARGE, BN_CLICKED),
+                                     Command(IDC_SMALL, BN_CLICKED), Command(IDC_LARGE, BN_CLICKED), Command(IDC_MEDIUM, BN_CLICKED),
+                                     Command(IDC_TRIM, BN_CLICKED)});
+}
+
+TEST(DialogKeyboard, AClickedPushButtonLooksTheDefaultUntilTheFocusLeavesIt)
+{
+    CKeysDlg dlg;
+    INT_PTR nResult = RunKeys(dlg, [](tavren::ScriptedUser& u) {
+        u.Click(IDC_APPLY);
+        WaitControl(u, IDC_APPLY, [](const tavren::ControlInfo& c) { return c.bFocused && c.bDefault; }, "Apply looks the default");
+        u.Expect(!u.Control(IDOK).bDefault, "OK gave the look up");
+        u.Type(IDC_NAME, u"s"); // the click into the edit gives the look back to OK
+        WaitControl(u, IDOK, [](const tavren::ControlInfo& c) { return c.bDefault; }, "OK looks the default again");
+        u.Expect(!u.Control(IDC_APPLY).bDefault, "Apply is a plain button again");
+        u.PressEnter(); // the dialog's own default answers, not the last button clicked
+        u.WaitForClose();
+    }, true);
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_APPLY, BN_CLICKED), Command(IDOK, BN_CLICKED)});
+}
+
+TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
+{
+    struct Step {
+        int nIn;
+        WPARAM nKey;
+        UINT nModifiers;
+        int nFocus; // where the focus goes
+    };
+    const Step steps[] = {
+        {IDC_NAME, 'D', kKeyAlt | kKeyShift, IDC_MEDIUM}, // "R&&D" marks no letter; any case matches
+        {IDC_MEDIUM, 'T', 0, IDC_TRIM},                   // a radio button takes no characters
+        {IDC_TRIM, 'N', kKeyAlt, IDC_NAME},               // a label's goes to the control after it
+        {IDC_NAME, 'A', 0, IDC_NAME},                     // typed: the edit wants characters
+        {IDC_NAME, 'H', kKeyAlt, IDC_HOOP},
+        {IDC_HOOP, 'A', kKeyAlt, IDC_APPLY},
+    };
+    CKeysDlg dlg;
+    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+        for (const Step& s : steps) {
+            u.PressKeyIn(s.nIn, s.nKey, s.nModifiers);
+            WaitFocus(u, s.nFocus, std::string("the mnemonic ") + static_cast<char>(s.nKey) + " moved the focus");
+        }
+        u.Expect(u.Control(IDC_MEDIUM).nCheck == BST_CHECKED && u.Control(IDC_TRIM).nCheck == BST_CHECKED, "both were clicked");
+        u.Expect(u.Control(IDC_NAME).strText == u"a", "the letter was typed over the selected text");
+        u.Expect(u.Control(IDC_APPLY).bDefault, "the clicked push button looks the default");
+    });
+    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_MEDIUM, BN_CLICKED), Command(IDC_TRIM, BN_CLICKED), Command(IDC_APPLY, BN_CLICKED)});
+}
+
+TEST(DialogKeyboard, ComboBoxArrowsChooseWhileF4AndAltDownOpenTheList)
+{
+    struct Step {
+        WPARAM nKey;
+        UINT nModifiers;
+        int nSel;
+        bool bDropped;
+    };
+    const Step steps[] = {{VK_DOWN, 0, 1, false}, {VK_DOWN, 0, 2, false}, {VK_DOWN, 0, 2, false}, // the last stays
+                          {VK_UP, 0, 1, false},   {VK_F4, 0, 1, true},    {VK_RETURN, 0, 1, false},
+                          {VK_DOWN, kKeyAlt, 1, true}, {VK_ESCAPE, 0, 1, false}, {VK_DOWN, kKeyAlt, 1, true},
+                          {VK_F4, 0, 1, false}};
+    CKeysDlg dlg;
+    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+        u.PressKeyIn(IDC_NAME, 'H', kKeyAlt);
+        WaitFocus(u, IDC_HOOP, "the combo box has the focus");
+        for (const Step& s : steps) {
+            u.PressKeyIn(IDC_HOOP, s.nKey, s.nModifiers);
+            WaitControl(u, IDC_HOOP, [&](const tavren::ControlInfo& c) { return c.nCurSel == s.nSel && c.bDroppedDown == s.bDropped; },
+                        "the combo box's selection and list after key " + std::to_string(s.nKey));
+        }
+        u.Expect(u.Control(IDC_HOOP).strText == u"130 x 180", "the text shows the selection");
+    });
+    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_HOOP, CBN_SELCHANGE), Command(IDC_HOOP, CBN_SELCHANGE), Command(IDC_HOOP, CBN_SELCHANGE),
+                                     Command(IDC_HOOP, CBN_DROPDOWN), Command(IDC_HOOP, CBN_DROPDOWN), Command(IDC_HOOP, CBN_DROPDOWN)})
+        << "Enter and Escape closed the list, not the dialog";
+}
+
+TEST(DialogKeyboard, EditSelectsWithShiftAndCopiesCutsAndPastesWithinItsRules)
+{
+    struct Case {
+        int nId;
+        WPARAM nKey;
+        UINT nModifiers;
+        std::u16string strText;
+        int nSelStart, nSelEnd;
+        std::u16string strClipboard;
+    };
+    const Case cases[] = {
+        {IDC_NAME, VK_HOME, 0, u"Rose Garden", 0, 0, u""},
+        {IDC_NAME, VK_RIGHT, kKeyShift, u"Rose Garden", 0, 1, u""},
+        {IDC_NAME, VK_END, kKeyShift, u"Rose Garden", 0, 11, u""},
+        {IDC_NAME, VK_LEFT, 0, u"Rose Garden", 10, 10, u""},
+        {IDC_NAME, VK_LEFT, kKeyShift, u"Rose Garden", 9, 10, u""},
+        {IDC_NAME, VK_HOME, kKeyShift, u"Rose Garden", 0, 10, u""}, // from the anchor, not the old start
+        {IDC_NAME, 'X', kKeyCtrl, u"n", 0, 0, u"Rose Garde"},
+        {IDC_NAME, 'V', kKeyCtrl, u"Rose Garden", 10, 10, u"Rose Garde"},
+        {IDC_NAME, 'A', kKeyCtrl, u"Rose Garden", 0, 11, u"Rose Garde"},
+        {IDC_NAME, 'C', kKeyCtrl, u"Rose Garden", 0, 11, u"Rose Garden"},
+        {IDC_SHORT, 'V', kKeyCtrl, u"Rose", 4, 4, u"Rose Garden"}, // the limit holds
+        {IDC_FIXED, 'A', kKeyCtrl, u"fixed", 0, 5, u"Rose Garden"},
+        {IDC_FIXED, 'X', kKeyCtrl, u"fixed", 0, 5, u"Rose Garden"}, // read-only: no cut...
+        {IDC_FIXED, 'V', kKeyCtrl, u"fixed", 0, 5, u"Rose Garden"}, // ...nor paste
+        {IDC_FIXED, 'C', kKeyCtrl, u"fixed", 0, 5, u"fixed"},       // but a copy
+    };
+    CKeysDlg dlg;
+    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+        tavren::SetClipboardText(u"");
+        for (const Case& c : cases) {
+            u.PressKeyIn(c.nId, c.nKey, c.nModifiers);
+            WaitControl(u, c.nId, [&](const tavren::ControlInfo& i) {
+                return i.strText == c.strText && i.nSelStart == c.nSelStart && i.nSelEnd == c.nSelEnd && tavren::GetClipboardText() == c.strClipboard;
+            }, "the edit and the clipboard after key " + std::to_string(c.nKey));
+        }
+        tavren::SetClipboardText(u"ab\r\ncd"); // a single-line edit pastes the first line
+        u.PressKeyIn(IDC_NAME, 'V', kKeyCtrl); // clicked into: the caret at the end
+        WaitControl(u, IDC_NAME, [](const tavren::ControlInfo& i) { return i.strText == u"Rose Gardenab"; }, "the first line pasted");
+    });
+    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_SHORT, EN_MAXTEXT)});
+}
+
+} // namespace
