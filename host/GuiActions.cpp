@@ -50,13 +50,15 @@ json PerformAction(const json& a)
         std::string strText = a.contains("text") && a["text"].is_string() ? a["text"].get<std::string>() : "";
         bOk = tavren::TypeText(h, Utf8ToUtf16(strText), &strError);
     } else if (strDo == "scroll") {
-        // A part of the vertical scroll bar: "lineUp", "lineDown", "pageUp", "pageDown", or "thumb" to pos.
+        // A part of a scroll bar: "lineUp", "lineDown", "pageUp", "pageDown", or "thumb" to pos;
+        // "bar": "horz" for the horizontal one (up is left there).
         static const std::pair<const char*, int> kParts[] = {{"lineUp", SB_LINEUP}, {"lineDown", SB_LINEDOWN}, {"pageUp", SB_PAGEUP},
                                                              {"pageDown", SB_PAGEDOWN}, {"thumb", SB_THUMBPOSITION}};
         std::string strPart = a.contains("part") && a["part"].is_string() ? a["part"].get<std::string>() : "";
+        const bool bHorz = a.contains("bar") && a["bar"] == "horz";
         auto it = std::find_if(std::begin(kParts), std::end(kParts), [&](const auto& k) { return strPart == k.first; });
         if (it != std::end(kParts))
-            bOk = tavren::ScrollBar(h, it->second, static_cast<int>(Number(a, "pos", 0)), &strError);
+            bOk = tavren::ScrollBar(h, it->second, static_cast<int>(Number(a, "pos", 0)), &strError, bHorz ? SB_HORZ : SB_VERT);
         else
             strError = "unknown scroll bar part \"" + strPart + "\"";
     } else if (strDo == "wheel") {

@@ -78,6 +78,8 @@ json ControlToJson(const tavren::ControlInfo& c)
               {"image", ImageOf(c)}};
     if (c.dwStyle & WS_VSCROLL)
         j["vscroll"] = {{"min", c.nScrollMin}, {"max", c.nScrollMax}, {"page", c.nScrollPage}, {"pos", c.nScrollPos}};
+    if (c.dwStyle & WS_HSCROLL)
+        j["hscroll"] = {{"min", c.nHScrollMin}, {"max", c.nHScrollMax}, {"page", c.nHScrollPage}, {"pos", c.nHScrollPos}};
     std::u16string cls = c.strClass;
     for (char16_t& ch : cls)
         if (ch >= u'a' && ch <= u'z')
@@ -93,11 +95,13 @@ json ControlToJson(const tavren::ControlInfo& c)
         j["combo"] = {{"entries", entries}, {"sel", c.nCurSel}, {"dropped", c.bDroppedDown}, {"imageList", c.hComboImageList}};
     }
     if (c.nView >= 0) {
-        // Items and bands in the list's content, unscrolled: a scroll changes scrollY and which
-        // items are sent, not every rectangle. Items are keyed by index (only those around the
-        // view may be sent).
+        // Items and bands in the list's content, unscrolled: a scroll changes scrollY (or scrollX)
+        // and which items are sent, not every rectangle. Items are keyed by index (only those
+        // around the view may be sent).
         auto content = [&](const RECT& rc) {
-            return rc.right <= rc.left || rc.bottom <= rc.top ? Rect(rc) : Rect(RECT{rc.left, rc.top + c.nScrollY, rc.right, rc.bottom + c.nScrollY});
+            return rc.right <= rc.left || rc.bottom <= rc.top
+                       ? Rect(rc)
+                       : Rect(RECT{rc.left + c.nScrollX, rc.top + c.nScrollY, rc.right + c.nScrollX, rc.bottom + c.nScrollY});
         };
         json columns = json::array(), items = json::object();
         for (const tavren::ListColumnInfo& col : c.columns)
@@ -118,6 +122,7 @@ json ControlToJson(const tavren::ControlInfo& c)
                      {"columns", columns},
                      {"count", c.nItemCount},
                      {"scrollY", c.nScrollY},
+                     {"scrollX", c.nScrollX},
                      {"items", items},
                      {"normal", c.hImageListNormal},
                      {"small", c.hImageListSmall},

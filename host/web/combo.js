@@ -12,7 +12,6 @@ function comboEntry(parent, e, il, selected) {
   return row;
 }
 
-// Keys an edit handles itself (the page sends them as keys, not characters).
 // A combo box's rectangle includes its drop-down list; the closed box is one field high.
 const COMBO_HEIGHT = 22;
 
@@ -34,7 +33,8 @@ export function renderCombo(ce, c, w, disabled) {
     page.openCombo = page.openCombo === c.h ? 0 : c.h;
     redraw();
   };
-  if (page.openCombo === c.h) {
+  // Open when the person opened it here, or when the box opened its own list (F4, Alt+Down).
+  if (page.openCombo === c.h || (combo.dropped && !disabled)) {
     // The drop-down list belongs to the page until an entry is chosen.
     const dd = el('div', 'dropdown', null);
     dd.setAttribute('role', 'listbox');

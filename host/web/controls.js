@@ -7,6 +7,7 @@ import { renderList } from './listview.js';
 
 // Keys an edit handles itself (the page sends them as keys, not characters).
 const EDIT_KEYS = new Set(['Backspace', 'Delete', 'Home', 'End', 'ArrowLeft', 'ArrowRight']);
+const EDIT_CTRL_CODES = new Set(['KeyA', 'KeyC', 'KeyX', 'KeyV']);
 
 export function renderControl(ce, c, w) {
   const kind = kindOf(c);
@@ -85,8 +86,14 @@ export function renderControl(ce, c, w) {
         e.stopPropagation();
         act({ do: 'key', hwnd: w.h, key: e.key, shift: e.shiftKey });
       } else if (EDIT_KEYS.has(e.key)) {
+        // The caret and the selection (with Shift) move in the module's edit.
         e.preventDefault();
-        act({ do: 'keyIn', hwnd: c.h, key: e.key });
+        act({ do: 'keyIn', hwnd: c.h, key: e.key, shift: e.shiftKey, ctrl: e.ctrlKey });
+      } else if ((e.ctrlKey && !e.altKey && EDIT_CTRL_CODES.has(e.code)) || (e.altKey && /^(Key|Digit)/.test(e.code))) {
+        // Select all, copy, cut and paste work on the edit's text and the module's clipboard;
+        // Alt+letter reaches the control its mnemonic names.
+        e.preventDefault();
+        act({ do: 'keyIn', hwnd: c.h, key: e.code, ctrl: e.ctrlKey, alt: e.altKey, shift: e.shiftKey });
       } else if (!e.ctrlKey && !e.metaKey && !e.altKey && [...e.key].length === 1) {
         e.preventDefault();
         act({ do: 'type', hwnd: c.h, text: e.key });

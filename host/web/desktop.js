@@ -169,8 +169,16 @@ function focusedControl() {
 document.addEventListener('keydown', e => {
   if (e.target.closest && e.target.closest('input, textarea, #host')) return;
   const ctl = focusedControl();
-  if (ctl && !e.altKey && !e.metaKey) {
-    if (CONTROL_KEYS.has(e.key) || (e.key === 'F10' && e.shiftKey)) {
+  if (ctl && !e.metaKey) {
+    // Alt+letter reaches the control whose text marks it; Alt+Down opens a combo box's list.
+    if (e.altKey) {
+      if (/^(Key|Digit)/.test(e.code) || (ctl.combo && e.key === 'ArrowDown')) {
+        e.preventDefault();
+        act({ do: 'keyIn', hwnd: ctl.h, key: e.key === 'ArrowDown' ? e.key : e.code, alt: true, shift: e.shiftKey });
+      }
+      return;
+    }
+    if (CONTROL_KEYS.has(e.key) || (e.key === 'F10' && e.shiftKey) || (e.key === 'F4' && ctl.combo)) {
       e.preventDefault();
       act({ do: 'keyIn', hwnd: ctl.h, key: e.key === ' ' ? 'Space' : e.key, ctrl: e.ctrlKey, shift: e.shiftKey });
       return;
@@ -178,6 +186,12 @@ document.addEventListener('keydown', e => {
     if (ctl.list && !e.ctrlKey && [...e.key].length === 1) {
       e.preventDefault();
       act({ do: 'type', hwnd: ctl.h, text: e.key }); // the list's search by the start of a label
+      return;
+    }
+    // A letter alone, away from an edit, is a mnemonic to the dialog manager.
+    if (!e.ctrlKey && /^(Key|Digit)/.test(e.code)) {
+      e.preventDefault();
+      act({ do: 'keyIn', hwnd: ctl.h, key: e.code, shift: e.shiftKey });
       return;
     }
   }

@@ -14,11 +14,14 @@ export function renderList(ce, c, w, disabled) {
   ce.setAttribute('role', 'listbox');
   const width = c.rc[2] - c.rc[0], height = c.rc[3] - c.rc[1];
   const cw = c.client[2] - c.client[0], chh = c.client[3] - c.client[1];
-  const bar = c.vscroll ? SCROLLBAR : 0; // the bar sits inside the border, right of the client area
-  const bx = Math.max(0, Math.floor((width - cw - bar) / 2)), by = Math.max(0, Math.floor((height - chh) / 2));
+  // The bars sit inside the border, right of and below the client area.
+  const bar = c.vscroll ? SCROLLBAR : 0, hbar = c.hscroll ? SCROLLBAR : 0;
+  const bx = Math.max(0, Math.floor((width - cw - bar) / 2)), by = Math.max(0, Math.floor((height - chh - hbar) / 2));
   const area = el('div', 'area', ce);
   place(area, [bx, by, bx + cw, by + chh]);
   if (c.vscroll) renderScrollBar(ce, c, [bx + cw, by, bx + cw + bar, by + chh], disabled);
+  if (c.hscroll) renderScrollBar(ce, c, [bx, by + chh, bx + cw, by + chh + hbar], disabled, true);
+  if (c.vscroll && c.hscroll) place(el('div', 'corner', ce), [bx + cw, by + chh, bx + cw + bar, by + chh + hbar]);
   // The wheel goes to the list under the mouse, a notch (WHEEL_DELTA, 120) for each 100 pixels or 3 lines.
   // (A property, not a listener: the element is kept from one drawing to the next.)
   ce.onwheel = e => {
@@ -33,6 +36,7 @@ export function renderList(ce, c, w, disabled) {
   const report = L.view === 1, icons = L.view === 0;
   if (report && !(c.style & 0x4000)) {
     const header = el('div', 'header', area);
+    header.style.left = -(L.scrollX || 0) + 'px'; // the header scrolls sideways with the columns
     for (const col of L.columns) {
       const h = el('div', 'col', header);
       h.style.width = col.width + 'px';
@@ -40,8 +44,10 @@ export function renderList(ce, c, w, disabled) {
     }
   }
   const small = L.small || L.normal;
-  // Rectangles come in the unscrolled content; the view shows them scrollY higher.
-  const shown = r => [r[0], r[1] - L.scrollY, r[2], r[3] - L.scrollY];
+  // Rectangles come in the unscrolled content; the view shows them scrollY higher (and scrollX
+  // to the left in report view).
+  const sx = L.scrollX || 0;
+  const shown = r => [r[0] - sx, r[1] - L.scrollY, r[2] - sx, r[3] - L.scrollY];
   // Group view: each group's header band above its items.
   for (const g of L.groups || []) {
     const rc = shown(g.rc);

@@ -14,6 +14,8 @@
 // cell, up to two lines); in the other views the state picture, the small picture and the label
 // from the left. Hit tests and LVM_GETITEMRECT answer from these parts. Scrolling is by whole rows:
 // LVM_ENSUREVISIBLE, LVM_SCROLL, WM_VSCROLL and the mouse wheel, shown in the window's vertical bar.
+// In report view columns wider than the control scroll sideways by pixels (WM_HSCROLL, LVM_SCROLL's
+// dx), shown in the horizontal bar.
 //
 // Label editing begins with LVM_EDITLABELW, or when a list with LVS_EDITLABELS is clicked on the
 // label of its focused, selected item: after the double-click time, unless a double-click came.
@@ -161,9 +163,12 @@ public:
         case LVM_GETCOUNTPERPAGE:
             return RowsPerPage() * Columns();
         case LVM_SCROLL:
+            ScrollX(m_nScrollX + static_cast<int>(static_cast<int32_t>(wParam)));
             return OnScroll(static_cast<int>(static_cast<int32_t>(lParam)));
         case WM_VSCROLL:
             return OnVScroll(LOWORD(wParam));
+        case WM_HSCROLL:
+            return OnHScroll(LOWORD(wParam));
         case WM_MOUSEWHEEL:
             return OnMouseWheel(GET_WHEEL_DELTA_WPARAM(wParam));
         case LVM_GETITEMRECT:
@@ -247,6 +252,7 @@ public:
         Layout layout = MakeLayout();
         info.nItemCount = static_cast<int>(m_items.size());
         info.nScrollY = m_nScrollY;
+        info.nScrollX = ShiftX();
         const int nPage = std::max(1, static_cast<int>(Client().bottom));
         const int nAbove = -info.nPagesAround * nPage, nBelow = nPage + info.nPagesAround * nPage;
         for (size_t i = 0; i < m_items.size(); ++i) {
@@ -342,10 +348,11 @@ private:
         SIZE cell = CellSize();
         int nCols = Columns();
         int y = HeaderHeight() - m_nScrollY;
+        const int x0 = -ShiftX();
         auto place = [&](const std::vector<int>& members) {
             for (size_t k = 0; k < members.size(); ++k) {
                 int nCol = static_cast<int>(k) % nCols, nRow = static_cast<int>(k) / nCols;
-                layout.boxes[members[k]] = RECT{nCol * cell.cx, y + nRow * cell.cy, (nCol + 1) * cell.cx, y + (nRow + 1) * cell.cy};
+                layout.boxes[members[k]] = RECT{x0 + nCol * cell.cx, y + nRow * cell.cy, x0 + (nCol + 1) * cell.cx, y + (nRow + 1) * cell.cy};
             }
             y += (static_cast<int>(members.size()) + nCols - 1) / nCols * cell.cy;
         };
@@ -363,7 +370,7 @@ private:
                         members.push_back(i);
                 if (members.empty())
                     continue;
-                layout.bands[g] = RECT{0, y, std::max(static_cast<int>(Client().right), RowWidth()), y + kListGroupHeaderHeight};
+                layout.bands[g] = RECT{x0, y, x0 + std::max(static_cast<int>(Client().right), RowWidth()), y + kListGroupHeaderHeight};
                 y += kListGroupHeaderHeight;
                 place(members);
             }
@@ -428,7 +435,7 @@ private:
     // The column (report view) under x, or -1 right of the last.
     int ColumnAt(int x) const
     {
-        int nLeft = 0;
+        int nLeft = -ShiftX();
         for (size_t k = 0; k < m_columns.size(); ++k) {
             if (x >= nLeft && x < nLeft + m_columns[k].nWidth)
                 return static_cast<int>(k);
@@ -958,8 +965,9 @@ private:
 
     void SyncScrollBar()
     {
-        // Showing the bar narrows the client area, which in icon view may add rows: twice at most.
-        for (int nPass = 0; nPass < 2; ++nPass) {
+        // Showing a bar narrows the client area, which in icon view may add rows and in report
+        // view may call for the other bar: three passes at most.
+        for (int nPass = 0; nPass < 3; ++nPass) {
             // The content's height does not depend on the position: one layout serves both.
             const int nContentHeight = MakeLayout().nContentHeight;
             ClampScroll(nContentHeight);
@@ -973,6 +981,16 @@ private:
             si.nPos = m_nScrollY / nStep;
             const DWORD dwBefore = Style();
             SetScrollInfo(m_hWnd, SB_VERT, &si, TRUE);
+            // Sideways only in report view, in pixels: the range is the columns' width.
+            const int nWidth = IsReport() ? RowWidth() : 0;
+            ScrollX(m_nScrollX);
+            SCROLLINFO sh;
+            sh.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+            sh.nMin = 0;
+            sh.nMax = std::max(0, nWidth - 1);
+            sh.nPage = static_cast<UINT>(std::max(0, static_cast<int>(Client().right)));
+            sh.nPos = ShiftX();
+            SetScrollInfo(m_hWnd, SB_HORZ, &sh, TRUE);
             if (Style() == dwBefore)
                 break;
         }
@@ -1014,6 +1032,52 @@ private:
             break;
         case SB_BOTTOM:
             ScrollToRow(std::numeric_limits<int>::max() / RowStep());
+            break;
+        default:
+            break;
+        }
+        return 0;
+    }
+
+    // The columns' offset: only report view scrolls sideways.
+    int ShiftX() const { return IsReport() ? m_nScrollX : 0; }
+    void ScrollX(int x)
+    {
+        const int nOver = IsReport() ? std::max(0, RowWidth() - static_cast<int>(Client().right)) : 0;
+        m_nScrollX = std::clamp(x, 0, nOver);
+    }
+
+    // A line sideways is kHScrollLine pixels (left to us: about a character), a page the client's width.
+    LRESULT OnHScroll(int nCode)
+    {
+        constexpr int kHScrollLine = 8;
+        const int nPage = std::max(1, static_cast<int>(Client().right));
+        switch (nCode) {
+        case SB_LINELEFT:
+            ScrollX(m_nScrollX - kHScrollLine);
+            break;
+        case SB_LINERIGHT:
+            ScrollX(m_nScrollX + kHScrollLine);
+            break;
+        case SB_PAGELEFT:
+            ScrollX(m_nScrollX - nPage);
+            break;
+        case SB_PAGERIGHT:
+            ScrollX(m_nScrollX + nPage);
+            break;
+        case SB_THUMBTRACK:
+        case SB_THUMBPOSITION: {
+            SCROLLINFO si;
+            si.fMask = SIF_TRACKPOS;
+            GetScrollInfo(m_hWnd, SB_HORZ, &si);
+            ScrollX(si.nTrackPos);
+            break;
+        }
+        case SB_LEFT:
+            ScrollX(0);
+            break;
+        case SB_RIGHT:
+            ScrollX(std::numeric_limits<int>::max());
             break;
         default:
             break;
@@ -1508,6 +1572,7 @@ private:
     bool m_bGroupView = false;
     SIZE m_spacing{kListIconCellWidth, kListIconCellHeight};
     int m_nScrollY = 0;     // pixels of the items scrolled off above
+    int m_nScrollX = 0;     // pixels of the columns scrolled off to the left (report view)
     int m_nWheelRemainder = 0; // a wheel turn smaller than a notch, kept for the next
     static constexpr DWORD kSearchPause = 1000; // ms between typed letters that ends a search
     std::u16string m_strSearch; // what has been typed for the incremental search

@@ -50,6 +50,11 @@ void DescribeControls(HWND hParent, int dx, int dy, WindowInfo& info, int nPages
         c.nScrollMax = si.nMax;
         c.nScrollPage = static_cast<int>(si.nPage);
         c.nScrollPos = si.nPos;
+        const SCROLLINFO& sh = p->scroll[SB_HORZ];
+        c.nHScrollMin = sh.nMin;
+        c.nHScrollMax = sh.nMax;
+        c.nHScrollPage = static_cast<int>(sh.nPage);
+        c.nHScrollPos = sh.nPos;
         c.nPagesAround = nPagesAround;
         if (p->pModel)
             p->pModel->Describe(c);
@@ -311,15 +316,17 @@ bool ReplaceText(HWND hEdit, std::u16string_view strText, std::string* pstrError
     return Type(hEdit, strText, true, pstrError);
 }
 
-bool ScrollBar(HWND hCtrl, int nCode, int nPos, std::string* pstrError)
+bool ScrollBar(HWND hCtrl, int nCode, int nPos, std::string* pstrError, int nBar)
 {
-    return Act(hCtrl, pstrError, [hCtrl, nCode, nPos]() -> std::string {
+    return Act(hCtrl, pstrError, [hCtrl, nCode, nPos, nBar]() -> std::string {
         if (std::string s = CheckReachable(hCtrl); !s.empty())
             return s;
-        if (!(GetWindowLongW(hCtrl, GWL_STYLE) & WS_VSCROLL))
+        const bool bVert = nBar != SB_HORZ;
+        if (!(GetWindowLongW(hCtrl, GWL_STYLE) & (bVert ? WS_VSCROLL : WS_HSCROLL)))
             return "the control shows no scroll bar";
-        auto post = [hCtrl](int nBarCode, int nAt) {
-            PostMessageW(hCtrl, WM_VSCROLL, MAKELONG(static_cast<WORD>(nBarCode), static_cast<WORD>(nAt)), 0);
+        const int nWhich = bVert ? SB_VERT : SB_HORZ;
+        auto post = [hCtrl, bVert](int nBarCode, int nAt) {
+            PostMessageW(hCtrl, bVert ? WM_VSCROLL : WM_HSCROLL, MAKELONG(static_cast<WORD>(nBarCode), static_cast<WORD>(nAt)), 0);
         };
         switch (nCode) {
         case SB_LINEUP: case SB_LINEDOWN: case SB_PAGEUP: case SB_PAGEDOWN:
@@ -329,7 +336,7 @@ bool ScrollBar(HWND hCtrl, int nCode, int nPos, std::string* pstrError)
         case SB_THUMBPOSITION: {
             // The bar keeps the track position where the control reads it, then reports the drag.
             if (auto p = GetWindowRecord(hCtrl))
-                p->scroll[SB_VERT].nTrackPos = std::clamp(nPos, p->scroll[SB_VERT].nMin, p->scroll[SB_VERT].nMax);
+                p->scroll[nWhich].nTrackPos = std::clamp(nPos, p->scroll[nWhich].nMin, p->scroll[nWhich].nMax);
             post(SB_THUMBTRACK, nPos);
             post(SB_THUMBPOSITION, nPos);
             break;

@@ -119,6 +119,7 @@ struct ControlInfo {
     std::vector<ListItemInfo> items;
     int nItemCount = 0;
     int nScrollY = 0;                     // pixels of the items scrolled off above
+    int nScrollX = 0;                     // pixels of the columns scrolled off to the left
     int nPagesAround = -1;                // in: which items to describe, as TakeSnapshot's argument
     HIMAGELIST hImageListNormal = 0;
     HIMAGELIST hImageListSmall = 0;
@@ -132,6 +133,11 @@ struct ControlInfo {
     int nScrollMax = 0;
     int nScrollPage = 0;
     int nScrollPos = 0;
+    // The horizontal one (WS_HSCROLL).
+    int nHScrollMin = 0;
+    int nHScrollMax = 0;
+    int nHScrollPage = 0;
+    int nHScrollPos = 0;
 };
 
 struct WindowInfo {
@@ -216,10 +222,10 @@ bool ClickListItem(HWND hList, int nItem, MouseAction action, std::string* pstrE
 bool ClickListItem(HWND hList, int nItem, MouseAction action, ListPart part, std::string* pstrError = nullptr);
 // A point of the list's client area, whatever lies there (the browser's clicks).
 bool ClickListPoint(HWND hList, POINT pt, MouseAction action, std::string* pstrError = nullptr);
-// The vertical scroll bar of a control: an arrow (SB_LINEUP, SB_LINEDOWN), the track beside the
-// thumb (SB_PAGEUP, SB_PAGEDOWN), or the thumb dragged to nPos and let go (SB_THUMBTRACK then
-// SB_THUMBPOSITION, each followed by SB_ENDSCROLL as the bar sends them).
-bool ScrollBar(HWND hCtrl, int nCode, int nPos = 0, std::string* pstrError = nullptr);
+// A scroll bar of a control (nBar SB_VERT or SB_HORZ): an arrow (SB_LINEUP, SB_LINEDOWN), the
+// track beside the thumb (SB_PAGEUP, SB_PAGEDOWN), or the thumb dragged to nPos and let go
+// (SB_THUMBTRACK then SB_THUMBPOSITION, each followed by SB_ENDSCROLL as the bar sends them).
+bool ScrollBar(HWND hCtrl, int nCode, int nPos = 0, std::string* pstrError = nullptr, int nBar = SB_VERT);
 // The mouse wheel turned over a control by nDelta (WHEEL_DELTA a notch, away from the person > 0).
 bool TurnWheel(HWND hCtrl, int nDelta, std::string* pstrError = nullptr);
 // Opens the drop-down list of a combo box and picks entry nIndex.

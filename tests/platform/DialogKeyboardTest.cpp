@@ -184,7 +184,8 @@ TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
     RunKeys(dlg, [&](tavren::ScriptedUser& u) {
         for (const Step& s : steps) {
             u.PressKeyIn(s.nIn, s.nKey, s.nModifiers);
-            WaitFocus(u, s.nFocus, std::string("the mnemonic ") + static_cast<char>(s.nKey) + " moved the focus");
+            const char szKey[2] = {static_cast<char>(s.nKey), 0};
+            WaitFocus(u, s.nFocus, "the mnemonic " + std::string(szKey) + " moved the focus");
         }
         u.Expect(u.Control(IDC_MEDIUM).nCheck == BST_CHECKED && u.Control(IDC_TRIM).nCheck == BST_CHECKED, "both were clicked");
         u.Expect(u.Control(IDC_NAME).strText == u"a", "the letter was typed over the selected text");

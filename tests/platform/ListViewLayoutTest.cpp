@@ -283,6 +283,70 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
     EXPECT_EQ(rcClient.right, 298);
 }
 
+// Report columns wider than the list: a horizontal bar in pixels, moved by its arrows, track,
+// thumb and LVM_SCROLL's dx; rows, hit tests and the described offset follow; it goes when the
+// columns fit again, and no other view has one.
+TEST(ListViewLayout, ReportColumnsWiderThanTheListScrollSidewaysByPixels)
+{
+    CListsDlg dlg;
+    CListCtrl& list = dlg.m_report; // 298 x 158 inside its border
+    const HWND h = list.GetSafeHwnd();
+    auto horz = [h] {
+        SCROLLINFO si;
+        si.fMask = SIF_ALL;
+        EXPECT_TRUE(GetScrollInfo(h, SB_HORZ, &si));
+        return si;
+    };
+    auto shown = [h] { return (GetWindowLongW(h, GWL_STYLE) & WS_HSCROLL) != 0; };
+    list.InsertColumn(0, u"Name", LVCFMT_LEFT, 200);
+    list.InsertItem(0, u"rose.qef", 0);
+    list.SetItemText(0, 1, u"3 KB");
+    EXPECT_FALSE(shown()) << "one column fits";
+    list.InsertColumn(1, u"Size", LVCFMT_RIGHT, 150);
+    ASSERT_TRUE(shown());
+    RECT rcClient{};
+    list.GetClientRect(&rcClient);
+    EXPECT_EQ(rcClient.bottom, 158 - SM_CXVSCROLL) << "the bar takes its height from the client area";
+    SCROLLINFO si = horz();
+    EXPECT_EQ(si.nMax, 349);
+    EXPECT_EQ(si.nPage, 298u);
+
+    struct Step {
+        UINT nMsg;
+        WPARAM wParam;
+        LPARAM lParam;
+        int nPos; // pixels scrolled off to the left afterwards
+    };
+    const Step steps[] = {
+        {WM_HSCROLL, SB_LINERIGHT, 0, 8}, {WM_HSCROLL, SB_PAGERIGHT, 0, 52}, {WM_HSCROLL, SB_LINELEFT, 0, 44},
+        {WM_HSCROLL, SB_LEFT, 0, 0},      {WM_HSCROLL, SB_LINELEFT, 0, 0},   {WM_HSCROLL, SB_RIGHT, 0, 52},
+        {LVM_SCROLL, static_cast<WPARAM>(-30), 0, 22},
+    };
+    for (const Step& s : steps) {
+        SendMessageW(h, s.nMsg, s.wParam, s.lParam);
+        EXPECT_EQ(horz().nPos, s.nPos) << "message " << s.nMsg << " " << static_cast<int>(s.wParam);
+        EXPECT_EQ(Part(list, 0, LVIR_BOUNDS).left, -s.nPos) << "the row moves with the bar";
+        EXPECT_EQ(Describe(list).nScrollX, s.nPos);
+    }
+    // Scrolled by 22, the size column begins at 178.
+    LVHITTESTINFO hit{};
+    hit.pt = POINT{180, 30};
+    SendMessageW(h, LVM_SUBITEMHITTEST, 0, static_cast<LPARAM>(reinterpret_cast<intptr_t>(&hit)));
+    EXPECT_EQ(hit.iItem, 0);
+    EXPECT_EQ(hit.iSubItem, 1);
+
+    tavren::GetWindowRecord(h)->scroll[SB_HORZ].nTrackPos = 10;
+    SendMessageW(h, WM_HSCROLL, MAKELONG(SB_THUMBTRACK, 10), 0);
+    EXPECT_EQ(horz().nPos, 10) << "the thumb dragged";
+
+    list.SetColumnWidth(1, 50);
+    EXPECT_FALSE(shown()) << "the bar goes when the columns fit";
+    EXPECT_EQ(Part(list, 0, LVIR_BOUNDS).left, 0);
+    list.SetColumnWidth(1, 150);
+    list.ModifyStyle(LVS_TYPEMASK, LVS_LIST);
+    EXPECT_FALSE(shown()) << "only report view scrolls sideways";
+}
+
 namespace {
 
 // A key as the keyboard gives it, through the thread's queue (so GetKeyState sees Ctrl held).

@@ -307,10 +307,10 @@ void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers)
         Fail("pressing key " + std::to_string(nVirtualKey) + " in " + std::to_string(nId) + ": " + strError);
 }
 
-void ScriptedUser::ScrollBar(int nId, int nCode, int nPos)
+void ScriptedUser::ScrollBar(int nId, int nCode, int nPos, int nBar)
 {
     std::string strError;
-    if (!tavren::ScrollBar(ControlHandle(nId), nCode, nPos, &strError))
+    if (!tavren::ScrollBar(ControlHandle(nId), nCode, nPos, &strError, nBar))
         Fail("scrolling " + std::to_string(nId) + ": " + strError);
 }
 

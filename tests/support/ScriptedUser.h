@@ -71,7 +71,7 @@ public:
     void ReplaceText(int nEditId, std::u16string_view strText);
     // A key in a control (VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT in an edit).
     void PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers = 0); // kKeyShift, kKeyCtrl, kKeyAlt
-    void ScrollBar(int nId, int nCode, int nPos = 0); // SB_LINEDOWN, SB_PAGEUP, SB_THUMBPOSITION ...
+    void ScrollBar(int nId, int nCode, int nPos = 0, int nBar = SB_VERT); // SB_LINEDOWN, SB_PAGEUP, SB_THUMBPOSITION ...
     void TurnWheel(int nId, int nDelta);               // WHEEL_DELTA a notch, up > 0
     void ClickItem(int nListId, int nItem);        // nItem -1: empty space
     void ClickItem(int nListId, int nItem, ListPart part);
