@@ -4,12 +4,14 @@
 // may get faster; what it draws must not move by a single pixel.
 //
 // After a change meant to alter the pictures, TAVREN_PRINT_PICTURE_HASHES=1 prints the new table
-// (look at the golden pictures before taking it).
+// and writes the golden pictures (tests/fixtures/golden) of three designs as read: look at them
+// before taking the table.
 #include "tests/design/FixtureWriter.h"
 #include "tests/preview/DesignBuilder.h"
 
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
+#include "host/PngWriter.h"
 #include "host/PreviewCommand.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
@@ -63,8 +65,19 @@ struct Boxes {
     }
 };
 
+// The designs whose pictures a person has looked at, by corpus name, and their golden names.
+const std::map<std::string, std::string> kGolden = {
+    {"Star/as-read", "star"}, {"shamrockin/as-read", "shamrockin"}, {"Embroidermodder/as-read", "embroidermodder"}};
+
+void WriteGolden(const CBitmap& bm, const std::string& strName)
+{
+    std::string strError;
+    EXPECT_TRUE(WritePng(SourceDir() + "/tests/fixtures/golden/" + strName, static_cast<HBITMAP>(bm.m_hObject), strError))
+        << strError;
+}
+
 // Both pictures of the pair with boxes, the plain picture without, and the 256-pixel preview.
-uint64_t HashDesign(CEmbData& design, const Boxes& boxes)
+uint64_t HashDesign(CEmbData& design, const Boxes& boxes, const std::string& strName = {})
 {
     PictureHash hash;
     CBitmap first, second, plainFirst, plainSecond, preview;
@@ -76,6 +89,11 @@ uint64_t HashDesign(CEmbData& design, const Boxes& boxes)
     hash.Add(second);
     hash.Add(plainFirst);
     hash.Add(preview);
+    if (auto it = kGolden.find(strName); it != kGolden.end() && std::getenv("TAVREN_PRINT_PICTURE_HASHES")) {
+        WriteGolden(first, it->second + "-list.png");
+        WriteGolden(second, it->second + "-list-checked.png");
+        WriteGolden(preview, it->second + "-256.png");
+    }
     return hash.h;
 }
 
@@ -135,7 +153,8 @@ std::map<std::string, uint64_t> MeasureAll()
             if (!ReadDst(path, design))
                 continue;
             v.apply(design);
-            hashes[path.stem().string() + "/" + v.pszName] = HashDesign(design, boxes);
+            const std::string strName = path.stem().string() + "/" + v.pszName;
+            hashes[strName] = HashDesign(design, boxes, strName);
         }
 
     // A large generated design, as read and rotated.
