@@ -184,7 +184,9 @@ TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
     RunKeys(dlg, [&](tavren::ScriptedUser& u) {
         for (const Step& s : steps) {
             u.PressKeyIn(s.nIn, s.nKey, s.nModifiers);
-            WaitFocus(u, s.nFocus, std::string("the mnemonic ") + static_cast<char>(s.nKey) + " moved the focus");
+            std::string strWhat = "the mnemonic ";
+            strWhat += static_cast<char>(s.nKey);
+            WaitFocus(u, s.nFocus, strWhat + " moved the focus");
         }
         u.Expect(u.Control(IDC_MEDIUM).nCheck == BST_CHECKED && u.Control(IDC_TRIM).nCheck == BST_CHECKED, "both were clicked");
         u.Expect(u.Control(IDC_NAME).strText == u"a", "the letter was typed over the selected text");
