@@ -1,7 +1,7 @@
 // The list pictures and previews of the corpus designs (as read, and some rotated, mirrored,
-// scaled, in light threads), of designs with placement marks and of a large generated design, and the STX
-// list pictures, pinned pixel for pixel by a hash of both pictures of each pair. The drawing code
-// may get faster; what it draws must not move by a single pixel.
+// scaled, in light threads), of designs with placement marks and of a large generated design,
+// and the STX list pictures, pinned pixel for pixel by a hash of both pictures of each pair. The
+// drawing code may get faster; what it draws must not move by a single pixel.
 //
 // After a change meant to alter the pictures, TAVREN_PRINT_PICTURE_HASHES=1 prints the new table
 // and writes the golden pictures (tests/fixtures/golden) of three designs as read: look at them
