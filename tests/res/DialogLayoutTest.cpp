@@ -1,11 +1,14 @@
-// The module's dialog templates as a person sees them, in English and in Japanese: every control
-// inside its dialog, and no two visible controls on top of each other.
+// The module's resource tables as compiled (Tavren.rc, linked into this program as the module
+// links it) and the Japanese module's: every resource under the same identifier, translated; and
+// the dialog templates as a person sees them in both, every control inside its dialog and no two
+// visible controls on top of each other. What the templates hold is the dialogs' tests'.
 #include "platform/kernel/Library.h"
 #include "platform/user/Resource.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -113,4 +116,54 @@ TEST(DialogLayout, EveryControlInsideItsDialogAndNoneOnTopOfAnother)
         }
     }
     EXPECT_TRUE(FreeLibrary(hJapanese));
+}
+
+TEST(JapaneseModule, HoldsEveryResourceUnderTheSameIdentifiers)
+{
+    HMODULE hJ = LoadLibraryW(u"TavrenJ.dll");
+    ASSERT_NE(hJ, 0u) << GetLastLoadError();
+    const ResourceTable* pEn = FindResourceTable(GetModuleHandleW(nullptr));
+    const ResourceTable* pJa = FindResourceTable(hJ);
+    ASSERT_NE(pEn, nullptr);
+    ASSERT_NE(pJa, nullptr);
+    EXPECT_EQ(pEn->wLanguage, 1033);
+    EXPECT_EQ(pJa->wLanguage, 1041);
+
+    int nTranslated = 0;
+    for (UINT i = 0; i < pEn->nStrings; ++i) {
+        const StringEntry& en = pEn->pStrings[i];
+        const StringEntry* ja = FindStringEntry(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "string " << en.nId;
+        nTranslated += std::u16string(ja->psz) != std::u16string(en.psz);
+    }
+    EXPECT_EQ(pJa->nStrings, pEn->nStrings);
+    EXPECT_EQ(nTranslated, static_cast<int>(pEn->nStrings));
+
+    for (const DialogTemplate& en : std::span(pEn->pDialogs, pEn->nDialogs)) {
+        const DialogTemplate* ja = FindDialogTemplate(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "dialog " << en.nId;
+        EXPECT_NE(std::u16string(ja->pszCaption), std::u16string(en.pszCaption));
+        ASSERT_EQ(ja->nItems, en.nItems);
+        for (UINT k = 0; k < en.nItems; ++k) {
+            EXPECT_EQ(ja->pItems[k].nId, en.pItems[k].nId);
+            EXPECT_EQ(std::u16string(ja->pItems[k].pszClass), std::u16string(en.pItems[k].pszClass));
+            EXPECT_EQ(ja->pItems[k].dwStyle, en.pItems[k].dwStyle);
+            EXPECT_EQ(ja->pItems[k].nImageId, en.pItems[k].nImageId);
+        }
+    }
+    for (const MenuTemplate& en : std::span(pEn->pMenus, pEn->nMenus)) {
+        const MenuTemplate* ja = FindMenuTemplate(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "menu " << en.nId;
+        ASSERT_EQ(ja->nItems, en.nItems);
+        for (UINT k = 0; k < en.nItems; ++k) {
+            ASSERT_EQ(ja->pItems[k].nChildren, en.pItems[k].nChildren);
+            for (UINT m = 0; m < en.pItems[k].nChildren; ++m)
+                EXPECT_EQ(ja->pItems[k].pChildren[m].nId, en.pItems[k].pChildren[m].nId);
+        }
+    }
+    for (const BitmapResource& en : std::span(pEn->pBitmaps, pEn->nBitmaps))
+        EXPECT_NE(FindBitmapResource(hJ, en.nId), nullptr) << "bitmap " << en.nId;
+    for (const IconResource& en : std::span(pEn->pIcons, pEn->nIcons))
+        EXPECT_NE(FindIconResource(hJ, en.nId), nullptr) << "icon " << en.nId;
+    EXPECT_TRUE(FreeLibrary(hJ));
 }
