@@ -1,7 +1,7 @@
 // `tavren preview` end to end: a picture of the asked size with thread on it, the 48 x 48 list
 // picture, and a file that cannot be read gives status 1 and no PNG.
 #include "tests/design/FixtureWriter.h"
-#include "tests/preview/PngReader.h"
+#include "tests/support/PngReader.h"
 
 #include "host/PreviewCommand.h"
 #include "tests/support/TestFiles.h"
