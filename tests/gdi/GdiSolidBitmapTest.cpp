@@ -1,5 +1,5 @@
 // A bitmap filled whole with one colour keeps the colour as a value until it is drawn on: a vast
-// one costs only the part drawn on, and shrinks to the picture its stored pixels would give.
+// one costs only what is drawn on it, and shrinks to the picture its stored pixels would give.
 #include "platform/gdi/Gdi.h"
 
 #include <gtest/gtest.h>
