@@ -1,6 +1,5 @@
 // The design model: validation of the stitch stream, extents under every transform, the
-// transform operations, IsAllLight, and the constant tables behind them.
-#include "design/AngleTables.h"
+// transform operations, and IsAllLight.
 #include "design/EmbData.h"
 #include "design/ThreadPalette.h"
 #include "tests/design/DesignTestUtil.h"
@@ -75,7 +74,7 @@ TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
     EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, -2);
 }
 
-TEST(EmbDataValidate, EmptyColourBlockBecomesJumpAndIsRemoved)
+TEST(EmbDataValidate, EmptyColourBlockBecomesAJumpAndIsRemoved)
 {
     CEmbData data;
     // stitches, colour change, move, colour change, move, stitches, end - three blocks declared
@@ -90,11 +89,7 @@ TEST(EmbDataValidate, EmptyColourBlockBecomesJumpAndIsRemoved)
     EXPECT_EQ(data.m_pColorBlocks[1].m_nPaletteIndex, 12);  // the former block 2 moved down
     EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 3);
     EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 6);
-}
-
-TEST(EmbDataValidate, ColourChangeFollowedByEndLosesItsBlock)
-{
-    CEmbData data;
+    // A colour change followed by the end loses its block too.
     LoadWords(data, Words({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x10}), 2);
     ASSERT_TRUE(data.Validate());
     EXPECT_EQ(data.m_nColorBlockCount, 1);

@@ -35,21 +35,15 @@ Bytes MakeWords(const Stitches& stitches);
 int ColorChangeCount(const Stitches& stitches);
 
 // The native formats' writer is the program's own; the fixtures use it as it is.
-using native_design::Put8;
-using native_design::Put16;
 using native_design::Put32;
-using native_design::PutDouble;
 using native_design::PutBytes;
-using native_design::PutText;
 using native_design::Patch32;
 using native_design::Get32;
 using native_design::CustomThread;
 using native_design::ThreadBlock;
 using native_design::EnhanceEntry;
-using native_design::EnhanceBlock;
 using native_design::EditItem;
 using native_design::EditBlock;
-using native_design::MakeEditBlock;
 using native_design::DesignLayout;
 using native_design::MakeQef;
 using native_design::MakeQefPlus;

@@ -72,46 +72,39 @@ TEST(MachineFileCheckLimits, SizeAtItsLimits)
     EXPECT_EQ(check(0, -2000, {0, 0, 0, 301}), CMachineFileCheck::mfcTooLarge);
 }
 
-TEST_F(MachineFileCheckTest, NotFoundAndErrorInFile)
+// Each file's verdict; too many blocks is reported before too many words.
+TEST_F(MachineFileCheckTest, FilesAtTheirLimits)
 {
+    auto words = [](int nWords, int nColors, const char* pszFormat) {
+        DesignLayout layout;
+        layout.words = MakeRandomWords(nWords, nColors, 1);
+        layout.palette.assign(static_cast<size_t>(nColors), 5);
+        return std::string(pszFormat) == "qpx" ? MakeQpx(layout) : MakeQefPlus(layout);
+    };
+    const Bytes small = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
+    StxLayout broken = WellFormedStx(6);
+    broken.records.resize(broken.records.size() - 2); // two trailing points left
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        int kind; // 0 design, 1 STX pattern
+        CMachineFileCheck::CheckResult result;
+    };
+    const Case cases[] = {
+        {"good.qef", small, 0, CMachineFileCheck::mfcOk},
+        {"bad.qef", Bytes(50, 0), 0, CMachineFileCheck::mfcErrorInFile},
+        {"noext", small, 0, CMachineFileCheck::mfcErrorInFile},
+        {"200.qpx", words(2000, 200, "qpx"), 0, CMachineFileCheck::mfcOk},
+        {"201.qpx", words(2000, 201, "qpx"), 0, CMachineFileCheck::mfcTooManyLayers},
+        {"full.qef+", words(200000, 3, "qef+"), 0, CMachineFileCheck::mfcOk},
+        {"over.qef+", words(200001, 3, "qef+"), 0, CMachineFileCheck::mfcTooManyStitches},
+        {"both.qef+", words(200001, 201, "qef+"), 0, CMachineFileCheck::mfcTooManyLayers},
+        {"ok.stx", MakeStx(WellFormedStx(6)), 1, CMachineFileCheck::mfcOk},
+        {"broken.stx", MakeStx(broken), 1, CMachineFileCheck::mfcErrorInFile},
+        {"short.stx", Bytes(20, 0), 1, CMachineFileCheck::mfcErrorInFile},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Check(c.name, c.bytes, c.kind), c.result) << c.name;
     EXPECT_EQ(CMachineFileCheck::CheckSourceFile(u"C:\\no\\such\\folder\\rose.qef", 0), CMachineFileCheck::mfcNotFound);
     EXPECT_EQ(CMachineFileCheck::CheckSourceFile(u"C:\\no\\such\\folder\\p.stx", 1), CMachineFileCheck::mfcNotFound);
-    EXPECT_EQ(Check("bad.qef", Bytes(50, 0)), CMachineFileCheck::mfcErrorInFile);
-    EXPECT_EQ(Check("noext", MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}))), CMachineFileCheck::mfcErrorInFile);
-    EXPECT_EQ(Check("good.qef", MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}))), CMachineFileCheck::mfcOk);
-}
-
-TEST_F(MachineFileCheckTest, ColourBlockLimit)
-{
-    DesignLayout layout;
-    layout.words = MakeRandomWords(2000, 200, 1);
-    layout.palette.assign(200, 5);
-    EXPECT_EQ(Check("200.qpx", MakeQpx(layout)), CMachineFileCheck::mfcOk);
-    layout.words = MakeRandomWords(2000, 201, 1);
-    layout.palette.assign(201, 5);
-    EXPECT_EQ(Check("201.qpx", MakeQpx(layout)), CMachineFileCheck::mfcTooManyLayers);
-}
-
-TEST_F(MachineFileCheckTest, StitchWordLimit)
-{
-    DesignLayout layout;
-    layout.words = MakeRandomWords(200000, 3, 2);
-    layout.palette = {1, 2, 3};
-    EXPECT_EQ(Check("full.qef+", MakeQefPlus(layout)), CMachineFileCheck::mfcOk);
-    layout.words = MakeRandomWords(200001, 3, 2);
-    EXPECT_EQ(Check("over.qef+", MakeQefPlus(layout)), CMachineFileCheck::mfcTooManyStitches);
-    // Too many blocks is reported before too many words.
-    layout.words = MakeRandomWords(200001, 201, 2);
-    layout.palette.assign(201, 1);
-    EXPECT_EQ(Check("both.qef+", MakeQefPlus(layout)), CMachineFileCheck::mfcTooManyLayers);
-}
-
-TEST_F(MachineFileCheckTest, StxPatterns)
-{
-    EXPECT_EQ(Check("ok.stx", MakeStx(WellFormedStx(6)), 1), CMachineFileCheck::mfcOk);
-    StxLayout broken = WellFormedStx(6);
-    broken.records.pop_back();
-    broken.records.pop_back();  // two trailing points left
-    EXPECT_EQ(Check("broken.stx", MakeStx(broken), 1), CMachineFileCheck::mfcErrorInFile);
-    EXPECT_EQ(Check("short.stx", Bytes(20, 0), 1), CMachineFileCheck::mfcErrorInFile);
 }

@@ -45,12 +45,6 @@ public:
 
 } // namespace
 
-TEST(Watchdog, QuietWhenTheTestEndsInTime)
-{
-    tavren::test::Watchdog watchdog(10000);
-    EXPECT_FALSE(watchdog.Fired());
-}
-
 TEST(Watchdog, NamesTheOpenWindowsAndClosesThemFrontFirst)
 {
     CStubbornDlg dlg;

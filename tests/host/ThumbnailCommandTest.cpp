@@ -3,9 +3,9 @@
 // that install put.
 #include "tests/design/FixtureWriter.h"
 #include "tests/host/TavrenProcess.h"
+#include "tests/support/PngReader.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -23,7 +23,6 @@ namespace {
 struct Picture {
     bool ok = false;
     int width = 0, height = 0;
-    std::vector<uint8_t> rgba;
     // The bounding box of the pixels that differ from the corner's.
     int left = 0, top = 0, right = -1, bottom = -1;
 };
@@ -31,22 +30,14 @@ struct Picture {
 Picture ReadPng(const fs::path& path)
 {
     Picture pic;
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
+    std::vector<uint8_t> bgr;
+    if (!(pic.ok = ReadPngBgr(path.string(), pic.width, pic.height, bgr)))
         return pic;
-    image.format = PNG_FORMAT_RGBA;
-    pic.rgba.resize(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, pic.rgba.data(), 0, nullptr))
-        return pic;
-    pic.ok = true;
-    pic.width = static_cast<int>(image.width);
-    pic.height = static_cast<int>(image.height);
     pic.left = pic.width;
     pic.top = pic.height;
     for (int y = 0; y < pic.height; ++y)
         for (int x = 0; x < pic.width; ++x)
-            if (!std::equal(pic.rgba.begin(), pic.rgba.begin() + 4, pic.rgba.begin() + 4 * (y * pic.width + x))) {
+            if (!std::equal(bgr.begin(), bgr.begin() + 3, bgr.begin() + 3 * (y * pic.width + x))) {
                 pic.left = std::min(pic.left, x);
                 pic.right = std::max(pic.right, x);
                 pic.top = std::min(pic.top, y);

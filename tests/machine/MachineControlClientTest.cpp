@@ -1,5 +1,5 @@
 // The control client that `quorvel-machine ctl` and `tavren gui` share, against a real machine on a
-// temporary socket: each way a command can end.
+// temporary socket: only its owner may use the socket, and a machine that never answers is given up.
 #include "machine/MachineControlClient.h"
 
 #include "tests/support/EmulatedMachine.h"
@@ -17,7 +17,7 @@
 using quorvel::CMachineControlClient;
 using Status = CMachineControlClient::Status;
 
-TEST(MachineControlClient, CommandsReportsRefusalsAndSilence)
+TEST(MachineControlClient, OwnerOnlySocketAnswersAndSilence)
 {
     tavren::test::Watchdog watchdog;
     tavren::test::EmulatedMachine machine;
@@ -27,28 +27,12 @@ TEST(MachineControlClient, CommandsReportsRefusalsAndSilence)
     ASSERT_EQ(stat(machine.SocketPath().c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0600u) << "only its owner may drive the machine";
 
-    CMachineControlClient::Reply r = client.Send({"show"});
-    EXPECT_EQ(r.status, Status::Ok);
-    EXPECT_NE(r.strText.find("cable plugged\n"), std::string::npos) << r.strText;
-    EXPECT_NE(r.strText.find("usb2 absent\n"), std::string::npos) << r.strText;
-    // The same report as the command line prints.
-    EXPECT_EQ(machine.Ctl({"show"}), r.strText);
-
+    // Its answers (done, refused, no machine) are what every test's EmulatedMachine::Ctl reads,
+    // pinned with the machine's commands in QuorvelTest.cpp (QuorvelCtlTest).
     EXPECT_EQ(client.Send({"cable", "pull"}).status, Status::Ok);
-    EXPECT_NE(client.Send({"show"}).strText.find("cable pulled\n"), std::string::npos);
-    EXPECT_NE(machine.Ctl({}).find("cable pulled\n"), std::string::npos);
-
-    r = client.Send({"cable", "sideways"});
-    EXPECT_EQ(r.status, Status::Refused);
-    EXPECT_FALSE(r.strText.empty());
-    int rc = 0;
-    machine.Ctl({"cable", "sideways"}, &rc);
-    EXPECT_EQ(rc, 1);
-
+    EXPECT_EQ(client.Send({"cable", "sideways"}).status, Status::Refused);
     machine.Stop();
     EXPECT_EQ(client.Send({"show"}).status, Status::NoMachine);
-    machine.Ctl({"show"}, &rc);
-    EXPECT_EQ(rc, 2);
 
     // A socket that takes the connection but never answers: the client gives up in its time.
     std::string strSilent = machine.Root() / "silent.sock";

@@ -1,5 +1,6 @@
-// The keyboard in a dialog as a person uses it: arrows inside a radio group, the default look
-// following a click, mnemonics, a combo box's keys, and an edit's selection and clipboard.
+// The keyboard in a dialog as a person uses it: typing one character at a time at the caret, arrows
+// inside a radio group, the default look following a click, mnemonics, a combo box's keys, and an
+// edit's selection and clipboard.
 #include "WindowTestSupport.h"
 
 #include "tests/support/MessageRecorder.h"
@@ -46,11 +47,12 @@ const std::vector<tavren::DialogItemTemplate> kItems = {
 };
 
 // Records the buttons' and the combo box's notifications (and EN_MAXTEXT), not the edits' changes
-// nor the Cancel of the script's closing.
+// nor the Cancel of the script's closing; and each change of the name with its text at that moment.
 class CKeysDlg : public CDialog {
 public:
     tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Keys", 180, 135, kItems);
     MessageRecorder m_commands;
+    std::vector<std::u16string> m_nameChanges;
     CKeysDlg() { SetTemplate(&m_tmpl); }
     BOOL OnInitDialog() override
     {
@@ -65,6 +67,7 @@ public:
         }
         ::SendMessageW(hHoop, CB_SETCURSEL, 0, 0);
         ::SendMessageW(::GetDlgItem(m_hWnd, IDC_SHORT), EM_LIMITTEXT, 4, 0);
+        m_nameChanges.clear(); // only what the person does
         return TRUE;
     }
 
@@ -73,6 +76,11 @@ protected:
     {
         if (HIWORD(wParam) != EN_UPDATE && HIWORD(wParam) != EN_CHANGE && LOWORD(wParam) != IDCANCEL)
             m_commands.Record(WM_COMMAND, wParam, lParam);
+        if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_NAME) {
+            CString s;
+            GetDlgItemText(IDC_NAME, s);
+            m_nameChanges.push_back(std::u16string(s.GetString()));
+        }
         return CDialog::OnCommand(wParam, lParam);
     }
 };
@@ -113,6 +121,49 @@ INT_PTR RunKeys(CKeysDlg& dlg, const tavren::ScriptedUser::Script& script, bool 
     INT_PTR nResult = dlg.DoModal();
     EXPECT_TRUE(user.Finish()) << user.Report();
     return nResult;
+}
+
+// Waits until the name shows strText; answers its selection then.
+std::pair<int, int> WaitForName(tavren::ScriptedUser& u, const std::u16string& strText)
+{
+    WaitControl(u, IDC_NAME, [&](const tavren::ControlInfo& c) { return c.strText == strText; }, "the name's text");
+    return {u.Control(IDC_NAME).nSelStart, u.Control(IDC_NAME).nSelEnd};
+}
+
+TEST(DialogKeyboard, TypingGoesCharacterByCharacterAtTheCaret)
+{
+    std::pair<int, int> selAtStart{-1, -1};
+    CKeysDlg dlg;
+    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+        selAtStart = {u.Control(IDC_NAME).nSelStart, u.Control(IDC_NAME).nSelEnd};
+        u.Type(IDC_NAME, u"Tulip"); // the dialog gave it the focus with its text selected: replaced
+        WaitForName(u, u"Tulip");
+        u.Type(IDC_NAME, u"s");     // the caret is after "Tulip"
+        u.PressKeyIn(IDC_NAME, VK_HOME);
+        u.Type(IDC_NAME, u"Red ");
+        u.PressKeyIn(IDC_NAME, VK_RIGHT);
+        u.PressKeyIn(IDC_NAME, VK_DELETE); // the "u"
+        u.PressKeyIn(IDC_NAME, VK_END);
+        u.PressKeyIn(IDC_NAME, VK_LEFT);
+        u.PressKeyIn(IDC_NAME, VK_BACK);   // the "p"
+        u.Expect(WaitForName(u, u"Red Tlis") == std::make_pair(7, 7), "the caret between \"Tli\" and \"s\"");
+        u.PressKeyIn(IDC_NAME, VK_HOME);
+        u.PressKeyIn(IDC_NAME, VK_BACK);   // nothing before the caret: no change
+        u.PressKeyIn(IDC_NAME, VK_LEFT);
+        u.PressKeyIn(IDC_NAME, VK_END);
+        u.PressKeyIn(IDC_NAME, VK_DELETE); // nothing after it: no change
+        u.PressKeyIn(IDC_NAME, VK_RIGHT);
+        u.Type(IDC_NAME, u"\U0001F337"); // one character, two code units
+        WaitForName(u, u"Red Tlis\U0001F337");
+        u.ReplaceText(IDC_NAME, u"Iris");
+        WaitForName(u, u"Iris");
+    });
+    EXPECT_EQ(selAtStart, std::make_pair(0, 11)) << "the dialog selects the first edit's text when it gives it the focus";
+    const std::vector<std::u16string> expected = {
+        u"T", u"Tu", u"Tul", u"Tuli", u"Tulip", u"Tulips", u"RTulips", u"ReTulips", u"RedTulips", u"Red Tulips",
+        u"Red Tlips", u"Red Tlis", u"Red Tlis\xD83C", u"Red Tlis\U0001F337",
+        u"I", u"Ir", u"Iri", u"Iris"};
+    EXPECT_EQ(dlg.m_nameChanges, expected) << "one EN_CHANGE a character typed or deleted, none for moves";
 }
 
 TEST(DialogKeyboard, ArrowsMoveTheFocusAndTheCheckRoundTheRadioGroupOnly)
@@ -184,8 +235,9 @@ TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
     RunKeys(dlg, [&](tavren::ScriptedUser& u) {
         for (const Step& s : steps) {
             u.PressKeyIn(s.nIn, s.nKey, s.nModifiers);
-            const char szKey[2] = {static_cast<char>(s.nKey), 0};
-            WaitFocus(u, s.nFocus, "the mnemonic " + std::string(szKey) + " moved the focus");
+            std::string strWhat = "the mnemonic ";
+            strWhat += static_cast<char>(s.nKey);
+            WaitFocus(u, s.nFocus, strWhat + " moved the focus");
         }
         u.Expect(u.Control(IDC_MEDIUM).nCheck == BST_CHECKED && u.Control(IDC_TRIM).nCheck == BST_CHECKED, "both were clicked");
         u.Expect(u.Control(IDC_NAME).strText == u"a", "the letter was typed over the selected text");

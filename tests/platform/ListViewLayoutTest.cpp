@@ -186,10 +186,6 @@ TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
 
 namespace {
 
-} // namespace
-
-namespace {
-
 SCROLLINFO Bar(const CListCtrl& list)
 {
     SCROLLINFO si;

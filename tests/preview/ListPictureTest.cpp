@@ -34,20 +34,17 @@ void MakeLine(CEmbData& design)
                                {100, 0}, {100, 0}, End}, 1));
 }
 
-TEST(ListPicture, WorkingBitmapIsTheExtentInScreenPixels)
+TEST(ListPicture, WorkingBitmapIsTheExtentInScreenPixelsAndAnUnreadDesignHasNone)
 {
     CEmbData design;
     MakeLine(design);
     EXPECT_EQ(CListPicture::GetWorkingSide(design), 378); // 1000 * 96 / 254 = 377.95
     ASSERT_TRUE(Build(design, {{0, 0}, End}, 1));
     EXPECT_EQ(CListPicture::GetWorkingSide(design), 1);   // never empty
-}
-
-TEST(ListPicture, DesignThatDidNotReadMakesNoPicture)
-{
-    CEmbData design;
+    // A design that did not read makes no picture.
+    CEmbData unread;
     CBitmap first, second;
-    EXPECT_FALSE(CListPicture::MakeDesignPair(design, TRUE, first, second));
+    EXPECT_FALSE(CListPicture::MakeDesignPair(unread, TRUE, first, second));
     EXPECT_EQ(first.m_hObject, 0u);
 }
 

@@ -1,28 +1,20 @@
-// The module's dialog templates as a person sees them, in English and in Japanese: every control
-// inside its dialog, no two visible controls on top of each other, and every control the module's
-// code reaches present in the template the code runs.
+// The module's resource tables as compiled (Tavren.rc, linked into this program as the module
+// links it) and the Japanese module's: every resource under the same identifier, translated; and
+// the dialog templates as a person sees them in both, every control inside its dialog and no two
+// visible controls on top of each other. What the templates hold is the dialogs' tests'.
 #include "platform/kernel/Library.h"
 #include "platform/user/Resource.h"
-#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <map>
-#include <regex>
-#include <set>
-#include <sstream>
+#include <span>
 #include <string>
 #include <vector>
 
 using namespace tavren;
 
 namespace {
-
-using tavren::test::SourceDir;
 
 constexpr UINT kDialogs[] = {13000, 13014, 13016, 13024, 13025};
 constexpr DWORD kWsVisible = 0x10000000, kWsChild = 0x40000000, kBsTypeMask = 0xF, kBsGroupBox = 7, kCbsTypeMask = 3;
@@ -109,97 +101,6 @@ std::vector<std::string> LayoutFaults(const DialogTemplate& dlg)
     return faults;
 }
 
-std::string ReadText(const std::filesystem::path& p)
-{
-    std::ifstream in(p);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
-// The identifiers of res/resource.h, and the controls it lists under each dialog
-// ("// Controls of Write a Design (13000)").
-struct ResourceIds {
-    std::map<std::string, int> values;
-    std::map<UINT, std::set<std::string>> controlsOfDialog;
-};
-
-ResourceIds ReadResourceIds()
-{
-    ResourceIds ids;
-    std::istringstream in(ReadText(std::filesystem::path(SourceDir()) / "res" / "resource.h"));
-    const std::regex define(R"(^#define\s+(\w+)\s+(-?\d+))"), section(R"(^//\s*Controls of .*\((\d+)\))");
-    UINT nSection = 0;
-    std::string strLine;
-    while (std::getline(in, strLine)) {
-        std::smatch m;
-        if (std::regex_search(strLine, m, section)) {
-            nSection = static_cast<UINT>(std::stoul(m[1]));
-        } else if (std::regex_search(strLine, m, define)) {
-            ids.values[m[1]] = std::stoi(m[2]);
-            if (nSection && m[1].str().rfind("IDC_", 0) == 0)
-                ids.controlsOfDialog[nSection].insert(m[1]);
-        } else if (strLine.rfind("//", 0) == 0) {
-            nSection = 0;
-        }
-    }
-    return ids;
-}
-
-// The dialog a class runs (from its header and source together) and the controls its code names.
-struct DialogCode {
-    std::string strClass;
-    UINT nDialog = 0;
-    std::set<std::string> controls;
-};
-
-std::vector<DialogCode> ReadDialogCode(const ResourceIds& ids)
-{
-    std::map<std::string, std::string> textOfClass;
-    for (const char* pszFolder : {"comm", "dialogs", "lists", "module"}) {
-        const std::filesystem::path folder = std::filesystem::path(SourceDir()) / pszFolder;
-        if (!std::filesystem::is_directory(folder))
-            continue;
-        for (const auto& entry : std::filesystem::directory_iterator(folder)) {
-            const std::string strExt = entry.path().extension().string();
-            if (strExt == ".cpp" || strExt == ".h")
-                textOfClass[std::string(pszFolder) + "/" + entry.path().stem().string()] += ReadText(entry.path());
-        }
-    }
-    const std::regex dialogId(R"((?:CDialog\s*\(\s*|\bIDD\s*=\s*)(IDD_\w+|\d+))");
-    const std::regex control(R"(\bIDC_\w+\b)");
-    const std::regex button(R"((?:GetDlgItem|ON_BN_CLICKED|DDX_\w+)\s*\(\s*(?:pDX\s*,\s*)?(IDOK|IDCANCEL)\b)");
-    std::vector<DialogCode> out;
-    for (const auto& [strClass, strText] : textOfClass) {
-        std::set<UINT> dialogs;
-        for (std::sregex_iterator it(strText.begin(), strText.end(), dialogId), end; it != end; ++it) {
-            const std::string s = (*it)[1];
-            dialogs.insert(std::isdigit(static_cast<unsigned char>(s[0])) ? static_cast<UINT>(std::stoul(s))
-                                                                           : static_cast<UINT>(ids.values.at(s)));
-        }
-        if (dialogs.size() != 1)
-            continue;
-        DialogCode code{strClass, *dialogs.begin(), {}};
-        for (std::sregex_iterator it(strText.begin(), strText.end(), control), end; it != end; ++it)
-            if (it->str() != "IDC_STATIC")
-                code.controls.insert(it->str());
-        for (std::sregex_iterator it(strText.begin(), strText.end(), button), end; it != end; ++it)
-            code.controls.insert((*it)[1]);
-        out.push_back(code);
-    }
-    return out;
-}
-
-int ControlId(const ResourceIds& ids, const std::string& strName)
-{
-    if (strName == "IDOK")
-        return 1;
-    if (strName == "IDCANCEL")
-        return 2;
-    auto it = ids.values.find(strName);
-    return it == ids.values.end() ? 0 : it->second;
-}
-
 } // namespace
 
 TEST(DialogLayout, EveryControlInsideItsDialogAndNoneOnTopOfAnother)
@@ -217,38 +118,52 @@ TEST(DialogLayout, EveryControlInsideItsDialogAndNoneOnTopOfAnother)
     EXPECT_TRUE(FreeLibrary(hJapanese));
 }
 
-TEST(DialogLayout, EveryControlTheCodeNamesIsInItsTemplate)
+TEST(JapaneseModule, HoldsEveryResourceUnderTheSameIdentifiers)
 {
-    const ResourceIds ids = ReadResourceIds();
-    const std::vector<DialogCode> code = ReadDialogCode(ids);
-    // The dialogs the module runs today, found by the scan (so the scan itself is not empty).
-    std::set<UINT> found;
-    for (const DialogCode& c : code)
-        if (c.controls.size() >= 2)
-            found.insert(c.nDialog);
-    EXPECT_TRUE(found.count(13024) && found.count(13025)) << "the scan found the dialogs' code";
-    for (UINT nId : kDialogs)
-        EXPECT_TRUE(ids.controlsOfDialog.count(nId)) << "resource.h lists the controls of " << nId;
+    HMODULE hJ = LoadLibraryW(u"TavrenJ.dll");
+    ASSERT_NE(hJ, 0u) << GetLastLoadError();
+    const ResourceTable* pEn = FindResourceTable(GetModuleHandleW(nullptr));
+    const ResourceTable* pJa = FindResourceTable(hJ);
+    ASSERT_NE(pEn, nullptr);
+    ASSERT_NE(pJa, nullptr);
+    EXPECT_EQ(pEn->wLanguage, 1033);
+    EXPECT_EQ(pJa->wLanguage, 1041);
 
-    HMODULE hJapanese = LoadLibraryW(u"TavrenJ.dll");
-    ASSERT_NE(hJapanese, 0u) << GetLastLoadError();
-    for (HMODULE hModule : {GetModuleHandleW(nullptr), hJapanese}) {
-        const char* pszLanguage = hModule == hJapanese ? "Japanese" : "English";
-        for (const DialogCode& c : code) {
-            const DialogTemplate* p = FindDialogTemplate(hModule, c.nDialog);
-            ASSERT_NE(p, nullptr) << c.strClass << " runs dialog " << c.nDialog;
-            for (const std::string& strControl : c.controls)
-                EXPECT_NE(p->FindItem(ControlId(ids, strControl)), nullptr)
-                    << c.strClass << " uses " << strControl << ", which the " << pszLanguage << " dialog " << c.nDialog
-                    << " lacks";
-        }
-        for (const auto& [nDialog, controls] : ids.controlsOfDialog) {
-            const DialogTemplate* p = FindDialogTemplate(hModule, nDialog);
-            ASSERT_NE(p, nullptr) << "dialog " << nDialog;
-            for (const std::string& strControl : controls)
-                EXPECT_NE(p->FindItem(ControlId(ids, strControl)), nullptr)
-                    << strControl << " is missing from the " << pszLanguage << " dialog " << nDialog;
+    int nTranslated = 0;
+    for (UINT i = 0; i < pEn->nStrings; ++i) {
+        const StringEntry& en = pEn->pStrings[i];
+        const StringEntry* ja = FindStringEntry(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "string " << en.nId;
+        nTranslated += std::u16string(ja->psz) != std::u16string(en.psz);
+    }
+    EXPECT_EQ(pJa->nStrings, pEn->nStrings);
+    EXPECT_EQ(nTranslated, static_cast<int>(pEn->nStrings));
+
+    for (const DialogTemplate& en : std::span(pEn->pDialogs, pEn->nDialogs)) {
+        const DialogTemplate* ja = FindDialogTemplate(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "dialog " << en.nId;
+        EXPECT_NE(std::u16string(ja->pszCaption), std::u16string(en.pszCaption));
+        ASSERT_EQ(ja->nItems, en.nItems);
+        for (UINT k = 0; k < en.nItems; ++k) {
+            EXPECT_EQ(ja->pItems[k].nId, en.pItems[k].nId);
+            EXPECT_EQ(std::u16string(ja->pItems[k].pszClass), std::u16string(en.pItems[k].pszClass));
+            EXPECT_EQ(ja->pItems[k].dwStyle, en.pItems[k].dwStyle);
+            EXPECT_EQ(ja->pItems[k].nImageId, en.pItems[k].nImageId);
         }
     }
-    EXPECT_TRUE(FreeLibrary(hJapanese));
+    for (const MenuTemplate& en : std::span(pEn->pMenus, pEn->nMenus)) {
+        const MenuTemplate* ja = FindMenuTemplate(hJ, en.nId);
+        ASSERT_NE(ja, nullptr) << "menu " << en.nId;
+        ASSERT_EQ(ja->nItems, en.nItems);
+        for (UINT k = 0; k < en.nItems; ++k) {
+            ASSERT_EQ(ja->pItems[k].nChildren, en.pItems[k].nChildren);
+            for (UINT m = 0; m < en.pItems[k].nChildren; ++m)
+                EXPECT_EQ(ja->pItems[k].pChildren[m].nId, en.pItems[k].pChildren[m].nId);
+        }
+    }
+    for (const BitmapResource& en : std::span(pEn->pBitmaps, pEn->nBitmaps))
+        EXPECT_NE(FindBitmapResource(hJ, en.nId), nullptr) << "bitmap " << en.nId;
+    for (const IconResource& en : std::span(pEn->pIcons, pEn->nIcons))
+        EXPECT_NE(FindIconResource(hJ, en.nId), nullptr) << "icon " << en.nId;
+    EXPECT_TRUE(FreeLibrary(hJ));
 }

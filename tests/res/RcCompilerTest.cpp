@@ -72,28 +72,6 @@ TEST(RcCompiler, StringsResolveEscapesDoubledQuotesAndUtf8)
     EXPECT_EQ(script.strings[1].strText, u"b\\c \"q\"\nd");
 }
 
-TEST(RcCompiler, MenusNestAndCarryTheirOptions)
-{
-    RcScript script = Compile(R"(
-5 MENU
-BEGIN
-    POPUP "P"
-    BEGIN
-        MENUITEM "A", 10
-        MENUITEM SEPARATOR
-        MENUITEM "B", 11, GRAYED CHECKED
-    END
-END
-)");
-    ASSERT_EQ(script.menus.size(), 1u);
-    const MenuItemDef& popup = script.menus[0].items.at(0);
-    EXPECT_EQ(popup.nFlags, 0x10u);
-    ASSERT_EQ(popup.children.size(), 3u);
-    EXPECT_EQ(popup.children[1].nFlags, 0x800u);
-    EXPECT_EQ(popup.children[2].nId, 11u);
-    EXPECT_EQ(popup.children[2].nFlags, 0x9u);
-}
-
 TEST(RcCompiler, BrokenScriptsNameTheirFaultAndLine)
 {
     EXPECT_NE(ErrorOf("STRINGTABLE\nBEGIN\n 1 \"open\nEND\n").find("test.rc:3: string not closed"), std::string::npos);

@@ -1,4 +1,4 @@
-// Reads a PNG into top-down BGR rows, for comparing pictures with the golden files.
+// Reads a PNG file into top-down BGR rows, for the tests of the commands that write pictures.
 #pragma once
 
 #include <png.h>
