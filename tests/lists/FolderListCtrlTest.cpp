@@ -139,7 +139,7 @@ void WriteDesignFolder(const CListTestDrives& drives)
         drives.WriteDesign(std::string("c/Designs/") + name);
     drives.Write("c/Designs/notes.txt", "not a design");
     drives.Write("c/Designs/broken.qef", "this is no design file at all");
-    drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(CListTestDrives::CorpusPath("Star.DST")));
+    drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(tavren::test::SourceDir() + "/tests/fixtures/corpus/Star.DST"));
 }
 
 const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",

@@ -5,8 +5,9 @@
 #include "lists/MacUsbListCtrl.h"
 
 #include "tests/lists/ListHostDlg.h"
-#include "tests/lists/ListTestDrives.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
@@ -90,12 +91,7 @@ protected:
         tavren::test::EmulatedMachine::WriteBytes(Work() / rel, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
     bool OnMachine(const std::string& rel) const { return fs::exists(Work() / rel); }
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0);
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     void Run(const ScriptedUser::Script& script)
     {
@@ -170,10 +166,7 @@ protected:
         find.psz = strLabel.c_str();
         return m_list.FindItem(&find);
     }
-    bool FaultTaken(const std::string& strOp) const
-    {
-        return Machine().Ctl({"show"}).find("fault " + strOp + " ") == std::string::npos;
-    }
+    bool FaultTaken(const std::string& strOp) const { return !tavren::test::FaultArmed(Machine(), strOp); }
 
     HANDLE m_hDevice = 0;
     CMacUsbListCtrl m_list;
@@ -351,9 +344,7 @@ TEST_F(MachineOpsTest, DeletingSelectedFilesTakesCompanionsAndFoldersGoWithTheir
 
 TEST_F(MachineOpsTest, OnAFlashDriveOfThePcRenamesGoToTheFileSystem)
 {
-    CEmbData design;
-    CListTestDrives::ReadCorpus("Star.DST", design);
-    const fixture::Bytes qef = fixture::MakeQef(fixture::LayoutFromDesign(design));
+    const fixture::Bytes qef = tavren::test::CorpusDesign();
     Drives().Write("USBSTICK/EMB/Embf/a.qef", std::string(qef.begin(), qef.end()));
     Drives().Write("USBSTICK/EMB/Embf/a.qbf", "companion a");
     m_fnOpen = [this] { m_list.ShowUsbFolder(u"E:\\EMB\\Embf", 3, TRUE); };

@@ -5,8 +5,9 @@
 #include "lists/MacUsbListCtrl.h"
 
 #include "tests/lists/ListHostDlg.h"
-#include "tests/lists/ListTestDrives.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
@@ -77,12 +78,7 @@ protected:
         fs::create_directories(p.parent_path());
         tavren::test::EmulatedMachine::WriteBytes(p, {'x'});
     }
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        ASSERT_EQ(rc, 0) << words[0];
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     void Run(const ListSetup& setup, const ScriptedUser::Script& script)
     {
@@ -367,7 +363,7 @@ TEST_F(MacListTest, PicturesForFetchedFilesKeepBothImageListsInStep)
             EXPECT_EQ(CMacUsbListCtrl::MachineFilePicture(u"c.qbf"), -1);
 
             CEmbData design;
-            CListTestDrives::ReadCorpus("Star.DST", design);
+            tavren::test::ReadCorpus("Star.DST", design);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, TRUE, 2), 27);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, FALSE, 4), -1);
             CEmbData empty;
