@@ -1,13 +1,15 @@
 // The File Manager as a host opens it (ManageStxDialog and ManageDesignDialog through dlopen) and
 // as a person uses it: what the exports refuse, what the person is told when there is nothing to
 // show, the counters and arrows as both panes move, ticking on both sides, the context menus, the
-// deletes (checked on disk), the view switches, and drives and the machine coming and going.
+// deletes (checked on disk), the view switches, and drives and the machine coming and going. A
+// machine the module does not support is reported by the check both exports share (the Write a
+// Design tests).
 #include "tests/design/FixtureWriter.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "link/MachineLink.h"
-#include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
@@ -174,12 +176,7 @@ protected:
     }
     fs::path OnC(const std::string& strRel) const { return fs::path(Drives().Host("c")) / strRel; }
 
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0) << words[0];
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     // The PC pane from its root view into C:\Designs.
     static void PcIntoDesigns(ScriptedUser& u, std::u16string_view strFile = u"a.qef")
@@ -223,23 +220,6 @@ TEST_F(FileManagerDialogTest, TargetZeroShowsTheFlashDrivesWithoutAskingTheMachi
     EXPECT_NE(Machine().Ctl({"show"}).find("fault GetConnectedDevice"), std::string::npos);
 }
 
-TEST_F(FileManagerDialogTest, AnUnsupportedMachineIsReportedAndTheFileManagerShownAnyway)
-{
-    Ctl({"supported", "no"});
-    ScriptedUser user([](ScriptedUser& u) {
-        u.ExpectMessageBox(u"Confirm", u"This application does not support the connected machine.");
-        u.Answer(IDOK);
-        u.WaitForWindow(kCaption);
-        WaitForItem(u, kMacList, u"USBSTICK (E:)");
-        const Snapshot s = u.Look();
-        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
-        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture");
-        u.PressEscape();
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
 TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
 {
     Seed();
@@ -248,6 +228,8 @@ TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
         WaitForItem(u, kMacList, u"Built-in");
         Snapshot s = u.Look();
         u.Expect(Arrows(s) == "PC 0, machine 0, >> off, << off", "at the start: " + Arrows(s));
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
+        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture as the target");
         u.Expect(!Enabled(s, kPcUp) && !Enabled(s, kPcNew) && !Enabled(s, kMacUp) && !Enabled(s, kMacNew) &&
                      !Enabled(s, kPcDelete) && !Enabled(s, kMacDelete) && !Enabled(s, kPcOpen) && !Enabled(s, kMacOpen),
                  "both panes at their root views: nothing to go up to, make or delete");
@@ -344,32 +326,6 @@ TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFro
         EXPECT_EQ(c.bStx ? Module().pfnManageStxDialog(0, c.bDeep, 2) : Module().pfnManageDesignDialog(0, c.bDeep, 2), IDCANCEL);
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
-}
-
-TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
-{
-    Seed();
-    ScriptedUser user([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        Open(u, kMacList, u"Flowers");
-        const int nLily = WaitForItem(u, kMacList, u"lily.qef");
-        Ctl({"fault", "UploadFile", "0x8001"});
-        u.ClickItem(kMacList, nLily);
-        u.ExpectMessageBox(u"Communication Error");
-        u.Answer(IDOK);
-        u.WaitForWindow(kCaption);
-        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "nothing ticked after the failed fetch");
-        const Snapshot s = u.Look();
-        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
-        u.Expect(pList && pList->items[nLily].nImage == 16, "lily.qef keeps its type picture");
-        // Without the fault the same click fetches and ticks.
-        u.ClickItem(kMacList, nLily);
-        ExpectArrows(u, "PC 0, machine 1, >> off, << off", "ticked after a good fetch");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
 TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
@@ -481,9 +437,7 @@ TEST_F(FileManagerDialogTest, WithTheFlashDriveAloneItsRemovalClosesTheDialog)
         Open(u, kMacList, u"USBSTICK (E:)");
         WaitForItem(u, kMacList, u"Embf");
         // The person pulls the stick out of the PC: nothing is left to send to.
-        auto drives = tavren::DriveMap::Instance().Drives();
-        std::erase_if(drives, [](const tavren::Drive& d) { return d.letter == u'E'; });
-        tavren::DriveMap::Instance().SetDrives(drives);
+        tavren::test::RemoveDrive(u'E');
         u.WaitForClose(kCaption);
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 0), IDCANCEL);
