@@ -61,7 +61,7 @@ TEST_F(HostileFilesTest, LyingDesignsAreRefusedAndTheGoodOneArrives)
         CloseDialog(u);
     });
     EXPECT_EQ(boxes, std::vector<std::u16string>{u"Confirm|There is an error in a file.\ncolors.qef+\ncut.qef+\noffset.qpx\nwords.qef"});
-    EXPECT_EQ(FilesIn(Emb()), (std::vector<std::string>{"edit.qpx", "good.qef"}));
+    EXPECT_EQ(NamesIn(Emb()), (std::vector<std::string>{"edit.qpx", "good.qef"}));
     EXPECT_EQ(ReadAll(Emb() / "good.qef"), FromBytes(MakeQef(Small())));
     EXPECT_EQ(ReadAll(Emb() / "edit.qpx"), lies[3].second);
 }
@@ -95,7 +95,7 @@ TEST_F(HostileFilesTest, LyingStxFilesAreRefusedAndTheGoodOneArrives)
         CloseDialog(u);
     });
     EXPECT_EQ(boxes, std::vector<std::u16string>{u"Confirm|There is an error in a file.\ncount.stx\ncut.stx\nheader.stx"});
-    EXPECT_EQ(FilesIn(UserSt()), std::vector<std::string>{"good.stx"});
+    EXPECT_EQ(NamesIn(UserSt()), std::vector<std::string>{"good.stx"});
     EXPECT_EQ(ReadAll(UserSt() / "good.stx"), Stx(12));
 }
 

@@ -44,7 +44,7 @@ TEST_F(HostileNamesTest, ReceivingWritesOnlyInsideThePcFolder)
     EXPECT_EQ(FilesOnPc(), std::vector<std::string>{"c/Users/Me/Desktop/" + kAccentName});
     EXPECT_EQ(ReadAll(Desktop() / kAccentName), Stx(16));
     // The machine keeps every file it had.
-    EXPECT_EQ(FilesIn(UserSt()).size(), 5u);
+    EXPECT_EQ(NamesIn(UserSt()).size(), 5u);
 }
 
 TEST_F(HostileNamesTest, ControlCharacterNameIsReported)

@@ -93,17 +93,7 @@ protected:
     bool OnMachine(const std::string& rel) const { return fs::exists(Work() / rel); }
     void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
-    void Run(const ScriptedUser::Script& script)
-    {
-        ScriptedUser user([&](ScriptedUser& u) {
-            m_hDlg = u.WaitForWindow(CListHostDlg::kCaption).hWnd;
-            script(u);
-            u.WaitForWindow(CListHostDlg::kCaption);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish(60000)) << user.Report();
-    }
+    void Run(const ScriptedUser::Script& script) { m_dlg.Play(script, 60000); }
     static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
     static Labels LabelsIn(const Snapshot& s) { return listlook::Labels(s); }
     // label -> picture
@@ -123,7 +113,7 @@ protected:
     }
     Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {
-        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_hDlg && LabelsIn(s) == expected; },
+        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_dlg.m_hShown && LabelsIn(s) == expected; },
                            strWhat);
     }
     // Opens "\EMB\Work" (through the transfer dialog) and waits for its items.
@@ -173,7 +163,6 @@ protected:
     CListHostDlg m_dlg{m_list};
     std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\\\EMB\\Work", 3); };
     std::atomic<int> m_nResult{-1};
-    HWND m_hDlg = 0;
 };
 
 TEST_F(MachineOpsTest, NewFolderTakesTheNextFreeFolderNameAndRefusalsAddNothing)
@@ -219,7 +208,7 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
         ExpectLabels(u, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"}, "the root view");
         u.EditLabel(kList, 0, u"Mine");
         ExpectLabels(u, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"}, "Built-in kept");
-        u.Expect(u.Look().Front()->hWnd == m_hDlg, "no box for a place");
+        u.Expect(u.Look().Front()->hWnd == m_dlg.m_hShown, "no box for a place");
 
         OpenWork(u, {u"Old", u"a.qef", u"c.qpx"});
         u.EditLabel(kList, IndexOf(u, u"a.qef"), u"b.txt"); // another extension is part of the name
@@ -235,7 +224,7 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
         ExpectBox(u, u"Confirm", IDS_NAME_RESERVED);
         Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->nEditItem == nItem; },
                                  "editing again");
-        u.Expect(ListIn(s)->hEdit && tavren::PressKey(m_hDlg, VK_ESCAPE), "giving up");
+        u.Expect(ListIn(s)->hEdit && tavren::PressKey(m_dlg.m_hShown, VK_ESCAPE), "giving up");
         ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "D.QPX kept");
 
         // The machine refuses the design's new name and goes on to take its companion's: the

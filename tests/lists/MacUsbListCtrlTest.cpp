@@ -86,13 +86,7 @@ protected:
             m_list.Initialize(setup.bMachine ? m_hDevice : 0, &d.m_location, setup.nListKind, setup.bMachinePresent,
                               TRUE, setup.nMode, setup.bDeepUsbFolders);
         };
-        ScriptedUser user([&](ScriptedUser& u) {
-            u.WaitForWindow(CListHostDlg::kCaption);
-            script(u);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish()) << user.Report();
+        m_dlg.Play(script);
     }
     // Once the input is handled: the items, the location box and (nLevel >= 0) the list's level and path.
     void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhere,
