@@ -4,25 +4,19 @@
 // deletes (checked on disk), the view switches, and drives and the machine coming and going. A
 // machine the module does not support is reported by the check both exports share (the Write a
 // Design tests).
-#include "tests/design/FixtureWriter.h"
-#include "tests/support/MachineAndDrives.h"
-#include "tests/support/ModuleFixture.h"
-#include "tests/support/ScriptedUser.h"
+#include "tests/dialogs/FileManagerTransferFixture.h"
 
 #include "link/MachineLink.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
-#include "tests/support/TestFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 
+using fmtest::ControlIn;
+using fmtest::FromBytes;
+using fmtest::IndexIn;
+using fmtest::Shown;
 using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
@@ -38,31 +32,6 @@ constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 1
 constexpr UINT kMacMenuOpen = 32785, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795;
-
-const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId)
-{
-    const tavren::WindowInfo* w = s.Find(kCaption);
-    return w ? w->Control(nId) : nullptr;
-}
-
-// The index of the first item whose label contains the text, or -1.
-int IndexIn(const Snapshot& s, int nList, std::u16string_view strText)
-{
-    if (const tavren::ControlInfo* c = ControlIn(s, nList))
-        for (size_t i = 0; i < c->items.size(); i++)
-            if (c->items[i].strLabel.find(strText) != std::u16string::npos)
-                return static_cast<int>(i);
-    return -1;
-}
-
-std::string Labels(const Snapshot& s, int nList)
-{
-    std::string str;
-    if (const tavren::ControlInfo* c = ControlIn(s, nList))
-        for (const auto& item : c->items)
-            str += (str.empty() ? "" : ", ") + Narrow(item.strLabel);
-    return str;
-}
 
 // "Open, Rename(grayed), -, ..." as a person reads the menu.
 std::string MenuText(const tavren::WindowInfo& menu)
@@ -143,8 +112,6 @@ fixture::Bytes Design(int n)
     return MakeQef(LayoutFromStitches({Sew(10 * n, 5), Sew(-5, 10 * n), ChangeColor(), Sew(20, 20), EndDesign()}));
 }
 
-std::string AsString(const fixture::Bytes& b) { return std::string(b.begin(), b.end()); }
-
 class FileManagerDialogTest : public tavren::test::ModuleFixture {
 protected:
     explicit FileManagerDialogTest(Parts parts = Parts().Drives().Machine().Module()) : ModuleFixture(std::move(parts)) {}
@@ -160,13 +127,13 @@ protected:
 
     void Seed()
     {
-        Drives().Write("c/Designs/a.qef", AsString(Design(1)));
-        Drives().Write("c/Designs/b.qef", AsString(Design(2)));
-        Drives().Write("c/Designs/c.qef", AsString(Design(3)));
+        Drives().Write("c/Designs/a.qef", FromBytes(Design(1)));
+        Drives().Write("c/Designs/b.qef", FromBytes(Design(2)));
+        Drives().Write("c/Designs/c.qef", FromBytes(Design(3)));
         Drives().Write("c/Designs/c.qbf", "companion");
-        Drives().Write("c/Designs/Sub/Deeper/x.qef", AsString(Design(4)));
+        Drives().Write("c/Designs/Sub/Deeper/x.qef", FromBytes(Design(4)));
         Drives().Write("c/Designs/Sub/note.txt", "n");
-        Drives().Write("USBSTICK/EMB/Embf/y.qef", AsString(Design(5)));
+        Drives().Write("USBSTICK/EMB/Embf/y.qef", FromBytes(Design(5)));
         Drives().Write("USBSTICK/EMB/Embf/y.qbf", "companion");
         const fs::path emb = Machine().Storage(1) / "EMB";
         fs::create_directories(emb / "Flowers");
@@ -182,7 +149,7 @@ protected:
     static void PcIntoDesigns(ScriptedUser& u, std::u16string_view strFile = u"a.qef")
     {
         Open(u, kPcList, u"Computer");
-        Open(u, kPcList, u"(C:)");
+        Open(u, kPcList, u"Local Disk (C:)");
         Open(u, kPcList, u"Designs");
         WaitForItem(u, kPcList, strFile);
     }
@@ -209,7 +176,7 @@ TEST_F(FileManagerDialogTest, TargetZeroShowsTheFlashDrivesWithoutAskingTheMachi
         u.WaitForWindow(kCaption);
         const Snapshot s = Await(u, [](const Snapshot& s) { return IndexIn(s, kMacList, u"USBSTICK (E:)") >= 0; },
                                  "the flash drive on the machine side");
-        u.Expect(Labels(s, kMacList) == "USBSTICK (E:)", "only the PC's flash drive: " + Labels(s, kMacList));
+        u.Expect(Shown(s, kMacList) == std::vector<std::u16string>{u"USBSTICK (E:)"}, "only the PC's flash drive");
         const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
         u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 5, "the flash drive's picture as the target");
         u.Click(IDCANCEL);
@@ -293,7 +260,7 @@ TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
 TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFromBuiltIn)
 {
     Seed();
-    Drives().Write("c/Designs/p.stx", AsString(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
+    Drives().Write("c/Designs/p.stx", FromBytes(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
     fs::create_directories(Machine().Storage(1) / "ORD" / "(UserST)");
     fs::create_directories(Machine().Storage(2) / "EMB" / "Roses");
     struct Case {
@@ -382,8 +349,8 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
         // after the right click reaches the list); a folder and a file; empty space makes a folder.
         menu(kPcList, u"Computer", "Open");
         choose(kPcMenuOpen);
-        u.RightClickItem(kPcList, WaitForItem(u, kPcList, u"(C:)"));
-        Open(u, kPcList, u"(C:)");
+        u.RightClickItem(kPcList, WaitForItem(u, kPcList, u"Local Disk (C:)"));
+        Open(u, kPcList, u"Local Disk (C:)");
         menu(kPcList, u"Designs", "Open, Rename, Delete, -, Check all, Uncheck all");
         choose(kPcMenuOpen);
         menu(kPcList, u"b.qef", "Rename, Delete, -, Check all, Uncheck all");
@@ -450,7 +417,7 @@ TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMove
     ScriptedUser user([](ScriptedUser& u) {
         u.WaitForWindow(kCaption);
         Open(u, kPcList, u"Computer");
-        ClickOn(u, kPcList, u"(C:)");
+        ClickOn(u, kPcList, u"Local Disk (C:)");
         Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->bFocused; },
               "the PC list in focus");
         u.PressKeyIn(kPcList, VK_RETURN);

@@ -65,6 +65,31 @@ inline std::string CorpusDesign(const std::string& strCorpusName, const std::str
     return FromBytes(tavren::test::CorpusDesign(strCorpusName, strExtension));
 }
 
+// What a person reads off the File Manager: a control, the first item of a list with this label
+// (-1: none), and the labels a list shows in order, with "*" after a ticked one.
+inline const tavren::ControlInfo* ControlIn(const Snapshot& snap, int nId)
+{
+    const tavren::WindowInfo* w = snap.Find(kFileManager);
+    return w ? w->Control(nId) : nullptr;
+}
+inline int IndexIn(const Snapshot& snap, int nList, std::u16string_view strLabel)
+{
+    if (const tavren::ControlInfo* c = ControlIn(snap, nList))
+        for (size_t i = 0; i < c->items.size(); i++)
+            if (c->items[i].strLabel == strLabel)
+                return static_cast<int>(i);
+    return -1;
+}
+// The labels a list shows, in order, with "*" after a ticked one.
+inline std::vector<std::u16string> Shown(const Snapshot& snap, int nList)
+{
+    std::vector<std::u16string> labels;
+    if (const tavren::ControlInfo* c = ControlIn(snap, nList))
+        for (const auto& item : c->items)
+            labels.push_back(item.strLabel + (item.nImage >= 16 && (item.nImage & 1) ? u"*" : u""));
+    return labels;
+}
+
 class FileManagerTransferFixture : public tavren::test::ModuleFixture {
 protected:
     FileManagerTransferFixture()
@@ -110,28 +135,6 @@ protected:
 public:
     // ---- the person's steps
 
-    static const tavren::ControlInfo* ControlIn(const Snapshot& snap, int nId)
-    {
-        const tavren::WindowInfo* w = snap.Find(kFileManager);
-        return w ? w->Control(nId) : nullptr;
-    }
-    static int IndexIn(const Snapshot& snap, int nList, std::u16string_view strLabel)
-    {
-        if (const tavren::ControlInfo* c = ControlIn(snap, nList))
-            for (size_t i = 0; i < c->items.size(); i++)
-                if (c->items[i].strLabel == strLabel)
-                    return static_cast<int>(i);
-        return -1;
-    }
-    // The labels a list shows, in order, with "*" after a ticked one.
-    static std::vector<std::u16string> Shown(const Snapshot& snap, int nList)
-    {
-        std::vector<std::u16string> labels;
-        if (const tavren::ControlInfo* c = ControlIn(snap, nList))
-            for (const auto& item : c->items)
-                labels.push_back(item.strLabel + (item.nImage >= 16 && (item.nImage & 1) ? u"*" : u""));
-        return labels;
-    }
     static bool Idle(const Snapshot& snap) { return snap.Find(kTransfer) == nullptr; }
 
     // Waits until the list shows exactly these labels (ticked ones with "*"), in any order.

@@ -214,7 +214,7 @@ void Answer(ScriptedUser& u, std::u16string_view strName, std::u16string_view st
     u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the question shows the exclamation icon");
     u.Expect(box.buttons == std::vector<int>{IDYES, IDNO, IDCANCEL}, "the question offers Yes, No and Cancel");
     const Snapshot snap = u.Look();
-    const tavren::ControlInfo* pCounter = FileManagerTransferFixture::ControlIn(snap, kPcCount);
+    const tavren::ControlInfo* pCounter = ControlIn(snap, kPcCount);
     u.Expect(pCounter && pCounter->strText == strCounter,
              "the PC counter reads \"" + Narrow(strCounter) + "\" while " + Narrow(strName) + " is asked about, not \"" +
                  (pCounter ? Narrow(pCounter->strText) : std::string("(none)")) + "\"");
