@@ -2,7 +2,7 @@
 // every test (tests/support), in which the test works in a folder "\EMB\<test name>".
 #pragma once
 
-#include "tests/support/EmulatedMachine.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
 
 #include "comm/CommunicationThread.h"
@@ -132,16 +132,9 @@ protected:
     bool Exists(const std::string& strRelative) const { return std::filesystem::exists(HostPath(strRelative)); }
     void Fault(const std::string& strOp, const std::string& strWhat, int nCount = 1) const
     {
-        int rc = -1;
-        Machine().Ctl({"fault", strOp, strWhat, "--count", std::to_string(nCount)}, &rc);
-        ASSERT_EQ(rc, 0);
+        tavren::test::CtlOk(Machine(), {"fault", strOp, strWhat, "--count", std::to_string(nCount)});
     }
-    void BreakNextListing(const std::string& strHow) const
-    {
-        int rc = -1;
-        Machine().Ctl({"listing", strHow}, &rc);
-        ASSERT_EQ(rc, 0);
-    }
+    void BreakNextListing(const std::string& strHow) const { tavren::test::CtlOk(Machine(), {"listing", strHow}); }
 
     // The thread object set up for a run in the test's folder.
     void Prepare(CCommunicationThread& thread, int32_t nKind) const

@@ -23,8 +23,6 @@ std::vector<std::string> ListingNames(const CCommunicationData& record)
 
 } // namespace
 
-// ---- send
-
 // ---- receive
 
 TEST_F(RunsTest, Receive_MissingFileIsSkipped)
@@ -117,32 +115,7 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, FaultedRunTest,
                                            FaultCase{rkCreateFolder, "CreateFolder", "0x800C", 0x800C},
                                            FaultCase{rkRenameFolder, "RenameFolder", "0x800C", 0x800C}));
 
-// ---- the other multi-item kinds
-
-TEST_F(RunsTest, RenameEraseAndCreateFolder_DoWhatTheySay)
-{
-    PutFile("old.qef", Bytes(10, 1));
-    PutFile("gone.qef", Bytes(10, 2));
-    std::filesystem::create_directories(HostPath("olddir"));
-
-    CCommunicationThread rename;
-    EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"new.qef", u"old.qef")}), 0);
-    EXPECT_TRUE(Exists("new.qef"));
-    EXPECT_FALSE(Exists("old.qef"));
-
-    CCommunicationThread erase;
-    EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"gone.qef"), NameRecord(u"never.qef")}), 0x8013);
-    EXPECT_FALSE(Exists("gone.qef"));
-    EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"never.qef"}));
-
-    CCommunicationThread create;
-    EXPECT_EQ(Run(create, rkCreateFolder, {NameRecord(u"Flowers")}), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(HostPath("Flowers")));
-
-    CCommunicationThread renameFolder;
-    EXPECT_EQ(Run(renameFolder, rkRenameFolder, {NameRecord(u"newdir", u"olddir")}), 0);
-    EXPECT_TRUE(std::filesystem::is_directory(HostPath("newdir")));
-}
+// ---- names from the machine (what each kind does to the machine's folder: the lists' tests)
 
 // A machine may list a name holding a separator; joined to the folder it would name another file.
 TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)

@@ -56,17 +56,8 @@ std::vector<std::string> ReadAll(const std::vector<uint8_t>& bytes, bool* pBroke
 
 } // namespace
 
-TEST(ListingReader, ReadsFoldersAndFilesFollowingEachLength)
-{
-    CListing l(3);
-    l.Entry("Flowers", true, 28).Entry("rose.qef", false, 40).Entry("\xE9t\xE9.qef", false);
-    bool bBroken = true;
-    EXPECT_EQ(ReadAll(l.m_bytes, &bBroken), (std::vector<std::string>{"+Flowers", "rose.qef", "\xC3\xA9t\xC3\xA9.qef"}));
-    EXPECT_FALSE(bBroken);
-    EXPECT_TRUE(CListingReader::IsWellFormed(l.m_bytes.data(), static_cast<uint32_t>(l.m_bytes.size())));
-}
-
-// Every shape of listing: what is read, and whether the reader calls it broken.
+// Every shape of listing: what is read (folders marked "+", each entry after its stored length,
+// names from the machine's code page), and whether the reader calls it broken.
 TEST(ListingReader, WholeAndBrokenListings)
 {
     auto lengthAt4 = [](CListing l, uint8_t nLength) {
@@ -93,6 +84,9 @@ TEST(ListingReader, WholeAndBrokenListings)
         bool bBroken;
     };
     const Case cases[] = {
+        {"folders and files, each after its length",
+         CListing(3).Entry("Flowers", true, 28).Entry("rose.qef", false, 40).Entry("\xE9t\xE9.qef", false).m_bytes,
+         {"+Flowers", "rose.qef", "\xC3\xA9t\xC3\xA9.qef"}, false},
         {"no bytes", {}, {}, false},
         {"count 0", CListing(0).m_bytes, {}, false},
         {"a negative count is none", CListing(-5).Entry("x", false).m_bytes, {}, false},
@@ -111,5 +105,7 @@ TEST(ListingReader, WholeAndBrokenListings)
         bool bBroken = !c.bBroken;
         EXPECT_EQ(ReadAll(c.bytes, &bBroken), c.names);
         EXPECT_EQ(bBroken, c.bBroken);
+        EXPECT_EQ(CListingReader::IsWellFormed(c.bytes.empty() ? nullptr : c.bytes.data(), static_cast<uint32_t>(c.bytes.size())),
+                  !c.bBroken);
     }
 }

@@ -1,26 +1,22 @@
 // The File Manager as a host opens it (ManageStxDialog and ManageDesignDialog through dlopen) and
 // as a person uses it: what the exports refuse, what the person is told when there is nothing to
 // show, the counters and arrows as both panes move, ticking on both sides, the context menus, the
-// deletes (checked on disk), the view switches, and drives and the machine coming and going.
-#include "tests/design/FixtureWriter.h"
-#include "tests/support/ModuleFixture.h"
-#include "tests/support/ScriptedUser.h"
+// deletes (checked on disk), the view switches, and drives and the machine coming and going. A
+// machine the module does not support is reported by the check both exports share (the Write a
+// Design tests).
+#include "tests/dialogs/FileManagerTransferFixture.h"
 
 #include "link/MachineLink.h"
-#include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/user/Icon.h"
 #include "platform/user/WinUser.h"
-#include "tests/support/TestFiles.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace {
 
+using fmtest::ControlIn;
+using fmtest::FromBytes;
+using fmtest::IndexIn;
+using fmtest::Shown;
 using tavren::test::Narrow;
 
 namespace fs = std::filesystem;
@@ -36,31 +32,6 @@ constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMacCount = 1
 constexpr UINT kMacMenuOpen = 32785, kMacMenuCheckAll = 32788, kMacMenuUncheckAll = 32789;
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795;
-
-const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId)
-{
-    const tavren::WindowInfo* w = s.Find(kCaption);
-    return w ? w->Control(nId) : nullptr;
-}
-
-// The index of the first item whose label contains the text, or -1.
-int IndexIn(const Snapshot& s, int nList, std::u16string_view strText)
-{
-    if (const tavren::ControlInfo* c = ControlIn(s, nList))
-        for (size_t i = 0; i < c->items.size(); i++)
-            if (c->items[i].strLabel.find(strText) != std::u16string::npos)
-                return static_cast<int>(i);
-    return -1;
-}
-
-std::string Labels(const Snapshot& s, int nList)
-{
-    std::string str;
-    if (const tavren::ControlInfo* c = ControlIn(s, nList))
-        for (const auto& item : c->items)
-            str += (str.empty() ? "" : ", ") + Narrow(item.strLabel);
-    return str;
-}
 
 // "Open, Rename(grayed), -, ..." as a person reads the menu.
 std::string MenuText(const tavren::WindowInfo& menu)
@@ -141,8 +112,6 @@ fixture::Bytes Design(int n)
     return MakeQef(LayoutFromStitches({Sew(10 * n, 5), Sew(-5, 10 * n), ChangeColor(), Sew(20, 20), EndDesign()}));
 }
 
-std::string AsString(const fixture::Bytes& b) { return std::string(b.begin(), b.end()); }
-
 class FileManagerDialogTest : public tavren::test::ModuleFixture {
 protected:
     explicit FileManagerDialogTest(Parts parts = Parts().Drives().Machine().Module()) : ModuleFixture(std::move(parts)) {}
@@ -158,13 +127,13 @@ protected:
 
     void Seed()
     {
-        Drives().Write("c/Designs/a.qef", AsString(Design(1)));
-        Drives().Write("c/Designs/b.qef", AsString(Design(2)));
-        Drives().Write("c/Designs/c.qef", AsString(Design(3)));
+        Drives().Write("c/Designs/a.qef", FromBytes(Design(1)));
+        Drives().Write("c/Designs/b.qef", FromBytes(Design(2)));
+        Drives().Write("c/Designs/c.qef", FromBytes(Design(3)));
         Drives().Write("c/Designs/c.qbf", "companion");
-        Drives().Write("c/Designs/Sub/Deeper/x.qef", AsString(Design(4)));
+        Drives().Write("c/Designs/Sub/Deeper/x.qef", FromBytes(Design(4)));
         Drives().Write("c/Designs/Sub/note.txt", "n");
-        Drives().Write("USBSTICK/EMB/Embf/y.qef", AsString(Design(5)));
+        Drives().Write("USBSTICK/EMB/Embf/y.qef", FromBytes(Design(5)));
         Drives().Write("USBSTICK/EMB/Embf/y.qbf", "companion");
         const fs::path emb = Machine().Storage(1) / "EMB";
         fs::create_directories(emb / "Flowers");
@@ -174,18 +143,13 @@ protected:
     }
     fs::path OnC(const std::string& strRel) const { return fs::path(Drives().Host("c")) / strRel; }
 
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0) << words[0];
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     // The PC pane from its root view into C:\Designs.
     static void PcIntoDesigns(ScriptedUser& u, std::u16string_view strFile = u"a.qef")
     {
         Open(u, kPcList, u"Computer");
-        Open(u, kPcList, u"(C:)");
+        Open(u, kPcList, u"Local Disk (C:)");
         Open(u, kPcList, u"Designs");
         WaitForItem(u, kPcList, strFile);
     }
@@ -212,7 +176,7 @@ TEST_F(FileManagerDialogTest, TargetZeroShowsTheFlashDrivesWithoutAskingTheMachi
         u.WaitForWindow(kCaption);
         const Snapshot s = Await(u, [](const Snapshot& s) { return IndexIn(s, kMacList, u"USBSTICK (E:)") >= 0; },
                                  "the flash drive on the machine side");
-        u.Expect(Labels(s, kMacList) == "USBSTICK (E:)", "only the PC's flash drive: " + Labels(s, kMacList));
+        u.Expect(Shown(s, kMacList) == std::vector<std::u16string>{u"USBSTICK (E:)"}, "only the PC's flash drive");
         const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
         u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 5, "the flash drive's picture as the target");
         u.Click(IDCANCEL);
@@ -223,23 +187,6 @@ TEST_F(FileManagerDialogTest, TargetZeroShowsTheFlashDrivesWithoutAskingTheMachi
     EXPECT_NE(Machine().Ctl({"show"}).find("fault GetConnectedDevice"), std::string::npos);
 }
 
-TEST_F(FileManagerDialogTest, AnUnsupportedMachineIsReportedAndTheFileManagerShownAnyway)
-{
-    Ctl({"supported", "no"});
-    ScriptedUser user([](ScriptedUser& u) {
-        u.ExpectMessageBox(u"Confirm", u"This application does not support the connected machine.");
-        u.Answer(IDOK);
-        u.WaitForWindow(kCaption);
-        WaitForItem(u, kMacList, u"USBSTICK (E:)");
-        const Snapshot s = u.Look();
-        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
-        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture");
-        u.PressEscape();
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 2), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-}
-
 TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
 {
     Seed();
@@ -248,6 +195,8 @@ TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
         WaitForItem(u, kMacList, u"Built-in");
         Snapshot s = u.Look();
         u.Expect(Arrows(s) == "PC 0, machine 0, >> off, << off", "at the start: " + Arrows(s));
+        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
+        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture as the target");
         u.Expect(!Enabled(s, kPcUp) && !Enabled(s, kPcNew) && !Enabled(s, kMacUp) && !Enabled(s, kMacNew) &&
                      !Enabled(s, kPcDelete) && !Enabled(s, kMacDelete) && !Enabled(s, kPcOpen) && !Enabled(s, kMacOpen),
                  "both panes at their root views: nothing to go up to, make or delete");
@@ -311,7 +260,7 @@ TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
 TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFromBuiltIn)
 {
     Seed();
-    Drives().Write("c/Designs/p.stx", AsString(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
+    Drives().Write("c/Designs/p.stx", FromBytes(fixture::MakeStx({{fixture::StxPoint(1, 2), fixture::StxPoint(3, 4)}})));
     fs::create_directories(Machine().Storage(1) / "ORD" / "(UserST)");
     fs::create_directories(Machine().Storage(2) / "EMB" / "Roses");
     struct Case {
@@ -344,32 +293,6 @@ TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFro
         EXPECT_EQ(c.bStx ? Module().pfnManageStxDialog(0, c.bDeep, 2) : Module().pfnManageDesignDialog(0, c.bDeep, 2), IDCANCEL);
         EXPECT_TRUE(user.Finish()) << user.Report();
     }
-}
-
-TEST_F(FileManagerDialogTest, AFailedPreviewLeavesTheMachineFileUnticked)
-{
-    Seed();
-    ScriptedUser user([this](ScriptedUser& u) {
-        u.WaitForWindow(kCaption);
-        Open(u, kMacList, u"Built-in");
-        Open(u, kMacList, u"Flowers");
-        const int nLily = WaitForItem(u, kMacList, u"lily.qef");
-        Ctl({"fault", "UploadFile", "0x8001"});
-        u.ClickItem(kMacList, nLily);
-        u.ExpectMessageBox(u"Communication Error");
-        u.Answer(IDOK);
-        u.WaitForWindow(kCaption);
-        ExpectArrows(u, "PC 0, machine 0, >> off, << off", "nothing ticked after the failed fetch");
-        const Snapshot s = u.Look();
-        const tavren::ControlInfo* pList = ControlIn(s, kMacList);
-        u.Expect(pList && pList->items[nLily].nImage == 16, "lily.qef keeps its type picture");
-        // Without the fault the same click fetches and ticks.
-        u.ClickItem(kMacList, nLily);
-        ExpectArrows(u, "PC 0, machine 1, >> off, << off", "ticked after a good fetch");
-        u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 1), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
 }
 
 TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
@@ -426,8 +349,8 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItem)
         // after the right click reaches the list); a folder and a file; empty space makes a folder.
         menu(kPcList, u"Computer", "Open");
         choose(kPcMenuOpen);
-        u.RightClickItem(kPcList, WaitForItem(u, kPcList, u"(C:)"));
-        Open(u, kPcList, u"(C:)");
+        u.RightClickItem(kPcList, WaitForItem(u, kPcList, u"Local Disk (C:)"));
+        Open(u, kPcList, u"Local Disk (C:)");
         menu(kPcList, u"Designs", "Open, Rename, Delete, -, Check all, Uncheck all");
         choose(kPcMenuOpen);
         menu(kPcList, u"b.qef", "Rename, Delete, -, Check all, Uncheck all");
@@ -481,9 +404,7 @@ TEST_F(FileManagerDialogTest, WithTheFlashDriveAloneItsRemovalClosesTheDialog)
         Open(u, kMacList, u"USBSTICK (E:)");
         WaitForItem(u, kMacList, u"Embf");
         // The person pulls the stick out of the PC: nothing is left to send to.
-        auto drives = tavren::DriveMap::Instance().Drives();
-        std::erase_if(drives, [](const tavren::Drive& d) { return d.letter == u'E'; });
-        tavren::DriveMap::Instance().SetDrives(drives);
+        tavren::test::RemoveDrive(u'E');
         u.WaitForClose(kCaption);
     });
     EXPECT_EQ(Module().pfnManageDesignDialog(0, 0, 0), IDCANCEL);
@@ -496,7 +417,7 @@ TEST_F(FileManagerDialogTest, EnterOpensTheSelectedFolderAndTheLocationBoxesMove
     ScriptedUser user([](ScriptedUser& u) {
         u.WaitForWindow(kCaption);
         Open(u, kPcList, u"Computer");
-        ClickOn(u, kPcList, u"(C:)");
+        ClickOn(u, kPcList, u"Local Disk (C:)");
         Await(u, [](const Snapshot& s) { const auto* c = ControlIn(s, kPcList); return c && c->bFocused; },
               "the PC list in focus");
         u.PressKeyIn(kPcList, VK_RETURN);

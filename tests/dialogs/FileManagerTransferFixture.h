@@ -4,15 +4,13 @@
 // counters), each waiting for the dialog to show what it needs.
 #pragma once
 
-#include "tests/design/FixtureWriter.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
 #include "platform/base/WinTypes.h"
 #include "platform/user/WinUser.h"
-#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -64,18 +62,32 @@ inline std::string Stx(int nPoints) { return FromBytes(fixture::MakeStx(fixture:
 // A corpus design written natively (.qef, .qef+ or .qpx by the name's extension).
 inline std::string CorpusDesign(const std::string& strCorpusName, const std::string& strExtension)
 {
-    const char* pszDir = std::getenv("TAVREN_SOURCE_DIR");
-    const fixture::Bytes bytes =
-        fixture::ReadWholeFile(std::string(pszDir ? pszDir : ".") + "/tests/fixtures/corpus/" + strCorpusName);
-    CEmbData design;
-    CEmbFile file(CEmbFile::dftDst);
-    EXPECT_TRUE(!bytes.empty() && file.ReadBuffer(bytes.data(), bytes.size(), design)) << strCorpusName;
-    const fixture::DesignLayout layout = fixture::LayoutFromDesign(design);
-    if (strExtension == ".qef+")
-        return FromBytes(fixture::MakeQefPlus(layout));
-    if (strExtension == ".qpx")
-        return FromBytes(fixture::MakeQpx(layout));
-    return FromBytes(fixture::MakeQef(layout));
+    return FromBytes(tavren::test::CorpusDesign(strCorpusName, strExtension));
+}
+
+// What a person reads off the File Manager: a control, the first item of a list with this label
+// (-1: none), and the labels a list shows in order, with "*" after a ticked one.
+inline const tavren::ControlInfo* ControlIn(const Snapshot& snap, int nId)
+{
+    const tavren::WindowInfo* w = snap.Find(kFileManager);
+    return w ? w->Control(nId) : nullptr;
+}
+inline int IndexIn(const Snapshot& snap, int nList, std::u16string_view strLabel)
+{
+    if (const tavren::ControlInfo* c = ControlIn(snap, nList))
+        for (size_t i = 0; i < c->items.size(); i++)
+            if (c->items[i].strLabel == strLabel)
+                return static_cast<int>(i);
+    return -1;
+}
+// The labels a list shows, in order, with "*" after a ticked one.
+inline std::vector<std::u16string> Shown(const Snapshot& snap, int nList)
+{
+    std::vector<std::u16string> labels;
+    if (const tavren::ControlInfo* c = ControlIn(snap, nList))
+        for (const auto& item : c->items)
+            labels.push_back(item.strLabel + (item.nImage >= 16 && (item.nImage & 1) ? u"*" : u""));
+    return labels;
 }
 
 class FileManagerTransferFixture : public tavren::test::ModuleFixture {
@@ -114,6 +126,7 @@ protected:
     fs::path Emb() const { return Machine().Storage(1) / "EMB"; }
     // E:\ORD, the STX folder of the flash drive attached to the PC.
     fs::path StickOrd() const { return fs::path(Drives().Host("USBSTICK/ORD")); }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     // Runs the export with the person's script; both must end well.
     void RunStx(const ScriptedUser::Script& script) { Run(script, true); }
@@ -122,28 +135,6 @@ protected:
 public:
     // ---- the person's steps
 
-    static const tavren::ControlInfo* ControlIn(const Snapshot& snap, int nId)
-    {
-        const tavren::WindowInfo* w = snap.Find(kFileManager);
-        return w ? w->Control(nId) : nullptr;
-    }
-    static int IndexIn(const Snapshot& snap, int nList, std::u16string_view strLabel)
-    {
-        if (const tavren::ControlInfo* c = ControlIn(snap, nList))
-            for (size_t i = 0; i < c->items.size(); i++)
-                if (c->items[i].strLabel == strLabel)
-                    return static_cast<int>(i);
-        return -1;
-    }
-    // The labels a list shows, in order, with "*" after a ticked one.
-    static std::vector<std::u16string> Shown(const Snapshot& snap, int nList)
-    {
-        std::vector<std::u16string> labels;
-        if (const tavren::ControlInfo* c = ControlIn(snap, nList))
-            for (const auto& item : c->items)
-                labels.push_back(item.strLabel + (item.nImage >= 16 && (item.nImage & 1) ? u"*" : u""));
-        return labels;
-    }
     static bool Idle(const Snapshot& snap) { return snap.Find(kTransfer) == nullptr; }
 
     // Waits until the list shows exactly these labels (ticked ones with "*"), in any order.

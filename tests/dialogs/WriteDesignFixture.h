@@ -4,16 +4,13 @@
 // looks at in the dialog (the destination list, the buttons, the location box).
 #pragma once
 
-#include "tests/design/FixtureWriter.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
-#include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/kernel/Handle.h"
-#include "tests/support/TestFiles.h"
 
 #include <dlfcn.h>
 
@@ -29,6 +26,8 @@
 namespace wdtest {
 
 using tavren::test::Narrow;
+using tavren::test::NamesIn;
+using tavren::test::RemoveDrive;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
@@ -126,20 +125,8 @@ protected:
     }
 
     // ---- files
-    static std::string CorpusPath(const std::string& name)
-    {
-        const char* dir = std::getenv("TAVREN_SOURCE_DIR");
-        return std::string(dir ? dir : ".") + "/tests/fixtures/corpus/" + name;
-    }
     // A native design file made from a corpus design, as a host hands it over.
-    static fixture::Bytes DesignBytes(const std::string& corpusName = "Star.DST")
-    {
-        const fixture::Bytes dst = fixture::ReadWholeFile(CorpusPath(corpusName));
-        CEmbData design;
-        CEmbFile file(CEmbFile::dftDst);
-        EXPECT_TRUE(!dst.empty() && file.ReadBuffer(dst.data(), dst.size(), design)) << corpusName;
-        return fixture::MakeQef(fixture::LayoutFromDesign(design));
-    }
+    static fixture::Bytes DesignBytes(const std::string& corpusName = "Star.DST") { return tavren::test::CorpusDesign(corpusName); }
     static fixture::Bytes StxBytes(int nPoints = 8) { return fixture::MakeStx(fixture::WellFormedStx(nPoints)); }
 
     static void Put(const fs::path& p, const fixture::Bytes& bytes)
@@ -148,39 +135,12 @@ protected:
         ASSERT_TRUE(fixture::WriteFile(p.string(), bytes)) << p;
     }
     static fixture::Bytes Read(const fs::path& p) { return fs::exists(p) ? fixture::ReadWholeFile(p.string()) : fixture::Bytes{}; }
-    // The names in a folder (none when it does not exist).
-    static std::vector<std::string> NamesIn(const fs::path& dir)
-    {
-        std::vector<std::string> names;
-        if (fs::is_directory(dir))
-            for (const auto& e : fs::directory_iterator(dir))
-                names.push_back(e.path().filename().string());
-        std::sort(names.begin(), names.end());
-        return names;
-    }
     fs::path Stick() const { return Drives().Folder(u'E'); }
     fs::path Emb(int storage = 1) const { return Machine().Storage(storage) / "EMB"; }
 
     // ---- drives and the machine
-    // Pulls a drive letter out of the map (broadcast as a volume removal).
-    static void RemoveDrive(char16_t letter)
-    {
-        auto drives = tavren::DriveMap::Instance().Drives();
-        drives.erase(std::remove_if(drives.begin(), drives.end(), [&](const tavren::Drive& d) { return d.letter == letter; }),
-                     drives.end());
-        tavren::DriveMap::Instance().SetDrives(drives);
-    }
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0) << words[0];
-    }
-    // True while a fault armed on the operation has not been used by any call.
-    bool FaultArmed(const std::string& strOp) const
-    {
-        return Machine().Ctl({"show"}).find("fault " + strOp + " ") != std::string::npos;
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
+    bool FaultArmed(const std::string& strOp) const { return tavren::test::FaultArmed(Machine(), strOp); }
 
     // The bytes of the design currently selected on the machine (what it would sew), asked of the
     // machine itself; empty when none is selected.
@@ -244,6 +204,13 @@ protected:
             for (size_t i = 0; i < c->entries.size(); ++i)
                 labels.push_back((static_cast<int>(i) == c->nCurSel ? u"*" : u"") + c->entries[i].strText);
         return labels;
+    }
+    // The location box has the entry, selected or not.
+    static bool BoxHas(const Snapshot& s, std::u16string_view strText)
+    {
+        const Labels box = BoxOf(s);
+        return std::find(box.begin(), box.end(), strText) != box.end() ||
+               std::find(box.begin(), box.end(), u"*" + std::u16string(strText)) != box.end();
     }
     static bool Enabled(const Snapshot& s, int nId)
     {

@@ -7,6 +7,7 @@
 namespace hostile {
 
 using namespace fmtest;
+using tavren::test::NamesIn;
 
 class HostileFixture : public FileManagerTransferFixture {
 protected:
@@ -17,16 +18,6 @@ protected:
         for (const auto& entry : fs::recursive_directory_iterator(Drives().Root()))
             if (entry.is_regular_file() && entry.path().filename() != "user-dirs.dirs")
                 files.push_back(entry.path().lexically_relative(Drives().Root()).generic_string());
-        std::sort(files.begin(), files.end());
-        return files;
-    }
-    // Every file below a machine folder, relative to it.
-    static std::vector<std::string> FilesIn(const fs::path& dir)
-    {
-        std::vector<std::string> files;
-        for (const auto& entry : fs::recursive_directory_iterator(dir))
-            if (entry.is_regular_file())
-                files.push_back(entry.path().lexically_relative(dir).generic_string());
         std::sort(files.begin(), files.end());
         return files;
     }

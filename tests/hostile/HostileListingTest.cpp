@@ -8,15 +8,7 @@ namespace {
 
 using namespace fmtest;
 
-class HostileListingTest : public FileManagerTransferFixture {
-protected:
-    void Break(const std::string& strHow) const
-    {
-        int rc = -1;
-        Machine().Ctl({"listing", strHow}, &rc);
-        ASSERT_EQ(rc, 0) << strHow;
-    }
-};
+class HostileListingTest : public FileManagerTransferFixture {};
 
 TEST_F(HostileListingTest, BrokenListingsShowTheReadableRecordsOnly)
 {
@@ -38,7 +30,7 @@ TEST_F(HostileListingTest, BrokenListingsShowTheReadableRecordsOnly)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.how);
-        Break(c.how);
+        Ctl({"listing", c.how});
         RunDesigns([&](ScriptedUser& u) {
             OpenMachineSide(u, u"Built-in", c.shown);
             CloseDialog(u);

@@ -91,14 +91,7 @@ protected:
     void Run(const ScriptedUser::Script& script)
     {
         tavren::test::Watchdog watchdog;
-        ScriptedUser user([&](ScriptedUser& u) {
-            m_hDlg = u.WaitForWindow(CListHostDlg::kCaption).hWnd;
-            script(u);
-            u.WaitForWindow(CListHostDlg::kCaption);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish()) << user.Report();
+        m_dlg.Play(script);
     }
     static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
     static Labels LabelsIn(const Snapshot& s) { return listlook::Labels(s); }
@@ -118,13 +111,13 @@ protected:
         HWND hEdit = ListIn(s)->hEdit;
         if (!strText.empty())
             u.Expect(tavren::TypeText(hEdit, strText), "typing the label");
-        u.Expect(tavren::PressKey(m_hDlg, strText.empty() ? VK_ESCAPE : VK_RETURN), "ending the edit");
+        u.Expect(tavren::PressKey(m_dlg.m_hShown, strText.empty() ? VK_ESCAPE : VK_RETURN), "ending the edit");
         u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->hEdit != hEdit; }, "the editor closed");
     }
     bool NoBox(ScriptedUser& u)
     {
         const Snapshot s = u.Look();
-        return s.Front() && s.Front()->hWnd == m_hDlg;
+        return s.Front() && s.Front()->hWnd == m_dlg.m_hShown;
     }
 
     tavren::test::TempDrives m_drives;
@@ -133,7 +126,6 @@ protected:
     std::function<void()> m_fnFill = [] {};
     std::function<int()> m_fnOpen = [] { return 0; };
     std::atomic<int> m_nResult{-1};
-    HWND m_hDlg = 0;
 };
 
 TEST(FolderListNameRules, EachRuleHasItsMessageAndTheFirstBrokenOneDecides)
@@ -212,7 +204,7 @@ TEST_F(LocalFilesTest, NewFolderIsSortedAmongTheFoldersAndNamedRightAwayFailures
         u.Expect(LabelsIn(s) == Labels{u"New Folder", u"New Folder (2)", u"New Folder (3)", u"Anemone.qef"}, "sorted");
         u.Expect(ListIn(s)->items[2].nImage == CFolderListCtrl::PIC_FOLDER, "the folder picture");
         u.Expect(fs::is_directory(m_drives.Host("c/Work/New Folder (3)")), "made on disk");
-        u.Expect(tavren::TypeText(ListIn(s)->hEdit, u"Summer") && tavren::PressKey(m_hDlg, VK_RETURN), "naming it");
+        u.Expect(tavren::TypeText(ListIn(s)->hEdit, u"Summer") && tavren::PressKey(m_dlg.m_hShown, VK_RETURN), "naming it");
         ExpectLabels(u, {u"New Folder", u"New Folder (2)", u"Summer", u"Anemone.qef"}, "the new folder named");
         u.Click(CListHostDlg::IDC_HOST_OPEN);
         const auto& box = u.ExpectMessageBox(u"Error", u"Cannot create a file when that file already exists.\r\n");

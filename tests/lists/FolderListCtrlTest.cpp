@@ -1,6 +1,6 @@
-// The folder list as a person meets it: what a folder shows and in which order, the thumbnails
-// and check boxes of its files, ticking files, the label an edit starts from, and what the list
-// starts with.
+// The folder list as a person meets it: what a folder shows and in which order (and the one order
+// of every file list), the thumbnails and check boxes of its files, ticking files, the label an
+// edit starts from, and what the list starts with.
 #include "tests/lists/ListHostDlg.h"
 #include "tests/lists/ListTestDrives.h"
 #include "tests/support/Watchdog.h"
@@ -139,7 +139,7 @@ void WriteDesignFolder(const CListTestDrives& drives)
         drives.WriteDesign(std::string("c/Designs/") + name);
     drives.Write("c/Designs/notes.txt", "not a design");
     drives.Write("c/Designs/broken.qef", "this is no design file at all");
-    drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(CListTestDrives::CorpusPath("Star.DST")));
+    drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(tavren::test::SourceDir() + "/tests/fixtures/corpus/Star.DST"));
 }
 
 const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",
@@ -373,4 +373,43 @@ TEST(FolderListTicks, OnlyPicturesFromSixteenOnCanBeTicked)
         EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 16}, {u"b.qef", 18}}));
         EXPECT_EQ(list.m_nCheckedCount, 0);
     });
+}
+
+// The one fixed order of every file list: places and folders by picture, then files by name
+// upper-cased, by code unit; a label longer than a sort entry is cut, not overrun.
+TEST(SortListCtrl, PlacesAndFoldersByPictureThenFilesByNameUpperCasedByCodeUnit)
+{
+    const std::u16string strLong(400, u'b');
+    struct Case {
+        std::vector<std::pair<std::u16string, int>> items;
+        std::vector<std::u16string> sorted;
+    };
+    const Case cases[] = {
+        // The PC list's roots as it inserts them: by picture, not by name; a folder before any
+        // file; per-file pictures, and type pictures from 12 on, compare by name alone.
+        {{{u"Documents", 2}, {u"Computer", 1}, {u"Desktop", 0}, {u"zzz", 4}, {u"aaa.qef", 30}, {u"Rose.qpx", 17},
+          {u"Lily.qef+", 12}, {u"USB", 5}},
+         {u"Desktop", u"Computer", u"Documents", u"zzz", u"USB", u"aaa.qef", u"Lily.qef+", u"Rose.qpx"}},
+        // No numeric order (B10 before B2); "_" (0x5F) after every letter once upper-cased; a
+        // letter beyond ASCII after them all.
+        {{{u"B2.qef", 16}, {u"b10.qef", 16}, {u"a_b.qef", 16}, {u"aZ.qef", 16}, {u"A1.qef", 16}, {u"\u00e9t\u00e9.qef", 16},
+          {u"Zebra.qef", 16}},
+         {u"A1.qef", u"aZ.qef", u"a_b.qef", u"b10.qef", u"B2.qef", u"Zebra.qef", u"\u00e9t\u00e9.qef"}},
+        {{{strLong, 16}, {u"a.qef", 16}}, {u"a.qef", strLong}},
+    };
+    CFolderListCtrl list;
+    InHost(list, [&](CListHostDlg&) {
+        for (const Case& c : cases) {
+            list.DeleteAllItems();
+            for (const auto& [strLabel, nImage] : c.items)
+                list.InsertItem(list.GetItemCount(), strLabel.c_str(), nImage);
+            list.SortByTypeAndName();
+            EXPECT_EQ(Labels(list), c.sorted);
+        }
+    });
+    CSortListCtrl::SortEntry entries[2] = {{u"abc.qef", 16}, {u"ABC.qef", 16}};
+    EXPECT_EQ(CSortListCtrl::CompareItems(0, 1, reinterpret_cast<LPARAM>(entries)), 0);
+    CSortListCtrl::SortEntry mixed[2] = {{u"aaa", 17}, {u"AAB", 30}};
+    EXPECT_EQ(CSortListCtrl::CompareItems(0, 1, reinterpret_cast<LPARAM>(mixed)), -1);
+    EXPECT_EQ(CSortListCtrl::CompareItems(1, 0, reinterpret_cast<LPARAM>(mixed)), 1);
 }

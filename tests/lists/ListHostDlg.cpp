@@ -7,6 +7,8 @@
 
 #include "platform/user/WindowManager.h"
 
+#include <gtest/gtest.h>
+
 namespace {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
@@ -105,6 +107,18 @@ void CListHostDlg::OnHostButton(UINT nId)
     if (m_onButton)
         m_onButton(nId);
     ++m_nPresses;
+}
+
+void CListHostDlg::Play(const std::function<void(tavren::ScriptedUser&)>& script, DWORD dwFinish)
+{
+    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+        m_hShown = u.WaitForWindow(kCaption).hWnd;
+        script(u);
+        u.WaitForWindow(kCaption);
+        u.Close();
+    });
+    DoModal();
+    EXPECT_TRUE(user.Finish(dwFinish)) << user.Report();
 }
 
 tavren::Snapshot CListHostDlg::Settle(tavren::ScriptedUser& u)

@@ -51,6 +51,10 @@ public:
     // Runs with the module's state current, as an export would.
     INT_PTR DoModal() override;
 
+    // Shows the dialog while the person's script plays, from the dialog in front (m_hShown) to the
+    // person closing it, and expects the script to pass.
+    void Play(const std::function<void(tavren::ScriptedUser&)>& script, DWORD dwFinish = 30000);
+
     // Presses "Style" and waits until the dialog has handled it, and so all the person's input
     // before it (a listing's transfer dialog included); then looks. Tests that use this leave
     // "Style" unbound.
@@ -79,6 +83,7 @@ public:
     CFolderListCtrl& m_list;
     CComboBoxEx m_location;
     std::atomic<int> m_nPresses{0}; // the host's buttons handled so far
+    HWND m_hShown = 0;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

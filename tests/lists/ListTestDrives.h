@@ -5,16 +5,11 @@
 // anything else as raw bytes.
 #pragma once
 
-#include "tests/design/FixtureWriter.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/TempDrives.h"
-
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
 
 #include <gtest/gtest.h>
 
-#include <cctype>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -38,31 +33,7 @@ public:
     // made from the corpus design corpusName.
     void WriteDesign(const std::string& rel, const std::string& corpusName = "Star.DST") const
     {
-        CEmbData design;
-        ReadCorpus(corpusName, design);
-        const fixture::DesignLayout layout = fixture::LayoutFromDesign(design);
-        std::string ext = rel.substr(rel.rfind('.'));
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext == ".qef+")
-            Write(rel, fixture::MakeQefPlus(layout));
-        else if (ext == ".qpx")
-            Write(rel, fixture::MakeQpx(layout));
-        else
-            Write(rel, fixture::MakeQef(layout));
+        Write(rel, tavren::test::CorpusDesign(corpusName, rel.substr(rel.rfind('.'))));
     }
     void WriteStx(const std::string& rel, int nPoints = 8) const { Write(rel, fixture::MakeStx(fixture::WellFormedStx(nPoints))); }
-
-    static std::string CorpusPath(const std::string& name)
-    {
-        const char* dir = std::getenv("TAVREN_SOURCE_DIR");
-        return std::string(dir ? dir : ".") + "/tests/fixtures/corpus/" + name;
-    }
-    // A corpus design, read as the module reads it.
-    static void ReadCorpus(const std::string& name, CEmbData& design)
-    {
-        const fixture::Bytes bytes = fixture::ReadWholeFile(CorpusPath(name));
-        CEmbFile file(CEmbFile::dftDst);
-        EXPECT_TRUE(!bytes.empty() && file.ReadBuffer(bytes.data(), bytes.size(), design)) << name;
-    }
 };

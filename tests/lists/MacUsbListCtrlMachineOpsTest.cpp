@@ -5,8 +5,9 @@
 #include "lists/MacUsbListCtrl.h"
 
 #include "tests/lists/ListHostDlg.h"
-#include "tests/lists/ListTestDrives.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
@@ -90,24 +91,9 @@ protected:
         tavren::test::EmulatedMachine::WriteBytes(Work() / rel, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
     bool OnMachine(const std::string& rel) const { return fs::exists(Work() / rel); }
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0);
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
-    void Run(const ScriptedUser::Script& script)
-    {
-        ScriptedUser user([&](ScriptedUser& u) {
-            m_hDlg = u.WaitForWindow(CListHostDlg::kCaption).hWnd;
-            script(u);
-            u.WaitForWindow(CListHostDlg::kCaption);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish(60000)) << user.Report();
-    }
+    void Run(const ScriptedUser::Script& script) { m_dlg.Play(script, 60000); }
     static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
     static Labels LabelsIn(const Snapshot& s) { return listlook::Labels(s); }
     // label -> picture
@@ -127,7 +113,7 @@ protected:
     }
     Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {
-        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_hDlg && LabelsIn(s) == expected; },
+        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_dlg.m_hShown && LabelsIn(s) == expected; },
                            strWhat);
     }
     // Opens "\EMB\Work" (through the transfer dialog) and waits for its items.
@@ -170,17 +156,13 @@ protected:
         find.psz = strLabel.c_str();
         return m_list.FindItem(&find);
     }
-    bool FaultTaken(const std::string& strOp) const
-    {
-        return Machine().Ctl({"show"}).find("fault " + strOp + " ") == std::string::npos;
-    }
+    bool FaultTaken(const std::string& strOp) const { return !tavren::test::FaultArmed(Machine(), strOp); }
 
     HANDLE m_hDevice = 0;
     CMacUsbListCtrl m_list;
     CListHostDlg m_dlg{m_list};
     std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\\\EMB\\Work", 3); };
     std::atomic<int> m_nResult{-1};
-    HWND m_hDlg = 0;
 };
 
 TEST_F(MachineOpsTest, NewFolderTakesTheNextFreeFolderNameAndRefusalsAddNothing)
@@ -226,7 +208,7 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
         ExpectLabels(u, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"}, "the root view");
         u.EditLabel(kList, 0, u"Mine");
         ExpectLabels(u, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"}, "Built-in kept");
-        u.Expect(u.Look().Front()->hWnd == m_hDlg, "no box for a place");
+        u.Expect(u.Look().Front()->hWnd == m_dlg.m_hShown, "no box for a place");
 
         OpenWork(u, {u"Old", u"a.qef", u"c.qpx"});
         u.EditLabel(kList, IndexOf(u, u"a.qef"), u"b.txt"); // another extension is part of the name
@@ -242,7 +224,7 @@ TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyA
         ExpectBox(u, u"Confirm", IDS_NAME_RESERVED);
         Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->nEditItem == nItem; },
                                  "editing again");
-        u.Expect(ListIn(s)->hEdit && tavren::PressKey(m_hDlg, VK_ESCAPE), "giving up");
+        u.Expect(ListIn(s)->hEdit && tavren::PressKey(m_dlg.m_hShown, VK_ESCAPE), "giving up");
         ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "D.QPX kept");
 
         // The machine refuses the design's new name and goes on to take its companion's: the
@@ -351,9 +333,7 @@ TEST_F(MachineOpsTest, DeletingSelectedFilesTakesCompanionsAndFoldersGoWithTheir
 
 TEST_F(MachineOpsTest, OnAFlashDriveOfThePcRenamesGoToTheFileSystem)
 {
-    CEmbData design;
-    CListTestDrives::ReadCorpus("Star.DST", design);
-    const fixture::Bytes qef = fixture::MakeQef(fixture::LayoutFromDesign(design));
+    const fixture::Bytes qef = tavren::test::CorpusDesign();
     Drives().Write("USBSTICK/EMB/Embf/a.qef", std::string(qef.begin(), qef.end()));
     Drives().Write("USBSTICK/EMB/Embf/a.qbf", "companion a");
     m_fnOpen = [this] { m_list.ShowUsbFolder(u"E:\\EMB\\Embf", 3, TRUE); };

@@ -5,8 +5,9 @@
 #include "lists/MacUsbListCtrl.h"
 
 #include "tests/lists/ListHostDlg.h"
-#include "tests/lists/ListTestDrives.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/ModuleFixture.h"
+#include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
@@ -77,12 +78,7 @@ protected:
         fs::create_directories(p.parent_path());
         tavren::test::EmulatedMachine::WriteBytes(p, {'x'});
     }
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        ASSERT_EQ(rc, 0) << words[0];
-    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
 
     void Run(const ListSetup& setup, const ScriptedUser::Script& script)
     {
@@ -90,13 +86,7 @@ protected:
             m_list.Initialize(setup.bMachine ? m_hDevice : 0, &d.m_location, setup.nListKind, setup.bMachinePresent,
                               TRUE, setup.nMode, setup.bDeepUsbFolders);
         };
-        ScriptedUser user([&](ScriptedUser& u) {
-            u.WaitForWindow(CListHostDlg::kCaption);
-            script(u);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish()) << user.Report();
+        m_dlg.Play(script);
     }
     // Once the input is handled: the items, the location box and (nLevel >= 0) the list's level and path.
     void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhere,
@@ -367,7 +357,7 @@ TEST_F(MacListTest, PicturesForFetchedFilesKeepBothImageListsInStep)
             EXPECT_EQ(CMacUsbListCtrl::MachineFilePicture(u"c.qbf"), -1);
 
             CEmbData design;
-            CListTestDrives::ReadCorpus("Star.DST", design);
+            tavren::test::ReadCorpus("Star.DST", design);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, TRUE, 2), 27);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, FALSE, 4), -1);
             CEmbData empty;

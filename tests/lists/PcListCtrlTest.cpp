@@ -55,17 +55,7 @@ public:
                 m_list.OpenSelected();
         };
     }
-    // Runs the dialog while the script plays, and expects the script to pass.
-    void Run(const ScriptedUser::Script& script)
-    {
-        ScriptedUser user([&](ScriptedUser& u) {
-            u.WaitForWindow(CListHostDlg::kCaption);
-            script(u);
-            u.Close();
-        });
-        m_dlg.DoModal();
-        EXPECT_TRUE(user.Finish()) << user.Report();
-    }
+    void Run(const ScriptedUser::Script& script) { m_dlg.Play(script); }
     // Once the input is handled, the list shows exactly these labels (in this order) and the
     // location box these entries.
     Snapshot ExpectView(ScriptedUser& u, const std::vector<std::u16string>& labels, const std::string& strBox,

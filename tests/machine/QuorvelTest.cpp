@@ -1,7 +1,7 @@
 // libQuorvel's exports against a real quorvel-machine process.
 #include "machine/Quorvel.h"
 #include "platform/kernel/Handle.h"
-#include "tests/support/EmulatedMachine.h"
+#include "tests/support/MachineAndDrives.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -63,12 +63,7 @@ protected:
         if (m_hDevice)
             CloseHandle(m_hDevice);
     }
-    void Ctl(const std::vector<std::string>& words)
-    {
-        int rc = -1;
-        m_machine.Ctl(words, &rc);
-        ASSERT_EQ(rc, 0);
-    }
+    void Ctl(const std::vector<std::string>& words) { tavren::test::CtlOk(m_machine, words); }
     std::vector<uint8_t> List(uint32_t storage, const char16_t* folder, int32_t* result = nullptr)
     {
         LibBuffer b;

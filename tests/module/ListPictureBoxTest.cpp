@@ -1,6 +1,6 @@
 // The list pictures made inside the module carry the module's own check-box bitmaps.
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
+#include "tests/support/SampleDesigns.h"
+
 #include "platform/gdi/Gdi.h"
 #include "platform/kernel/Library.h"
 #include "platform/user/Resource.h"
@@ -8,9 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace {
@@ -26,12 +23,9 @@ std::vector<uint8_t> Pixels(const CBitmap& bm, int& w, int& h)
 
 TEST(ModuleListPicture, TheCornerShowsBitmaps13005And13006WithWhiteLeftOut)
 {
-    std::ifstream in(std::string(std::getenv("TAVREN_SOURCE_DIR")) + "/tests/fixtures/corpus/Star.DST", std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_FALSE(bytes.empty());
-    CEmbFile file(CEmbFile::dftDst);
     CEmbData design;
-    ASSERT_TRUE(file.ReadBuffer(bytes.data(), bytes.size(), design));
+    tavren::test::ReadCorpus("Star.DST", design);
+    ASSERT_FALSE(HasFailure());
     CBitmap plain, unticked, ticked;
     ASSERT_TRUE(CListPicture::DrawDesignPicture(design, plain));
     ASSERT_TRUE(CListPicture::MakeDesignPair(design, TRUE, unticked, ticked));

@@ -3,14 +3,14 @@
 // its flash drive taken out while a folder of it is shown; the machine sewing while files are sent.
 // After each: the message the person sees, the dialog still answering, a retry that goes through
 // once the fault is gone, and every file whole at its destination or untouched at its source.
-#include "tests/reliability/FaultSupport.h"
+#include "tests/dialogs/FileManagerTransferFixture.h"
 
 #include "res/resource.h"
 
 namespace {
 
 using namespace fmtest;
-using faults::FilesIn;
+using tavren::test::NamesIn;
 
 constexpr const char16_t* kReconnect = u"Reconnect the USB cable.";
 constexpr const char16_t* kCommError = u"Communication Error";
@@ -18,12 +18,6 @@ constexpr int kMachineUp = 13022;
 
 class FileManagerMachineFaultTest : public FileManagerTransferFixture {
 protected:
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0) << words[0];
-    }
     // The cable comes out once the first file of a batch is done: every call of the operation
     // waits a second before the machine looks at it, and the cable is pulled while the second
     // waits (so the first is whole and the second never starts).
@@ -68,7 +62,7 @@ TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfASendThenARetry)
         Settled(u);
         // Nothing was claimed: the ticks stay for another try.
         u.Expect(Text(u, kPcCount) == u" 3", "the three files still ticked");
-        u.Expect(FilesIn(UserSt()) == std::vector<std::string>{"a.stx", "old.stx"}, "only the first file reached the machine");
+        u.Expect(NamesIn(UserSt()) == std::vector<std::string>{"a.stx", "old.stx"}, "only the first file reached the machine");
 
         PlugBackAndOpen(*this, u, {u"a.stx", u"old.stx"});
         Press(u, kToMachine);
@@ -80,7 +74,7 @@ TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfASendThenARetry)
         CloseDialog(u);
     });
 
-    EXPECT_EQ(FilesIn(UserSt()), (std::vector<std::string>{"a.stx", "b.stx", "c.stx", "old.stx"}));
+    EXPECT_EQ(NamesIn(UserSt()), (std::vector<std::string>{"a.stx", "b.stx", "c.stx", "old.stx"}));
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
     EXPECT_EQ(ReadAll(UserSt() / "b.stx"), Stx(6));
     EXPECT_EQ(ReadAll(UserSt() / "c.stx"), Stx(7));
@@ -102,12 +96,12 @@ TEST_F(FileManagerMachineFaultTest, CablePulledInTheMiddleOfAReceiveWritesNothin
         // The answer to the second file stops halfway: the cable came out while it travelled.
         Ctl({"fault", "UploadFile", "delay", "300"});
         Press(u, kToPc);
-        u.WaitUntil([&](const Snapshot&) { return !FaultArmedOn(Machine(), "UploadFile"); }, "the first file asked for");
+        u.WaitUntil([&](const Snapshot&) { return !tavren::test::FaultArmed(Machine(), "UploadFile"); }, "the first file asked for");
         Ctl({"fault", "UploadFile", "pull"});
         // Half an answer and then nothing: the link reads it as a lost connection.
         Expect(u, kCommError, kReconnect);
         Settled(u);
-        u.Expect(FilesIn(Desktop()).empty(), "nothing written to the PC folder");
+        u.Expect(NamesIn(Desktop()).empty(), "nothing written to the PC folder");
         u.Expect(Shown(u.Look(), kPcList).empty(), "nothing shown in the PC pane");
 
         PlugBackAndOpen(*this, u, {u"a.stx", u"b.stx", u"c.stx"});
@@ -153,7 +147,7 @@ TEST_F(FileManagerMachineFaultTest, ABatchThePersonStopsHalfWay)
         u.WaitUntil(
             [&](const Snapshot& snap) {
                 std::vector<std::u16string> onMachine;
-                for (const std::string& strName : FilesIn(UserSt()))
+                for (const std::string& strName : NamesIn(UserSt()))
                     onMachine.push_back(std::u16string(strName.begin(), strName.end()));
                 std::vector<std::u16string> shown = Shown(snap, kMachineList);
                 std::sort(shown.begin(), shown.end());
@@ -182,7 +176,9 @@ TEST_F(FileManagerMachineFaultTest, StorageFullInTheMiddleOfABatch)
     WriteAll(Desktop() / "c.stx", Stx(42));
     WriteAll(UserSt() / "old.stx", Stx(12));
     // Room for what is there and the first file, not the second.
-    const auto nUsed = faults::BytesUnder(Machine().Storage(1));
+    uintmax_t nUsed = 0;
+    for (const auto& e : fs::recursive_directory_iterator(Machine().Storage(1)))
+        nUsed += e.is_regular_file() ? e.file_size() : 0;
     const auto nRoom = nUsed + Stx(40).size() + Stx(41).size() / 2;
 
     RunStx([&](ScriptedUser& u) {
@@ -195,7 +191,7 @@ TEST_F(FileManagerMachineFaultTest, StorageFullInTheMiddleOfABatch)
         Expect(u, kCommError, u"The file cannot be saved. Short of memory space in the machine");
         Settled(u);
         u.Expect(Text(u, kPcCount) == u" 3", "the ticks stay for another try");
-        u.Expect(FilesIn(UserSt()) == std::vector<std::string>{"a.stx", "old.stx"}, "the first file whole, nothing of the second");
+        u.Expect(NamesIn(UserSt()) == std::vector<std::string>{"a.stx", "old.stx"}, "the first file whole, nothing of the second");
         // The dialog goes on: the person looks into another folder and comes back.
         Press(u, kMachineUp);
         WaitForShown(u, kMachineList, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"}, "the root view");
@@ -229,13 +225,15 @@ TEST_F(FileManagerMachineFaultTest, MachinesFlashDriveTakenOutWhileItsFolderIsSh
         Expect(u, kCommError, u"USB flash drive is not connected to the machine.");
         Settled(u);
         u.Expect(Text(u, kMachineCount) == u" 0", "the file not ticked without its picture");
+        const Snapshot snap = u.Look();
+        u.Expect(ControlIn(snap, kMachineList)->items[IndexIn(snap, kMachineList, u"m.stx")].nImage == 22, "m.stx keeps its type picture");
         // A send into the folder.
         Tick(u, kPcList, u"a.stx");
         Press(u, kToMachine);
         Expect(u, kCommError, u"USB flash drive is not connected to the machine.");
         Settled(u);
         u.Expect(Text(u, kPcCount) == u" 1", "the tick kept for another try");
-        u.Expect(FilesIn(Machine().Storage(2) / "ORD" / "(UserST)") == std::vector<std::string>{"m.stx"}, "nothing sent");
+        u.Expect(NamesIn(Machine().Storage(2) / "ORD" / "(UserST)") == std::vector<std::string>{"m.stx"}, "nothing sent");
 
         // The drive back in: both ways go.
         Ctl({"usb1", "present"});
@@ -283,7 +281,7 @@ TEST_F(FileManagerMachineFaultTest, AnswersSlowerThanTheLinkWaits)
         Press(u, kToPc);
         Expect(u, kCommError, u"Communication time out.");
         Settled(u);
-        u.Expect(FilesIn(Desktop()) == std::vector<std::string>{"a.stx", "b.stx"}, "nothing received");
+        u.Expect(NamesIn(Desktop()) == std::vector<std::string>{"a.stx", "b.stx"}, "nothing received");
         Press(u, kToPc);
         WaitForShown(u, kPcList, {u"a.stx", u"b.stx", u"m.stx"}, "received on the second try");
 

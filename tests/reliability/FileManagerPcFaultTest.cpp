@@ -2,7 +2,7 @@
 // copy, the drive full, and the PC folder write-protected or full while files are received into it.
 // After each: the message the person sees, the dialog still answering, a retry that goes through,
 // and no half file anywhere.
-#include "tests/reliability/FaultSupport.h"
+#include "tests/dialogs/FileManagerTransferFixture.h"
 
 #include "platform/file/DriveMap.h"
 #include "platform/file/DriveWatcher.h"
@@ -15,31 +15,12 @@
 namespace {
 
 using namespace fmtest;
-using faults::FilesIn;
+using tavren::test::NamesIn;
+using tavren::test::RemoveDrive;
+using tavren::test::SetWriteFault;
 
 class FileManagerPcFaultTest : public FileManagerTransferFixture {
 protected:
-    void Ctl(const std::vector<std::string>& words) const
-    {
-        int rc = -1;
-        Machine().Ctl(words, &rc);
-        EXPECT_EQ(rc, 0) << words[0];
-    }
-    // The drive write-protected (EROFS), full (ENOSPC) or as it was (0); the letters stay.
-    static void SetWriteFault(char16_t letter, int nFault)
-    {
-        auto drives = tavren::DriveMap::Instance().Drives();
-        for (tavren::Drive& d : drives)
-            if (d.letter == letter)
-                d.writeFault = nFault;
-        tavren::DriveMap::Instance().SetDrives(drives);
-    }
-    static void RemoveDrive(char16_t letter)
-    {
-        auto drives = tavren::DriveMap::Instance().Drives();
-        std::erase_if(drives, [&](const tavren::Drive& d) { return d.letter == letter; });
-        tavren::DriveMap::Instance().SetDrives(drives);
-    }
     void PutBackStick()
     {
         auto drives = tavren::DriveMap::Instance().Drives();
@@ -80,7 +61,7 @@ TEST_F(FileManagerPcFaultTest, PcFolderWriteProtectedOrFullWhileReceivingFromThe
             Expect(u, u"Receive Designs", u"Files are not found.\na.stx\n");
             Settled(u);
             // Nothing half made: the folder as it was, and the pane shows it so.
-            u.Expect(FilesIn(Desktop()) == std::vector<std::string>{"b.stx"}, strWhat + ": no file made in the PC folder");
+            u.Expect(NamesIn(Desktop()) == std::vector<std::string>{"b.stx"}, strWhat + ": no file made in the PC folder");
             u.Expect(ReadAll(Desktop() / "b.stx") == Stx(30), strWhat + ": the file not received kept its bytes");
             WaitForShown(u, kPcList, {u"b.stx"}, strWhat + ": the PC pane");
         }
@@ -91,7 +72,7 @@ TEST_F(FileManagerPcFaultTest, PcFolderWriteProtectedOrFullWhileReceivingFromThe
         Expect(u, u"Save As", u"b.stx already exists.\nDo you want to replace it?", IDYES);
         Expect(u, u"Receive Designs", u"Files are not found.\nb.stx\n");
         Settled(u);
-        u.Expect(FilesIn(Desktop()) == std::vector<std::string>{"b.stx"}, "only the old b.stx in the folder");
+        u.Expect(NamesIn(Desktop()) == std::vector<std::string>{"b.stx"}, "only the old b.stx in the folder");
         u.Expect(ReadAll(Desktop() / "b.stx") == Stx(30), "the old b.stx kept its bytes");
 
         SetWriteFault(u'C', 0);
@@ -150,7 +131,7 @@ TEST_F(FileManagerPcFaultTest, FlashDriveTakenOutInTheMiddleOfACopyFromIt)
         WaitForShown(u, kMachineList, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2"}, "the root view without the stick");
         Settled(u);
         pull.join();
-        u.Expect(FilesIn(Desktop()) == std::vector<std::string>{"a.stx", "b.stx"}, "the last two files not made");
+        u.Expect(NamesIn(Desktop()) == std::vector<std::string>{"a.stx", "b.stx"}, "the last two files not made");
 
         // The stick back in: the last file copied on a second try.
         fs::remove(StickOrd() / "b.stx");
@@ -177,7 +158,7 @@ TEST_F(FileManagerPcFaultTest, FlashDriveOfThePcPaneTakenOutWhileReceivingIntoIt
     WriteAll(UserSt() / "a.stx", Stx(5));
     WriteAll(UserSt() / "b.stx", Stx(6));
     WriteAll(Drives().Host("USBSTICK/In/keep.txt"), "keep");
-    const auto before = faults::FilesIn(Drives().Host("c"));
+    const auto before = NamesIn(Drives().Host("c"));
 
     RunStx([&](ScriptedUser& u) {
         u.WaitForWindow(kFileManager);
@@ -201,9 +182,9 @@ TEST_F(FileManagerPcFaultTest, FlashDriveOfThePcPaneTakenOutWhileReceivingIntoIt
         CloseDialog(u);
     });
 
-    EXPECT_EQ(faults::FilesIn(Drives().Host("c")), before) << "nothing made on C:";
-    EXPECT_EQ(faults::FilesIn(Drives().Host("USBSTICK/In")), std::vector<std::string>{"keep.txt"});
-    EXPECT_EQ(faults::FilesIn(Drives().Host("USBSTICK")), std::vector<std::string>{"In"});
+    EXPECT_EQ(NamesIn(Drives().Host("c")), before) << "nothing made on C:";
+    EXPECT_EQ(NamesIn(Drives().Host("USBSTICK/In")), std::vector<std::string>{"keep.txt"});
+    EXPECT_EQ(NamesIn(Drives().Host("USBSTICK")), std::vector<std::string>{"In"});
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
 }
 
@@ -213,7 +194,7 @@ TEST_F(FileManagerPcFaultTest, FlashDriveFullThenTakenOutInTheMiddleOfACopyToIt)
     WriteAll(Desktop() / "b.stx", Stx(6));
     WriteAll(Desktop() / "c.stx", Stx(7));
 
-    const auto onC = faults::FilesIn(Drives().Host("c"));
+    const auto onC = NamesIn(Drives().Host("c"));
 
     RunStx([&](ScriptedUser& u) {
         // The desktop opened last: C: is the current drive.
@@ -230,7 +211,7 @@ TEST_F(FileManagerPcFaultTest, FlashDriveFullThenTakenOutInTheMiddleOfACopyToIt)
         Expect(u, u"Error", u"The system cannot find the path specified.\r\nE:\\ORD\\b.stx\nE:\\ORD\\c.stx");
         WaitForShown(u, kMachineList, {u"Built-in", u"USB flash drive 1", u"USB flash drive 2"}, "the root view without the stick");
         Settled(u);
-        u.Expect(FilesIn(StickOrd()) == std::vector<std::string>{"Ordf"}, "nothing on the stick");
+        u.Expect(NamesIn(StickOrd()) == std::vector<std::string>{"Ordf"}, "nothing on the stick");
 
         PutBackStick();
         WaitForShown(u, kMachineList, kRootWithStick, "the stick back");
@@ -246,7 +227,7 @@ TEST_F(FileManagerPcFaultTest, FlashDriveFullThenTakenOutInTheMiddleOfACopyToIt)
         EXPECT_EQ(ReadAll(StickOrd() / name), Stx(points)) << name;
         EXPECT_EQ(ReadAll(Desktop() / name), Stx(points)) << name;
     }
-    EXPECT_EQ(faults::FilesIn(Drives().Host("c")), onC) << "nothing written outside the folder chosen";
+    EXPECT_EQ(NamesIn(Drives().Host("c")), onC) << "nothing written outside the folder chosen";
 }
 
 } // namespace

@@ -1,19 +1,22 @@
-// Sending ticked files from the PC to the machine through the File Manager, as a person does it:
+// Copies in the File Manager as a person makes them: ticked files sent from the PC to the machine,
 // every refusal reported once per batch in its own box and order, the rest arriving byte for byte
-// on the emulated machine and coming back the same; the 60-item limit of STX patterns in built-in
-// storage; a transfer the machine refuses, which keeps the ticks for another try.
+// and coming back the same; the 60-item limit of STX patterns in built-in storage; a transfer the
+// machine refuses, which keeps the ticks; names that clash with the destination (Yes replacing, No
+// skipping, Cancel skipping every later clash, the counter following at once); and copies both
+// ways between the PC and a USB flash drive attached to it, failed ones gathered under the
+// system's own message.
 #include "tests/dialogs/FileManagerTransferFixture.h"
 
 namespace {
 
 using namespace fmtest;
 
-class FileManagerTransferSendTest : public FileManagerTransferFixture {};
+class FileManagerTransferTest : public FileManagerTransferFixture {};
 
 // U+96EA, a character the machine's code page lacks.
 const std::u16string kSnow = u"\u96EA.stx";
 
-TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
+TEST_F(FileManagerTransferTest, DesignBatchReportsEachReasonOnceInOrder)
 {
     using namespace fixture;
     const std::string strStar = CorpusDesign("Star.DST", ".qef");
@@ -87,7 +90,7 @@ TEST_F(FileManagerTransferSendTest, DesignBatchReportsEachReasonOnceInOrder)
               FromBytes(fixture::MakeQef(fixture::LayoutFromStitches({fixture::Sew(1400, 0), fixture::Sew(-2800, 2300), fixture::EndDesign()}))));
 }
 
-TEST_F(FileManagerTransferSendTest, SixtyStxItemsAtMostInBuiltInStorage)
+TEST_F(FileManagerTransferTest, SixtyStxItemsAtMostInBuiltInStorage)
 {
     for (int i = 0; i < 59; ++i)
         WriteAll(UserSt() / ("p" + std::to_string(100 + i) + ".stx"), Stx(5));
@@ -128,7 +131,7 @@ TEST_F(FileManagerTransferSendTest, SixtyStxItemsAtMostInBuiltInStorage)
     EXPECT_EQ(ReadAll(UserSt() / "y.stx"), Stx(7));
 }
 
-TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
+TEST_F(FileManagerTransferTest, TransferTheMachineRefusesKeepsTheTicks)
 {
     WriteAll(Desktop() / "a.stx", Stx(5));
     WriteAll(Desktop() / "gone.stx", Stx(6));
@@ -196,6 +199,128 @@ TEST_F(FileManagerTransferSendTest, TransferTheMachineRefusesKeepsTheTicks)
     EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
     EXPECT_EQ(ReadAll(UserSt() / "gone.stx"), Stx(13));
     EXPECT_FALSE(fs::exists(Desktop() / "old.stx"));
+    EXPECT_FALSE(fs::exists(Desktop() / "gone.stx"));
+}
+
+std::u16string Question(std::u16string_view strName)
+{
+    return std::u16string(strName) + u" already exists.\nDo you want to replace it?";
+}
+
+// The question for the file, with the PC counter as it stands while it is asked, then the answer.
+void Answer(ScriptedUser& u, std::u16string_view strName, std::u16string_view strCounter, int nButton)
+{
+    const tavren::WindowInfo& box = u.ExpectMessageBox(u"Save As", Question(strName));
+    u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the question shows the exclamation icon");
+    u.Expect(box.buttons == std::vector<int>{IDYES, IDNO, IDCANCEL}, "the question offers Yes, No and Cancel");
+    const Snapshot snap = u.Look();
+    const tavren::ControlInfo* pCounter = ControlIn(snap, kPcCount);
+    u.Expect(pCounter && pCounter->strText == strCounter,
+             "the PC counter reads \"" + Narrow(strCounter) + "\" while " + Narrow(strName) + " is asked about, not \"" +
+                 (pCounter ? Narrow(pCounter->strText) : std::string("(none)")) + "\"");
+    u.Answer(nButton);
+}
+
+TEST_F(FileManagerTransferTest, YesReplacesNoSkipsCancelSkipsEveryLaterClash)
+{
+    for (const char* name : {"a.stx", "b.stx", "c.stx", "d.stx"})
+        WriteAll(UserSt() / name, Stx(20));
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "b.stx", Stx(6));
+    WriteAll(Desktop() / "c.stx", Stx(7));
+    WriteAll(Desktop() / "D.STX", Stx(8)); // clashes without regard to case
+    WriteAll(Desktop() / "e.stx", Stx(9));
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx", u"b.stx", u"c.stx", u"D.STX", u"e.stx"});
+        OpenMachineSide(u, u"Built-in", {u"a.stx", u"b.stx", u"c.stx", u"d.stx"});
+        for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx", u"D.STX", u"e.stx"})
+            Tick(u, kPcList, name);
+        // A ticked file on the machine that gets replaced stays ticked.
+        Tick(u, kMachineList, u"a.stx");
+        Press(u, kToMachine);
+        Answer(u, u"a.stx", u" 5", IDYES);
+        Answer(u, u"b.stx", u" 5", IDNO);
+        // b went unticked the moment it was skipped.
+        Answer(u, u"c.stx", u" 4", IDCANCEL);
+        // D.STX is skipped without a question; e.stx, without a clash, still goes.
+        WaitForShown(u, kMachineList, {u"a.stx*", u"b.stx", u"c.stx", u"d.stx", u"e.stx"}, "e.stx added to the machine pane");
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 0", "the ticks cleared after the send");
+        u.Expect(Text(u, kMachineCount) == u" 1", "the machine's tick counted still");
+        // The replaced file shows the plain STX picture again (its preview was of the old bytes).
+        const Snapshot snap = u.Look();
+        const tavren::ControlInfo* pList = ControlIn(snap, kMachineList);
+        const int nReplaced = IndexIn(snap, kMachineList, u"a.stx");
+        u.Expect(pList && nReplaced >= 0 && pList->items[static_cast<size_t>(nReplaced)].nImage == 23,
+                 "a.stx shows the ticked plain STX picture");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(UserSt() / "a.stx"), Stx(5));
+    EXPECT_EQ(ReadAll(UserSt() / "b.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(UserSt() / "c.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(UserSt() / "d.stx"), Stx(20));
+    EXPECT_FALSE(fs::exists(UserSt() / "D.STX"));
+    EXPECT_EQ(ReadAll(UserSt() / "e.stx"), Stx(9));
+}
+
+bool Writable(const fs::path& p)
+{
+    return (fs::status(p).permissions() & fs::perms::owner_write) != fs::perms::none;
+}
+
+TEST_F(FileManagerTransferTest, FlashDriveCopiesBothWaysAndFailedOnesAreGatheredUnderTheSystemsMessage)
+{
+    WriteAll(Desktop() / "a.stx", Stx(5));
+    WriteAll(Desktop() / "b.stx", Stx(6));
+    WriteAll(Desktop() / "c.stx", Stx(7));
+    for (const char* name : {"a.stx", "b.stx"}) {
+        WriteAll(StickOrd() / name, Stx(20));
+        fs::permissions(StickOrd() / name, fs::perms::owner_read);
+    }
+    WriteAll(StickOrd() / "gone.stx", Stx(8));
+    WriteAll(StickOrd() / "gone2.stx", Stx(9));
+    WriteAll(StickOrd() / "d.stx", Stx(10));
+    fs::permissions(StickOrd() / "d.stx", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+
+    RunStx([&](ScriptedUser& u) {
+        OpenDesktop(u, {u"a.stx", u"b.stx", u"c.stx"});
+        OpenMachineSide(u, u"USBSTICK (E:)", {u"Ordf", u"a.stx", u"b.stx", u"gone.stx", u"gone2.stx", u"d.stx"});
+        for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx"})
+            Tick(u, kPcList, name);
+        Press(u, kToMachine);
+        for (const char16_t* name : {u"a.stx", u"b.stx"}) {
+            u.ExpectMessageBox(u"Save As", std::u16string(name) + u" already exists.\nDo you want to replace it?");
+            u.Answer(IDYES);
+        }
+        // The two read-only files on the drive are not replaced: one box for both, the path of
+        // each; the third file went.
+        Expect(u, u"Error", u"Access is denied.\r\nE:\\ORD\\a.stx\nE:\\ORD\\b.stx");
+        WaitForShown(u, kMachineList, {u"Ordf", u"a.stx", u"b.stx", u"c.stx", u"gone.stx", u"gone2.stx", u"d.stx"},
+                     "c.stx copied to the drive");
+        Settled(u);
+        u.Expect(Text(u, kPcCount) == u" 0", "the PC ticks cleared after the copy");
+
+        // Back from the drive, two of the ticked files vanish first.
+        for (const char16_t* name : {u"gone.stx", u"gone2.stx", u"d.stx"})
+            Tick(u, kMachineList, name);
+        fs::remove(StickOrd() / "gone.stx");
+        fs::remove(StickOrd() / "gone2.stx");
+        Press(u, kToPc);
+        Expect(u, u"Receive Designs", u"The system cannot find the file specified.\r\nE:\\ORD\\gone.stx\nE:\\ORD\\gone2.stx");
+        WaitForShown(u, kPcList, {u"a.stx", u"b.stx", u"c.stx", u"d.stx"}, "d.stx copied to the desktop");
+        Settled(u);
+        u.Expect(Text(u, kMachineCount) == u" 0", "the flash drive's ticks cleared after the copy");
+        CloseDialog(u);
+    });
+
+    EXPECT_EQ(ReadAll(StickOrd() / "a.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(StickOrd() / "b.stx"), Stx(20));
+    EXPECT_EQ(ReadAll(StickOrd() / "c.stx"), Stx(7));
+    EXPECT_EQ(ReadAll(Desktop() / "d.stx"), Stx(10));
+    EXPECT_TRUE(Writable(Desktop() / "d.stx")) << "the copy of a read-only file is writable";
+    EXPECT_FALSE(Writable(StickOrd() / "d.stx")) << "the original stays as it was";
     EXPECT_FALSE(fs::exists(Desktop() / "gone.stx"));
 }
 
