@@ -285,7 +285,7 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
 TEST(ListViewLayout, ReportColumnsWiderThanTheListScrollSidewaysByPixels)
 {
     CListsDlg dlg;
-    CListCtrl& list = dlg.m_report; // 298 x 158 inside its border
+    CListCtrl& list = dlg.m_report; // 298 pixels wide inside its border
     const HWND h = list.GetSafeHwnd();
     auto horz = [h] {
         SCROLLINFO si;
@@ -298,11 +298,12 @@ TEST(ListViewLayout, ReportColumnsWiderThanTheListScrollSidewaysByPixels)
     list.InsertItem(0, u"rose.qef", 0);
     list.SetItemText(0, 1, u"3 KB");
     EXPECT_FALSE(shown()) << "one column fits";
+    RECT rcBefore{}, rcClient{};
+    list.GetClientRect(&rcBefore);
     list.InsertColumn(1, u"Size", LVCFMT_RIGHT, 150);
     ASSERT_TRUE(shown());
-    RECT rcClient{};
     list.GetClientRect(&rcClient);
-    EXPECT_EQ(rcClient.bottom, 158 - SM_CXVSCROLL) << "the bar takes its height from the client area";
+    EXPECT_EQ(rcClient.bottom, rcBefore.bottom - SM_CXVSCROLL) << "the bar takes its height from the client area";
     SCROLLINFO si = horz();
     EXPECT_EQ(si.nMax, 349);
     EXPECT_EQ(si.nPage, 298u);
