@@ -401,7 +401,7 @@ test('A folder of 1,000 designs: the wheel and the thumb reach the last, which i
   }
 });
 
-test('The File Manager by keyboard alone: Tab into a pane, arrows, End, Enter, the Up button by Space, Shift+F10', { timeout: 120000 }, async () => {
+test('The File Manager by keyboard alone: Tab into a pane, arrows, End, Enter, Shift+F10, the location box, the Up button by Space', { timeout: 120000 }, async () => {
   await withPage([], async page => {
     const FM = 'File Manager', PC = 13011, UP = 13015;
     const win = page.locator(`.window[data-caption="${FM}"]`);
@@ -456,10 +456,19 @@ test('The File Manager by keyboard alone: Tab into a pane, arrows, End, Enter, t
               `the menu opens on the focused item: ${JSON.stringify([mb, ib])}`);
     await page.keyboard.press('Escape');
     await menu.waitFor({ state: 'detached', timeout: STEP });
-    // Tab to the Up button, Space: back among the drives.
+    // The location box: F4 opens its list and Escape closes it; Up goes to the place above, back
+    // among the drives.
+    await tabTo(13012);
+    await page.keyboard.press('F4');
+    await win.locator('.dropdown').waitFor({ timeout: STEP });
+    await page.keyboard.press('Escape');
+    await win.locator('.dropdown').waitFor({ state: 'detached', timeout: STEP });
+    await page.keyboard.press('ArrowUp');
+    await pc.locator(`[data-item][aria-label="${inside}"]`).waitFor({ timeout: STEP });
+    // Tab to the Up button, Space: back where the pane began.
     await tabTo(UP);
     await page.keyboard.press(' ');
-    await pc.locator(`[data-item][aria-label="${inside}"]`).waitFor({ timeout: STEP });
+    await pc.locator('[data-item][aria-label="Computer"]').waitFor({ timeout: STEP });
     await page.keyboard.press('Escape');
     await win.waitFor({ state: 'detached', timeout: STEP });
   });
