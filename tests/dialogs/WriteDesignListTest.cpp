@@ -67,7 +67,8 @@ protected:
     static int ImageOf(ScriptedUser& u, std::u16string_view strLabel)
     {
         const int n = WaitForItem(u, strLabel);
-        const tavren::ControlInfo* c = Find(u.Look(), kList);
+        const tavren::Snapshot snap = u.Look();
+        const tavren::ControlInfo* c = Find(snap, kList);
         return c && n >= 0 && n < static_cast<int>(c->items.size()) ? c->items[static_cast<size_t>(n)].nImage : -1;
     }
     static void OpenTo(ScriptedUser& u, std::u16string_view strFolder, std::u16string_view strInside)

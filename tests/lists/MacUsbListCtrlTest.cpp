@@ -195,7 +195,8 @@ TEST_F(MacListTest, RootViewOffersWhatTheModeAsksForGroupedOnlyWithAMachine)
     }
     // With a machine, the storages are in the Machine group and the flash drive in the PC group.
     Run({}, [&](ScriptedUser& u) {
-        const tavren::ControlInfo* c = listlook::Control(m_dlg.Settle(u), kList);
+        const tavren::Snapshot snap = m_dlg.Settle(u);
+        const tavren::ControlInfo* c = listlook::Control(snap, kList);
         u.Expect(c && c->items.size() == 4 && c->items[0].nGroupId == CMacUsbListCtrl::GROUP_MACHINE &&
                      c->items[3].nGroupId == CMacUsbListCtrl::GROUP_PC,
                  "the storages in the Machine group, the flash drive in the PC group");
