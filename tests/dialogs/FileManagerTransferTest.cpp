@@ -287,6 +287,17 @@ TEST_F(FileManagerTransferTest, FlashDriveCopiesBothWaysAndFailedOnesAreGathered
     RunStx([&](ScriptedUser& u) {
         OpenDesktop(u, {u"a.stx", u"b.stx", u"c.stx"});
         OpenMachineSide(u, u"USBSTICK (E:)", {u"Ordf", u"a.stx", u"b.stx", u"gone.stx", u"gone2.stx", u"d.stx"});
+        // Every ticked file skipped at its clash: nothing goes, and the arrow is off again.
+        Tick(u, kPcList, u"a.stx");
+        Press(u, kToMachine);
+        u.ExpectMessageBox(u"Save As", Question(u"a.stx"));
+        u.Answer(IDNO);
+        Settled(u);
+        {
+            const Snapshot snap = u.Look();
+            const tavren::ControlInfo* pTo = ControlIn(snap, kToMachine);
+            u.Expect(Text(u, kPcCount) == u" 0" && pTo && !pTo->bEnabled, "nothing left ticked, and >> is off");
+        }
         for (const char16_t* name : {u"a.stx", u"b.stx", u"c.stx"})
             Tick(u, kPcList, name);
         Press(u, kToMachine);
