@@ -1002,40 +1002,40 @@ private:
         ClampScroll();
     }
 
-    LRESULT OnVScroll(int nCode)
+    // Where a part of a bar takes its position (nLine and nPage in the bar's units), or nothing
+    // for a code that moves nothing (SB_ENDSCROLL). The thumb goes by the bar's own track
+    // position: the message's 16 bits would not reach far enough.
+    std::optional<int> ScrollTarget(int nBar, int nCode, int nPos, int nLine, int nPage) const
     {
-        const int nRow = m_nScrollY / RowStep();
         switch (nCode) {
-        case SB_LINEUP:
-            ScrollToRow(nRow - 1);
-            break;
-        case SB_LINEDOWN:
-            ScrollToRow(nRow + 1);
-            break;
-        case SB_PAGEUP:
-            ScrollToRow(nRow - RowsPerPage());
-            break;
-        case SB_PAGEDOWN:
-            ScrollToRow(nRow + RowsPerPage());
-            break;
+        case SB_LINEUP: // SB_LINELEFT
+            return nPos - nLine;
+        case SB_LINEDOWN: // SB_LINERIGHT
+            return nPos + nLine;
+        case SB_PAGEUP: // SB_PAGELEFT
+            return nPos - nPage;
+        case SB_PAGEDOWN: // SB_PAGERIGHT
+            return nPos + nPage;
         case SB_THUMBTRACK:
         case SB_THUMBPOSITION: {
-            // The bar's own track position: the message's 16 bits would not reach far enough.
             SCROLLINFO si;
             si.fMask = SIF_TRACKPOS;
-            GetScrollInfo(m_hWnd, SB_VERT, &si);
-            ScrollToRow(si.nTrackPos);
-            break;
+            GetScrollInfo(m_hWnd, nBar, &si);
+            return si.nTrackPos;
         }
-        case SB_TOP:
-            ScrollToRow(0);
-            break;
-        case SB_BOTTOM:
-            ScrollToRow(std::numeric_limits<int>::max() / RowStep());
-            break;
+        case SB_TOP: // SB_LEFT
+            return 0;
+        case SB_BOTTOM: // SB_RIGHT
+            return std::numeric_limits<int>::max();
         default:
-            break;
+            return std::nullopt;
         }
+    }
+
+    LRESULT OnVScroll(int nCode)
+    {
+        if (auto nRow = ScrollTarget(SB_VERT, nCode, m_nScrollY / RowStep(), 1, RowsPerPage()))
+            ScrollToRow(std::min(*nRow, std::numeric_limits<int>::max() / RowStep()));
         return 0;
     }
 
@@ -1051,37 +1051,8 @@ private:
     LRESULT OnHScroll(int nCode)
     {
         constexpr int kHScrollLine = 8;
-        const int nPage = std::max(1, static_cast<int>(Client().right));
-        switch (nCode) {
-        case SB_LINELEFT:
-            ScrollX(m_nScrollX - kHScrollLine);
-            break;
-        case SB_LINERIGHT:
-            ScrollX(m_nScrollX + kHScrollLine);
-            break;
-        case SB_PAGELEFT:
-            ScrollX(m_nScrollX - nPage);
-            break;
-        case SB_PAGERIGHT:
-            ScrollX(m_nScrollX + nPage);
-            break;
-        case SB_THUMBTRACK:
-        case SB_THUMBPOSITION: {
-            SCROLLINFO si;
-            si.fMask = SIF_TRACKPOS;
-            GetScrollInfo(m_hWnd, SB_HORZ, &si);
-            ScrollX(si.nTrackPos);
-            break;
-        }
-        case SB_LEFT:
-            ScrollX(0);
-            break;
-        case SB_RIGHT:
-            ScrollX(std::numeric_limits<int>::max());
-            break;
-        default:
-            break;
-        }
+        if (auto x = ScrollTarget(SB_HORZ, nCode, m_nScrollX, kHScrollLine, std::max(1, static_cast<int>(Client().right))))
+            ScrollX(*x);
         return 0;
     }
 

@@ -472,13 +472,14 @@ BOOL ShowWindow(HWND hWnd, int nCmdShow)
         p->dwStyle |= WS_VISIBLE;
     else
         p->dwStyle &= ~WS_VISIBLE;
-    const bool bHadFocus = !bShow && (!t_hFocus || IsDescendant(hWnd, t_hFocus));
-    if (!bShow && t_hFocus && IsDescendant(hWnd, t_hFocus))
+    const bool bFocusInside = !bShow && t_hFocus && IsDescendant(hWnd, t_hFocus);
+    if (bFocusInside)
         t_hFocus = 0;
-    // A top-level window going away hands activation to the window now in front, and a dialog
-    // takes back the focus it had (its last focused control, else its first tab stop), so the
-    // keyboard goes on where the person was before a message box or a modal dialog.
-    if (bHadFocus && !(p->dwStyle & WS_CHILD)) {
+    // A top-level window going away with the focus (or none on its thread) hands activation to
+    // the window now in front, and a dialog takes back the focus it had (its last focused
+    // control, else its first tab stop), so the keyboard goes on where the person was before a
+    // message box or a modal dialog.
+    if (!bShow && !t_hFocus && !(p->dwStyle & WS_CHILD)) {
         if (HWND hNext = GetActiveWindow(); hNext && hNext != hWnd) {
             auto pNext = tavren::GetWindowRecord(hNext);
             HWND hBack = pNext && pNext->bDialog ? pNext->hFocusInDialog : 0;
