@@ -1,8 +1,5 @@
 #include "lists/FolderListCtrl.h"
 
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
-#include "design/StxFile.h"
 #include "platform/afx/Bitmap.h"
 #include "platform/afx/Dc.h"
 #include "platform/file/FileApi.h"
@@ -199,26 +196,25 @@ int CFolderListCtrl::MakeDesignPicture(const CString& strPath, BOOL bWithChecks)
             AddFramedTypePair(m_imlLarge, PIC_ORD_PLUS, TRUE);
         return bWithChecks ? PIC_FIRST_PAIR : PIC_ORD_PLUS;
     }
-    CEmbFile file;
-    CEmbData design;
-    CBitmap bmFirst, bmSecond;
-    if (!file.ReadFile(strPath, design) || !CListPicture::MakeDesignPair(design, bWithChecks, bmFirst, bmSecond))
-        return -1;
-    AddSmallPair(m_imlSmall, bWithChecks, [&] { AddTypePicture(strPath); });
-    const int nIndex = m_imlLarge.Add(&bmFirst, nullptr);
-    m_imlLarge.Add(&bmSecond, nullptr);
-    return nIndex;
+    CFilePictures::Pair pair;
+    CFilePictures::MakePair(FALSE, bWithChecks, strPath, pair);
+    return AddPicturePair(strPath, bWithChecks, pair);
 }
 
 int CFolderListCtrl::MakeStxPicture(const CString& strPath, BOOL bWithChecks)
 {
-    CStxFile stx;
-    CBitmap bmFirst, bmSecond;
-    if (!stx.ReadFile(strPath) || !CListPicture::MakeStxPair(stx, bWithChecks, bmFirst, bmSecond))
+    CFilePictures::Pair pair;
+    CFilePictures::MakePair(TRUE, bWithChecks, strPath, pair);
+    return AddPicturePair(strPath, bWithChecks, pair);
+}
+
+int CFolderListCtrl::AddPicturePair(const CString& strPath, BOOL bWithChecks, CFilePictures::Pair& pair)
+{
+    if (!pair.bMade)
         return -1;
     AddSmallPair(m_imlSmall, bWithChecks, [&] { AddTypePicture(strPath); });
-    const int nIndex = m_imlLarge.Add(&bmFirst, nullptr);
-    m_imlLarge.Add(&bmSecond, nullptr);
+    const int nIndex = m_imlLarge.Add(&pair.bmFirst, nullptr);
+    m_imlLarge.Add(&pair.bmSecond, nullptr);
     return nIndex;
 }
 
@@ -312,7 +308,11 @@ BOOL CFolderListCtrl::GetLocationEntry(const CComboBoxEx& box, int nIndex, CStri
 
 int CFolderListCtrl::FillFromFolder(const CString& strPath, int nFirstIndex, int nMode, BOOL bWithChecks)
 {
-    int nIndex = nFirstIndex;
+    // The entries first; then the files' pictures, made several at a time, and every entry
+    // inserted in the folder's order once its picture is there.
+    std::vector<CString> names;
+    std::vector<CString> toRead; // per entry: the file whose picture is drawn, empty for none
+    std::vector<BOOL> isFolder;
     WIN32_FIND_DATAW find{};
     HANDLE hFind = FindFirstFileW(strPath + u"\\*.*", &find);
     if (hFind != INVALID_HANDLE_VALUE) {
@@ -322,21 +322,29 @@ int CFolderListCtrl::FillFromFolder(const CString& strPath, int nFirstIndex, int
                 continue;
             if (find.dwFileAttributes & (FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_HIDDEN))
                 continue;
-            int nImage;
-            if ((find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && nMode != MODE_FILES_AS_ENTRIES) {
-                nImage = PIC_FOLDER;
-            } else {
-                if (!AcceptsFile(strName) || nMode == MODE_FOLDERS_ONLY)
-                    continue;
-                const CString strFile = strPath + u"\\" + strName;
-                nImage = m_nListKind == LIST_STX ? MakeStxPicture(strFile, bWithChecks) : MakeDesignPicture(strFile, bWithChecks);
-                if (nImage < 0)
-                    continue;
-            }
-            InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, nIndex, strName, 0, 0, nImage, nIndex);
-            nIndex++;
+            const BOOL bFolder = (find.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && nMode != MODE_FILES_AS_ENTRIES;
+            if (!bFolder && (!AcceptsFile(strName) || nMode == MODE_FOLDERS_ONLY))
+                continue;
+            names.push_back(strName);
+            isFolder.push_back(bFolder);
+            // An ORD+ file is listed with its type picture: nothing is read.
+            toRead.push_back(bFolder || m_nListKind == LIST_ORDPLUS ? CString() : strPath + u"\\" + strName);
         } while (FindNextFileW(hFind, &find));
         FindClose(hFind);
     }
+
+    int nIndex = nFirstIndex;
+    CFilePictures pictures(m_nListKind == LIST_STX, bWithChecks);
+    pictures.Make(toRead, [&](size_t i, CFilePictures::Pair& pair) {
+        int nImage = PIC_FOLDER;
+        if (!isFolder[i]) {
+            nImage = m_nListKind == LIST_ORDPLUS ? MakeDesignPicture(strPath + u"\\" + names[i], bWithChecks)
+                                                 : AddPicturePair(toRead[i], bWithChecks, pair);
+            if (nImage < 0)
+                return;
+        }
+        InsertItem(LVIF_TEXT | LVIF_IMAGE | LVIF_PARAM, nIndex, names[i], 0, 0, nImage, nIndex);
+        nIndex++;
+    });
     return nIndex;
 }

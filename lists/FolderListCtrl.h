@@ -6,6 +6,7 @@
 // (FolderListCtrlFileOps.cpp).
 #pragma once
 
+#include "lists/FilePictures.h"
 #include "lists/SortListCtrl.h"
 #include "platform/afx/CString.h"
 #include "platform/afx/ComboBoxEx.h"
@@ -85,6 +86,9 @@ protected:
     // Inserts the folder's entries from nFirstIndex on, as ShowFolder's mode says, without
     // touching the list's state; the index after the last one.
     int FillFromFolder(const CString& strPath, int nFirstIndex, int nMode, BOOL bWithChecks);
+    // Adds a file's pair made beforehand (the small pair, then the large one); the picture index
+    // for its item, or -1 when the pair was not made.
+    int AddPicturePair(const CString& strPath, BOOL bWithChecks, CFilePictures::Pair& pair);
     // Adds the 16 x 16 type picture of a file (11 to 15 by its family and name) to the small list.
     void AddTypePicture(const CString& strName);
     // Creates the three image lists with their fixed pictures and attaches them.

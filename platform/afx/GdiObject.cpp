@@ -98,8 +98,10 @@ CGdiObject* CGdiObject::FromHandle(HGDIOBJ hObject)
     std::lock_guard<std::mutex> lock(map.mutex);
     auto it = map.objects.find(hObject);
     if (it != map.objects.end()) {
-        // A wrapper whose handle was deleted through it names a handle value used again.
-        it->second->m_hObject = hObject;
+        // A wrapper whose handle was deleted through it names a handle value used again. Written
+        // only then: threads drawing at once share the wrappers of the stock objects, and read them.
+        if (it->second->m_hObject != hObject)
+            it->second->m_hObject = hObject;
         return it->second.get();
     }
     std::unique_ptr<CGdiObject> pObject;

@@ -110,8 +110,9 @@ BOOL CloseHandle(HANDLE hObject)
         pObject = std::move(it->second);
         table.objects.erase(it);
     }
+    // No wake: closing changes no signalled state (a wait keeps its object), and every drawing
+    // object goes this way, so a wake here would stir every waiting thread for each one.
     pObject->Close();
-    tavren::WakeWaiters();
     return TRUE;
 }
 

@@ -307,6 +307,52 @@ TEST(FolderListPictures, DesignsShowTheirThumbnailWithBoxesOrTheirTypeInTheSmall
     });
 }
 
+// Pictures are made several files at a time: a folder of a few windows' worth, with unreadable
+// files and folders among the designs, must come out as if made one file after the other.
+TEST(FolderListPictures, AFolderOfManyDesignsGetsEachItsOwnPictureInStep)
+{
+    const char* const kDesigns[] = {"Star.DST", "Cake 3.dst", "Bean.dst", "shamrockin.dst", "rectangle.dst"};
+    CListTestDrives drives;
+    std::vector<std::string> readable;
+    for (int i = 0; i < 150; i++) {
+        char name[32];
+        std::snprintf(name, sizeof name, "d%03d", i);
+        if (i % 29 == 3) {
+            drives.MakeFolder(std::string("c/Many/") + name + ".qef");
+        } else if (i % 11 == 5) {
+            drives.Write(std::string("c/Many/") + name + ".qef", "no design");
+        } else {
+            drives.WriteDesign(std::string("c/Many/") + name + ".qef", kDesigns[i % 5]);
+            readable.push_back(name);
+        }
+    }
+    CProbeList list;
+    InHost(list, [&](CListHostDlg&) {
+        list.m_nListKind = L::LIST_DESIGN;
+        ASSERT_TRUE(list.CreateImageLists());
+        ASSERT_GT(150u, 2 * CFilePictures::WINDOW);
+        ASSERT_EQ(list.ShowFolder(u"C:\\Many", 0, 0, L::MODE_ALL, TRUE), 6 + static_cast<int>(readable.size()));
+        EXPECT_EQ(list.m_imlSmall.GetImageCount(), list.m_imlLarge.GetImageCount());
+        EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16 + 2 * static_cast<int>(readable.size()));
+        std::set<int> images;
+        for (const std::string& name : readable) {
+            SCOPED_TRACE(name);
+            const CString strName = CString::FromUtf8(name + ".qef");
+            const int n = ImageOf(list, strName.Str());
+            ASSERT_GE(n, L::PIC_FIRST_PAIR);
+            images.insert(n);
+            CEmbFile file;
+            CEmbData design;
+            ASSERT_TRUE(file.ReadFile(CString(u"C:\\Many\\") + strName, design));
+            CBitmap bmFirst, bmSecond;
+            ASSERT_TRUE(CListPicture::MakeDesignPair(design, TRUE, bmFirst, bmSecond));
+            EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
+            EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
+        }
+        EXPECT_EQ(images.size(), readable.size());
+    });
+}
+
 TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
 {
     CListTestDrives drives;
