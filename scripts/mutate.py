@@ -28,9 +28,9 @@ RELATED = {
     "lists": ["lists_tests", "hostile_tests"],
     "dialogs": ["write_design_tests", "file_manager_tests"],
     "comm": ["comm_tests"],
-    "design": ["design_tests", "info_command_tests"],
+    "design": ["design_tests", "info_command_tests", "preview_tests"],
     "preview": ["preview_tests", "module_tests"],
-    "module": ["module_tests", "module_alone_tests", "harness_tests"],
+    "module": ["module_tests", "module_alone_tests", "harness_tests", "write_design_tests"],
 }
 
 KEYWORDS = {"if", "for", "while", "switch", "return", "sizeof", "delete", "new", "case", "else", "do",

@@ -1,5 +1,6 @@
 #include "tests/support/ModuleFixture.h"
 #include "tests/support/ScriptedUser.h"
+#include "platform/kernel/Library.h"
 #include "platform/user/WinUser.h"
 
 #include <gtest/gtest.h>
@@ -69,4 +70,17 @@ TEST_F(LanguageSwitch, JapaneseComesFromTheLanguageModuleAndEnglishReturns)
     EXPECT_EQ(back.column, u"Sewing Machine Name");
     EXPECT_FALSE(m.pfnChangeLanguage(0));
     EXPECT_TRUE(m.pfnChangeLanguage(1033));
+}
+
+// Freeing the module with Japanese on lets its language module go too.
+TEST(LanguageModule, GoesWhenTheModuleIsFreed)
+{
+    ASSERT_EQ(GetModuleHandleW(u"TavrenJ.dll"), 0u);
+    HMODULE hModule = LoadLibraryW(u"Tavren.dll");
+    ASSERT_NE(hModule, 0u) << tavren::GetLastLoadError();
+    auto pfnChangeLanguage = reinterpret_cast<decltype(&::ChangeLanguage)>(GetProcAddress(hModule, "ChangeLanguage"));
+    ASSERT_TRUE(pfnChangeLanguage && pfnChangeLanguage(1041));
+    EXPECT_NE(GetModuleHandleW(u"TavrenJ.dll"), 0u);
+    EXPECT_TRUE(FreeLibrary(hModule));
+    EXPECT_EQ(GetModuleHandleW(u"TavrenJ.dll"), 0u);
 }
