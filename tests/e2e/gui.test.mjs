@@ -4,101 +4,29 @@
 // language switched; the machine panel and the PC's drive switch play the machine and the flash
 // drive. What a dialog or a list does step by step is the dialog and list tests' business.
 //
-// Environment: TAVREN_BIN (the tavren program), E2E_MODULES (the folder whose node_modules holds
-// playwright-core), E2E_OUT (where the screenshots go), TAVREN_SOURCE_DIR (the demo files),
-// CHROMIUM (default /usr/bin/chromium);
+// Environment: as browser.mjs says;
 // E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture (the File Manager with
 // thumbnails in both panes, from the first journey).
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { execFileSync, spawn } from 'node:child_process';
-import { createRequire } from 'node:module';
+import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import net from 'node:net';
 import os from 'node:os';
 import path from 'node:path';
+import { STEP, outDir, sourceDir, tavren, withPage } from './browser.mjs';
 
-const here = path.dirname(new URL(import.meta.url).pathname);
-const modules = path.resolve(process.env.E2E_MODULES || here);
-const tavren = path.resolve(process.env.TAVREN_BIN || path.join(here, '../../build/bin/tavren'));
-const outDir = path.resolve(process.env.E2E_OUT || process.cwd());
-const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
-const STEP = 10000; // every wait is bounded
-
-function freePort() {
-  return new Promise((resolve, reject) => {
-    const s = net.createServer();
-    s.once('error', reject);
-    s.listen(0, '127.0.0.1', () => {
-      const { port } = s.address();
-      s.close(() => resolve(port));
-    });
-  });
-}
-
-// Starts tavren gui and resolves with its address once it prints it.
-function startGui(port, extra = []) {
-  const child = spawn(tavren, ['gui', '--port', String(port), ...extra], { stdio: ['ignore', 'pipe', 'pipe'] });
-  let out = '';
-  const ready = new Promise((resolve, reject) => {
-    const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
-    const onData = d => {
-      out += d;
-      const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/\?token=[0-9a-f]+)/.exec(out);
-      if (m) { clearTimeout(timer); resolve(m[1]); }
-    };
-    child.stdout.on('data', onData);
-    child.stderr.on('data', onData);
-    child.once('exit', code => { clearTimeout(timer); reject(new Error(`tavren gui ended (${code}):\n${out}`)); });
-  });
-  return { child, ready, output: () => out };
-}
-
-function stopGui(child) {
-  return new Promise(resolve => {
-    if (child.exitCode !== null || child.signalCode !== null) return resolve(child.exitCode);
-    const kill = setTimeout(() => child.kill('SIGKILL'), 10000);
-    child.once('exit', code => { clearTimeout(kill); resolve(code); });
-    child.kill('SIGTERM');
-  });
-}
-
-// ---- the File Manager and Write a Design from the host's bar. Each runs when the module exports
-// its dialog and is skipped, saying so, while it does not.
-
-// Starts tavren gui, opens the page, runs fn(page, url, state) and cleans up. fn is skipped (with
-// skipWhy's message) when skipWhy(state) says so.
+// A journey that needs what the module does not offer yet (skipWhy says so from the state a
+// script sees) is skipped, saying so.
 async function withGui(t, extra, skipWhy, fn) {
-  const require = createRequire(path.join(modules, 'package.json'));
-  const { chromium } = require('playwright-core');
-  const gui = startGui(await freePort(), extra);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
-  let context = null;
-  try {
-    const url = await gui.ready;
+  const first = async url => {
     // A script brings the printed token in a header; the page gets it as a cookie by opening the address.
     const address = new URL(url);
     const state = await (await fetch(new URL('/api/state', address),
       { headers: { 'X-Tavren-Token': address.searchParams.get('token') } })).json();
-    const why = skipWhy(state);
-    if (why) return t.skip(why);
-    context = await chromium.launchPersistentContext(profile, {
-      executablePath: chromiumPath,
-      headless: true,
-      viewport: { width: 1280, height: 900 },
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
-    });
-    const page = context.pages()[0] || await context.newPage();
-    const errors = [];
-    page.on('pageerror', e => errors.push(e.message));
-    await page.goto(url);
-    await fn(page, url);
-    assert.deepEqual(errors, [], 'the page ran without script errors');
-  } finally {
-    if (context) await context.close().catch(() => {});
-    await stopGui(gui.child);
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
+    return skipWhy(state);
+  };
+  const why = await withPage({ extra, first }, fn);
+  if (why) t.skip(why);
 }
 
 const exported = name => state => state.exports.some(x => x.name === name) ? '' : `the module does not export ${name} yet`;
@@ -141,7 +69,7 @@ async function frontWindowText(page) {
 test('Write a Design from the bar sends a sample and an uploaded design to the machine', { timeout: 120000 }, async t => {
   const storage = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
   fs.mkdirSync(path.join(storage, 'builtin', 'EMB', 'Flowers'), { recursive: true });
-  const demo = path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs');
+  const demo = path.join(sourceDir, 'tests/fixtures/demo/pc/Designs');
   try {
     await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
       const WD = 'Write a Design';
@@ -207,7 +135,6 @@ test('Write a Design from the bar sends a sample and an uploaded design to the m
 // ---- what a person does with the module, journey by journey, through the host's bar, the machine
 // panel and the dialogs; each step leaves a screenshot e2e-<journey>-<n>-<step>.png.
 
-const sourceDir = path.resolve(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'));
 const FM = 'File Manager', PC_LIST = 13011, MACHINE_LIST = 13018, TO_MACHINE = 13025, TO_PC = 13026;
 
 // A machine storage holding the demo's files, in a folder the journey can look into.

@@ -7,88 +7,13 @@
 // text); a message box's picture, text and buttons over its blocked owner; a folder of 1,000
 // designs reached by the wheel, the thumb and the keys; the File Manager by keyboard alone.
 //
-// Environment: as gui.test.mjs (TAVREN_BIN, E2E_MODULES, E2E_OUT, TAVREN_SOURCE_DIR, CHROMIUM).
+// Environment: as browser.mjs says.
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
-import { spawn } from 'node:child_process';
-import { createRequire } from 'node:module';
 import fs from 'node:fs';
 import os from 'node:os';
 import path from 'node:path';
-
-const here = path.dirname(new URL(import.meta.url).pathname);
-const modules = path.resolve(process.env.E2E_MODULES || here);
-const tavren = path.resolve(process.env.TAVREN_BIN || path.join(here, '../../build/bin/tavren'));
-const outDir = path.resolve(process.env.E2E_OUT || process.cwd());
-const chromiumPath = process.env.CHROMIUM || '/usr/bin/chromium';
-const STEP = 10000;
-
-// tavren gui on a port of its own choosing (--port 0); resolves with its address.
-function startGui(extra, env = {}) {
-  const child = spawn(tavren, ['gui', '--port', '0', ...extra], { stdio: ['ignore', 'pipe', 'pipe'], env: { ...process.env, ...env } });
-  let out = '';
-  const ready = new Promise((resolve, reject) => {
-    const timer = setTimeout(() => reject(new Error('tavren gui printed no address in time:\n' + out)), 20000);
-    const onData = d => {
-      out += d;
-      const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/\?token=[0-9a-f]+)/.exec(out);
-      if (m) { clearTimeout(timer); resolve(m[1]); }
-    };
-    child.stdout.on('data', onData);
-    child.stderr.on('data', onData);
-    child.once('exit', code => { clearTimeout(timer); reject(new Error(`tavren gui ended (${code}):\n${out}`)); });
-  });
-  return { child, ready };
-}
-
-function stopGui(child) {
-  return new Promise(resolve => {
-    if (child.exitCode !== null || child.signalCode !== null) return resolve(child.exitCode);
-    const kill = setTimeout(() => child.kill('SIGKILL'), 10000);
-    child.once('exit', code => { clearTimeout(kill); resolve(code); });
-    child.kill('SIGTERM');
-  });
-}
-
-async function withPage(extra, fn, env = {}) {
-  assert.ok(fs.existsSync(chromiumPath), `Chromium is not installed at ${chromiumPath}`);
-  const require = createRequire(path.join(modules, 'package.json'));
-  const { chromium } = require('playwright-core');
-  const gui = startGui(extra, env);
-  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-windows-'));
-  let context = null;
-  try {
-    const url = await gui.ready;
-    context = await chromium.launchPersistentContext(profile, {
-      executablePath: chromiumPath,
-      headless: true,
-      viewport: { width: 1280, height: 900 },
-      args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
-    });
-    const page = context.pages()[0] || await context.newPage();
-    const errors = [];
-    page.on('pageerror', e => errors.push(e.message));
-    await page.goto(url);
-    await fn(page);
-    assert.deepEqual(errors, [], 'the page ran without script errors');
-  } finally {
-    if (context) await context.close().catch(() => {});
-    await stopGui(gui.child);
-    fs.rmSync(profile, { recursive: true, force: true });
-  }
-}
-
-// Polls fn in the page until it returns something truthy.
-async function until(page, fn, arg, what) {
-  const deadline = Date.now() + STEP;
-  let last;
-  while (Date.now() < deadline) {
-    last = await page.evaluate(fn, arg);
-    if (last) return last;
-    await page.waitForTimeout(100);
-  }
-  throw new Error(`timed out waiting for ${what}`);
-}
+import { STEP, outDir, sourceDir, until, withPage } from './browser.mjs';
 
 // What each picture of a window shows: the control it belongs to and whether it has loaded.
 const picturesOf = caption => [...document.querySelectorAll(`.window[data-caption="${caption}"] .ctl img`)]
@@ -101,7 +26,7 @@ const focusedId = caption => {
 };
 
 test('File Manager: every picture, the lists\' layout, ticks, location box and context menu', { timeout: 120000 }, async () => {
-  await withPage([], async page => {
+  await withPage({}, async page => {
     const FM = 'File Manager', PC = 13011, MACHINE = 13018;
     const win = page.locator(`.window[data-caption="${FM}"]`);
     await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
@@ -223,7 +148,7 @@ test('File Manager: every picture, the lists\' layout, ticks, location box and c
 });
 
 test('Tab and Shift+Tab move the focus between a dialog\'s controls; a message box over its dialog', { timeout: 120000 }, async () => {
-  await withPage(['--sampler', '--no-machine'], async page => {
+  await withPage({ extra: ['--sampler', '--no-machine'] }, async page => {
     const CS = 'Connection Settings';
     await page.locator('button[data-export="ComSetDialog"]').click({ timeout: STEP });
     await page.locator(`.window[data-caption="${CS}"]`).waitFor({ timeout: STEP });
@@ -310,11 +235,11 @@ test('A folder of 1,000 designs: the wheel and the thumb reach the last, which i
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-long-'));
   const designs = path.join(root, 'c', 'Designs');
   fs.mkdirSync(designs, { recursive: true });
-  const star = fs.readFileSync(path.join(process.env.TAVREN_SOURCE_DIR || path.join(here, '../..'), 'tests/fixtures/demo/pc/Designs/Star.qef+'));
+  const star = fs.readFileSync(path.join(sourceDir, 'tests/fixtures/demo/pc/Designs/Star.qef+'));
   for (let i = 0; i < 999; i++) fs.writeFileSync(path.join(designs, `Design ${String(i).padStart(3, '0')}.qef+`), star);
   fs.writeFileSync(path.join(designs, 'Zinnia.qef+'), star);
   try {
-    await withPage([], async page => {
+    await withPage({ env: { TAVREN_DRIVES: `C=fixed:${path.join(root, 'c')}` } }, async page => {
       const FM = 'File Manager', PC = 13011, MACHINE = 13018;
       const win = page.locator(`.window[data-caption="${FM}"]`);
       await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
@@ -407,14 +332,14 @@ test('A folder of 1,000 designs: the wheel and the thumb reach the last, which i
       assert.equal(await pc.locator('[data-item][aria-selected="true"]').count(), 1, 'the selection moved to one other design');
       await win.locator('.ctl[data-id="2"]:not(.disabled)').click({ timeout: STEP });
       await win.waitFor({ state: 'detached', timeout: STEP });
-    }, { TAVREN_DRIVES: `C=fixed:${path.join(root, 'c')}` });
+    });
   } finally {
     fs.rmSync(root, { recursive: true, force: true });
   }
 });
 
 test('The File Manager by keyboard alone: Tab into a pane, arrows, End, Enter, Shift+F10, the location box, the Up button by Space', { timeout: 120000 }, async () => {
-  await withPage([], async page => {
+  await withPage({}, async page => {
     const FM = 'File Manager', PC = 13011, UP = 13015;
     const win = page.locator(`.window[data-caption="${FM}"]`);
     await page.locator('button[data-export="ManageDesignDialog"]').click({ timeout: STEP });
