@@ -1,31 +1,12 @@
 // A bitmap filled whole with one colour keeps the colour as a value until it is drawn on: a vast
 // one costs only what is drawn on it, and shrinks to the picture its stored pixels would give.
-#include "platform/gdi/Gdi.h"
+#include "tests/gdi/Canvas.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdio>
 
 namespace {
-
-// A memory DC with its own bitmap.
-struct Surface {
-    HDC hdc = 0;
-    HBITMAP hbm = 0;
-    HGDIOBJ hOld = 0;
-    Surface(int cx, int cy)
-    {
-        hdc = CreateCompatibleDC(0);
-        hbm = CreateCompatibleBitmap(hdc, cx, cy);
-        hOld = SelectObject(hdc, hbm);
-    }
-    ~Surface()
-    {
-        SelectObject(hdc, hOld);
-        DeleteObject(hbm);
-        DeleteDC(hdc);
-    }
-};
 
 long ResidentKilobytes()
 {
@@ -42,25 +23,22 @@ TEST(SolidBitmap, AVastBitmapCostsOnlyWhatIsDrawnOnIt)
 {
     // 8000 x 8000 is 192 MB of pixels: filled, a few lines drawn in the middle, shrunk to 48 x 48.
     const long nBefore = ResidentKilobytes();
-    Surface work(8000, 8000), picture(48, 48);
-    PatBlt(work.hdc, 0, 0, 8000, 8000, WHITENESS);
-    MoveToEx(work.hdc, 3900, 3900, nullptr);
-    LineTo(work.hdc, 4100, 4100);
-    LineTo(work.hdc, 4100, 3900);
-    PatBlt(picture.hdc, 0, 0, 48, 48, BLACKNESS);
-    ASSERT_TRUE(StretchBlt(picture.hdc, 0, 0, 48, 48, work.hdc, 0, 0, 8000, 8000, SRCCOPY));
-    const long nGrowth = ResidentKilobytes() - nBefore;
-    EXPECT_LT(nGrowth, 32 * 1024) << "kB taken by a bitmap that is mostly one colour";
+    Canvas work(8000, 8000, RGB(255, 255, 255)), picture(48, 48, 0);
+    work.dc.MoveTo(3900, 3900);
+    work.dc.LineTo(4100, 4100);
+    work.dc.LineTo(4100, 3900);
+    ASSERT_TRUE(picture.dc.StretchBlt(0, 0, 48, 48, &work.dc, 0, 0, 8000, 8000, SRCCOPY));
+    EXPECT_LT(ResidentKilobytes() - nBefore, 32 * 1024) << "kB taken by a bitmap that is mostly one colour";
 
     // The shrunk picture: white with the two lines where they were drawn (each destination pixel
-    // stands for 166 or 167 columns and rows).
-    EXPECT_EQ(GetPixel(picture.hdc, 0, 0), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(picture.hdc, 47, 47), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(picture.hdc, 23, 23), 0u);  // (3900 .. 4100) / 166.7 = 23.4 .. 24.6
-    EXPECT_EQ(GetPixel(picture.hdc, 24, 24), 0u);
-    EXPECT_EQ(GetPixel(picture.hdc, 24, 23), 0u);  // the vertical line at x 4100
-    EXPECT_EQ(GetPixel(picture.hdc, 22, 23), RGB(255, 255, 255));
-    EXPECT_EQ(GetPixel(picture.hdc, 25, 25), RGB(255, 255, 255));
+    // stands for 166 or 167 columns and rows: the lines' 3900 .. 4100 are pixels 23.4 .. 24.6).
+    const std::string rows = picture.Rows(48, 48);
+    EXPECT_EQ(rows.find_first_not_of(".\n"), 23u * 49 + 23) << "white down to the first line";
+    EXPECT_EQ(rows.find_last_not_of(".\n"), 24u * 49 + 24);
+    std::string block; // columns 22 to 25 of rows 22 to 25
+    for (int y = 22; y < 26; ++y)
+        block += rows.substr(y * 49 + 22, 4) + "\n";
+    EXPECT_EQ(block, "....\n.##.\n..#.\n....\n");
 }
 
 } // namespace

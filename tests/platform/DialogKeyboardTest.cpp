@@ -1,15 +1,10 @@
 // The keyboard in a dialog as a person uses it: typing one character at a time at the caret, arrows
-// inside a radio group, the default look following a click, mnemonics, a combo box's keys, and an
-// edit's selection and clipboard.
+// inside a radio group, mnemonics and the default look following a click, a combo box's keys, and
+// an edit's selection and clipboard.
 #include "WindowTestSupport.h"
-
-#include "tests/support/MessageRecorder.h"
-#include "tests/support/ScriptedUser.h"
 
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/Clipboard.h"
-
-#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
@@ -17,10 +12,10 @@
 
 namespace {
 
-using namespace tavren::test;
 using tavren::kKeyAlt;
 using tavren::kKeyCtrl;
 using tavren::kKeyShift;
+using tavren::ScriptedUser;
 using wintest::kChild;
 
 enum : int {
@@ -29,7 +24,7 @@ enum : int {
 };
 constexpr DWORD kTab = kChild | WS_TABSTOP;
 
-const std::vector<tavren::DialogItemTemplate> kItems = {
+const wintest::Items kItems = {
     {u"STATIC", IDC_NAME_LABEL, u"&Name:", 0, 5, 5, 40, 10, kChild | WS_GROUP, 0},
     {u"EDIT", IDC_NAME, u"Rose Garden", 0, 50, 5, 100, 13, kTab | WS_BORDER, 0},
     {u"STATIC", IDC_RND, u"R&&D", 0, 5, 20, 40, 10, kChild | WS_GROUP, 0},
@@ -46,14 +41,15 @@ const std::vector<tavren::DialogItemTemplate> kItems = {
     {u"BUTTON", IDC_APPLY, u"&Apply", 0, 115, 115, 50, 14, kTab, 0},
 };
 
+using Commands = std::vector<std::pair<int, int>>; // control id, notification code
+
 // Records the buttons' and the combo box's notifications (and EN_MAXTEXT), not the edits' changes
 // nor the Cancel of the script's closing; and each change of the name with its text at that moment.
-class CKeysDlg : public CDialog {
+class CKeysDlg : public wintest::CTestDlg {
 public:
-    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Keys", 180, 135, kItems);
-    MessageRecorder m_commands;
+    Commands m_commands;
     std::vector<std::u16string> m_nameChanges;
-    CKeysDlg() { SetTemplate(&m_tmpl); }
+    CKeysDlg() : CTestDlg(u"Keys", 180, 135, kItems) {}
     BOOL OnInitDialog() override
     {
         CDialog::OnInitDialog();
@@ -75,7 +71,7 @@ protected:
     BOOL OnCommand(WPARAM wParam, LPARAM lParam) override
     {
         if (HIWORD(wParam) != EN_UPDATE && HIWORD(wParam) != EN_CHANGE && LOWORD(wParam) != IDCANCEL)
-            m_commands.Record(WM_COMMAND, wParam, lParam);
+            m_commands.emplace_back(LOWORD(wParam), HIWORD(wParam));
         if (HIWORD(wParam) == EN_CHANGE && LOWORD(wParam) == IDC_NAME) {
             CString s;
             GetDlgItemText(IDC_NAME, s);
@@ -85,14 +81,8 @@ protected:
     }
 };
 
-ExpectedMessage Command(int nId, WORD wCode)
-{
-    return {WM_COMMAND, kCode | kId, 0, 0, wCode, static_cast<UINT_PTR>(nId)};
-}
-
 // Waits until control nId of the dialog satisfies pred (the script fails when it never does).
-void WaitControl(tavren::ScriptedUser& u, int nId, const std::function<bool(const tavren::ControlInfo&)>& pred,
-                 const std::string& strWhat)
+void WaitControl(ScriptedUser& u, int nId, const std::function<bool(const tavren::ControlInfo&)>& pred, const std::string& strWhat)
 {
     u.WaitUntil(
         [&](const tavren::Snapshot& s) {
@@ -103,28 +93,24 @@ void WaitControl(tavren::ScriptedUser& u, int nId, const std::function<bool(cons
         strWhat);
 }
 
-void WaitFocus(tavren::ScriptedUser& u, int nId, const std::string& strWhat)
+void WaitFocus(ScriptedUser& u, int nId, const std::string& strWhat)
 {
     WaitControl(u, nId, [](const tavren::ControlInfo& c) { return c.bFocused; }, strWhat);
 }
 
 // Runs the script on the dialog and closes it unless the script did; answers the dialog's result.
-INT_PTR RunKeys(CKeysDlg& dlg, const tavren::ScriptedUser::Script& script, bool bScriptCloses = false)
+INT_PTR RunKeys(CKeysDlg& dlg, const ScriptedUser::Script& script, bool bScriptCloses = false)
 {
-    wintest::Watchdog watchdog;
-    tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
+    return wintest::RunWithUser(dlg, [&](ScriptedUser& u) {
         u.WaitForWindow(u"Keys");
         script(u);
         if (!bScriptCloses)
             u.Close();
     });
-    INT_PTR nResult = dlg.DoModal();
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    return nResult;
 }
 
 // Waits until the name shows strText; answers its selection then.
-std::pair<int, int> WaitForName(tavren::ScriptedUser& u, const std::u16string& strText)
+std::pair<int, int> WaitForName(ScriptedUser& u, const std::u16string& strText)
 {
     WaitControl(u, IDC_NAME, [&](const tavren::ControlInfo& c) { return c.strText == strText; }, "the name's text");
     return {u.Control(IDC_NAME).nSelStart, u.Control(IDC_NAME).nSelEnd};
@@ -134,25 +120,20 @@ TEST(DialogKeyboard, TypingGoesCharacterByCharacterAtTheCaret)
 {
     std::pair<int, int> selAtStart{-1, -1};
     CKeysDlg dlg;
-    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+    RunKeys(dlg, [&](ScriptedUser& u) {
         selAtStart = {u.Control(IDC_NAME).nSelStart, u.Control(IDC_NAME).nSelEnd};
         u.Type(IDC_NAME, u"Tulip"); // the dialog gave it the focus with its text selected: replaced
         WaitForName(u, u"Tulip");
         u.Type(IDC_NAME, u"s");     // the caret is after "Tulip"
         u.PressKeyIn(IDC_NAME, VK_HOME);
         u.Type(IDC_NAME, u"Red ");
-        u.PressKeyIn(IDC_NAME, VK_RIGHT);
-        u.PressKeyIn(IDC_NAME, VK_DELETE); // the "u"
-        u.PressKeyIn(IDC_NAME, VK_END);
-        u.PressKeyIn(IDC_NAME, VK_LEFT);
-        u.PressKeyIn(IDC_NAME, VK_BACK);   // the "p"
+        // Right, Delete the "u", End, Left, Backspace the "p"; then at either end a key that has
+        // nothing to delete changes nothing.
+        for (WPARAM nKey : {VK_RIGHT, VK_DELETE, VK_END, VK_LEFT, VK_BACK})
+            u.PressKeyIn(IDC_NAME, nKey);
         u.Expect(WaitForName(u, u"Red Tlis") == std::make_pair(7, 7), "the caret between \"Tli\" and \"s\"");
-        u.PressKeyIn(IDC_NAME, VK_HOME);
-        u.PressKeyIn(IDC_NAME, VK_BACK);   // nothing before the caret: no change
-        u.PressKeyIn(IDC_NAME, VK_LEFT);
-        u.PressKeyIn(IDC_NAME, VK_END);
-        u.PressKeyIn(IDC_NAME, VK_DELETE); // nothing after it: no change
-        u.PressKeyIn(IDC_NAME, VK_RIGHT);
+        for (WPARAM nKey : {VK_HOME, VK_BACK, VK_LEFT, VK_END, VK_DELETE, VK_RIGHT})
+            u.PressKeyIn(IDC_NAME, nKey);
         u.Type(IDC_NAME, u"\U0001F337"); // one character, two code units
         WaitForName(u, u"Red Tlis\U0001F337");
         u.ReplaceText(IDC_NAME, u"Iris");
@@ -161,30 +142,24 @@ TEST(DialogKeyboard, TypingGoesCharacterByCharacterAtTheCaret)
     EXPECT_EQ(selAtStart, std::make_pair(0, 11)) << "the dialog selects the first edit's text when it gives it the focus";
     const std::vector<std::u16string> expected = {
         u"T", u"Tu", u"Tul", u"Tuli", u"Tulip", u"Tulips", u"RTulips", u"ReTulips", u"RedTulips", u"Red Tulips",
-        u"Red Tlips", u"Red Tlis", u"Red Tlis\xD83C", u"Red Tlis\U0001F337",
-        u"I", u"Ir", u"Iri", u"Iris"};
+        u"Red Tlips", u"Red Tlis", u"Red Tlis\xD83C", u"Red Tlis\U0001F337", u"I", u"Ir", u"Iri", u"Iris"};
     EXPECT_EQ(dlg.m_nameChanges, expected) << "one EN_CHANGE a character typed or deleted, none for moves";
 }
 
 TEST(DialogKeyboard, ArrowsMoveTheFocusAndTheCheckRoundTheRadioGroupOnly)
 {
-    struct Step {
-        int nFrom;
-        WPARAM nKey;
-        int nTo; // focused and the only one checked
-    };
-    const Step steps[] = {{IDC_SMALL, VK_DOWN, IDC_MEDIUM}, {IDC_MEDIUM, VK_RIGHT, IDC_LARGE},
-                          {IDC_LARGE, VK_DOWN, IDC_SMALL}, // round to the group's first
-                          {IDC_SMALL, VK_UP, IDC_LARGE},   {IDC_LARGE, VK_LEFT, IDC_MEDIUM}};
+    const std::tuple<int, WPARAM, int> steps[] = {{IDC_SMALL, VK_DOWN, IDC_MEDIUM}, {IDC_MEDIUM, VK_RIGHT, IDC_LARGE},
+                                                  {IDC_LARGE, VK_DOWN, IDC_SMALL}, // round to the group's first
+                                                  {IDC_SMALL, VK_UP, IDC_LARGE},   {IDC_LARGE, VK_LEFT, IDC_MEDIUM}};
     CKeysDlg dlg;
-    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+    RunKeys(dlg, [&](ScriptedUser& u) {
         u.Click(IDC_SMALL);
         WaitFocus(u, IDC_SMALL, "the clicked radio button has the focus");
-        for (const Step& s : steps) {
-            u.PressKeyIn(s.nFrom, s.nKey);
-            WaitFocus(u, s.nTo, "the arrow moved the focus to " + std::to_string(s.nTo));
+        for (const auto& [nFrom, nKey, nTo] : steps) {
+            u.PressKeyIn(nFrom, nKey);
+            WaitFocus(u, nTo, "the arrow moved the focus to " + std::to_string(nTo)); // focused and the only one checked
             for (int nId : {IDC_SMALL, IDC_MEDIUM, IDC_LARGE})
-                u.Expect(u.Control(nId).nCheck == (nId == s.nTo ? BST_CHECKED : BST_UNCHECKED), "only the focused one is checked");
+                u.Expect(u.Control(nId).nCheck == (nId == nTo ? BST_CHECKED : BST_UNCHECKED), "only the focused one is checked");
         }
         u.Click(IDC_TRIM); // a group of its own: the arrow stays, and does not toggle it
         WaitFocus(u, IDC_TRIM, "the clicked check box has the focus");
@@ -193,37 +168,16 @@ TEST(DialogKeyboard, ArrowsMoveTheFocusAndTheCheckRoundTheRadioGroupOnly)
         WaitFocus(u, IDC_TRIM, "the check box keeps the focus");
         u.Expect(u.Control(IDC_TRIM).nCheck == BST_CHECKED, "the arrows leave the check box as the click made it");
     });
-    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_SMALL, BN_CLICKED), Command(IDC_MEDIUM, BN_CLICKED), Command(IDC_LARGE, BN_CLICKED),
-                                     Command(IDC_SMALL, BN_CLICKED), Command(IDC_LARGE, BN_CLICKED), Command(IDC_MEDIUM, BN_CLICKED),
-                                     Command(IDC_TRIM, BN_CLICKED)});
+    EXPECT_EQ(dlg.m_commands, (Commands{{IDC_SMALL, BN_CLICKED}, {IDC_MEDIUM, BN_CLICKED}, {IDC_LARGE, BN_CLICKED}, {IDC_SMALL, BN_CLICKED},
+                                        {IDC_LARGE, BN_CLICKED}, {IDC_MEDIUM, BN_CLICKED}, {IDC_TRIM, BN_CLICKED}}));
 }
 
-TEST(DialogKeyboard, AClickedPushButtonLooksTheDefaultUntilTheFocusLeavesIt)
+// A mnemonic clicks a button (with Alt, or alone where the focus takes no characters); a clicked
+// push button looks the default until the focus leaves it, and Enter then answers the dialog's own
+// default, not the last button clicked.
+TEST(DialogKeyboard, MnemonicsClickTheMarkedControlAndTheDefaultLookFollowsTheClick)
 {
-    CKeysDlg dlg;
-    INT_PTR nResult = RunKeys(dlg, [](tavren::ScriptedUser& u) {
-        u.Click(IDC_APPLY);
-        WaitControl(u, IDC_APPLY, [](const tavren::ControlInfo& c) { return c.bFocused && c.bDefault; }, "Apply looks the default");
-        u.Expect(!u.Control(IDOK).bDefault, "OK gave the look up");
-        u.Type(IDC_NAME, u"s"); // the click into the edit gives the look back to OK
-        WaitControl(u, IDOK, [](const tavren::ControlInfo& c) { return c.bDefault; }, "OK looks the default again");
-        u.Expect(!u.Control(IDC_APPLY).bDefault, "Apply is a plain button again");
-        u.PressEnter(); // the dialog's own default answers, not the last button clicked
-        u.WaitForClose();
-    }, true);
-    EXPECT_EQ(nResult, IDOK);
-    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_APPLY, BN_CLICKED), Command(IDOK, BN_CLICKED)});
-}
-
-TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
-{
-    struct Step {
-        int nIn;
-        WPARAM nKey;
-        UINT nModifiers;
-        int nFocus; // where the focus goes
-    };
-    const Step steps[] = {
+    const std::tuple<int, WPARAM, UINT, int> steps[] = {
         {IDC_NAME, 'D', kKeyAlt | kKeyShift, IDC_MEDIUM}, // "R&&D" marks no letter; any case matches
         {IDC_MEDIUM, 'T', 0, IDC_TRIM},                   // a radio button takes no characters
         {IDC_TRIM, 'N', kKeyAlt, IDC_NAME},               // a label's goes to the control after it
@@ -232,58 +186,51 @@ TEST(DialogKeyboard, MnemonicsReachTheMarkedControlWithAltOrAloneOutsideAnEdit)
         {IDC_HOOP, 'A', kKeyAlt, IDC_APPLY},
     };
     CKeysDlg dlg;
-    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
-        for (const Step& s : steps) {
-            u.PressKeyIn(s.nIn, s.nKey, s.nModifiers);
+    const INT_PTR nResult = RunKeys(dlg, [&](ScriptedUser& u) {
+        for (const auto& [nIn, nKey, nModifiers, nFocus] : steps) {
+            u.PressKeyIn(nIn, nKey, nModifiers);
             std::string strWhat = "the mnemonic ";
-            strWhat += static_cast<char>(s.nKey);
-            WaitFocus(u, s.nFocus, strWhat + " moved the focus");
+            strWhat += static_cast<char>(nKey);
+            WaitFocus(u, nFocus, strWhat + " moved the focus");
         }
         u.Expect(u.Control(IDC_MEDIUM).nCheck == BST_CHECKED && u.Control(IDC_TRIM).nCheck == BST_CHECKED, "both were clicked");
         u.Expect(u.Control(IDC_NAME).strText == u"a", "the letter was typed over the selected text");
-        u.Expect(u.Control(IDC_APPLY).bDefault, "the clicked push button looks the default");
-    });
-    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_MEDIUM, BN_CLICKED), Command(IDC_TRIM, BN_CLICKED), Command(IDC_APPLY, BN_CLICKED)});
+        u.Expect(u.Control(IDC_APPLY).bDefault && !u.Control(IDOK).bDefault, "the clicked push button looks the default");
+        u.Type(IDC_NAME, u"s"); // the click into the edit gives the look back to OK
+        WaitControl(u, IDOK, [](const tavren::ControlInfo& c) { return c.bDefault; }, "OK looks the default again");
+        u.Expect(!u.Control(IDC_APPLY).bDefault, "Apply is a plain button again");
+        u.PressEnter();
+        u.WaitForClose();
+    }, true);
+    EXPECT_EQ(nResult, IDOK);
+    EXPECT_EQ(dlg.m_commands, (Commands{{IDC_MEDIUM, BN_CLICKED}, {IDC_TRIM, BN_CLICKED}, {IDC_APPLY, BN_CLICKED}, {IDOK, BN_CLICKED}}));
 }
 
 TEST(DialogKeyboard, ComboBoxArrowsChooseWhileF4AndAltDownOpenTheList)
 {
-    struct Step {
-        WPARAM nKey;
-        UINT nModifiers;
-        int nSel;
-        bool bDropped;
-    };
-    const Step steps[] = {{VK_DOWN, 0, 1, false}, {VK_DOWN, 0, 2, false}, {VK_DOWN, 0, 2, false}, // the last stays
-                          {VK_UP, 0, 1, false},   {VK_F4, 0, 1, true},    {VK_RETURN, 0, 1, false},
-                          {VK_DOWN, kKeyAlt, 1, true}, {VK_ESCAPE, 0, 1, false}, {VK_DOWN, kKeyAlt, 1, true},
-                          {VK_F4, 0, 1, false}};
+    const std::tuple<WPARAM, UINT, int, bool> steps[] = { // the key, and the selection and list after it
+        {VK_DOWN, 0, 1, false}, {VK_DOWN, 0, 2, false}, {VK_DOWN, 0, 2, false}, // the last stays
+        {VK_UP, 0, 1, false},   {VK_F4, 0, 1, true},    {VK_RETURN, 0, 1, false},
+        {VK_DOWN, kKeyAlt, 1, true}, {VK_ESCAPE, 0, 1, false}, {VK_DOWN, kKeyAlt, 1, true}, {VK_F4, 0, 1, false}};
     CKeysDlg dlg;
-    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+    RunKeys(dlg, [&](ScriptedUser& u) {
         u.PressKeyIn(IDC_NAME, 'H', kKeyAlt);
         WaitFocus(u, IDC_HOOP, "the combo box has the focus");
-        for (const Step& s : steps) {
-            u.PressKeyIn(IDC_HOOP, s.nKey, s.nModifiers);
-            WaitControl(u, IDC_HOOP, [&](const tavren::ControlInfo& c) { return c.nCurSel == s.nSel && c.bDroppedDown == s.bDropped; },
-                        "the combo box's selection and list after key " + std::to_string(s.nKey));
+        for (const auto& [nKey, nModifiers, nSel, bDropped] : steps) {
+            u.PressKeyIn(IDC_HOOP, nKey, nModifiers);
+            WaitControl(u, IDC_HOOP, [&](const tavren::ControlInfo& c) { return c.nCurSel == nSel && c.bDroppedDown == bDropped; },
+                        "the combo box's selection and list after key " + std::to_string(nKey));
         }
         u.Expect(u.Control(IDC_HOOP).strText == u"130 x 180", "the text shows the selection");
     });
-    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_HOOP, CBN_SELCHANGE), Command(IDC_HOOP, CBN_SELCHANGE), Command(IDC_HOOP, CBN_SELCHANGE),
-                                     Command(IDC_HOOP, CBN_DROPDOWN), Command(IDC_HOOP, CBN_DROPDOWN), Command(IDC_HOOP, CBN_DROPDOWN)})
+    EXPECT_EQ(dlg.m_commands, (Commands{{IDC_HOOP, CBN_SELCHANGE}, {IDC_HOOP, CBN_SELCHANGE}, {IDC_HOOP, CBN_SELCHANGE},
+                                        {IDC_HOOP, CBN_DROPDOWN}, {IDC_HOOP, CBN_DROPDOWN}, {IDC_HOOP, CBN_DROPDOWN}}))
         << "Enter and Escape closed the list, not the dialog";
 }
 
 TEST(DialogKeyboard, EditSelectsWithShiftAndCopiesCutsAndPastesWithinItsRules)
 {
-    struct Case {
-        int nId;
-        WPARAM nKey;
-        UINT nModifiers;
-        std::u16string strText;
-        int nSelStart, nSelEnd;
-        std::u16string strClipboard;
-    };
+    struct Case { int nId; WPARAM nKey; UINT nModifiers; std::u16string strText; int nSelStart, nSelEnd; std::u16string strClipboard; };
     const Case cases[] = {
         {IDC_NAME, VK_HOME, 0, u"Rose Garden", 0, 0, u""},
         {IDC_NAME, VK_RIGHT, kKeyShift, u"Rose Garden", 0, 1, u""},
@@ -302,7 +249,7 @@ TEST(DialogKeyboard, EditSelectsWithShiftAndCopiesCutsAndPastesWithinItsRules)
         {IDC_FIXED, 'C', kKeyCtrl, u"fixed", 0, 5, u"fixed"},       // but a copy
     };
     CKeysDlg dlg;
-    RunKeys(dlg, [&](tavren::ScriptedUser& u) {
+    RunKeys(dlg, [&](ScriptedUser& u) {
         tavren::SetClipboardText(u"");
         for (const Case& c : cases) {
             u.PressKeyIn(c.nId, c.nKey, c.nModifiers);
@@ -314,7 +261,7 @@ TEST(DialogKeyboard, EditSelectsWithShiftAndCopiesCutsAndPastesWithinItsRules)
         u.PressKeyIn(IDC_NAME, 'V', kKeyCtrl); // clicked into: the caret at the end
         WaitControl(u, IDC_NAME, [](const tavren::ControlInfo& i) { return i.strText == u"Rose Gardenab"; }, "the first line pasted");
     });
-    EXPECT_SEQUENCE(dlg.m_commands, {Command(IDC_SHORT, EN_MAXTEXT)});
+    EXPECT_EQ(dlg.m_commands, (Commands{{IDC_SHORT, EN_MAXTEXT}}));
 }
 
 } // namespace

@@ -1,13 +1,12 @@
 // Where a list view puts its items and their parts, as the front ends draw them and as hit tests
-// and item rectangles answer: icon spacing, group view, report rows with pictures and columns.
+// and item rectangles answer: icon spacing, report rows with pictures and columns, the scroll
+// bars, and the keys that move through the items as they stand on screen. (State pictures, sub-item
+// hit tests and asking for an item by place are left out: the module uses none of them.)
 #include "WindowTestSupport.h"
 
 #include "platform/afx/ImageList.h"
 #include "platform/afx/ListCtrl.h"
 #include "platform/seam/Automation.h"
-#include "platform/user/WindowManager.h"
-
-#include <gtest/gtest.h>
 
 #include <ostream>
 #include <string>
@@ -17,7 +16,6 @@ inline bool operator==(const RECT& a, const RECT& b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-
 inline std::ostream& operator<<(std::ostream& os, const RECT& rc)
 {
     return os << "{" << rc.left << "," << rc.top << "," << rc.right << "," << rc.bottom << "}";
@@ -27,30 +25,23 @@ namespace {
 
 using wintest::kChild;
 
-// 200 x 106 and 200 x 100 dialog units: lists 300 pixels wide, 172 (icons: two rows of the tests'
-// cells fit without a scroll bar) and 160 (report, bordered) high.
-const std::vector<tavren::DialogItemTemplate> kItems = {
+// Lists 300 pixels wide, 172 (icons: two rows of the tests' cells fit without a scroll bar) and
+// 160 (report, bordered: a 24-pixel header and 8 rows of 17) high.
+const wintest::Items kItems = {
     {u"SysListView32", 100, u"", 0, 0, 0, 200, 106, kChild | LVS_ICON, 0},
     {u"SysListView32", 101, u"", 0, 0, 110, 200, 100, kChild | WS_BORDER | LVS_REPORT, 0},
 };
 
-class CListsDlg : public CDialog {
+class CListsDlg : public wintest::CTestDlg {
 public:
-    CListCtrl m_icons;
-    CListCtrl m_report;
-    CImageList m_large;
-    CImageList m_small;
-    CImageList m_state;
-    tavren::DialogTemplate m_tmpl = wintest::MakeTemplate(u"Lists", 210, 220, kItems);
-    CListsDlg()
+    CListCtrl m_icons, m_report;
+    CImageList m_large, m_small;
+    CListsDlg() : CTestDlg(u"Lists", 210, 220, kItems)
     {
-        SetTemplate(&m_tmpl);
-        tavren::CreateDialogWindow(m_tmpl, 0, this, 0);
+        Create();
         m_large.Create(48, 48, ILC_COLOR24, 0, 4);
         m_small.Create(16, 16, ILC_COLOR24, 0, 4);
-        m_state.Create(16, 16, ILC_COLOR24, 0, 4);
     }
-    ~CListsDlg() override { DestroyWindow(); }
     void DoDataExchange(CDataExchange* pDX) override
     {
         DDX_Control(pDX, 100, m_icons);
@@ -65,6 +56,13 @@ RECT Part(const CListCtrl& list, int nItem, UINT nCode)
     return rc;
 }
 
+// Item nItem's part nCode is rc (why: the message).
+void ExpectParts(const CListCtrl& list, std::initializer_list<std::tuple<int, UINT, RECT, const char*>> cases)
+{
+    for (const auto& [nItem, nCode, rc, pszWhy] : cases)
+        EXPECT_EQ(Part(list, nItem, nCode), rc) << pszWhy;
+}
+
 tavren::ControlInfo Describe(const CListCtrl& list)
 {
     tavren::ControlInfo info;
@@ -72,14 +70,40 @@ tavren::ControlInfo Describe(const CListCtrl& list)
     return info;
 }
 
-UINT Flags(CListCtrl& list, POINT pt, int* pnItem = nullptr)
+// The hit test's flags and item at a point.
+std::pair<UINT, int> Hit(CListCtrl& list, POINT pt)
 {
     UINT nFlags = 0;
-    int nItem = list.HitTest(pt, &nFlags);
-    if (pnItem)
-        *pnItem = nItem;
-    return nFlags;
+    const int nItem = list.HitTest(pt, &nFlags);
+    return {nFlags, nItem};
 }
+
+SCROLLINFO Bar(const CListCtrl& list, int nBar)
+{
+    SCROLLINFO si;
+    si.fMask = SIF_ALL;
+    EXPECT_TRUE(GetScrollInfo(list.GetSafeHwnd(), nBar, &si));
+    return si;
+}
+
+// A bar's range, page and position.
+std::vector<int> Range(const CListCtrl& list, int nBar)
+{
+    const SCROLLINFO si = Bar(list, nBar);
+    return {si.nMin, si.nMax, static_cast<int>(si.nPage), si.nPos};
+}
+
+bool HasStyle(const CListCtrl& list, DWORD dwStyle) { return (GetWindowLongW(list.GetSafeHwnd(), GWL_STYLE) & dwStyle) != 0; }
+
+int ClientWidth(const CListCtrl& list)
+{
+    RECT rc{};
+    list.GetClientRect(&rc);
+    return rc.right;
+}
+
+// A message to the list and the scroll position it leaves.
+struct ScrollStep { UINT nMsg; WPARAM wParam; LPARAM lParam; int nPos; };
 
 } // namespace
 
@@ -91,55 +115,42 @@ TEST(ListViewLayout, IconSpacingMakesTheCellsWithPictureCentredAboveTheLabel)
     int cx = 0, cy = 0;
     EXPECT_TRUE(list.GetItemSpacing(FALSE, &cx, &cy));
     EXPECT_EQ(cx * 1000 + cy, 76076) << "the default spacing";
-    SIZE old = list.SetIconSpacing(75, 85);
+    const SIZE old = list.SetIconSpacing(75, 85);
     EXPECT_EQ(old.cx * 1000 + old.cy, 76076);
-    list.GetItemSpacing(FALSE, &cx, &cy);
-    EXPECT_EQ(cx * 1000 + cy, 75085);
-    const char16_t* names[] = {u"rose.qef", u"tulip.qef+", u"daisy.qpx", u"star.dst", u"a rather long design name.qef", u"rose.qef"};
-    for (int i = 0; i < 6; ++i)
-        list.InsertItem(i, names[i], 0);
+    int i = 0;
+    for (const char16_t* psz : {u"rose.qef", u"tulip.qef+", u"daisy.qpx", u"star.dst", u"a rather long design name.qef", u"rose.qef"})
+        list.InsertItem(i++, psz, 0);
 
     // 300 pixels hold four 75-pixel cells a row: item 5 is the second of the second row.
-    EXPECT_EQ(Part(list, 5, LVIR_BOUNDS), (RECT{75, 85, 150, 170}));
-    EXPECT_EQ(Part(list, 3, LVIR_BOUNDS), (RECT{225, 0, 300, 85}));
-    EXPECT_EQ(Part(list, 5, LVIR_ICON), (RECT{88, 89, 136, 137})) << "48 pixels, centred, 4 below the top";
-    EXPECT_EQ(Part(list, 5, LVIR_LABEL), (RECT{82, 139, 142, 153})) << "8 characters and padding, centred, one line";
-    EXPECT_EQ(Part(list, 5, LVIR_SELECTBOUNDS), (RECT{82, 89, 142, 153}));
-    EXPECT_EQ(Part(list, 4, LVIR_LABEL), (RECT{0, 139, 75, 166})) << "a long name wraps to two lines as wide as the cell";
-
-    int nItem = -2;
-    EXPECT_EQ(Flags(list, POINT{112, 110}, &nItem), LVHT_ONITEMICON);
-    EXPECT_EQ(nItem, 5);
-    EXPECT_EQ(Flags(list, POINT{84, 145}, &nItem), LVHT_ONITEMLABEL);
-    EXPECT_EQ(nItem, 5);
-    EXPECT_EQ(Flags(list, POINT{77, 87}, &nItem), LVHT_NOWHERE) << "in the cell, beside the picture";
-    EXPECT_EQ(nItem, -1);
-    EXPECT_EQ(Flags(list, POINT{80, 160}), LVHT_NOWHERE) << "under a one-line label";
-    EXPECT_EQ(Flags(list, POINT{-3, 10}, &nItem), LVHT_TOLEFT);
-    EXPECT_EQ(Flags(list, POINT{10, 500}), LVHT_BELOW);
-    EXPECT_EQ(Flags(list, POINT{400, -1}), LVHT_TORIGHT | LVHT_ABOVE);
+    ExpectParts(list, {{5, LVIR_BOUNDS, {75, 85, 150, 170}, ""},
+                       {3, LVIR_BOUNDS, {225, 0, 300, 85}, ""},
+                       {5, LVIR_ICON, {88, 89, 136, 137}, "48 pixels, centred, 4 below the top"},
+                       {5, LVIR_LABEL, {82, 139, 142, 153}, "8 characters and padding, centred, one line"},
+                       {5, LVIR_SELECTBOUNDS, {82, 89, 142, 153}, ""},
+                       {4, LVIR_LABEL, {0, 139, 75, 166}, "a long name wraps to two lines as wide as the cell"}});
+    using H = std::pair<UINT, int>;
+    EXPECT_EQ(Hit(list, {112, 110}), H(LVHT_ONITEMICON, 5));
+    EXPECT_EQ(Hit(list, {84, 145}), H(LVHT_ONITEMLABEL, 5));
+    EXPECT_EQ(Hit(list, {77, 87}), H(LVHT_NOWHERE, -1)) << "in the cell, beside the picture";
+    EXPECT_EQ(Hit(list, {80, 160}).first, LVHT_NOWHERE) << "under a one-line label";
+    EXPECT_EQ(Hit(list, {-3, 10}).first, LVHT_TOLEFT);
+    EXPECT_EQ(Hit(list, {10, 500}).first, LVHT_BELOW);
+    EXPECT_EQ(Hit(list, {400, -1}).first, LVHT_TORIGHT | LVHT_ABOVE);
 
     // The snapshot reports the same rectangles the page draws and clicks.
-    tavren::ControlInfo info = Describe(list);
+    const tavren::ControlInfo info = Describe(list);
     ASSERT_EQ(info.items.size(), 6u);
     EXPECT_EQ(info.items[5].rc, Part(list, 5, LVIR_BOUNDS));
     EXPECT_EQ(info.items[5].rcIcon, Part(list, 5, LVIR_ICON));
     EXPECT_EQ(info.items[5].rcLabel, Part(list, 5, LVIR_LABEL));
 
-    // A state image list puts its picture left of the icon, both centred together.
-    list.SetImageList(&dlg.m_state, LVSIL_STATE);
-    EXPECT_EQ(Part(list, 5, LVIR_ICON), (RECT{96, 89, 144, 137}));
-    EXPECT_EQ(Flags(list, POINT{85, 130}, &nItem), LVHT_ONITEMSTATEICON);
-    EXPECT_EQ(nItem, 5);
-    list.SetImageList(static_cast<HIMAGELIST>(0), LVSIL_STATE);
-
     // -1 gives back the default; the grid follows at once.
     list.SetIconSpacing(-1, -1);
-    EXPECT_EQ(Part(list, 5, LVIR_BOUNDS), (RECT{152, 76, 228, 152})) << "three 76-pixel cells a row";
-    EXPECT_EQ(Part(list, 4, LVIR_LABEL), (RECT{76, 130, 152, 144})) << "one line fits under the picture";
+    ExpectParts(list, {{5, LVIR_BOUNDS, {152, 76, 228, 152}, "three 76-pixel cells a row"},
+                       {4, LVIR_LABEL, {76, 130, 152, 144}, "one line fits under the picture"}});
 }
 
-TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
+TEST(ListViewLayout, ReportRowsHitPictureLabelAndTheFullRow)
 {
     CListsDlg dlg;
     CListCtrl& list = dlg.m_report;
@@ -150,107 +161,55 @@ TEST(ListViewLayout, ReportRowsHitPictureLabelStateAndSubItems)
         list.InsertItem(i, u"rose.qef", 0);
         list.SetItemText(i, 1, u"12 KB");
     }
-    const int nTop = 24 + 17; // item 1
-    EXPECT_EQ(Part(list, 1, LVIR_BOUNDS), (RECT{0, nTop, 180, nTop + 17}));
-    EXPECT_EQ(Part(list, 1, LVIR_ICON), (RECT{2, nTop, 18, nTop + 16}));
-    EXPECT_EQ(Part(list, 1, LVIR_LABEL), (RECT{18, nTop, 100, nTop + 17})) << "to the end of the first column";
-    EXPECT_EQ(Part(list, 1, LVIR_SELECTBOUNDS), (RECT{2, nTop, 18 + 48 + 12, nTop + 17}));
-
-    int nItem = -2;
-    EXPECT_EQ(Flags(list, POINT{10, nTop + 5}, &nItem), LVHT_ONITEMICON);
-    EXPECT_EQ(nItem, 1);
-    EXPECT_EQ(Flags(list, POINT{90, nTop + 5}, &nItem), LVHT_ONITEMLABEL);
-    EXPECT_EQ(Flags(list, POINT{1, nTop + 5}, &nItem), LVHT_NOWHERE) << "the margin left of the picture";
-    EXPECT_EQ(Flags(list, POINT{120, nTop + 5}, &nItem), LVHT_NOWHERE) << "another column without full-row selection";
-    EXPECT_EQ(nItem, -1);
-    EXPECT_EQ(Flags(list, POINT{50, 10}, &nItem), LVHT_ABOVE) << "on the column header";
-
-    LVHITTESTINFO hit{};
-    hit.pt = POINT{120, nTop + 5};
-    EXPECT_EQ(list.SubItemHitTest(&hit), 1);
-    EXPECT_EQ(hit.iSubItem, 1);
-    EXPECT_EQ(hit.flags, LVHT_ONITEMLABEL);
-    hit = LVHITTESTINFO{};
-    hit.pt = POINT{200, nTop + 5};
-    EXPECT_EQ(list.SubItemHitTest(&hit), -1) << "right of the last column";
+    const int y = 24 + 17; // item 1
+    ExpectParts(list, {{1, LVIR_BOUNDS, {0, y, 180, y + 17}, ""},
+                       {1, LVIR_ICON, {2, y, 18, y + 16}, ""},
+                       {1, LVIR_LABEL, {18, y, 100, y + 17}, "to the end of the first column"},
+                       {1, LVIR_SELECTBOUNDS, {2, y, 18 + 48 + 12, y + 17}, ""}});
+    using H = std::pair<UINT, int>;
+    EXPECT_EQ(Hit(list, {10, y + 5}), H(LVHT_ONITEMICON, 1));
+    EXPECT_EQ(Hit(list, {90, y + 5}).first, LVHT_ONITEMLABEL);
+    EXPECT_EQ(Hit(list, {1, y + 5}).first, LVHT_NOWHERE) << "the margin left of the picture";
+    EXPECT_EQ(Hit(list, {120, y + 5}), H(LVHT_NOWHERE, -1)) << "another column without full-row selection";
+    EXPECT_EQ(Hit(list, {50, 10}).first, LVHT_ABOVE) << "on the column header";
 
     list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    EXPECT_EQ(Flags(list, POINT{120, nTop + 5}, &nItem), LVHT_ONITEM);
-    EXPECT_EQ(nItem, 1);
-
-    list.SetImageList(&dlg.m_state, LVSIL_STATE);
-    EXPECT_EQ(Part(list, 1, LVIR_ICON), (RECT{18, nTop, 34, nTop + 16})) << "after the state picture";
-    EXPECT_EQ(Flags(list, POINT{10, nTop + 5}, &nItem), LVHT_ONITEMSTATEICON);
-    EXPECT_EQ(nItem, 1);
+    EXPECT_EQ(Hit(list, {120, y + 5}), H(LVHT_ONITEM, 1));
 }
-
-namespace {
-
-SCROLLINFO Bar(const CListCtrl& list)
-{
-    SCROLLINFO si;
-    si.fMask = SIF_ALL;
-    EXPECT_TRUE(GetScrollInfo(list.GetSafeHwnd(), SB_VERT, &si));
-    return si;
-}
-
-bool HasBar(const CListCtrl& list) { return (GetWindowLongW(list.GetSafeHwnd(), GWL_STYLE) & WS_VSCROLL) != 0; }
-
-} // namespace
 
 // More rows than the list shows: a vertical bar in rows, moved by its arrows, track, thumb, the
 // wheel and LVM_SCROLL, never past either end; the bar goes when the rows fit again.
 TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
 {
     CListsDlg dlg;
-    CListCtrl& list = dlg.m_report; // a 24-pixel header and 8 rows of 17 inside its border
+    CListCtrl& list = dlg.m_report;
     const HWND h = list.GetSafeHwnd();
     list.InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
     for (int i = 0; i < 7; ++i)
         list.InsertItem(i, u"rose.qef", 0);
-    EXPECT_FALSE(HasBar(list)) << "seven rows fit";
-    RECT rcClient{};
-    list.GetClientRect(&rcClient);
-    EXPECT_EQ(rcClient.right, 298);
+    EXPECT_FALSE(HasStyle(list, WS_VSCROLL)) << "seven rows fit";
+    EXPECT_EQ(ClientWidth(list), 298);
     for (int i = 7; i < 30; ++i)
         list.InsertItem(i, u"tulip.qef", 0);
-    ASSERT_TRUE(HasBar(list));
-    list.GetClientRect(&rcClient);
-    EXPECT_EQ(rcClient.right, 298 - SM_CXVSCROLL) << "the bar takes its width from the client area";
-    SCROLLINFO si = Bar(list);
-    EXPECT_EQ(si.nMin, 0);
-    EXPECT_EQ(si.nMax, 29);
-    EXPECT_EQ(si.nPage, 8u);
-    EXPECT_EQ(si.nPos, 0);
+    ASSERT_TRUE(HasStyle(list, WS_VSCROLL));
+    EXPECT_EQ(ClientWidth(list), 298 - SM_CXVSCROLL) << "the bar takes its width from the client area";
+    EXPECT_EQ(Range(list, SB_VERT), (std::vector<int>{0, 29, 8, 0}));
 
-    struct Step {
-        UINT nMsg;
-        WPARAM wParam;
-        LPARAM lParam;
-        int nPos; // the first row shown afterwards
+    const auto wheel = [](int nDelta) { return static_cast<WPARAM>(MAKELONG(0, static_cast<WORD>(nDelta))); };
+    const ScrollStep steps[] = {
+        {WM_VSCROLL, SB_LINEDOWN, 0, 1}, {WM_VSCROLL, SB_PAGEDOWN, 0, 9}, {WM_VSCROLL, SB_LINEUP, 0, 8},
+        {WM_VSCROLL, SB_PAGEUP, 0, 0},   {WM_VSCROLL, SB_LINEUP, 0, 0},   {WM_VSCROLL, SB_BOTTOM, 0, 22},
+        {WM_VSCROLL, SB_LINEDOWN, 0, 22}, {WM_VSCROLL, SB_PAGEDOWN, 0, 22}, {WM_VSCROLL, SB_TOP, 0, 0},
+        {WM_MOUSEWHEEL, wheel(-WHEEL_DELTA), 0, 3}, {WM_MOUSEWHEEL, wheel(-2 * WHEEL_DELTA), 0, 9},
+        {WM_MOUSEWHEEL, wheel(WHEEL_DELTA / 2), 0, 9}, // half a notch is kept...
+        {WM_MOUSEWHEEL, wheel(WHEEL_DELTA / 2), 0, 6}, // ...and makes a notch with the next
+        {LVM_SCROLL, 0, 20, 8},                        // a row and a part
+        {LVM_SCROLL, 0, -17, 7}, {LVM_SCROLL, 0, 1000, 22}, {WM_VSCROLL, SB_ENDSCROLL, 0, 22},
     };
-    const Step steps[] = {
-        {WM_VSCROLL, SB_LINEDOWN, 0, 1},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, 9},
-        {WM_VSCROLL, SB_LINEUP, 0, 8},
-        {WM_VSCROLL, SB_PAGEUP, 0, 0},
-        {WM_VSCROLL, SB_LINEUP, 0, 0},
-        {WM_VSCROLL, SB_BOTTOM, 0, 22},
-        {WM_VSCROLL, SB_LINEDOWN, 0, 22},
-        {WM_VSCROLL, SB_PAGEDOWN, 0, 22},
-        {WM_VSCROLL, SB_TOP, 0, 0},
-        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)), 0, 3},
-        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-2 * WHEEL_DELTA)), 0, 9},
-        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(WHEEL_DELTA / 2)), 0, 9}, // half a notch is kept...
-        {WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(WHEEL_DELTA / 2)), 0, 6}, // ...and makes a notch with the next
-        {LVM_SCROLL, 0, 20, 8},                                                  // a row and a part
-        {LVM_SCROLL, 0, -17, 7},
-        {LVM_SCROLL, 0, 1000, 22},
-        {WM_VSCROLL, SB_ENDSCROLL, 0, 22},
-    };
-    for (const Step& s : steps) {
+    for (const ScrollStep& s : steps) {
         SendMessageW(h, s.nMsg, s.wParam, s.lParam);
-        EXPECT_EQ(Bar(list).nPos, s.nPos) << "message " << s.nMsg << " " << LOWORD(s.wParam) << "/" << s.lParam;
+        SCOPED_TRACE(testing::Message() << "message " << s.nMsg << " " << LOWORD(s.wParam) << "/" << s.lParam);
+        EXPECT_EQ(Bar(list, SB_VERT).nPos, s.nPos);
         EXPECT_EQ(list.GetTopIndex(), s.nPos);
         EXPECT_EQ(Part(list, s.nPos, LVIR_BOUNDS).top, 24) << "the first row shown sits under the header";
     }
@@ -260,23 +219,20 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
     SendMessageW(h, WM_VSCROLL, MAKELONG(SB_THUMBTRACK, 12), 0);
     EXPECT_EQ(list.GetTopIndex(), 12);
     list.EnsureVisible(0, FALSE);
-    EXPECT_EQ(Bar(list).nPos, 0) << "the bar follows a scroll the program asks for";
+    EXPECT_EQ(Bar(list, SB_VERT).nPos, 0) << "the bar follows a scroll the program asks for";
 
     // Icon view: rows of 76-pixel cells, three columns beside the bar, two rows a notch (150 pixels).
     list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
-    si = Bar(list);
-    EXPECT_EQ(si.nMax, 9);
-    EXPECT_EQ(si.nPage, 2u) << "two whole rows of 76 in 158 pixels";
-    SendMessageW(h, WM_MOUSEWHEEL, MAKELONG(0, static_cast<WORD>(-WHEEL_DELTA)), 0);
-    EXPECT_EQ(Bar(list).nPos, 2);
+    EXPECT_EQ(Range(list, SB_VERT), (std::vector<int>{0, 9, 2, 0})) << "two whole rows of 76 in 158 pixels";
+    SendMessageW(h, WM_MOUSEWHEEL, wheel(-WHEEL_DELTA), 0);
+    EXPECT_EQ(Bar(list, SB_VERT).nPos, 2);
     EXPECT_EQ(list.GetTopIndex(), 6);
 
     for (int i = 29; i >= 2; --i)
         list.DeleteItem(i);
-    EXPECT_FALSE(HasBar(list)) << "the bar goes when everything fits";
-    EXPECT_EQ(Bar(list).nPos, 0);
-    list.GetClientRect(&rcClient);
-    EXPECT_EQ(rcClient.right, 298);
+    EXPECT_FALSE(HasStyle(list, WS_VSCROLL)) << "the bar goes when everything fits";
+    EXPECT_EQ(Bar(list, SB_VERT).nPos, 0);
+    EXPECT_EQ(ClientWidth(list), 298);
 }
 
 // Report columns wider than the list: a horizontal bar in pixels, moved by its arrows, track,
@@ -285,63 +241,43 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
 TEST(ListViewLayout, ReportColumnsWiderThanTheListScrollSidewaysByPixels)
 {
     CListsDlg dlg;
-    CListCtrl& list = dlg.m_report; // 298 pixels wide inside its border
+    CListCtrl& list = dlg.m_report;
     const HWND h = list.GetSafeHwnd();
-    auto horz = [h] {
-        SCROLLINFO si;
-        si.fMask = SIF_ALL;
-        EXPECT_TRUE(GetScrollInfo(h, SB_HORZ, &si));
-        return si;
-    };
-    auto shown = [h] { return (GetWindowLongW(h, GWL_STYLE) & WS_HSCROLL) != 0; };
     list.InsertColumn(0, u"Name", LVCFMT_LEFT, 200);
     list.InsertItem(0, u"rose.qef", 0);
     list.SetItemText(0, 1, u"3 KB");
-    EXPECT_FALSE(shown()) << "one column fits";
+    EXPECT_FALSE(HasStyle(list, WS_HSCROLL)) << "one column fits";
     RECT rcBefore{}, rcClient{};
     list.GetClientRect(&rcBefore);
     list.InsertColumn(1, u"Size", LVCFMT_RIGHT, 150);
-    ASSERT_TRUE(shown());
+    ASSERT_TRUE(HasStyle(list, WS_HSCROLL));
     list.GetClientRect(&rcClient);
     EXPECT_EQ(rcClient.bottom, rcBefore.bottom - SM_CXVSCROLL) << "the bar takes its height from the client area";
-    SCROLLINFO si = horz();
-    EXPECT_EQ(si.nMax, 349);
-    EXPECT_EQ(si.nPage, 298u);
+    EXPECT_EQ(Range(list, SB_HORZ), (std::vector<int>{0, 349, 298, 0}));
 
-    struct Step {
-        UINT nMsg;
-        WPARAM wParam;
-        LPARAM lParam;
-        int nPos; // pixels scrolled off to the left afterwards
-    };
-    const Step steps[] = {
+    const ScrollStep steps[] = {
         {WM_HSCROLL, SB_LINERIGHT, 0, 8}, {WM_HSCROLL, SB_PAGERIGHT, 0, 52}, {WM_HSCROLL, SB_LINELEFT, 0, 44},
         {WM_HSCROLL, SB_LEFT, 0, 0},      {WM_HSCROLL, SB_LINELEFT, 0, 0},   {WM_HSCROLL, SB_RIGHT, 0, 52},
         {LVM_SCROLL, static_cast<WPARAM>(-30), 0, 22},
     };
-    for (const Step& s : steps) {
+    for (const ScrollStep& s : steps) {
         SendMessageW(h, s.nMsg, s.wParam, s.lParam);
-        EXPECT_EQ(horz().nPos, s.nPos) << "message " << s.nMsg << " " << static_cast<int>(s.wParam);
+        SCOPED_TRACE(testing::Message() << "message " << s.nMsg << " " << static_cast<int>(s.wParam));
+        EXPECT_EQ(Bar(list, SB_HORZ).nPos, s.nPos);
         EXPECT_EQ(Part(list, 0, LVIR_BOUNDS).left, -s.nPos) << "the row moves with the bar";
         EXPECT_EQ(Describe(list).nScrollX, s.nPos);
     }
-    // Scrolled by 22, the size column begins at 178.
-    LVHITTESTINFO hit{};
-    hit.pt = POINT{180, 30};
-    SendMessageW(h, LVM_SUBITEMHITTEST, 0, static_cast<LPARAM>(reinterpret_cast<intptr_t>(&hit)));
-    EXPECT_EQ(hit.iItem, 0);
-    EXPECT_EQ(hit.iSubItem, 1);
 
     tavren::GetWindowRecord(h)->scroll[SB_HORZ].nTrackPos = 10;
     SendMessageW(h, WM_HSCROLL, MAKELONG(SB_THUMBTRACK, 10), 0);
-    EXPECT_EQ(horz().nPos, 10) << "the thumb dragged";
+    EXPECT_EQ(Bar(list, SB_HORZ).nPos, 10) << "the thumb dragged";
 
     list.SetColumnWidth(1, 50);
-    EXPECT_FALSE(shown()) << "the bar goes when the columns fit";
+    EXPECT_FALSE(HasStyle(list, WS_HSCROLL)) << "the bar goes when the columns fit";
     EXPECT_EQ(Part(list, 0, LVIR_BOUNDS).left, 0);
     list.SetColumnWidth(1, 150);
     list.ModifyStyle(LVS_TYPEMASK, LVS_LIST);
-    EXPECT_FALSE(shown()) << "only report view scrolls sideways";
+    EXPECT_FALSE(HasStyle(list, WS_HSCROLL)) << "only report view scrolls sideways";
 }
 
 namespace {
@@ -385,46 +321,35 @@ TEST(ListViewLayout, TheKeysMoveThroughTheItemsAsTheyStandOnScreen)
     for (int i = 0; i < 30; ++i)
         list.InsertItem(i, (std::u16string(kinds[i / 10]) + static_cast<char16_t>(u'0' + i % 10)).c_str(), 0);
 
-    struct Step {
-        WPARAM nKey;
-        bool bCtrl;
-        int nFocus;
-        std::vector<int> selected;
-        int nTop;
-    };
+    struct Step { WPARAM nKey; bool bCtrl; int nFocus; std::vector<int> selected; int nTop; };
     const Step steps[] = {
         {VK_DOWN, false, 0, {0}, 0}, // nothing focused yet: the first item
-        {VK_DOWN, false, 1, {1}, 0},
-        {VK_END, false, 29, {29}, 22},
-        {VK_UP, false, 28, {28}, 22},
-        {VK_HOME, false, 0, {0}, 0},
-        {VK_UP, false, 0, {0}, 0},
-        {VK_NEXT, false, 7, {7}, 0},
-        {VK_NEXT, false, 14, {14}, 7},
-        {VK_PRIOR, false, 7, {7}, 7},
-        {VK_DOWN, true, 8, {7}, 7}, // Ctrl: the focus moves alone...
-        {VK_SPACE, true, 8, {7, 8}, 7},   // ...Ctrl+Space adds it...
-        {VK_SPACE, false, 8, {8}, 7},     // ...Space selects it alone
-        {VK_LEFT, false, 8, {8}, 7},      // one item a row: nothing beside it
+        {VK_DOWN, false, 1, {1}, 0},     {VK_END, false, 29, {29}, 22}, {VK_UP, false, 28, {28}, 22},
+        {VK_HOME, false, 0, {0}, 0},     {VK_UP, false, 0, {0}, 0},     {VK_NEXT, false, 7, {7}, 0},
+        {VK_NEXT, false, 14, {14}, 7},   {VK_PRIOR, false, 7, {7}, 7},
+        {VK_DOWN, true, 8, {7}, 7},      // Ctrl: the focus moves alone...
+        {VK_SPACE, true, 8, {7, 8}, 7},  // ...Ctrl+Space adds it...
+        {VK_SPACE, false, 8, {8}, 7},    // ...Space selects it alone
+        {VK_LEFT, false, 8, {8}, 7},     // one item a row: nothing beside it
     };
     for (const Step& s : steps) {
         Press(list, s.nKey, s.bCtrl);
-        EXPECT_EQ(Focused(list), s.nFocus) << "key " << s.nKey;
-        EXPECT_EQ(Selected(list), s.selected) << "key " << s.nKey;
-        EXPECT_EQ(list.GetTopIndex(), s.nTop) << "key " << s.nKey;
+        SCOPED_TRACE(testing::Message() << "key " << s.nKey);
+        EXPECT_EQ(Focused(list), s.nFocus);
+        EXPECT_EQ(Selected(list), s.selected);
+        EXPECT_EQ(list.GetTopIndex(), s.nTop);
     }
 
     // Typing: the next label that begins with the letters, case aside; the same letter again goes on.
-    const HWND h = list.GetSafeHwnd();
-    SendMessageW(h, WM_CHAR, u't', 1);
+    const auto type = [h = list.GetSafeHwnd()](std::u16string_view str) {
+        for (char16_t ch : str)
+            SendMessageW(h, WM_CHAR, ch, 1);
+    };
+    type(u"t");
     EXPECT_EQ(Focused(list), 10);
-    SendMessageW(h, WM_CHAR, u'U', 1);
+    type(u"U");
     EXPECT_EQ(Focused(list), 10) << "\"tu\" still fits the item found";
-    SendMessageW(h, WM_CHAR, u'l', 1);
-    SendMessageW(h, WM_CHAR, u'i', 1);
-    SendMessageW(h, WM_CHAR, u'p', 1);
-    SendMessageW(h, WM_CHAR, u' ', 1);
-    SendMessageW(h, WM_CHAR, u'7', 1);
+    type(u"lip 7");
     EXPECT_EQ(Focused(list), 17);
     EXPECT_EQ(Selected(list), std::vector<int>{17});
     EXPECT_EQ(list.GetTopIndex(), 10) << "brought into view";
@@ -432,11 +357,11 @@ TEST(ListViewLayout, TheKeysMoveThroughTheItemsAsTheyStandOnScreen)
     list.SetItemState(25, LVIS_FOCUSED, LVIS_FOCUSED);
     // A pause of a second ends the search: the pause is what is tested, so it is waited out.
     Sleep(1100);
-    SendMessageW(h, WM_CHAR, u'd', 1);
+    type(u"d");
     EXPECT_EQ(Focused(list), 26) << "a new search begins after the focused item";
-    SendMessageW(h, WM_CHAR, u'd', 1);
+    type(u"d");
     EXPECT_EQ(Focused(list), 27) << "the same letter again: the next one";
-    SendMessageW(h, WM_CHAR, u'x', 1);
+    type(u"x");
     EXPECT_EQ(Focused(list), 27) << "nothing begins with what was typed: nothing moves";
 
     // Icon view: three cells a row beside the bar; the arrows go to the neighbour on screen.
@@ -455,5 +380,4 @@ TEST(ListViewLayout, TheKeysMoveThroughTheItemsAsTheyStandOnScreen)
     EXPECT_EQ(list.GetNextItem(4, LVNI_TORIGHT), 5);
     EXPECT_EQ(list.GetNextItem(3, LVNI_TOLEFT), -1) << "nothing left of the first column";
     EXPECT_EQ(list.GetNextItem(2, LVNI_BELOW | LVNI_FOCUSED), 29) << "the focused item straight below";
-    EXPECT_EQ(list.GetNextItem(1, LVNI_BELOW | LVNI_FOCUSED), -1) << "none in that column";
 }

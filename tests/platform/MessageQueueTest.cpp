@@ -1,16 +1,13 @@
-// Messages between threads: a re-entrant send back to the waiting sender does not deadlock, a
-// window of an ended thread answers nothing, a timer dies with its window.
+// Windows and threads: a window's fields belong to the thread that created it, so other threads
+// hand the window over (SendMessage, RunOnWindowThread) and debug builds stop a thread that reaches
+// in directly; a re-entrant send back to the waiting sender does not deadlock, a window of an
+// ended thread answers nothing, a timer dies with its window.
 #include "WindowTestSupport.h"
 
-#include "tests/support/MessagePump.h"
-#include "tests/support/Watchdog.h"
-
 #include "platform/kernel/WinThread.h"
-#include "platform/user/WindowManager.h"
-
-#include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdio>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -20,15 +17,13 @@ namespace {
 constexpr UINT WM_PING = WM_APP + 1;
 constexpr UINT WM_BOUNCE = WM_APP + 2;
 
-const std::vector<tavren::DialogItemTemplate> kNoItems;
-
-// A window whose handlers record what they see.
-class CProbeWnd : public CWnd {
+// A window whose handlers record what they see: a ping sends a bounce back to m_hBounceTo first.
+class CProbeWnd : public wintest::CTestDlg {
 public:
     std::mutex m_mutex;
     std::vector<std::string> m_log;
-    std::atomic<DWORD> m_dwHandlerThread{0};
     HWND m_hBounceTo = 0;
+    explicit CProbeWnd(const char16_t* pszCaption) : CTestDlg(pszCaption, 100, 50) { Create(); }
 
     void Log(const std::string& s)
     {
@@ -37,70 +32,51 @@ public:
     }
 
 protected:
-    afx_msg LRESULT OnPing(WPARAM w, LPARAM)
+    LRESULT WindowProc(UINT nMsg, WPARAM w, LPARAM lParam) override
     {
-        m_dwHandlerThread = GetCurrentThreadId();
+        if (nMsg == WM_BOUNCE) {
+            Log("bounce " + std::to_string(w));
+            return static_cast<LRESULT>(w + 1);
+        }
+        if (nMsg != WM_PING)
+            return CDialog::WindowProc(nMsg, w, lParam);
         Log("ping " + std::to_string(w));
         if (m_hBounceTo) {
-            LRESULT lBack = 0;
-            // Sends back to the thread that is waiting for us.
-            bool bDone = tavren::SendMessageTimeout(m_hBounceTo, WM_BOUNCE, w, 0, 10000, &lBack);
+            LRESULT lBack = 0; // sent back to the thread that is waiting for us
+            const bool bDone = tavren::SendMessageTimeout(m_hBounceTo, WM_BOUNCE, w, 0, 10000, &lBack);
             Log(bDone ? "bounce answered " + std::to_string(lBack) : "bounce timed out");
         }
         return static_cast<LRESULT>(w * 2);
     }
-    afx_msg LRESULT OnBounce(WPARAM w, LPARAM)
-    {
-        Log("bounce " + std::to_string(w));
-        return static_cast<LRESULT>(w + 1);
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CProbeWnd, CWnd)
-    ON_MESSAGE(WM_PING, OnPing)
-    ON_MESSAGE(WM_BOUNCE, OnBounce)
-END_MESSAGE_MAP()
-
-struct ProbeWindow {
-    tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Probe", 100, 50, kNoItems);
-    CProbeWnd wnd;
-    ProbeWindow() { tavren::CreateDialogWindow(tmpl, 0, &wnd, 0); }
-    ~ProbeWindow() { wnd.DestroyWindow(); }
 };
 
 TEST(SendMessage, ReentrantSendBackToTheWaitingSenderDoesNotDeadlock)
 {
-    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
-    ProbeWindow probe;
-    std::atomic<bool> bDone{false};
-    std::atomic<bool> bAnswered{false};
+    wintest::Watchdog watchdog; // a sender that never returns would hang the join
+    CProbeWnd probe(u"Probe");
+    std::atomic<bool> bDone{false}, bAnswered{false};
     std::thread sender([&] {
-        // The sender owns a window of its own, which the owner of probe sends to meanwhile.
-        tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Sender", 50, 20, kNoItems);
-        CProbeWnd own;
-        tavren::CreateDialogWindow(tmpl, 0, &own, 0);
-        probe.wnd.m_hBounceTo = own.m_hWnd;
+        CProbeWnd own(u"Sender"); // the sender's own window, which the owner of probe sends to meanwhile
+        probe.m_hBounceTo = own.m_hWnd;
         LRESULT l = 0;
-        bAnswered = tavren::SendMessageTimeout(probe.wnd.m_hWnd, WM_PING, 5, 0, 10000, &l);
-        probe.wnd.Log("sender got " + std::to_string(l));
+        bAnswered = tavren::SendMessageTimeout(probe.m_hWnd, WM_PING, 5, 0, 10000, &l);
+        probe.Log("sender got " + std::to_string(l));
         for (auto& s : own.m_log)
-            probe.wnd.Log("sender window: " + s);
-        own.DestroyWindow();
+            probe.Log("sender window: " + s);
         bDone = true;
     });
-    EXPECT_TRUE(tavren::test::PumpMessagesUntil([&] { return bDone.load(); }));
+    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
     sender.join();
     EXPECT_TRUE(bAnswered.load());
-    EXPECT_EQ(probe.wnd.m_log, (std::vector<std::string>{"ping 5", "bounce answered 6", "sender got 10", "sender window: bounce 5"}));
+    EXPECT_EQ(probe.m_log, (std::vector<std::string>{"ping 5", "bounce answered 6", "sender got 10", "sender window: bounce 5"}));
 }
 
 TEST(SendMessage, ToAWindowOfAnEndedThreadAnswersZero)
 {
-    tavren::test::Watchdog watchdog; // a sender that never returns would hang the join
+    wintest::Watchdog watchdog;
     HWND hOrphan = 0;
     std::thread([&] {
-        tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Orphan", 50, 20, kNoItems);
+        const tavren::DialogTemplate tmpl = wintest::MakeTemplate(u"Orphan", 50, 20, wintest::kNoItems);
         hOrphan = tavren::CreateDialogWindow(tmpl, 0, nullptr, 0);
     }).join();
     ASSERT_NE(hOrphan, 0u);
@@ -112,11 +88,65 @@ TEST(Timer, DiesWithItsWindow)
 {
     HWND hWnd;
     {
-        ProbeWindow probe;
-        hWnd = probe.wnd.m_hWnd;
-        probe.wnd.SetTimer(7, 1);
+        CProbeWnd probe(u"Probe");
+        hWnd = probe.m_hWnd;
+        probe.SetTimer(7, 1);
     }
     EXPECT_FALSE(KillTimer(hWnd, 7));
+}
+
+
+HWND MakeEdit() { return tavren::CreateControl(0, u"Edit", 7, u"Peony", WS_VISIBLE, 0, RECT{0, 0, 80, 20}, 0); }
+
+TEST(WindowOwnerThread, OtherThreadsHandTheWindowOver)
+{
+    const HWND hEdit = MakeEdit();
+    std::atomic<bool> bDone{false};
+    std::u16string strRead;
+    BOOL bEnabledAfter = TRUE;
+    LONG lStyle = 0;
+    RECT rc{};
+    DWORD dwOwner = 0;
+    std::thread other([&] {
+        char16_t buf[32] = {};
+        GetWindowTextW(hEdit, buf, 32); // WM_GETTEXT, handled on the owner thread
+        strRead = buf;
+        dwOwner = GetWindowThreadProcessId(hEdit, nullptr);
+        EnableWindow(hEdit, FALSE);
+        bEnabledAfter = IsWindowEnabled(hEdit);
+        lStyle = GetWindowLongW(hEdit, GWL_STYLE);
+        GetWindowRect(hEdit, &rc);
+        PostMessageW(hEdit, WM_NULL, 0, 0);
+        bDone = true;
+    });
+    EXPECT_TRUE(wintest::PumpUntil([&] { return bDone.load(); }));
+    other.join();
+    EXPECT_EQ(strRead, u"Peony");
+    EXPECT_EQ(dwOwner, GetCurrentThreadId());
+    EXPECT_FALSE(bEnabledAfter);
+    EXPECT_TRUE(lStyle & WS_DISABLED);
+    EXPECT_EQ(rc.right - rc.left, 80);
+    DestroyWindow(hEdit);
+}
+
+TEST(WindowOwnerThreadDeathTest, ReadingFieldsFromAnotherThreadAsserts)
+{
+#ifdef NDEBUG
+    GTEST_SKIP() << "the owner check is in debug builds only";
+#else
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const HWND hEdit = MakeEdit();
+    EXPECT_DEATH(
+        {
+            std::thread other([hEdit] {
+                auto p = tavren::GetWindowRecord(hEdit);
+                std::fprintf(stderr, "read %zu\n", p ? p->strText.size() : 0);
+            });
+            other.join();
+        },
+        "belong to its owner thread");
+    DestroyWindow(hEdit);
+#endif
 }
 
 } // namespace

@@ -14,10 +14,10 @@ TEST(Event, ManualResetStaysAutomaticResetIsConsumedAndTheLowestSignalledWins)
     EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
     manual.SetEvent();
     automatic.SetEvent();
-    for (int i = 0; i < 2; ++i)
-        EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_OBJECT_0);
-    EXPECT_EQ(WaitForSingleObject(automatic, 0), WAIT_TIMEOUT);
+    // Waits in order, and what each answers.
+    const std::pair<HANDLE, DWORD> waits[] = {{manual, WAIT_OBJECT_0}, {manual, WAIT_OBJECT_0}, {automatic, WAIT_OBJECT_0}, {automatic, WAIT_TIMEOUT}};
+    for (const auto& [h, dwResult] : waits)
+        EXPECT_EQ(WaitForSingleObject(h, 0), dwResult);
     manual.ResetEvent();
     EXPECT_EQ(WaitForSingleObject(manual, 0), WAIT_TIMEOUT);
 
@@ -37,7 +37,7 @@ TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
         CCriticalSection cs;
         int nCounter = 0; // plain int: only the lock keeps the two threads apart
     } shared;
-    auto proc = [](LPVOID p) -> UINT {
+    const auto proc = [](LPVOID p) -> UINT {
         auto* pShared = static_cast<Shared*>(p);
         for (int i = 0; i < 20000; ++i) {
             pShared->cs.Lock();
@@ -48,20 +48,21 @@ TEST(CriticalSection, IsReentrantAndExcludesOtherThreads)
         }
         return 0;
     };
-    CWinThread* pA = AfxBeginThread(proc, &shared, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    CWinThread* pB = AfxBeginThread(proc, &shared, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
-    ASSERT_TRUE(pA && pB);
-    pA->m_bAutoDelete = FALSE;
-    pB->m_bAutoDelete = FALSE;
-    pA->ResumeThread();
-    pB->ResumeThread();
-    HANDLE h[2] = {*pA, *pB};
+    CWinThread* threads[2];
+    for (CWinThread*& p : threads) {
+        p = AfxBeginThread(proc, &shared, THREAD_PRIORITY_NORMAL, 0, CREATE_SUSPENDED);
+        ASSERT_TRUE(p);
+        p->m_bAutoDelete = FALSE;
+    }
+    for (CWinThread* p : threads)
+        p->ResumeThread();
+    HANDLE h[2] = {*threads[0], *threads[1]};
     EXPECT_EQ(WaitForMultipleObjects(2, h, TRUE, 30000), WAIT_OBJECT_0);
     shared.cs.Lock();
     EXPECT_EQ(shared.nCounter, 40000);
     shared.cs.Unlock();
-    delete pA;
-    delete pB;
+    for (CWinThread* p : threads)
+        delete p;
 }
 
 } // namespace

@@ -1,8 +1,9 @@
-// Helpers of the window-system tests: small dialog templates made in code. The watchdog and the
-// message pump are the shared ones of tests/support (include those headers in new tests).
+// Helpers of the window-system tests: dialogs made from templates in code, run with the scripted
+// user under the shared watchdog (tests/support).
 #pragma once
 
 #include "tests/support/MessagePump.h"
+#include "tests/support/ScriptedUser.h"
 #include "tests/support/Watchdog.h"
 
 #include "platform/afx/Dialog.h"
@@ -10,39 +11,52 @@
 #include "platform/user/Resource.h"
 #include "platform/user/WindowManager.h"
 
-#include <condition_variable>
+#include <gtest/gtest.h>
+
 #include <functional>
-#include <mutex>
-#include <thread>
 #include <vector>
 
 namespace wintest {
 
 constexpr DWORD kDialogStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE;
+using Items = std::vector<tavren::DialogItemTemplate>;
+inline const Items kNoItems;
+using tavren::test::Watchdog;
 
-inline tavren::DialogTemplate MakeTemplate(const char16_t* pszCaption, short cx, short cy,
-                                           const std::vector<tavren::DialogItemTemplate>& items)
+inline tavren::DialogTemplate MakeTemplate(const char16_t* pszCaption, short cx, short cy, const Items& items)
 {
-    tavren::DialogTemplate t{};
-    t.nId = 0;
-    t.pszCaption = pszCaption;
-    t.dwStyle = kDialogStyle;
-    t.cx = cx;
-    t.cy = cy;
-    t.pszFontName = u"MS Shell Dlg";
-    t.wFontSize = 8;
-    t.pItems = items.data();
-    t.nItems = static_cast<UINT>(items.size());
-    return t;
+    return {0, pszCaption, kDialogStyle, 0, 0, 0, cx, cy, u"MS Shell Dlg", 8, 0, 0, 0, items.data(), static_cast<UINT>(items.size())};
 }
 
-// The shared ones under their old names.
-using Watchdog = tavren::test::Watchdog;
+// A dialog on a template of its own; Create() makes its window at once, for tests that call the
+// controls directly (it is destroyed with the object).
+class CTestDlg : public CDialog {
+public:
+    tavren::DialogTemplate m_tmpl;
+    // items must outlive the dialog.
+    CTestDlg(const char16_t* pszCaption, short cx, short cy, const Items& items = kNoItems) : m_tmpl(MakeTemplate(pszCaption, cx, cy, items))
+    {
+        SetTemplate(&m_tmpl);
+    }
+    void Create() { tavren::CreateDialogWindow(m_tmpl, 0, this, 0); }
+    ~CTestDlg() override
+    {
+        if (m_hWnd)
+            DestroyWindow();
+    }
+};
 
-inline bool PumpUntil(const std::function<bool()>& pred, DWORD dwTimeout = 10000)
+// Runs dlg modally while the script plays the person; answers DoModal's result.
+inline INT_PTR RunWithUser(CDialog& dlg, const tavren::ScriptedUser::Script& script)
 {
-    return tavren::test::PumpMessagesUntil(pred, dwTimeout);
+    Watchdog watchdog;
+    tavren::ScriptedUser user(script);
+    const INT_PTR nResult = dlg.DoModal();
+    EXPECT_TRUE(user.Finish()) << user.Report();
+    return nResult;
 }
+
+inline bool PumpUntil(const std::function<bool()>& pred) { return tavren::test::PumpMessagesUntil(pred); }
 
 } // namespace wintest
