@@ -10,6 +10,7 @@
 #include "platform/afx/ModuleState.h"
 #include "platform/user/WindowManager.h"
 
+#include <algorithm>
 #include <memory>
 
 using namespace commtest;
@@ -22,49 +23,43 @@ std::unique_ptr<AFX_MAINTAIN_STATE2> ModuleResources()
     return std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
 }
 
+// Each code, the string it picks (0: no message) and the text a person reads in the box.
 struct CodeCase {
     int32_t nCode;
-    UINT nString; // 0: no message
-    UINT nIcon;
+    UINT nString;
     const char16_t* pszText;
 };
 
+const char16_t* const kMachineFailed = u"Data transfer failed due to an error on the machine.";
 const CodeCase kCodes[] = {
-    {0, 0, 0, nullptr},
-    {1, 12501, MB_ICONEXCLAMATION,
-     u"Connect the machine and PC with the USB cable.\nMake sure that the machine is turned on before connecting with the PC."},
-    {2, 12502, MB_ICONEXCLAMATION, u"This application does not support the connected machine."},
-    {3, 12503, MB_ICONEXCLAMATION, u"Communication time out."},
-    {4, 0, 0, nullptr},
-    {5, 12505, MB_ICONEXCLAMATION, u"Failed to initialize communication port."},
-    {6, 12506, MB_ICONEXCLAMATION, u"Reconnect the USB cable."},
-    {7, 12507, MB_ICONEXCLAMATION, u"Received broken packet."},
-    {8, 12508, MB_ICONEXCLAMATION, u"Failed to send a packet."},
-    {9, 12509, MB_ICONEXCLAMATION, u"Invalid command is received."},
-    {10, 12510, MB_ICONHAND, u"Failed to allocate memory."},
-    {11, 12511, MB_ICONEXCLAMATION, u"The broken file was found."},
-    {12, 12512, MB_ICONEXCLAMATION, u"Files are not found."},
-    {13, 0, 0, nullptr},
-    {14, 12500, MB_ICONEXCLAMATION, u"No defined error."},
-    {0x7FFF, 12500, MB_ICONEXCLAMATION, u"No defined error."},
-    {-1, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
-    {0x8000, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
-    {0x8001, 12521, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
-    {0x8002, 12522, MB_ICONEXCLAMATION, u"The machine is temporary busy.\nStart data transfer later."},
-    {0x800C, 12532, MB_ICONEXCLAMATION,
-     u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
-    {0x800F, 12535, MB_ICONEXCLAMATION, u"USB flash drive is not connected to the machine."},
-    {0x8010, 12536, MB_ICONEXCLAMATION, u"The file cannot be saved. Short of memory space in the machine"},
-    {0x8011, 12537, MB_ICONEXCLAMATION, u"The machine failed to save the file."},
-    {0x8012, 12538, MB_ICONEXCLAMATION, u"The machine failed to open the file."},
-    {0x8013, 12539, MB_ICONEXCLAMATION, u"The machine failed to delete the file."},
-    {0x8014, 12540, MB_ICONEXCLAMATION, u"The machine failed to rename the file."},
-    {0x8016, 12542, MB_ICONEXCLAMATION, u"The machine failed to create the folder."},
-    {0x8020, 12552, MB_ICONEXCLAMATION,
-     u"Resume the last sewn pattern, or cancel pattern resuming and start data transfer."},
-    {0x8021, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
-    {0x1800A, 12520, MB_ICONEXCLAMATION, u"Data transfer failed due to an error on the machine."},
+    {0, 0, nullptr}, {4, 0, nullptr}, {13, 0, nullptr},
+    {1, 12501, u"Connect the machine and PC with the USB cable.\nMake sure that the machine is turned on before connecting with the PC."},
+    {2, 12502, u"This application does not support the connected machine."},
+    {3, 12503, u"Communication time out."},
+    {5, 12505, u"Failed to initialize communication port."},
+    {6, 12506, u"Reconnect the USB cable."},
+    {7, 12507, u"Received broken packet."},
+    {8, 12508, u"Failed to send a packet."},
+    {9, 12509, u"Invalid command is received."},
+    {10, 12510, u"Failed to allocate memory."}, // the one with the hand icon
+    {11, 12511, u"The broken file was found."},
+    {12, 12512, u"Files are not found."},
+    {14, 12500, u"No defined error."}, {0x7FFF, 12500, u"No defined error."},
+    {-1, 12520, kMachineFailed}, {0x8000, 12520, kMachineFailed}, {0x8021, 12520, kMachineFailed},
+    {0x1800A, 12520, kMachineFailed}, {0x8001, 12521, kMachineFailed},
+    {0x8002, 12522, u"The machine is temporary busy.\nStart data transfer later."},
+    {0x800C, 12532, u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
+    {0x800F, 12535, u"USB flash drive is not connected to the machine."},
+    {0x8010, 12536, u"The file cannot be saved. Short of memory space in the machine"},
+    {0x8011, 12537, u"The machine failed to save the file."},
+    {0x8012, 12538, u"The machine failed to open the file."},
+    {0x8013, 12539, u"The machine failed to delete the file."},
+    {0x8014, 12540, u"The machine failed to rename the file."},
+    {0x8016, 12542, u"The machine failed to create the folder."},
+    {0x8020, 12552, u"Resume the last sewn pattern, or cancel pattern resuming and start data transfer."},
 };
+
+UINT IconOf(const CodeCase& c) { return c.nCode == 10 ? MB_ICONHAND : MB_ICONEXCLAMATION; }
 
 } // namespace
 
@@ -75,7 +70,7 @@ TEST(CommError, EveryCodeClassPicksItsString)
         EXPECT_EQ(CommErrorStringId(c.nCode), c.nString) << "code " << c.nCode;
         if (!c.nString)
             continue;
-        EXPECT_EQ(CommErrorBoxStyle(c.nCode), MB_OK | c.nIcon | MB_TOPMOST) << "code " << c.nCode;
+        EXPECT_EQ(CommErrorBoxStyle(c.nCode), MB_OK | IconOf(c) | MB_TOPMOST) << "code " << c.nCode;
         CString strText;
         ASSERT_TRUE(strText.LoadString(c.nString)) << c.nString;
         EXPECT_EQ(strText, CString(c.pszText)) << "code " << c.nCode;
@@ -88,15 +83,14 @@ TEST(CommError, EveryCodeClassPicksItsString)
 TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
 {
     auto state = ModuleResources();
-    for (int32_t nCode : {0, 4, 13})
-        EXPECT_EQ(ShowCommError(0, nCode), 1);
-    EXPECT_EQ(ShowCommError(0, 6), 1);  // a window handle that names no window
     HWND hGone = 0;
     {
         CTestWnd owner;
         hGone = owner.m_hWnd;
     }
-    EXPECT_EQ(ShowCommError(hGone, 0x8011), 1);
+    // 6 to a window handle that names no window, 0x8011 to a window that is gone.
+    for (auto [hWnd, nCode] : {std::pair{HWND(0), 0}, {HWND(0), 4}, {HWND(0), 13}, {HWND(0), 6}, {hGone, 0x8011}})
+        EXPECT_EQ(ShowCommError(hWnd, nCode), 1) << nCode;
     EXPECT_EQ(tavren::TakeSnapshot().windows.size(), 0u);
 }
 
@@ -105,10 +99,11 @@ TEST(CommError, TheUserSeesTheBoxAndAnswersIt)
     tavren::test::Watchdog watchdog;
     auto state = ModuleResources();
     CTestWnd owner;
-    for (const CodeCase& c : {kCodes[6], kCodes[10], kCodes[16], kCodes[20]}) {
+    for (int32_t nCode : {6, 10, -1, 0x800C}) {
+        const CodeCase& c = *std::find_if(std::begin(kCodes), std::end(kCodes), [&](auto& k) { return k.nCode == nCode; });
         tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
             const tavren::WindowInfo& box = u.ExpectMessageBox(u"Communication Error", c.pszText);
-            u.Expect(box.nIcon == c.nIcon, "the icon");
+            u.Expect(box.nIcon == IconOf(c), "the icon");
             u.Expect(box.buttons == std::vector<int>{IDOK}, "OK alone");
             u.Expect(box.hOwner == owner.m_hWnd, "owned by the window it was shown for");
             u.PressEnter();

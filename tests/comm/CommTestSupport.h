@@ -3,6 +3,7 @@
 #pragma once
 
 #include "tests/support/MachineAndDrives.h"
+#include "tests/support/MessageRecorder.h"
 #include "tests/support/ModuleFixture.h"
 
 #include "comm/CommunicationThread.h"
@@ -14,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -23,26 +25,24 @@ namespace commtest {
 
 // The thread's own pacing (100 ms before each item) for one test, whatever TAVREN_PACING_MS says.
 struct RealPacing {
-    RealPacing()
-    {
-        if (const char* psz = std::getenv("TAVREN_PACING_MS"))
-            m_strSaved = psz;
-        unsetenv("TAVREN_PACING_MS");
-    }
+    const char* m_pszSet = std::getenv("TAVREN_PACING_MS");
+    const std::string m_strSaved = m_pszSet ? m_pszSet : "";
+    RealPacing() { unsetenv("TAVREN_PACING_MS"); }
     ~RealPacing()
     {
-        if (!m_strSaved.empty())
+        if (m_pszSet)
             setenv("TAVREN_PACING_MS", m_strSaved.c_str(), 1);
     }
-    std::string m_strSaved;
 };
 
-// Set in the child process of the "library missing" test: no machine is started.
-inline bool NoLinkChild()
+// A progress message with its parameter, as a recorder expects it.
+inline tavren::test::ExpectedMessage Xfer(UINT nMsg, int32_t nParam)
 {
-    const char* s = std::getenv("TAVREN_COMM_NO_LINK");
-    return s && *s == '1';
+    return {nMsg, tavren::test::kWParam, static_cast<WPARAM>(static_cast<uint32_t>(nParam))};
 }
+
+// Set in the child process of the "library missing" test: no machine is started.
+inline bool NoLinkChild() { return std::getenv("TAVREN_COMM_NO_LINK") && *std::getenv("TAVREN_COMM_NO_LINK") == '1'; }
 
 // QUORVEL_SOCKET is set when the program starts, before any thread of ours could read it.
 inline const bool g_bSocketSet =
@@ -108,9 +108,7 @@ protected:
         m_hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus);
         ASSERT_NE(m_hDevice, 0u);
         m_strName = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        for (char& c : m_strName)
-            if (c == '/')
-                c = '_';
+        std::replace(m_strName.begin(), m_strName.end(), '/', '_');
         m_dir = Machine().Storage(1) / "EMB" / m_strName;
         std::filesystem::remove_all(m_dir);
         std::filesystem::create_directories(m_dir);
@@ -136,13 +134,18 @@ protected:
     }
     void BreakNextListing(const std::string& strHow) const { tavren::test::CtlOk(Machine(), {"listing", strHow}); }
 
-    // The thread object set up for a run in the test's folder.
-    void Prepare(CCommunicationThread& thread, int32_t nKind) const
+    // The thread object set up for a run in the test's folder, or in its sub-folder pszSub.
+    void Prepare(CCommunicationThread& thread, int32_t nKind, const char16_t* pszSub = nullptr) const
     {
         thread.m_nRequest = nKind;
         thread.m_hDevice = m_hDevice;
         thread.m_nStorage = 1;
-        thread.m_strFolder = Folder();
+        thread.m_strFolder = pszSub ? Folder() + u"\\" + pszSub : Folder();
+    }
+    void MakeDirs(std::initializer_list<const char*> dirs) const
+    {
+        for (const char* psz : dirs)
+            std::filesystem::create_directories(HostPath(psz));
     }
     // A run of the kind over the records, on the test's thread; its result.
     int32_t Run(CCommunicationThread& thread, int32_t nKind, std::initializer_list<CCommunicationData*> records) const

@@ -1,29 +1,20 @@
 // The runs of the communication thread against the emulated machine, called on the test thread
 // (no window: no progress messages), so each result, record list and failed-name list is exact.
+// What each kind does to the machine's folder is pinned in the lists' tests.
 #include "tests/comm/CommTestSupport.h"
 
 #include "comm/ListingReader.h"
+
+#include <map>
 
 using namespace commtest;
 
 namespace {
 
 using RunsTest = CMachineTest;
-
-std::vector<std::string> ListingNames(const CCommunicationData& record)
-{
-    std::vector<std::string> names;
-    CListingReader reader(record.m_pData, record.m_nSize);
-    CListingReader::CEntry entry;
-    while (reader.Next(entry))
-        names.push_back((entry.m_bFolder ? "+" : "") + entry.m_strName.ToUtf8());
-    EXPECT_FALSE(reader.IsBroken());
-    return names;
-}
+using Strings = std::vector<std::string>;
 
 } // namespace
-
-// ---- receive
 
 TEST_F(RunsTest, Receive_MissingFileIsSkipped)
 {
@@ -31,8 +22,8 @@ TEST_F(RunsTest, Receive_MissingFileIsSkipped)
     PutFile("c.qef", Bytes(10, 3));
     CCommunicationThread thread;
     EXPECT_EQ(Run(thread, rkReceive, {NameRecord(u"a.qef"), NameRecord(u"b.qef"), NameRecord(u"c.qef")}), 0x8012);
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
+    EXPECT_EQ(ItemNames(thread), (Strings{"a.qef", "c.qef"}));
+    EXPECT_EQ(Names(thread.m_failedNames), Strings{"b.qef"});
     // Each record received holds its file's bytes.
     for (INT_PTR i = 0; i < thread.m_requests.GetSize(); ++i) {
         const CCommunicationData* p = thread.m_requests[i];
@@ -55,52 +46,31 @@ class FaultedRunTest : public CMachineTest, public ::testing::WithParamInterface
 TEST_P(FaultedRunTest, StopsOrSkipsTheItem)
 {
     const FaultCase& c = GetParam();
-    if (c.nKind != rkSend) {
-        PutFile("one.qef", Bytes(10, 1));
-        PutFile("two.qef", Bytes(10, 2));
-    }
-    std::filesystem::create_directories(HostPath("dir1"));
-    std::filesystem::create_directories(HostPath("dir2"));
+    PutFile("one.qef", Bytes(10, 1));
+    PutFile("two.qef", Bytes(10, 2));
+    MakeDirs({"dir1", "dir2"});
     CCommunicationThread thread;
     Prepare(thread, c.nKind);
-    switch (c.nKind) {
-    case rkSend:
-        thread.m_requests.Add(SendRecord(u"one.qef", Bytes(4, 1)));
-        thread.m_requests.Add(SendRecord(u"two.qef", Bytes(4, 2)));
-        break;
-    case rkReceive:
-    case rkErase:
-        thread.m_requests.Add(NameRecord(u"one.qef"));
-        thread.m_requests.Add(NameRecord(u"two.qef"));
-        break;
-    case rkRenameFile:
-        thread.m_requests.Add(NameRecord(u"uno.qef", u"one.qef"));
-        thread.m_requests.Add(NameRecord(u"dos.qef", u"two.qef"));
-        break;
-    case rkCreateFolder:
-        thread.m_requests.Add(NameRecord(u"new1"));
-        thread.m_requests.Add(NameRecord(u"new2"));
-        break;
-    case rkRenameFolder:
-        thread.m_requests.Add(NameRecord(u"dirA", u"dir1"));
-        thread.m_requests.Add(NameRecord(u"dirB", u"dir2"));
-        break;
-    }
-    const std::string strFirst = thread.m_requests[0]->m_strItemName.ToUtf8();
-    const std::string strSecond = thread.m_requests[1]->m_strItemName.ToUtf8();
+    // Each kind's two items: the name it makes or sends, and the name it works on.
+    const std::map<int32_t, std::vector<const char16_t*>> items = {
+        {rkSend, {u"new1.qef", nullptr, u"new2.qef", nullptr}},
+        {rkReceive, {u"one.qef", nullptr, u"two.qef", nullptr}},
+        {rkErase, {u"one.qef", nullptr, u"two.qef", nullptr}},
+        {rkRenameFile, {u"uno.qef", u"one.qef", u"dos.qef", u"two.qef"}},
+        {rkCreateFolder, {u"new1", nullptr, u"new2", nullptr}},
+        {rkRenameFolder, {u"dirA", u"dir1", u"dirB", u"dir2"}}};
+    const std::vector<const char16_t*>& item = items.at(c.nKind);
+    for (size_t i = 0; i < item.size(); i += 2)
+        thread.m_requests.Add(c.nKind == rkSend ? SendRecord(item[i], Bytes(4, 1)) : NameRecord(item[i], item[i + 1]));
+    const Strings names = ItemNames(thread);
     Fault(c.pszOp, c.pszFault);
     EXPECT_EQ(thread.RunRequest(), c.nResult);
     const bool bStopped = c.nResult == std::stoi(c.pszFault, nullptr, 0);
-    if (bStopped) {
-        EXPECT_EQ(thread.m_requests.GetSize(), 0);
-        EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{strFirst, strSecond}));
-    } else {
-        EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{strSecond}));
-        EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{strFirst}));
-    }
+    EXPECT_EQ(ItemNames(thread), bStopped ? Strings{} : Strings{names[1]});
+    EXPECT_EQ(Names(thread.m_failedNames), bStopped ? names : Strings{names[0]});
     if (c.nKind == rkSend) {  // a failed item is not written; after a skip the next one is
-        EXPECT_FALSE(Exists("one.qef"));
-        EXPECT_EQ(Exists("two.qef"), !bStopped);
+        EXPECT_FALSE(Exists("new1.qef"));
+        EXPECT_EQ(Exists("new2.qef"), !bStopped);
     }
 }
 
@@ -115,78 +85,62 @@ INSTANTIATE_TEST_SUITE_P(EveryKind, FaultedRunTest,
                                            FaultCase{rkCreateFolder, "CreateFolder", "0x800C", 0x800C},
                                            FaultCase{rkRenameFolder, "RenameFolder", "0x800C", 0x800C}));
 
-// ---- names from the machine (what each kind does to the machine's folder: the lists' tests)
-
 // A machine may list a name holding a separator; joined to the folder it would name another file.
 TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
 {
     PutFile("a\\b.qef", Bytes(10, 1));
     PutFile("a/b.qef", Bytes(10, 2));
     PutFile("c.qef", Bytes(10, 3));
-
-    CCommunicationThread erase;
+    CCommunicationThread erase, rename, receive;
     EXPECT_EQ(Run(erase, rkErase, {NameRecord(u"a\\b.qef"), NameRecord(u".."), NameRecord(u"c.qef")}), 0x8013);
-    EXPECT_EQ(ItemNames(erase), (std::vector<std::string>{"c.qef"}));
-    EXPECT_EQ(Names(erase.m_failedNames), (std::vector<std::string>{"a\\b.qef", ".."}));
-    EXPECT_TRUE(Exists("a/b.qef"));
-    EXPECT_TRUE(Exists("a\\b.qef"));
+    EXPECT_EQ(ItemNames(erase), Strings{"c.qef"});
+    EXPECT_EQ(Names(erase.m_failedNames), (Strings{"a\\b.qef", ".."}));
     EXPECT_FALSE(Exists("c.qef"));
-
-    CCommunicationThread rename;
     EXPECT_EQ(Run(rename, rkRenameFile, {NameRecord(u"d.qef", u"a\\b.qef")}), 0x8014);
-    EXPECT_TRUE(Exists("a/b.qef"));
-    EXPECT_FALSE(Exists("a/d.qef"));
-
-    CCommunicationThread receive;
     EXPECT_EQ(Run(receive, rkReceive, {NameRecord(u"a\\b.qef")}), 0x8012);
     EXPECT_EQ(receive.m_requests.GetSize(), 0);
+    EXPECT_TRUE(Exists("a/b.qef"));
+    EXPECT_TRUE(Exists("a\\b.qef"));
+    EXPECT_FALSE(Exists("a/d.qef"));
 }
 
-TEST_F(RunsTest, MultiItemRunsWithoutRecordsEndWith11)
+// Runs that cannot start: a multi-item kind without records ends with 11; a kind outside the table
+// ends with 9, keeps its records and calls nothing (a fault armed for the next listing is still
+// there after them); a cancel before the first item drops every record with 4.
+TEST_F(RunsTest, RunsThatCannotStartEndWith11Or9Or4)
 {
-    for (int32_t nKind : {rkSend, rkReceive, rkRenameFile, rkErase, rkCreateFolder, rkRenameFolder}) {
-        CCommunicationThread thread;
-        Prepare(thread, nKind);
-        EXPECT_EQ(thread.RunRequest(), 11) << "kind " << nKind;
-    }
-}
-
-TEST_F(RunsTest, KindsOutsideTheTableEndWith9AndCallNothing)
-{
-    // A fault armed for the next listing is still there after runs that must not call the library.
     Fault("UploadList", "0x8001");
-    for (int32_t nKind : {0, 9, 10, 12, -1}) {
+    for (int32_t nKind : {2, 3, 4, 5, 6, 7, 0, 9, 10, 12, -1}) { // rkSend to rkRenameFolder, then none
+        const bool bInTable = nKind >= rkSend && nKind <= rkRenameFolder;
         CCommunicationThread thread;
         Prepare(thread, nKind);
-        thread.m_requests.Add(NameRecord(u"x.qef"));
-        EXPECT_EQ(thread.RunRequest(), 9) << "kind " << nKind;
-        EXPECT_EQ(thread.m_requests.GetSize(), 1);
+        if (!bInTable)
+            thread.m_requests.Add(NameRecord(u"x.qef"));
+        EXPECT_EQ(thread.RunRequest(), bInTable ? 11 : 9) << "kind " << nKind;
+        EXPECT_EQ(thread.m_requests.GetSize(), bInTable ? 0 : 1);
     }
-    CCommunicationThread list;
+    CCommunicationThread list, cancelled;
     Prepare(list, rkList);
     EXPECT_EQ(list.RunRequest(), 0x8001);
-}
 
-TEST_F(RunsTest, CancelBeforeTheFirstItemDropsEveryRecord)
-{
-    CCommunicationThread thread;
-    Prepare(thread, rkSend);
-    thread.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
-    thread.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
-    thread.m_evCancel.SetEvent();
-    EXPECT_EQ(thread.RunRequest(), 4);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a.qef", "b.qef"}));
+    Prepare(cancelled, rkSend);
+    cancelled.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
+    cancelled.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
+    cancelled.m_evCancel.SetEvent();
+    EXPECT_EQ(cancelled.RunRequest(), 4);
+    EXPECT_EQ(cancelled.m_requests.GetSize(), 0);
+    EXPECT_EQ(Names(cancelled.m_failedNames), (Strings{"a.qef", "b.qef"}));
     EXPECT_FALSE(Exists("a.qef"));
 }
 
 // ---- listing and current design
 
+// (A listing the machine refuses, for a flash drive it lacks: MacListTest.AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown.)
 TEST_F(RunsTest, List_LeavesOneRecordWithTheListing)
 {
     PutFile("b.qef", Bytes(10, 1));
     PutFile("a.qef", Bytes(10, 2));
-    std::filesystem::create_directories(HostPath("Sub"));
+    MakeDirs({"Sub"});
     CCommunicationThread thread;
     Prepare(thread, rkList);
     thread.m_requests.Add(NameRecord(u"stale"));
@@ -194,25 +148,12 @@ TEST_F(RunsTest, List_LeavesOneRecordWithTheListing)
     EXPECT_EQ(thread.RunRequest(), 0);
     ASSERT_EQ(thread.m_requests.GetSize(), 1);
     EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
-    EXPECT_EQ(ListingNames(*thread.m_requests[0]), (std::vector<std::string>{"+Sub", "a.qef", "b.qef"}));
-}
-
-TEST_F(RunsTest, List_MachineRefusalPassesThrough)
-{
-    CCommunicationThread thread;
-    Prepare(thread, rkList);
-    thread.m_strFolder = Folder() + u"\\Nowhere";
-    const int32_t nResult = thread.RunRequest();
-    EXPECT_NE(nResult, 0);
-    EXPECT_EQ(thread.m_requests.GetSize(), 0);
-
-    Machine().Ctl({"usb2", "absent"});
-    CCommunicationThread usb;
-    Prepare(usb, rkList);
-    usb.m_nStorage = 3;
-    usb.m_strFolder = u"\\EMB";
-    EXPECT_EQ(usb.RunRequest(), 0x800F);
-    Machine().Ctl({"usb2", "present"});
+    CListingReader reader(thread.m_requests[0]->m_pData, thread.m_requests[0]->m_nSize);
+    CListingReader::CEntry entry;
+    Strings names;
+    while (reader.Next(entry))
+        names.push_back((entry.m_bFolder ? "+" : "") + entry.m_strName.ToUtf8());
+    EXPECT_EQ(names, (Strings{"+Sub", "a.qef", "b.qef"}));
 }
 
 TEST_F(RunsTest, ReceiveCurrent_BringsTheSelectedDesign)
@@ -228,44 +169,16 @@ TEST_F(RunsTest, ReceiveCurrent_BringsTheSelectedDesign)
     EXPECT_EQ(std::vector<uint8_t>(r.m_pData, r.m_pData + r.m_nSize), bytes);
 }
 
-// ---- folder trees
+// ---- folder trees (counted and deleted whole: ThreadTest.DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
 
-TEST_F(RunsTest, CountTree_EmptyFolderCountsItself)
-{
-    std::filesystem::create_directories(HostPath("Empty"));
-    CCommunicationThread thread;
-    Prepare(thread, rkDeleteFolder);
-    int32_t nCount = 0;
-    EXPECT_EQ(thread.CountTree(Folder() + u"\\Empty", nCount), 0);
-    EXPECT_EQ(nCount, 1);
-    int32_t nIndex = 0;
-    EXPECT_EQ(thread.DeleteTree(Folder() + u"\\Empty", nIndex), 0);
-    EXPECT_EQ(nIndex, 1);
-    EXPECT_FALSE(Exists("Empty"));
-}
-
-TEST_F(RunsTest, DeleteFolder_RemovesTheWholeTree)
-{
-    PutFile("T/a.qef", Bytes(10, 1));
-    PutFile("T/S/b.qef", Bytes(10, 2));
-    PutFile("T/S/U/c.qef", Bytes(10, 3));
-    std::filesystem::create_directories(HostPath("T/S/V"));
-    CCommunicationThread thread;
-    Prepare(thread, rkDeleteFolder);
-    int32_t nCount = 0;
-    EXPECT_EQ(thread.CountTree(Folder() + u"\\T", nCount), 0);
-    EXPECT_EQ(nCount, 7); // T, a, S, b, U, c, V
-    thread.m_strFolder = Folder() + u"\\T";
-    EXPECT_EQ(thread.RunRequest(), 0);
-    EXPECT_FALSE(Exists("T"));
-    EXPECT_TRUE(std::filesystem::is_directory(m_dir));
-}
-
-TEST_F(RunsTest, DeleteTree_FileThatCannotBeErasedKeepsItsFolders)
+// A file that cannot be erased keeps its folders and the walk goes on; a stop class ends it.
+TEST_F(RunsTest, DeleteTree_AFileThatStaysKeepsItsFoldersAStopClassEndsTheWalk)
 {
     // Folders come first in a listing, so the first erase is S\a.qef.
     PutFile("T/S/a.qef", Bytes(10, 1));
     PutFile("T/b.qef", Bytes(10, 2));
+    PutFile("W/c.qef", Bytes(10, 3));
+    PutFile("W/d.qef", Bytes(10, 4));
     Fault("EraseFile", "0x8013");
     CCommunicationThread thread;
     Prepare(thread, rkDeleteFolder);
@@ -276,19 +189,12 @@ TEST_F(RunsTest, DeleteTree_FileThatCannotBeErasedKeepsItsFolders)
     EXPECT_EQ(nIndex, 1); // only b.qef went
     EXPECT_TRUE(Exists("T/S/a.qef"));
     EXPECT_FALSE(Exists("T/b.qef"));
-}
 
-TEST_F(RunsTest, DeleteTree_StopClassEndsTheWalk)
-{
-    PutFile("T/a.qef", Bytes(10, 1));
-    PutFile("T/b.qef", Bytes(10, 2));
     Fault("EraseFile", "0x800C");
-    CCommunicationThread thread;
-    Prepare(thread, rkDeleteFolder);
-    thread.m_strFolder = Folder() + u"\\T";
+    Prepare(thread, rkDeleteFolder, u"W");
     EXPECT_EQ(thread.RunRequest(), 0x800C);
-    EXPECT_TRUE(Exists("T/a.qef"));
-    EXPECT_TRUE(Exists("T/b.qef"));
+    EXPECT_TRUE(Exists("W/c.qef"));
+    EXPECT_TRUE(Exists("W/d.qef"));
 }
 
 class BrokenListingTest : public CMachineTest, public ::testing::WithParamInterface<const char*> {};
@@ -297,14 +203,12 @@ TEST_P(BrokenListingTest, TreeWalksStopWithoutErasing)
 {
     PutFile("T/a.qef", Bytes(10, 1));
     PutFile("T/S/b.qef", Bytes(10, 2));
-    CCommunicationThread thread;
+    CCommunicationThread thread, list;
     Prepare(thread, rkDeleteFolder);
-    int32_t nCount = 0;
+    int32_t nCount = 0, nIndex = 0;
     BreakNextListing(GetParam());
     EXPECT_EQ(thread.CountTree(Folder() + u"\\T", nCount), 7);
-
     BreakNextListing(GetParam());
-    int32_t nIndex = 0;
     EXPECT_EQ(thread.DeleteTree(Folder() + u"\\T", nIndex), 7);
     EXPECT_EQ(nIndex, 0);
     EXPECT_TRUE(Exists("T/a.qef"));
@@ -312,9 +216,7 @@ TEST_P(BrokenListingTest, TreeWalksStopWithoutErasing)
 
     // The list run hands the listing on as it came; its reader stops at the break.
     BreakNextListing(GetParam());
-    CCommunicationThread list;
-    Prepare(list, rkList);
-    list.m_strFolder = Folder() + u"\\T";
+    Prepare(list, rkList, u"T");
     ASSERT_EQ(list.RunRequest(), 0);
     ASSERT_EQ(list.m_requests.GetSize(), 1);
     EXPECT_FALSE(CListingReader::IsWellFormed(list.m_requests[0]->m_pData, list.m_requests[0]->m_nSize));

@@ -2,7 +2,6 @@
 // stopping a worker while a message is on its way.
 #include "tests/comm/CommTestSupport.h"
 #include "tests/support/MessagePump.h"
-#include "tests/support/MessageRecorder.h"
 #include "tests/support/Watchdog.h"
 
 #include "platform/afx/Dialog.h"
@@ -34,14 +33,16 @@ public:
     {
         return PumpMessagesUntil([this] { return m_recorder.Has(WM_XFER_DONE); }, 20000);
     }
+    // Starts the worker reporting to this window and the run with progress.
+    void Begin(CCommunicationThread& thread)
+    {
+        ASSERT_TRUE(thread.BeginThread());
+        thread.SetNotifyWindow(*this);
+        thread.BeginRun();
+    }
 
     MessageRecorder m_recorder;
 };
-
-ExpectedMessage Xfer(UINT nMsg, int32_t nParam)
-{
-    return {nMsg, kWParam, static_cast<WPARAM>(static_cast<uint32_t>(nParam))};
-}
 
 using ThreadTest = CMachineTest;
 
@@ -67,17 +68,17 @@ TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrderAndIgnor
 
 // ---- the worker's life
 
-TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
+// Started, it waits; cancelling an idle worker signals nothing; Stop and the destructor both end
+// it and release its thread and events.
+TEST(CommunicationThreadLife, StartsWaitingAndStopsOrIsDestroyedCleanly)
 {
-    Watchdog watchdog(30000); // a worker that never ends would hang Stop
+    Watchdog watchdog(30000); // a worker that never ends would hang Stop or the destructor
     const size_t nHandlesBefore = tavren::CountHandles();
     {
         CCommunicationThread thread;
         ASSERT_TRUE(thread.BeginThread());
-        EXPECT_NE(thread.m_pThread, nullptr);
         EXPECT_TRUE(thread.IsWaiting());
         EXPECT_FALSE(thread.IsBusy());
-        // Cancelling an idle worker signals nothing.
         thread.Cancel();
         EXPECT_NE(WaitForSingleObject(thread.m_evCancel, 0), WAIT_OBJECT_0);
         thread.Stop();
@@ -85,17 +86,12 @@ TEST(CommunicationThreadLife, StartsWaitingAndStopsCleanly)
         EXPECT_NE(WaitForSingleObject(thread.m_evStop, 0), WAIT_OBJECT_0);
     }
     EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
-}
-
-TEST(CommunicationThreadLife, DestructorEndsAWaitingWorker)
-{
-    Watchdog watchdog(30000); // a worker that never ends would hang the destructor
-    const size_t nHandlesBefore = tavren::CountHandles();
-    auto pThread = std::make_unique<CCommunicationThread>();
-    ASSERT_TRUE(pThread->BeginThread());
-    EXPECT_GT(tavren::CountHandles(), nHandlesBefore);
-    pThread.reset();
-    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore) << "the worker's thread and events are released";
+    {
+        CCommunicationThread thread;
+        ASSERT_TRUE(thread.BeginThread());
+        EXPECT_GT(tavren::CountHandles(), nHandlesBefore);
+    }
+    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
 }
 
 // ---- runs on the worker with a window
@@ -105,16 +101,13 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
 {
     RealPacing pacing;
     const auto t0 = std::chrono::steady_clock::now();
-    std::filesystem::create_directories(HostPath("b.qef")); // the machine refuses the second file
+    MakeDirs({"b.qef"}); // the machine refuses the second file
     CRecorderWnd wnd;
     CCommunicationThread thread;
     Prepare(thread, rkSend);
-    thread.m_requests.Add(SendRecord(u"a.qef", Bytes(10, 1)));
-    thread.m_requests.Add(SendRecord(u"b.qef", Bytes(10, 2)));
-    thread.m_requests.Add(SendRecord(u"c.qef", Bytes(10, 3)));
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
+    for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
+        thread.m_requests.Add(SendRecord(pszName, Bytes(10, 1)));
+    wnd.Begin(thread);
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
     EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 3), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
@@ -124,43 +117,33 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
     EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300)) << "100 ms before each item";
 }
 
-TEST_F(ThreadTest, WithoutProgressOnlyTheResultIsPosted)
-{
-    CRecorderWnd wnd;
-    CCommunicationThread thread;
-    Prepare(thread, rkErase);
-    PutFile("a.qef", Bytes(5, 1));
-    thread.m_requests.Add(NameRecord(u"a.qef"));
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    // A run started with progress off.
-    thread.m_bBusy = TRUE;
-    thread.m_evWork.SetEvent();
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_DONE, 0)});
-    EXPECT_FALSE(Exists("a.qef"));
-}
-
 TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
 {
     PutFile("T/a.qef", Bytes(5, 1));
     PutFile("T/S/b.qef", Bytes(5, 2));
-    PutFile("T/S/c.qef", Bytes(5, 3));
+    PutFile("T/S/U/c.qef", Bytes(5, 3));
+    MakeDirs({"T/S/V", "Empty"});
     CRecorderWnd wnd;
     CCommunicationThread thread;
-    Prepare(thread, rkDeleteFolder);
-    thread.m_strFolder = Folder() + u"\\T";
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
+    Prepare(thread, rkDeleteFolder, u"T");
+    wnd.Begin(thread);
     ASSERT_TRUE(wnd.PumpUntilDone());
     thread.Stop();
-    // T, S, a, b, c: five steps, numbered 0 to 4 across the levels.
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 5), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
-                                     Xfer(WM_XFER_STEP, 2), Xfer(WM_XFER_STEP, 3), Xfer(WM_XFER_STEP, 4),
-                                     Xfer(WM_XFER_DONE, 0)});
+    // T, a, S, b, U, c, V: seven steps, numbered 0 to 6 across the levels.
+    std::vector<ExpectedMessage> expected = {Xfer(WM_XFER_START, 7)};
+    for (int i = 0; i < 7; ++i)
+        expected.push_back(Xfer(WM_XFER_STEP, i));
+    expected.push_back(Xfer(WM_XFER_DONE, 0));
+    EXPECT_SEQUENCE(wnd.m_recorder, expected);
     EXPECT_FALSE(Exists("T"));
+    EXPECT_TRUE(Exists("Empty"));
+    // An empty folder counts itself.
+    int32_t nCount = 0, nIndex = 0;
+    EXPECT_EQ(thread.CountTree(Folder() + u"\\Empty", nCount), 0);
+    EXPECT_EQ(nCount, 1);
+    EXPECT_EQ(thread.DeleteTree(Folder() + u"\\Empty", nIndex), 0);
+    EXPECT_EQ(nIndex, 1);
+    EXPECT_FALSE(Exists("Empty"));
 }
 
 TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
@@ -171,10 +154,8 @@ TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
     Prepare(thread, rkSend);
     const int nItems = 8;
     for (int i = 0; i < nItems; ++i)
-        thread.m_requests.Add(SendRecord((u"f" + std::u16string(1, char16_t(u'0' + i)) + u".qef").c_str(), Bytes(10, static_cast<uint8_t>(i))));
-    ASSERT_TRUE(thread.BeginThread());
-    thread.SetNotifyWindow(wnd);
-    thread.BeginRun();
+        thread.m_requests.Add(SendRecord(CString::FromUtf8("f" + std::to_string(i) + ".qef"), Bytes(10, 1)));
+    wnd.Begin(thread);
     // Cancel once the second item is through.
     PumpMessagesUntil([&] { return wnd.m_recorder.Size() >= 3; }, 20000);
     thread.Cancel();
@@ -196,7 +177,8 @@ TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
 }
 
 // The owner turns progress off under the worker's lock while the worker may be sending a step to
-// the owner's own thread: stopping must still come to an end.
+// the owner's own thread: stopping must still come to an end, and with progress off only the
+// result is posted.
 TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
 {
     Watchdog watchdog(30000);
@@ -206,10 +188,8 @@ TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
         CCommunicationThread thread;
         Prepare(thread, rkSend);
         for (int i = 0; i < 6; ++i)
-            thread.m_requests.Add(SendRecord((u"s" + std::u16string(1, char16_t(u'0' + i)) + u".qef").c_str(), Bytes(10, 1)));
-        ASSERT_TRUE(thread.BeginThread());
-        thread.SetNotifyWindow(wnd);
-        thread.BeginRun();
+            thread.m_requests.Add(SendRecord(CString::FromUtf8("s" + std::to_string(i) + ".qef"), Bytes(10, 1)));
+        wnd.Begin(thread);
         PumpMessagesUntil([&] { return wnd.m_recorder.Size() >= 2; }, 20000);
         // Not handling messages for a while: the next step is sent and waits for this thread.
         Sleep(150 + 20 * nRound);
@@ -217,8 +197,10 @@ TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
         EXPECT_EQ(thread.m_pThread, nullptr);
         EXPECT_FALSE(thread.IsBusy());
         EXPECT_EQ(thread.m_requests.GetSize() + thread.m_failedNames.GetSize(), 6);
-        // The result was posted and is still waiting in the queue.
+        // The result was posted and is still waiting in the queue, and nothing else came after.
+        const size_t nBefore = wnd.m_recorder.Size();
         ASSERT_TRUE(wnd.PumpUntilDone());
+        EXPECT_EQ(wnd.m_recorder.Size(), nBefore + 1);
         EXPECT_EQ(wnd.m_recorder.Last().nMsg, WM_XFER_DONE);
         EXPECT_EQ(wnd.m_recorder.Last().wParam, 4u);
     }

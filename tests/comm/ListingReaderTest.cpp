@@ -14,19 +14,14 @@ public:
     explicit CListing(int32_t nCount) { Put32(static_cast<uint32_t>(nCount)); }
     // One entry: length, kind (-1 folder), 8 unread bytes, the name and its zero, padded to nLength
     // (0: just long enough).
-    CListing& Entry(const std::string& strName, bool bFolder, uint32_t nLength = 0)
+    // (bZero false: the name without its zero.)
+    CListing& Entry(const std::string& strName, bool bFolder, uint32_t nLength = 0, bool bZero = true)
     {
-        const uint32_t nNatural = 16 + static_cast<uint32_t>(strName.size()) + 1;
-        const uint32_t nStored = nLength ? nLength : nNatural;
-        Put32(nStored);
-        Put32(bFolder ? 0xFFFFFFFFu : 0u);
-        Put32(0x11111111u); // size
-        Put32(0x22222222u); // time
-        for (char c : strName)
-            m_bytes.push_back(static_cast<uint8_t>(c));
-        m_bytes.push_back(0);
-        for (uint32_t i = nNatural; i < nStored; ++i)
-            m_bytes.push_back(0);
+        const uint32_t nNatural = 16 + static_cast<uint32_t>(strName.size()) + bZero;
+        for (uint32_t v : {nLength ? nLength : nNatural, bFolder ? 0xFFFFFFFFu : 0u, 0x11111111u /* size */, 0x22222222u /* time */})
+            Put32(v);
+        m_bytes.insert(m_bytes.end(), strName.begin(), strName.end());
+        m_bytes.resize(m_bytes.size() + (nLength ? nLength : nNatural) - 16 - strName.size());
         return *this;
     }
     CListing& Raw(std::initializer_list<uint8_t> bytes)
@@ -71,12 +66,6 @@ TEST(ListingReader, WholeAndBrokenListings)
         l.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0});  // 18 bytes claim nLength
         return l.m_bytes;
     };
-    CListing unterminated(1);
-    unterminated.Put32(16 + 3);
-    unterminated.Put32(0);
-    unterminated.Put32(0);
-    unterminated.Put32(0);
-    unterminated.Raw({'a', 'b', 'c'});
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -98,7 +87,7 @@ TEST(ListingReader, WholeAndBrokenListings)
         {"length one past the end", oversized(24u + 1u), {"a.qef"}, true},
         {"head cut short", CListing(1).Raw({20, 0, 0, 0, 0, 0}).m_bytes, {}, true},
         {"count cut short", {1, 0, 0}, {}, true},
-        {"name without its zero", unterminated.m_bytes, {"abc"}, false},
+        {"name without its zero", CListing(1).Entry("abc", false, 0, false).m_bytes, {"abc"}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -6,14 +6,10 @@
 #include "design/EmbFile.h"
 #include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
-#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-
 #include <cstring>
-#include <string>
 
 namespace designtest {
 
@@ -34,7 +30,5 @@ inline bool ReadBytes(CEmbFile& file, int nType, const fixture::Bytes& bytes, CE
     CMemFile mem(copy.data(), static_cast<UINT>(copy.size()));
     return file.Read(mem, data);
 }
-
-inline std::string CorpusDir() { return tavren::test::SourceDir() + "/tests/fixtures/corpus"; }
 
 } // namespace designtest

@@ -6,25 +6,12 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <tuple>
 #include <vector>
 
 using namespace fixture;
 using designtest::LoadWords;
-
-namespace {
-
-Bytes Words(std::initializer_list<int> bytes)
-{
-    Bytes b;
-    for (int v : bytes)
-        b.push_back(static_cast<uint8_t>(v));
-    return b;
-}
-
-} // namespace
 
 // --- Validate ---------------------------------------------------------------------------------
 
@@ -62,55 +49,39 @@ TEST(EmbDataValidate, StatusOfEveryStreamShape)
     }
 }
 
-TEST(EmbDataValidate, ColourChangeRecordsBlockStart)
-{
-    CEmbData data;
-    // stitches to (3, -2), colour change at word 2, move, stitch, end
-    LoadWords(data, Words({1, 0, 2, 0xFE, 0x80, 0x01, 10, 10, 1, 1, 0x80, 0x10}), 2);
-    ASSERT_TRUE(data.Validate());
-    EXPECT_EQ(data.m_pColorBlocks[0].m_nFirstWord, 0);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 2);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 3);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, -2);
-}
-
-TEST(EmbDataValidate, EmptyColourBlockBecomesAJumpAndIsRemoved)
+// An empty colour block's change becomes a jump and the block goes; a chained jump's move word is
+// taken as it stands.
+TEST(EmbDataValidate, EmptyColourBlockBecomesAJumpAndChainedJumpTakesItsMoveWordAsItStands)
 {
     CEmbData data;
     // stitches, colour change, move, colour change, move, stitches, end - three blocks declared
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x01, 6, 6, 2, 2, 0x80, 0x10}), 3);
+    LoadWords(data, Bytes({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x01, 6, 6, 2, 2, 0x80, 0x10}), 3);
     for (int i = 0; i < 3; ++i)
         data.m_pColorBlocks[i].m_nPaletteIndex = 10 + i;
     ASSERT_TRUE(data.Validate());
     EXPECT_EQ(data.m_nColorBlockCount, 2);
-    EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);          // first colour change rewritten
-    EXPECT_EQ(data.m_pStitchWords[3].bY, SC_COLOR_CHANGE);  // second kept
-    EXPECT_EQ(data.m_pColorBlocks[0].m_nPaletteIndex, 10);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nPaletteIndex, 12);  // the former block 2 moved down
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 3);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, 6);
+    // The first colour change rewritten, the second kept; the former block 2 moved down.
+    EXPECT_EQ(std::make_pair(data.m_pStitchWords[1].bY, data.m_pStitchWords[3].bY), std::make_pair(BYTE(SC_JUMP), BYTE(SC_COLOR_CHANGE)));
+    const CLayerInfo* blocks = data.m_pColorBlocks;
+    EXPECT_EQ(std::make_tuple(blocks[0].m_nPaletteIndex, blocks[1].m_nPaletteIndex, blocks[1].m_nFirstWord, blocks[1].m_nStartX),
+              std::make_tuple(10, 12, 3, 6));
     // A colour change followed by the end loses its block too.
-    LoadWords(data, Words({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x10}), 2);
+    LoadWords(data, Bytes({1, 1, 0x80, 0x01, 5, 5, 0x80, 0x10}), 2);
     ASSERT_TRUE(data.Validate());
     EXPECT_EQ(data.m_nColorBlockCount, 1);
     EXPECT_EQ(data.m_pStitchWords[1].bY, SC_JUMP);
-}
 
-TEST(EmbDataValidate, ChainedJumpTakesItsMoveWordAsItStands)
-{
-    CEmbData data;
     // jump, move (3, 3), jump whose move word reads 0x80 0x10 (-128, 16), stitch (1, 1), colour
     // change, move, stitch, end: the chained move is a move, not an end and not a bad move.
-    LoadWords(data, Words({0x80, 0x02, 3, 3, 0x80, 0x02, 0x80, 0x10, 1, 1, 0x80, 0x01, 2, 2, 4, 4, 0x80, 0x10}),
+    LoadWords(data, Bytes({0x80, 0x02, 3, 3, 0x80, 0x02, 0x80, 0x10, 1, 1, 0x80, 0x01, 2, 2, 4, 4, 0x80, 0x10}),
               2);
     ASSERT_TRUE(data.Validate()) << data.m_nStatus;
     EXPECT_EQ(data.m_nStatus, CEmbData::scStartsWithJump);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nFirstWord, 5);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartX, -124);
-    EXPECT_EQ(data.m_pColorBlocks[1].m_nStartY, 20);
+    const CLayerInfo& block = data.m_pColorBlocks[1];
+    EXPECT_EQ(std::make_tuple(data.m_pColorBlocks[0].m_nFirstWord, block.m_nFirstWord, block.m_nStartX, block.m_nStartY),
+              std::make_tuple(0, 5, -124, 20));
     // The extents walk the same needle path.
-    EXPECT_EQ(data.m_extents.nLeft, 124);
-    EXPECT_EQ(data.m_extents.nUp, 26);
+    EXPECT_EQ(std::make_pair(data.m_extents.nLeft, data.m_extents.nUp), std::make_pair(124, 26));
 }
 
 // --- CalcExtents ------------------------------------------------------------------------------
@@ -125,18 +96,18 @@ TEST(EmbDataExtents, EveryTransformAndJump)
         int angle, mirrorVertical, mirrorHorizontal, scale;
         EMBEXTENTS want;  // left, up, right, down
     };
-    const Bytes corner = Words({100, 0, 0, 50, 0x80, 0x10});
+    const Bytes corner = Bytes({100, 0, 0, 50, 0x80, 0x10});
     const Case cases[] = {
-        {"the origin counts", Words({10, 20, 5, 5, 0x80, 0x10}), 0, 0, 0, 100, {0, 25, 15, 0}},
+        {"the origin counts", Bytes({10, 20, 5, 5, 0x80, 0x10}), 0, 0, 0, 100, {0, 25, 15, 0}},
         {"turned clockwise", corner, 90, 0, 0, 100, {0, 0, 50, 100}},
         {"turned half round", corner, 180, 0, 0, 100, {100, 0, 0, 50}},
         {"horizontal mirror negates x", corner, 0, 0, 1, 100, {100, 50, 0, 0}},
         {"vertical mirror negates y", corner, 0, 1, 0, 100, {0, 0, 100, 50}},
-        {"half size rounds away from zero", Words({3, 0, 0, 0xFD, 0x80, 0x10}), 0, 0, 0, 50, {0, 0, 2, 2}},
-        {"a degree off", Words({3, 0, 0, 0xFD, 0x80, 0x10}), 1, 0, 0, 100, {0, 0, 3, 4}},
-        {"a jump no stitch follows", Words({1, 1, 0x80, 0x02, 100, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 1, 0}},
-        {"a long jump (119) is sewn", Words({1, 1, 0x80, 0x02, 119, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 120, 0}},
-        {"a jump closed by a stitch", Words({0x80, 0x02, 100, 0, 0x80, 0x02, 20, 0, 1, 0, 0x80, 0x10}), 0, 0, 0, 100,
+        {"half size rounds away from zero", Bytes({3, 0, 0, 0xFD, 0x80, 0x10}), 0, 0, 0, 50, {0, 0, 2, 2}},
+        {"a degree off", Bytes({3, 0, 0, 0xFD, 0x80, 0x10}), 1, 0, 0, 100, {0, 0, 3, 4}},
+        {"a jump no stitch follows", Bytes({1, 1, 0x80, 0x02, 100, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 1, 0}},
+        {"a long jump (119) is sewn", Bytes({1, 1, 0x80, 0x02, 119, 0, 0x80, 0x10}), 0, 0, 0, 100, {0, 1, 120, 0}},
+        {"a jump closed by a stitch", Bytes({0x80, 0x02, 100, 0, 0x80, 0x02, 20, 0, 1, 0, 0x80, 0x10}), 0, 0, 0, 100,
          {0, 0, 121, 0}},
     };
     for (const Case& c : cases) {
@@ -153,24 +124,19 @@ TEST(EmbDataExtents, EveryTransformAndJump)
     }
 }
 
-TEST(EmbDataExtents, InvalidDesignMeasuresZero)
-{
-    CEmbData data;
-    LoadWords(data, Words({10, 20, 5, 5}), 1);
-    EXPECT_FALSE(data.Validate());
-    EMBEXTENTS ext{9, 9, 9, 9};
-    data.CalcExtents(ext, 0, 0, 0, 100);
-    EXPECT_EQ(ext.nLeft + ext.nUp + ext.nRight + ext.nDown, 0);
-}
-
-TEST(EmbDataExtents, IgnoresScaleUsesFullSize)
+// An invalid design measures zero; a design that ignores scale is measured at full size.
+TEST(EmbDataExtents, InvalidDesignMeasuresZeroAndIgnoresScaleUsesFullSize)
 {
     struct CFixedSize : CEmbData {
         bool IgnoresScale() override { return true; }
     } data;
-    LoadWords(data, Words({100, 0, 0x80, 0x10}), 1);
+    LoadWords(data, Bytes({10, 20, 5, 5}), 1);
+    EXPECT_FALSE(data.Validate());
+    EMBEXTENTS e{9, 9, 9, 9};
+    data.CalcExtents(e, 0, 0, 0, 100);
+    EXPECT_EQ(std::make_tuple(e.nLeft, e.nUp, e.nRight, e.nDown), std::make_tuple(0, 0, 0, 0));
+    LoadWords(data, Bytes({100, 0, 0x80, 0x10}), 1);
     ASSERT_TRUE(data.Validate());
-    EMBEXTENTS e;
     data.CalcExtents(e, 0, 0, 0, 10);
     EXPECT_EQ(e.nRight, 100);
 }
@@ -178,7 +144,7 @@ TEST(EmbDataExtents, IgnoresScaleUsesFullSize)
 TEST(EmbDataExtents, UpdateOnlyWhenDirtyAndBoundingRectAddsPosition)
 {
     CEmbData data;
-    LoadWords(data, Words({100, 50, 0x80, 0x10}), 1);
+    LoadWords(data, Bytes({100, 50, 0x80, 0x10}), 1);
     ASSERT_TRUE(data.Validate());
     EXPECT_EQ(data.m_bExtentsDirty, 0);
     data.SetScale(200);
@@ -189,52 +155,41 @@ TEST(EmbDataExtents, UpdateOnlyWhenDirtyAndBoundingRectAddsPosition)
     data.SetPosition(10.5, -2.5);           // half away from zero: 11, -3
     RECT rc;
     data.GetBoundingRect(rc, 0, 0, 0, 100);
-    EXPECT_EQ(rc.left, 11);
-    EXPECT_EQ(rc.right, 111);
-    EXPECT_EQ(rc.top, 47);
-    EXPECT_EQ(rc.bottom, -3);
+    EXPECT_EQ(std::make_tuple(rc.left, rc.right, rc.top, rc.bottom), std::make_tuple(11, 111, 47, -3));
 }
 
 // --- Transform ---------------------------------------------------------------------------------
 
-TEST(EmbNodeTransform, RotateFlipAndAngleRange)
+// Angles fold into 0..359 and only a change makes the extents dirty; a flip mirrors the angle; a
+// mirror set flips only the axes that differ.
+TEST(EmbNodeTransform, RotateFlipAndSetMirrorFlipsOnlyWhatDiffers)
 {
     CEmbData data;
     data.m_bExtentsDirty = 0;
     data.Rotate(-90);
-    EXPECT_EQ(data.m_nAngle, 270);
-    EXPECT_EQ(data.m_bExtentsDirty, 1);
+    EXPECT_EQ(std::make_pair(data.m_nAngle, data.m_bExtentsDirty), std::make_pair(270, 1));
     data.SetAngle(30);
     data.FlipVertical();
-    EXPECT_EQ(data.m_nAngle, 330);
-    EXPECT_EQ(data.m_bMirrorVertical, 1);
-    data.SetAngle(-1000);                  // folded into 0..359
+    EXPECT_EQ(std::make_pair(data.m_nAngle, data.m_bMirrorVertical), std::make_pair(330, 1));
+    data.SetAngle(-1000);
     EXPECT_EQ(data.m_nAngle, 80);
     data.Rotate(-725);
     EXPECT_EQ(data.m_nAngle, 75);
     data.m_bExtentsDirty = 0;
     data.SetAngle(75);
-    EXPECT_EQ(data.m_bExtentsDirty, 0);    // unchanged: not dirty
     data.Rotate(0);
     EXPECT_EQ(data.m_bExtentsDirty, 0);
-}
 
-TEST(EmbNodeTransform, SetMirrorFlipsOnlyWhatDiffers)
-{
-    CEmbData data;
-    data.SetAngle(40);
-    data.SetMirror(false, true);
-    EXPECT_EQ(data.m_bMirrorVertical, 0);
-    EXPECT_EQ(data.m_bMirrorHorizontal, 1);
-    EXPECT_EQ(data.m_nAngle, 320);
-    data.SetMirror(false, true);
-    EXPECT_EQ(data.m_nAngle, 320);
-    data.SetMirror(true, true); // now the vertical one differs
-    EXPECT_EQ(data.m_bMirrorVertical, 1);
-    EXPECT_EQ(data.m_bMirrorHorizontal, 1);
-    EXPECT_EQ(data.m_nAngle, 40);
-    data.AddScale(-30);
-    EXPECT_EQ(data.m_nScale, 70);
+    CEmbData mirrored;
+    mirrored.SetAngle(40);
+    for (int i = 0; i < 2; ++i) { // the second time nothing differs
+        mirrored.SetMirror(false, true);
+        EXPECT_EQ(std::make_tuple(mirrored.m_bMirrorVertical, mirrored.m_bMirrorHorizontal, mirrored.m_nAngle), std::make_tuple(0, 1, 320));
+    }
+    mirrored.SetMirror(true, true); // now the vertical one differs
+    EXPECT_EQ(std::make_tuple(mirrored.m_bMirrorVertical, mirrored.m_bMirrorHorizontal, mirrored.m_nAngle), std::make_tuple(1, 1, 40));
+    mirrored.AddScale(-30);
+    EXPECT_EQ(mirrored.m_nScale, 70);
 }
 
 // --- Colours and tables ------------------------------------------------------------------------
@@ -252,9 +207,7 @@ TEST(EmbDataColours, IsAllLight)
     EXPECT_FALSE(data.IsAllLight());
     // The custom colour wins when its flag is set.
     data.m_pColorBlocks[1].m_bCustom = 1;
-    data.m_pColorBlocks[1].m_customThread.bRed = 221;
-    data.m_pColorBlocks[1].m_customThread.bGreen = 221;
-    data.m_pColorBlocks[1].m_customThread.bBlue = 221;
+    data.m_pColorBlocks[1].m_customThread = {221, 221, 221, 0, 0, {}};
     EXPECT_TRUE(data.IsAllLight());
     data.m_pColorBlocks[1].m_customThread.bBlue = 220;
     EXPECT_FALSE(data.IsAllLight());

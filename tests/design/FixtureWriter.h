@@ -29,26 +29,8 @@ inline Stitch JumpBy(int dx, int dy) { return {Stitch::Jump, dx, dy}; }
 inline Stitch ChangeColor(int dx = 0, int dy = 0) { return {Stitch::ColorChange, dx, dy}; }
 inline Stitch EndDesign() { return {Stitch::End, 0, 0}; }
 
-// Stitch words of a design (2 bytes each). Moves longer than 121 are split into several steps
-// (sewn steps for a stitch, further jumps for a jump or colour change), as DST needs.
-Bytes MakeWords(const Stitches& stitches);
-int ColorChangeCount(const Stitches& stitches);
-
 // The native formats' writer is the program's own; the fixtures use it as it is.
-using native_design::Put32;
-using native_design::PutBytes;
-using native_design::Patch32;
-using native_design::Get32;
-using native_design::CustomThread;
-using native_design::ThreadBlock;
-using native_design::EnhanceEntry;
-using native_design::EditItem;
-using native_design::EditBlock;
-using native_design::DesignLayout;
-using native_design::MakeQef;
-using native_design::MakeQefPlus;
-using native_design::MakeQpx;
-using native_design::LayoutFromDesign;
+using namespace native_design;
 
 // A layout with the stitches' words and palette rows 1, 2, 3 ... for each colour block.
 DesignLayout LayoutFromStitches(const Stitches& stitches);

@@ -51,6 +51,14 @@ protected:
         return lines;
     }
 
+    // Each field of want has its value in j.
+    static void ExpectFields(const json& j, const char* pszWant)
+    {
+        const json want = json::parse(pszWant);
+        for (const auto& item : want.items())
+            EXPECT_EQ(j.value(item.key(), json()), item.value()) << item.key() << " in " << j.dump();
+    }
+
     tavren::test::ScratchDir m_scratch;
     std::string m_dir = m_scratch.path.string();
 };
@@ -68,90 +76,49 @@ TEST_F(InfoCommandTest, DesignObjectHasTheAgreedFields)
     ASSERT_EQ(rc, 0);
     const auto lines = Lines(out);
     ASSERT_EQ(lines.size(), 1u);
-    const json& j = lines[0];
+    json j = lines[0];
     EXPECT_EQ(j["file"], path);
-    EXPECT_EQ(j["family"], "design");
-    EXPECT_EQ(j["fileType"], 3);
-    EXPECT_EQ(j["read"], true);
-    EXPECT_EQ(j["status"], 1);
-    EXPECT_EQ(j["colorBlocks"], 2);
-    EXPECT_EQ(j["stitchWords"], 7);
-    EXPECT_EQ(j["hoop"], 28);
-    EXPECT_EQ(j["designOption"], 0);
-    EXPECT_EQ(j["extents"], json({0, 16, 16, 0}));
-    ASSERT_EQ(j["blocks"].size(), 2u);
-    EXPECT_EQ(j["blocks"][0]["rgb"], json({255, 255, 255}));
-    EXPECT_EQ(j["blocks"][0]["custom"], false);
-    EXPECT_EQ(j["blocks"][1]["custom"], true);
-    EXPECT_EQ(j["blocks"][1]["rgb"], json({1, 2, 3}));
-    EXPECT_EQ(j["blocks"][1]["marker"], 0xFE);
-    EXPECT_EQ(j["blocks"][1]["markDirection"], 4);
-    EXPECT_EQ(j["blocks"][1]["firstWord"], 3);
-    EXPECT_EQ(j["blocks"][1]["start"], json({15, 5}));
-    EXPECT_EQ(j["editItems"], 0);
-    EXPECT_EQ(j["allLight"], false);
-    EXPECT_EQ(j["check"], "ok");
-    ASSERT_EQ(j["words"].size(), 7u);
-    EXPECT_EQ(j["words"][0], json({128, 2}));
-    EXPECT_EQ(j["words"][1], json({5, 5}));
-    EXPECT_EQ(j["words"][6], json({128, 16}));
+    j.erase("file");
+    EXPECT_EQ(j, json::parse(R"({"family": "design", "fileType": 3, "read": true, "status": 1, "error": 0, "errorText": "",
+        "colorBlocks": 2, "stitchWords": 7, "hoop": 28, "designOption": 0, "extents": [0, 16, 16, 0],
+        "blocks": [{"custom": false, "firstWord": 0, "markDirection": 0, "marker": 0, "palette": 2, "rgb": [255, 255, 255],
+                    "start": [0, 0], "threadType": 13},
+                   {"custom": true, "firstWord": 3, "markDirection": 4, "marker": 254, "palette": 10, "rgb": [1, 2, 3],
+                    "start": [15, 5], "threadType": 13}],
+        "editItems": 0, "allLight": false, "check": "ok", "machineFormat": true,
+        "words": [[128, 2], [5, 5], [10, 0], [128, 1], [1, 1], [0, 10], [128, 16]]})"));
     // Without --words there are none.
     EXPECT_FALSE(Lines(Run({"--json", path}).second)[0].contains("words"));
 }
 
-TEST_F(InfoCommandTest, BadAndMissingFilesStillGetTheirObject)
+// Good, bad and missing files of both families each get their object, and the status is 1.
+TEST_F(InfoCommandTest, BadAndMissingFilesOfBothFamiliesStillGetTheirObject)
 {
     Bytes bad = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
     Patch32(bad, 24, 0);
-    const std::string badPath = Put("bad.QEF", bad);
-    const std::string big = Put("big.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()})));
-    const std::string missing = m_dir + "/missing.qef+";
-    auto [rc, out] = Run({"--json", badPath, big, missing});
+    StxLayout badStx = WellFormedStx(4);
+    badStx.headerSize = 0x40;
+    auto [rc, out] = Run({"--json", Put("bad.QEF", bad), Put("big.qef", MakeQef(LayoutFromStitches({Sew(1401, 0), EndDesign()}))),
+                          m_dir + "/missing.qef+", Put("zig.STX", MakeStx(WellFormedStx(4))), Put("bad.stx", MakeStx(badStx)),
+                          m_dir + "/none.stx"});
     EXPECT_EQ(rc, 1);
     const auto lines = Lines(out);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0]["read"], false);
-    EXPECT_EQ(lines[0]["fileType"], 1);
-    EXPECT_EQ(lines[0]["check"], "error-in-file");
-    EXPECT_EQ(lines[0]["error"], 2);
-    EXPECT_EQ(lines[1]["check"], "too-large");
-    EXPECT_EQ(lines[2]["read"], false);
-    EXPECT_EQ(lines[2]["check"], "not-found");
-    EXPECT_EQ(lines[2]["fileType"], 2);
-    EXPECT_EQ(lines[2]["colorBlocks"], 0);
-}
-
-TEST_F(InfoCommandTest, StxObject)
-{
-    const std::string good = Put("zig.STX", MakeStx(WellFormedStx(4)));
-    StxLayout layout = WellFormedStx(4);
-    layout.headerSize = 0x40;
-    const std::string bad = Put("bad.stx", MakeStx(layout));
-    auto [rc, out] = Run({"--json", good, bad, m_dir + "/none.stx"});
-    EXPECT_EQ(rc, 1);
-    const auto lines = Lines(out);
-    ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0]["family"], "stx");
-    EXPECT_EQ(lines[0]["read"], true);
-    EXPECT_EQ(lines[0]["broken"], false);
-    EXPECT_EQ(lines[0]["width"], 24);
-    EXPECT_EQ(lines[0]["length"], 16);
-    EXPECT_EQ(lines[0]["minFeed"], 0);
-    EXPECT_EQ(lines[0]["outline"].size(), 4u);
-    EXPECT_EQ(lines[0]["outline"][1], json({12, 4}));
-    EXPECT_EQ(lines[0]["check"], "ok");
-    EXPECT_EQ(lines[1]["read"], false);
-    EXPECT_EQ(lines[1]["broken"], true);
-    EXPECT_EQ(lines[1]["check"], "error-in-file");
-    EXPECT_EQ(lines[2]["check"], "not-found");
+    ASSERT_EQ(lines.size(), 6u);
+    ExpectFields(lines[0], R"({"read": false, "fileType": 1, "check": "error-in-file", "error": 2})");
+    ExpectFields(lines[1], R"({"check": "too-large"})");
+    ExpectFields(lines[2], R"({"read": false, "check": "not-found", "fileType": 2, "colorBlocks": 0})");
+    ExpectFields(lines[3], R"({"family": "stx", "read": true, "broken": false, "width": 24, "length": 16,
+                               "minFeed": 0, "check": "ok"})");
+    EXPECT_EQ(lines[3]["outline"].size(), 4u);
+    EXPECT_EQ(lines[3]["outline"][1], json({12, 4}));
+    ExpectFields(lines[4], R"({"read": false, "broken": true, "check": "error-in-file"})");
+    ExpectFields(lines[5], R"({"check": "not-found"})");
 }
 
 TEST_F(InfoCommandTest, DstFileIsNoMachineFileWhateverItsDesign)
 {
     const Stitches small = {Sew(100, 50), ChangeColor(), Sew(-10, -10), EndDesign()};
-    Stitches wide;
-    for (int i = 0; i < 15; ++i)
-        wide.push_back(Sew(100, 0)); // 150 mm to the right
+    Stitches wide(15, Sew(100, 0)); // 150 mm to the right
     wide.push_back(EndDesign());
     const std::string dst = Put("ok.dst", MakeDst(small));
     const std::string wideDst = Put("wide.DST", MakeDst(wide));
@@ -159,24 +126,20 @@ TEST_F(InfoCommandTest, DstFileIsNoMachineFileWhateverItsDesign)
 
     // The machine reads only its own formats and nothing converts a DST file; what can be said is
     // whether the design itself keeps within the limits.
-    std::string out = Run({dst}).second;
-    EXPECT_EQ(out.find("the machine would take it"), std::string::npos) << out;
-    EXPECT_NE(out.find("machine: reads only .qef, .qef+ and .qpx files"), std::string::npos) << out;
-    EXPECT_NE(out.find("design: within the machine's limits"), std::string::npos) << out;
-    out = Run({wideDst}).second;
-    EXPECT_NE(out.find("machine: reads only .qef, .qef+ and .qpx files"), std::string::npos) << out;
-    EXPECT_NE(out.find("design: beyond the machine's limits: larger than 140 mm"), std::string::npos) << out;
-    out = Run({qef}).second;
-    EXPECT_NE(out.find("machine: the machine would take it"), std::string::npos) << out;
-    EXPECT_EQ(out.find("reads only"), std::string::npos) << out;
-
+    const std::pair<std::string, std::vector<std::string>> summaries[] = {
+        {dst, {"machine: reads only .qef, .qef+ and .qpx files", "design: within the machine's limits"}},
+        {wideDst, {"machine: reads only .qef, .qef+ and .qpx files", "design: beyond the machine's limits: larger than 140 mm"}},
+        {qef, {"machine: the machine would take it"}}};
+    for (const auto& [path, texts] : summaries) {
+        const std::string out = Run({path}).second;
+        for (const std::string& text : texts)
+            EXPECT_NE(out.find(text), std::string::npos) << out;
+        EXPECT_EQ(out.find(path == qef ? "reads only" : "the machine would take it"), std::string::npos) << out;
+    }
     const auto lines = Lines(Run({"--json", dst, wideDst, qef}).second);
     ASSERT_EQ(lines.size(), 3u);
-    EXPECT_EQ(lines[0]["machineFormat"], false);
-    EXPECT_EQ(lines[0]["check"], "ok");
-    EXPECT_EQ(lines[1]["machineFormat"], false);
-    EXPECT_EQ(lines[1]["check"], "too-large");
-    EXPECT_EQ(lines[2]["machineFormat"], true);
-    EXPECT_EQ(lines[2]["check"], "ok");
+    ExpectFields(lines[0], R"({"machineFormat": false, "check": "ok"})");
+    ExpectFields(lines[1], R"({"machineFormat": false, "check": "too-large"})");
+    ExpectFields(lines[2], R"({"machineFormat": true, "check": "ok"})");
 }
 

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <unistd.h>
 
 using namespace fixture;
 using designtest::LoadWords;
@@ -33,43 +31,31 @@ protected:
     std::string m_dir = m_scratch.path.string();
 };
 
-// A valid design whose cached extents and position are then set by hand.
-void SizedDesign(CEmbData& data, double x, double y, EMBEXTENTS ext)
-{
-    LoadWords(data, Bytes{1, 1, 0x80, 0x10}, 1);
-    ASSERT_TRUE(data.Validate());
-    data.SetPosition(x, y);
-    data.m_extents = ext;
-}
-
 } // namespace
 
+// Each case a design's position and cached extents (left, up, right, down), and whether it fits.
 TEST(MachineFileCheckLimits, SizeAtItsLimits)
 {
+    struct Case { double x, y; EMBEXTENTS ext; bool bFits; };
+    const Case cases[] = {
+        {0, 0, {0, 0, 1400, 0}, true},  {0, 0, {0, 0, 1401, 0}, false}, {0, 0, {1400, 0, 0, 0}, true},
+        {0, 0, {1401, 0, 0, 0}, false}, {0, 0, {0, 2300, 0, 0}, true},  {0, 0, {0, 2301, 0, 0}, false},
+        {0, 0, {0, 0, 0, 2300}, true},  {0, 0, {0, 0, 0, 2301}, false},
+        // The position is rounded half away from zero before it is added.
+        {100.4, 0, {0, 0, 1300, 0}, true}, {100.5, 0, {0, 0, 1300, 0}, false}, {0, -300.5, {0, 2000, 0, 0}, true},
+        {0, 300.5, {0, 1999, 0, 0}, true}, {0, 300.5, {0, 2000, 0, 0}, false},
+        // Left and down are measured as |position - extent|: a design moved far right whose left
+        // extent is small still fits on that side.
+        {1000, 0, {200, 0, 400, 0}, true}, {2000, 0, {200, 0, 0, 0}, false}, {0, -2000, {0, 0, 0, 301}, false}};
     CEmbData data;
-    auto check = [&](double x, double y, EMBEXTENTS ext) {
-        SizedDesign(data, x, y, ext);
-        return CMachineFileCheck::CheckDesignLimits(data);
-    };
-    EXPECT_EQ(check(0, 0, {0, 0, 1400, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 0, {0, 0, 1401, 0}), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(check(0, 0, {1400, 0, 0, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 0, {1401, 0, 0, 0}), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(check(0, 0, {0, 2300, 0, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 0, {0, 2301, 0, 0}), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(check(0, 0, {0, 0, 0, 2300}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 0, {0, 0, 0, 2301}), CMachineFileCheck::mfcTooLarge);
-    // The position is rounded half away from zero before it is added.
-    EXPECT_EQ(check(100.4, 0, {0, 0, 1300, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(100.5, 0, {0, 0, 1300, 0}), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(check(0, -300.5, {0, 2000, 0, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 300.5, {0, 1999, 0, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(0, 300.5, {0, 2000, 0, 0}), CMachineFileCheck::mfcTooLarge);
-    // Left and down are measured as |position - extent|: a design moved far right whose left
-    // extent is small still fits on that side.
-    EXPECT_EQ(check(1000, 0, {200, 0, 400, 0}), CMachineFileCheck::mfcOk);
-    EXPECT_EQ(check(2000, 0, {200, 0, 0, 0}), CMachineFileCheck::mfcTooLarge);
-    EXPECT_EQ(check(0, -2000, {0, 0, 0, 301}), CMachineFileCheck::mfcTooLarge);
+    LoadWords(data, Bytes{1, 1, 0x80, 0x10}, 1);
+    ASSERT_TRUE(data.Validate());
+    for (const Case& c : cases) {
+        data.SetPosition(c.x, c.y);
+        data.m_extents = c.ext;
+        EXPECT_EQ(CMachineFileCheck::CheckDesignLimits(data), c.bFits ? CMachineFileCheck::mfcOk : CMachineFileCheck::mfcTooLarge)
+            << c.x << ", " << c.y << ": " << c.ext.nLeft << " " << c.ext.nUp << " " << c.ext.nRight << " " << c.ext.nDown;
+    }
 }
 
 // Each file's verdict; too many blocks is reported before too many words.

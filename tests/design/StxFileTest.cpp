@@ -6,6 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+#include <vector>
+
 
 using namespace fixture;
 
@@ -26,6 +29,12 @@ StxLayout FivePointPattern()
                     StxPoint(2, 0),   StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1),
                     StxCommand(0xFF)};
     return layout;
+}
+
+std::vector<CPoint> Outline(const CStxFile& stx)
+{
+    const CArray<CPoint>& outline = stx.GetOutline();
+    return std::vector<CPoint>(outline.begin(), outline.end());
 }
 
 } // namespace
@@ -64,41 +73,25 @@ TEST(StxFileRead, OutlineSwingAndFeed)
 {
     CStxFile stx;
     ASSERT_TRUE(ReadStx(stx, MakeStx(FivePointPattern())));  // LN = LD = 1: r = 10, feed as is
-    const CArray<CPoint>& outline = stx.GetOutline();
-    ASSERT_EQ(outline.GetSize(), 5);
     // swing 22 - b0; the feed of a point moves the next one
-    EXPECT_EQ(outline[0], CPoint(0, 0));
-    EXPECT_EQ(outline[1], CPoint(10, 5));
-    EXPECT_EQ(outline[2], CPoint(-10, 10));
-    EXPECT_EQ(outline[3], CPoint(0, 15));
-    EXPECT_EQ(outline[4], CPoint(20, 10));
-    EXPECT_EQ(stx.GetWidth(), 30);
-    EXPECT_EQ(stx.GetLength(), 15);  // the last feed (0) counts too
-    EXPECT_EQ(stx.GetMinFeed(), 0);
+    EXPECT_EQ(Outline(stx), (std::vector<CPoint>{{0, 0}, {10, 5}, {-10, 10}, {0, 15}, {20, 10}}));
+    EXPECT_EQ(std::make_tuple(stx.GetWidth(), stx.GetLength(), stx.GetMinFeed()), std::make_tuple(30, 15, 0)); // the last feed (0) counts too
 }
 
 TEST(StxFileRead, WidthAndLengthScaling)
 {
     StxLayout layout = FivePointPattern();
-    layout.widthNum = 1;
-    layout.widthDen = 2;   // swing halved, truncating: 10 -> 5, -10 -> -5, 20 -> 10
-    layout.lengthNum = 1;
-    layout.lengthDen = 5;  // r = 2, r' = 3: feed 5 -> 1, -5 -> -1
+    // Swing halved, truncating: 10 -> 5, -10 -> -5, 20 -> 10; r = 2, r' = 3: feed 5 -> 1, -5 -> -1.
+    std::tie(layout.widthNum, layout.widthDen, layout.lengthNum, layout.lengthDen) = std::make_tuple(1, 2, 1, 5);
     CStxFile stx;
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
-    const CArray<CPoint>& outline = stx.GetOutline();
-    EXPECT_EQ(outline[1], CPoint(5, 1));
-    EXPECT_EQ(outline[2], CPoint(-5, 2));
-    EXPECT_EQ(outline[4], CPoint(10, 2));
-    EXPECT_EQ(stx.GetWidth(), 15);
-    EXPECT_EQ(stx.GetLength(), 3);
-    layout.widthDen = 0;   // no width scaling
-    layout.lengthDen = 0;  // no feed at all
+    EXPECT_EQ(Outline(stx), (std::vector<CPoint>{{0, 0}, {5, 1}, {-5, 2}, {0, 3}, {10, 2}}));
+    EXPECT_EQ(std::make_pair(stx.GetWidth(), stx.GetLength()), std::make_pair(15, 3));
+    layout.widthDen = layout.lengthDen = 0; // no width scaling, no feed at all
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
     EXPECT_EQ(stx.GetOutline()[4], CPoint(20, 0));
     EXPECT_EQ(stx.GetLength(), 1);  // 0 becomes 1
-    layout.lengthNum = 3;
-    layout.lengthDen = 10;  // r = 3 is not above 3: r' = 4, feed 5 -> 2
+    std::tie(layout.lengthNum, layout.lengthDen) = std::make_pair(3, 10); // r = 3 is not above 3: r' = 4, feed 5 -> 2
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
     EXPECT_EQ(stx.GetOutline()[1], CPoint(10, 2));
 }

@@ -47,20 +47,14 @@ using Labels = std::vector<std::u16string>;
 
 // What a host hands to the export, and what it finds in its buffers afterwards.
 struct HostCall {
-    bool bStx = false;
+    bool bStx = false, bNullBytes = false, bNullName = false, bNullFolder = false;
     fixture::Bytes bytes;
-    bool bNullBytes = false;
     uint32_t nCountOverride = 0xFFFFFFFF; // else bytes.size()
     std::u16string strName = u"rose.qef";
-    bool bNullName = false;
-    uint8_t bSelectEnable = 0;
-    std::u16string strFolder;             // the host's folder buffer on entry
-    bool bNullFolder = false;
-    uint32_t nFolderBytes = 520;          // the size the host declares for it
-    int32_t nStorage = 1;
-    int32_t nSelect = 0;
-    int32_t nTarget = 2;
-    uint8_t bDeep = 0;
+    std::u16string strFolder;    // the host's folder buffer on entry
+    uint32_t nFolderBytes = 520; // the size the host declares for it
+    uint8_t bSelectEnable = 0, bDeep = 0;
+    int32_t nStorage = 1, nSelect = 0, nTarget = 2;
 
     // After the call: the buffer as the host sees it (the declared size plus a guard zone), and
     // as it was handed in.
@@ -88,32 +82,43 @@ struct HostCall {
 class WriteDesignFixture : public tavren::test::ModuleFixture {
 protected:
     explicit WriteDesignFixture(bool bMachine, std::vector<std::string> settings = {})
-        : ModuleFixture(bMachine ? Parts().Drives(DriveSpecs()).Machine(std::move(settings)).Module()
-                                 : Parts().Drives(DriveSpecs()).Module())
+        : ModuleFixture(bMachine ? Parts().Drives(kDrives).Machine(std::move(settings)).Module() : Parts().Drives(kDrives).Module())
     {
     }
-
-    static std::vector<tavren::test::DriveSpec> DriveSpecs()
-    {
-        return {{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}, {u'F', DRIVE_REMOVABLE, "STICK2"}};
-    }
+    inline static const std::vector<tavren::test::DriveSpec> kDrives = {
+        {u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}, {u'F', DRIVE_REMOVABLE, "STICK2"}};
 
     void SetUp() override
     {
         ModuleFixture::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_FALSE(HasFatalFailure());
         ASSERT_TRUE(Module().pfnWriteSendDialog && Module().pfnWriteSendStxDialog);
         // Drive letters that come and go reach the dialog as Windows broadcasts them.
         tavren::InstallDriveBroadcasts();
     }
 
     // ---- the host
+    // A host's call for this target with a design (a pattern for bStx) under this name.
+    static HostCall Host(int32_t nTarget, std::u16string strName = u"rose.qef", bool bStx = false)
+    {
+        HostCall c;
+        c.bStx = bStx;
+        c.bytes = bStx ? StxBytes() : DesignBytes();
+        c.strName = std::move(strName);
+        c.nTarget = nTarget;
+        return c;
+    }
+    // The call made while a person works through the script, which must end well; its answer.
+    int32_t Run(HostCall& c, const ScriptedUser::Script& script) const
+    {
+        ScriptedUser user(script);
+        const int32_t nResult = Call(c);
+        EXPECT_TRUE(user.Finish()) << user.Report();
+        return nResult;
+    }
     int32_t Call(HostCall& c) const
     {
-        c.folder.assign(c.nFolderBytes / 2 + 16, HostCall::kGuard);
-        if (c.folder.size() < c.strFolder.size() + 1)
-            c.folder.resize(c.strFolder.size() + 1 + 16, HostCall::kGuard);
+        c.folder.assign(std::max<size_t>(c.nFolderBytes / 2, c.strFolder.size() + 1) + 16, HostCall::kGuard);
         std::copy(c.strFolder.begin(), c.strFolder.end(), c.folder.begin());
         c.folder[c.strFolder.size()] = 0;
         c.before = c.folder;
@@ -147,25 +152,20 @@ protected:
     fixture::Bytes SelectedOnMachine() const
     {
         void* hLib = dlopen((tavren::test::LoadedModule::BinDir() + "/libQuorvel.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        if (!hLib)
-            return {};
-        using PfnConnect = uint32_t (*)(int32_t, int32_t, int32_t*);
-        using PfnUploadDesign = int32_t (*)(uint32_t, uint8_t**, uint32_t*);
-        using PfnFree = int32_t (*)(uint8_t**);
-        auto pfnConnect = reinterpret_cast<PfnConnect>(dlsym(hLib, "GetConnectedDevice"));
-        auto pfnUpload = reinterpret_cast<PfnUploadDesign>(dlsym(hLib, "UploadDesign"));
-        auto pfnFree = reinterpret_cast<PfnFree>(dlsym(hLib, "GlobalHeapFree"));
+        auto pfnConnect = reinterpret_cast<uint32_t (*)(int32_t, int32_t, int32_t*)>(dlsym(hLib, "GetConnectedDevice"));
+        auto pfnUpload = reinterpret_cast<int32_t (*)(uint32_t, uint8_t**, uint32_t*)>(dlsym(hLib, "UploadDesign"));
+        auto pfnFree = reinterpret_cast<int32_t (*)(uint8_t**)>(dlsym(hLib, "GlobalHeapFree"));
         fixture::Bytes bytes;
         int32_t nStatus = 0;
-        if (const uint32_t hDevice = pfnConnect && pfnUpload && pfnFree ? pfnConnect(0, -1, &nStatus) : 0) {
-            uint8_t* pBuffer = nullptr;
-            uint32_t nSize = 0;
-            if (pfnUpload(hDevice, &pBuffer, &nSize) == 0 && pBuffer)
-                bytes.assign(pBuffer, pBuffer + nSize);
-            if (pBuffer)
-                pfnFree(&pBuffer);
+        uint8_t* pBuffer = nullptr;
+        uint32_t nSize = 0;
+        const uint32_t hDevice = pfnConnect(0, -1, &nStatus);
+        if (hDevice && pfnUpload(hDevice, &pBuffer, &nSize) == 0 && pBuffer)
+            bytes.assign(pBuffer, pBuffer + nSize);
+        if (pBuffer)
+            pfnFree(&pBuffer);
+        if (hDevice)
             CloseHandle(hDevice);
-        }
         dlclose(hLib);
         return bytes;
     }
@@ -183,11 +183,6 @@ protected:
             for (const auto& item : c->items)
                 labels.push_back(item.strLabel);
         return labels;
-    }
-    static Labels Sorted(Labels l)
-    {
-        std::sort(l.begin(), l.end());
-        return l;
     }
     static std::string Describe(const Labels& l)
     {
@@ -209,26 +204,26 @@ protected:
     static bool BoxHas(const Snapshot& s, std::u16string_view strText)
     {
         const Labels box = BoxOf(s);
-        return std::find(box.begin(), box.end(), strText) != box.end() ||
-               std::find(box.begin(), box.end(), u"*" + std::u16string(strText)) != box.end();
+        return std::count(box.begin(), box.end(), strText) + std::count(box.begin(), box.end(), u"*" + std::u16string(strText)) > 0;
     }
-    static bool Enabled(const Snapshot& s, int nId)
+    static bool Enabled(const Snapshot& s, int nId) { const tavren::ControlInfo* c = Find(s, nId); return c && c->bEnabled; }
+    // A message box with this caption, text and icon in front, answered with nButton.
+    static void AnswerBox(ScriptedUser& u, std::u16string_view strCaption, std::u16string_view strText, UINT nIcon, int nButton = IDOK)
     {
-        const tavren::ControlInfo* c = Find(s, nId);
-        return c && c->bEnabled;
+        u.Expect(u.ExpectMessageBox(strCaption, strText).nIcon == nIcon, "\"" + Narrow(strText) + "\" with its icon");
+        u.Answer(nButton);
     }
     // Waits until the dialog is in front again and its list shows exactly these items (any order).
     static Snapshot WaitForItems(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
     {
-        const Labels want = Sorted(expected);
-        Labels seen;
-        const std::optional<Snapshot> s = tavren::WaitFor(
-            [&](const Snapshot& snap) {
+        Labels want = expected, seen;
+        std::sort(want.begin(), want.end());
+        const std::optional<Snapshot> s = tavren::WaitFor([&](const Snapshot& snap) {
                 const tavren::WindowInfo* w = snap.Find(kCaption);
                 seen = ItemsOf(snap);
-                return w && snap.Front() == w && Sorted(seen) == want;
-            },
-            10000);
+                std::sort(seen.begin(), seen.end());
+                return w && snap.Front() == w && seen == want;
+            }, 10000);
         u.Expect(s.has_value(), strWhat + ": the list shows " + Describe(seen) + ", not " + Describe(want));
         u.WaitForWindow(kCaption);
         return *s;

@@ -19,41 +19,40 @@ protected:
     void SetUp() override
     {
         WriteDesignFixture::SetUp();
-        if (HasFatalFailure())
-            return;
+        ASSERT_FALSE(HasFatalFailure());
         fs::create_directories(Emb() / "Flowers");
         fs::create_directories(Emb(2) / "Work");
     }
 
     // A host that wants the design selected on the machine after the send.
-    HostCall Selecting() const
+    static HostCall Selecting(std::u16string strName = u"rose.qef", const std::string& strCorpus = "Star.DST")
     {
-        HostCall c;
-        c.bytes = DesignBytes();
-        c.nTarget = 1;
-        c.bSelectEnable = 1;
-        c.nSelect = 1;
+        HostCall c = Host(1, std::move(strName));
+        c.bytes = DesignBytes(strCorpus);
+        c.bSelectEnable = c.nSelect = 1;
         c.nStorage = 3;
-        c.strFolder = u"";
         return c;
     }
+    // Built-in storage's Flowers, where ">>" sends.
     static void GoToFlowers(ScriptedUser& u)
     {
-        u.WaitForWindow(kCaption);
         Open(u, kBuiltIn, {u"Flowers"});
         const Snapshot s = Open(u, u"Flowers", {});
         u.Expect(Enabled(s, kSend), "\">>\" enabled in Flowers");
+    }
+    static void SendInWork(ScriptedUser& u, const Labels& there)
+    {
+        Open(u, kUsb1, {u"Work"});
+        Open(u, u"Work", there);
+        u.Click(kSend);
     }
 };
 
 } // namespace
 
-TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedMachineStateRefusesTheSendWithItsMessage)
+TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedStateRefusesTheSendAndLeavingOrdinarySewingIsAskedFirst)
 {
-    struct Row {
-        int a, b;
-        std::u16string strText;
-    };
+    struct Row { int a, b; std::u16string strText; };
     const std::vector<Row> rows = {
         {0, 1, u"The machine is locked.\nStart communication after unlock the machine."},
         {0, 2, u"Message is displayed on the machine.\nClose the message before starting data transfer."},
@@ -61,30 +60,18 @@ TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedMachineStateRefusesTheSendWi
         {0, 4, u"Setting mode window is open on the machine.\nClose the setting mode window before starting data transfer."},
         {0, 5, u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
         {0, 6, u"Dialog box is open on the machine.\nClose the dialog box before starting data transfer."},
-        {0, 7, kMachineError},
-        {0, 200, kMachineError},
-        {1, 0, kBusy},
-        {3, 5, kBusy},
-        {5, 0, kBusy},
-        {6, 1, kBusy},
-        {9, 0, kBusy},
-        {2, 0, kMachineError},
-        {4, 0, u"The machine is now sewing.\nStart communication after the sewing is finished."},
-        {7, 0, kBusy},
-        {8, 3, u"The machine is winding a bobbin.\nStart communication after the bobbin winding is finished."},
-        {10, 0, kMachineError},
-        {255, 1, kMachineError},
-    };
+        {0, 7, kMachineError}, {0, 200, kMachineError}, {1, 0, kBusy}, {3, 5, kBusy}, {5, 0, kBusy}, {6, 1, kBusy},
+        {9, 0, kBusy}, {2, 0, kMachineError}, {4, 0, u"The machine is now sewing.\nStart communication after the sewing is finished."},
+        {7, 0, kBusy}, {8, 3, u"The machine is winding a bobbin.\nStart communication after the bobbin winding is finished."},
+        {10, 0, kMachineError}, {255, 1, kMachineError}, };
     HostCall c = Selecting();
-    ScriptedUser user([&](ScriptedUser& u) {
+    EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
         GoToFlowers(u);
         for (const Row& r : rows) {
             Ctl({"status", "3=" + std::to_string(r.a), "4=" + std::to_string(r.b)});
             u.Click(kSend);
             const std::string strRow = "state " + std::to_string(r.a) + "/" + std::to_string(r.b);
-            const tavren::WindowInfo& box = u.ExpectMessageBox(kCommError, r.strText);
-            u.Expect(box.nIcon == MB_ICONEXCLAMATION, strRow + ": the exclamation icon");
-            u.Answer(IDOK);
+            AnswerBox(u, kCommError, r.strText, MB_ICONEXCLAMATION);
             u.WaitForWindow(kCaption);
             u.Expect(NamesIn(Emb() / "Flowers").empty(), strRow + ": nothing sent");
         }
@@ -95,36 +82,20 @@ TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedMachineStateRefusesTheSendWi
         u.WaitUntil([&](const Snapshot&) { return !FaultArmed("GetStatus"); }, "the state asked for");
         u.WaitForWindow(kCaption);
         u.Expect(NamesIn(Emb() / "Flowers").empty(), "nothing sent without an answer");
-        // Idle and in embroidery mode: the design goes.
-        u.Click(kSend);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
-    EXPECT_EQ(NamesIn(Emb() / "Flowers"), std::vector<std::string>{"rose.qef"});
-    EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
-}
-
-TEST_F(WriteDesignMachineSendTest, LeavingOrdinarySewingIsAskedFirstAndNoSendsNothing)
-{
-    HostCall c = Selecting();
-    ScriptedUser user([&](ScriptedUser& u) {
-        GoToFlowers(u);
-        for (const char* pszMode : {"0=0", "0=1"}) {
-            Ctl({"status", pszMode, "3=0", "4=0"});
+        // Idle in ordinary sewing: the person is asked first, and No sends nothing.
+        for (const auto& [pszMode, nAnswer] : {std::pair<const char*, int>{"0=0", IDNO}, {"0=1", IDNO}, {"0=1", IDYES}}) {
+            Ctl({"status", pszMode});
             u.Click(kSend);
             const tavren::WindowInfo& box = u.ExpectMessageBox(u"Confirm", kModeQuestion);
-            u.Expect(box.nIcon == MB_ICONQUESTION, "the question icon");
-            u.Expect(box.buttons == std::vector<int>{IDYES, IDNO}, "Yes and No");
-            u.Answer(IDNO);
-            u.WaitForWindow(kCaption);
-            u.Expect(NamesIn(Emb() / "Flowers").empty(), std::string("mode ") + pszMode + ": No sends nothing");
+            u.Expect(box.nIcon == MB_ICONQUESTION && box.buttons == std::vector<int>{IDYES, IDNO}, "the question icon, Yes and No");
+            u.Answer(nAnswer);
+            if (nAnswer == IDNO) {
+                u.WaitForWindow(kCaption);
+                u.Expect(NamesIn(Emb() / "Flowers").empty(), std::string("mode ") + pszMode + ": No sends nothing");
+            }
         }
-        u.Click(kSend);
-        u.ExpectMessageBox(u"Confirm", kModeQuestion);
-        u.Answer(IDYES);
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
+    }), IDOK);
+    EXPECT_EQ(NamesIn(Emb() / "Flowers"), std::vector<std::string>{"rose.qef"});
     EXPECT_EQ(Read(Emb() / "Flowers" / "rose.qef"), c.bytes);
     EXPECT_EQ(SelectedOnMachine(), c.bytes);
 }
@@ -134,18 +105,13 @@ TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDia
     HostCall c = Selecting();
     c.strFolder = u"\\\\EMB\\Gone";
     Ctl({"fault", "DownloadFile", "0x8010"});
-    ScriptedUser user([&](ScriptedUser& u) {
+    EXPECT_EQ(Run(c, [](ScriptedUser& u) {
         GoToFlowers(u);
         u.Click(kSend);
-        const tavren::WindowInfo& box =
-            u.ExpectMessageBox(kCommError, u"The file cannot be saved. Short of memory space in the machine");
-        u.Expect(box.nIcon == MB_ICONEXCLAMATION, "the exclamation icon");
-        u.Answer(IDOK);
+        AnswerBox(u, kCommError, u"The file cannot be saved. Short of memory space in the machine", MB_ICONEXCLAMATION);
         u.WaitForWindow(kCaption);
         u.Click(IDCANCEL);
-    });
-    EXPECT_EQ(Call(c), IDCANCEL);
-    EXPECT_TRUE(user.Finish()) << user.Report();
+    }), IDCANCEL);
     EXPECT_TRUE(NamesIn(Emb() / "Flowers").empty());
     EXPECT_EQ(c.nStorage, 3) << "the storage is written only after a send";
     EXPECT_EQ(c.folder, c.before);
@@ -157,15 +123,13 @@ TEST_F(WriteDesignMachineSendTest, ATransferThePersonStopsCountsAsSent)
     HostCall c = Selecting();
     c.bSelectEnable = 0;
     Ctl({"fault", "DownloadFile", "delay", "2000"});
-    ScriptedUser user([&](ScriptedUser& u) {
+    EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
         GoToFlowers(u);
         u.Click(kSend);
         u.WaitForWindow(u"Send Designs");
         u.WaitUntil([&](const Snapshot&) { return !FaultArmed("DownloadFile"); }, "the transfer under way");
         u.PressEscape();
-    });
-    EXPECT_EQ(Call(c), IDOK);
-    EXPECT_TRUE(user.Finish()) << user.Report();
+    }), IDOK);
     EXPECT_EQ(Narrow(c.Folder()), "\\\\EMB\\Flowers");
     EXPECT_EQ(c.nStorage, 1);
 }
@@ -175,59 +139,32 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     // A busy machine: a host that does not want the design selected does not have it checked either.
     Ctl({"status", "3=4", "4=0"});
     for (auto [bEnable, nValue] : {std::pair<uint8_t, int32_t>{0, 1}, {1, 0}}) {
-        HostCall c = Selecting();
+        HostCall c = Selecting(u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef");
         c.bSelectEnable = bEnable;
         c.nSelect = nValue;
-        c.strName = u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef";
         const Labels there = bEnable ? Labels{u"plain0.qef"} : Labels{};
-        ScriptedUser user([&there](ScriptedUser& u) {
-            u.WaitForWindow(kCaption);
-            Open(u, kUsb1, {u"Work"});
-            Open(u, u"Work", there);
-            u.Click(kSend);
-        });
-        EXPECT_EQ(Call(c), IDOK) << int(bEnable) << "/" << nValue;
-        EXPECT_TRUE(user.Finish()) << user.Report();
+        EXPECT_EQ(Run(c, [&there](ScriptedUser& u) { SendInWork(u, there); }), IDOK) << int(bEnable) << "/" << nValue;
         EXPECT_EQ(Read(Emb(2) / "Work" / Narrow(c.strName)), c.bytes);
-        EXPECT_EQ(c.nStorage, 2) << "the storage the design went to";
-        EXPECT_EQ(Narrow(c.Folder()), "\\\\EMB\\Work");
     }
     EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing selected";
 
     // Asked for: the machine is checked, and the design is selected after the send.
     Ctl({"status", "3=0", "4=0"});
-    HostCall wanted = Selecting();
-    wanted.bytes = DesignBytes("Embroidermodder.DST");
-    wanted.strName = u"Chosen .QEF";
-    {
-        ScriptedUser user([](ScriptedUser& u) {
-            u.WaitForWindow(kCaption);
-            Open(u, kUsb1, {u"Work"});
-            Open(u, u"Work", {u"plain0.qef", u"plain1.qef"});
-            u.Click(kSend);
-        });
-        EXPECT_EQ(Call(wanted), IDOK);
-        EXPECT_TRUE(user.Finish()) << user.Report();
-    }
+    HostCall wanted = Selecting(u"Chosen .QEF", "Embroidermodder.DST");
+    EXPECT_EQ(Run(wanted, [](ScriptedUser& u) { SendInWork(u, {u"plain0.qef", u"plain1.qef"}); }), IDOK);
     EXPECT_EQ(Read(Emb(2) / "Work" / "Chosen.qef"), wanted.bytes);
     EXPECT_EQ(SelectedOnMachine(), wanted.bytes);
     EXPECT_EQ(wanted.nStorage, 2);
 
     // The machine refuses the selection: said, and the send still counts.
     Ctl({"fault", "SelectFile", "0x8015"});
-    HostCall refused = Selecting();
-    refused.bytes = DesignBytes("shamrockin.dst");
-    refused.strName = u"refused.qef";
-    {
-        ScriptedUser user([](ScriptedUser& u) {
-            GoToFlowers(u);
-            u.Click(kSend);
-            u.ExpectMessageBox(kCommError, u"The machine failed to select the file.");
-            u.Answer(IDOK);
-        });
-        EXPECT_EQ(Call(refused), IDOK);
-        EXPECT_TRUE(user.Finish()) << user.Report();
-    }
+    HostCall refused = Selecting(u"refused.qef", "shamrockin.dst");
+    EXPECT_EQ(Run(refused, [](ScriptedUser& u) {
+        GoToFlowers(u);
+        u.Click(kSend);
+        u.ExpectMessageBox(kCommError, u"The machine failed to select the file.");
+        u.Answer(IDOK);
+    }), IDOK);
     EXPECT_EQ(Read(Emb() / "Flowers" / "refused.qef"), refused.bytes);
     EXPECT_EQ(refused.nStorage, 1);
     EXPECT_EQ(Narrow(refused.Folder()), "\\\\EMB\\Flowers");

@@ -1,35 +1,37 @@
 // The folder list as a person meets it: what a folder shows and in which order (and the one order
-// of every file list), the thumbnails and check boxes of its files, ticking files, the label an
-// edit starts from, and what the list starts with.
+// of every file list), the thumbnails and check boxes of its files, ticking files, and what the
+// list starts with.
 #include "tests/lists/ListHostDlg.h"
 #include "tests/lists/ListTestDrives.h"
-#include "tests/support/Watchdog.h"
 #include "tests/support/ScriptedUser.h"
+#include "tests/support/Watchdog.h"
 
 #include "design/StxFile.h"
+#include "platform/base/CodePage.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
-#include <atomic>
-#include <cstdlib>
-#include <functional>
-#include <optional>
 #include <set>
-#include <string>
-#include <vector>
+#include <sys/stat.h>
+#include <thread>
 
 namespace {
 
 using L = CFolderListCtrl;
 using Pixels = std::vector<uint8_t>;
+using Names = std::vector<std::u16string>;
+namespace fs = std::filesystem;
+using tavren::ScriptedUser;
+using tavren::Snapshot;
+constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 
 // The folder list with its protected parts in reach, a count of location-box rebuilds and
 // whether the wait cursor was up then (at the end of a fill).
 class CProbeList : public CFolderListCtrl {
 public:
-    using CFolderListCtrl::AddTypePicture;
     using CFolderListCtrl::CreateImageLists;
     void UpdateLocationBox() override
     {
@@ -45,33 +47,25 @@ struct Entry {
     int nImage;
     bool operator==(const Entry&) const = default;
 };
-
-std::ostream& operator<<(std::ostream& os, const Entry& e)
-{
-    return os << CString(e.strLabel).ToUtf8() << " (" << e.nImage << ")";
-}
+std::ostream& operator<<(std::ostream& os, const Entry& e) { return os << CString(e.strLabel).ToUtf8() << " (" << e.nImage << ")"; }
 
 std::vector<Entry> Entries(const CListCtrl& list)
 {
     std::vector<Entry> out;
     for (int i = 0; i < list.GetItemCount(); i++) {
-        LVITEM item{};
-        item.mask = LVIF_IMAGE;
-        item.iItem = i;
+        LVITEM item{LVIF_IMAGE, i};
         list.GetItem(&item);
         out.push_back({list.GetItemText(i, 0).Str(), item.iImage});
     }
     return out;
 }
-
-std::vector<std::u16string> Labels(const CListCtrl& list)
+Names Labels(const CListCtrl& list)
 {
-    std::vector<std::u16string> out;
+    Names out;
     for (const Entry& e : Entries(list))
         out.push_back(e.strLabel);
     return out;
 }
-
 int ImageOf(const CListCtrl& list, std::u16string_view strLabel)
 {
     for (const Entry& e : Entries(list))
@@ -80,13 +74,17 @@ int ImageOf(const CListCtrl& list, std::u16string_view strLabel)
     return -1;
 }
 
-Pixels PictureOf(HIMAGELIST himl, int i)
+// Picture i of an image list; with bOnWhite its transparent pixels white (a type picture of the
+// location box's list as a file's small picture must look).
+Pixels PictureOf(HIMAGELIST himl, int i, bool bOnWhite = false)
 {
     tavren::ImageListPicture picture;
     EXPECT_TRUE(tavren::GetImageListPicture(himl, i, picture)) << "picture " << i;
+    for (size_t p = 0; bOnWhite && p < picture.transparent.size(); p++)
+        if (picture.transparent[p])
+            picture.bgr[p * 3] = picture.bgr[p * 3 + 1] = picture.bgr[p * 3 + 2] = 255;
     return picture.bgr;
 }
-
 Pixels PixelsOf(const CBitmap& bm)
 {
     int w = 0, h = 0;
@@ -94,34 +92,29 @@ Pixels PixelsOf(const CBitmap& bm)
     EXPECT_TRUE(tavren::GetBitmapPixels(bm.m_hObject, w, h, bgr));
     return bgr;
 }
-
-// A picture of the location box's list (the small strip, white transparent) drawn onto white:
-// what a file's type picture must look like.
-Pixels OnWhite(HIMAGELIST himlMasked, int i)
-{
-    tavren::ImageListPicture picture;
-    EXPECT_TRUE(tavren::GetImageListPicture(himlMasked, i, picture));
-    for (size_t p = 0; p < picture.transparent.size(); p++)
-        if (picture.transparent[p])
-            picture.bgr[p * 3] = picture.bgr[p * 3 + 1] = picture.bgr[p * 3 + 2] = 255;
-    return picture.bgr;
-}
-
 Pixels Box(UINT nId)
 {
     CBitmap bm;
     EXPECT_TRUE(CListPicture::LoadBox(nId, bm));
     return PixelsOf(bm);
 }
+// The large pictures n and n + 1 of the list are this pair.
+void ExpectLargePair(const CFolderListCtrl& list, int n, const CBitmap& bmFirst, const CBitmap& bmSecond)
+{
+    EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
+    EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
+}
 
-// Runs fn on the dialog's thread while the host opens, with the list attached; the host then
-// closes without ever being shown. For checks that need a list view but no person.
-void InHost(CFolderListCtrl& list, const std::function<void(CListHostDlg&)>& fn)
+// Runs fn on the dialog's thread while the host opens, with the list attached (of this kind,
+// its image lists made); the host then closes without ever being shown.
+void InHost(CProbeList& list, int nKind, const std::function<void()>& fn)
 {
     tavren::test::Watchdog watchdog(30000);
     CListHostDlg dlg(list);
     dlg.m_onInit = [&](CListHostDlg& d) {
-        fn(d);
+        list.m_nListKind = nKind;
+        EXPECT_TRUE(list.CreateImageLists());
+        fn();
         d.EndDialog(IDOK);
     };
     EXPECT_EQ(dlg.DoModal(), IDOK);
@@ -131,9 +124,8 @@ void InHost(CFolderListCtrl& list, const std::function<void(CListHostDlg&)>& fn)
 // plain ASCII), files of other kinds, hidden entries and a folder whose name looks like a design.
 void WriteDesignFolder(const CListTestDrives& drives)
 {
-    drives.MakeFolder("c/Designs/Flowers");
-    drives.MakeFolder("c/Designs/zoo.qef");
-    drives.MakeFolder("c/Designs/.secret");
+    for (const char* name : {"Flowers", "zoo.qef", ".secret"})
+        drives.MakeFolder(std::string("c/Designs/") + name);
     for (const char* name : {"rose.QEF", "tulip.qef+", "lily.qpx", "b10.qef", "b2.qef", ".hidden.qef", "old.qef.bak",
                              "Ros\u00e9 & Co (2).qef", "\u8594\u8587.qef"})
         drives.WriteDesign(std::string("c/Designs/") + name);
@@ -142,64 +134,144 @@ void WriteDesignFolder(const CListTestDrives& drives)
     drives.Write("c/Designs/Star.dst", fixture::ReadWholeFile(tavren::test::SourceDir() + "/tests/fixtures/corpus/Star.DST"));
 }
 
-const std::vector<std::u16string> kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",
-                                                         u"rose.QEF", u"Ros\u00e9 & Co (2).qef", u"tulip.qef+", u"\u8594\u8587.qef"};
-const std::vector<std::u16string> kDesignFolderFiles(kDesignFolderLabels.begin() + 2, kDesignFolderLabels.end());
+const Names kDesignFolderLabels = {u"Flowers", u"zoo.qef", u"b10.qef", u"b2.qef", u"lily.qpx",
+                                   u"rose.QEF", u"Ros\u00e9 & Co (2).qef", u"tulip.qef+", u"\u8594\u8587.qef"};
+
+// A folder list that ends in-place renames as the PC list does, filled by hand: a file's picture
+// is the even member of its pair, the odd one when ticked.
+class CRenamingList : public CFolderListCtrl {
+public:
+    afx_msg void OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
+    {
+        m_nRenames += RenameLocalItem(&reinterpret_cast<NMLVDISPINFO*>(pNMHDR)->item) ? 1 : 0;
+        *pResult = FALSE;
+    }
+    void Add(const char16_t* pszName, int nTick) // nTick -1: a folder
+    {
+        InsertItem(GetItemCount(), pszName, nTick < 0 ? PIC_FOLDER : PIC_FIRST_PAIR + 2 * GetItemCount() + nTick);
+        m_nCheckedCount += nTick > 0 ? 1 : 0;
+    }
+    std::atomic<int> m_nRenames{0};
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(CRenamingList, CFolderListCtrl)
+    ON_NOTIFY_REFLECT(LVN_ENDLABELEDIT, OnEndLabelEdit)
+END_MESSAGE_MAP()
+
+// A drive C: with the folder C:\Work shown in a list of the host dialog, filled with m_fill
+// (name, tick: -1 a folder). "New" and "Delete" run the list's operations; "Open" runs m_fnOpen.
+class LocalFilesTest : public ::testing::Test {
+protected:
+    LocalFilesTest()
+    {
+        fs::create_directories(m_drives.Host("c/Work"));
+        m_dlg.m_onInit = [this](CListHostDlg&) {
+            m_list.m_strCurrentPath = u"C:\\Work";
+            for (const auto& [pszName, nTick] : m_fill)
+                m_list.Add(pszName, nTick);
+        };
+        m_dlg.m_onButton = [this](UINT nId) {
+            if (nId == CListHostDlg::IDC_HOST_NEW)
+                m_list.CreateNewLocalFolder();
+            else if (nId == CListHostDlg::IDC_HOST_DELETE)
+                m_nResult = m_list.DeleteCheckedLocalFiles();
+            else if (nId == CListHostDlg::IDC_HOST_CHECK_ALL)
+                m_list.CheckAll();
+            else if (nId == CListHostDlg::IDC_HOST_OPEN)
+                m_nResult = m_fnOpen();
+        };
+    }
+    std::string Host(const std::string& rel) const { return m_drives.Host("c/Work/" + rel); }
+    void Touch(const std::string& rel, const std::string& bytes = "x") { m_drives.Write("c/Work/" + rel, bytes); }
+    bool Exists(const std::string& rel) const { return fs::exists(Host(rel)); }
+    std::string Read(const std::string& rel) const
+    {
+        const fixture::Bytes bytes = Exists(rel) ? fixture::ReadWholeFile(Host(rel)) : fixture::Bytes{};
+        return std::string(bytes.begin(), bytes.end());
+    }
+    void Run(const ScriptedUser::Script& script)
+    {
+        tavren::test::Watchdog watchdog;
+        m_dlg.Play(script);
+    }
+    static const tavren::ControlInfo* ListIn(const Snapshot& s) { return listlook::Control(s, kList); }
+    static void ExpectLabels(ScriptedUser& u, const Names& expected, const std::string& strWhat)
+    {
+        u.WaitUntil([&](const Snapshot& s) { return listlook::Labels(s) == expected; }, strWhat);
+    }
+    // Answers a box, then, when the list begins editing nItem again, types the text and ends
+    // the edit with Enter ("" : Escape).
+    void AnswerAndEditAgain(ScriptedUser& u, int nItem, std::u16string_view strText)
+    {
+        u.Answer(IDOK);
+        u.WaitForWindow(CListHostDlg::kCaption);
+        Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->hEdit && ListIn(snap)->nEditItem == nItem; },
+                                 "the label editor again");
+        HWND hEdit = ListIn(s)->hEdit;
+        u.Expect(strText.empty() || tavren::TypeText(hEdit, strText), "typing the label");
+        u.Expect(tavren::PressKey(m_dlg.m_hShown, strText.empty() ? VK_ESCAPE : VK_RETURN), "ending the edit");
+        u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->hEdit != hEdit; }, "the editor closed");
+    }
+    bool NoBox(ScriptedUser& u)
+    {
+        const Snapshot s = u.Look();
+        return s.Front() && s.Front()->hWnd == m_dlg.m_hShown;
+    }
+
+    tavren::test::TempDrives m_drives;
+    CRenamingList m_list;
+    CListHostDlg m_dlg{m_list};
+    std::vector<std::pair<const char16_t*, int>> m_fill;
+    std::function<int()> m_fnOpen = [] { return 0; };
+    std::atomic<int> m_nResult{-1};
+};
 
 } // namespace
 
+
 TEST(FolderListNames, TheExtensionFromTheLastDotDecidesWhichListShowsAFile)
 {
-    EXPECT_EQ(L::GetExtension(u"design.QEF"), u".qef");
-    EXPECT_EQ(L::GetExtension(u"a.b.QeF+"), u".qef+");
-    EXPECT_EQ(L::GetExtension(u".qef"), u".qef");
-    EXPECT_EQ(L::GetExtension(u"noextension"), u"");
-    EXPECT_EQ(L::GetExtension(u"ends with a dot."), u".");
-
     struct Case {
         const char16_t* pszName;
         bool bDesign, bStx, bOrdPlus;
     };
-    for (const Case& c : {Case{u"design.QEF", true, false, false}, Case{u"design.qef+", true, false, false},
+    for (const Case& c : {Case{u"design.QEF", true, false, false}, Case{u"a.b.qef+", true, false, false},
                           Case{u"DESIGN.Qpx", true, false, false}, Case{u"design.qef.bak", false, false, false},
                           Case{u"design.qefx", false, false, false}, Case{u"Star.dst", false, false, false},
-                          Case{u"qef", false, false, false}, Case{u"sheet.STX", false, true, false},
-                          Case{u"pattern.Ord+", false, false, true}, Case{u"pattern.ord", false, false, false}}) {
+                          Case{u"qef", false, false, false}, Case{u"ends with a dot.", false, false, false},
+                          Case{u"sheet.STX", false, true, false}, Case{u"pattern.Ord+", false, false, true},
+                          Case{u"pattern.ord", false, false, false}}) {
         CFolderListCtrl list;
-        list.m_nListKind = L::LIST_DESIGN;
-        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bDesign) << CString(c.pszName).ToUtf8();
-        list.m_nListKind = L::LIST_STX;
-        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bStx) << CString(c.pszName).ToUtf8();
-        list.m_nListKind = L::LIST_ORDPLUS;
-        EXPECT_EQ(!!list.AcceptsFile(c.pszName), c.bOrdPlus) << CString(c.pszName).ToUtf8();
-        list.m_nListKind = 3;
-        EXPECT_FALSE(list.AcceptsFile(c.pszName)) << "a list of no known kind shows no file";
+        for (auto [nKind, bShown] : {std::pair<int, bool>{L::LIST_DESIGN, c.bDesign}, {L::LIST_STX, c.bStx},
+                                     {L::LIST_ORDPLUS, c.bOrdPlus}, {3, false}}) {
+            list.m_nListKind = nKind;
+            EXPECT_EQ(!!list.AcceptsFile(c.pszName), bShown) << CString(c.pszName).ToUtf8() << " in list kind " << nKind;
+        }
     }
 }
 
-TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
+TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsAndLeavesAFolderItCannotEnter)
 {
     CListTestDrives drives;
     WriteDesignFolder(drives);
+    drives.WriteDesign("USBSTICK/rose.qef");
+    drives.MakeFolder("USBSTICK/EMB");
     CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_DESIGN;
-        ASSERT_TRUE(list.CreateImageLists());
+    InHost(list, L::LIST_DESIGN, [&] {
         list.EnableGroupView(TRUE);
         EXPECT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
         EXPECT_EQ(Labels(list), kDesignFolderLabels);
         std::set<int> images;
         for (const Entry& e : Entries(list)) {
-            if (e.strLabel == u"Flowers" || e.strLabel == u"zoo.qef") {
+            if (e.strLabel == u"Flowers" || e.strLabel == u"zoo.qef")
                 EXPECT_EQ(e.nImage, L::PIC_FOLDER) << e;
-            } else {
-                EXPECT_GE(e.nImage, L::PIC_FIRST_PAIR) << e;
-                EXPECT_EQ(e.nImage % 2, 0) << e << " starts unticked";
+            else
                 images.insert(e.nImage);
-            }
         }
-        EXPECT_EQ(images.size(), 7u) << "every file has a picture pair of its own";
-        // An unreadable design adds no pictures, so both lists keep numbering their pairs alike.
+        // Every file has a picture pair of its own, unticked; an unreadable design adds none, so
+        // both lists keep numbering their pairs alike.
+        EXPECT_EQ(images, (std::set<int>{16, 18, 20, 22, 24, 26, 28}));
         EXPECT_EQ(list.m_imlSmall.GetImageCount(), 16 + 2 * 7);
         EXPECT_EQ(list.m_imlLarge.GetImageCount(), 16 + 2 * 7);
         EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
@@ -209,14 +281,28 @@ TEST(FolderListFill, ShowsItsFoldersFirstThenItsOwnReadableDesignsByName)
         EXPECT_FALSE(tavren::WaitCursorShown()) << "and takes it away at the end";
         EXPECT_FALSE(list.IsGroupViewEnabled());
 
+        // What cannot be entered leaves the items, their ticks, the path and the level as they were.
+        list.CheckAll();
+        const std::vector<Entry> before = Entries(list);
+        for (const char16_t* pszPath : {u"C:\\Designs\\Gone", u"D:\\", u"Q:\\Designs", u"C:\\Designs\\notes.txt"}) {
+            EXPECT_EQ(list.ShowFolder(pszPath, 1, 0, L::MODE_ALL, TRUE), -1) << CString(pszPath).ToUtf8();
+            EXPECT_EQ(Entries(list), before);
+            EXPECT_TRUE(list.m_nCheckedCount == 7 && list.m_strCurrentPath == u"C:\\Designs" && list.m_nLevel == 1 &&
+                        list.m_nLocationUpdates == 1);
+        }
+
         // Items counted from a first index; the level moves by the step.
         EXPECT_EQ(list.ShowFolder(u"C:\\Designs\\Flowers", 2, 5, L::MODE_ALL, TRUE), 5);
         EXPECT_EQ(list.GetItemCount(), 0);
+        EXPECT_EQ(list.m_nCheckedCount, 0) << "the ticks go with the refill";
         EXPECT_EQ(list.m_nLevel, 3);
         EXPECT_EQ(list.ShowFolder(u"c:\\designs", -1, 5, L::MODE_ALL, TRUE), 14);
         EXPECT_EQ(Labels(list), kDesignFolderLabels);
         EXPECT_EQ(list.m_nLevel, 2);
         EXPECT_EQ(list.m_nLocationUpdates, 3);
+        // A drive's root: the files' paths get a second backslash after the colon, and still read.
+        EXPECT_EQ(list.ShowFolder(u"E:\\", 1, 0, L::MODE_ALL, TRUE), 2);
+        EXPECT_EQ(Labels(list), (Names{u"EMB", u"rose.qef"}));
     });
 }
 
@@ -229,18 +315,14 @@ TEST(FolderListFill, ModesShowFoldersOnlyOrPassEveryEntryThroughTheFileTest)
     drives.Write("c/Ord/a.ord+", "ordinary stitches");
     drives.WriteDesign("c/Ord/b.qef");
     CProbeList designs, patterns;
-    InHost(designs, [&](CListHostDlg&) {
-        designs.m_nListKind = L::LIST_DESIGN;
-        ASSERT_TRUE(designs.CreateImageLists());
+    InHost(designs, L::LIST_DESIGN, [&] {
         EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_FOLDERS_ONLY, TRUE), 2);
-        EXPECT_EQ(Labels(designs), (std::vector<std::u16string>{u"Flowers", u"zoo.qef"}));
+        EXPECT_EQ(Labels(designs), (Names{u"Flowers", u"zoo.qef"}));
         // A folder named like a design is not a design that can be read.
         EXPECT_EQ(designs.ShowFolder(u"C:\\Designs", 0, 0, L::MODE_FILES_AS_ENTRIES, TRUE), 7);
-        EXPECT_EQ(Labels(designs), kDesignFolderFiles);
+        EXPECT_EQ(Labels(designs), Names(kDesignFolderLabels.begin() + 2, kDesignFolderLabels.end()));
     });
-    InHost(patterns, [&](CListHostDlg&) {
-        patterns.m_nListKind = L::LIST_ORDPLUS;
-        ASSERT_TRUE(patterns.CreateImageLists());
+    InHost(patterns, L::LIST_ORDPLUS, [&] {
         EXPECT_EQ(patterns.ShowFolder(u"C:\\Ord", 1, 0, L::MODE_ALL, TRUE), 3);
         EXPECT_EQ(Entries(patterns), (std::vector<Entry>{{u"Plain", 4}, {u"stitches.ORD+", 4}, {u"a.ord+", 16}}));
         // An ORD+ file is never read, so in mode 1 a folder with its extension is listed as one.
@@ -249,61 +331,52 @@ TEST(FolderListFill, ModesShowFoldersOnlyOrPassEveryEntryThroughTheFileTest)
     });
 }
 
-TEST(FolderListFill, AFolderThatCannotBeEnteredLeavesTheListAsItWas)
-{
-    CListTestDrives drives;
-    WriteDesignFolder(drives);
-    drives.WriteDesign("USBSTICK/rose.qef");
-    drives.MakeFolder("USBSTICK/EMB");
-    CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_DESIGN;
-        ASSERT_TRUE(list.CreateImageLists());
-        ASSERT_EQ(list.ShowFolder(u"C:\\Designs", 1, 0, L::MODE_ALL, TRUE), 9);
-        list.CheckAll();
-        const std::vector<Entry> before = Entries(list);
-        for (const char16_t* pszPath : {u"C:\\Designs\\Gone", u"D:\\", u"Q:\\Designs", u"C:\\Designs\\notes.txt"}) {
-            EXPECT_EQ(list.ShowFolder(pszPath, 1, 0, L::MODE_ALL, TRUE), -1) << CString(pszPath).ToUtf8();
-            EXPECT_EQ(Entries(list), before) << "the items and their ticks stay";
-            EXPECT_EQ(list.m_nCheckedCount, 7);
-            EXPECT_EQ(list.m_strCurrentPath, u"C:\\Designs");
-            EXPECT_EQ(list.m_nLevel, 1);
-            EXPECT_EQ(list.m_nLocationUpdates, 1);
-        }
-        // A drive's root: the files' paths get a second backslash after the colon, and still read.
-        EXPECT_EQ(list.ShowFolder(u"E:\\", 1, 0, L::MODE_ALL, TRUE), 2);
-        EXPECT_EQ(Labels(list), (std::vector<std::u16string>{u"EMB", u"rose.qef"}));
-        EXPECT_EQ(list.m_nCheckedCount, 0) << "the ticks go with the refill";
-    });
-}
-
-TEST(FolderListPictures, DesignsShowTheirThumbnailWithBoxesOrTheirTypeInTheSmallList)
+TEST(FolderListPictures, DesignsAndStxPatternsShowTheirThumbnailWithBoxesOrTheirTypeInTheSmallList)
 {
     CListTestDrives drives;
     for (const char* name : {"rose.qef", "tulip.qef+", "lily.qpx"})
         drives.WriteDesign(std::string("c/Pics/") + name, "Cake 3.dst");
-    CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_DESIGN;
-        ASSERT_TRUE(list.CreateImageLists());
+    drives.WriteStx("c/Stx/zigzag.STX", 12);
+    drives.Write("c/Stx/torn.stx", "STX but torn");
+    drives.WriteDesign("c/Stx/rose.qef");
+    CProbeList designs, patterns;
+    InHost(designs, L::LIST_DESIGN, [&] {
         for (BOOL bWithChecks : {TRUE, FALSE}) {
-            ASSERT_EQ(list.ShowFolder(u"C:\\Pics", 0, 0, L::MODE_ALL, bWithChecks), 3);
+            ASSERT_EQ(designs.ShowFolder(u"C:\\Pics", 0, 0, L::MODE_ALL, bWithChecks), 3);
             for (auto [pszName, nType] : {std::pair{u"rose.qef", L::PIC_QEF}, std::pair{u"tulip.qef+", L::PIC_QEF_PLUS},
                                           std::pair{u"lily.qpx", L::PIC_QPX}}) {
                 SCOPED_TRACE(CString(pszName).ToUtf8() + (bWithChecks ? " with checks" : " without checks"));
-                const int n = ImageOf(list, pszName);
+                const int n = ImageOf(designs, pszName);
                 ASSERT_GE(n, L::PIC_FIRST_PAIR);
                 CEmbFile file;
                 CEmbData design;
-                ASSERT_TRUE(file.ReadFile(CString(u"C:\\Pics\\") + pszName, design));
                 CBitmap bmFirst, bmSecond;
-                ASSERT_TRUE(CListPicture::MakeDesignPair(design, bWithChecks, bmFirst, bmSecond));
-                EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
-                EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
-                EXPECT_EQ(PictureOf(list.m_imlSmall, n), bWithChecks ? Box(13005) : OnWhite(list.m_imlLocationBox, nType));
-                EXPECT_EQ(PictureOf(list.m_imlSmall, n + 1), Box(13006));
+                ASSERT_TRUE(file.ReadFile(CString(u"C:\\Pics\\") + pszName, design) &&
+                            CListPicture::MakeDesignPair(design, bWithChecks, bmFirst, bmSecond));
+                ExpectLargePair(designs, n, bmFirst, bmSecond);
+                EXPECT_EQ(PictureOf(designs.m_imlSmall, n), bWithChecks ? Box(13005) : PictureOf(designs.m_imlLocationBox, nType, true));
+                EXPECT_EQ(PictureOf(designs.m_imlSmall, n + 1), Box(13006));
             }
         }
+    });
+    // An STX pattern without checks shows its plain outline both ways.
+    InHost(patterns, L::LIST_STX, [&] {
+        CStxFile stx;
+        CBitmap bmPlain, bmFirst, bmSecond;
+        ASSERT_TRUE(stx.ReadFile(u"C:\\Stx\\zigzag.STX") && CListPicture::DrawStxPicture(stx, bmPlain) &&
+                    CListPicture::MakeStxPair(stx, TRUE, bmFirst, bmSecond));
+        ASSERT_EQ(patterns.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, FALSE), 1);
+        ASSERT_EQ(ImageOf(patterns, u"zigzag.STX"), L::PIC_FIRST_PAIR);
+        ExpectLargePair(patterns, L::PIC_FIRST_PAIR, bmPlain, bmPlain);
+        EXPECT_EQ(PictureOf(patterns.m_imlSmall, L::PIC_FIRST_PAIR), PictureOf(patterns.m_imlLocationBox, L::PIC_STX, true));
+        EXPECT_EQ(PictureOf(patterns.m_imlSmall, L::PIC_FIRST_PAIR + 1), Box(13006));
+
+        ASSERT_EQ(patterns.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, TRUE), 1);
+        ASSERT_EQ(ImageOf(patterns, u"zigzag.STX"), L::PIC_FIRST_PAIR + 2);
+        ExpectLargePair(patterns, L::PIC_FIRST_PAIR + 2, bmFirst, bmSecond);
+        EXPECT_NE(PixelsOf(bmFirst), PixelsOf(bmPlain));
+        EXPECT_EQ(PictureOf(patterns.m_imlSmall, L::PIC_FIRST_PAIR + 2), Box(13005));
+        EXPECT_EQ(patterns.m_imlSmall.GetImageCount(), patterns.m_imlLarge.GetImageCount());
     });
 }
 
@@ -316,20 +389,18 @@ TEST(FolderListPictures, AFolderOfManyDesignsGetsEachItsOwnPictureInStep)
     std::vector<std::string> readable;
     for (int i = 0; i < 150; i++) {
         char name[32];
-        std::snprintf(name, sizeof name, "d%03d", i);
+        std::snprintf(name, sizeof name, "c/Many/d%03d.qef", i);
         if (i % 29 == 3) {
-            drives.MakeFolder(std::string("c/Many/") + name + ".qef");
+            drives.MakeFolder(name);
         } else if (i % 11 == 5) {
-            drives.Write(std::string("c/Many/") + name + ".qef", "no design");
+            drives.Write(name, "no design");
         } else {
-            drives.WriteDesign(std::string("c/Many/") + name + ".qef", kDesigns[i % 5]);
-            readable.push_back(name);
+            drives.WriteDesign(name, kDesigns[i % 5]);
+            readable.push_back(name + 7);
         }
     }
     CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_DESIGN;
-        ASSERT_TRUE(list.CreateImageLists());
+    InHost(list, L::LIST_DESIGN, [&] {
         ASSERT_GT(150u, 2 * CFilePictures::WINDOW);
         ASSERT_EQ(list.ShowFolder(u"C:\\Many", 0, 0, L::MODE_ALL, TRUE), 6 + static_cast<int>(readable.size()));
         EXPECT_EQ(list.m_imlSmall.GetImageCount(), list.m_imlLarge.GetImageCount());
@@ -337,86 +408,49 @@ TEST(FolderListPictures, AFolderOfManyDesignsGetsEachItsOwnPictureInStep)
         std::set<int> images;
         for (const std::string& name : readable) {
             SCOPED_TRACE(name);
-            const CString strName = CString::FromUtf8(name + ".qef");
+            const CString strName = CString::FromUtf8(name);
             const int n = ImageOf(list, strName.Str());
             ASSERT_GE(n, L::PIC_FIRST_PAIR);
             images.insert(n);
             CEmbFile file;
             CEmbData design;
-            ASSERT_TRUE(file.ReadFile(CString(u"C:\\Many\\") + strName, design));
             CBitmap bmFirst, bmSecond;
-            ASSERT_TRUE(CListPicture::MakeDesignPair(design, TRUE, bmFirst, bmSecond));
-            EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
-            EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
+            ASSERT_TRUE(file.ReadFile(u"C:\\Many\\" + strName, design) && CListPicture::MakeDesignPair(design, TRUE, bmFirst, bmSecond));
+            ExpectLargePair(list, n, bmFirst, bmSecond);
         }
         EXPECT_EQ(images.size(), readable.size());
-    });
-}
-
-TEST(FolderListPictures, StxPatternsShowTheirOutlineWithoutABoxWhenUnchecked)
-{
-    CListTestDrives drives;
-    drives.WriteStx("c/Stx/zigzag.STX", 12);
-    drives.Write("c/Stx/torn.stx", "STX but torn");
-    drives.WriteDesign("c/Stx/rose.qef");
-    CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
-        list.m_nListKind = L::LIST_STX;
-        ASSERT_TRUE(list.CreateImageLists());
-        CStxFile stx;
-        ASSERT_TRUE(stx.ReadFile(u"C:\\Stx\\zigzag.STX"));
-        CBitmap bmPlain;
-        ASSERT_TRUE(CListPicture::DrawStxPicture(stx, bmPlain));
-
-        ASSERT_EQ(list.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, FALSE), 1);
-        int n = ImageOf(list, u"zigzag.STX");
-        ASSERT_EQ(n, L::PIC_FIRST_PAIR);
-        EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmPlain));
-        EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmPlain)) << "no tick without checks";
-        EXPECT_EQ(PictureOf(list.m_imlSmall, n), OnWhite(list.m_imlLocationBox, L::PIC_STX));
-        EXPECT_EQ(PictureOf(list.m_imlSmall, n + 1), Box(13006));
-
-        ASSERT_EQ(list.ShowFolder(u"C:\\Stx", 0, 0, L::MODE_ALL, TRUE), 1);
-        n = ImageOf(list, u"zigzag.STX");
-        ASSERT_EQ(n, L::PIC_FIRST_PAIR + 2);
-        CBitmap bmFirst, bmSecond;
-        ASSERT_TRUE(CListPicture::MakeStxPair(stx, TRUE, bmFirst, bmSecond));
-        EXPECT_EQ(PictureOf(list.m_imlLarge, n), PixelsOf(bmFirst));
-        EXPECT_EQ(PictureOf(list.m_imlLarge, n + 1), PixelsOf(bmSecond));
-        EXPECT_NE(PixelsOf(bmFirst), PixelsOf(bmPlain));
-        EXPECT_EQ(PictureOf(list.m_imlSmall, n), Box(13005));
-        EXPECT_EQ(list.m_imlSmall.GetImageCount(), list.m_imlLarge.GetImageCount());
     });
 }
 
 TEST(FolderListTicks, OnlyPicturesFromSixteenOnCanBeTicked)
 {
     CProbeList list;
-    InHost(list, [&](CListHostDlg&) {
+    InHost(list, L::LIST_DESIGN, [&] {
         // A place, a folder, a machine file of a fixed type picture, and two files' pairs.
-        const std::vector<std::pair<const char16_t*, int>> items = {
-            {u"Documents", L::PIC_OPEN_FOLDER}, {u"Folder", L::PIC_FOLDER}, {u"machine.qef", L::PIC_QEF},
-            {u"a.qef", 16}, {u"b.qef", 19}};
+        const std::vector<Entry> items = {{u"Documents", L::PIC_OPEN_FOLDER}, {u"Folder", L::PIC_FOLDER}, {u"machine.qef", L::PIC_QEF},
+                                          {u"a.qef", 16}, {u"b.qef", 19}};
+        const auto entries = [&](int nA, int nB) {
+            return std::vector<Entry>{items[0], items[1], items[2], {u"a.qef", nA}, {u"b.qef", nB}};
+        };
         for (size_t i = 0; i < items.size(); i++)
-            list.InsertItem(static_cast<int>(i), items[i].first, items[i].second);
+            list.InsertItem(static_cast<int>(i), items[i].strLabel.c_str(), items[i].nImage);
         list.m_nCheckedCount = 1;
-        const std::vector<int> selectedAnswers = {0, 0, 1, 1, 1};
         for (int i = 0; i < 5; i++) {
             list.SetItemState(i, LVIS_SELECTED, LVIS_SELECTED);
-            EXPECT_EQ(list.IsFileSelected(), selectedAnswers[static_cast<size_t>(i)]) << i;
+            EXPECT_EQ(list.IsFileSelected(), i < 2 ? 0 : 1) << i;
             list.ToggleCheck();
             list.SetItemState(i, 0, LVIS_SELECTED);
         }
-        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 17}, {u"b.qef", 18}}));
+        EXPECT_EQ(Entries(list), entries(17, 18));
         EXPECT_EQ(list.m_nCheckedCount, 1);
         EXPECT_EQ(list.IsFileSelected(), -1);
         list.ToggleCheck();
         EXPECT_EQ(list.m_nCheckedCount, 1) << "no selection, nothing toggled";
         list.CheckAll();
-        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 17}, {u"b.qef", 19}}));
+        EXPECT_EQ(Entries(list), entries(17, 19));
         EXPECT_EQ(list.m_nCheckedCount, 2) << "each file counted once";
         list.UncheckAll();
-        EXPECT_EQ(Entries(list), (std::vector<Entry>{{u"Documents", 2}, {u"Folder", 4}, {u"machine.qef", 12}, {u"a.qef", 16}, {u"b.qef", 18}}));
+        EXPECT_EQ(Entries(list), entries(16, 18));
         EXPECT_EQ(list.m_nCheckedCount, 0);
     });
 }
@@ -427,8 +461,8 @@ TEST(SortListCtrl, PlacesAndFoldersByPictureThenFilesByNameUpperCasedByCodeUnit)
 {
     const std::u16string strLong(400, u'b');
     struct Case {
-        std::vector<std::pair<std::u16string, int>> items;
-        std::vector<std::u16string> sorted;
+        std::vector<Entry> items;
+        Names sorted;
     };
     const Case cases[] = {
         // The PC list's roots as it inserts them: by picture, not by name; a folder before any
@@ -443,19 +477,225 @@ TEST(SortListCtrl, PlacesAndFoldersByPictureThenFilesByNameUpperCasedByCodeUnit)
          {u"A1.qef", u"aZ.qef", u"a_b.qef", u"b10.qef", u"B2.qef", u"Zebra.qef", u"\u00e9t\u00e9.qef"}},
         {{{strLong, 16}, {u"a.qef", 16}}, {u"a.qef", strLong}},
     };
-    CFolderListCtrl list;
-    InHost(list, [&](CListHostDlg&) {
+    CProbeList list;
+    InHost(list, L::LIST_DESIGN, [&] {
         for (const Case& c : cases) {
             list.DeleteAllItems();
-            for (const auto& [strLabel, nImage] : c.items)
-                list.InsertItem(list.GetItemCount(), strLabel.c_str(), nImage);
+            for (const Entry& e : c.items)
+                list.InsertItem(list.GetItemCount(), e.strLabel.c_str(), e.nImage);
             list.SortByTypeAndName();
             EXPECT_EQ(Labels(list), c.sorted);
         }
     });
-    CSortListCtrl::SortEntry entries[2] = {{u"abc.qef", 16}, {u"ABC.qef", 16}};
-    EXPECT_EQ(CSortListCtrl::CompareItems(0, 1, reinterpret_cast<LPARAM>(entries)), 0);
-    CSortListCtrl::SortEntry mixed[2] = {{u"aaa", 17}, {u"AAB", 30}};
+    CSortListCtrl::SortEntry same[2] = {{u"abc.qef", 16}, {u"ABC.qef", 16}}, mixed[2] = {{u"aaa", 17}, {u"AAB", 30}};
+    EXPECT_EQ(CSortListCtrl::CompareItems(0, 1, reinterpret_cast<LPARAM>(same)), 0);
     EXPECT_EQ(CSortListCtrl::CompareItems(0, 1, reinterpret_cast<LPARAM>(mixed)), -1);
     EXPECT_EQ(CSortListCtrl::CompareItems(1, 0, reinterpret_cast<LPARAM>(mixed)), 1);
 }
+
+namespace {
+
+TEST(FolderListNameRules, EachRuleHasItsMessageAndTheFirstBrokenOneDecides)
+{
+    const struct {
+        const char16_t* pszName;
+        int nExpected;
+    } cases[] = {
+        {u"", IDS_NAME_EMPTY}, {u" \t ", IDS_NAME_EMPTY}, {u".qef", IDS_NAME_NO_STEM}, {u"  .CON?", IDS_NAME_NO_STEM},
+        {u"a\"b", IDS_NAME_BAD_CHAR}, {u"a*", IDS_NAME_BAD_CHAR}, {u"a/b", IDS_NAME_BAD_CHAR}, {u"C:x", IDS_NAME_BAD_CHAR},
+        {u"<a", IDS_NAME_BAD_CHAR}, {u"a>", IDS_NAME_BAD_CHAR}, {u"CON?", IDS_NAME_BAD_CHAR}, {u"a\\b", IDS_NAME_BAD_CHAR},
+        {u"a|b ", IDS_NAME_BAD_CHAR}, {u"\u523a:", IDS_NAME_BAD_CHAR}, {u"\u523a\u7e4d.qef", IDS_NAME_UNSHOWABLE},
+        {u"Ana\u0101", IDS_NAME_UNSHOWABLE}, {u"CON", IDS_NAME_RESERVED}, {u"con.txt", IDS_NAME_RESERVED},
+        {u"Aux", IDS_NAME_RESERVED}, {u"nul.qef", IDS_NAME_RESERVED}, {u"PRN", IDS_NAME_RESERVED},
+        {u"Com1.qef", IDS_NAME_RESERVED}, {u"lpt9", IDS_NAME_RESERVED}, {u"COM5.a.b", IDS_NAME_RESERVED},
+        // Lookalikes pass; the rules after the first two read the name untrimmed, so " CON" has a
+        // four-character stem.
+        {u"COM0", 0}, {u"CON1", 0}, {u"NULL", 0}, {u"LPT10", 0}, {u"CONSOLE.qef", 0}, {u" CON", 0}, {u"CON ", 0},
+        {u"  Rose  ", 0}, {u"Caf\u00e9 \u20ac (2) & [a]+{b}=~!@#$%^'.qef+", 0},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(CFolderListCtrl::ValidateName(c.pszName), c.nExpected) << CString(c.pszName).ToUtf8();
+    EXPECT_EQ(listlook::Text(IDS_NAME_EMPTY), u"Enter a file/foder name.");
+    // The code page is the asking thread's: the Japanese one has the kanji, not the Latin-4 letter.
+    std::thread([] {
+        tavren::SetThreadCodePage(932);
+        EXPECT_TRUE(CFolderListCtrl::IsShownOnMachine(u"\u523a\u7e4d"));
+        EXPECT_EQ(CFolderListCtrl::ValidateName(u"Ana\u0101"), IDS_NAME_UNSHOWABLE);
+    }).join();
+}
+
+TEST(FolderListNameRules, DesignAndStxFilesHaveCompanionsOthersNone)
+{
+    EXPECT_EQ(CFolderListCtrl::GetCompanionName(u"Rose.qef"), u"Rose.qbf");
+    EXPECT_EQ(CFolderListCtrl::GetCompanionName(u"ROSE.QEF+"), u"ROSE.qbp");
+    EXPECT_EQ(CFolderListCtrl::GetCompanionName(u"a.b.qpx"), u"a.b.qbx");
+    EXPECT_EQ(CFolderListCtrl::GetCompanionName(u"Border.Stx"), u"Border.sbx");
+    for (const char16_t* psz : {u"Plain.ord+", u"noext", u"Rose.qef.bak", u"Rose.qbf", u""})
+        EXPECT_EQ(CFolderListCtrl::GetCompanionName(psz), u"") << CString(psz).ToUtf8();
+}
+
+TEST_F(LocalFilesTest, UniqueNamesCountUpPastEveryEntryOfExactlyThatName)
+{
+    fs::create_directories(Host("New Folder"));
+    fs::create_directories(Host("NEW FOLDER (2)"));
+    Touch("New Folder Old");          // only begins with the name
+    Touch("New Folder (3).qef");
+    EXPECT_EQ(CFolderListCtrl::MakeUniqueLocalName(u"C:\\Work", u"New Folder"), u"New Folder (3)");
+    Touch("new folder (3)");          // a file counts too
+    EXPECT_EQ(CFolderListCtrl::MakeUniqueLocalName(u"C:\\Work", u"New Folder"), u"New Folder (4)");
+    EXPECT_EQ(CFolderListCtrl::MakeUniqueLocalName(u"C:\\", u"work"), u"work (2)");
+    EXPECT_EQ(CFolderListCtrl::MakeUniqueLocalName(u"C:\\Gone", u"New Folder"), u"");
+}
+
+TEST_F(LocalFilesTest, NewFolderIsSortedAmongTheFoldersAndNamedRightAwayFailuresAreShown)
+{
+    fs::create_directories(Host("New Folder"));
+    fs::create_directories(Host("New Folder (2)"));
+    Touch("Taken");
+    m_fill = {{u"New Folder", -1}, {u"Anemone.qef", 0}, {u"New Folder (2)", -1}};
+    std::atomic<int> nOpen{0};
+    m_fnOpen = [&] {
+        if (nOpen++ == 0)
+            return static_cast<int>(m_list.CreateFolderOrReport(u"C:\\Work\\Taken"));
+        m_list.m_strCurrentPath = u"C:\\Vanished"; // a folder gone: nothing is made, nothing said
+        m_list.CreateNewLocalFolder();
+        return m_list.GetItemCount();
+    };
+    Run([&](ScriptedUser& u) {
+        u.Click(CListHostDlg::IDC_HOST_NEW);
+        Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->nEditItem == 2; }, "the editor");
+        u.Expect(listlook::Labels(s) == Names{u"New Folder", u"New Folder (2)", u"New Folder (3)", u"Anemone.qef"}, "sorted");
+        u.Expect(ListIn(s)->items[2].nImage == CFolderListCtrl::PIC_FOLDER, "the folder picture");
+        u.Expect(fs::is_directory(Host("New Folder (3)")), "made on disk");
+        u.Expect(tavren::TypeText(ListIn(s)->hEdit, u"Summer") && tavren::PressKey(m_dlg.m_hShown, VK_RETURN), "naming it");
+        ExpectLabels(u, {u"New Folder", u"New Folder (2)", u"Summer", u"Anemone.qef"}, "the new folder named");
+        u.Click(CListHostDlg::IDC_HOST_OPEN);
+        const auto& box = u.ExpectMessageBox(u"Error", u"Cannot create a file when that file already exists.\r\n");
+        u.Expect(box.nIcon == MB_ICONINFORMATION && box.buttons == std::vector<int>{IDOK}, "an OK box, information icon");
+        u.Answer(IDOK);
+        u.WaitForWindow(CListHostDlg::kCaption);
+        u.Click(CListHostDlg::IDC_HOST_OPEN);
+        u.WaitUntil([&](const Snapshot&) { return m_nResult == 4; }, "no item for a vanished folder");
+        u.Expect(NoBox(u), "no box for a vanished folder");
+    });
+    EXPECT_TRUE(fs::is_directory(Host("Summer")));
+    EXPECT_FALSE(Exists("New Folder (3)"));
+    EXPECT_TRUE(fs::is_regular_file(Host("Taken")));
+    EXPECT_FALSE(fs::exists(m_drives.Host("c/Vanished")));
+}
+
+TEST_F(LocalFilesTest, RenamedFilesKeepTheirTypeAndCompanionFoldersLoseTrailingFullStops)
+{
+    Touch("a.QEF", "design a");
+    Touch("a.qbf", "companion a");
+    Touch("c.qpx", "design c");
+    Touch("M\xc3\xbcller.qef+", "design m");
+    fs::create_directories(Host("Old"));
+    m_fill = {{u"a.QEF", 0}, {u"c.qpx", 0}, {u"M\u00fcller.qef+", 0}, {u"Old", -1}};
+    Run([&](ScriptedUser& u) {
+        u.EditLabel(kList, 0, u"  b  "); // trimmed; the old extension back, lower-cased
+        ExpectLabels(u, {u"b.qef", u"c.qpx", u"M\u00fcller.qef+", u"Old"}, "b.qef");
+        u.EditLabel(kList, 0, u"b.txt"); // another extension is part of the name
+        ExpectLabels(u, {u"b.txt.qef", u"c.qpx", u"M\u00fcller.qef+", u"Old"}, "b.txt.qef");
+        u.EditLabel(kList, 1, u"D.QPX"); // its own extension in other case is not doubled
+        u.EditLabel(kList, 1, u"d.QPX"); // only the case changes
+        u.EditLabel(kList, 2, u"B\u00e4r");
+        u.EditLabel(kList, 3, u"New..");
+        ExpectLabels(u, {u"b.txt.qef", u"d.QPX", u"B\u00e4r.qef+", u"New"}, "all renamed");
+        u.EditLabel(kList, 3, u"Other", false); // Escape
+        u.EditLabel(kList, 3, u"New");          // unchanged
+        u.Expect(listlook::Labels(u.Look()) == Names{u"b.txt.qef", u"d.QPX", u"B\u00e4r.qef+", u"New"} && NoBox(u), "no change");
+    });
+    EXPECT_EQ(Read("b.txt.qef"), "design a");
+    EXPECT_EQ(Read("b.txt.qbf"), "companion a");
+    EXPECT_FALSE(Exists("a.qef") || Exists("a.qbf") || Exists("b.qef") || Exists("Old") || Exists("Other"));
+    EXPECT_EQ(Read("d.QPX"), "design c");
+    EXPECT_TRUE(fs::exists(Host("d.QPX")) && !fs::exists(Host("D.QPX")));
+    EXPECT_EQ(Read("B\xc3\xa4r.qef+"), "design m");
+    EXPECT_TRUE(fs::is_directory(Host("New")));
+    EXPECT_EQ(m_list.m_nRenames, 6);
+}
+
+TEST_F(LocalFilesTest, ARefusedRenameIsExplainedLosesNothingAndTheEditStartsAgain)
+{
+    Touch("a.qef", "design a");
+    Touch("a.qbf", "companion a");
+    Touch("b.qef", "design b");
+    Touch("gone.qef");
+    m_fill = {{u"a.qef", 0}, {u"b.qef", 0}, {u"gone.qef", 0}};
+    Run([&](ScriptedUser& u) {
+        u.EditLabel(kList, 0, u"CON");
+        const auto& box = u.ExpectMessageBox(u"Confirm", listlook::Text(IDS_NAME_RESERVED).GetString());
+        u.Expect(box.nIcon == MB_ICONEXCLAMATION, "a broken rule shows the exclamation icon");
+        AnswerAndEditAgain(u, 0, u"Rose:Red");
+        u.ExpectMessageBox(u"Confirm", listlook::Text(IDS_NAME_BAD_CHAR).GetString());
+        AnswerAndEditAgain(u, 0, u"B"); // another file's name: not replaced
+        const auto& error = u.ExpectMessageBox(u"Error", u"Cannot create a file when that file already exists.\r\n");
+        u.Expect(error.nIcon == MB_ICONINFORMATION, "a file-system failure shows the information icon");
+        AnswerAndEditAgain(u, 0, u"");
+        fs::remove(Host("gone.qef"));
+        u.EditLabel(kList, 2, u"here");
+        u.ExpectMessageBox(u"Error", u"The system cannot find the file specified.\r\n");
+        AnswerAndEditAgain(u, 2, u"");
+        u.Expect(listlook::Labels(u.Look()) == Names{u"a.qef", u"b.qef", u"gone.qef"}, "every label as it was");
+    });
+    EXPECT_EQ(Read("a.qef"), "design a");
+    EXPECT_EQ(Read("a.qbf"), "companion a");
+    EXPECT_EQ(Read("b.qef"), "design b");
+    EXPECT_FALSE(Exists("CON.qef") || Exists("here.qef"));
+    EXPECT_EQ(m_list.m_nRenames, 0);
+}
+
+TEST_F(LocalFilesTest, TickedFilesAreDeletedOnYesAndAReadOnlyOneStaysTicked)
+{
+    for (const char* psz : {"a.qef", "a.qbf", "b.qef", "c.qef", "d.qef"})
+        Touch(psz);
+    fs::create_directories(Host("Folder"));
+    chmod(Host("b.qef").c_str(), 0444);
+    m_fill = {{u"d.qef", 0}, {u"a.qef", 1}, {u"Folder", -1}, {u"b.qef", 1}, {u"c.qef", 1}};
+    Run([&](ScriptedUser& u) {
+        u.Click(CListHostDlg::IDC_HOST_DELETE);
+        const auto& ask = u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
+        u.Expect(ask.nIcon == MB_ICONQUESTION && ask.buttons == std::vector<int>{IDYES, IDNO}, "a Yes/No question");
+        u.Answer(IDNO);
+        u.WaitForWindow(CListHostDlg::kCaption);
+        u.Click(CListHostDlg::IDC_HOST_DELETE);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.ExpectMessageBox(u"Error", u"Access is denied.\r\n");
+        u.Answer(IDOK);
+        u.WaitForWindow(CListHostDlg::kCaption);
+        Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return listlook::Labels(snap) == Names{u"Folder", u"b.qef", u"d.qef"}; },
+                                 "the deleted files gone, the rest sorted");
+        u.Expect(ListIn(s)->items[1].nImage % 2 == 1 && ListIn(s)->items[2].nImage % 2 == 0, "ticks kept");
+    });
+    EXPECT_EQ(m_nResult, TRUE);
+    EXPECT_EQ(m_list.m_nCheckedCount, 1);
+    EXPECT_FALSE(Exists("a.qef") || Exists("c.qef"));
+    EXPECT_TRUE(Exists("b.qef") && Exists("d.qef") && Exists("Folder"));
+    EXPECT_TRUE(Exists("a.qbf")) << "companions stay";
+}
+
+TEST_F(LocalFilesTest, WithoutATickNothingIsAskedAndATickCountBeyondTheItemsLeavesTheList)
+{
+    Touch("a.qef");
+    Touch("b.qef");
+    m_fill = {{u"a.qef", 0}, {u"b.qef", 0}};
+    Run([&](ScriptedUser& u) {
+        u.Click(CListHostDlg::IDC_HOST_DELETE);
+        u.WaitUntil([&](const Snapshot&) { return m_nResult == FALSE; }, "the delete to decline");
+        u.Expect(NoBox(u), "no question without a tick");
+        u.Click(CListHostDlg::IDC_HOST_CHECK_ALL);
+        u.WaitUntil([&](const Snapshot& snap) { return ListIn(snap) && ListIn(snap)->items[1].nImage % 2 == 1; }, "ticks");
+        u.Expect(m_dlg.RunOnUiThread([&] { m_list.m_nCheckedCount = 3; m_nResult = -1; }), "one tick too many");
+        u.Click(CListHostDlg::IDC_HOST_DELETE);
+        u.ExpectMessageBox(u"Confirm Deleting");
+        u.Answer(IDYES);
+        u.WaitUntil([&](const Snapshot&) { return m_nResult == FALSE; }, "the delete to stop");
+        u.Expect(listlook::Labels(u.Look()) == Names{u"a.qef", u"b.qef"}, "the list as it was");
+    });
+    EXPECT_EQ(m_list.m_nCheckedCount, 3);
+    EXPECT_FALSE(Exists("a.qef") || Exists("b.qef")) << "what was deleted stays deleted";
+}
+
+} // namespace

@@ -17,7 +17,6 @@ constexpr DWORD kButton = kChild | WS_TABSTOP;
 } // namespace
 
 BEGIN_MESSAGE_MAP(CListHostDlg, CDialog)
-    ON_NOTIFY(NM_CLICK, CListHostDlg::IDC_HOST_LIST, OnListClick)
     ON_NOTIFY(NM_DBLCLK, CListHostDlg::IDC_HOST_LIST, OnListDoubleClick)
     ON_CBN_SELCHANGE(CListHostDlg::IDC_HOST_LOCATION, OnLocationChange)
     ON_COMMAND_RANGE(CListHostDlg::IDC_HOST_OPEN, CListHostDlg::IDC_HOST_STYLE, OnHostButton)
@@ -35,19 +34,11 @@ CListHostDlg::CListHostDlg(CFolderListCtrl& list) : m_list(list)
         {u"BUTTON", IDC_HOST_NEW, u"New", 0, 255, 63, 50, 14, kButton, 0},
         {u"BUTTON", IDC_HOST_DELETE, u"Delete", 0, 255, 81, 50, 14, kButton, 0},
         {u"BUTTON", IDC_HOST_CHECK_ALL, u"Check all", 0, 255, 99, 50, 14, kButton, 0},
-        {u"BUTTON", IDC_HOST_UNCHECK_ALL, u"Uncheck all", 0, 255, 117, 50, 14, kButton, 0},
         {u"BUTTON", IDC_HOST_STYLE, u"Style", 0, 255, 135, 50, 14, kButton, 0},
         {u"BUTTON", IDCANCEL, u"Close", 0, 255, 213, 50, 14, kButton, 0},
     };
-    m_template.nId = 0;
-    m_template.pszCaption = kCaption;
-    m_template.dwStyle = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT;
-    m_template.cx = 312;
-    m_template.cy = 234;
-    m_template.pszFontName = u"MS Shell Dlg";
-    m_template.wFontSize = 8;
-    m_template.pItems = m_items.data();
-    m_template.nItems = static_cast<UINT>(m_items.size());
+    m_template = {0, kCaption, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0, 0, 0, 312, 234,
+                  u"MS Shell Dlg", 8, 0, 0, 0, m_items.data(), static_cast<UINT>(m_items.size())};
     SetTemplate(&m_template);
 }
 
@@ -80,13 +71,6 @@ BOOL CListHostDlg::OnInitDialog()
     if (m_onInit)
         m_onInit(*this);
     return TRUE;
-}
-
-void CListHostDlg::OnListClick(NMHDR* pNMHDR, LRESULT* pResult)
-{
-    if (m_onClick)
-        m_onClick(reinterpret_cast<NMITEMACTIVATE*>(pNMHDR)->iItem);
-    *pResult = 0;
 }
 
 void CListHostDlg::OnListDoubleClick(NMHDR* pNMHDR, LRESULT* pResult)
@@ -186,6 +170,14 @@ int IndexOf(const tavren::Snapshot& s, std::u16string_view strLabel)
         if (labels[i] == strLabel)
             return static_cast<int>(i);
     return -1;
+}
+
+CString Text(UINT nID)
+{
+    AFX_MANAGE_STATE(CListHostDlg::ListModuleState());
+    CString s;
+    s.LoadString(nID);
+    return s;
 }
 
 } // namespace listlook

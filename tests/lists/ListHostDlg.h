@@ -41,7 +41,6 @@ public:
         IDC_HOST_NEW = 1012,
         IDC_HOST_DELETE = 1013,
         IDC_HOST_CHECK_ALL = 1014,
-        IDC_HOST_UNCHECK_ALL = 1015,
         IDC_HOST_STYLE = 1016,
     };
     static constexpr const char16_t* kCaption = u"List Host";
@@ -71,11 +70,10 @@ public:
     // the module's dialogs ask for it; 0 when the link cannot be loaded or no machine answers.
     static HANDLE ConnectMachine();
 
-    // Hooks: the end of OnInitDialog (the list's initialisation), a click and a double click on
-    // the list (the item, -1 for empty space), the location box's selection change, and the
-    // host's buttons. Enter never ends the dialog; Escape and "Close" do.
+    // Hooks: the end of OnInitDialog (the list's initialisation), a double click on the list,
+    // the location box's selection change, and the host's buttons. Enter never ends the dialog;
+    // Escape and "Close" do.
     std::function<void(CListHostDlg&)> m_onInit;
-    std::function<void(int nItem)> m_onClick;
     std::function<void(int nItem)> m_onDoubleClick;
     std::function<void()> m_onLocationChange;
     std::function<void(UINT nId)> m_onButton;
@@ -89,7 +87,6 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override;
     BOOL OnInitDialog() override;
     void OnOK() override {}
-    afx_msg void OnListClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnListDoubleClick(NMHDR* pNMHDR, LRESULT* pResult);
     afx_msg void OnLocationChange();
     afx_msg void OnHostButton(UINT nId);
@@ -97,7 +94,7 @@ protected:
 
 private:
     std::vector<tavren::DialogItemTemplate> m_items;
-    tavren::DialogTemplate m_template{};
+    tavren::DialogTemplate m_template;
 };
 
 // What a person reads off the host dialog in a snapshot: its list and its location box.
@@ -111,5 +108,7 @@ std::string Items(const tavren::Snapshot& s);
 std::string Box(const tavren::Snapshot& s);
 // The first item with this label, or -1.
 int IndexOf(const tavren::Snapshot& s, std::u16string_view strLabel);
+// A string of the module's string table.
+CString Text(UINT nID);
 
 } // namespace listlook

@@ -1,7 +1,9 @@
-// The machine and USB-drive list as a person uses it: the root view with and without a machine,
-// the machine's storages and their folders listed through the transfer dialog from a real
-// emulated machine, flash drives on the PC, the location box, "Up", and what a broken machine or
-// listing does to the list.
+// The machine and USB-drive list as a person uses it, against a real emulated machine: the root
+// view with and without a machine, the machine's storages and their folders listed through the
+// transfer dialog, flash drives on the PC, the location box, "Up", what a broken machine or listing
+// does to the list; and the list's own file operations (a new folder, renaming in place with the
+// companion file, erasing the ticked or the selected files, deleting a folder) and the machine's
+// refusals of them.
 #include "lists/MacUsbListCtrl.h"
 
 #include "tests/lists/ListHostDlg.h"
@@ -11,28 +13,62 @@
 #include "tests/support/ScriptedUser.h"
 
 #include "platform/kernel/Handle.h"
-#include "tests/support/TestFiles.h"
+#include "res/resource.h"
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <string>
-#include <vector>
-
 namespace {
-
-using tavren::test::Narrow;
-using listlook::Box;
-using listlook::Items;
 
 namespace fs = std::filesystem;
 using tavren::ScriptedUser;
 using tavren::Snapshot;
+using tavren::test::Narrow;
+using Labels = std::vector<std::u16string>;
+using listlook::Items;
 
 constexpr int kList = CListHostDlg::IDC_HOST_LIST;
-constexpr int kBox = CListHostDlg::IDC_HOST_LOCATION;
 constexpr const char16_t* kCommError = u"Communication Error";
 constexpr const char16_t* kTransfer = u"Design List";
+
+// The machine list in the host dialog, with a connected machine's handle.
+class MachineListFixture : public tavren::test::ModuleFixture {
+protected:
+    MachineListFixture() : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}).Machine()) {}
+    void SetUp() override
+    {
+        ModuleFixture::SetUp();
+        if (HasFatalFailure())
+            return;
+        m_hDevice = CListHostDlg::ConnectMachine();
+        ASSERT_NE(m_hDevice, 0u) << "the machine link loaded and the emulated machine answering";
+    }
+    void TearDown() override
+    {
+        if (m_hDevice) {
+            AFX_MANAGE_STATE(CListHostDlg::ListModuleState());
+            CloseHandle(m_hDevice);
+        }
+        ModuleFixture::TearDown();
+    }
+    static void Put(const fs::path& p, const std::string& bytes = "x")
+    {
+        fs::create_directories(p.parent_path());
+        tavren::test::EmulatedMachine::WriteBytes(p, std::vector<uint8_t>(bytes.begin(), bytes.end()));
+    }
+    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
+    // Ends the message box the list showed (with this text, when given), back to the list's dialog.
+    static void AnswerBox(ScriptedUser& u, std::u16string_view strCaption, UINT nText = 0)
+    {
+        const CString strText = listlook::Text(nText);
+        u.ExpectMessageBox(strCaption, nText ? std::optional<std::u16string_view>(strText.Str()) : std::nullopt);
+        u.Answer(IDOK);
+        u.WaitForWindow(CListHostDlg::kCaption);
+    }
+
+    HANDLE m_hDevice = 0;
+    CMacUsbListCtrl m_list;
+    CListHostDlg m_dlg{m_list};
+};
 
 struct ListSetup {
     int nListKind = CFolderListCtrl::LIST_DESIGN;
@@ -44,47 +80,19 @@ struct ListSetup {
 
 // The list as the File Manager wires it: a double click opens, "Up" goes up, the location box
 // navigates.
-class MacListTest : public tavren::test::ModuleFixture {
+class MacListTest : public MachineListFixture {
 protected:
-    MacListTest() : ModuleFixture(Parts().Drives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}).Machine()), m_dlg(m_list) {}
-
-    void SetUp() override
-    {
-        ModuleFixture::SetUp();
-        if (HasFatalFailure())
-            return;
-        m_hDevice = CListHostDlg::ConnectMachine();
-        ASSERT_NE(m_hDevice, 0u) << "the machine link loaded and the emulated machine answering";
-        m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
-        m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
-        m_dlg.m_onButton = [this](UINT nId) {
-            if (nId == CListHostDlg::IDC_HOST_UP)
-                m_list.UpOneLevel();
-        };
-    }
-    void TearDown() override
-    {
-        if (m_hDevice) {
-            AFX_MANAGE_STATE(CListHostDlg::ListModuleState());
-            CloseHandle(m_hDevice);
-        }
-        ModuleFixture::TearDown();
-    }
-
-    fs::path Builtin() const { return Machine().Storage(1); }
-    fs::path Usb1() const { return Machine().Storage(2); }
-    static void Put(const fs::path& p)
-    {
-        fs::create_directories(p.parent_path());
-        tavren::test::EmulatedMachine::WriteBytes(p, {'x'});
-    }
-    void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
-
     void Run(const ListSetup& setup, const ScriptedUser::Script& script)
     {
         m_dlg.m_onInit = [this, setup](CListHostDlg& d) {
             m_list.Initialize(setup.bMachine ? m_hDevice : 0, &d.m_location, setup.nListKind, setup.bMachinePresent,
                               TRUE, setup.nMode, setup.bDeepUsbFolders);
+        };
+        m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
+        m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
+        m_dlg.m_onButton = [this](UINT nId) {
+            if (nId == CListHostDlg::IDC_HOST_UP)
+                m_list.UpOneLevel();
         };
         m_dlg.Play(script);
     }
@@ -93,64 +101,52 @@ protected:
                     int nLevel = -1, std::u16string_view strPath = u"")
     {
         const Snapshot snap = m_dlg.Settle(u);
-        u.Expect(Items(snap) == strItems && Box(snap) == strBox,
-                 strWhere + ": the list shows [" + Items(snap) + "], the box [" + Box(snap) + "]");
-        if (nLevel < 0)
-            return;
+        u.Expect(Items(snap) == strItems && listlook::Box(snap) == strBox,
+                 strWhere + ": the list shows [" + Items(snap) + "], the box [" + listlook::Box(snap) + "]");
         int nShownLevel = -1;
         std::u16string strShown;
         m_dlg.RunOnUiThread([&] {
             nShownLevel = m_list.m_nLevel;
             strShown = m_list.m_strCurrentPath.Str();
         });
-        u.Expect(nShownLevel == nLevel && strShown == strPath,
+        u.Expect(nLevel < 0 || (nShownLevel == nLevel && strShown == strPath),
                  strWhere + ": level " + std::to_string(nShownLevel) + ", path \"" + Narrow(strShown) + "\"");
     }
-    // Opens an item; bMachine: it is listed from the machine, so the transfer dialog comes and
-    // goes first.
+    // A step, then (bMachine: it lists from the machine) the transfer dialog comes and goes.
+    static void Listed(ScriptedUser& u, bool bMachine)
+    {
+        if (!bMachine)
+            return;
+        u.WaitForWindow(kTransfer);
+        u.WaitForClose();
+        u.WaitForWindow(CListHostDlg::kCaption);
+    }
     void Open(ScriptedUser& u, std::u16string_view strLabel, bool bMachine = true)
     {
         const int nItem = listlook::IndexOf(m_dlg.Settle(u), strLabel);
         u.Expect(nItem >= 0, "\"" + Narrow(strLabel) + "\" is in the list");
         u.DoubleClickItem(kList, nItem);
-        if (bMachine)
-            Listed(u);
-    }
-    static void Listed(ScriptedUser& u)
-    {
-        u.WaitForWindow(kTransfer);
-        u.WaitForClose();
-        u.WaitForWindow(CListHostDlg::kCaption);
+        Listed(u, bMachine);
     }
     static void Up(ScriptedUser& u, bool bMachine = true)
     {
         u.Click(CListHostDlg::IDC_HOST_UP);
-        if (bMachine)
-            Listed(u);
+        Listed(u, bMachine);
     }
     static void Choose(ScriptedUser& u, int nEntry, bool bMachine = true)
     {
-        u.ChooseCombo(kBox, nEntry);
-        if (bMachine)
-            Listed(u);
+        u.ChooseCombo(CListHostDlg::IDC_HOST_LOCATION, nEntry);
+        Listed(u, bMachine);
     }
-    // Ends the message box the list showed, and goes back to the list's dialog.
-    static void AnswerCommError(ScriptedUser& u)
-    {
-        u.ExpectMessageBox(kCommError);
-        u.Answer(IDOK);
-        u.WaitForWindow(CListHostDlg::kCaption);
-    }
-
-    HANDLE m_hDevice = 0;
-    CMacUsbListCtrl m_list;
-    CListHostDlg m_dlg;
+    fs::path Builtin() const { return Machine().Storage(1); }
+    fs::path Usb1() const { return Machine().Storage(2); }
 };
 
 const std::string kMachineBox = "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1";
 const std::string kStick = "USBSTICK (E:)";
 const std::string kPc = ", PC:1:0, " + kStick + ":10:1";
-// The machine's entries with folder entries below "Built-in", and the PC's after them.
+const std::string kRootItems = "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10";
+// The machine's entries with folder entries below "Built-in" or "USB flash drive 1", and the PC's after them.
 std::string InBuiltin(const std::string& strFolders)
 {
     return "Machine:3:0, Built-in:2:1, " + strFolders + ", USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc;
@@ -159,8 +155,6 @@ std::string InUsb1(const std::string& strFolders)
 {
     return "Machine:3:0, Built-in:2:1, USB flash drive 1:5:1, " + strFolders + ", USB flash drive 2:5:1" + kPc;
 }
-
-const std::string kRootItems = "Built-in:2, USB flash drive 1:5, USB flash drive 2:5, " + kStick + ":10";
 
 TEST_F(MacListTest, RootViewOffersWhatTheModeAsksForGroupedOnlyWithAMachine)
 {
@@ -182,25 +176,19 @@ TEST_F(MacListTest, RootViewOffersWhatTheModeAsksForGroupedOnlyWithAMachine)
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
-        ListSetup setup;
-        setup.bMachine = c.bMachine;
-        setup.bMachinePresent = c.bMachinePresent;
-        setup.nMode = c.nMode;
-        Run(setup, [&](ScriptedUser& u) {
+        Run({CFolderListCtrl::LIST_DESIGN, c.bMachine, c.bMachinePresent, c.nMode}, [&](ScriptedUser& u) {
             ExpectView(u, c.strItems, c.strBox, c.pszWhat);
             int nGroups = -1;
             m_dlg.RunOnUiThread([&] { nGroups = m_list.IsGroupViewEnabled() ? 1 : 0; });
             u.Expect(c.nGroups < 0 || nGroups == c.nGroups, std::string(c.pszWhat) + ": grouped " + std::to_string(nGroups));
+            // With a machine, the storages are in the Machine group and the flash drive in the PC group.
+            const Snapshot snap = u.Look();
+            const tavren::ControlInfo* list = listlook::Control(snap, kList);
+            u.Expect(c.nGroups != 1 || (list->items[0].nGroupId == CMacUsbListCtrl::GROUP_MACHINE &&
+                                        list->items[3].nGroupId == CMacUsbListCtrl::GROUP_PC),
+                     "the storages in the Machine group, the flash drive in the PC group");
         });
     }
-    // With a machine, the storages are in the Machine group and the flash drive in the PC group.
-    Run({}, [&](ScriptedUser& u) {
-        const tavren::Snapshot snap = m_dlg.Settle(u);
-        const tavren::ControlInfo* c = listlook::Control(snap, kList);
-        u.Expect(c && c->items.size() == 4 && c->items[0].nGroupId == CMacUsbListCtrl::GROUP_MACHINE &&
-                     c->items[3].nGroupId == CMacUsbListCtrl::GROUP_PC,
-                 "the storages in the Machine group, the flash drive in the PC group");
-    });
 }
 
 TEST_F(MacListTest, MachineFoldersShowTheirFamilyWithBreadcrumbsAndUpLeadsBack)
@@ -210,7 +198,6 @@ TEST_F(MacListTest, MachineFoldersShowTheirFamilyWithBreadcrumbsAndUpLeadsBack)
     fs::create_directories(Builtin() / "EMB" / "(UserST)");
     fs::create_directories(Builtin() / "ORD");
     Put(Usb1() / "EMB" / "(UserST)" / "x.qef");
-
     Run({}, [&](ScriptedUser& u) {
         const std::string strEmbItems = "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20";
         Open(u, u"Built-in");
@@ -239,10 +226,7 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
     Put(Usb1() / "ORD" / "r.stx");
     Put(Usb1() / "ORD" / "s.ord+");
     fs::create_directories(Usb1() / "ORD" / "(UserST)");
-
-    ListSetup stx;
-    stx.nListKind = CFolderListCtrl::LIST_STX;
-    Run(stx, [&](ScriptedUser& u) {
+    Run({CFolderListCtrl::LIST_STX}, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
         ExpectView(u, "L2:4, p.stx:22", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
                    "the STX list in built-in storage", 1, u"\\\\ORD\\(UserST)");
@@ -255,9 +239,7 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
         Open(u, u"USB flash drive 1");
         ExpectView(u, "(UserST):4, r.stx:22", InUsb1("*ORD:4:2"), "the STX list on a machine flash drive");
     });
-    ListSetup ordPlus;
-    ordPlus.nListKind = CFolderListCtrl::LIST_ORDPLUS;
-    Run(ordPlus, [&](ScriptedUser& u) {
+    Run({CFolderListCtrl::LIST_ORDPLUS}, [&](ScriptedUser& u) {
         Open(u, u"USB flash drive 1");
         ExpectView(u, "(UserST):4, s.ord+:24", InUsb1("*ORD:4:2"), "the ORD+ list");
     });
@@ -268,7 +250,6 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
     Put(Builtin() / "EMB" / "a.qef");
     fs::create_directories(Builtin() / "EMB" / "Empty");
     Put(Builtin() / "EMB" / "Full" / "b.qef");
-
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
         Open(u, u"Empty");
@@ -291,15 +272,19 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         // The cable pulled while the folder is listed: the message, and the list as it was.
         Ctl({"fault", "UploadList", "pull"});
         Open(u, u"Full", false);
-        AnswerCommError(u);
+        AnswerBox(u, kCommError);
         ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the pulled cable", 2, u"\\\\EMB");
         Ctl({"cable", "plug"});
 
-        // A flash drive missing from the machine.
+        // A flash drive missing from the machine, chosen in the location box and in the root view.
         Ctl({"usb2", "absent"});
-        u.ChooseCombo(kBox, 4);
-        AnswerCommError(u);
+        u.ChooseCombo(CListHostDlg::IDC_HOST_LOCATION, 4);
+        AnswerBox(u, kCommError);
         ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the absent flash drive");
+        Choose(u, 0, false);
+        Open(u, u"USB flash drive 2", false);
+        AnswerBox(u, kCommError);
+        ExpectView(u, kRootItems, "*" + kMachineBox + kPc, "the root view after the absent flash drive", 0, u"");
     });
 }
 
@@ -329,9 +314,7 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     // A root folder with files but no folder gets the working folder.
     fs::create_directories(Drives().Host("USBSTICK/ORD"));
     fixture::WriteFile(Drives().Host("USBSTICK/ORD/loose.txt"), {'x'});
-    ListSetup stx;
-    stx.nListKind = CFolderListCtrl::LIST_STX;
-    Run(stx, [&](ScriptedUser& u) {
+    Run({CFolderListCtrl::LIST_STX}, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
         ExpectView(u, "Ordf:4", kMachineBox + kPc + ", *ORD:4:2", "a root folder without folders");
     });
@@ -351,20 +334,13 @@ TEST_F(MacListTest, PicturesForFetchedFilesKeepBothImageListsInStep)
     Run({}, [&](ScriptedUser& u) {
         m_dlg.RunOnUiThread([&] {
             auto counts = [&] { return std::make_pair(m_list.m_imlSmall.GetImageCount(), m_list.m_imlLarge.GetImageCount()); };
-            // Sixteen fixed pictures and the five type pairs.
+            // Sixteen fixed pictures and the five type pairs; then a pair for each picture made.
             EXPECT_EQ(counts(), std::make_pair(26, 26));
-            EXPECT_EQ(CMacUsbListCtrl::MachineFilePicture(u"A.QEF+"), 18);
-            EXPECT_EQ(CMacUsbListCtrl::MachineFilePicture(u"b.ord+"), 24);
-            EXPECT_EQ(CMacUsbListCtrl::MachineFilePicture(u"c.qbf"), -1);
-
-            CEmbData design;
+            CEmbData design, empty;
             tavren::test::ReadCorpus("Star.DST", design);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, TRUE, 2), 27);
             EXPECT_EQ(m_list.MakeDesignPictureFor(design, FALSE, 4), -1);
-            CEmbData empty;
             EXPECT_EQ(m_list.MakeDesignPictureFor(empty, FALSE, 1), -1);
-            EXPECT_EQ(counts(), std::make_pair(28, 28));
-
             const fixture::Bytes stx = fixture::MakeStx(fixture::WellFormedStx(8));
             EXPECT_EQ(m_list.MakeStxPictureFor(stx.data(), static_cast<uint32_t>(stx.size()), FALSE), 28);
             const BYTE junk[] = {1, 2, 3};
@@ -378,6 +354,261 @@ TEST_F(MacListTest, PicturesForFetchedFilesKeepBothImageListsInStep)
             m_list.m_nListKind = CFolderListCtrl::LIST_DESIGN;
         });
     });
+}
+
+// The host's buttons as the File Manager's commands on the machine side; the list's folder is
+// "\EMB\Work" of built-in storage, opened by "Open".
+class MachineOpsTest : public MachineListFixture {
+protected:
+    static constexpr UINT kOpenWork = CListHostDlg::IDC_HOST_OPEN, kNewFolder = CListHostDlg::IDC_HOST_NEW,
+                          kDeleteChecked = CListHostDlg::IDC_HOST_DELETE, kDeleteSelected = CListHostDlg::IDC_HOST_UP,
+                          kDeleteFolder = CListHostDlg::IDC_HOST_STYLE;
+    void SetUp() override
+    {
+        MachineListFixture::SetUp();
+        fs::create_directories(Work());
+        m_dlg.m_onInit = [this](CListHostDlg& d) {
+            m_list.Initialize(m_hDevice, &d.m_location, CFolderListCtrl::LIST_DESIGN, TRUE, TRUE, CMacUsbListCtrl::MODE_EITHER, FALSE);
+        };
+        m_dlg.m_onButton = [this](UINT nId) {
+            switch (nId) {
+            case kOpenWork: m_fnOpen(); break;
+            case kNewFolder: m_list.CreateMachineFolder(); break;
+            case kDeleteChecked: m_nResult = m_list.DeleteCheckedMachineFiles(); break;
+            case kDeleteSelected: m_list.DeleteSelectedMachineFiles(); break;
+            case kDeleteFolder: m_list.DeleteSelectedMachineFolder(); break;
+            default: break;
+            }
+        };
+    }
+    fs::path Work() const { return Machine().Storage(1) / "EMB" / "Work"; }
+    bool OnMachine(const std::string& rel) const { return fs::exists(Work() / rel); }
+    void Run(const ScriptedUser::Script& script) { m_dlg.Play(script, 60000); }
+    // label -> picture
+    static std::map<std::u16string, int> PicturesIn(const Snapshot& s)
+    {
+        std::map<std::u16string, int> m;
+        for (const auto& item : listlook::Control(s, kList)->items)
+            m[item.strLabel] = item.nImage;
+        return m;
+    }
+    static int IndexOf(ScriptedUser& u, std::u16string_view strLabel)
+    {
+        const int n = listlook::IndexOf(u.Look(), strLabel);
+        u.Expect(n >= 0, "an item " + Narrow(strLabel));
+        return n;
+    }
+    Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
+    {
+        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_dlg.m_hShown && listlook::Labels(s) == expected; },
+                           strWhat);
+    }
+    // Opens "\EMB\Work" (through the transfer dialog) and waits for its items.
+    void OpenWork(ScriptedUser& u, const Labels& expected)
+    {
+        u.Click(kOpenWork);
+        ExpectLabels(u, expected, "the folder Work listed");
+    }
+    // Selects items by label on the list's own thread and (bTick) ticks each.
+    void Select(const Labels& labels, bool bTick = false)
+    {
+        EXPECT_TRUE(m_dlg.RunOnUiThread([&] {
+            m_list.ModifyStyle(LVS_SINGLESEL, 0);
+            m_list.SetItemState(-1, 0, LVIS_SELECTED);
+            for (const auto& strLabel : labels) {
+                LVFINDINFOW find{LVFI_STRING, strLabel.c_str()};
+                if (bTick)
+                    m_list.SetItemState(-1, 0, LVIS_SELECTED);
+                m_list.SetItemState(m_list.FindItem(&find), LVIS_SELECTED, LVIS_SELECTED);
+                if (bTick)
+                    m_list.ToggleCheck();
+            }
+        }));
+    }
+    int Checked()
+    {
+        int n = -1;
+        m_dlg.RunOnUiThread([&] { n = m_list.m_nCheckedCount; });
+        return n;
+    }
+    bool FaultTaken(const std::string& strOp) const { return !tavren::test::FaultArmed(Machine(), strOp); }
+    // Answers "Confirm Deleting" with nButton.
+    static void ConfirmDeleting(ScriptedUser& u, int nButton = IDYES)
+    {
+        u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
+        u.Answer(nButton);
+    }
+
+    std::function<void()> m_fnOpen = [this] { m_list.OpenMachineFolder(1, u"\\\\EMB\\Work", 3); };
+    std::atomic<int> m_nResult{-1};
+};
+
+TEST_F(MachineOpsTest, NewFolderTakesTheNextFreeFolderNameAndRefusalsAddNothing)
+{
+    fs::create_directories(Work() / "New Folder");
+    fs::create_directories(Work() / "new folder (2)");
+    Put(Work() / "Rose.qef");
+    Run([&](ScriptedUser& u) {
+        OpenWork(u, {u"New Folder", u"new folder (2)", u"Rose.qef"});
+        u.Click(kNewFolder);
+        Snapshot s = ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"Rose.qef"}, "New Folder (3)");
+        u.Expect(PicturesIn(s)[u"New Folder (3)"] == CFolderListCtrl::PIC_FOLDER && fs::is_directory(Work() / "New Folder (3)"),
+                 "a folder's picture, made on the machine");
+        u.Click(kNewFolder);
+        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"Rose.qef"}, "(4)");
+
+        // A file of the next name is no folder, so the name is taken all the same; the machine
+        // refuses it, the refusal is shown and no item appears.
+        Put(Work() / "New Folder (5)");
+        u.Click(kNewFolder);
+        AnswerBox(u, kCommError, 12542); // "The machine failed to create the folder."
+        u.Expect(listlook::Labels(u.Look()).size() == 5, "no item for a refused folder");
+
+        // The folder cannot be listed: the message, and nothing is made.
+        Ctl({"fault", "UploadList", "0x8002"});
+        u.Click(kNewFolder);
+        AnswerBox(u, kCommError, 12522); // "The machine is temporary busy..."
+        u.Expect(listlook::Labels(u.Look()).size() == 5, "nothing made without a listing");
+    });
+    EXPECT_FALSE(fs::exists(Work() / "New Folder (6)")) << "no other name tried";
+    EXPECT_TRUE(fs::is_regular_file(Work() / "New Folder (5)"));
+}
+
+TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyAllowedName)
+{
+    Put(Work() / "a.qef", "design a");
+    Put(Work() / "a.qbf", "companion a");
+    Put(Work() / "c.qpx", "design c");
+    fs::create_directories(Work() / "Old");
+    Run([&](ScriptedUser& u) {
+        // The root view's places keep their names.
+        const Labels roots = {u"Built-in", u"USB flash drive 1", u"USB flash drive 2", u"USBSTICK (E:)"};
+        ExpectLabels(u, roots, "the root view");
+        u.EditLabel(kList, 0, u"Mine");
+        ExpectLabels(u, roots, "Built-in kept, no box for a place");
+
+        OpenWork(u, {u"Old", u"a.qef", u"c.qpx"});
+        u.EditLabel(kList, IndexOf(u, u"a.qef"), u"b.txt"); // another extension is part of the name
+        ExpectLabels(u, {u"Old", u"b.txt.qef", u"c.qpx"}, "b.txt.qef");
+        u.EditLabel(kList, IndexOf(u, u"c.qpx"), u"  D.QPX  "); // trimmed, its own extension kept as typed
+        ExpectLabels(u, {u"Old", u"b.txt.qef", u"D.QPX"}, "D.QPX without a companion");
+        u.EditLabel(kList, IndexOf(u, u"Old"), u"Summer.qef");
+        ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "a folder named like a design");
+
+        // A name the machine cannot take is refused before anything is asked of it.
+        const int nItem = IndexOf(u, u"D.QPX");
+        u.EditLabel(kList, nItem, u"Com1");
+        AnswerBox(u, u"Confirm", IDS_NAME_RESERVED);
+        Snapshot s = u.WaitUntil([&](const Snapshot& snap) { return listlook::Control(snap, kList) && listlook::Control(snap, kList)->nEditItem == nItem; }, "editing again");
+        u.Expect(listlook::Control(s, kList)->hEdit && tavren::PressKey(m_dlg.m_hShown, VK_ESCAPE), "giving up");
+        ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "D.QPX kept");
+
+        // The machine refuses the design's new name and goes on to take its companion's: the
+        // message, the label stays, and the companion is renamed back so the pair keeps one name.
+        Ctl({"fault", "RenameFile", "0x8014"});
+        u.EditLabel(kList, IndexOf(u, u"b.txt.qef"), u"e");
+        AnswerBox(u, kCommError, 12540); // "The machine failed to rename the file."
+        ExpectLabels(u, {u"Summer.qef", u"b.txt.qef", u"D.QPX"}, "b.txt.qef kept");
+    });
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Work() / "b.txt.qef").size(), 8u);
+    EXPECT_EQ(tavren::test::EmulatedMachine::ReadBytes(Work() / "b.txt.qbf").size(), 11u);
+    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("e.qef") || OnMachine("e.qbf") || OnMachine("c.qpx") || OnMachine("Old"));
+    EXPECT_TRUE(OnMachine("D.QPX") && fs::is_directory(Work() / "Summer.qef"));
+}
+
+TEST_F(MachineOpsTest, ErasingTickedFilesStopsAtAFailureAndACancelRemovesWhatWent)
+{
+    for (const char* psz : {"a.qef", "a.qbf", "b.qef", "c.qef+", "d.qpx"})
+        Put(Work() / psz);
+    Run([&](ScriptedUser& u) {
+        OpenWork(u, {u"a.qef", u"b.qef", u"c.qef+", u"d.qpx"});
+        Select({u"a.qef", u"b.qef", u"c.qef+"}, true);
+        u.Click(kDeleteChecked);
+        ConfirmDeleting(u, IDNO);
+        u.WaitForWindow(CListHostDlg::kCaption);
+        u.WaitUntil([&](const Snapshot&) { return m_nResult == FALSE; }, "nothing for No");
+
+        // The first erase goes through slowly; the machine turns busy for the next one.
+        Ctl({"fault", "EraseFile", "delay", "1500"});
+        u.Click(kDeleteChecked);
+        ConfirmDeleting(u);
+        u.WaitUntil([&](const Snapshot&) { return FaultTaken("EraseFile"); }, "the first erase under way");
+        Ctl({"fault", "EraseFile", "0x8002"});
+        // A failure is shown and leaves the list as it was, every tick in place.
+        AnswerBox(u, kCommError, 12522);
+        Snapshot s = ExpectLabels(u, {u"a.qef", u"b.qef", u"c.qef+", u"d.qpx"}, "the list as it was");
+        auto pictures = PicturesIn(s);
+        u.Expect(pictures[u"a.qef"] == CMacUsbListCtrl::PIC_MAC_QEF + 1 && pictures[u"b.qef"] == CMacUsbListCtrl::PIC_MAC_QEF + 1 &&
+                     pictures[u"c.qef+"] == CMacUsbListCtrl::PIC_MAC_QEF_PLUS + 1 && pictures[u"d.qpx"] == CMacUsbListCtrl::PIC_MAC_QPX,
+                 "the ticks still set");
+        u.Expect(m_nResult == FALSE && Checked() == 3, "the list unchanged, three ticked");
+        u.Expect(!OnMachine("a.qef") && OnMachine("b.qef") && OnMachine("c.qef+"), "only the first erased on the machine");
+
+        // Listed again, the folder shows what the machine holds.
+        OpenWork(u, {u"b.qef", u"c.qef+", u"d.qpx"});
+        Select({u"b.qef", u"c.qef+"}, true);
+
+        // The user stops the run during the first erase: what went leaves the list, nothing is said.
+        Ctl({"fault", "EraseFile", "delay", "1500"});
+        u.Click(kDeleteChecked);
+        ConfirmDeleting(u);
+        u.WaitForWindow(u"Delete Designs");
+        u.WaitUntil([&](const Snapshot&) { return FaultTaken("EraseFile"); }, "the erase under way");
+        u.PressEscape();
+        u.WaitForWindow(CListHostDlg::kCaption);
+        s = ExpectLabels(u, {u"c.qef+", u"d.qpx"}, "b.qef gone");
+        u.Expect(PicturesIn(s)[u"c.qef+"] == CMacUsbListCtrl::PIC_MAC_QEF_PLUS + 1, "c.qef+ still ticked");
+        u.Expect(!OnMachine("b.qef") && OnMachine("c.qef+"), "b.qef erased, c.qef+ not");
+
+        u.Click(kDeleteChecked);
+        ConfirmDeleting(u);
+        ExpectLabels(u, {u"d.qpx"}, "the rest erased");
+        u.Expect(Checked() == 0, "none ticked");
+    });
+    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("b.qef") || OnMachine("c.qef+"));
+    EXPECT_TRUE(OnMachine("a.qbf") && OnMachine("d.qpx")) << "companions of ticked files stay";
+}
+
+TEST_F(MachineOpsTest, DeletingSelectedFilesTakesCompanionsAndFoldersGoWithTheirContents)
+{
+    for (const char* psz : {"a.qef", "a.qbf", "b.qef", "b.qbf", "c.qef", "Old/x.qef", "Old/Inner/y.qef"})
+        Put(Work() / psz);
+    fs::create_directories(Work() / "Keep");
+    Run([&](ScriptedUser& u) {
+        OpenWork(u, {u"Keep", u"Old", u"a.qef", u"b.qef", u"c.qef"});
+        Select({u"a.qef"}, true);
+        Select({u"a.qef", u"c.qef"});
+        u.Click(kDeleteSelected);
+        ExpectLabels(u, {u"Keep", u"Old", u"b.qef"}, "a.qef and c.qef gone");
+        u.Expect(Checked() == 0, "the tick went with the item");
+
+        Select({u"Old"});
+        u.Click(kDeleteFolder);
+        ExpectLabels(u, {u"Keep", u"b.qef"}, "Old gone");
+
+        Ctl({"fault", "DeleteFolder", "0x8013"});
+        Select({u"Keep"});
+        u.Click(kDeleteFolder);
+        AnswerBox(u, kCommError, 12539); // "The machine failed to delete the file."
+        ExpectLabels(u, {u"Keep", u"b.qef"}, "Keep kept");
+    });
+    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("c.qef") || OnMachine("Old"));
+    EXPECT_TRUE(OnMachine("b.qef") && OnMachine("b.qbf") && OnMachine("Keep"));
+}
+
+TEST_F(MachineOpsTest, OnAFlashDriveOfThePcRenamesGoToTheFileSystem)
+{
+    const fixture::Bytes qef = tavren::test::CorpusDesign();
+    Drives().Write("USBSTICK/EMB/Embf/a.qef", std::string(qef.begin(), qef.end()));
+    Drives().Write("USBSTICK/EMB/Embf/a.qbf", "companion a");
+    m_fnOpen = [this] { m_list.ShowUsbFolder(u"E:\\EMB\\Embf", 3, TRUE); };
+    Run([&](ScriptedUser& u) {
+        OpenWork(u, {u"a.qef"});
+        u.EditLabel(kList, 0, u"b");
+        ExpectLabels(u, {u"b.qef"}, "b.qef");
+    });
+    EXPECT_TRUE(fs::exists(Drives().Host("USBSTICK/EMB/Embf/b.qef")) && fs::exists(Drives().Host("USBSTICK/EMB/Embf/b.qbf")));
+    EXPECT_FALSE(fs::exists(Drives().Host("USBSTICK/EMB/Embf/a.qef")));
 }
 
 } // namespace
