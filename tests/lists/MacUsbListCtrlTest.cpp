@@ -254,6 +254,14 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         Open(u, u"Built-in");
         Open(u, u"Empty");
         ExpectView(u, "", InBuiltin("EMB:4:2, *Empty:4:3"), "an empty folder");
+        // Escape while a folder chosen in the location box is listed: the box goes back to the
+        // folder still shown.
+        Ctl({"fault", "UploadList", "delay", "3000"});
+        Choose(u, 2, false);
+        u.WaitForWindow(kTransfer);
+        u.PressEscape();
+        u.WaitForClose();
+        ExpectView(u, "", InBuiltin("EMB:4:2, *Empty:4:3"), "the box back on the folder shown", 3, u"\\\\EMB\\Empty");
         Up(u);
         const std::string strEmbItems = "Empty:4, Full:4, a.qef:16";
         ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back up");
