@@ -5,6 +5,7 @@
 #include "tests/design/FixtureWriter.h"
 
 #include <map>
+#include <set>
 
 namespace fs = std::filesystem;
 using namespace fixture;
@@ -14,61 +15,42 @@ namespace demo {
 namespace {
 
 // Every native format shows in each place a newcomer opens first, so each kind of thumbnail is seen.
-const std::vector<DemoFile> kLayout = {
-    {"machine/builtin/EMB/Star.qef", "Star.DST"},
-    {"machine/builtin/EMB/Bean.qef+", "Bean.dst"},
-    {"machine/builtin/EMB/Embroidermodder.qpx", "Embroidermodder.DST"},
-    {"machine/builtin/EMB/Flowers/shamrockin.qef", "shamrockin.dst"},
-    {"machine/builtin/EMB/Flowers/shamrockin.qef+", "shamrockin.dst"},
-    {"machine/builtin/EMB/Flowers/shamrockin.qpx", "shamrockin.dst"},
-    {"machine/builtin/EMB/Shapes/rectangle.qef", "rectangle.dst"},
-    {"machine/builtin/EMB/Shapes/Star.qpx", "Star.DST"},
-    {"machine/builtin/EMB/Logos/Embroidermodder-logo-2022.qef+", "Embroidermodder-logo-2022.dst"},
-    {"machine/builtin/ORD/(UserST)/Zigzag.stx", "Zigzag"},
-    {"machine/builtin/ORD/(UserST)/Wave.stx", "Wave"},
-    {"machine/builtin/ORD/(UserST)/Scallop.stx", "Scallop"},
-    {"machine/usb1/EMB/rectangle.qpx", "rectangle.dst"},
-    {"machine/usb1/EMB/shamrockin.qef", "shamrockin.dst"},
-    {"machine/usb1/EMB/Bean.qef+", "Bean.dst"},
-    {"machine/usb1/ORD/Arrow.stx", "Arrow"},
-    {"pc/Designs/Bean.qef", "Bean.dst"},
-    {"pc/Designs/Embroidermodder-logo-2022.qef+", "Embroidermodder-logo-2022.dst"},
-    {"pc/Designs/Embroidermodder.qpx", "Embroidermodder.DST"},
-    {"pc/Designs/Star.qef+", "Star.DST"},
-    {"pc/Designs/rectangle.qef", "rectangle.dst"},
-    {"pc/Designs/shamrockin.qpx", "shamrockin.dst"},
-    {"pc/Patterns/Arrow.stx", "Arrow"},
-    {"pc/Patterns/Scallop.stx", "Scallop"},
-    {"pc/Patterns/Wave.stx", "Wave"},
-    {"pc/Patterns/Zigzag.stx", "Zigzag"},
-    {"pc-usb/EMB/Embf/Star.qpx", "Star.DST"},
-    {"pc-usb/EMB/Embf/shamrockin.qef+", "shamrockin.dst"},
-    {"pc-usb/EMB/Embf/Bean.qef", "Bean.dst"},
-    {"pc-usb/ORD/Ordf/Zigzag.stx", "Zigzag"},
-    {"pc-usb/ORD/Ordf/Wave.stx", "Wave"},
+// A design is made from the corpus design of its name, a pattern from the STX pattern of its name.
+const std::vector<std::pair<std::string, std::vector<std::string>>> kFolders = {
+    {"machine/builtin/EMB/", {"Star.qef", "Bean.qef+", "Embroidermodder.qpx"}},
+    {"machine/builtin/EMB/Flowers/", {"shamrockin.qef", "shamrockin.qef+", "shamrockin.qpx"}},
+    {"machine/builtin/EMB/Shapes/", {"rectangle.qef", "Star.qpx"}},
+    {"machine/builtin/EMB/Logos/", {"Embroidermodder-logo-2022.qef+"}},
+    {"machine/builtin/ORD/(UserST)/", {"Zigzag.stx", "Wave.stx", "Scallop.stx"}},
+    {"machine/usb1/EMB/", {"rectangle.qpx", "shamrockin.qef", "Bean.qef+"}},
+    {"machine/usb1/ORD/", {"Arrow.stx"}},
+    {"pc/Designs/", {"Bean.qef", "Embroidermodder-logo-2022.qef+", "Embroidermodder.qpx", "Star.qef+", "rectangle.qef", "shamrockin.qpx"}},
+    {"pc/Patterns/", {"Arrow.stx", "Scallop.stx", "Wave.stx", "Zigzag.stx"}},
+    {"pc-usb/EMB/Embf/", {"Star.qpx", "shamrockin.qef+", "Bean.qef"}},
+    {"pc-usb/ORD/Ordf/", {"Zigzag.stx", "Wave.stx"}},
 };
+// The corpus designs whose extension is in capitals.
+const std::set<std::string> kCapitalDst = {"Star", "Embroidermodder"};
 
 // Needle positions (22 is the middle, 0..44 the full swing) and feeds of the patterns' points;
 // each pattern is about 100 feed units long, so its thumbnail runs the picture's height.
+struct Pattern {
+    std::vector<int> swing; // repeated
+    int nPoints, nFeed;
+};
+const std::map<std::string, Pattern> kPatterns = {
+    {"Zigzag", {{4, 40}, 16, 6}},
+    {"Wave", {{22, 30, 36, 38, 36, 30, 22, 14, 8, 6, 8, 14}, 24, 4}},
+    {"Scallop", {{4, 12, 20, 26, 30, 32, 30, 26, 20, 12}, 20, 5}},
+    {"Arrow", {{22, 18, 14, 10, 6, 10, 14, 18}, 16, 6}},
+};
+
 std::vector<StxRecord> PatternPoints(const std::string& strName)
 {
     std::vector<StxRecord> points;
-    if (strName == "Zigzag") {
-        for (int i = 0; i < 16; ++i)
-            points.push_back(StxPoint(i % 2 ? 40 : 4, 6));
-    } else if (strName == "Wave") {
-        static const int kSwing[] = {22, 30, 36, 38, 36, 30, 22, 14, 8, 6, 8, 14};
-        for (int i = 0; i < 24; ++i)
-            points.push_back(StxPoint(kSwing[i % 12], 4));
-    } else if (strName == "Scallop") {
-        static const int kSwing[] = {4, 12, 20, 26, 30, 32, 30, 26, 20, 12};
-        for (int i = 0; i < 20; ++i)
-            points.push_back(StxPoint(kSwing[i % 10], 5));
-    } else if (strName == "Arrow") {
-        static const int kSwing[] = {22, 18, 14, 10, 6, 10, 14, 18};
-        for (int i = 0; i < 16; ++i)
-            points.push_back(StxPoint(kSwing[i % 8], 6));
-    }
+    if (auto it = kPatterns.find(strName); it != kPatterns.end())
+        for (int i = 0; i < it->second.nPoints; ++i)
+            points.push_back(StxPoint(it->second.swing[i % it->second.swing.size()], it->second.nFeed));
     return points;
 }
 
@@ -91,14 +73,27 @@ std::string Extension(const std::string& strPath) { return fs::path(strPath).ext
 
 } // namespace
 
-const std::vector<DemoFile>& DemoLayout() { return kLayout; }
+const std::vector<DemoFile>& DemoLayout()
+{
+    static const std::vector<DemoFile> layout = [] {
+        std::vector<DemoFile> files;
+        for (const auto& [strFolder, names] : kFolders)
+            for (const std::string& strName : names) {
+                const std::string strStem = fs::path(strName).stem().string();
+                files.push_back({strFolder + strName, Extension(strName) == ".stx" ? strStem
+                                                                                   : strStem + (kCapitalDst.contains(strStem) ? ".DST" : ".dst")});
+            }
+        return files;
+    }();
+    return layout;
+}
 
 bool WriteDemoFiles(const fs::path& corpus, const fs::path& out, std::string& strError)
 {
     std::error_code ec;
     fs::remove_all(out, ec);
     std::map<std::string, DesignLayout> designs;
-    for (const DemoFile& f : kLayout) {
+    for (const DemoFile& f : DemoLayout()) {
         Bytes bytes;
         std::string ext = Extension(f.path);
         if (ext == ".stx") {

@@ -6,50 +6,28 @@
 #include <httplib.h>
 #include <nlohmann/json.hpp>
 
-#include <chrono>
 #include <csignal>
-#include <poll.h>
+#include <cstdio>
 #include <regex>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using nlohmann::json;
 
 namespace {
 
 // tavren gui --port 0 in the background, until the test ends.
-class RunningGui {
-public:
+struct RunningGui {
     RunningGui()
     {
-        int fds[2];
-        if (pipe(fds) != 0)
-            return;
-        m_pid = fork();
-        if (m_pid == 0) {
-            dup2(fds[1], 1);
-            dup2(fds[1], 2);
-            close(fds[0]);
-            std::string bin = tavren::test::TavrenBinary().string();
-            execl(bin.c_str(), bin.c_str(), "gui", "--port", "0", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(fds[1]);
-        m_fd = fds[0];
+        const std::string command = "sh -c 'echo $$; exec \"$0\" gui --port 0 2>&1' '" + tavren::test::TavrenBinary().string() + "'";
+        m_pipe = popen(command.c_str(), "r");
+        char line[512];
+        if (m_pipe && fgets(line, sizeof line, m_pipe))
+            m_pid = std::atoi(line);
         const std::regex printed(R"(Tavren is at (http://127\.0\.0\.1:(\d+)/\?token=([0-9a-f]+)))");
-        auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
         std::smatch m;
-        while (std::chrono::steady_clock::now() < until && !std::regex_search(m_strOutput, m, printed)) {
-            pollfd p{m_fd, POLLIN, 0};
-            if (poll(&p, 1, 200) > 0) {
-                char buf[512];
-                ssize_t n = read(m_fd, buf, sizeof buf);
-                if (n <= 0)
-                    break;
-                m_strOutput.append(buf, static_cast<size_t>(n));
-            }
+        while (m_pid > 0 && fgets(line, sizeof line, m_pipe) && !std::regex_search(strOutput += line, m, printed)) {
         }
-        if (std::regex_search(m_strOutput, m, printed)) {
+        if (!m.empty()) {
             strAddress = m[1];
             nPort = std::stoi(m[2]);
             strToken = m[3];
@@ -57,23 +35,16 @@ public:
     }
     ~RunningGui()
     {
-        if (m_pid > 0) {
+        if (m_pid > 0)
             kill(m_pid, SIGTERM);
-            int status = 0;
-            waitpid(m_pid, &status, 0);
-        }
-        if (m_fd >= 0)
-            close(m_fd);
+        if (m_pipe)
+            pclose(m_pipe);
     }
-    const std::string& Output() const { return m_strOutput; }
 
-    std::string strAddress, strToken;
+    std::string strAddress, strToken, strOutput;
     int nPort = 0;
-
-private:
-    pid_t m_pid = -1;
-    int m_fd = -1;
-    std::string m_strOutput;
+    pid_t m_pid = 0;
+    FILE* m_pipe = nullptr;
 };
 
 struct Ask {
@@ -91,7 +62,7 @@ struct Ask {
 TEST(GuiGuard, OnlyThePrintedAddressDrivesThePage)
 {
     RunningGui gui;
-    ASSERT_FALSE(gui.strToken.empty()) << gui.Output();
+    ASSERT_FALSE(gui.strToken.empty()) << gui.strOutput;
     EXPECT_GE(gui.strToken.size(), 32u) << "at least 128 bits";
     const std::string self = "http://127.0.0.1:" + std::to_string(gui.nPort);
     httplib::Client client("127.0.0.1", gui.nPort);
@@ -137,14 +108,12 @@ TEST(GuiGuard, OnlyThePrintedAddressDrivesThePage)
 
     // An upload beyond the limit is refused, saying why.
     auto big = client.Post("/api/call", withToken, std::string((32u << 20) + 1, ' '), "application/json");
-    ASSERT_TRUE(big);
-    EXPECT_EQ(big->status, 413);
+    ASSERT_TRUE(big && big->status == 413);
     EXPECT_NE(big->body.find("larger than"), std::string::npos) << big->body;
 
     // The page's own files load without the token and keep to themselves.
     auto page = client.Get("/index.html");
-    ASSERT_TRUE(page);
-    EXPECT_EQ(page->status, 200);
+    ASSERT_TRUE(page && page->status == 200);
     const std::string csp = page->get_header_value("Content-Security-Policy");
     EXPECT_NE(csp.find("script-src 'self'"), std::string::npos) << csp;
     EXPECT_NE(csp.find("default-src 'none'"), std::string::npos) << csp;
@@ -152,28 +121,15 @@ TEST(GuiGuard, OnlyThePrintedAddressDrivesThePage)
     EXPECT_EQ(page->get_header_value("X-Content-Type-Options"), "nosniff");
 
     // The printed address leaves the token in a cookie of this port's and sends the browser to the
-    // bare address; with that cookie the page's own calls work.
+    // bare address (the page working with that cookie is every browser journey's first step).
     auto open = client.Get(gui.strAddress.substr(self.size()));
-    ASSERT_TRUE(open);
-    EXPECT_EQ(open->status, 303);
+    ASSERT_TRUE(open && open->status == 303);
     EXPECT_EQ(open->get_header_value("Location"), "/");
     const std::string cookie = open->get_header_value("Set-Cookie");
     EXPECT_EQ(cookie.rfind("tavren-" + std::to_string(gui.nPort) + "=" + gui.strToken + ";", 0), 0u) << cookie;
     for (const char* attr : {"HttpOnly", "SameSite=Strict", "Path=/"})
         EXPECT_NE(cookie.find(attr), std::string::npos) << cookie;
-    const httplib::Headers asThePage{{"Cookie", cookie.substr(0, cookie.find(';'))}, {"Origin", self}};
-    auto call = client.Post("/api/call", asThePage, toJapanese, "application/json");
-    ASSERT_TRUE(call);
-    EXPECT_EQ(call->status, 200) << call->body;
-    auto read = client.Get("/api/state", httplib::Headers{asThePage.begin(), std::next(asThePage.begin())});
-    ASSERT_TRUE(read);
-    ASSERT_EQ(read->status, 200);
-    json seen = json::parse(read->body, nullptr, false);
-    if (before.value("canChangeLanguage", false)) {
-        EXPECT_EQ(seen["language"], 1041) << "the page's own call was run";
-    }
     auto pulled = client.Post("/api/machine", withToken, pullCable, "application/json");
-    ASSERT_TRUE(pulled);
-    EXPECT_EQ(pulled->status, 200) << pulled->body;
+    ASSERT_TRUE(pulled && pulled->status == 200);
     EXPECT_NE(state()["machine"], before["machine"]) << "a script with the token drives the machine";
 }

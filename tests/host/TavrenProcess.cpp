@@ -1,10 +1,7 @@
 #include "tests/host/TavrenProcess.h"
-#include "tests/support/TestFiles.h"
 
 #include <cstdlib>
-#include <fcntl.h>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,45 +18,41 @@ std::filesystem::path TavrenBinary()
 
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env)
 {
-    std::map<std::string, std::string> vars;
-    for (char** e = environ; *e; ++e) {
-        const std::string entry(*e);
-        const size_t eq = entry.find('=');
-        if (eq != std::string::npos)
-            vars[entry.substr(0, eq)] = entry.substr(eq + 1);
-    }
-    for (const auto& [name, value] : env)
-        vars[name] = value;
+    std::map<std::string, std::string> vars(env); // the variables given win over this process's
+    for (char** e = environ; *e; ++e)
+        if (const char* eq = std::strchr(*e, '='))
+            vars.emplace(std::string(*e, static_cast<size_t>(eq - *e)), eq + 1);
     std::vector<std::string> envText;
     for (const auto& [name, value] : vars)
         envText.push_back(name + "=" + value);
     std::vector<char*> envp, args;
-    for (std::string& s : envText)
-        envp.push_back(s.data());
+    for (const std::string& s : envText)
+        envp.push_back(const_cast<char*>(s.c_str()));
+    for (const std::string& s : argv)
+        args.push_back(const_cast<char*>(s.c_str()));
     envp.push_back(nullptr);
-    std::vector<std::string> argText(argv);
-    for (std::string& s : argText)
-        args.push_back(s.data());
     args.push_back(nullptr);
 
-    char outName[] = "/tmp/tavren-process-XXXXXX";
-    const int fd = mkstemp(outName);
+    ProcessResult result;
+    int fds[2];
+    if (pipe(fds) != 0)
+        return result;
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fd, 1);
-    posix_spawn_file_actions_adddup2(&actions, fd, 2);
-    ProcessResult result;
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 2);
+    posix_spawn_file_actions_addclose(&actions, fds[0]);
     pid_t pid = 0;
-    if (posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0) {
-        int status = 0;
-        waitpid(pid, &status, 0);
-        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
+    const bool bStarted = posix_spawn(&pid, args[0], &actions, nullptr, args.data(), envp.data()) == 0;
     posix_spawn_file_actions_destroy(&actions);
-    close(fd);
-    std::ifstream in(outName);
-    result.output.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    unlink(outName);
+    close(fds[1]);
+    char buf[4096];
+    for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+        result.output.append(buf, static_cast<size_t>(n));
+    close(fds[0]);
+    int status = 0;
+    if (bStarted && waitpid(pid, &status, 0) == pid)
+        result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
     return result;
 }
 

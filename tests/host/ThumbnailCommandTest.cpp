@@ -1,5 +1,5 @@
-// tavren thumbnail and the desktop entries: a PNG of the asked size for every design and pattern
-// format, the installed thumbnailer run as a file manager runs it, and uninstall taking away all
+// tavren thumbnail and the desktop entries: the installed thumbnailer run as a file manager runs
+// it, a PNG of the asked size for every design and pattern format, and uninstall taking away all
 // that install put.
 #include "tests/design/FixtureWriter.h"
 #include "tests/host/TavrenProcess.h"
@@ -8,9 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <map>
 #include <set>
 
 namespace fs = std::filesystem;
@@ -77,73 +76,36 @@ std::set<std::string> FilesUnder(const fs::path& root)
 
 std::string ReadText(const fs::path& path)
 {
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    const fixture::Bytes bytes = fixture::ReadWholeFile(path.string());
+    return {bytes.begin(), bytes.end()};
 }
 
 // The Exec line split as desktop entries quote it, with the thumbnailer's field codes replaced.
-std::vector<std::string> ExecArguments(const std::string& exec, const std::string& size, const std::string& in,
-                                       const std::string& out)
+std::vector<std::string> ExecArguments(const std::string& exec, const std::map<char, std::string>& codes)
 {
-    std::vector<std::string> args;
-    std::string cur;
-    bool quoted = false, any = false;
+    std::vector<std::string> args(1);
+    bool quoted = false;
     for (size_t i = 0; i < exec.size(); ++i) {
         const char c = exec[i];
-        if (quoted && c == '\\' && i + 1 < exec.size()) {
-            cur += exec[++i];
-        } else if (c == '"') {
+        if (quoted && c == '\\' && i + 1 < exec.size())
+            args.back() += exec[++i];
+        else if (c == '"')
             quoted = !quoted;
-            any = true;
-        } else if (c == ' ' && !quoted) {
-            if (any || !cur.empty())
-                args.push_back(cur);
-            cur.clear();
-            any = false;
-        } else if (c == '%' && i + 1 < exec.size()) {
-            const char code = exec[++i];
-            cur += code == 's' ? size : code == 'i' ? in : code == 'o' ? out : code == '%' ? "%" : "";
-        } else {
-            cur += c;
-        }
+        else if (c == ' ' && !quoted)
+            args.emplace_back();
+        else if (c == '%' && i + 1 < exec.size())
+            args.back() += codes.at(exec[++i]);
+        else
+            args.back() += c;
     }
-    if (any || !cur.empty())
-        args.push_back(cur);
     return args;
 }
 
 } // namespace
 
-TEST(ThumbnailCommand, EveryFormatGivesAPictureOfTheAskedSizeWithItsAspectKept)
-{
-    ScratchDir dir;
-    for (const fs::path& in : OneOfEach(dir.path)) {
-        for (int size : {128, 256}) {
-            const fs::path out = dir.path / (in.filename().string() + "-" + std::to_string(size) + ".png");
-            const auto run = RunTavren({"thumbnail", "-s", std::to_string(size), in.string(), out.string()});
-            ASSERT_EQ(run.exitCode, 0) << in << ": " << run.output;
-            const Picture pic = ReadPng(out);
-            ASSERT_TRUE(pic.ok) << out;
-            EXPECT_EQ(pic.width, size) << in;
-            EXPECT_EQ(pic.height, size) << in;
-            ASSERT_GE(pic.right, pic.left) << in << ": nothing drawn";
-            if (in.extension() != ".stx") {
-                // The drawing spans most of the width and is a quarter as high.
-                const double w = pic.right - pic.left + 1, h = pic.bottom - pic.top + 1;
-                EXPECT_GT(w, 0.8 * size) << in;
-                EXPECT_NEAR(w / h, 4.0, 0.8) << in;
-            }
-        }
-    }
-    const fs::path broken = dir.path / "broken.qef";
-    fixture::WriteFile(broken.string(), fixture::Bytes(40, 7));
-    const auto run = RunTavren({"thumbnail", "-s", "128", broken.string(), (dir.path / "broken.png").string()});
-    EXPECT_EQ(run.exitCode, 1);
-    EXPECT_FALSE(fs::exists(dir.path / "broken.png"));
-    EXPECT_EQ(RunTavren({"thumbnail", (dir.path / "wide.qef").string(), (dir.path / "x.png").string()}).exitCode, 2);
-}
-
-TEST(DesktopEntries, InstalledThumbnailerDrawsAsAFileManagerRunsItAndUninstallTakesAllAway)
+// tavren thumbnail as the installed entry runs it, the way a file manager does: every format at
+// two sizes, the drawing's aspect kept; a broken file leaves no picture.
+TEST(DesktopEntries, InstalledThumbnailerDrawsEveryFormatAndUninstallTakesAllAway)
 {
     ScratchDir dir;
     const fs::path data = dir.path / "data home";  // a space, so the Exec line's quoting counts
@@ -165,18 +127,30 @@ TEST(DesktopEntries, InstalledThumbnailerDrawsAsAFileManagerRunsItAndUninstallTa
     const std::string exec = entry.substr(at + 6, entry.find('\n', at + 1) - at - 6);
     EXPECT_NE(entry.find("application/x-tavren-qef-plus;"), std::string::npos) << entry;
 
-    const fs::path files = dir.path / "files";
-    fs::create_directories(files);
-    for (const fs::path& in : OneOfEach(files)) {
-        const fs::path out = dir.path / "thumb.png";
-        fs::remove(out);
-        const auto args = ExecArguments(exec, "256", in.string(), out.string());
-        ASSERT_EQ(args.front(), program.string()) << exec;
-        run = RunProcess(args);
-        ASSERT_EQ(run.exitCode, 0) << exec << ": " << run.output;
-        const Picture pic = ReadPng(out);
-        EXPECT_TRUE(pic.ok && pic.width == 256 && pic.height == 256) << in;
+    const fs::path out = dir.path / "thumb.png";
+    for (const fs::path& in : OneOfEach(dir.path)) {
+        for (int size : {128, 256}) {
+            fs::remove(out);
+            const auto args = ExecArguments(exec, {{'s', std::to_string(size)}, {'i', in.string()}, {'o', out.string()}});
+            ASSERT_EQ(args.front(), program.string()) << exec;
+            run = RunProcess(args);
+            ASSERT_EQ(run.exitCode, 0) << in << ": " << run.output;
+            const Picture pic = ReadPng(out);
+            ASSERT_TRUE(pic.ok && pic.width == size && pic.height == size) << in;
+            ASSERT_GE(pic.right, pic.left) << in << ": nothing drawn";
+            if (in.extension() != ".stx") {
+                // The drawing spans most of the width and is a quarter as high.
+                const double w = pic.right - pic.left + 1, h = pic.bottom - pic.top + 1;
+                EXPECT_GT(w, 0.8 * size) << in;
+                EXPECT_NEAR(w / h, 4.0, 0.8) << in;
+            }
+        }
     }
+    fixture::WriteFile((dir.path / "broken.qef").string(), fixture::Bytes(40, 7));
+    fs::remove(out);
+    EXPECT_EQ(RunTavren({"thumbnail", "-s", "128", (dir.path / "broken.qef").string(), out.string()}).exitCode, 1);
+    EXPECT_FALSE(fs::exists(out));
+    EXPECT_EQ(RunTavren({"thumbnail", (dir.path / "wide.qef").string(), out.string()}).exitCode, 2);
     if (fs::exists(data / "mime/mime.cache")) {
         EXPECT_NE(ReadText(data / "mime/globs2").find("application/x-tavren-stx:*.stx"), std::string::npos);
     }

@@ -12,10 +12,8 @@ namespace {
 RcScript Compile(const std::string& strText)
 {
     CRcTokenizer tokenizer({});
-    CRcParser parser(tokenizer.RunText(strText, "test.rc"),
-                     [](BitmapDef&, const Token& t) { throw RcError(t.strFile, t.nLine, "no files in this test"); },
-                     [](IconDef&, const Token& t) { throw RcError(t.strFile, t.nLine, "no files in this test"); });
-    return parser.Parse("test.rc");
+    const auto noFiles = [](auto&, const Token& t) { throw RcError(t.strFile, t.nLine, "no files in this test"); };
+    return CRcParser(tokenizer.RunText(strText, "test.rc"), noFiles, noFiles).Parse("test.rc");
 }
 
 // The message of the error a script gets, or "" when it compiles.
@@ -101,17 +99,15 @@ TEST(ImageFile, TruncatedOrForeignPicturesAreRefused)
     EXPECT_EQ(image.nWidth, 2);
     EXPECT_EQ(image.pixels, (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 
-    std::vector<uint8_t> truncated(bmp.begin(), bmp.end() - 4);
-    EXPECT_FALSE(CImageFile::DecodeBmp(truncated, image, strError));
-    EXPECT_EQ(strError, "bitmap pixels truncated");
-    std::vector<uint8_t> eightBit = bmp;
-    eightBit[28] = 8;
-    EXPECT_FALSE(CImageFile::DecodeBmp(eightBit, image, strError));
-    EXPECT_NE(strError.find("only 24- and 32-bit"), std::string::npos);
-    std::vector<uint8_t> huge = bmp;
-    huge[21] = 0x7F;   // width 0x7F000002
-    EXPECT_FALSE(CImageFile::DecodeBmp(huge, image, strError));
-    EXPECT_EQ(strError, "bitmap size out of range");
+    // The error each broken file gets, or "decoded".
+    const auto bmpError = [&](std::vector<uint8_t> b, size_t at, uint8_t value, size_t cut = 0) {
+        b[at] = value;
+        b.resize(b.size() - cut);
+        return CImageFile::DecodeBmp(b, image, strError) ? "decoded" : strError;
+    };
+    EXPECT_EQ(bmpError(bmp, 0, 'B', 4), "bitmap pixels truncated");
+    EXPECT_EQ(bmpError(bmp, 28, 8).find("only 24- and 32-bit"), 0u);
+    EXPECT_EQ(bmpError(bmp, 21, 0x7F), "bitmap size out of range");   // width 0x7F000002
 
     std::vector<ImageDef> images;
     std::vector<uint8_t> ico = {0, 0, 1, 0, 1, 0, 16, 16, 0, 0, 1, 0, 32, 0, 0xFF, 0xFF, 0, 0, 22, 0, 0, 0};

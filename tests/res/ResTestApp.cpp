@@ -29,17 +29,17 @@ CResTestApp theApp;
 
 #define RES_TEST_EXPORT extern "C" __attribute__((visibility("default")))
 
-RES_TEST_EXPORT int ResTestInitCount() { return g_nInitCount; }
-RES_TEST_EXPORT void ResTestSetExitCounter(int* pCount) { g_pExitCount = pCount; }
-
-// The module's instance and application object as its own code sees them inside an export.
-RES_TEST_EXPORT HINSTANCE ResTestInstance()
+// How often InitInstance ran; ExitInstance counts into *pExitCount from now on.
+RES_TEST_EXPORT int ResTestInitCount(int* pExitCount)
 {
-    AFX_MANAGE_STATE(AfxGetStaticModuleState());
-    return AfxGetInstanceHandle();
+    g_pExitCount = pExitCount;
+    return g_nInitCount;
 }
-RES_TEST_EXPORT CWinApp* ResTestApp()
+
+// The application object, and the module's instance as its own code sees it inside an export.
+RES_TEST_EXPORT CWinApp* ResTestApp(HINSTANCE* phInstance)
 {
     AFX_MANAGE_STATE(AfxGetStaticModuleState());
+    *phInstance = AfxGetInstanceHandle();
     return AfxGetApp();
 }
