@@ -91,3 +91,81 @@ export async function until(page, fn, arg, what) {
   }
   throw new Error(`timed out waiting for ${what}`);
 }
+
+// ---- the File Manager and Write a Design as a person works them, shared by both files.
+export const FM = 'File Manager', PC_LIST = 13011, MACHINE_LIST = 13018, TO_MACHINE = 13025, TO_PC = 13026;
+export const win = (page, caption) => page.locator(`.window[data-caption="${caption}"]`);
+export const ctl = (page, caption, id) => win(page, caption).locator(`.ctl[data-id="${id}"]`);
+
+// An error that also says which windows are in front, for a step that found the page elsewhere.
+export async function whyNot(e, page) {
+  const front = await page.evaluate(() => [...document.querySelectorAll('.window.front')].map(w => w.dataset.caption + ': ' + w.innerText).join('\n'));
+  return new Error(e.message + '\nin front: ' + front);
+}
+
+// The items of a list control: label, picture index (from the picture's address) and whether the
+// picture has loaded.
+export function listItems(page, caption, id) {
+  return page.evaluate(([caption, id]) => {
+    const list = document.querySelector(`.window[data-caption="${caption}"] .ctl[data-id="${id}"]`);
+    return list ? [...list.querySelectorAll('[data-item]')].map(e => {
+      const img = e.querySelector('img');
+      const m = img && /\/pic\/il\/\d+\/(\d+)\.png/.exec(img.getAttribute('src'));
+      return { label: e.getAttribute('aria-label'), picture: m ? Number(m[1]) : -1, loaded: !!img && img.complete && img.naturalWidth > 0 };
+    }) : [];
+  }, [caption, id]);
+}
+
+export async function waitItems(page, caption, id, pred, what) {
+  let items = [];
+  for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(100))
+    if (pred(items = await listItems(page, caption, id))) return items;
+  throw await whyNot(new Error(`timed out waiting for ${what}; the list holds ${JSON.stringify(items)}`), page);
+}
+
+export const loadedHas = (...labels) => items => labels.every(l => items.some(i => i.label === l && i.loaded));
+
+// Opens the places in turn by double-clicks, each once the list shows it (a label holding its text).
+export async function openPlaces(page, caption, id, ...places) {
+  for (const place of places) {
+    await waitItems(page, caption, id, items => items.some(i => i.label.includes(place)), place);
+    await ctl(page, caption, id).locator('[data-item]').filter({ has: page.locator('.text', { hasText: place }) }).first()
+      .dblclick({ timeout: STEP });
+  }
+}
+
+// Opens a File Manager export from the host's bar with a target; resolves when its window is up.
+export async function openManager(page, exportName = 'ManageDesignDialog', target = 2, caption = FM) {
+  await page.locator(`button[data-export="${exportName}"]:not([disabled])`).click({ timeout: STEP });
+  await page.locator('#cf-target').selectOption(String(target));
+  await page.locator('#cf-go').click({ timeout: STEP });
+  await win(page, caption).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+}
+
+export async function closeManager(page, caption = FM) {
+  await ctl(page, caption, 2).click({ timeout: STEP });
+  await win(page, caption).waitFor({ state: 'detached', timeout: STEP });
+}
+
+// A click on a file's picture ticks it; waits until its picture is the ticked one (odd) and loaded.
+export async function tick(page, caption, id, label) {
+  await ctl(page, caption, id).locator(`[data-item][aria-label="${label}"] img`).click({ timeout: STEP });
+  await waitItems(page, caption, id, items => items.some(i => i.label === label && i.loaded && i.picture % 2 === 1), `${label} ticked`);
+}
+
+export async function press(page, caption, id) {
+  await ctl(page, caption, id).and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
+    .catch(async e => { throw await whyNot(e, page); });
+  await ctl(page, caption, id).click({ timeout: STEP });
+}
+
+// The machine's storage, drive C: and the flash drive E: in a folder of their own, from the demo
+// files: tavren gui's arguments and environment, and where each drive's files are.
+export function demoDrives() {
+  const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-'));
+  const [storage, c, e] = ['storage', 'pc', 'usb'].map(d => path.join(root, d));
+  for (const [from, to] of [['machine', storage], ['pc', c], ['pc-usb', e]])
+    fs.cpSync(path.join(sourceDir, 'tests/fixtures/demo', from), to, { recursive: true });
+  return { root, storage, c, e, extra: ['--storage', storage], env: { TAVREN_DRIVES: `C=fixed:${c};E=removable:${e}` },
+           remove: () => fs.rmSync(root, { recursive: true, force: true }) };
+}

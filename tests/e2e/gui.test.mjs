@@ -1,23 +1,25 @@
 // tavren gui in headless Chromium, the journeys of a person doing the module's job: Write a Design
-// from the host's bar sending a sample and an uploaded design, designs sent to the machine and one
-// fetched back, a DST design written onto it, STX patterns copied to the PC's flash drive, the
-// language switched; the machine panel and the PC's drive switch play the machine and the flash
-// drive. What a dialog or a list does step by step is the dialog and list tests' business.
+// from the host's bar sending a sample and a DST design to the machine and the DST design to the
+// PC's flash drive; designs sent to the machine in the File Manager (its pictures, lists, location
+// box, menu and transfer bar as the page draws them) and one fetched back; STX patterns copied to
+// the flash drive; the language switched. The machine panel plays the machine. What a dialog or a
+// list does step by step is the dialog and list tests' business; each step leaves a screenshot
+// e2e-<journey>-<n>-<step>.png.
 //
 // Environment: as browser.mjs says;
 // E2E_DOCS_SCREENSHOT=docs/screenshot.png also saves the README's picture (the File Manager with
-// thumbnails in both panes, from the first journey).
+// thumbnails in both panes, from the File Manager journey).
 import { test } from 'node:test';
 import assert from 'node:assert/strict';
 import { execFileSync } from 'node:child_process';
 import fs from 'node:fs';
-import os from 'node:os';
 import path from 'node:path';
-import { STEP, outDir, sourceDir, tavren, withPage } from './browser.mjs';
+import { FM, MACHINE_LIST, PC_LIST, STEP, TO_MACHINE, TO_PC, closeManager, ctl, demoDrives, listItems, loadedHas, openManager,
+  openPlaces, outDir, press, sourceDir, tavren, tick, until, waitItems, whyNot, win, withPage } from './browser.mjs';
 
 // A journey that needs what the module does not offer yet (skipWhy says so from the state a
-// script sees) is skipped, saying so.
-async function withGui(t, extra, skipWhy, fn) {
+// script sees) is skipped, saying so. The journey runs on demoDrives(), removed afterwards.
+async function withGui(t, { extra = [], env = {} }, skipWhy, fn) {
   const first = async url => {
     // A script brings the printed token in a header; the page gets it as a cookie by opening the address.
     const address = new URL(url);
@@ -25,290 +27,18 @@ async function withGui(t, extra, skipWhy, fn) {
       { headers: { 'X-Tavren-Token': address.searchParams.get('token') } })).json();
     return skipWhy(state);
   };
-  const why = await withPage({ extra, first }, fn);
+  const why = await withPage({ extra, env, first }, fn);
   if (why) t.skip(why);
 }
 
 const exported = name => state => state.exports.some(x => x.name === name) ? '' : `the module does not export ${name} yet`;
-
-// The items of a list control: label, picture index (from the picture's address) and whether the
-// picture has loaded.
-function listItems(page, caption, id) {
-  return page.evaluate(([caption, id]) => {
-    const list = document.querySelector(`.window[data-caption="${caption}"] .ctl[data-id="${id}"]`);
-    return list ? [...list.querySelectorAll('[data-item]')].map(e => {
-      const img = e.querySelector('img');
-      const m = img && /\/pic\/il\/\d+\/(\d+)\.png/.exec(img.getAttribute('src'));
-      return { label: e.getAttribute('aria-label'), picture: m ? Number(m[1]) : -1, loaded: !!img && img.complete && img.naturalWidth > 0 };
-    }) : [];
-  }, [caption, id]);
-}
-
-async function waitItems(page, caption, id, pred, what) {
-  const deadline = Date.now() + STEP;
-  let items = [];
-  while (Date.now() < deadline) {
-    items = await listItems(page, caption, id);
-    if (pred(items)) return items;
-    await page.waitForTimeout(100);
-  }
-  throw new Error(`timed out waiting for ${what}; the list holds ${JSON.stringify(items)}`);
-}
-
-async function openItem(page, caption, id, label) {
-  const item = page.locator(`.window[data-caption="${caption}"] .ctl[data-id="${id}"] [data-item]`)
-    .filter({ has: page.locator('.text', { hasText: label }) }).first();
-  await item.dblclick({ timeout: STEP });
-}
-
-// A front message box or dialog the journey did not expect, as text for a failure.
-async function frontWindowText(page) {
-  return page.evaluate(() => [...document.querySelectorAll('.window.front')].map(w => w.dataset.caption + ': ' + w.innerText).join('\n'));
-}
-
-test('Write a Design from the bar sends a sample and an uploaded design to the machine', { timeout: 120000 }, async t => {
-  const storage = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
-  fs.mkdirSync(path.join(storage, 'builtin', 'EMB', 'Flowers'), { recursive: true });
-  const demo = path.join(sourceDir, 'tests/fixtures/demo/pc/Designs');
-  try {
-    await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
-      const WD = 'Write a Design';
-      const send = async (what, bReopensFlowers) => {
-        await page.locator('#cf-go').click({ timeout: STEP });
-        const dialog = page.locator(`.window[data-caption="${WD}"]`);
-        await dialog.waitFor({ timeout: STEP })
-          .catch(async () => { throw new Error(`no ${WD}; in front: ` + await frontWindowText(page)); });
-        if (bReopensFlowers) {
-          // The folder the host kept from the last send: the dialog opens in it, where ">>" sends.
-          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Rose.qef+'), 'the kept Flowers folder');
-        } else {
-          // Built-in storage, then its Flowers folder: the level at which ">>" sends.
-          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
-          await openItem(page, WD, 13007, 'Built-in');
-          await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
-          await openItem(page, WD, 13007, 'Flowers');
-        }
-        const sendButton = dialog.locator('.ctl[data-id="13000"]');
-        await sendButton.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
-          .catch(async () => { throw new Error('">>" stays disabled; in front: ' + await frontWindowText(page)); });
-        await page.screenshot({ path: path.join(outDir, `e2e-write-design-${what}-1-dialog.png`) });
-        await sendButton.click({ timeout: STEP });
-        await dialog.waitFor({ state: 'detached', timeout: STEP })
-          .catch(async () => { throw new Error(`${WD} did not close after ">>"; in front: ` + await frontWindowText(page)); });
-        await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
-        await page.screenshot({ path: path.join(outDir, `e2e-write-design-${what}-2-sent.png`) });
-      };
-
-      // A sample from the PC, into built-in storage's Flowers folder, without select-after-send.
-      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
-      await page.locator('#cf-file').selectOption('Star.qef+');
-      await page.locator('#cf-name').fill('Rose.qef+');
-      await page.locator('#cf-offer').uncheck();
-      await page.locator('#cf-target').selectOption('1');
-      await send('sample', false);
-      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"\\\\EMB\\Flowers"');
-      assert.equal(await page.locator('#last [data-field="storage"] .value').innerText(), '1');
-      const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Rose.qef+');
-      assert.ok(fs.existsSync(sent), 'the design arrived in the machine\'s Flowers folder');
-      assert.deepEqual(fs.readFileSync(sent), fs.readFileSync(path.join(demo, 'Star.qef+')), 'byte for byte');
-
-      // A file from the person's disk: the form offers the folder and storage the host kept, and
-      // the dialog opens in that folder again.
-      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
-      assert.equal(await page.locator('#cf-folder').inputValue(), '\\\\EMB\\Flowers');
-      assert.equal(await page.locator('#cf-storage').inputValue(), '1');
-      await page.locator('#cf-upload').setInputFiles(path.join(demo, 'shamrockin.qpx'));
-      // The name follows once the file is read.
-      await waitValue(page.locator('#cf-name'), 'shamrockin.qpx');
-      await page.locator('#cf-offer').uncheck();
-      await page.locator('#cf-target').selectOption('1');
-      await send('upload', true);
-      const uploaded = path.join(storage, 'builtin', 'EMB', 'Flowers', 'shamrockin.qpx');
-      assert.ok(fs.existsSync(uploaded), 'the uploaded design arrived in the Flowers folder');
-      assert.deepEqual(fs.readFileSync(uploaded), fs.readFileSync(path.join(demo, 'shamrockin.qpx')));
-    });
-  } finally {
-    fs.rmSync(storage, { recursive: true, force: true });
-  }
-});
-
-// ---- what a person does with the module, journey by journey, through the host's bar, the machine
-// panel and the dialogs; each step leaves a screenshot e2e-<journey>-<n>-<step>.png.
-
-const FM = 'File Manager', PC_LIST = 13011, MACHINE_LIST = 13018, TO_MACHINE = 13025, TO_PC = 13026;
-
-// A machine storage holding the demo's files, in a folder the journey can look into.
-function demoStorage() {
-  const dir = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-storage-'));
-  fs.cpSync(path.join(sourceDir, 'tests/fixtures/demo/machine'), dir, { recursive: true });
-  return dir;
-}
 
 function shooter(page, journey) {
   let n = 0;
   return step => page.screenshot({ path: path.join(outDir, `e2e-${journey}-${++n}-${step}.png`) });
 }
 
-const win = (page, caption) => page.locator(`.window[data-caption="${caption}"]`);
-const ctl = (page, caption, id) => win(page, caption).locator(`.ctl[data-id="${id}"]`);
-
-async function whyNot(e, page) {
-  return new Error(e.message + '\nin front: ' + await frontWindowText(page));
-}
-
-// Opens a File Manager export from the bar with a target; resolves when its window is up.
-async function openManager(page, exportName, target, caption = FM) {
-  await page.locator(`button[data-export="${exportName}"]:not([disabled])`).click({ timeout: STEP });
-  await page.locator('#cf-target').selectOption(String(target));
-  await page.locator('#cf-go').click({ timeout: STEP });
-  await win(page, caption).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-}
-
-// The PC pane: Computer, drive C:, then a folder of it.
-async function openPcFolder(page, folder, caption = FM, computer = 'Computer') {
-  await waitItems(page, caption, PC_LIST, items => items.some(i => i.label === computer), 'the PC root view');
-  await openItem(page, caption, PC_LIST, computer);
-  await waitItems(page, caption, PC_LIST, items => items.some(i => /C:/.test(i.label)), 'the drives view');
-  await openItem(page, caption, PC_LIST, 'C:');
-  await waitItems(page, caption, PC_LIST, items => items.some(i => i.label === folder), 'drive C:');
-  await openItem(page, caption, PC_LIST, folder);
-}
-
-// A click on a file's picture ticks it; waits until its picture is the ticked one (odd).
-async function tick(page, caption, id, label) {
-  await win(page, caption).locator(`.ctl[data-id="${id}"] [data-item][aria-label="${label}"] img`).click({ timeout: STEP });
-  await waitItems(page, caption, id, items => items.some(i => i.label === label && i.picture % 2 === 1), `${label} ticked`);
-}
-
-async function press(page, caption, id) {
-  const b = ctl(page, caption, id);
-  await b.and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
-    .catch(async e => { throw await whyNot(new Error(e.message + '\n' + await b.evaluate(x => x.outerHTML).catch(() => 'no such control')), page); });
-  await b.click({ timeout: STEP });
-}
-
-// A message box in front with this caption whose text holds text, answered with a button.
-async function answer(page, caption, text, buttonId) {
-  const box = page.locator(`.window.front[data-caption="${caption}"]`);
-  await box.waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-  assert.ok((await box.innerText()).includes(text), `"${caption}" says "${text}": ${await box.innerText()}`);
-  await box.locator(`.ctl[data-id="${buttonId}"]`).click({ timeout: STEP });
-  await box.waitFor({ state: 'detached', timeout: STEP });
-}
-
-async function closeManager(page, caption = FM) {
-  await ctl(page, caption, 2).click({ timeout: STEP });
-  await win(page, caption).waitFor({ state: 'detached', timeout: STEP });
-}
-
-const loadedHas = (...labels) => items => labels.every(l => items.some(i => i.label === l && i.loaded));
-
-test('Journey: three designs sent to the machine, a clash answered No, one fetched back', { timeout: 120000 }, async t => {
-  const storage = demoStorage();
-  try {
-    await withGui(t, ['--storage', storage], exported('ManageDesignDialog'), async page => {
-      const shot = shooter(page, 'send-designs');
-      await openManager(page, 'ManageDesignDialog', 2);
-      await openPcFolder(page, 'Designs');
-      await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Built-in'), 'the machine root view');
-      await openItem(page, FM, MACHINE_LIST, 'Built-in');
-      await waitItems(page, FM, MACHINE_LIST, loadedHas('Star.qef', 'Flowers'), 'built-in storage');
-      // Designs go into a folder of a storage's design folder.
-      await openItem(page, FM, MACHINE_LIST, 'Flowers');
-      await waitItems(page, FM, MACHINE_LIST, loadedHas('shamrockin.qef', 'shamrockin.qpx'), 'the Flowers folder');
-      const SENT = ['Bean.qef', 'rectangle.qef', 'Embroidermodder-logo-2022.qef+'];
-      await waitItems(page, FM, PC_LIST, loadedHas(...SENT), 'the PC designs');
-      await shot('both-panes');
-
-      // Three ticked on the PC; the machine answers slowly, so the progress dialog stays a while.
-      for (const l of SENT) await tick(page, FM, PC_LIST, l);
-      assert.equal((await ctl(page, FM, 13027).innerText()).trim(), '3', 'the PC counter counts three ticks');
-      await shot('ticked');
-      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').click({ timeout: STEP });
-      await page.locator('#machine button[data-toggle="slow"][aria-pressed="true"]').waitFor({ timeout: STEP });
-      await press(page, FM, TO_MACHINE);
-      const progress = win(page, 'Send Designs');
-      await progress.waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await progress.locator('[role="progressbar"]').waitFor({ timeout: STEP });
-      await shot('progress');
-      await page.locator('#machine button[data-toggle="slow"]').click({ timeout: STEP });
-      await progress.waitFor({ state: 'detached', timeout: 20000 });
-      await waitItems(page, FM, MACHINE_LIST, loadedHas(...SENT, 'shamrockin.qpx'), 'the three designs in the machine pane with their pictures');
-      const flowers = path.join(storage, 'builtin', 'EMB', 'Flowers');
-      for (const f of SENT)
-        assert.deepEqual(fs.readFileSync(path.join(flowers, f)), fs.readFileSync(path.join(sourceDir, 'tests/fixtures/demo/pc/Designs', f)),
-                         `${f} arrived byte for byte`);
-      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').waitFor({ timeout: STEP });
-      assert.equal((await ctl(page, FM, 13027).innerText()).trim(), '0', 'the ticks are cleared after the send');
-      await shot('sent');
-      // A click on a machine file ticks it and brings its thumbnail from the machine (pictures
-      // from 26 on are thumbnails); a second click unticks it and keeps the thumbnail.
-      const thumbnail = (label, ticked) => waitItems(page, FM, MACHINE_LIST,
-        items => items.some(i => i.label === label && i.loaded && i.picture >= 26 && i.picture % 2 === (ticked ? 1 : 0)),
-        `${label} with its thumbnail, ${ticked ? 'ticked' : 'unticked'}`);
-      const itemPicture = label => win(page, FM).locator(`.ctl[data-id="${MACHINE_LIST}"] [data-item][aria-label="${label}"] img`);
-      for (const f of SENT) {
-        await itemPicture(f).click({ timeout: STEP });
-        await thumbnail(f, true);
-      }
-      const thumbs = (await listItems(page, FM, MACHINE_LIST)).filter(i => SENT.includes(i.label)).map(i => i.picture);
-      assert.equal(new Set(thumbs).size, 3, 'each sent design has a thumbnail of its own');
-      await shot('thumbnails');
-      if (process.env.E2E_DOCS_SCREENSHOT) await page.screenshot({ path: process.env.E2E_DOCS_SCREENSHOT });
-      for (const f of SENT) {
-        await page.waitForTimeout(300); // not a double-click
-        await itemPicture(f).click({ timeout: STEP });
-        await thumbnail(f, false);
-      }
-
-      // shamrockin.qpx is on the machine already: No leaves the machine's file as it is.
-      const before = fs.readFileSync(path.join(flowers, 'shamrockin.qpx'));
-      await tick(page, FM, PC_LIST, 'shamrockin.qpx');
-      await press(page, FM, TO_MACHINE);
-      await page.locator('.window.front[data-caption="Save As"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await shot('clash');
-      await answer(page, 'Save As', 'shamrockin.qpx already exists.', 7);
-      assert.deepEqual(fs.readFileSync(path.join(flowers, 'shamrockin.qpx')), before, 'No kept the machine\'s file');
-
-      // Back to the PC: shamrockin.qef from the machine into C:\Designs.
-      await tick(page, FM, MACHINE_LIST, 'shamrockin.qef');
-      await press(page, FM, TO_PC);
-      await waitItems(page, FM, PC_LIST, loadedHas('shamrockin.qef', 'shamrockin.qpx'), 'shamrockin.qef fetched into the PC pane')
-        .catch(async e => { throw await whyNot(e, page); });
-      await shot('fetched');
-      await closeManager(page);
-    });
-  } finally {
-    fs.rmSync(storage, { recursive: true, force: true });
-  }
-});
-
-// Sets one of the machine panel's selects and waits until the machine's state shows it.
-async function machineSetting(page, id, value) {
-  const before = await page.locator(`#${id}`).elementHandle({ timeout: STEP });
-  await page.locator(`#${id}`).selectOption(value);
-  // The select shows the choice at once; the panel is drawn anew from the machine's state only
-  // once the machine has taken it, and that is what the next step needs.
-  const until = Date.now() + STEP;
-  while (!await page.evaluate(([id, old, v]) => {
-    const e = document.getElementById(id);
-    return !!e && e !== old && e.value === v;
-  }, [id, before, value])) {
-    if (Date.now() > until) throw new Error(`timed out waiting for the machine to take ${id} = ${value}`);
-    await page.waitForTimeout(50);
-  }
-}
-
-// Waits until a field reads text. (Not page.waitForFunction: that evaluates in the page, which the
-// page's own security policy forbids, as it should.)
-async function waitValue(field, text) {
-  const until = Date.now() + STEP;
-  let now = '';
-  while ((now = await field.inputValue({ timeout: STEP })) !== text) {
-    if (Date.now() > until) throw new Error(`timed out waiting for the field to read "${text}": it reads "${now}"`);
-    await new Promise(r => setTimeout(r, 50));
-  }
-}
+const lastField = (page, field) => page.locator(`#last [data-field="${field}"] .value`);
 
 function infoSize(file) {
   const out = execFileSync(tavren, ['info', file], { encoding: 'utf8' });
@@ -317,143 +47,235 @@ function infoSize(file) {
   return m[0];
 }
 
-test('Journey: a DST design written onto the machine once it embroiders, then onto the PC\'s flash drive', { timeout: 120000 }, async t => {
-  const storage = demoStorage();
-  const notDst = path.join(storage, 'Scribble.dst');
-  fs.writeFileSync(notDst, Buffer.alloc(700, 0x41));
-  const dst = path.join(sourceDir, 'tests/fixtures/corpus/Star.DST');
+test('Journey: Write a Design sends a sample and a DST design to the machine and the DST design to the flash drive', { timeout: 120000 }, async t => {
+  const drives = demoDrives();
+  const WD = 'Write a Design', dst = path.join(sourceDir, 'tests/fixtures/corpus/Star.DST');
+  const flowers = path.join(drives.storage, 'builtin', 'EMB', 'Flowers');
   try {
-    await withGui(t, ['--storage', storage], exported('WriteSendDialog'), async page => {
-      const shot = shooter(page, 'write-dst');
-      const WD = 'Write a Design';
-      await page.locator('button[data-export="WriteSendDialog"]').click({ timeout: STEP });
-      await page.locator('#cf-upload').setInputFiles(dst);
-      await page.locator('#cf-note', { hasText: 'Star.DST is a DST design: it is converted to Star.qef' }).waitFor({ timeout: STEP });
-      await page.locator('#cf-target').selectOption('1');
-      await shot('form');
-      await page.locator('#cf-go').click({ timeout: STEP });
-      await win(page, WD).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      assert.equal(await ctl(page, WD, 13008).locator('input').inputValue(), 'Star.qef', 'the dialog offers the QEF name');
-      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Built-in'), 'the machine in the list');
-      await openItem(page, WD, 13007, 'Built-in');
-      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Flowers'), 'built-in storage');
-      await openItem(page, WD, 13007, 'Flowers');
-      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'shamrockin.qpx'), 'the Flowers folder');
+    await withGui(t, drives, exported('WriteSendDialog'), async page => {
+      const shot = shooter(page, 'write-design');
+      // The form from the bar (fill it in), then the dialog: the places opened, ">>", the result.
+      const write = async (fill, places, step) => {
+        await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
+        await fill();
+        await page.locator('#cf-go').click({ timeout: STEP });
+        await win(page, WD).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+        await openPlaces(page, WD, 13007, ...places);
+        await shot(step + '-dialog');
+        await press(page, WD, 13000);
+        await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+        await lastField(page, 'result').filter({ hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
+        await shot(step + '-sent');
+      };
+      const upload = async (file, target) => {
+        await page.locator('#cf-upload').setInputFiles(file);
+        await page.locator('#cf-note', { hasText: `${path.basename(file)} is a DST design` }).waitFor({ timeout: STEP });
+        await page.locator('#cf-target').selectOption(target);
+      };
 
-      // Ordinary sewing mode: No to changing it sends nothing.
-      await machineSetting(page, 'm-mode', '0');
-      await press(page, WD, 13000);
-      await page.locator('.window.front[data-caption="Confirm"]').waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await shot('sewing-mode');
-      await answer(page, 'Confirm', 'Ordinary sewing mode will be changed to Embroidery mode.', 7);
-      assert.ok(!fs.existsSync(path.join(storage, 'builtin', 'EMB', 'Flowers', 'Star.qef')), 'nothing sent after No');
+      // A sample from the PC into built-in storage's Flowers folder, under a name of the person's.
+      await write(async () => {
+        await page.locator('#cf-file').selectOption('Star.qef+');
+        await page.locator('#cf-name').fill('Rose.qef+');
+        await page.locator('#cf-offer').uncheck();
+        await page.locator('#cf-target').selectOption('1');
+      }, ['Built-in', 'Flowers'], 'sample');
+      assert.deepEqual(fs.readFileSync(path.join(flowers, 'Rose.qef+')),
+                       fs.readFileSync(path.join(sourceDir, 'tests/fixtures/demo/pc/Designs/Star.qef+')), 'the sample arrived byte for byte');
 
-      // Embroidery mode: the design goes, as QEF.
-      await machineSetting(page, 'm-mode', '2');
-      await press(page, WD, 13000);
-      await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
-      const converted = await page.locator('#last [data-field="converted"] .value').innerText();
-      assert.match(converted, /^Star\.DST \(DST\) into Star\.qef \(QEF\): 2585 stitch words in 2 colours, 59\.1 x 62\.3 mm$/);
-      await shot('sent');
-      const sent = path.join(storage, 'builtin', 'EMB', 'Flowers', 'Star.qef');
-      assert.ok(fs.existsSync(sent), 'Star.qef arrived in the Flowers folder');
-      assert.equal(infoSize(sent), infoSize(dst), 'the machine\'s design has the DST design\'s extents');
+      // A DST design from the person's disk goes as QEF, into the Flowers folder the host kept.
+      await write(() => upload(dst, '1'), [], 'dst');
+      assert.match(await lastField(page, 'converted').innerText(),
+                   /^Star\.DST \(DST\) into Star\.qef \(QEF\): 2585 stitch words in 2 colours, 59\.1 x 62\.3 mm$/);
+      assert.equal(infoSize(path.join(flowers, 'Star.qef')), infoSize(dst), 'the machine\'s design has the DST design\'s extents');
 
       // The same design onto the PC's flash drive, the other place a machine reads designs from.
-      await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
-      await page.locator('#cf-upload').setInputFiles(dst);
-      await page.locator('#cf-note', { hasText: 'Star.DST is a DST design' }).waitFor({ timeout: STEP });
-      await page.locator('#cf-folder').fill('');
-      await page.locator('#cf-target').selectOption('0');
-      await page.locator('#cf-go').click({ timeout: STEP });
-      await win(page, WD).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await waitItems(page, WD, 13007, items => items.length === 1 && items[0].label === 'usb (E:)', 'the flash drive alone');
-      await openItem(page, WD, 13007, 'usb (E:)');
-      await waitItems(page, WD, 13007, items => items.some(i => i.label === 'Embf'), 'the design folder of the flash drive');
-      await openItem(page, WD, 13007, 'Embf');
-      await waitItems(page, WD, 13007, loadedHas('Bean.qef', 'Star.qpx'), 'the designs on the flash drive');
-      await shot('flash-drive');
-      await press(page, WD, 13000);
-      await win(page, WD).waitFor({ state: 'detached', timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
-      await page.locator('#last [data-field="result"] .value', { hasText: '1 (IDOK)' }).waitFor({ timeout: STEP });
-      assert.equal(await page.locator('#last [data-field="folder"] .value').innerText(), '"E:\\EMB\\Embf"');
-      assert.match(await page.locator('#last [data-field="converted"] .value').innerText(), /^Star\.DST \(DST\) into Star\.qef/);
-      await openManager(page, 'ManageDesignDialog', 0);
-      await openItem(page, FM, MACHINE_LIST, 'usb (E:)');
-      await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Embf'), 'the design folder of the flash drive');
-      await openItem(page, FM, MACHINE_LIST, 'Embf');
-      await waitItems(page, FM, MACHINE_LIST, loadedHas('Star.qef', 'Bean.qef'), 'Star.qef on the flash drive');
-      await shot('on-flash-drive');
-      await closeManager(page);
+      await write(async () => { await upload(dst, '0'); await page.locator('#cf-folder').fill(''); }, ['usb (E:)', 'Embf'], 'flash-drive');
+      assert.equal(infoSize(path.join(drives.e, 'EMB', 'Embf', 'Star.qef')), infoSize(dst), 'Star.qef arrived on the flash drive');
 
       // Not a DST design: nothing opens, and the page says why.
+      const notDst = path.join(drives.root, 'Scribble.dst');
+      fs.writeFileSync(notDst, Buffer.alloc(700, 0x41));
       await page.locator('button[data-export="WriteSendDialog"]:not([disabled])').click({ timeout: STEP });
-      await page.locator('#cf-upload').setInputFiles(notDst);
-      await page.locator('#cf-note', { hasText: 'Scribble.dst is a DST design' }).waitFor({ timeout: STEP });
+      await upload(notDst, '1');
       await page.locator('#cf-go').click({ timeout: STEP });
-      await page.locator('#last [data-field="refused"] .value', { hasText: 'Scribble.dst was not converted: it has no DST header' })
-        .waitFor({ timeout: STEP });
+      await lastField(page, 'refused').filter({ hasText: 'Scribble.dst was not converted: it has no DST header' }).waitFor({ timeout: STEP });
       assert.equal(await page.locator('.window').count(), 0, 'no dialog opened');
       assert.equal(await page.locator('#last .host-label').innerText(), 'WriteSendDialog was not called');
-      assert.equal(await page.locator('#last [data-field="result"]').count(), 0, 'no result without a call');
       await shot('refused');
     });
   } finally {
-    fs.rmSync(storage, { recursive: true, force: true });
+    drives.remove();
+  }
+});
+
+// What each picture of a window shows outside its lists: its control and whether it has loaded.
+const picturesOf = caption => [...document.querySelectorAll(`.window[data-caption="${caption}"] .ctl img`)]
+  .filter(img => !img.closest('.list') && !img.closest('.combo'))
+  .map(img => ({ id: Number(img.closest('.ctl').dataset.id), cls: img.closest('.ctl').className, loaded: img.complete && img.naturalWidth > 0 }));
+
+test('Journey: three designs sent to the machine in the File Manager as the page draws it, one fetched back', { timeout: 120000 }, async t => {
+  const drives = demoDrives();
+  try {
+    await withGui(t, drives, exported('ManageDesignDialog'), async page => {
+      const shot = shooter(page, 'send-designs');
+      await openManager(page);
+      const machine = ctl(page, FM, MACHINE_LIST), pc = ctl(page, FM, PC_LIST);
+
+      // Twelve icon buttons, the PC's and the target's picture, the two ticks by the counters.
+      let pictures = [];
+      for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(100))
+        if ((pictures = await page.evaluate(picturesOf, FM)).length === 16 && pictures.every(x => x.loaded)) break;
+      assert.ok(pictures.length === 16 && pictures.every(x => x.loaded), 'sixteen loaded pictures: ' + JSON.stringify(pictures));
+      assert.deepEqual(pictures.filter(p => p.cls.includes('push')).map(p => p.id).sort(),
+                       [13013, 13014, 13015, 13016, 13017, 13020, 13021, 13022, 13023, 13024, 13025, 13026]);
+      const statics = pictures.filter(p => p.cls.includes('static'));
+      assert.deepEqual([statics.length, statics.filter(p => p.id === -1).length], [4, 3], 'four static pictures, three that nobody addresses');
+
+      // The machine side's root: its group headers over 75 x 85 cells of 48 x 48 pictures.
+      await machine.locator('[data-item]').first().waitFor({ timeout: STEP });
+      assert.deepEqual(await machine.locator('.groupband').allInnerTexts(), ['Machine', 'PC']);
+      const cells = await machine.locator('.icon').evaluateAll(es => es.map(e => {
+        const img = e.querySelector('img');
+        return { x: e.offsetLeft, size: [e.offsetWidth, e.offsetHeight, img ? img.offsetWidth : 0, img ? img.offsetHeight : 0] };
+      }));
+      assert.ok(cells.length >= 3, 'the places of the machine side');
+      for (const c of cells) assert.deepEqual(c.size, [75, 85, 48, 48]);
+      assert.equal(cells[1].x - cells[0].x, 75, 'cells side by side');
+
+      // The PC's location box opened: its entries indented under PC, the current one marked.
+      await ctl(page, FM, 13012).click({ timeout: STEP });
+      const entries = await until(page, () => {
+        const rows = [...document.querySelectorAll('.dropdown .entry')].map(e =>
+          ({ text: e.innerText, indent: parseInt(e.style.paddingLeft, 10), current: e.classList.contains('current'), pic: !!e.querySelector('img') }));
+        return rows.length ? rows : null;
+      }, null, 'the drop-down list');
+      assert.deepEqual(entries.map(e => e.text), ['PC', 'Desktop', 'Computer', 'Documents']);
+      assert.ok(entries[1].indent > entries[0].indent && entries.every(e => e.pic), 'the places under PC indented, each with its picture');
+      assert.deepEqual(entries.map(e => e.current), [true, false, false, false], 'the current entry is marked');
+      await shot('location');
+      await page.keyboard.press('Escape');
+      await page.locator('.dropdown').waitFor({ state: 'detached', timeout: STEP });
+
+      await openPlaces(page, FM, PC_LIST, 'Computer', 'C:', 'Designs');
+      await openPlaces(page, FM, MACHINE_LIST, 'Built-in', 'Flowers');
+      await waitItems(page, FM, MACHINE_LIST, loadedHas('shamrockin.qef', 'shamrockin.qpx'), 'the Flowers folder');
+      const SENT = ['Bean.qef', 'rectangle.qef', 'Embroidermodder-logo-2022.qef+'];
+      await waitItems(page, FM, PC_LIST, loadedHas(...SENT), 'the PC designs');
+      // A long name without spaces breaks inside its cell; a design's picture is a 48 x 48 thumbnail.
+      assert.ok(await pc.locator('[data-item][aria-label="Embroidermodder.qpx"] .text').evaluate(e => e.scrollWidth <= e.clientWidth),
+                'the long label stays in its cell');
+      assert.deepEqual(await pc.locator('[data-item][aria-label="Bean.qef"] img').evaluate(img => [img.offsetWidth, img.offsetHeight]), [48, 48]);
+      await shot('both-panes');
+
+      // A context menu opens where the person clicked, with its separators; the dialog stays active.
+      const box = await pc.locator('[data-item][aria-label="Bean.qef"] .text').boundingBox();
+      const at = { x: Math.round(box.x + 5), y: Math.round(box.y + 5) };
+      await page.mouse.click(at.x, at.y, { button: 'right' });
+      const menu = page.locator('.window.menu');
+      await menu.waitFor({ timeout: STEP });
+      const mb = await menu.boundingBox();
+      assert.ok(Math.abs(mb.x - at.x) <= 2 && Math.abs(mb.y - at.y) <= 2, `the menu at the cursor: ${JSON.stringify([mb, at])}`);
+      assert.ok(await menu.locator('.menuitem.separator').count() >= 1, 'a separator');
+      assert.ok(await win(page, FM).evaluate(w => w.classList.contains('active')), 'the dialog stays active while its menu is open');
+      await shot('menu');
+      await page.keyboard.press('Escape');
+      await menu.waitFor({ state: 'detached', timeout: STEP });
+
+      // Three ticked on the PC and sent to a machine answering slowly: the transfer dialog's bar
+      // moves forwards over the blocked File Manager.
+      for (const l of SENT) await tick(page, FM, PC_LIST, l);
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').click({ timeout: STEP });
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="true"]').waitFor({ timeout: STEP });
+      await press(page, FM, TO_MACHINE);
+      const seen = [];
+      for (const deadline = Date.now() + 20000; Date.now() < deadline; await page.waitForTimeout(100)) {
+        const now = await page.evaluate(fm => {
+          const bar = document.querySelector(`.window:not([data-caption="${fm}"]) [role=progressbar]`);
+          return { pos: bar ? Number(bar.getAttribute('aria-valuenow')) : null, width: bar ? bar.querySelector('.bar').offsetWidth : 0,
+                   order: [...document.querySelectorAll('.window')].map(w => [w.dataset.caption, Number(w.style.zIndex), w.classList.contains('blocked')]) };
+        }, FM);
+        if (now.pos === null) { if (seen.length) break; continue; }
+        if (!seen.length) await shot('progress');
+        if (!seen.length || seen[seen.length - 1].pos !== now.pos) seen.push(now);
+      }
+      assert.ok(seen.length >= 3, `the bar moves: ${JSON.stringify(seen.map(x => x.pos))}`);
+      for (let k = 1; k < seen.length; k++)
+        assert.ok(seen[k].pos > seen[k - 1].pos && seen[k].width >= seen[k - 1].width, `forwards: ${JSON.stringify(seen)}`);
+      const [fm, transfer] = [seen[0].order.find(w => w[0] === FM), seen[0].order.find(w => w[0] !== FM)];
+      assert.ok(transfer[1] > fm[1] && fm[2] && !transfer[2], `the transfer dialog over the blocked File Manager: ${JSON.stringify(seen[0].order)}`);
+      await page.locator('#machine button[data-toggle="slow"]').click({ timeout: STEP });
+      await page.locator('#machine button[data-toggle="slow"][aria-pressed="false"]').waitFor({ timeout: STEP });
+      await waitItems(page, FM, MACHINE_LIST, loadedHas(...SENT, 'shamrockin.qpx'), 'the three designs in the machine pane with their pictures');
+      for (const f of SENT)
+        assert.deepEqual(fs.readFileSync(path.join(drives.storage, 'builtin', 'EMB', 'Flowers', f)),
+                         fs.readFileSync(path.join(drives.c, 'Designs', f)), `${f} arrived byte for byte`);
+      await shot('sent');
+
+      // Back to the PC: shamrockin.qef from the machine into C:\Designs.
+      await tick(page, FM, MACHINE_LIST, 'shamrockin.qef');
+      await press(page, FM, TO_PC);
+      await waitItems(page, FM, PC_LIST, loadedHas('shamrockin.qef'), 'shamrockin.qef fetched into the PC pane');
+      assert.deepEqual(fs.readFileSync(path.join(drives.c, 'Designs', 'shamrockin.qef')),
+                       fs.readFileSync(path.join(drives.storage, 'builtin', 'EMB', 'Flowers', 'shamrockin.qef')), 'fetched byte for byte');
+
+      // A click on a machine file ticks it and brings its thumbnail from the machine (pictures
+      // from 26 on are thumbnails), each its own.
+      for (const f of SENT) {
+        await ctl(page, FM, MACHINE_LIST).locator(`[data-item][aria-label="${f}"] img`).click({ timeout: STEP });
+        await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === f && i.loaded && i.picture >= 26 && i.picture % 2 === 1),
+                        `${f} with its thumbnail, ticked`);
+      }
+      const thumbs = (await listItems(page, FM, MACHINE_LIST)).filter(i => SENT.includes(i.label)).map(i => i.picture);
+      assert.equal(new Set(thumbs).size, 3, 'each sent design has a thumbnail of its own');
+      await shot('thumbnails');
+      if (process.env.E2E_DOCS_SCREENSHOT) await page.screenshot({ path: process.env.E2E_DOCS_SCREENSHOT });
+      await closeManager(page);
+    });
+  } finally {
+    drives.remove();
   }
 });
 
 test('Journey: STX patterns copied to the PC\'s flash drive', { timeout: 120000 }, async t => {
-  await withGui(t, [], exported('ManageStxDialog'), async page => {
-    const shot = shooter(page, 'stx-flash-drive');
-    // USB flash drive only: the right pane shows the PC's flash drive instead of the machine.
-    await openManager(page, 'ManageStxDialog', 0);
-    await openPcFolder(page, 'Patterns');
-    await waitItems(page, FM, MACHINE_LIST, items => items.length === 1 && items[0].label === 'usb (E:)', 'the flash drive E: alone');
-    await openItem(page, FM, MACHINE_LIST, 'usb (E:)');
-    await waitItems(page, FM, MACHINE_LIST, items => items.some(i => i.label === 'Ordf'), 'the pattern folder of the flash drive');
-    await openItem(page, FM, MACHINE_LIST, 'Ordf');
-    await waitItems(page, FM, MACHINE_LIST, loadedHas('Wave.stx', 'Zigzag.stx'), 'the patterns on the flash drive');
-    await waitItems(page, FM, PC_LIST, loadedHas('Arrow.stx', 'Scallop.stx'), 'the PC\'s patterns');
-    await tick(page, FM, PC_LIST, 'Arrow.stx');
-    await tick(page, FM, PC_LIST, 'Scallop.stx');
-    await shot('ticked');
-    await press(page, FM, TO_MACHINE);
-    const copied = await waitItems(page, FM, MACHINE_LIST, items => ['Arrow.stx', 'Scallop.stx', 'Wave.stx', 'Zigzag.stx']
-      .every(l => items.some(i => i.label === l && i.loaded)) && items.length === 4, 'the two patterns on the flash drive')
-      .catch(async e => { throw await whyNot(e, page); });
-    const pc = await listItems(page, FM, PC_LIST);
-    for (const l of ['Arrow.stx', 'Scallop.stx'])
-      assert.equal(copied.find(i => i.label === l).picture % 2, 0, `${l} arrives unticked`);
-    assert.ok(pc.every(i => i.picture % 2 === 0 || i.picture < 0), 'the PC pane\'s ticks are cleared');
-    await shot('copied');
-
-    await closeManager(page);
-  });
+  const drives = demoDrives();
+  try {
+    await withGui(t, drives, exported('ManageStxDialog'), async page => {
+      const shot = shooter(page, 'stx-flash-drive');
+      // USB flash drive only: the right pane shows the PC's flash drive instead of the machine.
+      await openManager(page, 'ManageStxDialog', 0);
+      await openPlaces(page, FM, PC_LIST, 'Computer', 'C:', 'Patterns');
+      await openPlaces(page, FM, MACHINE_LIST, 'usb (E:)', 'Ordf');
+      await waitItems(page, FM, MACHINE_LIST, loadedHas('Wave.stx', 'Zigzag.stx'), 'the patterns on the flash drive');
+      await tick(page, FM, PC_LIST, 'Arrow.stx');
+      await tick(page, FM, PC_LIST, 'Scallop.stx');
+      await shot('ticked');
+      await press(page, FM, TO_MACHINE);
+      await waitItems(page, FM, MACHINE_LIST, items => loadedHas('Arrow.stx', 'Scallop.stx', 'Wave.stx', 'Zigzag.stx')(items) && items.length === 4,
+                      'the two patterns on the flash drive');
+      for (const l of ['Arrow.stx', 'Scallop.stx'])
+        assert.deepEqual(fs.readFileSync(path.join(drives.e, 'ORD', 'Ordf', l)), fs.readFileSync(path.join(drives.c, 'Patterns', l)), `${l} copied`);
+      await shot('copied');
+      await closeManager(page);
+    });
+  } finally {
+    drives.remove();
+  }
 });
 
 test('Journey: Japanese and back, the File Manager speaking each language', { timeout: 120000 }, async t => {
-  await withGui(t, ['--no-machine'], state => exported('ManageDesignDialog')(state) || (state.canChangeLanguage ? '' : 'no language module'),
+  await withGui(t, { extra: ['--no-machine'] }, state => exported('ManageDesignDialog')(state) || (state.canChangeLanguage ? '' : 'no language module'),
                 async page => {
     const shot = shooter(page, 'language');
-    const language = async lang => {
+    for (const [lang, caption, computer, close, name] of [[1041, 'ファイル マネージャー', 'コンピューター', '閉じる', 'japanese'],
+                                                         [1033, FM, 'Computer', 'Close', 'english']]) {
       await page.locator(`#language button[data-language="${lang}"]:not([disabled])`).click({ timeout: STEP });
       await page.locator(`#language button[data-language="${lang}"][aria-pressed="true"]`).waitFor({ timeout: STEP });
-    };
-    const JA = 'ファイル マネージャー';
-    await language(1041);
-    await openManager(page, 'ManageDesignDialog', 0, JA);
-    await waitItems(page, JA, PC_LIST, items => items.some(i => i.label === 'コンピューター'), 'the PC root view in Japanese');
-    assert.equal(await ctl(page, JA, 2).innerText(), '閉じる', 'the close button in Japanese');
-    await shot('japanese');
-    await closeManager(page, JA);
-
-    await language(1033);
-    await openManager(page, 'ManageDesignDialog', 0);
-    await waitItems(page, FM, PC_LIST, items => items.some(i => i.label === 'Computer'), 'the PC root view in English');
-    assert.equal(await ctl(page, FM, 2).innerText(), 'Close');
-    await shot('english');
-    await closeManager(page);
+      await openManager(page, 'ManageDesignDialog', 0, caption);
+      await waitItems(page, caption, PC_LIST, items => items.some(i => i.label === computer), `the PC root view in ${name}`);
+      assert.equal(await ctl(page, caption, 2).innerText(), close, `the close button in ${name}`);
+      await shot(name);
+      await closeManager(page, caption);
+    }
   });
 });
