@@ -7,12 +7,12 @@
 
 #include <gtest/gtest.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 
 using quorvel::CMachineControlClient;
 using Status = CMachineControlClient::Status;
@@ -23,9 +23,9 @@ TEST(MachineControlClient, OwnerOnlySocketAnswersAndSilence)
     tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start({"--usb2", "absent"}));
     CMachineControlClient client(machine.SocketPath(), 2000);
-    struct stat st {};
-    ASSERT_EQ(stat(machine.SocketPath().c_str(), &st), 0);
-    EXPECT_EQ(st.st_mode & 0777, 0600u) << "only its owner may drive the machine";
+    EXPECT_EQ(std::filesystem::status(machine.SocketPath()).permissions(),
+              std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
+        << "only its owner may drive the machine";
 
     // Its answers (done, refused, no machine) are what every test's EmulatedMachine::Ctl reads,
     // pinned with the machine's commands in QuorvelTest.cpp (QuorvelCtlTest).
@@ -37,8 +37,7 @@ TEST(MachineControlClient, OwnerOnlySocketAnswersAndSilence)
     // A socket that takes the connection but never answers: the client gives up in its time.
     std::string strSilent = machine.Root() / "silent.sock";
     int fd = socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un addr{};
-    addr.sun_family = AF_UNIX;
+    sockaddr_un addr{AF_UNIX, {}};
     std::snprintf(addr.sun_path, sizeof addr.sun_path, "%s", strSilent.c_str());
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr), 0);
     ASSERT_EQ(listen(fd, 4), 0);
