@@ -198,7 +198,7 @@ test('A folder of 1,000 designs, the File Manager by keyboard: the wheel and the
       console.log(`# an idle page with 1,000 designs shown, in 10 s: ${requests} answers, ${bytes} bytes`);
       assert.ok(requests <= 1 && bytes < 2000, `an idle page costs only a keep-alive: ${requests} answers, ${bytes} bytes`);
 
-      // Back in the PC pane the keyboard moves through the folder: Home, a name typed, an arrow.
+      // Back in the PC pane the keyboard moves through the folder: Home, a name typed, an arrow, End.
       await last.locator('img').click({ timeout: STEP });
       await win(page, FM).locator(`.ctl[data-id="${PC_LIST}"].focused`).waitFor({ timeout: STEP });
       await page.keyboard.press('Home');
@@ -208,6 +208,9 @@ test('A folder of 1,000 designs, the File Manager by keyboard: the wheel and the
       await page.keyboard.press('ArrowDown');
       await item('Design 070.qef+', '[aria-selected="false"]').waitFor({ timeout: STEP });
       assert.equal(await pc.locator('[data-item][aria-selected="true"]').count(), 1, 'the selection moved to one other design');
+      await page.keyboard.press('End');
+      await item('Zinnia.qef+', '[aria-selected="true"]').waitFor({ timeout: STEP });
+      await bar.waitPos(p => p === max, 'at its end after End');
 
       // The location box: F4 opens its list and Escape closes it; Up goes to the place above, C:.
       // Then Tab to the Up button, Space: among the drives; Escape closes the File Manager.
