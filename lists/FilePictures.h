@@ -36,9 +36,6 @@ public:
     static BOOL MakePair(BOOL bStx, BOOL bWithChecks, const CString& strPath, Pair& pair,
                          const CBitmap* pBoxEmpty = nullptr, const CBitmap* pBoxTicked = nullptr);
 
-    // The threads Make uses, the calling one included.
-    int GetThreadCount() const { return m_nThreads; }
-
 private:
     static UINT WorkerProc(LPVOID pParam);
     // Takes files of the current window until none is left.
