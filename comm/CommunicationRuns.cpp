@@ -2,6 +2,7 @@
 #include "comm/CommunicationThread.h"
 #include "comm/ListingReader.h"
 #include "link/MachineLink.h"
+#include "link/ResultCode.h"
 #include "platform/user/WinUser.h"
 
 #include <functional>
@@ -14,17 +15,18 @@ namespace {
 // busy or missing its drive); every other failure skips the item and the run goes on.
 bool IsStopCode(int32_t nKind, int32_t nCode)
 {
-    if (nCode == 6 || nCode == 7 || nCode == 8 || (nCode >= 0x8001 && nCode <= 0x8006) || nCode == 0x800F)
+    if (nCode == rcReconnectCable || nCode == rcBrokenPacket || nCode == rcSendFailed ||
+        (nCode >= rcMachineFailed && nCode <= rcMachineLocked) || nCode == rcMachineNoFlashDrive)
         return true;
     switch (nKind) {
     case rkSend:
-        return nCode == 0x800C || nCode == 0x8010;
+        return nCode == rcMachineOpeningOrSaving || nCode == rcMachineFull;
     case rkReceive:
         // A time-out ends a receive (what follows would time out too); the machine opening or
         // saving a file only skips the item.
-        return nCode == 3;
+        return nCode == rcTimeOut;
     default:
-        return nCode == 0x800C;
+        return nCode == rcMachineOpeningOrSaving;
     }
 }
 
@@ -32,20 +34,20 @@ int32_t PartialFailureCode(int32_t nKind)
 {
     switch (nKind) {
     case rkSend:
-        return 0x8011;
+        return rcSaveFailed;
     case rkReceive:
-        return 0x8012;
+        return rcOpenFailed;
     case rkErase:
-        return 0x8013;
+        return rcDeleteFailed;
     case rkCreateFolder:
-        return 0x8016;
+        return rcCreateFolderFailed;
     default:
-        return 0x8014; // the two renames
+        return rcRenameFailed; // the two renames
     }
 }
 
 // A listing that claims more than it carries came from a broken answer.
-constexpr int32_t kBrokenListing = 7;
+constexpr int32_t kBrokenListing = rcBrokenPacket;
 // Deeper than any folder the machine can show: a listing that keeps nesting is not followed.
 constexpr int kMaxTreeDepth = 64;
 
@@ -93,7 +95,7 @@ int32_t CCommunicationThread::RunRequest()
     case rkReceiveCurrent:
         return RunReceiveCurrent();
     default:
-        return 9;
+        return rcInvalidCommand;
     }
 }
 
@@ -103,7 +105,7 @@ int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
     // A record's names are joined to the run's folder: one that would lead elsewhere is not found.
     const bool bRename = m_nRequest == rkRenameFile || m_nRequest == rkRenameFolder;
     if (!IsAddressableName(pData->m_strItemName) || (bRename && !IsAddressableName(pData->m_strOldName)))
-        return 12;
+        return rcFilesNotFound;
     switch (m_nRequest) {
     case rkSend:
         return link.m_pfnDownloadFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName), pData->m_pData,
@@ -114,7 +116,7 @@ int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
         const int32_t nResult = link.m_pfnUploadFile(m_hDevice, m_nStorage, PathOf(pData->m_strItemName), &pBuffer,
                                                      &nSize);
         // A copy that cannot be allocated leaves the record without data; the file still came.
-        if (nResult == 0 && pBuffer && nSize != 0 && !pData->SetData(pBuffer, nSize))
+        if (nResult == rcSuccess && pBuffer && nSize != 0 && !pData->SetData(pBuffer, nSize))
             pData->FreeData();
         FreeLinkBuffer(pBuffer);
         return nResult;
@@ -128,7 +130,7 @@ int32_t CCommunicationThread::CallForItem(CCommunicationData* pData)
     case rkRenameFolder:
         return link.m_pfnRenameFolder(m_hDevice, m_nStorage, PathOf(pData->m_strOldName), pData->m_strItemName);
     default:
-        return 9;
+        return rcInvalidCommand;
     }
 }
 
@@ -139,17 +141,17 @@ int32_t CCommunicationThread::RunItems()
 {
     INT_PTR n = m_requests.GetSize();
     if (n <= 0)
-        return 11;
+        return rcBrokenFile;
     SendProgress(WM_XFER_START, static_cast<WPARAM>(n));
     bool bItemFailed = false;
     INT_PTR i = 0;
     while (i < n) {
         if (Cancelled(PacingMs())) {
             RemoveRequests(i, n - i);
-            return 4;
+            return rcCancelled;
         }
         const int32_t nResult = CallForItem(m_requests[i]);
-        if (nResult == 0) {
+        if (nResult == rcSuccess) {
             SendProgress(WM_XFER_STEP, static_cast<WPARAM>(i));
             ++i;
         } else if (IsStopCode(m_nRequest, nResult)) {
@@ -163,7 +165,7 @@ int32_t CCommunicationThread::RunItems()
     }
     if (bItemFailed)
         return PartialFailureCode(m_nRequest);
-    return Cancelled(0) ? 4 : 0;
+    return Cancelled(0) ? rcCancelled : rcSuccess;
 }
 
 // A listing and the machine's current design are one buffer each: fetched, checked for a cancel,
@@ -175,19 +177,19 @@ int32_t CCommunicationThread::RunSingleUpload(const std::function<int32_t(BYTE**
     BYTE* pBuffer = nullptr;
     uint32_t nSize = 0;
     const int32_t nResult = upload(&pBuffer, &nSize);
-    if (nResult != 0) {
+    if (nResult != rcSuccess) {
         FreeLinkBuffer(pBuffer);
         return nResult;
     }
     if (Cancelled(PacingMs())) {
         FreeLinkBuffer(pBuffer);
-        return 4;
+        return rcCancelled;
     }
     std::unique_ptr<CCommunicationData> pRecord;
     if (!TakeLinkBuffer(pBuffer, nSize, pRecord))
-        return 10;
+        return rcOutOfMemory;
     m_requests.Add(pRecord.release());
-    return Cancelled(0) ? 4 : 0;
+    return Cancelled(0) ? rcCancelled : rcSuccess;
 }
 
 int32_t CCommunicationThread::RunList()
@@ -208,7 +210,7 @@ int32_t CCommunicationThread::RunDeleteFolder()
 {
     int32_t nCount = 0;
     const int32_t nResult = CountTree(m_strFolder, nCount);
-    if (nResult != 0)
+    if (nResult != rcSuccess)
         return nResult;
     SendProgress(WM_XFER_START, static_cast<WPARAM>(nCount));
     ClearRequests();
@@ -230,19 +232,19 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
 {
     ClearRequests();
     if (Cancelled(PacingMs()))
-        return 4;
+        return rcCancelled;
     if (nDepth >= kMaxTreeDepth)
         return kBrokenListing;
     BYTE* pBuffer = nullptr;
     uint32_t nSize = 0;
     const int32_t nResult = MachineLink().m_pfnUploadList(m_hDevice, m_nStorage, strFolder, &pBuffer, &nSize);
-    if (nResult != 0) {
+    if (nResult != rcSuccess) {
         FreeLinkBuffer(pBuffer);
         return nResult;
     }
     std::unique_ptr<CCommunicationData> pListing;
     if (!TakeLinkBuffer(pBuffer, nSize, pListing))
-        return 10;
+        return rcOutOfMemory;
     // Nothing is counted from a listing that reaches past its own end.
     if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
         return kBrokenListing;
@@ -250,12 +252,12 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
     CListingReader::CEntry entry;
     while (reader.Next(entry)) {
         if (Cancelled(PacingMs()))
-            return 4;
+            return rcCancelled;
         // A sub-folder is counted once, by its own walk (as the folder itself), so the count is
         // exactly the number of steps a complete delete reports.
         if (entry.m_bFolder && IsAddressableName(entry.m_strName)) {
             const int32_t nSub = CountTreeAt(strFolder + u"\\" + entry.m_strName, nCount, nDepth + 1);
-            if (nSub != 0)
+            if (nSub != rcSuccess)
                 return nSub;
         } else {
             ++nCount;
@@ -263,28 +265,28 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
     }
     pListing.reset();
     if (Cancelled(PacingMs()))
-        return 4;
+        return rcCancelled;
     ++nCount; // the folder itself
-    return 0;
+    return rcSuccess;
 }
 
 int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nIndex, int nDepth)
 {
     if (Cancelled(PacingMs()))
-        return 4;
+        return rcCancelled;
     if (nDepth >= kMaxTreeDepth)
         return kBrokenListing;
     const CMachineLink& link = MachineLink();
     BYTE* pBuffer = nullptr;
     uint32_t nSize = 0;
     int32_t nResult = link.m_pfnUploadList(m_hDevice, m_nStorage, strFolder, &pBuffer, &nSize);
-    if (nResult != 0) {
+    if (nResult != rcSuccess) {
         FreeLinkBuffer(pBuffer);
         return nResult;
     }
     std::unique_ptr<CCommunicationData> pListing;
     if (!TakeLinkBuffer(pBuffer, nSize, pListing))
-        return 10;
+        return rcOutOfMemory;
     // Nothing is erased on the word of a listing that reaches past its own end.
     if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
         return kBrokenListing;
@@ -293,7 +295,7 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
     CListingReader::CEntry entry;
     while (reader.Next(entry)) {
         if (Cancelled(PacingMs()))
-            return 4;
+            return rcCancelled;
         const CString strPath = strFolder + u"\\" + entry.m_strName;
         if (entry.m_bFolder) {
             // A sub-tree's own failure shows when this folder cannot be deleted after it.
@@ -308,7 +310,7 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
             continue;
         }
         nResult = link.m_pfnEraseFile(m_hDevice, m_nStorage, strPath);
-        if (nResult == 0) {
+        if (nResult == rcSuccess) {
             SendProgress(WM_XFER_STEP, static_cast<WPARAM>(nIndex));
             ++nIndex;
         } else if (IsStopCode(rkErase, nResult)) {
@@ -319,11 +321,11 @@ int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nI
     }
     pListing.reset();
     if (bItemFailed)
-        return 0x8013;
+        return rcDeleteFailed;
     if (Cancelled(PacingMs()))
-        return 4;
+        return rcCancelled;
     nResult = link.m_pfnDeleteFolder(m_hDevice, m_nStorage, strFolder);
-    if (nResult == 0) {
+    if (nResult == rcSuccess) {
         SendProgress(WM_XFER_STEP, static_cast<WPARAM>(nIndex));
         ++nIndex;
     }

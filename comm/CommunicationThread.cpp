@@ -1,6 +1,7 @@
 #include "comm/CommunicationThread.h"
 
 #include "link/MachineLink.h"
+#include "link/ResultCode.h"
 #include "platform/user/WinUser.h"
 
 #include <cstdlib>
@@ -92,7 +93,7 @@ void CCommunicationThread::RemoveRequests(INT_PTR nFirst, INT_PTR nCount)
 void CCommunicationThread::DoWork()
 {
     if (MachineLink().IsEmpty() && !LoadMachineLink()) {
-        PostDone(-1);
+        PostDone(rcLinkMissing);
         m_bBusy = FALSE;
         return;
     }

@@ -1,5 +1,6 @@
 #include "comm/TransferDlg.h"
 
+#include "link/ResultCode.h"
 #include "platform/afx/File.h"
 #include "platform/afx/FileException.h"
 #include "res/resource.h"
@@ -16,7 +17,8 @@ constexpr int32_t kUnitsPerStep = 20;
 
 bool IsPartialFailure(int32_t nCode)
 {
-    return nCode == 0x8011 || nCode == 0x8012 || nCode == 0x8013 || nCode == 0x8014 || nCode == 0x8016;
+    return nCode == rcSaveFailed || nCode == rcOpenFailed || nCode == rcDeleteFailed || nCode == rcRenameFailed ||
+           nCode == rcCreateFolderFailed;
 }
 
 void TitleAndText(int32_t nRequest, UINT* pnTitle, UINT* pnText)
@@ -158,7 +160,7 @@ BOOL CTransferDlg::OnInitDialog()
         return FALSE;
     }
     m_thread.SetNotifyWindow(m_hWnd);
-    m_nResult = 0;
+    m_nResult = rcSuccess;
     m_bStarted = FALSE;
 
     UINT nTitle = 0, nText = 0;
@@ -219,7 +221,7 @@ void CTransferDlg::OnTimer(UINT_PTR nIDEvent)
         } else if (m_bDone) {
             // The worker goes idle just after posting its result: wait for that message, so the
             // dialog never closes with the result of a run it has not heard the end of.
-            EndDialog(m_nResult == 0 ? IDOK : IDCANCEL);
+            EndDialog(m_nResult == rcSuccess ? IDOK : IDCANCEL);
         }
     }
     CDialog::OnTimer(nIDEvent);
@@ -229,8 +231,8 @@ LRESULT CTransferDlg::OnXferDone(WPARAM wParam, LPARAM)
 {
     const auto nCode = static_cast<int32_t>(wParam);
     m_bDone = true;
-    if (nCode == 0) {
-        m_nResult = 0;
+    if (nCode == rcSuccess) {
+        m_nResult = rcSuccess;
         if (m_nTimer) {
             m_nBarTarget = m_nUpper;
         } else {
@@ -252,7 +254,7 @@ BOOL CTransferDlg::DestroyWindow()
 {
     if (!m_bStarted) {
         m_thread.RemoveRequests(0, m_thread.m_requests.GetSize());
-        m_nResult = 4;
+        m_nResult = rcCancelled;
     }
     m_thread.Stop();
     if (m_nTimer) {

@@ -5,7 +5,7 @@
 //     CTransferDlg dlg(m_hDevice, nStorage, strFolder, rkSend, this);
 //     for (each file) dlg.AddSendFile(strPath);
 //     dlg.DoModal();                           // IDOK when the run ended with 0, else IDCANCEL
-//     if (dlg.m_nResult != 0 && dlg.m_nResult != 4)
+//     if (IsReportedResult(dlg.m_nResult))
 //         ShowCommError(m_hWnd, dlg.m_nResult);
 //     // dlg.m_pResults: the records that succeeded, in queued order (for rkList and
 //     // rkReceiveCurrent the one record with the listing or the design);

@@ -5,16 +5,6 @@
 
 #include <cmath>
 
-namespace {
-
-// Half away from zero.
-int RoundAway(double v)
-{
-    return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
-}
-
-} // namespace
-
 void CStxFile::DrawOutline(CDC& dc, int nOffsetX, int nOffsetY)
 {
     const CArray<CPoint>& outline = m_aOutline;
@@ -24,7 +14,9 @@ void CStxFile::DrawOutline(CDC& dc, int nOffsetX, int nOffsetY)
     const int nOriginX = (nOffsetX * 40) / 100;
     const int nOriginY = (nOffsetY * 40) / 100;
     auto map = [&](const CPoint& p) {
-        return CPoint(nOriginX + RoundAway(p.x * 0.4), nOriginY + RoundAway(p.y * 0.4));
+        // Half away from zero.
+        return CPoint(nOriginX + static_cast<int>(std::lround(p.x * 0.4)),
+                      nOriginY + static_cast<int>(std::lround(p.y * 0.4)));
     };
     dc.MoveTo(map(outline[0]));
     for (CArray<CPoint>::INT_PTR i = 1; i < outline.GetSize(); ++i)

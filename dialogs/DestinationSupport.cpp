@@ -6,7 +6,9 @@
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
 #include "link/MachineLink.h"
+#include "link/ResultCode.h"
 #include "lists/MacUsbListCtrl.h"
+#include "lists/PanePath.h"
 #include "platform/afx/MemFile.h"
 #include "platform/afx/ModuleState.h"
 #include "platform/base/WinError.h"
@@ -17,21 +19,10 @@
 #include "platform/user/Icon.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/Resource.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 namespace {
-
-CString LoadText(UINT nId)
-{
-    CString s;
-    s.LoadString(nId);
-    return s;
-}
-
-bool IsPcPath(const CString& strPath)
-{
-    return strPath.Find(u':') >= 0;
-}
 
 CString DriveRoot(int nDrive)
 {
@@ -270,7 +261,7 @@ PreviewOutcome FetchMachinePreview(CWnd* pOwner, CMacUsbListCtrl& list, int nKin
 
     CTransferDlg dlg(list.m_hDevice, list.m_wStorage, list.m_strCurrentPath, rkReceive, pOwner);
     dlg.AddName(szLabel);
-    if (dlg.DoModal() == IDCANCEL && dlg.m_nResult != 0 && dlg.m_nResult != 4) {
+    if (dlg.DoModal() == IDCANCEL && IsReportedResult(dlg.m_nResult)) {
         ShowCommError(pOwner->m_hWnd, dlg.m_nResult);
         return PREVIEW_FAILED;
     }

@@ -6,6 +6,7 @@
 
 #include "dialogs/DestinationSupport.h"
 #include "link/MachineLink.h"
+#include "lists/PanePath.h"
 #include "platform/base/WinError.h"
 #include "platform/file/FileApi.h"
 #include "platform/kernel/Handle.h"
@@ -14,16 +15,10 @@
 #include "platform/user/Menu.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/WinUser.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 namespace {
-
-CString LoadText(UINT nID)
-{
-    CString s;
-    s.LoadString(nID);
-    return s;
-}
 
 // Sub-menu 0 cut down to "Open": the separator at position 3 and everything that needs an item
 // inside a folder removed.
@@ -251,7 +246,7 @@ void CFileManagerDlg::OnPcLocationChange()
 
 void CFileManagerDlg::OnMachineNewFolder()
 {
-    if (m_listMachine.m_strCurrentPath.Find(u':') >= 0)
+    if (IsPcPath(m_listMachine.m_strCurrentPath))
         m_listMachine.CreateNewLocalFolder();
     else
         m_listMachine.CreateMachineFolder();
@@ -291,7 +286,7 @@ void CFileManagerDlg::OnMachineStyle()
 
 void CFileManagerDlg::OnMachineDelete()
 {
-    const BOOL bDeleted = m_listMachine.m_strCurrentPath.Find(u':') >= 0 ? m_listMachine.DeleteCheckedLocalFiles()
+    const BOOL bDeleted = IsPcPath(m_listMachine.m_strCurrentPath) ? m_listMachine.DeleteCheckedLocalFiles()
                                                                           : m_listMachine.DeleteCheckedMachineFiles();
     if (bDeleted)
         UpdateButtons();
@@ -310,7 +305,7 @@ void CFileManagerDlg::OnCopyToMachineSide()
     if (m_nKind != CFolderListCtrl::LIST_STX && m_listMachine.m_nLevel < 1)
         return;
     const int32_t nCopied =
-        m_listMachine.m_strCurrentPath.Find(u':') >= 0 ? CopyTickedToDrive() : SendTickedToMachine();
+        IsPcPath(m_listMachine.m_strCurrentPath) ? CopyTickedToDrive() : SendTickedToMachine();
     if (nCopied) {
         m_listPc.UncheckAll();
         UpdateButtons();
@@ -320,7 +315,7 @@ void CFileManagerDlg::OnCopyToMachineSide()
 void CFileManagerDlg::OnCopyToPc()
 {
     const int32_t nCopied =
-        m_listMachine.m_strCurrentPath.Find(u':') >= 0 ? CopyTickedFromDrive() : ReceiveTickedFromMachine();
+        IsPcPath(m_listMachine.m_strCurrentPath) ? CopyTickedFromDrive() : ReceiveTickedFromMachine();
     if (nCopied) {
         m_listMachine.UncheckAll();
         UpdateButtons();

@@ -8,39 +8,23 @@
 #include "comm/RequestKind.h"
 #include "comm/TransferDlg.h"
 #include "design/MachineFileCheck.h"
+#include "link/ResultCode.h"
+#include "lists/PanePath.h"
 #include "platform/afx/CString.h"
 #include "platform/afx/File.h"
 #include "platform/base/WinError.h"
 #include "platform/file/FileApi.h"
 #include "platform/user/MessageBox.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
-#include <initializer_list>
 #include <vector>
 
 namespace {
 
-CString LoadText(UINT nID)
-{
-    CString s;
-    s.LoadString(nID);
-    return s;
-}
-
-// Success and a cancel by the user are never reported.
-bool IsRealError(int32_t nCode)
-{
-    return nCode != 0 && nCode != 4;
-}
-
 bool IsTicked(int nImage)
 {
     return nImage >= CFolderListCtrl::PIC_FIRST_PAIR && (nImage & 1) != 0;
-}
-
-CString JoinPath(const CString& strFolder, const CString& strName)
-{
-    return strFolder + u"\\" + strName;
 }
 
 // Writes a received file whole or not at all. The bytes go to a new file beside it first, which
@@ -150,14 +134,6 @@ struct CCopyFailureGroup {
     DWORD m_dwError;
     CString m_strText;
 };
-
-std::vector<CCopyFailureGroup> MakeFailureGroups(std::initializer_list<DWORD> codes)
-{
-    std::vector<CCopyFailureGroup> groups;
-    for (DWORD dwError : codes)
-        groups.push_back({dwError, CString()});
-    return groups;
-}
 
 // A gathered code joins its group (the system's message directly followed by the first path,
 // every further path after a line break); any other is shown at once.
@@ -280,6 +256,67 @@ ClashOutcome SettleClash(CClashContext& context, const CTickedItem& item, int& n
     return source.m_nCheckedCount <= 0 ? coNoneLeft : coSkipped;
 }
 
+// One direction of a copy between the PC pane and a flash drive shown in the machine pane.
+struct CDriveCopy {
+    CFolderListCtrl& m_source;
+    CString& m_strCounter;
+    int m_nCounterId;
+    CFolderListCtrl& m_destination;
+    // The system's codes whose failures are gathered into one box each; others are shown at once.
+    std::vector<DWORD> m_gathered;
+    // Towards the drive: each file is first checked against the machine's limits, and a failure
+    // names the path the copy was to make (the other way, the drive's file it was to read).
+    bool m_bToDrive;
+    UINT m_nTitle;
+    UINT m_nGatheredCaption;
+};
+
+// Copies the source pane's ticked files into the destination pane's folder; false when the copy
+// ended in the clash questions (nothing left ticked), so that nothing was copied.
+bool CopyTicked(CFileManagerDlg& dlg, const CDriveCopy& copy, int nKind)
+{
+    CWaitCursor wait;
+    // The folders as they are now: a box shown during the copy lets a drive that goes away send
+    // its pane elsewhere, and no file may then go anywhere but into the folder chosen.
+    const CString strFromFolder = copy.m_source.m_strCurrentPath;
+    const CString strToFolder = copy.m_destination.m_strCurrentPath;
+    CRefusals refusals;
+    std::vector<CString> accepted;
+    CClashContext clash{dlg, copy.m_source, copy.m_strCounter, copy.m_nCounterId, copy.m_destination};
+    const bool bGoOn = WalkTicked(copy.m_source, [&](const CTickedItem& item) {
+        if (copy.m_bToDrive) {
+            const CMachineFileCheck::CheckResult result =
+                CMachineFileCheck::CheckSourceFile(JoinPath(strFromFolder, item.m_strName), nKind);
+            if (result != CMachineFileCheck::mfcOk) {
+                refusals[RefusalOf(result)].push_back(item.m_strName);
+                return true;
+            }
+        }
+        int nDestItem = -1;
+        switch (SettleClash(clash, item, nDestItem)) {
+        case coNoneLeft: return false;
+        case coSkipped: return true;
+        case coReplace:
+        case coNew: accepted.push_back(item.m_strName); break;
+        }
+        return true;
+    });
+    if (!bGoOn)
+        return false;
+    ShowRefusals(dlg, refusals, copy.m_nTitle);
+
+    std::vector<CCopyFailureGroup> failures;
+    for (DWORD dwError : copy.m_gathered)
+        failures.push_back({dwError, CString()});
+    for (const CString& strName : accepted) {
+        const CString strFrom = JoinPath(strFromFolder, strName), strTo = JoinPath(strToFolder, strName);
+        if (const DWORD dwError = CopyOneFile(strFrom, strTo))
+            AddCopyFailure(dlg, failures, dwError, copy.m_bToDrive ? strTo : strFrom, copy.m_nTitle);
+    }
+    ShowCopyFailures(dlg, failures, copy.m_nGatheredCaption);
+    return true;
+}
+
 } // namespace
 
 int32_t CFileManagerDlg::SendTickedToMachine()
@@ -333,7 +370,7 @@ int32_t CFileManagerDlg::SendTickedToMachine()
     if (replaced.empty() && newNames.empty())
         return 0;
 
-    if (dlg.DoModal() != IDOK && IsRealError(dlg.m_nResult)) {
+    if (dlg.DoModal() != IDOK && IsReportedResult(dlg.m_nResult)) {
         ShowCommError(m_hWnd, dlg.m_nResult);
         return 0;
     }
@@ -377,45 +414,16 @@ int32_t CFileManagerDlg::CopyTickedToDrive()
 {
     if (m_listPc.m_nCheckedCount <= 0)
         return 1;
-    CWaitCursor wait;
-    // The folders as they are now: a box shown during the copy lets a drive that goes away send
-    // its pane elsewhere, and no file may then go anywhere but into the folder chosen.
-    const CString strFromFolder = m_listPc.m_strCurrentPath, strToFolder = m_listMachine.m_strCurrentPath;
-    CRefusals refusals;
-    std::vector<CString> accepted;
-    CClashContext clash{*this, m_listPc, m_strPcCount, IDC_FM_PC_COUNT, m_listMachine};
-    const bool bGoOn = WalkTicked(m_listPc, [&](const CTickedItem& item) {
-        const CString strPath = JoinPath(m_listPc.m_strCurrentPath, item.m_strName);
-        const CMachineFileCheck::CheckResult result = CMachineFileCheck::CheckSourceFile(strPath, m_nKind);
-        if (result != CMachineFileCheck::mfcOk) {
-            refusals[RefusalOf(result)].push_back(item.m_strName);
-            return true;
-        }
-        int nDestItem = -1;
-        switch (SettleClash(clash, item, nDestItem)) {
-        case coNoneLeft: return false;
-        case coSkipped: return true;
-        case coReplace:
-        case coNew: accepted.push_back(item.m_strName); break;
-        }
-        return true;
-    });
-    if (!bGoOn)
-        return 1;
-    ShowRefusals(*this, refusals, IDS_TITLE_SEND);
-
     // A failed copy is reported by the path it was to make.
-    std::vector<CCopyFailureGroup> failures = MakeFailureGroups(
-        {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION, ERROR_WRITE_PROTECT, ERROR_PATH_NOT_FOUND});
-    for (const CString& strName : accepted) {
-        const CString strTo = JoinPath(strToFolder, strName);
-        if (const DWORD dwError = CopyOneFile(JoinPath(strFromFolder, strName), strTo))
-            AddCopyFailure(*this, failures, dwError, strTo, IDS_TITLE_SEND);
+    const CDriveCopy copy{m_listPc, m_strPcCount, IDC_FM_PC_COUNT, m_listMachine,
+                          {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION, ERROR_WRITE_PROTECT,
+                           ERROR_PATH_NOT_FOUND},
+                          true, IDS_TITLE_SEND, IDS_CAPTION_ERROR};
+    if (CopyTicked(*this, copy, m_nKind)) {
+        m_listMachine.ShowUsbFolder(m_listMachine.m_strCurrentPath, m_listMachine.m_nLevel,
+                                    m_listMachine.m_bWithChecks);
+        m_listMachine.SortByTypeAndName();
     }
-    ShowCopyFailures(*this, failures, IDS_CAPTION_ERROR);
-
-    m_listMachine.ShowUsbFolder(m_listMachine.m_strCurrentPath, m_listMachine.m_nLevel, m_listMachine.m_bWithChecks);
-    m_listMachine.SortByTypeAndName();
     return 1;
 }
 
@@ -451,7 +459,7 @@ int32_t CFileManagerDlg::ReceiveTickedFromMachine()
         return 1;
 
     if (nQueued > 0) {
-        if (dlg.DoModal() != IDOK && IsRealError(dlg.m_nResult)) {
+        if (dlg.DoModal() != IDOK && IsReportedResult(dlg.m_nResult)) {
             // The names refused before the run are still told, after the run's own message.
             ShowCommError(m_hWnd, dlg.m_nResult);
             ShowRefusals(*this, refusals, IDS_TITLE_RECEIVE);
@@ -481,35 +489,13 @@ int32_t CFileManagerDlg::CopyTickedFromDrive()
 {
     if (m_listMachine.m_nCheckedCount <= 0)
         return 1;
-    CWaitCursor wait;
-    // The folders as they are now (see CopyTickedToDrive).
-    const CString strFromFolder = m_listMachine.m_strCurrentPath, strToFolder = m_listPc.m_strCurrentPath;
-    std::vector<CString> accepted;
-    CClashContext clash{*this, m_listMachine, m_strMachineCount, IDC_FM_MACHINE_COUNT, m_listPc};
-    const bool bGoOn = WalkTicked(m_listMachine, [&](const CTickedItem& item) {
-        int nDestItem = -1;
-        switch (SettleClash(clash, item, nDestItem)) {
-        case coNoneLeft: return false;
-        case coSkipped: return true;
-        case coReplace:
-        case coNew: accepted.push_back(item.m_strName); break;
-        }
-        return true;
-    });
-    if (!bGoOn)
-        return 1;
-
     // A failed copy is reported by the drive's file it was to read.
-    std::vector<CCopyFailureGroup> failures =
-        MakeFailureGroups({ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION});
-    for (const CString& strName : accepted) {
-        const CString strFrom = JoinPath(strFromFolder, strName);
-        if (const DWORD dwError = CopyOneFile(strFrom, JoinPath(strToFolder, strName)))
-            AddCopyFailure(*this, failures, dwError, strFrom, IDS_TITLE_RECEIVE);
+    const CDriveCopy copy{m_listMachine, m_strMachineCount, IDC_FM_MACHINE_COUNT, m_listPc,
+                          {ERROR_ACCESS_DENIED, ERROR_FILE_NOT_FOUND, ERROR_SHARING_VIOLATION},
+                          false, IDS_TITLE_RECEIVE, IDS_TITLE_RECEIVE};
+    if (CopyTicked(*this, copy, m_nKind)) {
+        m_listPc.ShowFolder(m_listPc.m_strCurrentPath, 0, 0, CFolderListCtrl::MODE_ALL, TRUE);
+        m_listPc.SortByTypeAndName();
     }
-    ShowCopyFailures(*this, failures, IDS_TITLE_RECEIVE);
-
-    m_listPc.ShowFolder(m_listPc.m_strCurrentPath, 0, 0, CFolderListCtrl::MODE_ALL, TRUE);
-    m_listPc.SortByTypeAndName();
     return 1;
 }

@@ -6,6 +6,8 @@
 #include "dialogs/DestinationSupport.h"
 #include "dialogs/RenameDlg.h"
 #include "link/MachineLink.h"
+#include "link/ResultCode.h"
+#include "lists/PanePath.h"
 #include "platform/afx/File.h"
 #include "platform/afx/FileException.h"
 #include "platform/afx/ModuleState.h"
@@ -15,6 +17,7 @@
 #include "platform/user/Icon.h"
 #include "platform/user/Menu.h"
 #include "platform/user/MessageBox.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 namespace {
@@ -25,16 +28,6 @@ constexpr int kMaxStxItems = 60;
 // The sub-menus of menu 13015 that this dialog shows.
 constexpr int kMenuItem = 2;
 constexpr int kMenuFolder = 3;
-
-CString LoadText(UINT nID)
-{
-    CString s;
-    s.LoadString(nID);
-    return s;
-}
-
-// A PC path carries a drive letter and a colon; a machine path has none.
-bool IsPcPath(const CString& strPath) { return strPath.Find(u':') >= 0; }
 
 } // namespace
 
@@ -263,16 +256,18 @@ BOOL CWriteDesignDlg::SendToDrive()
 int32_t CWriteDesignDlg::StatusToResultCode(BYTE a, BYTE b)
 {
     if (a == 0) {
-        static const int32_t s_anByB[] = {0, 0x8006, 0x8008, 0x8009, 0x800A, 0x800C, 0x800B};
-        return b < 7 ? s_anByB[b] : 0x8000;
+        static const int32_t s_anByB[] = {rcSuccess,          rcMachineLocked,        rcMachineMessageShown,
+                                          rcMachineHelpOpen,  rcMachineSettingsOpen,  rcMachineOpeningOrSaving,
+                                          rcMachineDialogOpen};
+        return b < 7 ? s_anByB[b] : rcMachineError;
     }
     switch (a) {
-    case 1: case 3: case 5: case 6: case 9: return 0x8002;
-    case 2: return 0x8001;
-    case 4: return 0x8003;
-    case 7: return 0x8004;
-    case 8: return 0x8005;
-    default: return 0x8000;
+    case 1: case 3: case 5: case 6: case 9: return rcMachineBusy;
+    case 2: return rcMachineFailed;
+    case 4: return rcMachineSewing;
+    case 7: return rcMachineBusyAgain;
+    case 8: return rcMachineWinding;
+    default: return rcMachineError;
     }
 }
 
@@ -302,7 +297,7 @@ BOOL CWriteDesignDlg::SendToMachine()
 
     CTransferDlg dlg(m_hDevice, m_list.m_wStorage, m_list.m_strCurrentPath, rkSend, this);
     dlg.AddSendData(m_strName, m_pDesignData, m_nDesignSize);
-    if (dlg.DoModal() == IDCANCEL && dlg.m_nResult != 0 && dlg.m_nResult != 4) {
+    if (dlg.DoModal() == IDCANCEL && IsReportedResult(dlg.m_nResult)) {
         ShowCommError(m_hWnd, dlg.m_nResult);
         return FALSE;
     }

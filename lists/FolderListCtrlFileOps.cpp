@@ -9,18 +9,12 @@
 #include "platform/base/WinError.h"
 #include "platform/file/FileApi.h"
 #include "platform/user/MessageBox.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 #include <vector>
 
 namespace {
-
-CString LoadText(UINT nID)
-{
-    CString s;
-    s.LoadString(nID);
-    return s;
-}
 
 bool IsReservedStem(const CString& strStem, const char16_t* const* ppszNames, int nNames)
 {

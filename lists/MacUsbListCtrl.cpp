@@ -6,6 +6,8 @@
 #include "comm/TransferDlg.h"
 #include "design/EmbData.h"
 #include "design/StxFile.h"
+#include "link/ResultCode.h"
+#include "lists/PanePath.h"
 #include "lists/PcListCtrl.h"
 #include "platform/afx/Bitmap.h"
 #include "platform/afx/Dc.h"
@@ -13,6 +15,7 @@
 #include "platform/file/FileApi.h"
 #include "platform/file/Shell.h"
 #include "preview/ListPicture.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 #include <vector>
@@ -43,37 +46,11 @@ const RootRow kRootRows[] = {
     {IDS_USB_DRIVE_2, CFolderListCtrl::PIC_USB_FLASH, 1, 3},
 };
 
-CString LoadText(UINT nId)
-{
-    CString s;
-    s.LoadString(nId);
-    return s;
-}
-
-bool IsPcPath(const CString& strPath)
-{
-    return strPath.Find(u':') >= 0;
-}
-
 // The drive of a text that names one ("USBSTICK (E:)" -> "E:"); empty without a colon.
 CString DriveOf(const CString& strText)
 {
     const int nColon = strText.Find(u':');
     return nColon < 1 ? CString() : strText.Mid(nColon - 1, 2);
-}
-
-CString ParentOf(const CString& strPath)
-{
-    const int nSlash = strPath.ReverseFind(u'\\');
-    return nSlash < 0 ? strPath : strPath.Left(nSlash);
-}
-
-// folder + "\" + name, without doubling the separator of a drive root.
-CString JoinPath(const CString& strFolder, const CString& strName)
-{
-    if (!strFolder.IsEmpty() && strFolder[strFolder.GetLength() - 1] == u'\\')
-        return strFolder + strName;
-    return strFolder + u"\\" + strName;
 }
 
 // The storage id of a root-view text ("Built-in" ...), 0 for any other text.
@@ -329,7 +306,7 @@ BOOL CMacUsbListCtrl::OpenMachineFolder(uint16_t wStorage, const CString& strPat
     CTransferDlg dlg(m_hDevice, wStorage, strPath, rkList, this);
     // A run the person stopped with Escape ends the dialog with IDCANCEL while its result may still
     // be 0: only a listing that ran to its end is this folder's.
-    if (dlg.DoModal() != IDOK || dlg.m_nResult != 0) {
+    if (dlg.DoModal() != IDOK || dlg.m_nResult != rcSuccess) {
         // The list keeps what it showed (a cancel shows nothing).
         ShowCommError(m_hWnd, dlg.m_nResult);
         return FALSE;
@@ -573,7 +550,7 @@ BOOL CMacUsbListCtrl::UpOneLevel()
         ShowRoots();
         return TRUE;
     }
-    if (strParent.GetLength() == 2 && strParent.Find(u':') >= 0)
+    if (strParent.GetLength() == 2 && IsPcPath(strParent))
         strParent += u"\\";
     if (IsPcPath(m_strCurrentPath)) {
         ShowUsbFolder(strParent, m_nLevel - 1, m_bWithChecks);

@@ -8,33 +8,18 @@
 #include "comm/ListingReader.h"
 #include "comm/TransferDlg.h"
 #include "link/MachineLink.h"
+#include "link/ResultCode.h"
+#include "lists/PanePath.h"
 #include "platform/afx/CArray.h"
 #include "platform/afx/CString.h"
 #include "platform/afx/CStringArray.h"
 #include "platform/user/MessageBox.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 #include <vector>
 
 namespace {
-
-CString LoadText(UINT nID)
-{
-    CString s;
-    s.LoadString(nID);
-    return s;
-}
-
-// Success and a cancel by the user are never reported.
-bool IsRealError(int32_t nCode)
-{
-    return nCode != 0 && nCode != 4;
-}
-
-bool HasDrive(const CString& strPath)
-{
-    return strPath.Find(u':') >= 0;
-}
 
 bool EndsWithNoCase(const CString& strName, const char16_t* pszEnd, int nLength)
 {
@@ -87,7 +72,7 @@ struct CErasedItem {
 
 void CMacUsbListCtrl::CreateMachineFolder()
 {
-    if (m_strCurrentPath.IsEmpty() || HasDrive(m_strCurrentPath))
+    if (m_strCurrentPath.IsEmpty() || IsPcPath(m_strCurrentPath))
         return;
     const CString strBase = LoadText(IDS_NEW_FOLDER);
     CString strCandidate = strBase;
@@ -95,7 +80,7 @@ void CMacUsbListCtrl::CreateMachineFolder()
     // The name must be new among the folder's folders, so the folder is listed afresh.
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, rkList, this);
     if (dlg.DoModal() != IDOK) {
-        if (IsRealError(dlg.m_nResult))
+        if (IsReportedResult(dlg.m_nResult))
             ShowCommError(m_hWnd, dlg.m_nResult);
         return;
     }
@@ -119,7 +104,7 @@ void CMacUsbListCtrl::CreateMachineFolder()
         return;
     const int32_t nResult =
         MachineLink().m_pfnCreateFolder(m_hDevice, m_wStorage, m_strCurrentPath, strCandidate);
-    if (nResult != 0) {
+    if (nResult != rcSuccess) {
         ShowCommError(m_hWnd, nResult);
         return;
     }
@@ -160,7 +145,7 @@ BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
                 left.push_back(strName);
         // A failure leaves the list as it was, to be shown again; a cancel by the user removes
         // what was erased and keeps the rest ticked.
-        if (!left.empty() && IsRealError(dlg.m_nResult)) {
+        if (!left.empty() && IsReportedResult(dlg.m_nResult)) {
             ShowCommError(m_hWnd, dlg.m_nResult);
             return FALSE;
         }
@@ -204,7 +189,7 @@ void CMacUsbListCtrl::DeleteSelectedMachineFiles()
             if (AcceptsFile(strName))
                 left.push_back(strName);
         // As for the ticked files: a failure leaves the list as it was.
-        if (!left.empty() && IsRealError(dlg.m_nResult)) {
+        if (!left.empty() && IsReportedResult(dlg.m_nResult)) {
             ShowCommError(m_hWnd, dlg.m_nResult);
             return;
         }
@@ -247,7 +232,7 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     // The root view's places and drives have no name of their own to change, as on the PC side.
     if (m_nLevel == 0 || m_strCurrentPath.IsEmpty())
         return;
-    if (HasDrive(m_strCurrentPath)) {
+    if (IsPcPath(m_strCurrentPath)) {
         RenameLocalItem(&pInfo->item);
         return;
     }
@@ -292,7 +277,7 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
         for (const CString& strName : left)
             if (!bFolder && AcceptsFile(strName))
                 bItemLeft = true;
-        if (bItemLeft && IsRealError(dlg.m_nResult)) {
+        if (bItemLeft && IsReportedResult(dlg.m_nResult)) {
             // The machine goes on after refusing the file (a name already taken, say) and may
             // have renamed the companion: it goes back, so the pair keeps one name. This undo is
             // our own addition to the rename the list carries out.

@@ -1,8 +1,10 @@
 #include "lists/PcListCtrl.h"
 
+#include "lists/PanePath.h"
 #include "platform/afx/CString.h"
 #include "platform/file/FileApi.h"
 #include "platform/file/Shell.h"
+#include "res/ResourceText.h"
 #include "res/resource.h"
 
 #include <vector>
@@ -11,24 +13,10 @@ namespace {
 
 const char16_t kPcEntry[] = u"PC";
 
-CString LoadText(UINT nId)
-{
-    CString s;
-    s.LoadString(nId);
-    return s;
-}
-
 // "C:\" and the like: three characters with the drive's colon.
 bool IsDriveRoot(const CString& strPath)
 {
-    return strPath.GetLength() == 3 && strPath.Find(u':') >= 0;
-}
-
-// The path cut before its last "\"; unchanged when it has none.
-CString ParentOf(const CString& strPath)
-{
-    const int nSlash = strPath.ReverseFind(u'\\');
-    return nSlash < 0 ? strPath : strPath.Left(nSlash);
+    return strPath.GetLength() == 3 && IsPcPath(strPath);
 }
 
 // Desktop and Documents: level 1 of their place.

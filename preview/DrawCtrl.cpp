@@ -13,19 +13,11 @@ namespace {
 
 constexpr double kPi = 3.141592653589;
 
-// Half away from zero, the rounding of every coordinate handed to the device context; within
-// the int range by truncation (the same value, without a call per stitch).
-int RoundAway(double v)
-{
-    if (std::fabs(v) < 2147483647.0)
-        return v < 0 ? -static_cast<int>(-v + 0.5) : static_cast<int>(v + 0.5);
-    return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
-}
-
-// A design coordinate (0.1 mm) as a logical coordinate: 40 % of it.
+// A design coordinate (0.1 mm) as a logical coordinate: 40 % of it, rounded half away from zero
+// like every coordinate handed to the device context.
 int ToLogical(double c)
 {
-    return RoundAway(c * 40 / 100);
+    return static_cast<int>(std::lround(c * 40 / 100));
 }
 
 bool IsMarkBlock(const CLayerInfo& block)
@@ -138,8 +130,8 @@ void CDrawCtrl::Draw(CEmbData& design, CDC* pDC, int nOffsetX, int nOffsetY)
 
     double dStartX = 0, dStartY = 0, dSignX = 1, dSignY = 1, dTheta = 0, dScale = 100;
     if (m_bApplyPlacement) {
-        dStartX = RoundAway(design.m_dPosX);
-        dStartY = RoundAway(design.m_dPosY);
+        dStartX = std::lround(design.m_dPosX);
+        dStartY = std::lround(design.m_dPosY);
         dSignX = design.m_bMirrorHorizontal ? -1 : 1;
         dSignY = design.m_bMirrorVertical ? -1 : 1;
         dTheta = -design.m_nAngle * kPi / 180;

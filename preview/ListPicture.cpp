@@ -15,12 +15,6 @@ namespace {
 constexpr int kSize = CListPicture::PICTURE_SIZE;
 constexpr COLORREF kWhite = RGB(255, 255, 255);
 
-// Half away from zero.
-int RoundAway(double v)
-{
-    return static_cast<int>(v < 0 ? -std::floor(-v + 0.5) : std::floor(v + 0.5));
-}
-
 // The one-pixel black frame: from (0,0) down, across, up and back.
 void DrawFrameLines(CDC& dc)
 {
@@ -91,8 +85,8 @@ int CListPicture::GetWorkingSide(CEmbData& design)
     CDC dcScreen;
     dcScreen.CreateCompatibleDC(nullptr);
     const double dPixelsPerUnit = dcScreen.GetDeviceCaps(LOGPIXELSX) / 254.0;
-    int nWidth = RoundAway((static_cast<double>(rc.right) - rc.left) * dPixelsPerUnit);
-    int nHeight = RoundAway((static_cast<double>(rc.top) - rc.bottom) * dPixelsPerUnit);
+    int nWidth = static_cast<int>(std::lround((static_cast<double>(rc.right) - rc.left) * dPixelsPerUnit));
+    int nHeight = static_cast<int>(std::lround((static_cast<double>(rc.top) - rc.bottom) * dPixelsPerUnit));
     // A design larger than any machine hoop still gets a bitmap that memory can hold.
     return std::clamp(std::max(nWidth, nHeight), 1, 8192);
 }
