@@ -228,9 +228,12 @@ int32_t CCommunicationThread::DeleteTree(const CString& strFolder, int32_t& nInd
     return DeleteTreeAt(strFolder, nIndex, 0);
 }
 
-int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCount, int nDepth)
+// A folder's listing for a walk of the tree (a count or a delete): a cancel, a tree deeper than
+// the machine can hold, or a listing that reaches past its own end ends the walk, so that nothing
+// is counted or erased on the word of a broken answer.
+int32_t CCommunicationThread::FetchTreeListing(const CString& strFolder, int nDepth,
+                                               std::unique_ptr<CCommunicationData>& pListing)
 {
-    ClearRequests();
     if (Cancelled(PacingMs()))
         return rcCancelled;
     if (nDepth >= kMaxTreeDepth)
@@ -242,12 +245,19 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
         FreeLinkBuffer(pBuffer);
         return nResult;
     }
-    std::unique_ptr<CCommunicationData> pListing;
     if (!TakeLinkBuffer(pBuffer, nSize, pListing))
         return rcOutOfMemory;
-    // Nothing is counted from a listing that reaches past its own end.
     if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
         return kBrokenListing;
+    return rcSuccess;
+}
+
+int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCount, int nDepth)
+{
+    ClearRequests();
+    std::unique_ptr<CCommunicationData> pListing;
+    if (const int32_t nResult = FetchTreeListing(strFolder, nDepth, pListing); nResult != rcSuccess)
+        return nResult;
     CListingReader reader(pListing->m_pData, pListing->m_nSize);
     CListingReader::CEntry entry;
     while (reader.Next(entry)) {
@@ -272,24 +282,11 @@ int32_t CCommunicationThread::CountTreeAt(const CString& strFolder, int32_t& nCo
 
 int32_t CCommunicationThread::DeleteTreeAt(const CString& strFolder, int32_t& nIndex, int nDepth)
 {
-    if (Cancelled(PacingMs()))
-        return rcCancelled;
-    if (nDepth >= kMaxTreeDepth)
-        return kBrokenListing;
-    const CMachineLink& link = MachineLink();
-    BYTE* pBuffer = nullptr;
-    uint32_t nSize = 0;
-    int32_t nResult = link.m_pfnUploadList(m_hDevice, m_nStorage, strFolder, &pBuffer, &nSize);
-    if (nResult != rcSuccess) {
-        FreeLinkBuffer(pBuffer);
-        return nResult;
-    }
     std::unique_ptr<CCommunicationData> pListing;
-    if (!TakeLinkBuffer(pBuffer, nSize, pListing))
-        return rcOutOfMemory;
-    // Nothing is erased on the word of a listing that reaches past its own end.
-    if (!CListingReader::IsWellFormed(pListing->m_pData, pListing->m_nSize))
-        return kBrokenListing;
+    int32_t nResult = FetchTreeListing(strFolder, nDepth, pListing);
+    if (nResult != rcSuccess)
+        return nResult;
+    const CMachineLink& link = MachineLink();
     bool bItemFailed = false;
     CListingReader reader(pListing->m_pData, pListing->m_nSize);
     CListingReader::CEntry entry;

@@ -13,6 +13,7 @@
 
 #include <atomic>
 #include <functional>
+#include <memory>
 
 class CCommunicationThread : public CThreadCtrl {
 public:
@@ -69,6 +70,7 @@ private:
     int32_t RunList();
     int32_t RunReceiveCurrent();
     int32_t RunDeleteFolder();
+    int32_t FetchTreeListing(const CString& strFolder, int nDepth, std::unique_ptr<CCommunicationData>& pListing);
     int32_t DeleteTreeAt(const CString& strFolder, int32_t& nIndex, int nDepth);
     int32_t CountTreeAt(const CString& strFolder, int32_t& nCount, int nDepth);
     // One item of a multi-item run: the library call for record pData.

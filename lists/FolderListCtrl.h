@@ -12,6 +12,8 @@
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/afx/ImageList.h"
 
+#include <vector>
+
 class CFolderListCtrl : public CSortListCtrl {
 public:
     // The family of files a list shows; also a dialog's content kind.
@@ -83,6 +85,18 @@ public:
     CComboBoxEx* m_pLocationBox = nullptr;
 
 protected:
+    // A ticked file of the list, as the deletes find it.
+    struct CTickedFile {
+        int m_nItem;
+        CString m_strLabel;
+        int m_nImage;
+    };
+    // The opening of a delete: asks whether the ticked files should go and gathers them from the
+    // top. Empty when nothing is ticked, the person says no, or an item cannot be read.
+    std::vector<CTickedFile> ConfirmTickedDelete();
+    // The close of a delete: unticks and removes the items that went (from the last, so the
+    // earlier indices stay valid) and sorts what is left.
+    void RemoveDeletedItems(const std::vector<CTickedFile>& deleted);
     // Inserts the folder's entries from nFirstIndex on, as ShowFolder's mode says, without
     // touching the list's state; the index after the last one.
     int FillFromFolder(const CString& strPath, int nFirstIndex, int nMode, BOOL bWithChecks);

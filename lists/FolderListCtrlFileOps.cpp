@@ -214,52 +214,58 @@ void CFolderListCtrl::CreateNewLocalFolder()
     EditLabel(nItem >= 0 ? nItem : nInserted);
 }
 
-BOOL CFolderListCtrl::DeleteCheckedLocalFiles()
+std::vector<CFolderListCtrl::CTickedFile> CFolderListCtrl::ConfirmTickedDelete()
 {
     const int nChecked = m_nCheckedCount;
     if (nChecked <= 0)
-        return FALSE;
+        return {};
     if (MessageBox(LoadText(IDS_ASK_DELETE), LoadText(IDS_CAPTION_DELETING), MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return FALSE;
-
-    CArray<LVITEM, const LVITEM&> aDeleted;
-    int nMet = 0;
-    for (int i = 0; nMet < nChecked; i++) {
+        return {};
+    std::vector<CTickedFile> ticked;
+    for (int i = 0; static_cast<int>(ticked.size()) < nChecked; ++i) {
         char16_t szLabel[MAX_PATH] = {};
         LVITEM item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE | LVIF_STATE;
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = i;
-        item.stateMask = static_cast<UINT>(-1);
         item.pszText = szLabel;
         item.cchTextMax = MAX_PATH;
-        // Files already deleted stay deleted; the list is left as it is.
+        // A list that holds fewer ticked items than it counts is left as it is.
         if (!GetItem(&item))
-            return FALSE;
-        if (item.iImage < PIC_FIRST_PAIR || (item.iImage & 1) == 0)
-            continue;
-        nMet++;
-        const CString strLabel = item.pszText ? CString(item.pszText) : CString();
-        if (!DeleteFileW(m_strCurrentPath + u"\\" + strLabel)) {
-            const DWORD dwError = GetLastError();
-            MessageBox(SystemMessage(dwError), LoadText(IDS_CAPTION_ERROR), MB_OK | MB_ICONINFORMATION);
-            continue;
-        }
-        item.pszText = nullptr;
-        aDeleted.Add(item);
+            return {};
+        if (item.iImage >= PIC_FIRST_PAIR && (item.iImage & 1) != 0)
+            ticked.push_back({i, CString(szLabel), item.iImage});
     }
+    return ticked;
+}
 
-    // From the last to the first, so the earlier indices stay valid.
-    for (auto k = aDeleted.GetSize() - 1; k >= 0; k--) {
-        const LVITEM& deleted = aDeleted[k];
+void CFolderListCtrl::RemoveDeletedItems(const std::vector<CTickedFile>& deleted)
+{
+    for (auto it = deleted.rbegin(); it != deleted.rend(); ++it) {
         LVITEM untick{};
         untick.mask = LVIF_IMAGE;
-        untick.iItem = deleted.iItem;
-        untick.iImage = deleted.iImage - 1;
+        untick.iItem = it->m_nItem;
+        untick.iImage = it->m_nImage - 1;
         SetItem(&untick);
-        m_nCheckedCount--;
-        DeleteItem(deleted.iItem);
+        --m_nCheckedCount;
+        DeleteItem(it->m_nItem);
     }
     SortByTypeAndName();
+}
+
+BOOL CFolderListCtrl::DeleteCheckedLocalFiles()
+{
+    const std::vector<CTickedFile> ticked = ConfirmTickedDelete();
+    if (ticked.empty())
+        return FALSE;
+    std::vector<CTickedFile> deleted;
+    for (const CTickedFile& file : ticked) {
+        if (!DeleteFileW(m_strCurrentPath + u"\\" + file.m_strLabel)) {
+            MessageBox(SystemMessage(GetLastError()), LoadText(IDS_CAPTION_ERROR), MB_OK | MB_ICONINFORMATION);
+            continue;
+        }
+        deleted.push_back(file);
+    }
+    RemoveDeletedItems(deleted);
     return TRUE;
 }
 

@@ -61,13 +61,6 @@ int ImageOf(const CListCtrl& list, int nItem)
     return list.GetItem(&item) ? item.iImage : -1;
 }
 
-// An item of the list as read for an erase: its index, label and picture.
-struct CErasedItem {
-    int m_nItem;
-    CString m_strLabel;
-    int m_nImage;
-};
-
 } // namespace
 
 void CMacUsbListCtrl::CreateMachineFolder()
@@ -114,29 +107,13 @@ void CMacUsbListCtrl::CreateMachineFolder()
 
 BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
 {
-    const int nChecked = m_nCheckedCount;
-    if (nChecked <= 0)
+    const std::vector<CTickedFile> ticked = ConfirmTickedDelete();
+    if (ticked.empty())
         return FALSE;
-    if (MessageBox(LoadText(IDS_ASK_DELETE), LoadText(IDS_CAPTION_DELETING), MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return FALSE;
-
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, rkErase, this);
-    std::vector<CErasedItem> items;
-    for (int i = 0; static_cast<int>(items.size()) < nChecked; ++i) {
-        char16_t szLabel[MAX_PATH] = {};
-        LVITEM item{};
-        item.mask = LVIF_TEXT | LVIF_IMAGE;
-        item.iItem = i;
-        item.pszText = szLabel;
-        item.cchTextMax = MAX_PATH;
-        if (!GetItem(&item))
-            return FALSE;
-        if (item.iImage < PIC_FIRST_PAIR || (item.iImage & 1) == 0)
-            continue;
-        items.push_back({i, CString(szLabel), item.iImage});
-        // Companion files stay: only what the user ticked goes.
-        dlg.AddName(szLabel);
-    }
+    // Companion files stay: only what the user ticked goes.
+    for (const CTickedFile& file : ticked)
+        dlg.AddName(file.m_strLabel);
 
     std::vector<CString> left;
     if (dlg.DoModal() != IDOK) {
@@ -150,25 +127,18 @@ BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
             return FALSE;
         }
     }
-    for (auto it = items.rbegin(); it != items.rend(); ++it) {
-        if (ContainsNoCase(left, it->m_strLabel))
-            continue;
-        LVITEM untick{};
-        untick.mask = LVIF_IMAGE;
-        untick.iItem = it->m_nItem;
-        untick.iImage = it->m_nImage - 1;
-        SetItem(&untick);
-        --m_nCheckedCount;
-        DeleteItem(it->m_nItem);
-    }
-    SortByTypeAndName();
+    std::vector<CTickedFile> erased;
+    for (const CTickedFile& file : ticked)
+        if (!ContainsNoCase(left, file.m_strLabel))
+            erased.push_back(file);
+    RemoveDeletedItems(erased);
     return TRUE;
 }
 
 void CMacUsbListCtrl::DeleteSelectedMachineFiles()
 {
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, rkErase, this);
-    std::vector<CErasedItem> items;
+    std::vector<CTickedFile> items;
     const bool bCompanions = m_nListKind == LIST_DESIGN || m_nListKind == LIST_STX;
     POSITION pos = GetFirstSelectedItemPosition();
     while (pos) {
