@@ -8,7 +8,6 @@
 #include "link/MachineLink.h"
 #include "link/ResultCode.h"
 #include "lists/MacUsbListCtrl.h"
-#include "lists/PanePath.h"
 #include "platform/afx/MemFile.h"
 #include "platform/afx/ModuleState.h"
 #include "platform/base/WinError.h"
@@ -151,7 +150,7 @@ BOOL MachineListDrivesChanged(CMacUsbListCtrl& list, HANDLE hDevice, DWORD dwMas
 {
     BOOL bBackToRoots = FALSE;
     if (list.m_nLevel != 0) {
-        if (!IsPcPath(list.m_strCurrentPath) && hDevice == 0) {
+        if (list.WhereShown() != CMacUsbListCtrl::Place::PcDrive && hDevice == 0) {
             list.ShowRoots();
             bBackToRoots = TRUE;
         }
@@ -162,7 +161,7 @@ BOOL MachineListDrivesChanged(CMacUsbListCtrl& list, HANDLE hDevice, DWORD dwMas
         list.UpdateLocationBox();
         return bBackToRoots;
     }
-    if (IsPcPath(list.m_strCurrentPath)) {
+    if (list.WhereShown() == CMacUsbListCtrl::Place::PcDrive) {
         if (PathOnReadyRemovableDrive(list.m_strCurrentPath)) {
             list.UpdateLocationBox();
         } else {
@@ -213,7 +212,7 @@ void DeleteSelectedEntries(CWnd* pDialog, CMacUsbListCtrl& list, int nKind)
     if (pDialog->MessageBox(LoadText(IDS_ASK_DELETE), LoadText(IDS_CAPTION_DELETING), MB_YESNO | MB_ICONQUESTION) !=
         IDYES)
         return;
-    if (IsPcPath(list.m_strCurrentPath)) {
+    if (list.WhereShown() == CMacUsbListCtrl::Place::PcDrive) {
         CListCtrl::POSITION pos = list.GetFirstSelectedItemPosition();
         while (pos) {
             const int nItem = list.GetNextSelectedItem(pos);

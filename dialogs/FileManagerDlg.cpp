@@ -6,7 +6,6 @@
 
 #include "dialogs/DestinationSupport.h"
 #include "link/MachineLink.h"
-#include "lists/PanePath.h"
 #include "platform/base/WinError.h"
 #include "platform/file/FileApi.h"
 #include "platform/kernel/Handle.h"
@@ -246,7 +245,7 @@ void CFileManagerDlg::OnPcLocationChange()
 
 void CFileManagerDlg::OnMachineNewFolder()
 {
-    if (IsPcPath(m_listMachine.m_strCurrentPath))
+    if (m_listMachine.WhereShown() == CMacUsbListCtrl::Place::PcDrive)
         m_listMachine.CreateNewLocalFolder();
     else
         m_listMachine.CreateMachineFolder();
@@ -286,7 +285,7 @@ void CFileManagerDlg::OnMachineStyle()
 
 void CFileManagerDlg::OnMachineDelete()
 {
-    const BOOL bDeleted = IsPcPath(m_listMachine.m_strCurrentPath) ? m_listMachine.DeleteCheckedLocalFiles()
+    const BOOL bDeleted = m_listMachine.WhereShown() == CMacUsbListCtrl::Place::PcDrive ? m_listMachine.DeleteCheckedLocalFiles()
                                                                           : m_listMachine.DeleteCheckedMachineFiles();
     if (bDeleted)
         UpdateButtons();
@@ -305,7 +304,7 @@ void CFileManagerDlg::OnCopyToMachineSide()
     if (m_nKind != CFolderListCtrl::LIST_STX && m_listMachine.m_nLevel < 1)
         return;
     const int32_t nCopied =
-        IsPcPath(m_listMachine.m_strCurrentPath) ? CopyTickedToDrive() : SendTickedToMachine();
+        m_listMachine.WhereShown() == CMacUsbListCtrl::Place::PcDrive ? CopyTickedToDrive() : SendTickedToMachine();
     if (nCopied) {
         m_listPc.UncheckAll();
         UpdateButtons();
@@ -315,7 +314,7 @@ void CFileManagerDlg::OnCopyToMachineSide()
 void CFileManagerDlg::OnCopyToPc()
 {
     const int32_t nCopied =
-        IsPcPath(m_listMachine.m_strCurrentPath) ? CopyTickedFromDrive() : ReceiveTickedFromMachine();
+        m_listMachine.WhereShown() == CMacUsbListCtrl::Place::PcDrive ? CopyTickedFromDrive() : ReceiveTickedFromMachine();
     if (nCopied) {
         m_listMachine.UncheckAll();
         UpdateButtons();

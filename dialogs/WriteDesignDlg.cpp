@@ -7,7 +7,6 @@
 #include "dialogs/RenameDlg.h"
 #include "link/MachineLink.h"
 #include "link/ResultCode.h"
-#include "lists/PanePath.h"
 #include "platform/afx/File.h"
 #include "platform/afx/FileException.h"
 #include "platform/afx/ModuleState.h"
@@ -221,7 +220,7 @@ void CWriteDesignDlg::OnSend()
     }
 
     CWaitCursor wait;
-    const BOOL bSent = IsPcPath(m_list.m_strCurrentPath) ? SendToDrive() : SendToMachine();
+    const BOOL bSent = m_list.WhereShown() == CMacUsbListCtrl::Place::PcDrive ? SendToDrive() : SendToMachine();
     if (bSent)
         EndDialog(IDOK);
 }
@@ -327,7 +326,7 @@ void CWriteDesignDlg::OnRename()
 
 void CWriteDesignDlg::OnNewFolder()
 {
-    if (IsPcPath(m_list.m_strCurrentPath))
+    if (m_list.WhereShown() == CMacUsbListCtrl::Place::PcDrive)
         m_list.CreateNewLocalFolder();
     else
         m_list.CreateMachineFolder();

@@ -4,7 +4,7 @@
 #include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"
 #include "host/DesignErrorText.h"
-#include "host/NativeDesignWriter.h"
+#include "design/NativeDesignWriter.h"
 
 #include <cstring>
 

@@ -1,11 +1,24 @@
 #include "link/MachineLink.h"
 
+#include "platform/kernel/CriticalSection.h"
 #include "platform/kernel/Library.h"
 
-#include <mutex>
-
 namespace {
-std::mutex g_loadLock;
+
+// Held while the table is filled or emptied: the user-interface thread and the communication
+// thread may both find it empty at once.
+class CLoadLock {
+public:
+    CLoadLock() { Section().Lock(); }
+    ~CLoadLock() { Section().Unlock(); }
+
+private:
+    static CCriticalSection& Section()
+    {
+        static CCriticalSection section;
+        return section;
+    }
+};
 
 template <typename Pfn>
 void Bind(HMODULE h, const char* name, Pfn& slot)
@@ -22,7 +35,7 @@ CMachineLink& MachineLink()
 
 void CMachineLink::Clear()
 {
-    std::lock_guard<std::mutex> g(g_loadLock);
+    const CLoadLock lock;
     m_hModule = 0;
     m_pfnRegisterMachineDeviceNotification = nullptr;
     m_pfnGetConnectedDevice = nullptr;
@@ -43,7 +56,7 @@ void CMachineLink::Clear()
 
 bool LoadMachineLink()
 {
-    std::lock_guard<std::mutex> g(g_loadLock);
+    const CLoadLock lock;
     CMachineLink& t = MachineLink();
     if (t.m_hModule.load() != 0)
         return true;

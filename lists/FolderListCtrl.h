@@ -12,6 +12,7 @@
 #include "platform/afx/ComboBoxEx.h"
 #include "platform/afx/ImageList.h"
 
+#include <functional>
 #include <vector>
 
 class CFolderListCtrl : public CSortListCtrl {
@@ -91,9 +92,11 @@ protected:
         CString m_strLabel;
         int m_nImage;
     };
-    // The opening of a delete: asks whether the ticked files should go and gathers them from the
-    // top. Empty when nothing is ticked, the person says no, or an item cannot be read.
-    std::vector<CTickedFile> ConfirmTickedDelete();
+    // The opening of a delete: something is ticked and the person says yes to the question.
+    bool ConfirmTickedDelete();
+    // Visits the ticked files from the top until nTicked of them were met; false when an item can
+    // no longer be read before that (the list holds fewer ticked items than it counts).
+    bool WalkTickedFiles(int nTicked, const std::function<void(const CTickedFile&)>& fnVisit);
     // The close of a delete: unticks and removes the items that went (from the last, so the
     // earlier indices stay valid) and sorts what is left.
     void RemoveDeletedItems(const std::vector<CTickedFile>& deleted);

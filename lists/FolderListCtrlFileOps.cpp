@@ -214,28 +214,30 @@ void CFolderListCtrl::CreateNewLocalFolder()
     EditLabel(nItem >= 0 ? nItem : nInserted);
 }
 
-std::vector<CFolderListCtrl::CTickedFile> CFolderListCtrl::ConfirmTickedDelete()
+bool CFolderListCtrl::ConfirmTickedDelete()
 {
-    const int nChecked = m_nCheckedCount;
-    if (nChecked <= 0)
-        return {};
-    if (MessageBox(LoadText(IDS_ASK_DELETE), LoadText(IDS_CAPTION_DELETING), MB_YESNO | MB_ICONQUESTION) != IDYES)
-        return {};
-    std::vector<CTickedFile> ticked;
-    for (int i = 0; static_cast<int>(ticked.size()) < nChecked; ++i) {
+    return m_nCheckedCount > 0 &&
+           MessageBox(LoadText(IDS_ASK_DELETE), LoadText(IDS_CAPTION_DELETING), MB_YESNO | MB_ICONQUESTION) == IDYES;
+}
+
+bool CFolderListCtrl::WalkTickedFiles(int nTicked, const std::function<void(const CTickedFile&)>& fnVisit)
+{
+    int nMet = 0;
+    for (int i = 0; nMet < nTicked; ++i) {
         char16_t szLabel[MAX_PATH] = {};
         LVITEM item{};
         item.mask = LVIF_TEXT | LVIF_IMAGE;
         item.iItem = i;
         item.pszText = szLabel;
         item.cchTextMax = MAX_PATH;
-        // A list that holds fewer ticked items than it counts is left as it is.
         if (!GetItem(&item))
-            return {};
-        if (item.iImage >= PIC_FIRST_PAIR && (item.iImage & 1) != 0)
-            ticked.push_back({i, CString(szLabel), item.iImage});
+            return false;
+        if (item.iImage < PIC_FIRST_PAIR || (item.iImage & 1) == 0)
+            continue;
+        ++nMet;
+        fnVisit({i, CString(szLabel), item.iImage});
     }
-    return ticked;
+    return true;
 }
 
 void CFolderListCtrl::RemoveDeletedItems(const std::vector<CTickedFile>& deleted)
@@ -254,17 +256,20 @@ void CFolderListCtrl::RemoveDeletedItems(const std::vector<CTickedFile>& deleted
 
 BOOL CFolderListCtrl::DeleteCheckedLocalFiles()
 {
-    const std::vector<CTickedFile> ticked = ConfirmTickedDelete();
-    if (ticked.empty())
+    const int nTicked = m_nCheckedCount;
+    if (!ConfirmTickedDelete())
         return FALSE;
     std::vector<CTickedFile> deleted;
-    for (const CTickedFile& file : ticked) {
-        if (!DeleteFileW(m_strCurrentPath + u"\\" + file.m_strLabel)) {
+    // One failing file does not stop the others. A list that runs out of items first is left as
+    // it is; the files deleted so far stay deleted.
+    const bool bWalked = WalkTickedFiles(nTicked, [&](const CTickedFile& file) {
+        if (DeleteFileW(m_strCurrentPath + u"\\" + file.m_strLabel))
+            deleted.push_back(file);
+        else
             MessageBox(SystemMessage(GetLastError()), LoadText(IDS_CAPTION_ERROR), MB_OK | MB_ICONINFORMATION);
-            continue;
-        }
-        deleted.push_back(file);
-    }
+    });
+    if (!bWalked)
+        return FALSE;
     RemoveDeletedItems(deleted);
     return TRUE;
 }

@@ -138,7 +138,7 @@ int AddPcUsbDrives(CMacUsbListCtrl& list, BOOL bBoxOnly, int nLastIndex, int& nS
     CComboBoxEx& box = *list.m_pLocationBox;
     CFolderListCtrl::AddLocationEntry(box, kPcEntry, CFolderListCtrl::PIC_COMPUTER, 0);
     const DWORD dwDrives = GetLogicalDrives();
-    const bool bPcShown = IsPcPath(list.m_strCurrentPath) && list.m_nLevel >= 1;
+    const bool bPcShown = list.WhereShown() == CMacUsbListCtrl::Place::PcDrive && list.m_nLevel >= 1;
     int nTaken = 0;
     for (int i = 0; i < 32; i++) {
         if (!(dwDrives & (1u << i)) || i < 2)
@@ -190,6 +190,13 @@ int AddPcUsbDrives(CMacUsbListCtrl& list, BOOL bBoxOnly, int nLastIndex, int& nS
 
 } // namespace
 
+CMacUsbListCtrl::Place CMacUsbListCtrl::WhereShown() const
+{
+    if (m_strCurrentPath.IsEmpty())
+        return Place::Roots;
+    return IsPcPath(m_strCurrentPath) ? Place::PcDrive : Place::Machine;
+}
+
 BEGIN_MESSAGE_MAP(CMacUsbListCtrl, CFolderListCtrl)
     ON_NOTIFY_REFLECT(LVN_BEGINLABELEDIT, OnBeginLabelEdit)
     ON_NOTIFY_REFLECT(LVN_ENDLABELEDIT, OnEndLabelEdit)
@@ -240,7 +247,7 @@ void CMacUsbListCtrl::ShowRoots()
     if (!m_pLocationBox)
         return;
     SetRedraw(FALSE);
-    int nSelect = IsPcPath(m_strCurrentPath) ? (m_hDevice ? 4 : 2) : 0;
+    int nSelect = WhereShown() == Place::PcDrive ? (m_hDevice ? 4 : 2) : 0;
     UncheckAll();
     DeleteAllItems();
     m_strCurrentPath.Empty();
@@ -450,7 +457,7 @@ void CMacUsbListCtrl::OpenSelected()
         return;
     // On the machine a name always follows one separator of its own: below the storage's top "\"
     // that gives the leading double backslash of the machine's form.
-    if (!IsPcPath(m_strCurrentPath))
+    if (WhereShown() != Place::PcDrive)
         OpenMachineFolder(m_wStorage, m_strCurrentPath + u"\\" + strLabel, m_nLevel + 1);
     else
         ShowUsbFolder(JoinPath(m_strCurrentPath, strLabel), m_nLevel + 1, m_bWithChecks);
@@ -509,7 +516,7 @@ void CMacUsbListCtrl::GoToLocationBoxSelection()
     if (nIndent < 2)
         return;
 
-    if (!IsPcPath(m_strCurrentPath)) {
+    if (WhereShown() != Place::PcDrive) {
         // A folder entry of the shown machine path: that path cut back to the entry's level.
         if (m_strCurrentPath.IsEmpty() || nIndent > m_nLevel)
             return;
@@ -552,7 +559,7 @@ BOOL CMacUsbListCtrl::UpOneLevel()
     }
     if (strParent.GetLength() == 2 && IsPcPath(strParent))
         strParent += u"\\";
-    if (IsPcPath(m_strCurrentPath)) {
+    if (WhereShown() == Place::PcDrive) {
         ShowUsbFolder(strParent, m_nLevel - 1, m_bWithChecks);
         return TRUE;
     }
@@ -582,7 +589,7 @@ void CMacUsbListCtrl::UpdateLocationBox()
         return;
     m_pLocationBox->ResetContent();
     int nSelect = -1;
-    const bool bMachinePath = !m_strCurrentPath.IsEmpty() && !IsPcPath(m_strCurrentPath);
+    const bool bMachinePath = WhereShown() == Place::Machine;
 
     if (m_bMachinePresent) {
         if (m_hDevice) {

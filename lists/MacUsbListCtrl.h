@@ -21,6 +21,11 @@ public:
     // The first picture of each machine file type's pair.
     enum { PIC_MAC_QEF = 16, PIC_MAC_QEF_PLUS = 18, PIC_MAC_QPX = 20, PIC_MAC_STX = 22, PIC_MAC_ORD_PLUS = 24 };
 
+    // Where the list is: its root view of places, a folder of a machine storage, or a folder of a
+    // flash drive attached to the PC. The path's form tells them apart: empty, "\EMB\..." or "E:\...".
+    enum class Place { Roots, Machine, PcDrive };
+    Place WhereShown() const;
+
     void Initialize(HANDLE hMachine, CComboBoxEx* pLocationBox, int nListKind, BOOL bMachinePresent, BOOL bWithChecks,
                     int nMode, BOOL bDeepUsbFolders);
     void ShowRoots();

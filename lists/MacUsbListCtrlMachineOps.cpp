@@ -9,7 +9,6 @@
 #include "comm/TransferDlg.h"
 #include "link/MachineLink.h"
 #include "link/ResultCode.h"
-#include "lists/PanePath.h"
 #include "platform/afx/CArray.h"
 #include "platform/afx/CString.h"
 #include "platform/afx/CStringArray.h"
@@ -65,7 +64,7 @@ int ImageOf(const CListCtrl& list, int nItem)
 
 void CMacUsbListCtrl::CreateMachineFolder()
 {
-    if (m_strCurrentPath.IsEmpty() || IsPcPath(m_strCurrentPath))
+    if (WhereShown() != Place::Machine)
         return;
     const CString strBase = LoadText(IDS_NEW_FOLDER);
     CString strCandidate = strBase;
@@ -107,13 +106,18 @@ void CMacUsbListCtrl::CreateMachineFolder()
 
 BOOL CMacUsbListCtrl::DeleteCheckedMachineFiles()
 {
-    const std::vector<CTickedFile> ticked = ConfirmTickedDelete();
-    if (ticked.empty())
+    const int nTicked = m_nCheckedCount;
+    if (!ConfirmTickedDelete())
         return FALSE;
     CTransferDlg dlg(m_hDevice, m_wStorage, m_strCurrentPath, rkErase, this);
+    std::vector<CTickedFile> ticked;
     // Companion files stay: only what the user ticked goes.
-    for (const CTickedFile& file : ticked)
+    const bool bWalked = WalkTickedFiles(nTicked, [&](const CTickedFile& file) {
+        ticked.push_back(file);
         dlg.AddName(file.m_strLabel);
+    });
+    if (!bWalked)
+        return FALSE;
 
     std::vector<CString> left;
     if (dlg.DoModal() != IDOK) {
@@ -200,9 +204,9 @@ void CMacUsbListCtrl::OnEndLabelEdit(NMHDR* pNMHDR, LRESULT* pResult)
     // The list never takes the new label itself: a rename that worked sets it below.
     *pResult = FALSE;
     // The root view's places and drives have no name of their own to change, as on the PC side.
-    if (m_nLevel == 0 || m_strCurrentPath.IsEmpty())
+    if (m_nLevel == 0 || WhereShown() == Place::Roots)
         return;
-    if (IsPcPath(m_strCurrentPath)) {
+    if (WhereShown() == Place::PcDrive) {
         RenameLocalItem(&pInfo->item);
         return;
     }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "host/NativeDesignWriter.h"
+#include "design/NativeDesignWriter.h"
 
 
 namespace fixture {

@@ -1,4 +1,4 @@
-#include "host/NativeDesignWriter.h"
+#include "design/NativeDesignWriter.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
