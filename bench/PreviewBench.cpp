@@ -2,7 +2,7 @@
 // 200000-word design, and the 512-pixel preview of the same, each next to PatBlt filling a
 // bitmap of the same size as the baseline of the same run.
 #include "design/EmbFile.h"
-#include "host/PreviewCommand.h"
+#include "host/cli/PreviewCommand.h"
 #include "platform/afx/Dc.h"
 #include "preview/ListPicture.h"
 #include "tests/design/FixtureWriter.h"

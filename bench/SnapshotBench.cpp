@@ -8,8 +8,8 @@
 // A folder of 1,000 designs (at the end): the whole state against what one scroll step sends.
 //
 //     bench_SnapshotBench --benchmark_filter=Folder
-#include "host/GuiSnapshotJson.h"
-#include "host/ImageListPngCache.h"
+#include "host/gui/GuiSnapshotJson.h"
+#include "host/gui/ImageListPngCache.h"
 #include "platform/afx/Dialog.h"
 #include "platform/afx/ListCtrl.h"
 #include "platform/seam/Automation.h"

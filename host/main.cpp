@@ -4,29 +4,29 @@
 #include <cstring>
 #include <string>
 
-#if __has_include("host/InfoCommand.h")
-#include "host/InfoCommand.h"
+#if __has_include("host/cli/InfoCommand.h")
+#include "host/cli/InfoCommand.h"
 #define TAVREN_HAS_INFO 1
 #endif
-#if __has_include("host/PreviewCommand.h")
-#include "host/PreviewCommand.h"
+#if __has_include("host/cli/PreviewCommand.h")
+#include "host/cli/PreviewCommand.h"
 #define TAVREN_HAS_PREVIEW 1
 #endif
-#if __has_include("host/MachineCommand.h")
-#include "host/MachineCommand.h"
+#if __has_include("host/cli/MachineCommand.h")
+#include "host/cli/MachineCommand.h"
 #define TAVREN_HAS_MACHINE 1
 #endif
-#if __has_include("host/ConvertCommand.h")
-#include "host/ConvertCommand.h"
+#if __has_include("host/cli/ConvertCommand.h")
+#include "host/cli/ConvertCommand.h"
 #define TAVREN_HAS_CONVERT 1
 #endif
-#if __has_include("host/ThumbnailCommand.h")
-#include "host/ThumbnailCommand.h"
-#include "host/DesktopCommand.h"
+#if __has_include("host/cli/ThumbnailCommand.h")
+#include "host/cli/ThumbnailCommand.h"
+#include "host/cli/DesktopCommand.h"
 #define TAVREN_HAS_THUMBNAIL 1
 #endif
-#if __has_include("host/GuiCommand.h")
-#include "host/GuiCommand.h"
+#if __has_include("host/gui/GuiCommand.h")
+#include "host/gui/GuiCommand.h"
 #define TAVREN_HAS_GUI 1
 #endif
 

@@ -1,6 +1,6 @@
 // `tavren info`: one JSON object per file in the agreed shape, for good, bad and missing files of
 // both families, and the human summary naming what was wrong.
-#include "host/InfoCommand.h"
+#include "host/cli/InfoCommand.h"
 #include "tests/design/FixtureWriter.h"
 #include "tests/support/TestFiles.h"
 

@@ -1,10 +1,10 @@
 // tavren gui's server side: the snapshot JSON the page draws from, and the page's actions, run
 // against the host's sampler dialog (one control of each kind) on this thread's modal loop.
-#include "host/GuiActions.h"
-#include "host/GuiLiveState.h"
-#include "host/GuiSamplerDlg.h"
-#include "host/GuiSnapshotJson.h"
-#include "host/PngBuffer.h"
+#include "host/gui/GuiActions.h"
+#include "host/gui/GuiLiveState.h"
+#include "host/gui/GuiSamplerDlg.h"
+#include "host/gui/GuiSnapshotJson.h"
+#include "host/gui/PngBuffer.h"
 
 #include "tests/support/ScriptedUser.h"
 #include "tests/support/Watchdog.h"

@@ -4,10 +4,10 @@
 // time, the folder, storage and select-after-send value the module handed back; the page's call
 // JSON and its base64 upload are read as posted.
 #include "design/EmbFile.h"
-#include "host/DstConverter.h"
-#include "host/HostSession.h"
-#include "host/SampleFiles.h"
-#include "host/UiCallJson.h"
+#include "host/cli/DstConverter.h"
+#include "host/gui/HostSession.h"
+#include "host/cli/SampleFiles.h"
+#include "host/gui/UiCallJson.h"
 
 #include "platform/afx/CString.h"
 #include "platform/user/WinUser.h"

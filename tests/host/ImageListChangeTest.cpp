@@ -1,9 +1,9 @@
 // Image lists count the changes to their pictures, the seam's snapshot shows the count, and the
 // host encodes a list's pictures again only after it changed (and then only the pictures that did).
-#include "host/GuiSamplerDlg.h"
-#include "host/GuiSnapshotJson.h"
-#include "host/ImageListPngCache.h"
-#include "host/PngBuffer.h"
+#include "host/gui/GuiSamplerDlg.h"
+#include "host/gui/GuiSnapshotJson.h"
+#include "host/gui/ImageListPngCache.h"
+#include "host/gui/PngBuffer.h"
 
 #include "tests/support/ScriptedUser.h"
 

@@ -12,8 +12,8 @@
 
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
-#include "host/PngWriter.h"
-#include "host/PreviewCommand.h"
+#include "host/cli/PngWriter.h"
+#include "host/cli/PreviewCommand.h"
 #include "platform/gdi/Gdi.h"
 #include "preview/ListPicture.h"
 #include "tests/support/TestFiles.h"

@@ -3,7 +3,7 @@
 #include "tests/design/FixtureWriter.h"
 #include "tests/support/PngReader.h"
 
-#include "host/PreviewCommand.h"
+#include "host/cli/PreviewCommand.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>

@@ -5,7 +5,7 @@
 // Everything but "export" may be left out; a value of the wrong type counts as left out.
 #pragma once
 
-#include "host/UiCall.h"
+#include "host/gui/UiCall.h"
 
 #include <nlohmann/json.hpp>
 

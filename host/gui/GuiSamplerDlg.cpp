@@ -1,4 +1,4 @@
-#include "host/GuiSamplerDlg.h"
+#include "host/gui/GuiSamplerDlg.h"
 
 #include "platform/afx/Bitmap.h"
 #include "platform/afx/CRect.h"

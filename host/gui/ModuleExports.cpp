@@ -1,4 +1,4 @@
-#include "host/ModuleExports.h"
+#include "host/gui/ModuleExports.h"
 
 #include <dlfcn.h>
 

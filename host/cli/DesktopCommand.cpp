@@ -1,4 +1,4 @@
-#include "host/DesktopCommand.h"
+#include "host/cli/DesktopCommand.h"
 
 #include <cerrno>
 #include <cstdio>

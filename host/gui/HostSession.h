@@ -4,8 +4,8 @@
 // Run is on the UI thread; the language and what is kept are also read by the page's threads.
 #pragma once
 
-#include "host/ModuleExports.h"
-#include "host/UiCall.h"
+#include "host/gui/ModuleExports.h"
+#include "host/gui/UiCall.h"
 
 #include <nlohmann/json.hpp>
 

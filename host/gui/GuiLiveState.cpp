@@ -1,4 +1,4 @@
-#include "host/GuiLiveState.h"
+#include "host/gui/GuiLiveState.h"
 
 #include <chrono>
 

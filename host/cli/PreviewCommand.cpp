@@ -1,10 +1,10 @@
-#include "host/PreviewCommand.h"
+#include "host/cli/PreviewCommand.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
 #include "design/StxFile.h"
-#include "host/DesignErrorText.h"
-#include "host/PngWriter.h"
+#include "host/cli/DesignErrorText.h"
+#include "host/cli/PngWriter.h"
 #include "platform/afx/Dc.h"
 #include "preview/DrawCtrl.h"
 #include "preview/ListPicture.h"

@@ -1,9 +1,9 @@
-#include "host/DstConverter.h"
+#include "host/cli/DstConverter.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"
-#include "host/DesignErrorText.h"
+#include "host/cli/DesignErrorText.h"
 #include "design/NativeDesignWriter.h"
 
 #include <cstring>

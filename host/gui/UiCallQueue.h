@@ -2,7 +2,7 @@
 // while another runs or waits, as a host application's menu would be while a dialog is open.
 #pragma once
 
-#include "host/UiCall.h"
+#include "host/gui/UiCall.h"
 
 #include <nlohmann/json.hpp>
 

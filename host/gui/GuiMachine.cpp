@@ -1,6 +1,6 @@
-#include "host/GuiMachine.h"
+#include "host/gui/GuiMachine.h"
 
-#include "host/MachineCommand.h"
+#include "host/cli/MachineCommand.h"
 
 #if __has_include("machine/MachineServer.h")
 #include "machine/MachineControlClient.h"

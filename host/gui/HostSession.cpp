@@ -1,10 +1,10 @@
-#include "host/HostSession.h"
+#include "host/gui/HostSession.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
-#include "host/DstConverter.h"
-#include "host/GuiSamplerDlg.h"
-#include "host/SampleFiles.h"
+#include "host/cli/DstConverter.h"
+#include "host/gui/GuiSamplerDlg.h"
+#include "host/cli/SampleFiles.h"
 #include "platform/afx/CString.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "host/ThumbnailCommand.h"
+#include "host/cli/ThumbnailCommand.h"
 
-#include "host/PreviewCommand.h"
+#include "host/cli/PreviewCommand.h"
 
 #include <cstdio>
 #include <cstdlib>

@@ -1,6 +1,6 @@
-#include "host/PcDriveSwitch.h"
+#include "host/gui/PcDriveSwitch.h"
 
-#include "host/SampleFiles.h"
+#include "host/cli/SampleFiles.h"
 #include "platform/afx/CString.h"
 
 #include <algorithm>

@@ -1,6 +1,6 @@
-#include "host/ImageListPngCache.h"
+#include "host/gui/ImageListPngCache.h"
 
-#include "host/PngBuffer.h"
+#include "host/gui/PngBuffer.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "host/GuiGuard.h"
+#include "host/gui/GuiGuard.h"
 
 #include <httplib.h>
 

@@ -1,6 +1,6 @@
-#include "host/GuiActions.h"
+#include "host/gui/GuiActions.h"
 
-#include "host/GuiSnapshotJson.h"
+#include "host/gui/GuiSnapshotJson.h"
 #include "platform/seam/Automation.h"
 
 #include <algorithm>

@@ -1,9 +1,9 @@
-#include "host/ConvertCommand.h"
+#include "host/cli/ConvertCommand.h"
 
 #include "design/EmbData.h"
 #include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"
-#include "host/DstConverter.h"
+#include "host/cli/DstConverter.h"
 #include "platform/file/DriveMap.h"
 
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "host/GuiSnapshotJson.h"
+#include "host/gui/GuiSnapshotJson.h"
 
 #include "platform/gdi/Gdi.h"
 #include "platform/user/Icon.h"

@@ -1,4 +1,4 @@
-#include "host/PngBuffer.h"
+#include "host/gui/PngBuffer.h"
 
 #include <png.h>
 

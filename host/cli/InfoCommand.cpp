@@ -1,4 +1,4 @@
-#include "host/InfoCommand.h"
+#include "host/cli/InfoCommand.h"
 
 #include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"

@@ -3,9 +3,9 @@
 // folder from tests/fixtures/demo/machine: designs in the machine's own formats (.qef, .qef+,
 // .qpx) in "\EMB" of the built-in storage and in its folders Flowers, Shapes and Logos, STX
 // patterns in "\ORD\(UserST)", and a few of each on USB flash drive 1.
-#include "host/MachineCommand.h"
+#include "host/cli/MachineCommand.h"
 
-#include "host/SampleFiles.h"
+#include "host/cli/SampleFiles.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -7,18 +7,18 @@
 // host's UI thread: it waits for the page to ask for an export (UiCallQueue) and runs it
 // (HostSession), one at a time.
 //
-// The page is served from the source folder (host/web, its path compiled in; --web or
+// The page is served from the source folder (host/gui/web, its path compiled in; --web or
 // TAVREN_WEB_DIR overrides it), so that editing the page needs no rebuild.
-#include "host/GuiCommand.h"
+#include "host/gui/GuiCommand.h"
 
-#include "host/GuiGuard.h"
-#include "host/GuiMachine.h"
-#include "host/GuiRoutes.h"
-#include "host/HostSession.h"
-#include "host/ImageListPngCache.h"
-#include "host/ModuleExports.h"
-#include "host/PcDriveSwitch.h"
-#include "host/UiCallQueue.h"
+#include "host/gui/GuiGuard.h"
+#include "host/gui/GuiMachine.h"
+#include "host/gui/GuiRoutes.h"
+#include "host/gui/HostSession.h"
+#include "host/gui/ImageListPngCache.h"
+#include "host/gui/ModuleExports.h"
+#include "host/gui/PcDriveSwitch.h"
+#include "host/gui/UiCallQueue.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/seam/Automation.h"
 
@@ -38,7 +38,7 @@
 #include <unistd.h>
 
 #ifndef TAVREN_WEB_DIR
-#define TAVREN_WEB_DIR "host/web"
+#define TAVREN_WEB_DIR "host/gui/web"
 #endif
 
 namespace fs = std::filesystem;

@@ -1,4 +1,4 @@
-#include "host/UiCallJson.h"
+#include "host/gui/UiCallJson.h"
 
 using nlohmann::json;
 

@@ -1,4 +1,4 @@
-#include "host/PngWriter.h"
+#include "host/cli/PngWriter.h"
 
 #include "platform/gdi/Gdi.h"
 

@@ -1,6 +1,6 @@
-#include "host/SampleFiles.h"
+#include "host/cli/SampleFiles.h"
 
-#include "host/MachineCommand.h"
+#include "host/cli/MachineCommand.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,4 +1,4 @@
-#include "host/UiCallQueue.h"
+#include "host/gui/UiCallQueue.h"
 
 #include <chrono>
 

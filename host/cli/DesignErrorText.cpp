@@ -1,4 +1,4 @@
-#include "host/DesignErrorText.h"
+#include "host/cli/DesignErrorText.h"
 
 #include "design/EmbFile.h"
 
