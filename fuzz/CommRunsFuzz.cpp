@@ -20,13 +20,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                                      rkCreateFolder, rkRenameFolder, rkDeleteFolder, rkReceiveCurrent};
     const int32_t nKind = kKinds[(pData[0] & 0x7F) % (sizeof(kKinds) / sizeof(kKinds[0]))];
     const int nRecords = pData[1] % 16;
-    fuzzed::Begin(pData + 2, nSize - 2, nKind == rkDeleteFolder, pData[1] >> 4, u"\\EMB");
     CCommunicationThread thread;
-    fuzzed::g_hCancelEvent = thread.m_evCancel;
-    thread.m_nRequest = nKind;
-    thread.m_hDevice = 0x100;
-    thread.m_nStorage = static_cast<uint16_t>(1 + (pData[0] >> 7));
-    thread.m_strFolder = u"\\EMB";
+    fuzzed::Begin(pData + 2, nSize - 2, nKind == rkDeleteFolder, pData[1] >> 4, u"\\EMB", thread, nKind,
+                  static_cast<uint16_t>(1 + (pData[0] >> 7)));
     for (int i = 0; i < nRecords; i++) {
         auto* pRecord = new CCommunicationData;
         static const char* const kPrefixes[] = {"", "", "", "", "", "a\\", "..\\", "C:"};
@@ -40,35 +36,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         thread.m_requests.Add(pRecord);
     }
     const int32_t nResult = thread.RunRequest();
-    fuzzed::g_hCancelEvent = 0;
-    if (fuzzed::g_input.m_nOutstanding != 0)
-        std::abort();
+    fuzzed::End();
 
     const bool bItems = nKind != rkList && nKind != rkDeleteFolder && nKind != rkReceiveCurrent;
     if (bItems) {
-        if (nRecords == 0 && nResult != 11)
-            std::abort();
-        // Nothing lost: kept and failed make up the records, in their order.
-        if (thread.m_requests.GetSize() + thread.m_failedNames.GetSize() != nRecords)
-            std::abort();
-        if (nResult == 0 && thread.m_failedNames.GetSize() != 0)
+        // Nothing lost: kept and failed make up the records, in their order; none failed when the
+        // run answers 0, and no records at all answer 11.
+        if ((nRecords == 0 && nResult != 11) || thread.m_requests.GetSize() + thread.m_failedNames.GetSize() != nRecords ||
+            (nResult == 0 && thread.m_failedNames.GetSize() != 0))
             std::abort();
         INT_PTR nLast = -1;
         for (const CCommunicationData* p : thread.m_requests) {
             const std::string strName = p->m_strItemName.ToUtf8();
             const INT_PTR nAt = std::stoi(strName.substr(strName.find_first_of("0123456789")));
-            if (nAt <= nLast)
+            if (nAt <= nLast || (nKind == rkSend && p->m_nSize != static_cast<uint32_t>(nAt + 1)))
                 std::abort();
             nLast = nAt;
-            if (nKind == rkSend && p->m_nSize != static_cast<uint32_t>(nAt + 1))
-                std::abort();
         }
     } else if (nKind != rkDeleteFolder) {
         // A single upload keeps exactly one record when it succeeds, none when it fails (a cancel
         // that comes after the copy may leave it: the owner reads no records after a cancel).
-        if (nResult == 0 && thread.m_requests.GetSize() != 1)
-            std::abort();
-        if (nResult != 0 && nResult != 4 && thread.m_requests.GetSize() != 0)
+        if (nResult != 4 && thread.m_requests.GetSize() != (nResult == 0 ? 1 : 0))
             std::abort();
     }
     return 0;

@@ -22,10 +22,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
         return 0;
     if (data.m_nStatus <= 0 || data.m_nColorBlockCount < 1 || data.m_nStitchWordCount < 1)
         std::abort();
-    for (int i = 0; i < data.m_nColorBlockCount; ++i) {
+    for (int i = 0; i < data.m_nColorBlockCount; ++i)
         if (data.m_pColorBlocks[i].m_nPaletteIndex < 0 || data.m_pColorBlocks[i].m_nPaletteIndex > 78)
             std::abort();
-    }
     const int nAngle = nSize > 1 ? pData[1] * 7 % 360 : 45;
     EMBEXTENTS ext;
     data.CalcExtents(ext, nAngle, pData[0] & 0x10, pData[0] & 0x20, 1 + pData[0] % 300);

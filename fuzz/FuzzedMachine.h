@@ -14,7 +14,9 @@
 #include "comm/CommunicationThread.h"
 #include "link/MachineLink.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <map>
 #include <string>
@@ -28,11 +30,10 @@ public:
         m_p = p;
         m_n = n;
     }
-    bool Empty() const { return m_n == 0; }
-    uint8_t Byte(uint8_t whenEmpty = 0)
+    uint8_t Byte()
     {
         if (m_n == 0)
-            return whenEmpty;
+            return 0;
         --m_n;
         return *m_p++;
     }
@@ -53,30 +54,22 @@ public:
         const int i = b % 34;
         return i < 11 ? i + 1 : i < 33 ? 0x8001 + (i - 11) : -1;
     }
-    // A block of the library's own allocation (null when empty).
-    uint8_t* Block(uint32_t& nSize)
+    // The bytes of the next block.
+    std::string Take()
     {
         size_t n = Byte();
-        n |= static_cast<size_t>(Byte()) << 8;
-        if (n > m_n)
-            n = m_n;
-        nSize = static_cast<uint32_t>(n);
-        if (n == 0)
-            return nullptr;
-        uint8_t* p = new uint8_t[n];
-        std::memcpy(p, m_p, n);
+        n = std::min(n | static_cast<size_t>(Byte()) << 8, m_n);
+        std::string bytes(reinterpret_cast<const char*>(m_p), n);
         m_p += n;
         m_n -= n;
-        ++m_nOutstanding;
-        return p;
+        return bytes;
     }
-    void Free(uint8_t*& p)
+    // Bytes handed over in a block of the library's own allocation (null when empty).
+    uint8_t* Give(const std::string& bytes, uint32_t* pSize)
     {
-        if (p) {
-            delete[] p;
-            --m_nOutstanding;
-        }
-        p = nullptr;
+        *pSize = static_cast<uint32_t>(bytes.size());
+        m_nOutstanding += !bytes.empty();
+        return bytes.empty() ? nullptr : static_cast<uint8_t*>(std::memcpy(new uint8_t[bytes.size()], bytes.data(), bytes.size()));
     }
     int m_nOutstanding = 0;
 
@@ -92,9 +85,7 @@ inline int g_nWaits = 0;
 
 // What the fuzzed machine was asked, for the targets' checks.
 struct CCalls {
-    int m_nErase = 0;
-    int m_nDeleteFolder = 0;
-    int m_nUploads = 0;
+    int m_nErase = 0, m_nDeleteFolder = 0;
 };
 inline CCalls g_calls;
 
@@ -113,60 +104,35 @@ inline void CheckPath(const char16_t* path)
         return;
     if (strPath.compare(0, g_root.size() + 1, g_root + u"\\") != 0)
         std::abort();
-    size_t at = g_root.size() + 1;
-    for (;;) {
-        const size_t next = strPath.find(u'\\', at);
-        const std::u16string strPart = strPath.substr(at, next == std::u16string::npos ? std::u16string::npos : next - at);
+    for (size_t at = g_root.size() + 1, next = 0; next != std::u16string::npos; at = next + 1) {
+        next = strPath.find(u'\\', at);
+        const std::u16string strPart = strPath.substr(at, next == std::u16string::npos ? next : next - at);
         if (strPart.empty() || strPart == u"." || strPart == u"..")
             std::abort();
-        if (next == std::u16string::npos)
-            return;
-        at = next + 1;
     }
 }
 
-inline int32_t UploadBlock(uint8_t** buffer, uint32_t* size)
-{
-    ++g_calls.m_nUploads;
-    const int32_t nCode = g_input.Code();
-    // A failing answer may still carry a buffer: the module frees it all the same.
-    *buffer = g_input.Block(*size);
-    return nCode;
-}
-
-inline int32_t UploadList(uint32_t, uint32_t, const char16_t* folder, uint8_t** buffer, uint32_t* size)
-{
-    CheckPath(folder);
-    if (!g_bKeepListings)
-        return UploadBlock(buffer, size);
-    ++g_calls.m_nUploads;
-    const std::u16string strFolder(folder ? folder : u"");
-    auto it = g_listings.find(strFolder);
-    if (it == g_listings.end()) {
-        const int32_t nCode = g_input.Code();
-        uint32_t n = 0;
-        uint8_t* p = g_input.Block(n);
-        it = g_listings.emplace(strFolder, std::make_pair(nCode, std::string(reinterpret_cast<char*>(p), p ? n : 0))).first;
-        g_input.Free(p);
-    }
-    const std::string& bytes = it->second.second;
-    *size = static_cast<uint32_t>(bytes.size());
-    *buffer = nullptr;
-    if (!bytes.empty()) {
-        *buffer = new uint8_t[bytes.size()];
-        std::memcpy(*buffer, bytes.data(), bytes.size());
-        ++g_input.m_nOutstanding;
-    }
-    return it->second.first;
-}
-
-inline int32_t UploadFile(uint32_t, uint32_t, const char16_t* path, uint8_t** buffer, uint32_t* size)
+// A code and a block (a failing answer may still carry one: the module frees it all the same).
+inline int32_t Upload(const char16_t* path, uint8_t** buffer, uint32_t* size, bool bListing = false)
 {
     CheckPath(path);
-    return UploadBlock(buffer, size);
+    const bool bKept = bListing && g_bKeepListings;
+    auto it = bKept ? g_listings.find(path) : g_listings.end();
+    std::pair<int32_t, std::string> answer = it != g_listings.end() ? it->second : std::pair<int32_t, std::string>{};
+    if (it == g_listings.end()) {
+        answer.first = g_input.Code(); // the code comes first in the stream, then the block
+        answer.second = g_input.Take();
+    }
+    if (bKept)
+        g_listings[path] = answer;
+    *buffer = g_input.Give(answer.second, size);
+    return answer.first;
 }
 
-inline int32_t UploadDesign(uint32_t, uint8_t** buffer, uint32_t* size) { return UploadBlock(buffer, size); }
+inline int32_t UploadList(uint32_t, uint32_t, const char16_t* folder, uint8_t** buffer, uint32_t* size) { return Upload(folder, buffer, size, true); }
+inline int32_t UploadFile(uint32_t, uint32_t, const char16_t* path, uint8_t** buffer, uint32_t* size) { return Upload(path, buffer, size); }
+// The current design has no path: the run's folder stands in.
+inline int32_t UploadDesign(uint32_t, uint8_t** buffer, uint32_t* size) { return Upload(g_root.c_str(), buffer, size); }
 
 inline int32_t DownloadFile(uint32_t, uint32_t, const char16_t* path, const uint8_t* bytes, uint32_t size)
 {
@@ -177,69 +143,73 @@ inline int32_t DownloadFile(uint32_t, uint32_t, const char16_t* path, const uint
     return g_input.Code();
 }
 
-inline int32_t EraseFile(uint32_t, uint32_t, const char16_t* path)
-{
-    CheckPath(path);
-    ++g_calls.m_nErase;
-    return g_input.Code();
-}
-
-inline int32_t DeleteFolder(uint32_t, uint32_t, const char16_t* path)
-{
-    CheckPath(path);
-    ++g_calls.m_nDeleteFolder;
-    return g_input.Code();
-}
-
 inline int32_t PathOp(uint32_t, uint32_t, const char16_t* path)
 {
     CheckPath(path);
     return g_input.Code();
 }
-inline int32_t RenameOp(uint32_t, uint32_t, const char16_t* oldPath, const char16_t*)
+inline int32_t EraseFile(uint32_t, uint32_t, const char16_t* path)
 {
-    CheckPath(oldPath);
-    return g_input.Code();
+    ++g_calls.m_nErase;
+    return PathOp(0, 0, path);
 }
+inline int32_t DeleteFolder(uint32_t, uint32_t, const char16_t* path)
+{
+    ++g_calls.m_nDeleteFolder;
+    return PathOp(0, 0, path);
+}
+inline int32_t RenameOp(uint32_t, uint32_t, const char16_t* oldPath, const char16_t*) { return PathOp(0, 0, oldPath); }
 inline int32_t CreateFolder(uint32_t, uint32_t, const char16_t*, const char16_t*) { return g_input.Code(); }
 
 inline int32_t GlobalHeapFree(uint8_t** buffer)
 {
-    g_input.Free(*buffer);
+    g_input.m_nOutstanding -= *buffer != nullptr;
+    delete[] *buffer;
+    *buffer = nullptr;
     return 0;
 }
 
-// Fills the module-wide table once (a nonzero module handle: the module never loads the library).
-inline void Install()
+// Starts one input: the module-wide table filled (a nonzero module handle: the module never loads
+// the library), the stream, the calls counted, the listings forgotten; the thread set up for a run
+// of nKind on the root folder, its cancel event answering from the input.
+inline void Begin(const uint8_t* p, size_t n, bool bKeepListings, int nCancelAt, const char16_t* root,
+                  CCommunicationThread& thread, int32_t nKind, uint16_t nStorage)
 {
     CMachineLink& link = MachineLink();
-    if (!link.IsEmpty())
-        return;
-    link.m_pfnUploadList = UploadList;
-    link.m_pfnDownloadFile = DownloadFile;
-    link.m_pfnUploadFile = UploadFile;
-    link.m_pfnEraseFile = EraseFile;
-    link.m_pfnRenameFile = RenameOp;
-    link.m_pfnSelectFile = PathOp;
-    link.m_pfnCreateFolder = CreateFolder;
-    link.m_pfnRenameFolder = RenameOp;
-    link.m_pfnDeleteFolder = DeleteFolder;
-    link.m_pfnUploadDesign = UploadDesign;
-    link.m_pfnGlobalHeapFree = GlobalHeapFree;
-    link.m_hModule = 0x7FFF0000;
-}
-
-// Starts one input: the stream, the calls counted, the listings forgotten.
-inline void Begin(const uint8_t* p, size_t n, bool bKeepListings, int nCancelAt, const char16_t* root)
-{
+    if (link.IsEmpty()) {
+        link.m_pfnUploadList = UploadList;
+        link.m_pfnDownloadFile = DownloadFile;
+        link.m_pfnUploadFile = UploadFile;
+        link.m_pfnEraseFile = EraseFile;
+        link.m_pfnRenameFile = RenameOp;
+        link.m_pfnSelectFile = PathOp;
+        link.m_pfnCreateFolder = CreateFolder;
+        link.m_pfnRenameFolder = RenameOp;
+        link.m_pfnDeleteFolder = DeleteFolder;
+        link.m_pfnUploadDesign = UploadDesign;
+        link.m_pfnGlobalHeapFree = GlobalHeapFree;
+        link.m_hModule = 0x7FFF0000;
+    }
     g_root = root;
     g_nCancelAt = nCancelAt;
     g_nWaits = 0;
-    Install();
     g_input.Reset(p, n);
     g_calls = CCalls{};
     g_listings.clear();
     g_bKeepListings = bKeepListings;
+    g_hCancelEvent = thread.m_evCancel;
+    thread.m_nRequest = nKind;
+    thread.m_hDevice = 0x100;
+    thread.m_nStorage = nStorage;
+    thread.m_strFolder = root;
+}
+
+// Ends one input: every block the library handed over came back.
+inline void End()
+{
+    g_hCancelEvent = 0;
+    if (g_input.m_nOutstanding != 0)
+        std::abort();
 }
 
 } // namespace fuzzed

@@ -26,12 +26,8 @@ public:
             {u"SysListView32", IDC_LIST, u"", 0, 0, 20, 180, 200, WS_CHILD | WS_VISIBLE | LVS_ICON, 0},
             {u"ComboBoxEx32", IDC_BOX, u"", 0, 0, 0, 180, 100, WS_CHILD | WS_VISIBLE | CBS_DROPDOWNLIST, 0},
         };
-        m_tmpl.pszCaption = u"Listing";
-        m_tmpl.dwStyle = WS_POPUP | WS_CAPTION;
-        m_tmpl.cx = 200;
-        m_tmpl.cy = 230;
-        m_tmpl.pItems = m_items.data();
-        m_tmpl.nItems = static_cast<UINT>(m_items.size());
+        m_tmpl = {.pszCaption = u"Listing", .dwStyle = WS_POPUP | WS_CAPTION, .cx = 200, .cy = 230,
+                  .pItems = m_items.data(), .nItems = static_cast<UINT>(m_items.size())};
         SetTemplate(&m_tmpl);
         tavren::CreateDialogWindow(m_tmpl, 0, this, 0);
         m_list.m_pLocationBox = &m_box;

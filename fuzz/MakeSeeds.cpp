@@ -48,8 +48,7 @@ void WriteListing(const std::string& dir, const std::string& name, uint8_t kindA
 void PutAnswer(Bytes& b, const Bytes& block)
 {
     b.push_back(0);
-    b.push_back(static_cast<uint8_t>(block.size()));
-    b.push_back(static_cast<uint8_t>(block.size() >> 8));
+    Put16(b, static_cast<uint16_t>(block.size()));
     PutBytes(b, block);
 }
 
@@ -82,8 +81,7 @@ void WriteMachineSeeds(const std::string& treeDir, const std::string& runsDir)
 
 void Write(const std::string& dir, const std::string& name, uint8_t type, const Bytes& bytes)
 {
-    Bytes b;
-    b.push_back(static_cast<uint8_t>(type - 1));
+    Bytes b{static_cast<uint8_t>(type - 1)};
     PutBytes(b, bytes);
     WriteFile(dir + "/" + name, b);
 }
@@ -108,27 +106,22 @@ int main(int argc, char** argv)
                                         ChangeColor(), ChangeColor(1, 1), Sew(119, 0), JumpBy(119, 3), Sew(2, 2), EndDesign()});
     layout.extensionLevel = 20;
     layout.hoop = 5;
+    layout.optionMarker = true;
+    layout.designOption = 3;
     layout.enhance = {EnhanceEntry{1, {1, 2, 3}, std::nullopt}, EnhanceEntry{2, {4}, std::nullopt},
                     EnhanceEntry{0, ThreadBlock({CustomThread{1, 250, 250, 250, 0xFE, 3}}), std::nullopt}};
     layout.customThreads = {CustomThread{0, 9, 8, 7, 0, 1}};
     layout.edit = EditBlock{0, 40, {EditItem{1, 2, 3, 100, 5, 6, 7, 1, {9, 8, 7}}}, std::nullopt, std::nullopt};
     layout.qpxData = Bytes{1, 2, 3, 4};
-    layout.optionMarker = true;
-    layout.designOption = 3;
     Write(embDir, "small.qef", CEmbFile::dftQef, MakeQef(layout));
     Write(embDir, "small.qef+", CEmbFile::dftQefPlus, MakeQefPlus(layout));
     Write(embDir, "small.qpx", CEmbFile::dftQpx, MakeQpx(layout));
     Write(embDir, "small.dst", CEmbFile::dftDst,
           MakeDst({Sew(5, 5), ChangeColor(3, 3), Sew(-300, 40), JumpBy(200, 200), Sew(1, 1), EndDesign()}));
 
-    for (const auto& e : std::filesystem::directory_iterator(corpus)) {
-        std::string ext = e.path().extension().string();
-        for (char& c : ext)
-            c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        if (ext != ".dst")
-            continue;
-        Write(embDir, e.path().stem().string() + ".dst", CEmbFile::dftDst, ReadWholeFile(e.path().string()));
-    }
+    for (const auto& e : std::filesystem::directory_iterator(corpus))
+        if (e.path().extension() == ".dst" || e.path().extension() == ".DST")
+            Write(embDir, e.path().stem().string() + ".dst", CEmbFile::dftDst, ReadWholeFile(e.path().string()));
 
     WriteFile(stxDir + "/wellformed.stx", MakeStx(WellFormedStx(12)));
     StxLayout scaled = WellFormedStx(30);

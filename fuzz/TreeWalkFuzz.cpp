@@ -15,13 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
 {
     if (nSize < 1)
         return 0;
-    fuzzed::Begin(pData + 1, nSize - 1, true, pData[0] >> 1, u"\\EMB\\Tree");
     CCommunicationThread thread;
-    fuzzed::g_hCancelEvent = thread.m_evCancel;
-    thread.m_nRequest = rkDeleteFolder;
-    thread.m_hDevice = 0x100;
-    thread.m_nStorage = 1;
-    thread.m_strFolder = u"\\EMB\\Tree";
+    fuzzed::Begin(pData + 1, nSize - 1, true, pData[0] >> 1, u"\\EMB\\Tree", thread, rkDeleteFolder, 1);
     if (pData[0] & 1) {
         const int32_t nResult = thread.RunRequest();
         if (nResult == 0 && fuzzed::g_calls.m_nDeleteFolder == 0)
@@ -35,14 +30,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* pData, size_t nSize)
                 std::abort();
             int32_t nIndex = 0;
             const int32_t nResult = thread.DeleteTree(thread.m_strFolder, nIndex);
-            if (nIndex > nCount || nIndex > fuzzed::g_calls.m_nErase + fuzzed::g_calls.m_nDeleteFolder)
-                std::abort();
-            if (nResult == 0 && fuzzed::g_calls.m_nDeleteFolder == 0)
+            if (nIndex > nCount || nIndex > fuzzed::g_calls.m_nErase + fuzzed::g_calls.m_nDeleteFolder ||
+                (nResult == 0 && fuzzed::g_calls.m_nDeleteFolder == 0))
                 std::abort();
         }
     }
-    fuzzed::g_hCancelEvent = 0;
-    if (fuzzed::g_input.m_nOutstanding != 0)
-        std::abort();
+    fuzzed::End();
     return 0;
 }

@@ -34,16 +34,11 @@ const char16_t* const kMachineFailed = u"Data transfer failed due to an error on
 const CodeCase kCodes[] = {
     {0, 0, nullptr}, {4, 0, nullptr}, {13, 0, nullptr},
     {1, 12501, u"Connect the machine and PC with the USB cable.\nMake sure that the machine is turned on before connecting with the PC."},
-    {2, 12502, u"This application does not support the connected machine."},
-    {3, 12503, u"Communication time out."},
-    {5, 12505, u"Failed to initialize communication port."},
-    {6, 12506, u"Reconnect the USB cable."},
-    {7, 12507, u"Received broken packet."},
-    {8, 12508, u"Failed to send a packet."},
-    {9, 12509, u"Invalid command is received."},
-    {10, 12510, u"Failed to allocate memory."}, // the one with the hand icon
-    {11, 12511, u"The broken file was found."},
-    {12, 12512, u"Files are not found."},
+    {2, 12502, u"This application does not support the connected machine."}, {3, 12503, u"Communication time out."},
+    {5, 12505, u"Failed to initialize communication port."}, {6, 12506, u"Reconnect the USB cable."},
+    {7, 12507, u"Received broken packet."}, {8, 12508, u"Failed to send a packet."},
+    {9, 12509, u"Invalid command is received."}, {10, 12510, u"Failed to allocate memory."}, // the one with the hand icon
+    {11, 12511, u"The broken file was found."}, {12, 12512, u"Files are not found."},
     {14, 12500, u"No defined error."}, {0x7FFF, 12500, u"No defined error."},
     {-1, 12520, kMachineFailed}, {0x8000, 12520, kMachineFailed}, {0x8021, 12520, kMachineFailed},
     {0x1800A, 12520, kMachineFailed}, {0x8001, 12521, kMachineFailed},
@@ -51,10 +46,8 @@ const CodeCase kCodes[] = {
     {0x800C, 12532, u"The machine is opening/saving a file.\nStart data transfer after opening/saving the file is completed."},
     {0x800F, 12535, u"USB flash drive is not connected to the machine."},
     {0x8010, 12536, u"The file cannot be saved. Short of memory space in the machine"},
-    {0x8011, 12537, u"The machine failed to save the file."},
-    {0x8012, 12538, u"The machine failed to open the file."},
-    {0x8013, 12539, u"The machine failed to delete the file."},
-    {0x8014, 12540, u"The machine failed to rename the file."},
+    {0x8011, 12537, u"The machine failed to save the file."}, {0x8012, 12538, u"The machine failed to open the file."},
+    {0x8013, 12539, u"The machine failed to delete the file."}, {0x8014, 12540, u"The machine failed to rename the file."},
     {0x8016, 12542, u"The machine failed to create the folder."},
     {0x8020, 12552, u"Resume the last sewn pattern, or cancel pattern resuming and start data transfer."},
 };
@@ -83,11 +76,7 @@ TEST(CommError, EveryCodeClassPicksItsString)
 TEST(CommError, CodesWithoutMessageAndMissingWindowsShowNothing)
 {
     auto state = ModuleResources();
-    HWND hGone = 0;
-    {
-        CTestWnd owner;
-        hGone = owner.m_hWnd;
-    }
+    const HWND hGone = CTestWnd().m_hWnd;
     // 6 to a window handle that names no window, 0x8011 to a window that is gone.
     for (auto [hWnd, nCode] : {std::pair{HWND(0), 0}, {HWND(0), 4}, {HWND(0), 13}, {HWND(0), 6}, {hGone, 0x8011}})
         EXPECT_EQ(ShowCommError(hWnd, nCode), 1) << nCode;

@@ -28,11 +28,7 @@ struct RealPacing {
     const char* m_pszSet = std::getenv("TAVREN_PACING_MS");
     const std::string m_strSaved = m_pszSet ? m_pszSet : "";
     RealPacing() { unsetenv("TAVREN_PACING_MS"); }
-    ~RealPacing()
-    {
-        if (m_pszSet)
-            setenv("TAVREN_PACING_MS", m_strSaved.c_str(), 1);
-    }
+    ~RealPacing() { if (m_pszSet) setenv("TAVREN_PACING_MS", m_strSaved.c_str(), 1); }
 };
 
 // A progress message with its parameter, as a recorder expects it.
@@ -40,9 +36,6 @@ inline tavren::test::ExpectedMessage Xfer(UINT nMsg, int32_t nParam)
 {
     return {nMsg, tavren::test::kWParam, static_cast<WPARAM>(static_cast<uint32_t>(nParam))};
 }
-
-// Set in the child process of the "library missing" test: no machine is started.
-inline bool NoLinkChild() { return std::getenv("TAVREN_COMM_NO_LINK") && *std::getenv("TAVREN_COMM_NO_LINK") == '1'; }
 
 // QUORVEL_SOCKET is set when the program starts, before any thread of ours could read it.
 inline const bool g_bSocketSet =
@@ -59,21 +52,25 @@ inline std::vector<uint8_t> Bytes(size_t nSize, uint8_t seed)
     return bytes;
 }
 
-inline std::vector<std::string> Names(const CStringArray& names)
+using Strings = std::vector<std::string>;
+
+inline Strings Names(const CStringArray& names)
 {
-    std::vector<std::string> out;
+    Strings out;
     for (const CString& s : names)
         out.push_back(s.ToUtf8());
     return out;
 }
 
-inline std::vector<std::string> ItemNames(const CCommunicationThread& thread)
+inline Strings ItemNames(const CCommunicationThread& thread)
 {
-    std::vector<std::string> out;
+    Strings out;
     for (const CCommunicationData* p : thread.m_requests)
         out.push_back(p->m_strItemName.ToUtf8());
     return out;
 }
+
+inline std::vector<uint8_t> DataOf(const CCommunicationData& r) { return {r.m_pData, r.m_pData + r.m_nSize}; }
 
 // A plain window on the test thread: the owner of message boxes, the receiver of the worker's
 // messages.
@@ -85,11 +82,7 @@ public:
                                                  u"MS Shell Dlg", 8, 0, 0, 0, nullptr, 0};
         tavren::CreateDialogWindow(tmpl, 0, this, 0);
     }
-    ~CTestWnd() override
-    {
-        if (m_hWnd)
-            DestroyWindow();
-    }
+    ~CTestWnd() override { if (m_hWnd) DestroyWindow(); }
 };
 
 // A test with a machine, its own folder "\EMB\<test name>" on storage 1 (created empty) and a
@@ -115,8 +108,7 @@ protected:
     }
     void TearDown() override
     {
-        if (m_hDevice)
-            CloseHandle(m_hDevice);
+        if (m_hDevice) CloseHandle(m_hDevice);
         ModuleFixture::TearDown();
     }
 
@@ -132,7 +124,6 @@ protected:
     {
         tavren::test::CtlOk(Machine(), {"fault", strOp, strWhat, "--count", std::to_string(nCount)});
     }
-    void BreakNextListing(const std::string& strHow) const { tavren::test::CtlOk(Machine(), {"listing", strHow}); }
 
     // The thread object set up for a run in the test's folder, or in its sub-folder pszSub.
     void Prepare(CCommunicationThread& thread, int32_t nKind, const char16_t* pszSub = nullptr) const
@@ -165,8 +156,7 @@ inline CCommunicationData* NameRecord(const char16_t* pszName, const char16_t* p
 {
     auto* p = new CCommunicationData;
     p->m_strItemName = pszName;
-    if (pszOld)
-        p->m_strOldName = pszOld;
+    p->m_strOldName = pszOld ? pszOld : u"";
     return p;
 }
 

@@ -10,7 +10,6 @@
 
 #include <chrono>
 
-
 using namespace commtest;
 using namespace tavren::test;
 
@@ -40,6 +39,19 @@ public:
         thread.SetNotifyWindow(*this);
         thread.BeginRun();
     }
+    // The whole run, then the worker stopped; its messages: the start with nCount, steps 0 to
+    // nSteps - 1, the end with the result.
+    void RunAndExpect(CCommunicationThread& thread, int32_t nCount, int32_t nSteps, int32_t nResult)
+    {
+        Begin(thread);
+        ASSERT_TRUE(PumpUntilDone());
+        thread.Stop();
+        std::vector<ExpectedMessage> expected = {Xfer(WM_XFER_START, nCount)};
+        for (int32_t i = 0; i < nSteps; ++i)
+            expected.push_back(Xfer(WM_XFER_STEP, i));
+        expected.push_back(Xfer(WM_XFER_DONE, nResult));
+        EXPECT_SEQUENCE(m_recorder, expected);
+    }
 
     MessageRecorder m_recorder;
 };
@@ -59,11 +71,11 @@ TEST(CommunicationThreadRecords, RemoveRequestsKeepsNamedFailuresInOrderAndIgnor
     thread.RemoveRequests(0, 0);  // no count
     thread.RemoveRequests(-1, 1);
     thread.RemoveRequests(3, 2);  // reaches past the end
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a", "", "c", "d"}));
+    EXPECT_EQ(ItemNames(thread), (Strings{"a", "", "c", "d"}));
     EXPECT_EQ(thread.m_failedNames.GetSize(), 0);
     thread.RemoveRequests(0, 3);
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"d"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"a", "c"}));
+    EXPECT_EQ(ItemNames(thread), (Strings{"d"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (Strings{"a", "c"}));
 }
 
 // ---- the worker's life
@@ -74,24 +86,22 @@ TEST(CommunicationThreadLife, StartsWaitingAndStopsOrIsDestroyedCleanly)
 {
     Watchdog watchdog(30000); // a worker that never ends would hang Stop or the destructor
     const size_t nHandlesBefore = tavren::CountHandles();
-    {
-        CCommunicationThread thread;
-        ASSERT_TRUE(thread.BeginThread());
-        EXPECT_TRUE(thread.IsWaiting());
-        EXPECT_FALSE(thread.IsBusy());
-        thread.Cancel();
-        EXPECT_NE(WaitForSingleObject(thread.m_evCancel, 0), WAIT_OBJECT_0);
-        thread.Stop();
-        EXPECT_EQ(thread.m_pThread, nullptr);
-        EXPECT_NE(WaitForSingleObject(thread.m_evStop, 0), WAIT_OBJECT_0);
+    for (const bool bStop : {true, false}) {
+        {
+            CCommunicationThread thread;
+            ASSERT_TRUE(thread.BeginThread());
+            EXPECT_TRUE(thread.IsWaiting() && !thread.IsBusy());
+            EXPECT_GT(tavren::CountHandles(), nHandlesBefore);
+            thread.Cancel();
+            EXPECT_NE(WaitForSingleObject(thread.m_evCancel, 0), WAIT_OBJECT_0);
+            if (bStop) {
+                thread.Stop();
+                EXPECT_EQ(thread.m_pThread, nullptr);
+                EXPECT_NE(WaitForSingleObject(thread.m_evStop, 0), WAIT_OBJECT_0);
+            }
+        }
+        EXPECT_EQ(tavren::CountHandles(), nHandlesBefore) << (bStop ? "stopped" : "destroyed");
     }
-    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
-    {
-        CCommunicationThread thread;
-        ASSERT_TRUE(thread.BeginThread());
-        EXPECT_GT(tavren::CountHandles(), nHandlesBefore);
-    }
-    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
 }
 
 // ---- runs on the worker with a window
@@ -107,13 +117,9 @@ TEST_F(ThreadTest, SendReportsStartStepsAndDone)
     Prepare(thread, rkSend);
     for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
         thread.m_requests.Add(SendRecord(pszName, Bytes(10, 1)));
-    wnd.Begin(thread);
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    EXPECT_SEQUENCE(wnd.m_recorder, {Xfer(WM_XFER_START, 3), Xfer(WM_XFER_STEP, 0), Xfer(WM_XFER_STEP, 1),
-                                     Xfer(WM_XFER_DONE, 0x8011)});
-    EXPECT_EQ(ItemNames(thread), (std::vector<std::string>{"a.qef", "c.qef"}));
-    EXPECT_EQ(Names(thread.m_failedNames), (std::vector<std::string>{"b.qef"}));
+    wnd.RunAndExpect(thread, 3, 2, 0x8011);
+    EXPECT_EQ(ItemNames(thread), (Strings{"a.qef", "c.qef"}));
+    EXPECT_EQ(Names(thread.m_failedNames), (Strings{"b.qef"}));
     EXPECT_GE(std::chrono::steady_clock::now() - t0, std::chrono::milliseconds(300)) << "100 ms before each item";
 }
 
@@ -126,54 +132,14 @@ TEST_F(ThreadTest, DeleteFolderStepsOnceForEveryFileAndFolderDepthFirst)
     CRecorderWnd wnd;
     CCommunicationThread thread;
     Prepare(thread, rkDeleteFolder, u"T");
-    wnd.Begin(thread);
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    // T, a, S, b, U, c, V: seven steps, numbered 0 to 6 across the levels.
-    std::vector<ExpectedMessage> expected = {Xfer(WM_XFER_START, 7)};
-    for (int i = 0; i < 7; ++i)
-        expected.push_back(Xfer(WM_XFER_STEP, i));
-    expected.push_back(Xfer(WM_XFER_DONE, 0));
-    EXPECT_SEQUENCE(wnd.m_recorder, expected);
+    wnd.RunAndExpect(thread, 7, 7, 0); // T, a, S, b, U, c, V: seven steps, numbered across the levels
     EXPECT_FALSE(Exists("T"));
     EXPECT_TRUE(Exists("Empty"));
     // An empty folder counts itself.
     int32_t nCount = 0, nIndex = 0;
-    EXPECT_EQ(thread.CountTree(Folder() + u"\\Empty", nCount), 0);
-    EXPECT_EQ(nCount, 1);
-    EXPECT_EQ(thread.DeleteTree(Folder() + u"\\Empty", nIndex), 0);
-    EXPECT_EQ(nIndex, 1);
+    EXPECT_EQ(std::make_pair(thread.CountTree(Folder() + u"\\Empty", nCount), nCount), std::make_pair(0, 1));
+    EXPECT_EQ(std::make_pair(thread.DeleteTree(Folder() + u"\\Empty", nIndex), nIndex), std::make_pair(0, 1));
     EXPECT_FALSE(Exists("Empty"));
-}
-
-TEST_F(ThreadTest, CancelDuringARunDropsTheRestAndEndsWith4)
-{
-    RealPacing pacing; // the cancel lands in an item's wait
-    CRecorderWnd wnd;
-    CCommunicationThread thread;
-    Prepare(thread, rkSend);
-    const int nItems = 8;
-    for (int i = 0; i < nItems; ++i)
-        thread.m_requests.Add(SendRecord(CString::FromUtf8("f" + std::to_string(i) + ".qef"), Bytes(10, 1)));
-    wnd.Begin(thread);
-    // Cancel once the second item is through.
-    PumpMessagesUntil([&] { return wnd.m_recorder.Size() >= 3; }, 20000);
-    thread.Cancel();
-    ASSERT_TRUE(wnd.PumpUntilDone());
-    thread.Stop();
-    const INT_PTR nSent = thread.m_requests.GetSize();
-    EXPECT_GE(nSent, 2);
-    EXPECT_LT(nSent, nItems);
-    EXPECT_EQ(nSent + thread.m_failedNames.GetSize(), nItems);
-    // Exactly the records that remain are on the machine.
-    for (int i = 0; i < nItems; ++i)
-        EXPECT_EQ(Exists("f" + std::to_string(i) + ".qef"), i < nSent) << i;
-    // The steps came in order, one per item sent, and the run ended with 4.
-    std::vector<ExpectedMessage> expected = {Xfer(WM_XFER_START, nItems)};
-    for (INT_PTR i = 0; i < nSent; ++i)
-        expected.push_back(Xfer(WM_XFER_STEP, static_cast<int32_t>(i)));
-    expected.push_back(Xfer(WM_XFER_DONE, 4));
-    EXPECT_SEQUENCE(wnd.m_recorder, expected);
 }
 
 // The owner turns progress off under the worker's lock while the worker may be sending a step to
@@ -194,14 +160,12 @@ TEST_F(ThreadTest, StopWhileAStepIsOnItsWayDoesNotDeadlock)
         // Not handling messages for a while: the next step is sent and waits for this thread.
         Sleep(150 + 20 * nRound);
         thread.Stop();
-        EXPECT_EQ(thread.m_pThread, nullptr);
-        EXPECT_FALSE(thread.IsBusy());
+        EXPECT_TRUE(thread.m_pThread == nullptr && !thread.IsBusy());
         EXPECT_EQ(thread.m_requests.GetSize() + thread.m_failedNames.GetSize(), 6);
         // The result was posted and is still waiting in the queue, and nothing else came after.
         const size_t nBefore = wnd.m_recorder.Size();
         ASSERT_TRUE(wnd.PumpUntilDone());
         EXPECT_EQ(wnd.m_recorder.Size(), nBefore + 1);
-        EXPECT_EQ(wnd.m_recorder.Last().nMsg, WM_XFER_DONE);
-        EXPECT_EQ(wnd.m_recorder.Last().wParam, 4u);
+        EXPECT_EQ(std::make_pair(wnd.m_recorder.Last().nMsg, wnd.m_recorder.Last().wParam), std::make_pair(UINT(WM_XFER_DONE), WPARAM(4)));
     }
 }

@@ -12,9 +12,8 @@ namespace {
 class CListing {
 public:
     explicit CListing(int32_t nCount) { Put32(static_cast<uint32_t>(nCount)); }
-    // One entry: length, kind (-1 folder), 8 unread bytes, the name and its zero, padded to nLength
-    // (0: just long enough).
-    // (bZero false: the name without its zero.)
+    // One entry: length, kind (-1 folder), 8 unread bytes, the name and its zero (unless bZero is
+    // false), padded to nLength (0: just long enough).
     CListing& Entry(const std::string& strName, bool bFolder, uint32_t nLength = 0, bool bZero = true)
     {
         const uint32_t nNatural = 16 + static_cast<uint32_t>(strName.size()) + bZero;
@@ -29,11 +28,7 @@ public:
         m_bytes.insert(m_bytes.end(), bytes);
         return *this;
     }
-    void Put32(uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            m_bytes.push_back(static_cast<uint8_t>(v >> (8 * i)));
-    }
+    CListing& Put32(uint32_t v) { return Raw({uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)}); }
     std::vector<uint8_t> m_bytes;
 };
 
@@ -59,13 +54,9 @@ TEST(ListingReader, WholeAndBrokenListings)
         l.m_bytes[4] = nLength;  // the first entry's length
         return l.m_bytes;
     };
-    auto oversized = [](uint32_t nLength) {
-        CListing l(2);
-        l.Entry("a.qef", false);
-        l.Put32(nLength);
-        l.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0});  // 18 bytes claim nLength
-        return l.m_bytes;
-    };
+    CListing oversized(2);  // the second entry's 18 bytes claim far more
+    oversized.Entry("a.qef", false).Put32(0x7FFFFFF0u);
+    oversized.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0});
     struct Case {
         const char* what;
         std::vector<uint8_t> bytes;
@@ -77,16 +68,12 @@ TEST(ListingReader, WholeAndBrokenListings)
          CListing(3).Entry("Flowers", true, 28).Entry("rose.qef", false, 40).Entry("\xE9t\xE9.qef", false).m_bytes,
          {"+Flowers", "rose.qef", "\xC3\xA9t\xC3\xA9.qef"}, false},
         {"no bytes", {}, {}, false},
-        {"count 0", CListing(0).m_bytes, {}, false},
         {"a negative count is none", CListing(-5).Entry("x", false).m_bytes, {}, false},
         {"count past the end", CListing(4).Entry("a.qef", false).Entry("b.qef", false).m_bytes, {"a.qef", "b.qef"}, true},
         {"zero length", lengthAt4(CListing(2).Entry("a.qef", false).Entry("b.qef", false), 0), {}, true},
         {"length shorter than the head", lengthAt4(CListing(1).Entry("a.qef", false), 15), {}, true},
-        {"length far past the end", oversized(0x7FFFFFF0u), {"a.qef"}, true},
-        {"length of -1", oversized(0xFFFFFFFFu), {"a.qef"}, true},
-        {"length one past the end", oversized(24u + 1u), {"a.qef"}, true},
+        {"length far past the end", oversized.m_bytes, {"a.qef"}, true},
         {"head cut short", CListing(1).Raw({20, 0, 0, 0, 0, 0}).m_bytes, {}, true},
-        {"count cut short", {1, 0, 0}, {}, true},
         {"name without its zero", CListing(1).Entry("abc", false, 0, false).m_bytes, {"abc"}, false},
     };
     for (const Case& c : cases) {

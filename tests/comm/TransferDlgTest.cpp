@@ -8,7 +8,6 @@
 #include "platform/seam/Automation.h"
 #include "platform/afx/ModuleState.h"
 
-#include <memory>
 #include <tuple>
 
 using namespace commtest;
@@ -58,24 +57,14 @@ public:
 
 class TransferDlgTest : public CMachineTest {
 protected:
-    void SetUp() override
-    {
-        // The module's state first: its first use starts the module, which empties the link table
-        // that the machine test then fills.
-        m_pState = std::make_unique<AFX_MAINTAIN_STATE2>(tavren::ModuleStateFromAddress(&MachineLink()));
-        CMachineTest::SetUp();
-    }
-    void TearDown() override
-    {
-        m_pState.reset();
-        CMachineTest::TearDown();
-    }
     static void AddThree(CTransferDlg& dlg)
     {
         for (const char16_t* pszName : {u"a.qef", u"b.qef", u"c.qef"})
             ASSERT_TRUE(dlg.AddSendData(pszName, Bytes(100, 1).data(), 100));
     }
-    std::unique_ptr<AFX_MAINTAIN_STATE2> m_pState;
+    // The module's state from the start: its first use starts the module, which empties the link
+    // table that SetUp then fills.
+    AFX_MAINTAIN_STATE2 m_state{tavren::ModuleStateFromAddress(&MachineLink())};
 };
 
 } // namespace
@@ -118,6 +107,15 @@ TEST_P(TransferDlgKindTest, CaptionAndTextFollowTheKind)
     EXPECT_EQ(dlg.DoModal(), IDOK);
     EXPECT_TRUE(user.Finish()) << user.Report();
     EXPECT_EQ(dlg.m_nResult, 0);
+    if (c.nKind == rkList) { // no steps: the bar runs to 20, and the listing is the one record
+        EXPECT_EQ(std::make_tuple(dlg.m_nSteps, dlg.m_nFinalUpper, dlg.m_nFinalPos), std::make_tuple(0, 20, 20));
+        ASSERT_EQ(dlg.m_pResults->GetSize(), 1);
+        EXPECT_GT((*dlg.m_pResults)[0]->m_nSize, 4u);
+    }
+    if (c.nKind == rkReceiveCurrent) { // the selected design's bytes
+        ASSERT_EQ(dlg.m_pResults->GetSize(), 1);
+        EXPECT_EQ(DataOf(*(*dlg.m_pResults)[0]), Bytes(10, 1));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryKind, TransferDlgKindTest,
@@ -146,13 +144,12 @@ TEST_F(TransferDlgTest, ThreeItemsRunTheBarTo60AndCloseWithOkOrOnAFailureWithCan
         CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
         AddThree(dlg);
         EXPECT_EQ(dlg.DoModal(), bFail ? IDCANCEL : IDOK);
-        EXPECT_EQ(std::make_tuple(dlg.m_nFinalLower, dlg.m_nFinalUpper, dlg.m_nFinalPos), std::make_tuple(0, 60, 60));
+        EXPECT_EQ(std::make_tuple(dlg.m_nFinalLower, dlg.m_nFinalUpper, dlg.m_nFinalPos, dlg.m_bOvershot), std::make_tuple(0, 60, 60, false));
         EXPECT_GE(dlg.m_nTicks, 60);
-        EXPECT_FALSE(dlg.m_bOvershot);
         EXPECT_EQ(dlg.m_nResult, bFail ? 0x8011 : 0);
         ASSERT_NE(dlg.m_pResults, nullptr);
         EXPECT_EQ(dlg.m_pResults->GetSize(), bFail ? 2 : 3);
-        EXPECT_EQ(Names(*dlg.m_pFailedNames), bFail ? std::vector<std::string>{"b.qef"} : std::vector<std::string>{});
+        EXPECT_EQ(Names(*dlg.m_pFailedNames), bFail ? Strings{"b.qef"} : Strings{});
         EXPECT_EQ(dlg.m_pQueue, nullptr);
         EXPECT_FALSE(dlg.AddSendData(u"late.qef", Bytes(1, 1).data(), 1));
     }
@@ -169,17 +166,6 @@ TEST_F(TransferDlgTest, PulledCableClosesAtOnce)
     EXPECT_LE(dlg.m_nFinalPos, 20); // the bar did not run on
     EXPECT_EQ(dlg.m_pResults->GetSize(), 0);
     EXPECT_EQ(dlg.m_pFailedNames->GetSize(), 3);
-}
-
-TEST_F(TransferDlgTest, ListRunsTheBarTo20WithoutSteps)
-{
-    PutFile("a.qef", Bytes(10, 1));
-    CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkList);
-    EXPECT_EQ(dlg.DoModal(), IDOK);
-    EXPECT_SEQUENCE(dlg.m_recorder, {Xfer(WM_XFER_START, 1), Xfer(WM_XFER_DONE, 0)});
-    EXPECT_EQ(std::make_pair(dlg.m_nFinalUpper, dlg.m_nFinalPos), std::make_pair(20, 20));
-    ASSERT_EQ(dlg.m_pResults->GetSize(), 1);
-    EXPECT_GT((*dlg.m_pResults)[0]->m_nSize, 4u);
 }
 
 TEST_F(TransferDlgTest, FailureBeforeTheStartClosesWithItsCode)
@@ -200,7 +186,7 @@ TEST_F(TransferDlgTest, FailureBeforeTheStartClosesWithItsCode)
 TEST_F(TransferDlgTest, EscapeCancelsTheRun)
 {
     CObservedTransferDlg dlg(m_hDevice, 1, Folder(), rkSend);
-    const int nItems = 10;
+    const INT_PTR nItems = 10;
     for (int i = 0; i < nItems; ++i)
         ASSERT_TRUE(dlg.AddSendData(CString::FromUtf8("e" + std::to_string(i) + ".qef"), Bytes(10, 1).data(), 10));
     // Slow answers, so the user surely presses the key while the run goes on.
@@ -211,10 +197,12 @@ TEST_F(TransferDlgTest, EscapeCancelsTheRun)
     });
     EXPECT_EQ(dlg.DoModal(), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    // The completion message reached no window: the result stays as it was. (What a cancelled run
-    // leaves on the machine: ThreadTest.CancelDuringARunDropsTheRestAndEndsWith4.)
+    // The completion message reached no window: the result stays as it was. The run stopped
+    // between items: exactly the records that remain are on the machine.
     EXPECT_EQ(dlg.m_nResult, 0);
-    EXPECT_LT(dlg.m_pResults->GetSize(), nItems);
-    EXPECT_EQ(dlg.m_pResults->GetSize() + dlg.m_pFailedNames->GetSize(), nItems);
+    const INT_PTR nSent = dlg.m_pResults->GetSize();
+    EXPECT_LT(nSent, nItems);
+    EXPECT_EQ(nSent + dlg.m_pFailedNames->GetSize(), nItems);
+    for (int i = 0; i < nItems; ++i)
+        EXPECT_EQ(Exists("e" + std::to_string(i) + ".qef"), i < nSent) << i;
 }
-

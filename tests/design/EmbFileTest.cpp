@@ -1,7 +1,8 @@
 // The design readers: every header and table check at its boundary, the optional blocks and their
 // silent failures, DST decoding and hoops, and a read that fails.
 #include "design/EmbFile.h"
-#include "tests/design/DesignTestUtil.h"
+#include "platform/afx/MemFile.h"
+#include "tests/design/FixtureWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,6 @@
 #include <tuple>
 
 using namespace fixture;
-using designtest::ReadBytes;
 
 namespace {
 
@@ -24,11 +24,16 @@ DesignLayout SmallLayout()
     return layout;
 }
 
-// A file and the design it reads into.
+// A file and the design it reads into, through a memory file as the callers read.
 struct Reader {
     CEmbFile file;
     CEmbData data;
-    bool Read(int nType, const Bytes& bytes) { return ReadBytes(file, nType, bytes, data); }
+    bool Read(int nType, Bytes bytes)
+    {
+        file.SetFileType(nType);
+        CMemFile mem(bytes.data(), static_cast<UINT>(bytes.size()));
+        return file.Read(mem, data);
+    }
     int Error(int nType, const Bytes& bytes) { return Read(nType, bytes) ? 0 : file.GetLastFileError(); }
 };
 
@@ -56,27 +61,23 @@ TEST(EmbFileQef, ReadsBlocksWordsAndHoopAndAStreamWithoutEndIsBadStitches)
     ASSERT_TRUE(r.Read(CEmbFile::dftQef, MakeQef(layout)));
     EXPECT_EQ(std::make_tuple(r.data.m_nStatus, r.data.m_nColorBlockCount, r.data.m_nStitchWordCount, r.file.GetHoopCode()),
               std::make_tuple(int(CEmbData::scStartsWithJump), 2, 9, 15));
-    EXPECT_EQ(r.data.m_pColorBlocks[0].m_nPaletteIndex, 10);
-    EXPECT_EQ(r.data.m_pColorBlocks[1].m_nPaletteIndex, 0);
-    EXPECT_EQ(r.data.m_pColorBlocks[0].m_nThreadType, 7);
-    EXPECT_EQ(r.data.m_pColorBlocks[1].m_nThreadType, 8);
+    const CLayerInfo* blocks = r.data.m_pColorBlocks;
+    EXPECT_EQ(std::make_tuple(blocks[0].m_nPaletteIndex, blocks[1].m_nPaletteIndex, blocks[0].m_nThreadType, blocks[1].m_nThreadType),
+              std::make_tuple(10, 0, 7, 8));
     EXPECT_EQ(std::memcmp(r.data.m_pStitchWords, layout.words.data(), layout.words.size()), 0);
-    EXPECT_EQ(r.data.m_bExtentsDirty, 0);
-    EXPECT_EQ(std::make_tuple(r.data.m_extents.nRight, r.data.m_extents.nUp, r.data.m_extents.nDown), std::make_tuple(15, 18, 2));
+    EXPECT_EQ(std::make_tuple(r.data.m_bExtentsDirty, r.data.m_extents.nRight, r.data.m_extents.nUp, r.data.m_extents.nDown),
+              std::make_tuple(0, 15, 18, 2));
 
     layout.words.resize(layout.words.size() - 2);  // no end command
     EXPECT_EQ(ReadError(CEmbFile::dftQef, MakeQef(layout)), CEmbFile::feBadStitches);
 }
 
-// Each header field at its boundary, in every native format: the stitch offset against the
-// tables' end and the file's end, the counts against zero, each other and the file.
-TEST(EmbFileHeaders, FieldsAtTheirLimits)
+// Each error a header can give, in every native format (hostile fields at every offset are
+// fuzzed and walked end to end in tests/hostile): the stitch offset against the tables' end and
+// the file's end, the counts against zero, each other and the file.
+TEST(EmbFileHeaders, EachErrorOfEveryFormat)
 {
     const Bytes qef = MakeQef(SmallLayout()), qefPlus = MakeQefPlus(SmallLayout()), qpx = MakeQpx(SmallLayout());
-    ASSERT_EQ(Get32(qef, 0), 116 + 8 * 2);
-    ASSERT_EQ(Get32(qefPlus, 0), 140 + 16);
-    ASSERT_EQ(Get32(qpx, 0), 80 + 16);
-    const int32_t nQefSize = static_cast<int32_t>(qef.size());
     struct Case {
         const char* what;
         int type;
@@ -86,23 +87,15 @@ TEST(EmbFileHeaders, FieldsAtTheirLimits)
     };
     const Case cases[] = {
         {"QEF offset inside the tables", CEmbFile::dftQef, {{0, 116 + 16 - 1}}, 0, CEmbFile::feBadHeader},
-        {"QEF offset at the end", CEmbFile::dftQef, {{0, nQefSize}}, 0, CEmbFile::feStitchData},
-        {"QEF offset past the end", CEmbFile::dftQef, {{0, nQefSize + 1}}, 0, CEmbFile::feBadHeader},
-        {"QEF offset negative", CEmbFile::dftQef, {{0, -1}}, 0, CEmbFile::feBadHeader},
+        {"QEF offset at the end", CEmbFile::dftQef, {{0, static_cast<int32_t>(qef.size())}}, 0, CEmbFile::feStitchData},
         {"QEF header cut", CEmbFile::dftQef, {}, 115, CEmbFile::feBadHeader},
         {"QEF no colours", CEmbFile::dftQef, {{24, 0}}, 0, CEmbFile::feNoColors},
-        {"QEF negative colours", CEmbFile::dftQef, {{24, -5}}, 0, CEmbFile::feNoColors},
         {"QEF no words", CEmbFile::dftQef, {{28, 0}}, 0, CEmbFile::feNoStitches},
         {"QEF fewer words than twice the colours", CEmbFile::dftQef, {{28, 3}}, 0, CEmbFile::feBadHeader},
-        {"QEF tables past the offset", CEmbFile::dftQef, {{24, 100}, {28, 200}}, 0, CEmbFile::feBadHeader},
         {"QEF a word more than the file", CEmbFile::dftQef, {{28, Get32(qef, 28) + 1}}, 0, CEmbFile::feStitchData},
-        {"QEF huge word count", CEmbFile::dftQef, {{28, 2000000000}}, 0, CEmbFile::feStitchData},
         {"QEF+ offset inside the tables", CEmbFile::dftQefPlus, {{0, 140 + 16 - 1}}, 0, CEmbFile::feBadHeader},
-        {"QEF+ offset negative", CEmbFile::dftQefPlus, {{0, -140}}, 0, CEmbFile::feBadHeader},
         {"QEF+ custom threads past the end", CEmbFile::dftQefPlus, {{116 + 16, 50}}, 0, CEmbFile::feExtension},
-        {"QEF+ custom threads negative", CEmbFile::dftQefPlus, {{116 + 16, -1}}, 0, CEmbFile::feExtension},
         {"QPX offset inside the tables", CEmbFile::dftQpx, {{0, 80 + 16 - 1}}, 0, CEmbFile::feBadHeader},
-        {"QPX header cut", CEmbFile::dftQpx, {}, 59, CEmbFile::feBadHeader},
         {"QPX no colours", CEmbFile::dftQpx, {{32, 0}}, 0, CEmbFile::feNoColors},
         {"QPX no words", CEmbFile::dftQpx, {{36, 0}}, 0, CEmbFile::feNoStitches},
     };
@@ -163,8 +156,7 @@ TEST(EmbFileQpx, OptionAndHoopFromTheHeader)
     Reader r;
     ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
     EXPECT_EQ(std::make_tuple(r.data.m_nDesignOption, r.file.GetHoopCode(), r.data.m_nColorBlockCount), std::make_tuple(-2, 28, 2));
-    // Without the marker the option byte is not taken.
-    layout.optionMarker = false;
+    layout.optionMarker = false; // without the marker the option byte is not taken
     ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
     EXPECT_EQ(r.data.m_nDesignOption, 0);
 }
@@ -173,19 +165,16 @@ TEST(EmbFileQpx, OptionAndHoopFromTheHeader)
 
 TEST(EmbFileDst, SizeLimits)
 {
-    Bytes b(512, ' ');
-    EXPECT_EQ(ReadError(CEmbFile::dftDst, b), CEmbFile::feBadHeader);
-    b.push_back(0);
-    EXPECT_EQ(ReadError(CEmbFile::dftDst, b), CEmbFile::feDstData);
-    b.insert(b.end(), {0, 0xF3});
-    EXPECT_EQ(ReadError(CEmbFile::dftDst, b), 0);
-    // A stitch record and then one stray byte before any end record.
-    b.resize(512);
-    b.insert(b.end(), {1, 0, 3, 0});
-    EXPECT_EQ(ReadError(CEmbFile::dftDst, b), CEmbFile::feDstData);
-    // Whole records but no end record: the stream has no end.
-    b.resize(515);
-    EXPECT_EQ(ReadError(CEmbFile::dftDst, b), CEmbFile::feBadStitches);
+    auto after = [](std::initializer_list<uint8_t> records) {
+        Bytes b(512, ' ');
+        b.insert(b.end(), records);
+        return ReadError(CEmbFile::dftDst, b);
+    };
+    EXPECT_EQ(after({}), CEmbFile::feBadHeader);
+    EXPECT_EQ(after({0}), CEmbFile::feDstData);
+    EXPECT_EQ(after({0, 0, 0xF3}), 0);
+    EXPECT_EQ(after({1, 0, 3, 0}), CEmbFile::feDstData);  // a stitch record and a stray byte
+    EXPECT_EQ(after({1, 0, 3}), CEmbFile::feBadStitches); // whole records but no end record
 }
 
 // The first stitch gets a jump and a zero move in front (a jump first is taken as it is); each
@@ -220,20 +209,19 @@ TEST(EmbFileDst, FirstStitchAndColourChangesGetJumpsInFrontAndBlocksFromPaletteR
 // back for every move; all bits set cancel out; the real corpus files are read in the picture tests.
 TEST(EmbFileDst, DecodesEveryMove)
 {
-    int dx, dy;
-    for (int v = -121; v <= 121; ++v) {
-        uint8_t b0, b1, b2;
-        EncodeDstMove(v, -v, b0, b1, b2);
+    auto decode = [](uint8_t b0, uint8_t b1, uint8_t b2) {
+        int dx, dy;
         CEmbFile::DecodeDstRecord(b0, b1, b2, dx, dy);
-        ASSERT_EQ(std::make_pair(dx, dy), std::make_pair(v, -v));
-        EncodeDstMove(-v, v / 2, b0, b1, b2);
-        CEmbFile::DecodeDstRecord(b0, b1, b2, dx, dy);
-        ASSERT_EQ(std::make_pair(dx, dy), std::make_pair(-v, v / 2));
-    }
-    CEmbFile::DecodeDstRecord(0xFF, 0xFF, 0xFF, dx, dy);
-    EXPECT_EQ(std::make_pair(dx, dy), std::make_pair(0, 0));
-    CEmbFile::DecodeDstRecord(0x01, 0x80, 0x20, dx, dy);
-    EXPECT_EQ(std::make_pair(dx, dy), std::make_pair(1, 84));
+        return std::make_pair(dx, dy);
+    };
+    for (int v = -121; v <= 121; ++v)
+        for (const auto& [x, y] : {std::make_pair(v, -v), std::make_pair(-v, v / 2)}) {
+            uint8_t b0, b1, b2;
+            EncodeDstMove(x, y, b0, b1, b2);
+            ASSERT_EQ(decode(b0, b1, b2), std::make_pair(x, y));
+        }
+    EXPECT_EQ(decode(0xFF, 0xFF, 0xFF), std::make_pair(0, 0));
+    EXPECT_EQ(decode(0x01, 0x80, 0x20), std::make_pair(1, 84));
 }
 
 TEST(EmbFileDst, HoopBandsFromExtents)
@@ -245,11 +233,8 @@ TEST(EmbFileDst, HoopBandsFromExtents)
         return r.file.GetHoopCode();
     };
     EXPECT_EQ(hoop({Sew(500, 200), JumpBy(-1000, -400)}), 30);
-    EXPECT_EQ(hoop({Sew(501, 0)}), 15);
-    EXPECT_EQ(hoop({Sew(0, 201)}), 15);
-    EXPECT_EQ(hoop({Sew(-700, -700), Sew(1400, 1400)}), 15);
-    EXPECT_EQ(hoop({Sew(0, -701)}), 28);
-    EXPECT_EQ(hoop({Sew(1150, 1150), Sew(-2300, -2300)}), 28);
+    EXPECT_EQ(std::make_tuple(hoop({Sew(501, 0)}), hoop({Sew(0, 201)}), hoop({Sew(-700, -700), Sew(1400, 1400)})), std::make_tuple(15, 15, 15));
+    EXPECT_EQ(std::make_pair(hoop({Sew(0, -701)}), hoop({Sew(1150, 1150), Sew(-2300, -2300)})), std::make_pair(28, 28));
     EXPECT_EQ(hoop({Sew(-1151, 0)}), 29);
 }
 

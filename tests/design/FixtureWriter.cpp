@@ -3,6 +3,7 @@
 #include "design/EmbData.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <random>
@@ -19,12 +20,10 @@ template <typename Emit>
 void ForEachStep(const Stitches& stitches, Emit emit)
 {
     for (const Stitch& s : stitches) {
-        if (s.kind == Stitch::End) {
-            emit(Stitch::End, 0, 0);
-            continue;
-        }
         int dx = s.dx, dy = s.dy;
         Stitch::Kind kind = s.kind;
+        if (kind == Stitch::End)
+            dx = dy = 0;
         do {
             const int sx = std::clamp(dx, -121, 121), sy = std::clamp(dy, -121, 121);
             emit(kind, sx, sy);
@@ -55,8 +54,7 @@ DesignLayout LayoutFromStitches(const Stitches& stitches)
 {
     DesignLayout layout;
     layout.words = MakeWords(stitches);
-    const auto blocks = 1 + std::count_if(stitches.begin(), stitches.end(), [](const Stitch& s) { return s.kind == Stitch::ColorChange; });
-    for (int i = 0; i < blocks; ++i)
+    for (int i = 0; i < 1 + std::count_if(stitches.begin(), stitches.end(), [](const Stitch& s) { return s.kind == Stitch::ColorChange; }); ++i)
         layout.palette.push_back(1 + i % 78);
     return layout;
 }
@@ -134,10 +132,8 @@ Bytes MakeRandomWords(int nWords, int nColors, uint32_t seed, int bound)
     // A step of the random walk, turned back at the bound.
     auto walk = [&] {
         int dx = step(rng), dy = step(rng);
-        dx = (x + dx > bound || x + dx < -bound) ? -dx : dx;
-        dy = (y + dy > bound || y + dy < -bound) ? -dy : dy;
-        x += dx;
-        y += dy;
+        x += dx = std::abs(x + dx) > bound ? -dx : dx;
+        y += dy = std::abs(y + dy) > bound ? -dy : dy;
         PutBytes(b, {Byte(dx), Byte(dy)});
     };
     // Jump + move at the start, colour change + move per further block, end: 3 + 2 (nColors - 1)
@@ -160,8 +156,7 @@ Bytes MakeRandomWords(int nWords, int nColors, uint32_t seed, int bound)
 bool WriteFile(const std::string& path, const Bytes& bytes)
 {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    return static_cast<bool>(out);
+    return static_cast<bool>(out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())));
 }
 
 Bytes ReadWholeFile(const std::string& path)

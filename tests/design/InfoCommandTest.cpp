@@ -7,10 +7,8 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
-#include <filesystem>
 #include <iostream>
 #include <sstream>
-#include <unistd.h>
 
 using namespace fixture;
 using nlohmann::json;
@@ -19,7 +17,6 @@ namespace {
 
 class InfoCommandTest : public ::testing::Test {
 protected:
-
     std::string Put(const std::string& name, const Bytes& bytes)
     {
         const std::string path = m_dir + "/" + name;
@@ -30,8 +27,7 @@ protected:
     // Runs the command and returns its exit status and standard output.
     std::pair<int, std::string> Run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), "info");
-        std::vector<char*> argv;
+        std::vector<char*> argv = {const_cast<char*>("info")};
         for (std::string& a : args)
             argv.push_back(a.data());
         std::ostringstream out;
@@ -41,7 +37,7 @@ protected:
         return {rc, out.str()};
     }
 
-    std::vector<json> Lines(const std::string& text)
+    static std::vector<json> Lines(const std::string& text)
     {
         std::vector<json> lines;
         std::istringstream in(text);
@@ -74,9 +70,8 @@ TEST_F(InfoCommandTest, DesignObjectHasTheAgreedFields)
     const std::string path = Put("rose.qpx", MakeQpx(layout));
     auto [rc, out] = Run({"--json", "--words", path});
     ASSERT_EQ(rc, 0);
-    const auto lines = Lines(out);
-    ASSERT_EQ(lines.size(), 1u);
-    json j = lines[0];
+    ASSERT_EQ(Lines(out).size(), 1u);
+    json j = Lines(out)[0];
     EXPECT_EQ(j["file"], path);
     j.erase("file");
     EXPECT_EQ(j, json::parse(R"({"family": "design", "fileType": 3, "read": true, "status": 1, "error": 0, "errorText": "",
@@ -109,8 +104,7 @@ TEST_F(InfoCommandTest, BadAndMissingFilesOfBothFamiliesStillGetTheirObject)
     ExpectFields(lines[2], R"({"read": false, "check": "not-found", "fileType": 2, "colorBlocks": 0})");
     ExpectFields(lines[3], R"({"family": "stx", "read": true, "broken": false, "width": 24, "length": 16,
                                "minFeed": 0, "check": "ok"})");
-    EXPECT_EQ(lines[3]["outline"].size(), 4u);
-    EXPECT_EQ(lines[3]["outline"][1], json({12, 4}));
+    EXPECT_EQ(std::make_pair(lines[3]["outline"].size(), lines[3]["outline"][1]), std::make_pair(size_t(4), json({12, 4})));
     ExpectFields(lines[4], R"({"read": false, "broken": true, "check": "error-in-file"})");
     ExpectFields(lines[5], R"({"check": "not-found"})");
 }
@@ -118,11 +112,8 @@ TEST_F(InfoCommandTest, BadAndMissingFilesOfBothFamiliesStillGetTheirObject)
 TEST_F(InfoCommandTest, DstFileIsNoMachineFileWhateverItsDesign)
 {
     const Stitches small = {Sew(100, 50), ChangeColor(), Sew(-10, -10), EndDesign()};
-    Stitches wide(15, Sew(100, 0)); // 150 mm to the right
-    wide.push_back(EndDesign());
-    const std::string dst = Put("ok.dst", MakeDst(small));
-    const std::string wideDst = Put("wide.DST", MakeDst(wide));
-    const std::string qef = Put("ok.qef", MakeQef(LayoutFromStitches(small)));
+    const std::string dst = Put("ok.dst", MakeDst(small)), qef = Put("ok.qef", MakeQef(LayoutFromStitches(small)));
+    const std::string wideDst = Put("wide.DST", MakeDst({Sew(1500, 0), EndDesign()})); // 150 mm to the right
 
     // The machine reads only its own formats and nothing converts a DST file; what can be said is
     // whether the design itself keeps within the limits.

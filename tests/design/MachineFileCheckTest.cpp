@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-
 using namespace fixture;
 using designtest::LoadWords;
 
@@ -15,20 +14,15 @@ namespace {
 
 class MachineFileCheckTest : public ::testing::Test {
 protected:
-
-    std::u16string Put(const std::string& name, const Bytes& bytes)
+    // The verdict on the bytes written as a file of that name (kind 0 a design, 1 an STX pattern).
+    CMachineFileCheck::CheckResult Check(const std::string& name, const Bytes& bytes, int kind)
     {
-        const std::string host = m_dir + "/" + name;
+        const std::string host = (m_scratch.path / name).string();
         EXPECT_TRUE(WriteFile(host, bytes));
-        return tavren::DriveMap::Instance().FromHost(host);
-    }
-    CMachineFileCheck::CheckResult Check(const std::string& name, const Bytes& bytes, int kind = 0)
-    {
-        return CMachineFileCheck::CheckSourceFile(Put(name, bytes).c_str(), kind);
+        return CMachineFileCheck::CheckSourceFile(tavren::DriveMap::Instance().FromHost(host).c_str(), kind);
     }
 
     tavren::test::ScratchDir m_scratch;
-    std::string m_dir = m_scratch.path.string();
 };
 
 } // namespace
@@ -73,7 +67,7 @@ TEST_F(MachineFileCheckTest, FilesAtTheirLimits)
     struct Case {
         const char* name;
         Bytes bytes;
-        int kind; // 0 design, 1 STX pattern
+        int kind;
         CMachineFileCheck::CheckResult result;
     };
     const Case cases[] = {

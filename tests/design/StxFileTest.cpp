@@ -1,7 +1,6 @@
 // STX patterns: the header checks, the swing and feed scaling, the outline, the measures and the
 // structure rules that mark a pattern broken.
 #include "design/StxFile.h"
-#include "platform/afx/MemFile.h"
 #include "tests/design/FixtureWriter.h"
 
 #include <gtest/gtest.h>
@@ -9,33 +8,22 @@
 #include <tuple>
 #include <vector>
 
-
 using namespace fixture;
 
 namespace {
 
-bool ReadStx(CStxFile& stx, const Bytes& bytes)
-{
-    Bytes copy = bytes;
-    CMemFile mem(copy.data(), static_cast<UINT>(copy.size()));
-    return stx.Read(mem);
-}
+bool ReadStx(CStxFile& stx, const Bytes& bytes) { return stx.ReadBuffer(bytes.data(), bytes.size()); }
 
 // opening, 5 points, closing, 3 points, end
 StxLayout FivePointPattern()
 {
     StxLayout layout;
-    layout.records = {StxCommand(0x03), StxPoint(22, 5), StxPoint(12, 5), StxPoint(32, 5), StxPoint(22, -5),
-                    StxPoint(2, 0),   StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1),
-                    StxCommand(0xFF)};
+    layout.records = {StxCommand(0x03), StxPoint(22, 5), StxPoint(12, 5),  StxPoint(32, 5),  StxPoint(22, -5), StxPoint(2, 0),
+                      StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1), StxCommand(0xFF)};
     return layout;
 }
 
-std::vector<CPoint> Outline(const CStxFile& stx)
-{
-    const CArray<CPoint>& outline = stx.GetOutline();
-    return std::vector<CPoint>(outline.begin(), outline.end());
-}
+std::vector<CPoint> Outline(const CStxFile& stx) { return {stx.GetOutline().begin(), stx.GetOutline().end()}; }
 
 } // namespace
 
@@ -45,52 +33,37 @@ TEST(StxFileRead, HeaderChecks)
     StxLayout badSize = FivePointPattern(), badCount = FivePointPattern();
     badSize.headerSize = 0x40;
     badCount.recordCount = 65535;  // far more records than the file holds
-    struct Case {
-        const char* what;
-        Bytes bytes;
-        int failure;  // -1: any
-    };
-    const Case cases[] = {
-        {"header cut", Bytes(good.begin(), good.begin() + 67), CStxFile::sfShortHeader},
-        {"header size", MakeStx(badSize), CStxFile::sfHeaderSize},
-        {"last record cut", Bytes(good.begin(), good.end() - 1), CStxFile::sfRecords},
-        {"record count", MakeStx(badCount), -1},
-    };
+    const std::pair<Bytes, int> cases[] = {  // the bytes and the failure (-1: any)
+        {Bytes(good.begin(), good.begin() + 67), CStxFile::sfShortHeader},
+        {MakeStx(badSize), CStxFile::sfHeaderSize},
+        {Bytes(good.begin(), good.end() - 1), CStxFile::sfRecords},
+        {MakeStx(badCount), -1}};
     CStxFile stx;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.what);
-        EXPECT_TRUE(ReadStx(stx, good));
-        EXPECT_FALSE(stx.IsBroken()) << "a good read clears the broken flag";
-        EXPECT_FALSE(ReadStx(stx, c.bytes));
+    for (const auto& [bytes, nFailure] : cases) {
+        EXPECT_TRUE(ReadStx(stx, good) && !stx.IsBroken()) << "a good read clears the broken flag";
+        EXPECT_FALSE(ReadStx(stx, bytes));
         EXPECT_TRUE(stx.IsBroken());
-        if (c.failure >= 0) {
-            EXPECT_EQ(stx.GetLastReadFailure(), c.failure);
-        }
+        EXPECT_TRUE(nFailure < 0 || stx.GetLastReadFailure() == nFailure) << nFailure;
     }
 }
 
-TEST(StxFileRead, OutlineSwingAndFeed)
+TEST(StxFileRead, OutlineSwingAndFeedWithTheirScaling)
 {
+    StxLayout layout = FivePointPattern();
     CStxFile stx;
-    ASSERT_TRUE(ReadStx(stx, MakeStx(FivePointPattern())));  // LN = LD = 1: r = 10, feed as is
+    ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));  // LN = LD = 1: r = 10, feed as is
     // swing 22 - b0; the feed of a point moves the next one
     EXPECT_EQ(Outline(stx), (std::vector<CPoint>{{0, 0}, {10, 5}, {-10, 10}, {0, 15}, {20, 10}}));
     EXPECT_EQ(std::make_tuple(stx.GetWidth(), stx.GetLength(), stx.GetMinFeed()), std::make_tuple(30, 15, 0)); // the last feed (0) counts too
-}
 
-TEST(StxFileRead, WidthAndLengthScaling)
-{
-    StxLayout layout = FivePointPattern();
     // Swing halved, truncating: 10 -> 5, -10 -> -5, 20 -> 10; r = 2, r' = 3: feed 5 -> 1, -5 -> -1.
     std::tie(layout.widthNum, layout.widthDen, layout.lengthNum, layout.lengthDen) = std::make_tuple(1, 2, 1, 5);
-    CStxFile stx;
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
     EXPECT_EQ(Outline(stx), (std::vector<CPoint>{{0, 0}, {5, 1}, {-5, 2}, {0, 3}, {10, 2}}));
     EXPECT_EQ(std::make_pair(stx.GetWidth(), stx.GetLength()), std::make_pair(15, 3));
     layout.widthDen = layout.lengthDen = 0; // no width scaling, no feed at all
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
-    EXPECT_EQ(stx.GetOutline()[4], CPoint(20, 0));
-    EXPECT_EQ(stx.GetLength(), 1);  // 0 becomes 1
+    EXPECT_EQ(std::make_pair(stx.GetOutline()[4], stx.GetLength()), std::make_pair(CPoint(20, 0), 1));  // length 0 becomes 1
     std::tie(layout.lengthNum, layout.lengthDen) = std::make_pair(3, 10); // r = 3 is not above 3: r' = 4, feed 5 -> 2
     ASSERT_TRUE(ReadStx(stx, MakeStx(layout)));
     EXPECT_EQ(stx.GetOutline()[1], CPoint(10, 2));
@@ -118,4 +91,3 @@ TEST(StxFileStructure, RulesMarkBrokenButStillRead)
     EXPECT_TRUE(broken({}));                                    // no records
     EXPECT_FALSE(broken({o, p, p, p, p, p, c, p, p, p}));       // the end command may be missing
 }
-

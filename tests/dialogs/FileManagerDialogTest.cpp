@@ -58,19 +58,16 @@ protected:
 TEST_F(FileManagerDialogTest, ATargetAboveTwoIsRefusedTargetZeroShowsTheFlashDrivesAloneAndNothingToShowIsToldByTarget)
 {
     MachineLink().Clear();
-    for (int32_t nTarget : {3, -1, 7}) {
-        EXPECT_EQ(Module().pfnManageStxDialog(0, 0, nTarget), -1) << nTarget;
-        EXPECT_EQ(Module().pfnManageDesignDialog(0, 1, nTarget), -1) << nTarget;
-    }
+    for (int32_t nTarget : {3, -1, 7})
+        EXPECT_TRUE(Module().pfnManageStxDialog(0, 0, nTarget) == -1 && Module().pfnManageDesignDialog(0, 1, nTarget) == -1) << nTarget;
     EXPECT_TRUE(MachineLink().IsEmpty()) << "refused before the machine link loads";
     // A question to the machine would use this fault up.
     Ctl({"fault", "GetConnectedDevice", "0x8001"});
     Run([](ScriptedUser& u) {
         const Snapshot s = Await(u, [](const Snapshot& s) { return IndexIn(s, kMachineList, u"USBSTICK (E:)") >= 0; },
                                  "the flash drive on the machine side");
-        u.Expect(Shown(s, kMachineList) == Labels{u"USBSTICK (E:)"}, "only the PC's flash drive");
-        const tavren::ControlInfo* pTarget = ControlIn(s, kTarget);
-        u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 5, "the flash drive's picture as the target");
+        u.Expect(Shown(s, kMachineList) == Labels{u"USBSTICK (E:)"} && tavren::IconResourceId(ControlIn(s, kTarget)->hImage) == 5,
+                 "only the PC's flash drive, and its picture as the target");
         // The person pulls the stick out of the PC while its folder shows: nothing is left to send to.
         Open(u, kMachineList, u"USBSTICK (E:)");
         Await(u, [](const Snapshot& s) { return Enabled(s, kMacUp); }, "the flash drive open");

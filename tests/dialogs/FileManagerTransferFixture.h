@@ -37,11 +37,7 @@ constexpr int kPcList = 13011, kPcNew = 13013, kPcOpen = 13014, kPcUp = 13015, k
 constexpr int kMachineList = 13018, kMacNew = 13020, kMacOpen = 13021, kMacUp = 13022, kMacDelete = 13024;
 constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMachineCount = 13028, kTarget = 13029;
 
-inline std::string ReadAll(const fs::path& p)
-{
-    std::ifstream in(p, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
+inline std::string ReadAll(const fs::path& p) { std::ifstream in(p, std::ios::binary); return std::string(std::istreambuf_iterator<char>(in), {}); }
 inline void WriteAll(const fs::path& p, const std::string& bytes)
 {
     fs::create_directories(p.parent_path());
@@ -50,6 +46,17 @@ inline void WriteAll(const fs::path& p, const std::string& bytes)
 inline std::string FromBytes(const fixture::Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
 // A well-formed STX pattern; the number of points makes each one's bytes its own.
 inline std::string Stx(int nPoints) { return FromBytes(fixture::MakeStx(fixture::WellFormedStx(nPoints))); }
+using Files = std::vector<std::pair<std::string, int>>; // STX patterns by name and points
+inline void PutStx(const fs::path& dir, const Files& files)
+{
+    for (const auto& [name, points] : files)
+        WriteAll(dir / name, Stx(points));
+}
+inline void ExpectHolds(const fs::path& dir, const Files& files)
+{
+    for (const auto& [name, points] : files)
+        EXPECT_EQ(ReadAll(dir / name), Stx(points)) << (dir / name);
+}
 
 // ---- what a person reads off the File Manager
 inline const tavren::ControlInfo* ControlIn(const Snapshot& s, int nId) { const auto* w = s.Find(kFileManager); return w ? w->Control(nId) : nullptr; }
@@ -66,10 +73,7 @@ inline int IndexIn(const Snapshot& snap, int nList, std::u16string_view strLabel
     return -1;
 }
 inline int ImageIn(const Snapshot& snap, int nList, std::u16string_view strLabel)
-{
-    const int n = IndexIn(snap, nList, strLabel);
-    return n >= 0 ? ControlIn(snap, nList)->items[static_cast<size_t>(n)].nImage : -1;
-}
+{ const int n = IndexIn(snap, nList, strLabel); return n >= 0 ? ControlIn(snap, nList)->items[static_cast<size_t>(n)].nImage : -1; }
 // The labels a list shows, in order, with "*" after a ticked one.
 inline Labels Shown(const Snapshot& snap, int nList)
 {
@@ -124,6 +128,13 @@ inline void Tick(ScriptedUser& u, int nList, std::u16string_view strLabel, bool 
     Await(u, [&](const Snapshot& s) { const int n = ImageIn(s, nList, strLabel); return n >= 0 && ((n & 1) != 0) == bTicked; },
           "\"" + Narrow(strLabel) + (bTicked ? "\" ticked" : "\" unticked"));
 }
+inline void TickAll(ScriptedUser& u, int nList, const Labels& names) { for (const auto& name : names) Tick(u, nList, name); }
+// The question about a clash, answered.
+inline void Clash(ScriptedUser& u, std::u16string_view strName, int nButton)
+{
+    u.ExpectMessageBox(u"Save As", std::u16string(strName) + u" already exists.\nDo you want to replace it?");
+    u.Answer(nButton);
+}
 // A place of a pane's root view opened, showing these files.
 inline void OpenShowing(ScriptedUser& u, int nList, std::u16string_view strPlace, const Labels& files)
 {
@@ -142,12 +153,7 @@ inline void Expect(ScriptedUser& u, std::u16string_view strCaption, std::u16stri
     u.Expect(box.nIcon == MB_ICONEXCLAMATION, "\"" + Narrow(strCaption) + "\" shows the exclamation icon");
     u.Answer(nButton);
 }
-inline void CloseDialog(ScriptedUser& u)
-{
-    Settled(u);
-    u.Click(IDCANCEL);
-    u.WaitForClose(kFileManager);
-}
+inline void CloseDialog(ScriptedUser& u) { Settled(u); u.Click(IDCANCEL); u.WaitForClose(kFileManager); }
 
 class FileManagerFixture : public tavren::test::ModuleFixture {
 protected:

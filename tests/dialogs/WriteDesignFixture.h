@@ -101,12 +101,7 @@ protected:
     // A host's call for this target with a design (a pattern for bStx) under this name.
     static HostCall Host(int32_t nTarget, std::u16string strName = u"rose.qef", bool bStx = false)
     {
-        HostCall c;
-        c.bStx = bStx;
-        c.bytes = bStx ? StxBytes() : DesignBytes();
-        c.strName = std::move(strName);
-        c.nTarget = nTarget;
-        return c;
+        return HostCall{.bStx = bStx, .bytes = bStx ? StxBytes() : DesignBytes(), .strName = std::move(strName), .nTarget = nTarget};
     }
     // The call made while a person works through the script, which must end well; its answer.
     int32_t Run(HostCall& c, const ScriptedUser::Script& script) const
@@ -134,11 +129,7 @@ protected:
     static fixture::Bytes DesignBytes(const std::string& corpusName = "Star.DST") { return tavren::test::CorpusDesign(corpusName); }
     static fixture::Bytes StxBytes(int nPoints = 8) { return fixture::MakeStx(fixture::WellFormedStx(nPoints)); }
 
-    static void Put(const fs::path& p, const fixture::Bytes& bytes)
-    {
-        fs::create_directories(p.parent_path());
-        ASSERT_TRUE(fixture::WriteFile(p.string(), bytes)) << p;
-    }
+    static void Put(const fs::path& p, const fixture::Bytes& bytes) { fs::create_directories(p.parent_path()); ASSERT_TRUE(fixture::WriteFile(p.string(), bytes)) << p; }
     static fixture::Bytes Read(const fs::path& p) { return fs::exists(p) ? fixture::ReadWholeFile(p.string()) : fixture::Bytes{}; }
     fs::path Stick() const { return Drives().Folder(u'E'); }
     fs::path Emb(int storage = 1) const { return Machine().Storage(storage) / "EMB"; }
@@ -171,11 +162,7 @@ protected:
     }
 
     // ---- looking at the dialog
-    static const tavren::ControlInfo* Find(const Snapshot& s, int nId)
-    {
-        const tavren::WindowInfo* w = s.Find(kCaption);
-        return w ? w->Control(nId) : nullptr;
-    }
+    static const tavren::ControlInfo* Find(const Snapshot& s, int nId) { const auto* w = s.Find(kCaption); return w ? w->Control(nId) : nullptr; }
     static Labels ItemsOf(const Snapshot& s)
     {
         Labels labels;
@@ -203,8 +190,8 @@ protected:
     // The location box has the entry, selected or not.
     static bool BoxHas(const Snapshot& s, std::u16string_view strText)
     {
-        const Labels box = BoxOf(s);
-        return std::count(box.begin(), box.end(), strText) + std::count(box.begin(), box.end(), u"*" + std::u16string(strText)) > 0;
+        const Labels b = BoxOf(s);
+        return std::count(b.begin(), b.end(), strText) + std::count(b.begin(), b.end(), u"*" + std::u16string(strText)) > 0;
     }
     static bool Enabled(const Snapshot& s, int nId) { const tavren::ControlInfo* c = Find(s, nId); return c && c->bEnabled; }
     // A message box with this caption, text and icon in front, answered with nButton.
@@ -231,10 +218,8 @@ protected:
     static int IndexOf(const Snapshot& s, std::u16string_view strLabel)
     {
         const Labels l = ItemsOf(s);
-        for (size_t i = 0; i < l.size(); ++i)
-            if (l[i] == strLabel)
-                return static_cast<int>(i);
-        return -1;
+        const auto it = std::find(l.begin(), l.end(), strLabel);
+        return it == l.end() ? -1 : static_cast<int>(it - l.begin());
     }
     // Double clicks an item of the list and waits for what it opens to show.
     static Snapshot Open(ScriptedUser& u, std::u16string_view strLabel, const Labels& expected)

@@ -1,22 +1,19 @@
 // The destination list of Write a Design as a person walks down the machine's folders: where ">>"
 // may send, where "New" may still make a folder, "Up" below the root view and "Open" after a click
 // on a folder, and the limit on STX files in built-in storage; the context menus (which commands
-// each place and depth offers), "Delete" from them, Enter, and the preview fetched from the machine
-// on a click except in the details view ("Stlye"). What the commands change is checked on the
-// drive's folder.
+// each place and depth offers), Enter, and the preview fetched from the machine on a click except
+// in the details view ("Stlye"). (The delete of selected entries with their companions and folders:
+// MachineOpsTest.DeletingSelectedFilesTakesCompanionsAndFoldersGoWithTheirContents for the list,
+// FileManagerDialogTest.ContextMenusOfBothPanesByLevelAndItemAndThePcsDelete on a PC drive.)
 #include "tests/dialogs/WriteDesignFixture.h"
 
-#include "platform/file/FileApi.h"
 #include "platform/user/Icon.h"
-
-#include <cerrno>
-#include <set>
 
 using namespace wdtest;
 
 namespace {
 
-constexpr UINT kMenuOpen = 32785, kMenuDelete = 32787;
+constexpr UINT kMenuOpen = 32785;
 
 class WriteDesignButtonsTest : public WriteDesignFixture {
 protected:
@@ -24,9 +21,7 @@ protected:
 
     // The buttons after a step, in the form of Buttons().
     static void ExpectButtons(ScriptedUser& u, const Snapshot& s, const std::string& strWanted, const std::string& strWhere)
-    {
-        u.Expect(Buttons(s) == strWanted, strWhere + ": buttons " + Buttons(s) + ", wanted " + strWanted);
-    }
+    { u.Expect(Buttons(s) == strWanted, strWhere + ": buttons " + Buttons(s) + ", wanted " + strWanted); }
     // The index of an item once the dialog is in front showing it.
     static int WaitForItem(ScriptedUser& u, std::u16string_view strLabel)
     {
@@ -36,15 +31,7 @@ protected:
         return n;
     }
     static int ImageOf(const Snapshot& s, std::u16string_view strLabel)
-    {
-        const int n = IndexOf(s, strLabel);
-        return n >= 0 ? Find(s, kList)->items[static_cast<size_t>(n)].nImage : -1;
-    }
-    static void WaitForPreview(ScriptedUser& u, std::u16string_view strLabel)
-    {
-        u.WaitUntil([&](const Snapshot& s) { return ImageOf(s, strLabel) >= 26; }, Narrow(strLabel) + " with its own preview");
-        u.WaitForWindow(kCaption);
-    }
+    { const int n = IndexOf(s, strLabel); return n >= 0 ? Find(s, kList)->items[static_cast<size_t>(n)].nImage : -1; }
     // The commands of the menu a right click brings, "-" before a grayed one: "Open,-Rename,-Delete".
     static std::string MenuAt(ScriptedUser& u, int nItem)
     {
@@ -111,39 +98,9 @@ TEST_F(WriteDesignButtonsTest, SendAndNewFollowTheDepthWithAndWithoutDeepFolders
     }
 }
 
-TEST_F(WriteDesignButtonsTest, OpenIsEnabledByAClickOnAFolderAndOpensIt)
-{
-    fs::create_directories(Emb() / "A" / "B" / "C");
-    Put(Emb() / "A" / "a.qef", DesignBytes("Bean.dst"));
-    const auto openEnabled = [](ScriptedUser& u, bool bEnabled, const std::string& strWhat) {
-        u.WaitUntil([=](const Snapshot& s) { return Enabled(s, kOpen) == bEnabled; }, strWhat);
-    };
-    HostCall c = Host(1);
-    EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
-        Snapshot s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2}, "the machine's storages");
-        u.Expect(!Enabled(s, kOpen), "\"Open\" disabled at first");
-        // A storage is a place to open too.
-        u.ClickItem(kList, IndexOf(s, kBuiltIn));
-        openEnabled(u, true, "\"Open\" enabled by a click on a storage");
-        u.Click(kOpen);
-        s = WaitForItems(u, {u"A"}, "\"Open\" on Built-in");
-        u.Expect(!Enabled(s, kOpen), "\"Open\" disabled again after the move");
-        s = Open(u, u"A", {u"B", u"a.qef"});
-        u.ClickItem(kList, IndexOf(s, u"B"));
-        openEnabled(u, true, "\"Open\" enabled by a click on B");
-        // A click on a file takes it away again.
-        u.ClickItem(kList, IndexOf(s, u"a.qef"));
-        openEnabled(u, false, "\"Open\" disabled by a click on a file");
-        u.ClickItem(kList, IndexOf(u.Look(), u"B"));
-        openEnabled(u, true, "\"Open\" enabled by a click on B again");
-        u.Click(kOpen);
-        s = WaitForItems(u, {u"C"}, "\"Open\" on B");
-        u.Expect(Buttons(s) == "0001", "B: buttons " + Buttons(s));
-        u.Click(IDCANCEL);
-    }), IDCANCEL);
-}
-
-TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxFilesAndRefusesTheSixtieth)
+// The host hands the STX folder of built-in storage back: it opens at the storage's top level,
+// where ">>" sends and no folder may be made.
+TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxItemsAndRefusesTheSixtieth)
 {
     const fs::path userSt = Machine().Storage(1) / "ORD" / "(UserST)";
     // A folder counts as an item too.
@@ -157,9 +114,14 @@ TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxFilesAndRefusesThe
     // 59 items: one more goes; 60 items: refused, nothing sent.
     for (const std::u16string strName : {u"q59.stx", u"q60.stx"}) {
         const bool bRefused = strName == u"q60.stx";
-        HostCall c = Host(1, strName, true);
+        HostCall c = Host(2, strName, true);
         c.bDeep = 1;
+        c.strFolder = u"\\\\ORD\\(UserST)";
         EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
+            ExpectButtons(u, WaitForItems(u, listed, "the folder handed in"), "1001", "built-in STX storage");
+            // One step up is the root view: the folder was opened at the top level.
+            u.Click(kUp);
+            ExpectButtons(u, WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick, kStick2}, "one step up"), "0000", "the root view");
             Open(u, kBuiltIn, listed);
             u.Click(kSend);
             if (bRefused) {
@@ -174,7 +136,7 @@ TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxFilesAndRefusesThe
     EXPECT_EQ(NamesIn(userSt).size(), 60u);
 }
 
-TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuEnterOpensAFolderAndPreviewsSkipTheDetailsView)
+TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuOpenFollowsTheClickEnterOpensAFolderAndPreviewsSkipTheDetailsView)
 {
     Put(Emb() / "rose.qef", m_design);
     Put(Emb() / "tulip.qef", m_design);
@@ -188,13 +150,20 @@ TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuEnterOpensA
             u.DismissMenu();
             u.WaitForWindow(kCaption);
         };
+        const auto openIs = [&u](bool bEnabled, const std::string& strWhat) {
+            u.WaitUntil([=](const Snapshot& s) { return Enabled(s, kOpen) == bEnabled; }, "\"Open\" " + strWhat);
+        };
         u.WaitForWindow(kCaption);
-        u.Expect(styleIcon() == 13012, "\"Stlye\" shows the large-icon picture at start");
+        u.Expect(styleIcon() == 13012 && !Enabled(u.Look(), kOpen), "\"Stlye\" shows the large-icon picture, \"Open\" off at start");
         // Root view: empty space offers nothing (the next menu is the place's), a place only "Open".
         u.RightClickItem(kList, -1);
         menu(WaitForItem(u, kBuiltIn), "Open", "a place offers only Open");
-        u.DoubleClickItem(kList, WaitForItem(u, kBuiltIn));
+        // A click on a storage enables "Open", which opens it.
+        u.ClickItem(kList, WaitForItem(u, kBuiltIn));
+        openIs(true, "enabled by a click on a storage");
+        u.Click(kOpen);
         WaitForItem(u, u"Flowers");
+        openIs(false, "disabled again after the move");
 
         // \EMB at depth 2: a file has no "Open"; a folder has all three; empty space makes a folder.
         menu(WaitForItem(u, u"rose.qef"), "Rename,Delete", "a file: Rename and Delete");
@@ -219,72 +188,22 @@ TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuEnterOpensA
         // A click in the details view fetches no preview.
         PressStyleAndWaitFor(u, 1);
         u.Expect(styleIcon() == 13011, "\"Stlye\" shows the details picture");
+        // A click on a folder enables "Open", a click on a file takes it away again.
+        u.ClickItem(kList, WaitForItem(u, u"Flowers"));
+        openIs(true, "enabled by a click on a folder");
         u.ClickItem(kList, WaitForItem(u, u"tulip.qef"));
+        openIs(false, "disabled by a click on a file");
         PressStyleAndWaitFor(u, 0);
         u.Expect(ImageOf(u.Look(), u"tulip.qef") == nTypePicture, "no preview fetched in the details view");
         u.Expect(styleIcon() == 13012, "\"Stlye\" shows the large-icon picture again");
         // In large icons a click brings the file's own preview; Enter on a file does nothing and
         // never ends the dialog.
         u.ClickItem(kList, WaitForItem(u, u"rose.qef"));
-        WaitForPreview(u, u"rose.qef");
+        u.WaitUntil([](const Snapshot& s) { return ImageOf(s, u"rose.qef") >= 26; }, "rose.qef with its own preview");
+        u.WaitForWindow(kCaption);
         u.PressEnter();
         PressStyleAndWaitFor(u, 1);
         u.Expect(u.Look().Find(kCaption) != nullptr, "the dialog is still open");
         u.Click(IDCANCEL);
     }), IDCANCEL);
-}
-
-TEST_F(WriteDesignListCommandsTest, DeleteOnAFlashDriveTakesCompanionsAndFoldersAndTheCurrentDirectoryComesBack)
-{
-    const fs::path emb = Stick() / "EMB";
-    for (const char* pszName : {"rose.qef", "rose.qbf", "tulip.qef", "Old/a.qef", "Old/Older/b.qef", "Kept/Inner/locked.qef"})
-        Put(emb / pszName, m_design);
-    // A read-only file stops the delete of its folder part-way.
-    fs::permissions(emb / "Kept" / "Inner" / "locked.qef", fs::perms::owner_read | fs::perms::group_read);
-    ASSERT_TRUE(SetCurrentDirectoryW(u"C:\\"));
-
-    const auto deleteItem = [](ScriptedUser& u, std::u16string_view strLabel) {
-        u.WaitForWindow(kCaption);
-        u.RightClickItem(kList, WaitForItem(u, strLabel));
-        u.ChooseMenu(kMenuDelete);
-        u.ExpectMessageBox(u"Confirm Deleting");
-        u.Answer(IDYES);
-    };
-    HostCall c = Host(0);
-    c.strFolder = u"E:\\EMB";
-    EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
-        for (const char16_t* pszGone : {u"rose.qef", u"Old"}) {
-            deleteItem(u, pszGone);
-            u.WaitUntil([&](const Snapshot& s) { return s.Front() == s.Find(kCaption) && IndexOf(s, pszGone) < 0; },
-                        Narrow(pszGone) + " gone from the list");
-        }
-        // Refused part-way: what is left stays, and the list shows the folder as it is now.
-        deleteItem(u, u"Kept");
-        // The system's message, caption "Error", the information icon.
-        const tavren::WindowInfo& box = u.ExpectMessageBox(u"Error");
-        u.Expect(box.strText.starts_with(u"Access is denied.") && box.nIcon == MB_ICONINFORMATION, Narrow(box.strText));
-        Put(emb / "later.qef", m_design);
-        u.Answer(IDOK);
-        WaitForItem(u, u"later.qef");
-        WaitForItem(u, u"Kept");
-        // A write-protected drive refuses the delete of a file as well.
-        tavren::test::SetWriteFault(u'E', EROFS);
-        deleteItem(u, u"tulip.qef");
-        u.Expect(u.ExpectMessageBox(u"Error").strText.starts_with(u"The media is write protected."), "the system's message");
-        u.Answer(IDOK);
-        tavren::test::SetWriteFault(u'E', 0);
-        WaitForItem(u, u"tulip.qef");
-        u.WaitForWindow(kCaption);
-        u.Click(IDCANCEL);
-    }), IDCANCEL);
-    tavren::test::SetWriteFault(u'E', 0);
-    std::set<std::string> left;
-    for (const auto& entry : fs::recursive_directory_iterator(emb))
-        if (entry.is_regular_file())
-            left.insert(entry.path().lexically_relative(emb).generic_string());
-    EXPECT_EQ(left, (std::set<std::string>{"Kept/Inner/locked.qef", "later.qef", "tulip.qef"}))
-        << "the design, its companion and the folder tree deleted, what was refused kept";
-    char16_t szCurrent[261] = {};
-    GetCurrentDirectoryW(261, szCurrent);
-    EXPECT_EQ(std::u16string(szCurrent), u"C:\\") << "the current directory as it was before the dialog";
 }

@@ -1,6 +1,7 @@
 // Sending the design to the machine: the machine's state checked first when the host wants the
 // design selected afterwards, the question before the machine leaves ordinary sewing, a transfer
-// the machine refuses or the person stops, and the design selected on the machine at the end.
+// the machine refuses or the person stops, the design selected on the machine at the end, and the STX
+// export, which neither checks the machine nor selects the pattern.
 #include "tests/dialogs/WriteDesignFixture.h"
 
 using namespace wdtest;
@@ -100,7 +101,7 @@ TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedStateRefusesTheSendAndLeavin
     EXPECT_EQ(SelectedOnMachine(), c.bytes);
 }
 
-TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDialogStays)
+TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDialogStaysOneThePersonStopsCountsAsSent)
 {
     HostCall c = Selecting();
     c.strFolder = u"\\\\EMB\\Gone";
@@ -116,11 +117,9 @@ TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDia
     EXPECT_EQ(c.nStorage, 3) << "the storage is written only after a send";
     EXPECT_EQ(c.folder, c.before);
     EXPECT_TRUE(SelectedOnMachine().empty());
-}
 
-TEST_F(WriteDesignMachineSendTest, ATransferThePersonStopsCountsAsSent)
-{
-    HostCall c = Selecting();
+    // A transfer the person stops counts as sent.
+    c = Selecting();
     c.bSelectEnable = 0;
     Ctl({"fault", "DownloadFile", "delay", "2000"});
     EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
@@ -146,6 +145,19 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
         EXPECT_EQ(Run(c, [&there](ScriptedUser& u) { SendInWork(u, there); }), IDOK) << int(bEnable) << "/" << nValue;
         EXPECT_EQ(Read(Emb(2) / "Work" / Narrow(c.strName)), c.bytes);
     }
+    // The STX export neither checks the busy machine nor selects the pattern; its list shows the
+    // machine's "(UserST)" folder outside built-in storage.
+    fs::create_directories(Machine().Storage(2) / "ORD" / "Work");
+    HostCall stx = Host(1, u"pat.stx", true);
+    stx.bSelectEnable = stx.nSelect = 1;
+    EXPECT_EQ(Run(stx, [](ScriptedUser& u) {
+        Open(u, kUsb1, {u"(UserST)", u"Work"});
+        Open(u, u"Work", {});
+        u.Click(kSend);
+    }), IDOK);
+    EXPECT_EQ(Read(Machine().Storage(2) / "ORD" / "Work" / "pat.stx"), stx.bytes);
+    EXPECT_EQ(stx.nStorage, 2) << "the storage the file went to";
+    EXPECT_EQ(Narrow(stx.Folder()), "\\\\ORD\\Work");
     EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing selected";
 
     // Asked for: the machine is checked, and the design is selected after the send.
@@ -162,8 +174,7 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     EXPECT_EQ(Run(refused, [](ScriptedUser& u) {
         GoToFlowers(u);
         u.Click(kSend);
-        u.ExpectMessageBox(kCommError, u"The machine failed to select the file.");
-        u.Answer(IDOK);
+        AnswerBox(u, kCommError, u"The machine failed to select the file.", MB_ICONEXCLAMATION);
     }), IDOK);
     EXPECT_EQ(Read(Emb() / "Flowers" / "refused.qef"), refused.bytes);
     EXPECT_EQ(refused.nStorage, 1);

@@ -30,8 +30,7 @@ function startGui(extra, env) {
       const m = /Tavren is at (http:\/\/127\.0\.0\.1:\d+\/\?token=[0-9a-f]+)/.exec(out);
       if (m) { clearTimeout(timer); resolve(m[1]); }
     };
-    child.stdout.on('data', onData);
-    child.stderr.on('data', onData);
+    for (const stream of [child.stdout, child.stderr]) stream.on('data', onData);
     child.once('exit', code => { clearTimeout(timer); reject(new Error(`tavren gui ended (${code}):\n${out}`)); });
   });
   return { child, ready };
@@ -47,23 +46,17 @@ function stopGui(child) {
 }
 
 // Starts tavren gui with extra arguments and environment, opens its page and runs fn(page, url);
-// the page must run without script errors. When first(url) answers a reason (the state a script
-// sees, before any browser starts), the journey stops there and that reason is returned.
-export async function withPage({ extra = [], env = {}, first = null }, fn) {
+// the page must run without script errors.
+export async function withPage({ extra = [], env = {} }, fn) {
   assert.ok(fs.existsSync(chromiumPath), `Chromium is not installed at ${chromiumPath}`);
-  const require = createRequire(path.join(modules, 'package.json'));
-  const { chromium } = require('playwright-core');
+  const { chromium } = createRequire(path.join(modules, 'package.json'))('playwright-core');
   const gui = startGui(extra, env);
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-chromium-'));
   let context = null;
   try {
     const url = await gui.ready;
-    const why = first ? await first(url) : '';
-    if (why) return why;
     context = await chromium.launchPersistentContext(profile, {
-      executablePath: chromiumPath,
-      headless: true,
-      viewport: { width: 1280, height: 900 },
+      executablePath: chromiumPath, headless: true, viewport: { width: 1280, height: 900 },
       args: ['--headless', '--no-sandbox', '--disable-gpu', '--no-first-run', '--disable-background-networking'],
     });
     const page = context.pages()[0] || await context.newPage();
@@ -72,7 +65,6 @@ export async function withPage({ extra = [], env = {}, first = null }, fn) {
     await page.goto(url);
     await fn(page, url);
     assert.deepEqual(errors, [], 'the page ran without script errors');
-    return '';
   } finally {
     if (context) await context.close().catch(() => {});
     await stopGui(gui.child);
@@ -80,16 +72,13 @@ export async function withPage({ extra = [], env = {}, first = null }, fn) {
   }
 }
 
-// Polls fn in the page until it returns something truthy, and returns that.
-export async function until(page, fn, arg, what) {
-  const deadline = Date.now() + STEP;
+// Polls get() until ok(value) holds and returns the value; else fails saying what was last seen
+// and which windows are in front.
+export async function poll(page, get, ok, what, ms = STEP) {
   let last;
-  while (Date.now() < deadline) {
-    last = await page.evaluate(fn, arg);
-    if (last) return last;
-    await page.waitForTimeout(100);
-  }
-  throw new Error(`timed out waiting for ${what}`);
+  for (const deadline = Date.now() + ms; Date.now() < deadline; await page.waitForTimeout(50))
+    if (ok(last = await get())) return last;
+  throw await whyNot(new Error(`timed out waiting for ${what}; last seen ${JSON.stringify(last)}`), page);
 }
 
 // ---- the File Manager and Write a Design as a person works them, shared by both files.
@@ -116,12 +105,7 @@ export function listItems(page, caption, id) {
   }, [caption, id]);
 }
 
-export async function waitItems(page, caption, id, pred, what) {
-  let items = [];
-  for (const deadline = Date.now() + STEP; Date.now() < deadline; await page.waitForTimeout(100))
-    if (pred(items = await listItems(page, caption, id))) return items;
-  throw await whyNot(new Error(`timed out waiting for ${what}; the list holds ${JSON.stringify(items)}`), page);
-}
+export const waitItems = (page, caption, id, pred, what) => poll(page, () => listItems(page, caption, id), pred, what);
 
 export const loadedHas = (...labels) => items => labels.every(l => items.some(i => i.label === l && i.loaded));
 
@@ -134,17 +118,20 @@ export async function openPlaces(page, caption, id, ...places) {
   }
 }
 
-// Opens a File Manager export from the host's bar with a target; resolves when its window is up.
-export async function openManager(page, exportName = 'ManageDesignDialog', target = 2, caption = FM) {
-  await page.locator(`button[data-export="${exportName}"]:not([disabled])`).click({ timeout: STEP });
-  await page.locator('#cf-target').selectOption(String(target));
+// Waits for a locator to reach a state; a timeout also says which windows are in front.
+export const shown = (page, loc, state = 'visible') => loc.waitFor({ state, timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+
+// Opens the File Manager from the host's bar, the machine as its target; resolves when its window is up.
+export async function openManager(page) {
+  await page.locator('button[data-export="ManageDesignDialog"]:not([disabled])').click({ timeout: STEP });
+  await page.locator('#cf-target').selectOption('2');
   await page.locator('#cf-go').click({ timeout: STEP });
-  await win(page, caption).waitFor({ timeout: STEP }).catch(async e => { throw await whyNot(e, page); });
+  await shown(page, win(page, FM));
 }
 
-export async function closeManager(page, caption = FM) {
-  await ctl(page, caption, 2).click({ timeout: STEP });
-  await win(page, caption).waitFor({ state: 'detached', timeout: STEP });
+export async function closeManager(page) {
+  await ctl(page, FM, 2).click({ timeout: STEP });
+  await shown(page, win(page, FM), 'detached');
 }
 
 // A click on a file's picture ticks it; waits until its picture is the ticked one (odd) and loaded.
@@ -154,18 +141,21 @@ export async function tick(page, caption, id, label) {
 }
 
 export async function press(page, caption, id) {
-  await ctl(page, caption, id).and(page.locator('[aria-disabled="false"]')).waitFor({ timeout: STEP })
-    .catch(async e => { throw await whyNot(e, page); });
+  await shown(page, ctl(page, caption, id).and(page.locator('[aria-disabled="false"]')));
   await ctl(page, caption, id).click({ timeout: STEP });
 }
 
-// The machine's storage, drive C: and the flash drive E: in a folder of their own, from the demo
-// files: tavren gui's arguments and environment, and where each drive's files are.
-export function demoDrives() {
+// Runs fn(page, drives) on tavren gui with the machine's storage, drive C: and the flash drive E:
+// in a folder of their own, copied from the demo files; drives says where each drive's files are.
+export async function withDemoDrives(fn) {
   const root = fs.mkdtempSync(path.join(os.tmpdir(), 'tavren-e2e-'));
   const [storage, c, e] = ['storage', 'pc', 'usb'].map(d => path.join(root, d));
   for (const [from, to] of [['machine', storage], ['pc', c], ['pc-usb', e]])
     fs.cpSync(path.join(sourceDir, 'tests/fixtures/demo', from), to, { recursive: true });
-  return { root, storage, c, e, extra: ['--storage', storage], env: { TAVREN_DRIVES: `C=fixed:${c};E=removable:${e}` },
-           remove: () => fs.rmSync(root, { recursive: true, force: true }) };
+  try {
+    await withPage({ extra: ['--storage', storage], env: { TAVREN_DRIVES: `C=fixed:${c};E=removable:${e}` } },
+                   page => fn(page, { root, storage, c, e }));
+  } finally {
+    fs.rmSync(root, { recursive: true, force: true });
+  }
 }

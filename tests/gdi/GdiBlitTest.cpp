@@ -1,5 +1,7 @@
-// Copies between bitmaps: stretching both ways, the stretch modes, transparent copies, and the
-// image list built on them.
+// Copies between bitmaps: stretching both ways and the stretch modes, and the image list built on
+// them. A one-pixel line kept through a vast shrink is the solid bitmap's test
+// (GdiSolidBitmapTest.cpp); a transparent copy, the module's check boxes with their white left
+// out (tests/module/ListPictureBoxTest.cpp).
 #include "tests/gdi/Canvas.h"
 
 #include "platform/afx/ImageList.h"
@@ -21,19 +23,6 @@ std::vector<COLORREF> At(const Canvas& c, std::initializer_list<POINT> points)
     for (POINT p : points)
         v.push_back(c.dc.GetPixel(p.x, p.y));
     return v;
-}
-
-TEST(StretchBlt, ShrinkingEightToOneKeepsAOnePixelDarkLine)
-{
-    Canvas src(64, 64, kWhite);
-    src.dc.MoveTo(13, 0);
-    src.dc.LineTo(13, 64); // one pixel wide, at a column that is not the first of its group
-    src.dc.MoveTo(0, 42);
-    src.dc.LineTo(64, 42);
-    Canvas dst(8, 8, kRed);
-    EXPECT_EQ(dst.dc.GetStretchBltMode(), BLACKONWHITE);
-    ASSERT_TRUE(dst.dc.StretchBlt(0, 0, 8, 8, &src.dc, 0, 0, 64, 64, SRCCOPY));
-    EXPECT_EQ(dst.Rows(8, 8), ".#......\n.#......\n.#......\n.#......\n.#......\n########\n.#......\n.#......\n");
 }
 
 TEST(StretchBlt, BothModesOfThePicturesCombineTheDroppedPixelsAsDocumented)
@@ -69,17 +58,6 @@ TEST(StretchBlt, BothModesOfThePicturesCombineTheDroppedPixelsAsDocumented)
     EXPECT_EQ(dst.dc.GetPixel(0, 0), a & b);
 }
 
-TEST(TransparentBlt, SkipsTheTransparentColour)
-{
-    const COLORREF crNearWhite = RGB(254, 255, 255); // near white is not white
-    Canvas src(2, 2, kWhite);
-    src.dc.SetPixel(1, 0, kBlue);
-    src.dc.SetPixel(0, 1, crNearWhite);
-    Canvas dst(4, 4, kRed);
-    ASSERT_TRUE(dst.dc.TransparentBlt(2, 2, 2, 2, &src.dc, 0, 0, 2, 2, kWhite));
-    EXPECT_EQ(At(dst, {{2, 2}, {3, 2}, {2, 3}, {3, 3}, {1, 1}}), (std::vector<COLORREF>{kRed, kBlue, crNearWhite, kRed, kRed}));
-}
-
 // The canvas's pixels as a bitmap of their own.
 void CopyOut(const Canvas& c, CBitmap& bm)
 {
@@ -98,15 +76,18 @@ void MakeStrip(CBitmap& bm, int n, int cx, int cy)
     CopyOut(c, bm);
 }
 
-TEST(ImageList, AStripAddsOnePicturePerWidthAndIndexesFollowOn)
+// A strip adds one picture a width; with ILC_MASK the mask colour's pixels turn transparent (and
+// black), without it the colour is ignored. (No module code draws an image list itself: the front
+// ends read its pictures.)
+TEST(ImageList, AStripAddsOnePicturePerWidthAndAMaskColourMakesPixelsTransparent)
 {
-    CImageList iml;
+    CImageList iml, masked;
     ASSERT_TRUE(iml.Create(16, 16, ILC_COLOR24, 13, 100));
     CBitmap strip, single;
     MakeStrip(strip, 3, 16, 16);
     MakeStrip(single, 1, 16, 16);
     EXPECT_EQ(iml.Add(&strip, static_cast<CBitmap*>(nullptr)), 0);
-    EXPECT_EQ(iml.Add(&single, kWhite), 3); // no ILC_MASK: the colour is ignored
+    EXPECT_EQ(iml.Add(&single, kWhite), 3);
     tavren::ImageListPicture pic;
     ASSERT_TRUE(tavren::GetImageListPicture(iml, 2, pic));
     EXPECT_EQ(pic.cx, 16);
@@ -114,30 +95,16 @@ TEST(ImageList, AStripAddsOnePicturePerWidthAndIndexesFollowOn)
     EXPECT_EQ(pic.transparent[0], 0);
     EXPECT_FALSE(tavren::GetImageListPicture(iml, 4, pic) || tavren::GetImageListPicture(iml, -1, pic));
 
-    ASSERT_TRUE(iml.Replace(1, &single, nullptr));
-    ASSERT_TRUE(tavren::GetImageListPicture(iml, 1, pic));
-    EXPECT_EQ(pic.bgr[2], 0);
-    EXPECT_FALSE(iml.Replace(9, &single, nullptr));
-}
-
-TEST(ImageList, MaskColourMakesPixelsTransparentAndDrawSkipsThem)
-{
-    CImageList iml;
-    ASSERT_TRUE(iml.Create(4, 4, ILC_COLOR24 | ILC_MASK, 0, 0));
-    Canvas pic(4, 4, kWhite);
-    pic.dc.SetPixel(1, 1, kBlue);
+    ASSERT_TRUE(masked.Create(4, 4, ILC_COLOR24 | ILC_MASK, 0, 0));
+    Canvas c(4, 4, kWhite);
+    c.dc.SetPixel(1, 1, kBlue);
     CBitmap bm;
-    CopyOut(pic, bm);
-    EXPECT_EQ(iml.Add(&bm, kWhite), 0);
-    tavren::ImageListPicture out;
-    ASSERT_TRUE(tavren::GetImageListPicture(iml, 0, out));
-    EXPECT_EQ(out.transparent[0], 1);
-    EXPECT_EQ(out.transparent[5], 0);
-    EXPECT_EQ(out.bgr[0], 0); // masked pixels turn black
-
-    Canvas dst(6, 6, kRed);
-    ASSERT_TRUE(iml.Draw(&dst.dc, 0, POINT{2, 2}, ILD_TRANSPARENT));
-    EXPECT_EQ(At(dst, {{3, 3}, {2, 2}}), (std::vector<COLORREF>{kBlue, kRed}));
+    CopyOut(c, bm);
+    EXPECT_EQ(masked.Add(&bm, kWhite), 0);
+    ASSERT_TRUE(tavren::GetImageListPicture(masked, 0, pic));
+    EXPECT_EQ(pic.transparent[0] * 10 + pic.transparent[5], 10);
+    EXPECT_EQ(pic.bgr[0], 0);
+    EXPECT_EQ(pic.bgr[15], 255) << "the blue pixel kept";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // Lines and pens, checked pixel by pixel on small bitmaps. How MM_LOMETRIC maps is seen in a pen's
-// width here and in the list pictures' size (tests/preview/ListPictureTest.cpp).
+// width here and in the list pictures' size (tests/preview/ListPictureTest.cpp); the dotted pen
+// in the jumps the preview draws (tests/preview/DrawCtrlTest.cpp).
 #include "tests/gdi/Canvas.h"
 
 #include "platform/kernel/Handle.h"
@@ -35,28 +36,6 @@ TEST(LineTo, LeavesOutTheLastPixelAtEverySlope)
         }
         EXPECT_EQ(c.Rows(nSize, nSize), strRows);
     }
-}
-
-TEST(Pen, DottedPenIsThreeOnThreeOffAndRunsOnAcrossLines)
-{
-    Canvas c(16, 2, kRed);
-    CPen dot(PS_DOT, 1, 0);
-    CPen* pOld = c.dc.SelectObject(&dot);
-    c.dc.SetBkMode(TRANSPARENT);
-    c.dc.MoveTo(0, 0);
-    c.dc.LineTo(4, 0);
-    c.dc.LineTo(13, 0);
-    EXPECT_EQ(c.Rows(14, 1), "###???###???#?\n") << "the gaps left red";
-
-    // In the default OPAQUE mode the gaps take the background colour.
-    c.dc.SetBkMode(OPAQUE);
-    c.dc.SetBkColor(kWhite);
-    c.dc.SelectObject(pOld);
-    c.dc.SelectObject(&dot); // selecting a pen restarts its pattern
-    c.dc.MoveTo(0, 1);
-    c.dc.LineTo(8, 1);
-    EXPECT_EQ(c.Rows(9, 2).substr(10), "###...##?\n");
-    c.dc.SelectObject(pOld);
 }
 
 TEST(Pen, WidthIsInLogicalUnits)

@@ -45,31 +45,22 @@ const std::map<std::string, Pattern> kPatterns = {
     {"Arrow", {{22, 18, 14, 10, 6, 10, 14, 18}, 16, 6}},
 };
 
-std::vector<StxRecord> PatternPoints(const std::string& strName)
-{
-    std::vector<StxRecord> points;
-    if (auto it = kPatterns.find(strName); it != kPatterns.end())
-        for (int i = 0; i < it->second.nPoints; ++i)
-            points.push_back(StxPoint(it->second.swing[i % it->second.swing.size()], it->second.nFeed));
-    return points;
-}
-
+// The pattern of that name: a start command, its points, then three middle points; empty when
+// there is no such pattern.
 Bytes MakePattern(const std::string& strName)
 {
+    auto it = kPatterns.find(strName);
+    if (it == kPatterns.end())
+        return {};
     StxLayout layout;
-    layout.lengthNum = 1;
-    layout.lengthDen = 1;
     layout.records.push_back(StxCommand(0x03));
-    for (const StxRecord& r : PatternPoints(strName))
-        layout.records.push_back(r);
+    for (int i = 0; i < it->second.nPoints; ++i)
+        layout.records.push_back(StxPoint(it->second.swing[i % it->second.swing.size()], it->second.nFeed));
     layout.records.push_back(StxCommand(0x00));
-    for (int i = 0; i < 3; ++i)
-        layout.records.push_back(StxPoint(22, 2));
+    layout.records.insert(layout.records.end(), 3, StxPoint(22, 2));
     layout.records.push_back(StxCommand(0xFF));
     return MakeStx(layout);
 }
-
-std::string Extension(const std::string& strPath) { return fs::path(strPath).extension().string(); }
 
 } // namespace
 
@@ -80,7 +71,7 @@ const std::vector<DemoFile>& DemoLayout()
         for (const auto& [strFolder, names] : kFolders)
             for (const std::string& strName : names) {
                 const std::string strStem = fs::path(strName).stem().string();
-                files.push_back({strFolder + strName, Extension(strName) == ".stx" ? strStem
+                files.push_back({strFolder + strName, fs::path(strName).extension() == ".stx" ? strStem
                                                                                    : strStem + (kCapitalDst.contains(strStem) ? ".DST" : ".dst")});
             }
         return files;
@@ -94,32 +85,22 @@ bool WriteDemoFiles(const fs::path& corpus, const fs::path& out, std::string& st
     fs::remove_all(out, ec);
     std::map<std::string, DesignLayout> designs;
     for (const DemoFile& f : DemoLayout()) {
-        Bytes bytes;
-        std::string ext = Extension(f.path);
-        if (ext == ".stx") {
-            if (PatternPoints(f.source).empty()) {
-                strError = "no STX pattern named " + f.source;
-                return false;
-            }
-            bytes = MakePattern(f.source);
-        } else {
-            auto it = designs.find(f.source);
-            if (it == designs.end()) {
-                Bytes dst = ReadWholeFile((corpus / f.source).string());
-                CEmbFile file(CEmbFile::dftDst);
-                CEmbData data;
-                if (dst.empty() || !file.ReadBuffer(dst.data(), dst.size(), data)) {
-                    strError = "cannot read the corpus design " + (corpus / f.source).string();
-                    return false;
-                }
+        const std::string ext = fs::path(f.path).extension().string();
+        Bytes bytes = ext == ".stx" ? MakePattern(f.source) : Bytes();
+        auto it = designs.find(f.source);
+        if (ext != ".stx" && it == designs.end()) {
+            const Bytes dst = ReadWholeFile((corpus / f.source).string());
+            CEmbFile file(CEmbFile::dftDst);
+            CEmbData data;
+            if (!dst.empty() && file.ReadBuffer(dst.data(), dst.size(), data))
                 it = designs.emplace(f.source, LayoutFromDesign(data)).first;
-            }
-            bytes = ext == ".qef" ? MakeQef(it->second) : ext == ".qef+" ? MakeQefPlus(it->second) : MakeQpx(it->second);
         }
-        fs::path to = out / f.path;
+        if (it != designs.end())
+            bytes = ext == ".qef" ? MakeQef(it->second) : ext == ".qef+" ? MakeQefPlus(it->second) : MakeQpx(it->second);
+        const fs::path to = out / f.path;
         fs::create_directories(to.parent_path(), ec);
-        if (!WriteFile(to.string(), bytes)) {
-            strError = "cannot write " + to.string();
+        if (bytes.empty() || !WriteFile(to.string(), bytes)) {
+            strError = bytes.empty() ? "cannot make " + f.path + " from " + f.source : "cannot write " + to.string();
             return false;
         }
     }

@@ -71,12 +71,11 @@ json Call(CHostSession& session, const json& body)
 
 std::string Base64(const fixture::Bytes& b)
 {
-    static const char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string s;
     for (size_t i = 0; i < b.size(); i += 3) {
         const uint32_t v = uint32_t(b[i]) << 16 | (i + 1 < b.size() ? uint32_t(b[i + 1]) << 8 : 0) | (i + 2 < b.size() ? b[i + 2] : 0);
         for (size_t k = 0; k < 4; ++k)
-            s += k <= b.size() - i ? kAlphabet[(v >> (18 - 6 * k)) & 63] : '=';
+            s += k <= b.size() - i ? "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/"[(v >> (18 - 6 * k)) & 63] : '=';
     }
     return s;
 }
@@ -104,9 +103,15 @@ TEST(HostSession, OffersOnlyTheExportsTheModuleHas)
                                            {"WriteSendStxDialog", {"write", nPatterns}}, {"Sampler", {"plain", 0}}}));
 }
 
-TEST(HostSession, FileManagerGetsTheChosenTargetAndDeepFolders)
+// The File Manager gets the target and deep-folders flag chosen on the page; the language buttons'
+// choice reaches the module's switch (which tests/module pins).
+TEST(HostSession, FileManagerGetsTheChosenTargetAndDeepFoldersAndTheLanguageItsSwitch)
 {
-    const CModuleExports exports = StandIns();
+    CModuleExports exports = StandIns();
+    exports.m_pfnChangeLanguage = [](int32_t language) {
+        g_handed = {{"export", "ChangeLanguage"}, {"language", language}};
+        return language == 1041;
+    };
     CHostSession session(exports, false);
     json r = Call(session, {{"export", "ManageDesignDialog"}, {"target", 0}, {"deepFolders", true}});
     EXPECT_EQ(g_handed, (json{{"export", "ManageDesignDialog"}, {"parent", 0}, {"deep", 1}, {"target", 0}}));
@@ -114,6 +119,11 @@ TEST(HostSession, FileManagerGetsTheChosenTargetAndDeepFolders)
     // Left out: machine or USB flash drive, shallow folders.
     Call(session, {{"export", "ManageStxDialog"}});
     EXPECT_EQ(g_handed, (json{{"export", "ManageStxDialog"}, {"parent", 0}, {"deep", 0}, {"target", 2}}));
+    for (int language : {1041, 2052}) {
+        r = Call(session, {{"export", "ChangeLanguage"}, {"language", language}});
+        EXPECT_EQ(g_handed, (json{{"export", "ChangeLanguage"}, {"language", language}}));
+        EXPECT_EQ(r["result"], language == 1041) << r;
+    }
 }
 
 TEST(HostSession, WriteADesignKeepsFolderStorageAndSelectAfterSendBetweenCalls)
@@ -132,21 +142,17 @@ TEST(HostSession, WriteADesignKeepsFolderStorageAndSelectAfterSendBetweenCalls)
     EXPECT_EQ(g_bytes, fixture::ReadWholeFile(sample.string()));
     EXPECT_EQ(r, (json{{"export", "WriteSendDialog"}, {"result", IDOK}, {"name", "IDOK"}, {"file", strFile}, {"proposedName", "Rose .QEF"},
                        {"folder", "\\\\EMB\\Flowers"}, {"storage", 1}, {"selectAfterSend", 0}, {"target", 1}, {"deepFolders", true}}));
-    EXPECT_EQ(session.Kept()["WriteSendDialog"], (json{{"folder", "\\\\EMB\\Flowers"}, {"storage", 1}, {"selectAfterSend", 0}}));
 
     // The next call gives none of them: the host hands in what it kept; the name is the file's.
     g_answer = {u"", 0, IDCANCEL};
     r = Call(session, {{"export", "WriteSendDialog"}, {"file", strFile}});
     EXPECT_EQ(g_handed, (json{{"export", "WriteSendDialog"}, {"name", strFile}, {"enable", 1}, {"folder", "\\\\EMB\\Flowers"}, {"folderBytes", 520},
                               {"storage", 1}, {"selectAfterSend", 0}, {"target", 2}, {"deep", 0}, {"parent", 0}}));
-    EXPECT_EQ(r["result"], IDCANCEL);
-    EXPECT_EQ(r["folder"], "\\\\EMB\\Flowers");
+    EXPECT_EQ((json{r["result"], r["folder"]}), (json{IDCANCEL, "\\\\EMB\\Flowers"}));
 
     // STX patterns keep their own folder: the design folder is not handed to them.
     Call(session, {{"export", "WriteSendStxDialog"}, {"file", SampleStxPatterns().at(0).filename().string()}});
-    EXPECT_EQ(g_handed["export"], "WriteSendStxDialog");
-    EXPECT_EQ(g_handed["folder"], "");
-    EXPECT_EQ(g_handed["storage"], 0);
+    EXPECT_EQ((json{g_handed["export"], g_handed["folder"], g_handed["storage"]}), (json{"WriteSendStxDialog", "", 0}));
     EXPECT_EQ(g_bytes, fixture::ReadWholeFile(SampleStxPatterns().at(0).string()));
 
     // Only the offered samples can be named: no path reaches the file system.
@@ -179,11 +185,10 @@ TEST(HostSession, WriteADesignConvertsAnUploadedDstDesignOrSaysWhyNot)
     EXPECT_FALSE(r.contains("converted")) << "a native design goes as it is";
 
     r = Call(session, {{"export", "WriteSendDialog"}, {"file", "Wide.dst"}, {"upload", Base64(MakeDst({Sew(3000, 0), EndDesign()}))}});
-    EXPECT_TRUE(g_handed.is_null());
-    EXPECT_FALSE(r.contains("result"));
-    EXPECT_EQ(r["error"].get<std::string>().rfind("Wide.dst cannot go to the machine: it reaches ", 0), 0u) << r.dump();
-    EXPECT_NE(r["error"].get<std::string>().find("300.0 mm right"), std::string::npos) << r.dump();
-    EXPECT_NE(r["refused"].get<std::string>().find("the editing area reaches"), std::string::npos) << r.dump();
+    EXPECT_TRUE(g_handed.is_null() && !r.contains("result")) << r;
+    EXPECT_EQ(r["error"].get<std::string>().rfind("Wide.dst cannot go to the machine: it reaches ", 0), 0u) << r;
+    EXPECT_NE(r["error"].get<std::string>().find("300.0 mm right"), std::string::npos) << r;
+    EXPECT_NE(r["refused"].get<std::string>().find("the editing area reaches"), std::string::npos) << r;
     r = Call(session, {{"export", "WriteSendDialog"}, {"file", "Mine.dst"}, {"upload", "AQID/w=="}});
     EXPECT_TRUE(g_handed.is_null());
     EXPECT_EQ(r["refused"], "it is too short for a DST design");

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 using nlohmann::json;
 
@@ -37,60 +38,51 @@ uint64_t Changes(HIMAGELIST h)
 TEST(ImageListChanges, EveryChangeOfThePicturesMovesTheCounterAndNothingElseDoes)
 {
     CImageList iml, other;
-    ASSERT_TRUE(iml.Create(4, 4, ILC_COLOR24 | ILC_MASK, 0, 4));
-    ASSERT_TRUE(other.Create(4, 4, ILC_COLOR24, 0, 4));
+    ASSERT_TRUE(iml.Create(4, 4, ILC_COLOR24 | ILC_MASK, 0, 4) && other.Create(4, 4, ILC_COLOR24, 0, 4));
     CBitmap red, strip, blue;
     MakePicture(red, 4, 4, 200);
     MakePicture(strip, 12, 4, 10);
     MakePicture(blue, 4, 4, 0);
 
     tavren::ImageListState s0, t0;
-    ASSERT_TRUE(tavren::GetImageListState(iml, s0));
-    ASSERT_TRUE(tavren::GetImageListState(other, t0));
+    ASSERT_TRUE(tavren::GetImageListState(iml, s0) && tavren::GetImageListState(other, t0));
     EXPECT_NE(s0.nSerial, t0.nSerial);
-    EXPECT_EQ(s0.nCount, 0);
     uint64_t n = s0.nChanges;
 
-    // Each kind of change moves it.
-    const std::pair<const char*, std::function<bool()>> changes[] = {
-        {"add", [&] { return iml.Add(&red, static_cast<CBitmap*>(nullptr)) == 0; }},
-        {"add a strip", [&] { return iml.Add(&strip, RGB(0, 0, 0)) == 1; }},
-        {"replace", [&] { return iml.Replace(2, &blue, nullptr); }},
-        {"remove", [&] { return iml.Remove(0); }},
-        {"grow", [&] { return iml.SetImageCount(6); }},
-        {"shrink", [&] { return iml.SetImageCount(2); }},
-        {"remove all", [&] { return iml.Remove(-1); }},
-    };
-    for (const auto& [pszWhat, change] : changes) {
-        SCOPED_TRACE(pszWhat);
-        ASSERT_TRUE(change());
-        EXPECT_GT(Changes(iml), n);
-        n = Changes(iml);
-    }
-
-    // Looking, drawing, the background colour and what fails leave it alone.
-    ASSERT_EQ(iml.Add(&red, static_cast<CBitmap*>(nullptr)), 0);
-    n = Changes(iml);
-    tavren::ImageListPicture pic;
-    EXPECT_TRUE(tavren::GetImageListPicture(iml, 0, pic));
-    EXPECT_EQ(iml.GetImageCount(), 1);
-    iml.SetBkColor(RGB(1, 2, 3));
+    // Each kind of change moves it; looking, drawing, the background colour and what fails leave it alone.
     CDC dc;
-    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
     CBitmap canvas;
     MakePicture(canvas, 8, 8, 0);
+    ASSERT_TRUE(dc.CreateCompatibleDC(nullptr));
     CBitmap* pOld = dc.SelectObject(&canvas);
-    EXPECT_TRUE(iml.Draw(&dc, 0, POINT{2, 2}, ILD_NORMAL));
+    tavren::ImageListPicture pic;
+    const std::tuple<const char*, std::function<bool()>, bool> steps[] = {
+        {"add", [&] { return iml.Add(&red, static_cast<CBitmap*>(nullptr)) == 0; }, true},
+        {"add a strip", [&] { return iml.Add(&strip, RGB(0, 0, 0)) == 1; }, true},
+        {"replace", [&] { return iml.Replace(2, &blue, nullptr); }, true},
+        {"remove", [&] { return iml.Remove(0); }, true},
+        {"grow", [&] { return iml.SetImageCount(6); }, true},
+        {"shrink", [&] { return iml.SetImageCount(2); }, true},
+        {"remove all", [&] { return iml.Remove(-1); }, true},
+        {"add again", [&] { return iml.Add(&red, static_cast<CBitmap*>(nullptr)) == 0; }, true},
+        {"look", [&] { return tavren::GetImageListPicture(iml, 0, pic) && iml.GetImageCount() == 1; }, false},
+        {"background", [&] { return iml.SetBkColor(RGB(1, 2, 3)), true; }, false},
+        {"draw", [&] { return iml.Draw(&dc, 0, POINT{2, 2}, ILD_NORMAL); }, false},
+        {"replace past the end", [&] { return !iml.Replace(5, &blue, nullptr); }, false},
+        {"remove past the end", [&] { return !iml.Remove(3); }, false},
+        {"the same count", [&] { return iml.SetImageCount(1); }, false},
+    };
+    for (const auto& [pszWhat, step, bChanges] : steps) {
+        SCOPED_TRACE(pszWhat);
+        ASSERT_TRUE(step());
+        EXPECT_EQ(Changes(iml) > n, bChanges);
+        n = Changes(iml);
+    }
     dc.SelectObject(pOld);
-    EXPECT_FALSE(iml.Replace(5, &blue, nullptr));
-    EXPECT_FALSE(iml.Remove(3));
-    EXPECT_TRUE(iml.SetImageCount(1));
-    EXPECT_EQ(Changes(iml), n);
     ASSERT_TRUE(other.Remove(-1)); // already empty
     EXPECT_EQ(Changes(other), t0.nChanges);
 
     HIMAGELIST h = iml.Detach();
     ImageList_Destroy(h);
-    tavren::ImageListState gone;
-    EXPECT_FALSE(tavren::GetImageListState(h, gone));
+    EXPECT_FALSE(tavren::GetImageListState(h, s0)) << "a destroyed list has no state";
 }

@@ -6,6 +6,7 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -21,5 +22,7 @@ std::filesystem::path TavrenBinary();
 // argv[0] is the program; env holds the variables to set over this process's environment.
 ProcessResult RunProcess(const std::vector<std::string>& argv, const std::map<std::string, std::string>& env = {});
 ProcessResult RunTavren(const std::vector<std::string>& args, const std::map<std::string, std::string>& env = {});
+// Every file and folder below root, relative to it ("a/b.qef").
+std::set<std::string> FilesUnder(const std::filesystem::path& root);
 
 } // namespace tavren::test

@@ -10,9 +10,9 @@
 #include <algorithm>
 #include <fstream>
 #include <map>
-#include <set>
 
 namespace fs = std::filesystem;
+using tavren::test::FilesUnder;
 using tavren::test::RunProcess;
 using tavren::test::RunTavren;
 using tavren::test::ScratchDir;
@@ -45,40 +45,7 @@ Picture ReadPng(const fs::path& path)
     return pic;
 }
 
-// One file of each format the thumbnailer is installed for.
-std::vector<fs::path> OneOfEach(const fs::path& dir)
-{
-    // A 40 x 10 mm rectangle, sewn all round.
-    const fixture::Stitches wide{fixture::Sew(400, 0), fixture::Sew(0, 100), fixture::Sew(-400, 0),
-                                 fixture::Sew(0, -100), fixture::EndDesign()};
-    const fixture::DesignLayout layout = fixture::LayoutFromStitches(wide);
-    std::vector<std::pair<std::string, fixture::Bytes>> files{
-        {"wide.qef", fixture::MakeQef(layout)},     {"wide.qef+", fixture::MakeQefPlus(layout)},
-        {"wide.qpx", fixture::MakeQpx(layout)},     {"wide.dst", fixture::MakeDst(wide)},
-        {"pattern.stx", fixture::MakeStx(fixture::WellFormedStx(12))},
-    };
-    std::vector<fs::path> out;
-    for (const auto& [name, bytes] : files) {
-        fixture::WriteFile((dir / name).string(), bytes);
-        out.push_back(dir / name);
-    }
-    return out;
-}
-
-std::set<std::string> FilesUnder(const fs::path& root)
-{
-    std::set<std::string> out;
-    std::error_code ec;
-    for (fs::recursive_directory_iterator it(root, ec), end; !ec && it != end; it.increment(ec))
-        out.insert(fs::relative(it->path(), root).generic_string());
-    return out;
-}
-
-std::string ReadText(const fs::path& path)
-{
-    const fixture::Bytes bytes = fixture::ReadWholeFile(path.string());
-    return {bytes.begin(), bytes.end()};
-}
+std::string ReadText(const fs::path& path) { return std::string(std::istreambuf_iterator<char>(std::ifstream(path).rdbuf()), {}); }
 
 // The Exec line split as desktop entries quote it, with the thumbnailer's field codes replaced.
 std::vector<std::string> ExecArguments(const std::string& exec, const std::map<char, std::string>& codes)
@@ -87,14 +54,12 @@ std::vector<std::string> ExecArguments(const std::string& exec, const std::map<c
     bool quoted = false;
     for (size_t i = 0; i < exec.size(); ++i) {
         const char c = exec[i];
-        if (quoted && c == '\\' && i + 1 < exec.size())
-            args.back() += exec[++i];
-        else if (c == '"')
+        if (c == '"')
             quoted = !quoted;
         else if (c == ' ' && !quoted)
             args.emplace_back();
-        else if (c == '%' && i + 1 < exec.size())
-            args.back() += codes.at(exec[++i]);
+        else if ((c == '%' || (quoted && c == '\\')) && i + 1 < exec.size())
+            args.back() += c == '%' ? codes.at(exec[++i]) : std::string(1, exec[++i]);
         else
             args.back() += c;
     }
@@ -127,8 +92,15 @@ TEST(DesktopEntries, InstalledThumbnailerDrawsEveryFormatAndUninstallTakesAllAwa
     const std::string exec = entry.substr(at + 6, entry.find('\n', at + 1) - at - 6);
     EXPECT_NE(entry.find("application/x-tavren-qef-plus;"), std::string::npos) << entry;
 
+    // One file of each format the thumbnailer is installed for: a 40 x 10 mm rectangle, sewn all round.
+    const fixture::Stitches wide{fixture::Sew(400, 0), fixture::Sew(0, 100), fixture::Sew(-400, 0), fixture::Sew(0, -100), fixture::EndDesign()};
+    const fixture::DesignLayout layout = fixture::LayoutFromStitches(wide);
     const fs::path out = dir.path / "thumb.png";
-    for (const fs::path& in : OneOfEach(dir.path)) {
+    for (const auto& [name, bytes] : {std::pair{"wide.qef", fixture::MakeQef(layout)}, {"wide.qef+", fixture::MakeQefPlus(layout)},
+                                      {"wide.qpx", fixture::MakeQpx(layout)}, {"wide.dst", fixture::MakeDst(wide)},
+                                      {"pattern.stx", fixture::MakeStx(fixture::WellFormedStx(12))}}) {
+        const fs::path in = dir.path / name;
+        fixture::WriteFile(in.string(), bytes);
         for (int size : {128, 256}) {
             fs::remove(out);
             const auto args = ExecArguments(exec, {{'s', std::to_string(size)}, {'i', in.string()}, {'o', out.string()}});
@@ -151,7 +123,7 @@ TEST(DesktopEntries, InstalledThumbnailerDrawsEveryFormatAndUninstallTakesAllAwa
     EXPECT_EQ(RunTavren({"thumbnail", "-s", "128", (dir.path / "broken.qef").string(), out.string()}).exitCode, 1);
     EXPECT_FALSE(fs::exists(out));
     EXPECT_EQ(RunTavren({"thumbnail", (dir.path / "wide.qef").string(), out.string()}).exitCode, 2);
-    if (fs::exists(data / "mime/mime.cache")) {
+    if (fs::exists(data / "mime/mime.cache")) { // the MIME database rebuilt where its tool is installed
         EXPECT_NE(ReadText(data / "mime/globs2").find("application/x-tavren-stx:*.stx"), std::string::npos);
     }
 

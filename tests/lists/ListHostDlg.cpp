@@ -114,6 +114,43 @@ tavren::Snapshot CListHostDlg::Settle(tavren::ScriptedUser& u)
     return u.Look();
 }
 
+void CListHostDlg::ExpectView(tavren::ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhat,
+                              const std::string& strAt)
+{
+    const tavren::Snapshot snap = Settle(u);
+    std::string strShown = listlook::Items(snap);
+    if (strItems.find(':') == std::string::npos) { // the labels alone
+        strShown.clear();
+        for (const std::u16string& strLabel : listlook::Labels(snap))
+            strShown += (strShown.empty() ? "" : ", ") + tavren::test::Narrow(strLabel);
+    }
+    u.Expect(strShown == strItems && listlook::Box(snap) == strBox, strWhat + ": the list shows [" + strShown + "], the box [" + listlook::Box(snap) + "]");
+    std::string strAtShown;
+    RunOnUiThread([&] { strAtShown = std::to_string(m_list.m_nLevel) + " " + std::to_string(m_list.m_nLocation) + " " + m_list.m_strCurrentPath.ToUtf8(); });
+    u.Expect(strAt.empty() || strAtShown == strAt, strWhat + ": at \"" + strAtShown + "\"");
+}
+
+tavren::Snapshot CListHostDlg::ExpectLabels(tavren::ScriptedUser& u, const std::vector<std::u16string>& labels, const std::string& strWhat)
+{
+    return u.WaitUntil([&](const tavren::Snapshot& s) { return s.Front() && s.Front()->hWnd == m_hShown && listlook::Labels(s) == labels; },
+                       strWhat);
+}
+
+bool CListHostDlg::InFront(tavren::ScriptedUser& u)
+{
+    const tavren::Snapshot s = u.Look();
+    return s.Front() && s.Front()->hWnd == m_hShown;
+}
+
+tavren::WindowInfo CListHostDlg::AnswerBox(tavren::ScriptedUser& u, std::u16string_view strCaption, std::optional<std::u16string_view> strText,
+                                           int nButton)
+{
+    const tavren::WindowInfo box = u.ExpectMessageBox(strCaption, strText);
+    u.Answer(nButton);
+    u.WaitForWindow(kCaption);
+    return box;
+}
+
 HANDLE CListHostDlg::ConnectMachine()
 {
     AFX_MANAGE_STATE(ListModuleState());

@@ -24,6 +24,7 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,26 @@ public:
     // Runs fn on the dialog's thread and waits for it (from the scripted user's thread): the list
     // object is only ever touched on its own thread.
     bool RunOnUiThread(const std::function<void()>& fn, DWORD dwTimeout = 10000);
+
+    // Once the input is handled (Settle): the list shows strItems (listlook::Items, or without
+    // pictures the labels alone, "a, b"), the location
+    // box strBox and (strAt given) the list stands at "level location path".
+    void ExpectView(tavren::ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhat,
+                    const std::string& strAt = "");
+    // Waits until the dialog is in front again, its list showing exactly these labels.
+    tavren::Snapshot ExpectLabels(tavren::ScriptedUser& u, const std::vector<std::u16string>& labels, const std::string& strWhat);
+    // Whether the dialog is in front, no box over it.
+    bool InFront(tavren::ScriptedUser& u);
+    // Ends the message box the list showed (with this text, when given) by nButton and returns it.
+    static tavren::WindowInfo AnswerBox(tavren::ScriptedUser& u, std::u16string_view strCaption,
+                                        std::optional<std::u16string_view> strText = std::nullopt, int nButton = IDOK);
+    // Wires the list as the File Manager does: a double click opens, "Up" goes up, the location box navigates.
+    template <class List> void Navigate(List& list)
+    {
+        m_onDoubleClick = [&list](int) { list.OpenSelected(); };
+        m_onLocationChange = [&list] { list.GoToLocationBoxSelection(); };
+        m_onButton = [&list](UINT nId) { if (nId == IDC_HOST_UP) list.UpOneLevel(); };
+    }
 
     // The state of the module that holds the lists (libTavren), for tests that call a list
     // outside the dialog.

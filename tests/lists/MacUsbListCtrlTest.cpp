@@ -24,7 +24,6 @@ using tavren::ScriptedUser;
 using tavren::Snapshot;
 using tavren::test::Narrow;
 using Labels = std::vector<std::u16string>;
-using listlook::Items;
 
 constexpr int kList = CListHostDlg::IDC_HOST_LIST;
 constexpr const char16_t* kCommError = u"Communication Error";
@@ -56,13 +55,11 @@ protected:
         tavren::test::EmulatedMachine::WriteBytes(p, std::vector<uint8_t>(bytes.begin(), bytes.end()));
     }
     void Ctl(const std::vector<std::string>& words) const { tavren::test::CtlOk(Machine(), words); }
-    // Ends the message box the list showed (with this text, when given), back to the list's dialog.
+    // Ends the message box the list showed (with this string of the module, when given).
     static void AnswerBox(ScriptedUser& u, std::u16string_view strCaption, UINT nText = 0)
     {
         const CString strText = listlook::Text(nText);
-        u.ExpectMessageBox(strCaption, nText ? std::optional<std::u16string_view>(strText.Str()) : std::nullopt);
-        u.Answer(IDOK);
-        u.WaitForWindow(CListHostDlg::kCaption);
+        CListHostDlg::AnswerBox(u, strCaption, nText ? std::optional<std::u16string_view>(strText.Str()) : std::nullopt);
     }
 
     HANDLE m_hDevice = 0;
@@ -78,39 +75,23 @@ struct ListSetup {
     BOOL bDeepUsbFolders = FALSE;
 };
 
-// The list as the File Manager wires it: a double click opens, "Up" goes up, the location box
-// navigates.
+// The list as the File Manager wires it.
 class MacListTest : public MachineListFixture {
 protected:
     void Run(const ListSetup& setup, const ScriptedUser::Script& script)
     {
         m_dlg.m_onInit = [this, setup](CListHostDlg& d) {
-            m_list.Initialize(setup.bMachine ? m_hDevice : 0, &d.m_location, setup.nListKind, setup.bMachinePresent,
-                              TRUE, setup.nMode, setup.bDeepUsbFolders);
+            m_list.Initialize(setup.bMachine ? m_hDevice : 0, &d.m_location, setup.nListKind, setup.bMachinePresent, TRUE, setup.nMode,
+                              setup.bDeepUsbFolders);
         };
-        m_dlg.m_onDoubleClick = [this](int) { m_list.OpenSelected(); };
-        m_dlg.m_onLocationChange = [this] { m_list.GoToLocationBoxSelection(); };
-        m_dlg.m_onButton = [this](UINT nId) {
-            if (nId == CListHostDlg::IDC_HOST_UP)
-                m_list.UpOneLevel();
-        };
+        m_dlg.Navigate(m_list);
         m_dlg.Play(script);
     }
-    // Once the input is handled: the items, the location box and (nLevel >= 0) the list's level and path.
-    void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhere,
-                    int nLevel = -1, std::u16string_view strPath = u"")
+    // strAt: "level storage path".
+    void ExpectView(ScriptedUser& u, const std::string& strItems, const std::string& strBox, const std::string& strWhat,
+                    const std::string& strAt = "")
     {
-        const Snapshot snap = m_dlg.Settle(u);
-        u.Expect(Items(snap) == strItems && listlook::Box(snap) == strBox,
-                 strWhere + ": the list shows [" + Items(snap) + "], the box [" + listlook::Box(snap) + "]");
-        int nShownLevel = -1;
-        std::u16string strShown;
-        m_dlg.RunOnUiThread([&] {
-            nShownLevel = m_list.m_nLevel;
-            strShown = m_list.m_strCurrentPath.Str();
-        });
-        u.Expect(nLevel < 0 || (nShownLevel == nLevel && strShown == strPath),
-                 strWhere + ": level " + std::to_string(nShownLevel) + ", path \"" + Narrow(strShown) + "\"");
+        m_dlg.ExpectView(u, strItems, strBox, strWhat, strAt);
     }
     // A step, then (bMachine: it lists from the machine) the transfer dialog comes and goes.
     static void Listed(ScriptedUser& u, bool bMachine)
@@ -158,64 +139,26 @@ std::string InUsb1(const std::string& strFolders)
 
 TEST_F(MacListTest, RootViewOffersWhatTheModeAsksForGroupedOnlyWithAMachine)
 {
-    struct Case {
-        const char* pszWhat;
-        bool bMachine;
-        BOOL bMachinePresent;
-        int nMode;
-        std::string strItems, strBox;
-        int nGroups; // 1 grouped, 0 not, -1 not looked at
+    using M = CMacUsbListCtrl;
+    // With a machine, the storages are in the Machine group and the flash drive in the PC group
+    // (nGroups 1); without one the list is not grouped (0; -1 not looked at).
+    const struct { const char* pszWhat; ListSetup setup; std::string strItems, strBox; int nGroups; } cases[] = {
+        {"a machine", {}, kRootItems, "*" + kMachineBox + kPc, 1},
+        {"expected but not connected", {CFolderListCtrl::LIST_DESIGN, false}, kStick + ":10", "Machine:3:0, Not connected:6:1, *PC:1:0, " + kStick + ":10:1", -1},
+        {"flash drives only", {CFolderListCtrl::LIST_DESIGN, true, FALSE, M::MODE_USB_ONLY}, kStick + ":10", "*PC:1:0, " + kStick + ":10:1", 0},
+        {"machine only", {CFolderListCtrl::LIST_DESIGN, true, TRUE, M::MODE_MACHINE_ONLY}, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5", "*" + kMachineBox, -1},
     };
-    const std::vector<Case> cases = {
-        {"a machine", true, TRUE, CMacUsbListCtrl::MODE_EITHER, kRootItems, "*" + kMachineBox + kPc, 1},
-        {"expected but not connected", false, TRUE, CMacUsbListCtrl::MODE_EITHER, kStick + ":10",
-         "Machine:3:0, Not connected:6:1, *PC:1:0, " + kStick + ":10:1", -1},
-        {"flash drives only", true, FALSE, CMacUsbListCtrl::MODE_USB_ONLY, kStick + ":10", "*PC:1:0, " + kStick + ":10:1", 0},
-        {"machine only", true, TRUE, CMacUsbListCtrl::MODE_MACHINE_ONLY, "Built-in:2, USB flash drive 1:5, USB flash drive 2:5",
-         "*" + kMachineBox, -1},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.pszWhat);
-        Run({CFolderListCtrl::LIST_DESIGN, c.bMachine, c.bMachinePresent, c.nMode}, [&](ScriptedUser& u) {
+    for (const auto& c : cases) {
+        Run(c.setup, [&](ScriptedUser& u) {
             ExpectView(u, c.strItems, c.strBox, c.pszWhat);
             int nGroups = -1;
             m_dlg.RunOnUiThread([&] { nGroups = m_list.IsGroupViewEnabled() ? 1 : 0; });
-            u.Expect(c.nGroups < 0 || nGroups == c.nGroups, std::string(c.pszWhat) + ": grouped " + std::to_string(nGroups));
-            // With a machine, the storages are in the Machine group and the flash drive in the PC group.
             const Snapshot snap = u.Look();
-            const tavren::ControlInfo* list = listlook::Control(snap, kList);
-            u.Expect(c.nGroups != 1 || (list->items[0].nGroupId == CMacUsbListCtrl::GROUP_MACHINE &&
-                                        list->items[3].nGroupId == CMacUsbListCtrl::GROUP_PC),
-                     "the storages in the Machine group, the flash drive in the PC group");
+            const auto& items = listlook::Control(snap, kList)->items;
+            u.Expect(c.nGroups < 0 || (nGroups == c.nGroups && (nGroups == 0 || (items[0].nGroupId == M::GROUP_MACHINE && items[3].nGroupId == M::GROUP_PC))),
+                     std::string(c.pszWhat) + ": grouped " + std::to_string(nGroups));
         });
     }
-}
-
-TEST_F(MacListTest, MachineFoldersShowTheirFamilyWithBreadcrumbsAndUpLeadsBack)
-{
-    for (const char* pszName : {"a.qef", "b.qef+", "c.QPX", "d.stx", "notes.txt", "Flowers/rose.qef"})
-        Put(Builtin() / "EMB" / pszName);
-    fs::create_directories(Builtin() / "EMB" / "(UserST)");
-    fs::create_directories(Builtin() / "ORD");
-    Put(Usb1() / "EMB" / "(UserST)" / "x.qef");
-    Run({}, [&](ScriptedUser& u) {
-        const std::string strEmbItems = "Flowers:4, a.qef:16, b.qef+:18, c.QPX:20";
-        Open(u, u"Built-in");
-        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "built-in storage's \\EMB", 2, u"\\\\EMB");
-        Open(u, u"Flowers");
-        ExpectView(u, "rose.qef:16", InBuiltin("EMB:4:2, *Flowers:4:3"), "a folder in it", 3, u"\\\\EMB\\Flowers");
-        // The breadcrumb's "EMB" goes back to the root folder.
-        Choose(u, 2);
-        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back by the location box");
-        Up(u);
-        ExpectView(u, "EMB:4, ORD:4", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
-                   "up from the root folder: the storage's top", 1, u"\\");
-        Up(u, false);
-        ExpectView(u, kRootItems, "*" + kMachineBox + kPc, "up again: the root view");
-        // "(UserST)" belongs to built-in storage only.
-        Open(u, u"USB flash drive 1");
-        ExpectView(u, "(UserST):4", InUsb1("*EMB:4:2"), "USB flash drive 1's \\EMB");
-    });
 }
 
 TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
@@ -229,7 +172,7 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
     Run({CFolderListCtrl::LIST_STX}, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
         ExpectView(u, "L2:4, p.stx:22", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
-                   "the STX list in built-in storage", 1, u"\\\\ORD\\(UserST)");
+                   "the STX list in built-in storage", "1 1 \\\\ORD\\(UserST)");
         Open(u, u"L2");
         Open(u, u"L3");
         ExpectView(u, "L4:4", InBuiltin("L2:4:2, *L3:4:3"), "level 3");
@@ -245,10 +188,14 @@ TEST_F(MacListTest, EachListKeepsToItsRootFolderAndFoldersStopAtTheDepthLimit)
     });
 }
 
+// A design folder shows its family, each type with its picture ("(UserST)" belongs to built-in
+// storage, which hides it here); the breadcrumb and "Up" lead back.
 TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
 {
-    Put(Builtin() / "EMB" / "a.qef");
-    fs::create_directories(Builtin() / "EMB" / "Empty");
+    for (const char* pszName : {"a.qef", "b.qef+", "c.QPX", "d.stx", "notes.txt"})
+        Put(Builtin() / "EMB" / pszName);
+    for (const char* pszName : {"EMB/Empty", "EMB/(UserST)", "ORD"})
+        fs::create_directories(Builtin() / pszName);
     Put(Builtin() / "EMB" / "Full" / "b.qef");
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"Built-in");
@@ -261,10 +208,14 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         u.WaitForWindow(kTransfer);
         u.PressEscape();
         u.WaitForClose();
-        ExpectView(u, "", InBuiltin("EMB:4:2, *Empty:4:3"), "the box back on the folder shown", 3, u"\\\\EMB\\Empty");
+        ExpectView(u, "", InBuiltin("EMB:4:2, *Empty:4:3"), "the box back on the folder shown", "3 1 \\\\EMB\\Empty");
+        Choose(u, 2); // the breadcrumb's "EMB"
+        const std::string strEmbItems = "Empty:4, Full:4, a.qef:16, b.qef+:18, c.QPX:20";
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back by the location box", "2 1 \\\\EMB");
         Up(u);
-        const std::string strEmbItems = "Empty:4, Full:4, a.qef:16";
-        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "back up");
+        ExpectView(u, "EMB:4, ORD:4", "Machine:3:0, *Built-in:2:1, USB flash drive 1:5:1, USB flash drive 2:5:1" + kPc,
+                   "up from the root folder: the storage's top", "1 1 \\");
+        Open(u, u"EMB");
 
         // Escape while a folder is being listed: nothing to report, and the list, its path, level
         // and location box stay on the folder that was listed.
@@ -274,14 +225,14 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         u.PressEscape();
         u.WaitForClose();
         u.WaitForWindow(CListHostDlg::kCaption);
-        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after Escape", 2, u"\\\\EMB");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after Escape", "2 1 \\\\EMB");
         u.Expect(u.Look().Find(kCommError) == nullptr, "a stopped listing is not reported");
 
         // The cable pulled while the folder is listed: the message, and the list as it was.
         Ctl({"fault", "UploadList", "pull"});
         Open(u, u"Full", false);
         AnswerBox(u, kCommError);
-        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the pulled cable", 2, u"\\\\EMB");
+        ExpectView(u, strEmbItems, InBuiltin("*EMB:4:2"), "after the pulled cable", "2 1 \\\\EMB");
         Ctl({"cable", "plug"});
 
         // A flash drive missing from the machine, chosen in the location box and in the root view.
@@ -292,7 +243,7 @@ TEST_F(MacListTest, AnEmptyFolderShowsAnEmptyListAndFailuresKeepWhatWasShown)
         Choose(u, 0, false);
         Open(u, u"USB flash drive 2", false);
         AnswerBox(u, kCommError);
-        ExpectView(u, kRootItems, "*" + kMachineBox + kPc, "the root view after the absent flash drive", 0, u"");
+        ExpectView(u, kRootItems, "*" + kMachineBox + kPc, "the root view after the absent flash drive", "0 0 ");
     });
 }
 
@@ -300,11 +251,11 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
 {
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
-        ExpectView(u, "Embf:4", kMachineBox + kPc + ", *EMB:4:2", "a new stick", 2, u"E:\\EMB");
+        ExpectView(u, "Embf:4", kMachineBox + kPc + ", *EMB:4:2", "a new stick", "2 0 E:\\EMB");
         u.Expect(fs::is_directory(Drives().Host("USBSTICK/EMB/Embf")), "EMB and Embf made on the stick");
         // Through the location box the root folder opens at level 1, the drive's entry selected.
         Choose(u, 5, false);
-        ExpectView(u, "Embf:4", kMachineBox + ", PC:1:0, *" + kStick + ":10:1", "the drive's entry", 1, u"E:\\EMB");
+        ExpectView(u, "Embf:4", kMachineBox + ", PC:1:0, *" + kStick + ":10:1", "the drive's entry", "1 0 E:\\EMB");
         Up(u, false);
         ExpectView(u, kRootItems, kMachineBox + ", *PC:1:0, " + kStick + ":10:1", "up: the root view with \"PC\" chosen");
     });
@@ -312,13 +263,21 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     // 2 are not listed.
     fs::remove_all(Drives().Host("USBSTICK/EMB"));
     fs::create_directories(Drives().Host("USBSTICK/EMB/Mine/Deeper/Deepest"));
+    const fixture::Bytes qef = tavren::test::CorpusDesign();
+    Drives().Write("USBSTICK/EMB/Mine/a.qef", std::string(qef.begin(), qef.end()));
+    Drives().Write("USBSTICK/EMB/Mine/a.qbf", "companion a");
     Run({}, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
         ExpectView(u, "Mine:4", kMachineBox + kPc + ", *EMB:4:2", "a stick with a folder");
         Open(u, u"Mine", false);
-        ExpectView(u, "", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "level 3: no folders");
+        ExpectView(u, "a.qef:26", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "level 3: no folders");
         u.Expect(!fs::exists(Drives().Host("USBSTICK/EMB/Embf")), "no working folder made");
+        // A rename on the PC's drive goes to its file system, the companion along.
+        u.EditLabel(kList, 0, u"b");
+        ExpectView(u, "b.qef:26", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "renamed");
     });
+    EXPECT_TRUE(fs::exists(Drives().Host("USBSTICK/EMB/Mine/b.qef")) && fs::exists(Drives().Host("USBSTICK/EMB/Mine/b.qbf")));
+    EXPECT_FALSE(fs::exists(Drives().Host("USBSTICK/EMB/Mine/a.qef")));
     // A root folder with files but no folder gets the working folder.
     fs::create_directories(Drives().Host("USBSTICK/ORD"));
     fixture::WriteFile(Drives().Host("USBSTICK/ORD/loose.txt"), {'x'});
@@ -331,7 +290,7 @@ TEST_F(MacListTest, AFlashDriveOnThePcGetsItsRootAndWorkingFolder)
     Run(deep, [&](ScriptedUser& u) {
         Open(u, u"USBSTICK (E:)", false);
         Open(u, u"Mine", false);
-        ExpectView(u, "Deeper:4", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "deep folders");
+        ExpectView(u, "Deeper:4, b.qef:26", kMachineBox + kPc + ", EMB:4:2, *Mine:4:3", "deep folders");
         Choose(u, 6, false);
         ExpectView(u, "Mine:4", kMachineBox + kPc + ", *EMB:4:2", "back by the box");
     });
@@ -400,17 +359,13 @@ protected:
             m[item.strLabel] = item.nImage;
         return m;
     }
-    static int IndexOf(ScriptedUser& u, std::u16string_view strLabel)
+    int IndexOf(ScriptedUser& u, std::u16string_view strLabel)
     {
         const int n = listlook::IndexOf(u.Look(), strLabel);
         u.Expect(n >= 0, "an item " + Narrow(strLabel));
         return n;
     }
-    Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat)
-    {
-        return u.WaitUntil([&](const Snapshot& s) { return s.Front() && s.Front()->hWnd == m_dlg.m_hShown && listlook::Labels(s) == expected; },
-                           strWhat);
-    }
+    Snapshot ExpectLabels(ScriptedUser& u, const Labels& expected, const std::string& strWhat) { return m_dlg.ExpectLabels(u, expected, strWhat); }
     // Opens "\EMB\Work" (through the transfer dialog) and waits for its items.
     void OpenWork(ScriptedUser& u, const Labels& expected)
     {
@@ -440,7 +395,6 @@ protected:
         return n;
     }
     bool FaultTaken(const std::string& strOp) const { return !tavren::test::FaultArmed(Machine(), strOp); }
-    // Answers "Confirm Deleting" with nButton.
     static void ConfirmDeleting(ScriptedUser& u, int nButton = IDYES)
     {
         u.ExpectMessageBox(u"Confirm Deleting", u"Are you sure you want to delete the selected file(s)/folder(s)?");
@@ -451,35 +405,51 @@ protected:
     std::atomic<int> m_nResult{-1};
 };
 
-TEST_F(MachineOpsTest, NewFolderTakesTheNextFreeFolderNameAndRefusalsAddNothing)
+TEST_F(MachineOpsTest, NewFoldersTakeTheNextFreeNameAndSelectedFilesAndFoldersGoWithWhatTheyHold)
 {
     fs::create_directories(Work() / "New Folder");
     fs::create_directories(Work() / "new folder (2)");
-    Put(Work() / "Rose.qef");
+    for (const char* psz : {"a.qef", "a.qbf", "b.qef", "b.qbf", "c.qef", "Old/x.qef", "Old/Inner/y.qef"})
+        Put(Work() / psz);
     Run([&](ScriptedUser& u) {
-        OpenWork(u, {u"New Folder", u"new folder (2)", u"Rose.qef"});
+        OpenWork(u, {u"New Folder", u"new folder (2)", u"Old", u"a.qef", u"b.qef", u"c.qef"});
         u.Click(kNewFolder);
-        Snapshot s = ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"Rose.qef"}, "New Folder (3)");
+        Snapshot s = ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"Old", u"a.qef", u"b.qef", u"c.qef"}, "(3)");
         u.Expect(PicturesIn(s)[u"New Folder (3)"] == CFolderListCtrl::PIC_FOLDER && fs::is_directory(Work() / "New Folder (3)"),
                  "a folder's picture, made on the machine");
         u.Click(kNewFolder);
-        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"Rose.qef"}, "(4)");
-
+        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"Old", u"a.qef", u"b.qef", u"c.qef"}, "(4)");
         // A file of the next name is no folder, so the name is taken all the same; the machine
         // refuses it, the refusal is shown and no item appears.
         Put(Work() / "New Folder (5)");
         u.Click(kNewFolder);
         AnswerBox(u, kCommError, 12542); // "The machine failed to create the folder."
-        u.Expect(listlook::Labels(u.Look()).size() == 5, "no item for a refused folder");
-
+        u.Expect(listlook::Labels(u.Look()).size() == 8, "no item for a refused folder");
         // The folder cannot be listed: the message, and nothing is made.
         Ctl({"fault", "UploadList", "0x8002"});
         u.Click(kNewFolder);
         AnswerBox(u, kCommError, 12522); // "The machine is temporary busy..."
-        u.Expect(listlook::Labels(u.Look()).size() == 5, "nothing made without a listing");
+        u.Expect(listlook::Labels(u.Look()).size() == 8, "nothing made without a listing");
+
+        // Selected files go with their companions and their ticks; a folder with what it holds.
+        Select({u"a.qef"}, true);
+        Select({u"a.qef", u"c.qef"});
+        u.Click(kDeleteSelected);
+        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"Old", u"b.qef"}, "a.qef and c.qef gone");
+        u.Expect(Checked() == 0, "the tick went with the item");
+        Select({u"Old"});
+        u.Click(kDeleteFolder);
+        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"b.qef"}, "Old gone");
+        Ctl({"fault", "DeleteFolder", "0x8013"});
+        Select({u"New Folder"});
+        u.Click(kDeleteFolder);
+        AnswerBox(u, kCommError, 12539); // "The machine failed to delete the file."
+        ExpectLabels(u, {u"New Folder", u"new folder (2)", u"New Folder (3)", u"New Folder (4)", u"b.qef"}, "New Folder kept");
     });
     EXPECT_FALSE(fs::exists(Work() / "New Folder (6)")) << "no other name tried";
     EXPECT_TRUE(fs::is_regular_file(Work() / "New Folder (5)"));
+    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("c.qef") || OnMachine("Old"));
+    EXPECT_TRUE(OnMachine("b.qef") && OnMachine("b.qbf") && OnMachine("New Folder"));
 }
 
 TEST_F(MachineOpsTest, RenamedFilesKeepTheirTypeAndTakeTheirCompanionFoldersAnyAllowedName)
@@ -575,48 +545,6 @@ TEST_F(MachineOpsTest, ErasingTickedFilesStopsAtAFailureAndACancelRemovesWhatWen
     });
     EXPECT_FALSE(OnMachine("a.qef") || OnMachine("b.qef") || OnMachine("c.qef+"));
     EXPECT_TRUE(OnMachine("a.qbf") && OnMachine("d.qpx")) << "companions of ticked files stay";
-}
-
-TEST_F(MachineOpsTest, DeletingSelectedFilesTakesCompanionsAndFoldersGoWithTheirContents)
-{
-    for (const char* psz : {"a.qef", "a.qbf", "b.qef", "b.qbf", "c.qef", "Old/x.qef", "Old/Inner/y.qef"})
-        Put(Work() / psz);
-    fs::create_directories(Work() / "Keep");
-    Run([&](ScriptedUser& u) {
-        OpenWork(u, {u"Keep", u"Old", u"a.qef", u"b.qef", u"c.qef"});
-        Select({u"a.qef"}, true);
-        Select({u"a.qef", u"c.qef"});
-        u.Click(kDeleteSelected);
-        ExpectLabels(u, {u"Keep", u"Old", u"b.qef"}, "a.qef and c.qef gone");
-        u.Expect(Checked() == 0, "the tick went with the item");
-
-        Select({u"Old"});
-        u.Click(kDeleteFolder);
-        ExpectLabels(u, {u"Keep", u"b.qef"}, "Old gone");
-
-        Ctl({"fault", "DeleteFolder", "0x8013"});
-        Select({u"Keep"});
-        u.Click(kDeleteFolder);
-        AnswerBox(u, kCommError, 12539); // "The machine failed to delete the file."
-        ExpectLabels(u, {u"Keep", u"b.qef"}, "Keep kept");
-    });
-    EXPECT_FALSE(OnMachine("a.qef") || OnMachine("a.qbf") || OnMachine("c.qef") || OnMachine("Old"));
-    EXPECT_TRUE(OnMachine("b.qef") && OnMachine("b.qbf") && OnMachine("Keep"));
-}
-
-TEST_F(MachineOpsTest, OnAFlashDriveOfThePcRenamesGoToTheFileSystem)
-{
-    const fixture::Bytes qef = tavren::test::CorpusDesign();
-    Drives().Write("USBSTICK/EMB/Embf/a.qef", std::string(qef.begin(), qef.end()));
-    Drives().Write("USBSTICK/EMB/Embf/a.qbf", "companion a");
-    m_fnOpen = [this] { m_list.ShowUsbFolder(u"E:\\EMB\\Embf", 3, TRUE); };
-    Run([&](ScriptedUser& u) {
-        OpenWork(u, {u"a.qef"});
-        u.EditLabel(kList, 0, u"b");
-        ExpectLabels(u, {u"b.qef"}, "b.qef");
-    });
-    EXPECT_TRUE(fs::exists(Drives().Host("USBSTICK/EMB/Embf/b.qef")) && fs::exists(Drives().Host("USBSTICK/EMB/Embf/b.qbf")));
-    EXPECT_FALSE(fs::exists(Drives().Host("USBSTICK/EMB/Embf/a.qef")));
 }
 
 } // namespace

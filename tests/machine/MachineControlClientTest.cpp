@@ -22,17 +22,14 @@ TEST(MachineControlClient, OwnerOnlySocketAnswersAndSilence)
     tavren::test::Watchdog watchdog;
     tavren::test::EmulatedMachine machine;
     ASSERT_TRUE(machine.Start({"--usb2", "absent"}));
-    CMachineControlClient client(machine.SocketPath(), 2000);
     EXPECT_EQ(std::filesystem::status(machine.SocketPath()).permissions(),
               std::filesystem::perms::owner_read | std::filesystem::perms::owner_write)
         << "only its owner may drive the machine";
-
-    // Its answers (done, refused, no machine) are what every test's EmulatedMachine::Ctl reads,
-    // pinned with the machine's commands in QuorvelTest.cpp (QuorvelCtlTest).
-    EXPECT_EQ(client.Send({"cable", "pull"}).status, Status::Ok);
-    EXPECT_EQ(client.Send({"cable", "sideways"}).status, Status::Refused);
+    // Its answers done, refused and no machine are what every test's EmulatedMachine::Ctl reads,
+    // pinned with the machine's commands in QuorvelTest.cpp (QuorvelCtlTest); no machine is also
+    // told apart from one that never answers here.
     machine.Stop();
-    EXPECT_EQ(client.Send({"show"}).status, Status::NoMachine);
+    EXPECT_EQ(CMachineControlClient(machine.SocketPath(), 2000).Send({"show"}).status, Status::NoMachine);
 
     // A socket that takes the connection but never answers: the client gives up in its time.
     std::string strSilent = machine.Root() / "silent.sock";

@@ -2,6 +2,7 @@
 #include "machine/Quorvel.h"
 #include "platform/kernel/Handle.h"
 #include "tests/support/MachineAndDrives.h"
+#include "tests/support/TestFiles.h"
 #include "tests/support/Watchdog.h"
 
 #include <gtest/gtest.h>
@@ -74,11 +75,7 @@ protected:
         ASSERT_TRUE(m_machine.Start());
         ASSERT_NE(m_hDevice = Connect(), 0u);
     }
-    void TearDown() override
-    {
-        if (m_hDevice)
-            CloseHandle(m_hDevice);
-    }
+    void TearDown() override { CloseHandle(m_hDevice); } // 0 when the test has none: a no-op
     void Ctl(const std::vector<std::string>& words) { tavren::test::CtlOk(m_machine, words); }
     // A handle of the machine connected now (0 when there is none), never with the status of a
     // machine the link cannot work with.
@@ -95,19 +92,14 @@ protected:
     {
         uint8_t* p = nullptr;
         uint32_t n = 0;
-        const std::u16string strPath = path;
-        EXPECT_EQ(pfnUpload(m_hDevice, storage, path, &p, &n), nCode)
-            << std::string(strPath.begin(), strPath.end()); // ASCII is enough to tell the paths apart
+        EXPECT_EQ(pfnUpload(m_hDevice, storage, path, &p, &n), nCode) << tavren::test::Narrow(path);
         EXPECT_TRUE(nCode == 0 || p == nullptr);
         Bytes v(p, p + n);
         EXPECT_EQ(GlobalHeapFree(&p), 0);
         EXPECT_EQ(p, nullptr);
         return v;
     }
-    Bytes List(uint32_t storage, const char16_t* folder, int32_t nCode = 0)
-    {
-        return Upload(UploadList, storage, folder, nCode);
-    }
+    Bytes List(uint32_t storage, const char16_t* folder, int32_t nCode = 0) { return Upload(UploadList, storage, folder, nCode); }
     int32_t Send(uint32_t storage, const char16_t* path, const Bytes& data)
     {
         return DownloadFile(m_hDevice, storage, path, data.data(), static_cast<uint32_t>(data.size()));
@@ -214,7 +206,7 @@ TEST_F(QuorvelTest, FileAndFolderOperations)
     EXPECT_FALSE(fs::exists(m_machine.Storage(1) / "Extra") || fs::exists(m_machine.Storage(1) / "found.qef"));
 }
 
-TEST_F(QuorvelTest, Status_DefaultsAndSettings)
+TEST_F(QuorvelTest, StatusAndStorageFull_SettingsTakeEffectAndAFullStorageKeepsNothing)
 {
     EXPECT_EQ(std::vector<int>({Status(0), Status(3), Status(4)}), std::vector<int>({2, 0, 0}));
     EXPECT_EQ(GetMachineType(m_hDevice, 0), 0);
@@ -222,10 +214,7 @@ TEST_F(QuorvelTest, Status_DefaultsAndSettings)
     EXPECT_EQ(std::vector<int>({Status(0), Status(3), Status(4)}), std::vector<int>({1, 1, 5}));
     EXPECT_EQ(SetStatus(m_hDevice, 0, 2), 0);
     EXPECT_EQ(Status(0), 2);
-}
 
-TEST_F(QuorvelTest, StorageFull_Answers8010AndKeepsNothing)
-{
     Ctl({"capacity", "1", "1000"});
     const Bytes six(600, 6), nine(900, 9);
     EXPECT_EQ(Send(1, u"\\EMB\\a.qef", six), 0);

@@ -10,17 +10,6 @@
 
 #include <vector>
 
-namespace {
-
-std::vector<uint8_t> Pixels(const CBitmap& bm, int& w, int& h)
-{
-    std::vector<uint8_t> bgr;
-    EXPECT_TRUE(tavren::GetBitmapPixels(bm.m_hObject, w, h, bgr));
-    return bgr;
-}
-
-} // namespace
-
 TEST(ModuleListPicture, TheCornerShowsBitmaps13005And13006WithWhiteLeftOut)
 {
     CEmbData design;
@@ -33,19 +22,18 @@ TEST(ModuleListPicture, TheCornerShowsBitmaps13005And13006WithWhiteLeftOut)
     HMODULE hModule = tavren::ModuleFromAddress(reinterpret_cast<const void*>(&CListPicture::DrawStandInBox));
     ASSERT_NE(hModule, 0u);
     int w = 0, h = 0;
-    std::vector<uint8_t> under = Pixels(plain, w, h);
+    std::vector<uint8_t> under, pic;
+    ASSERT_TRUE(tavren::GetBitmapPixels(plain.m_hObject, w, h, under));
     for (auto [nId, pbm] : {std::pair{13005u, &unticked}, std::pair{13006u, &ticked}}) {
         const tavren::BitmapResource* box = tavren::FindBitmapResource(hModule, nId);
         ASSERT_TRUE(box && box->nWidth == 16 && box->nHeight == 16) << nId;
-        std::vector<uint8_t> pic = Pixels(*pbm, w, h);
-        ASSERT_EQ(w, 48);
-        ASSERT_EQ(h, 48);
+        ASSERT_TRUE(tavren::GetBitmapPixels(pbm->m_hObject, w, h, pic) && w == 48 && h == 48);
         int nBoxPixels = 0;
         for (int y = 0; y < 16; ++y)
             for (int x = 0; x < 16; ++x) {
                 const uint8_t* b = box->pBits + y * box->Stride() + x * 3;
-                size_t at = static_cast<size_t>((32 + y) * 48 + 32 + x) * 3;
-                bool white = b[0] == 255 && b[1] == 255 && b[2] == 255;
+                const size_t at = static_cast<size_t>((32 + y) * 48 + 32 + x) * 3;
+                const bool white = b[0] == 255 && b[1] == 255 && b[2] == 255;
                 const uint8_t* want = white ? &under[at] : b;
                 nBoxPixels += !white;
                 ASSERT_TRUE(pic[at] == want[0] && pic[at + 1] == want[1] && pic[at + 2] == want[2])

@@ -7,31 +7,28 @@
 
 namespace {
 
-// Opens Connection Settings through the export and reports its caption and first column title.
-struct SeenTexts {
-    std::u16string caption;
-    std::u16string column;
-    std::u16string cancel;
-};
-
-SeenTexts OpenConnectionSettings(tavren::test::LoadedModule& m)
+// Opens Connection Settings through the export and closes it with Escape: its caption, its first
+// column's title and its Cancel button's text.
+std::u16string OpenConnectionSettings(tavren::test::LoadedModule& m, std::u16string* pColumn = nullptr,
+                                      std::u16string* pCancel = nullptr)
 {
-    SeenTexts seen;
+    std::u16string strCaption;
     tavren::ScriptedUser user([&](tavren::ScriptedUser& u) {
         const auto& w = u.WaitUntil([](const tavren::Snapshot& s) { return s.Front() && s.Front()->Control(13033); },
                                     "a dialog with the machine list");
-        seen.caption = w.Front()->strCaption;
-        auto list = *w.Front()->Control(13033);
-        u.Expect(list.columns.size() == 2, "two columns");
-        if (list.columns.size() == 2)
-            seen.column = list.columns[0].strText;
-        seen.cancel = w.Front()->Control(IDCANCEL)->strText;
-        u.WaitForWindow(seen.caption);
+        strCaption = w.Front()->strCaption;
+        const auto& columns = w.Front()->Control(13033)->columns;
+        u.Expect(columns.size() == 2, "two columns");
+        if (pColumn && columns.size() == 2)
+            *pColumn = columns[0].strText;
+        if (pCancel)
+            *pCancel = w.Front()->Control(IDCANCEL)->strText;
+        u.WaitForWindow(strCaption);
         u.PressEscape();
     });
     EXPECT_EQ(m.pfnComSetDialog(0, 0), IDCANCEL);
     EXPECT_TRUE(user.Finish()) << user.Report();
-    return seen;
+    return strCaption;
 }
 
 class LanguageSwitch : public tavren::test::ModuleFixture {
@@ -46,28 +43,24 @@ TEST_F(LanguageSwitch, JapaneseComesFromTheLanguageModuleAndEnglishReturns)
     tavren::test::LoadedModule& m = Module();
     ASSERT_TRUE(m.pfnChangeLanguage && m.pfnComSetDialog);
 
-    SeenTexts en = OpenConnectionSettings(m);
-    EXPECT_EQ(en.caption, u"Connection Settings");
-    EXPECT_EQ(en.column, u"Sewing Machine Name");
-    EXPECT_EQ(en.cancel, u"Cancel");
+    std::u16string strColumn, strCancel;
+    EXPECT_EQ(OpenConnectionSettings(m, &strColumn, &strCancel), u"Connection Settings");
+    EXPECT_EQ(std::make_pair(strColumn, strCancel), std::make_pair(std::u16string(u"Sewing Machine Name"), std::u16string(u"Cancel")));
 
     // Twice in a row: the first language module is freed and loaded again.
     EXPECT_TRUE(m.pfnChangeLanguage(1041));
     EXPECT_TRUE(m.pfnChangeLanguage(1041));
-    SeenTexts ja = OpenConnectionSettings(m);
-    EXPECT_EQ(ja.caption, u"接続設定");
-    EXPECT_EQ(ja.column, u"ミシン名");
-    EXPECT_EQ(ja.cancel, u"キャンセル");
+    EXPECT_EQ(OpenConnectionSettings(m, &strColumn, &strCancel), u"接続設定");
+    EXPECT_EQ(std::make_pair(strColumn, strCancel), std::make_pair(std::u16string(u"ミシン名"), std::u16string(u"キャンセル")));
 
     EXPECT_TRUE(m.pfnChangeLanguage(1033));
-    EXPECT_EQ(OpenConnectionSettings(m).caption, u"Connection Settings");
+    EXPECT_EQ(OpenConnectionSettings(m), u"Connection Settings");
 
     // An unknown language releases a loaded language module and says so.
     EXPECT_TRUE(m.pfnChangeLanguage(1041));
     EXPECT_FALSE(m.pfnChangeLanguage(2052));
-    SeenTexts back = OpenConnectionSettings(m);
-    EXPECT_EQ(back.caption, u"Connection Settings");
-    EXPECT_EQ(back.column, u"Sewing Machine Name");
+    EXPECT_EQ(OpenConnectionSettings(m, &strColumn), u"Connection Settings");
+    EXPECT_EQ(strColumn, u"Sewing Machine Name");
     EXPECT_FALSE(m.pfnChangeLanguage(0));
     EXPECT_TRUE(m.pfnChangeLanguage(1033));
 }

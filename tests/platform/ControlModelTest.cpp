@@ -1,84 +1,17 @@
-// The list view model through its wrapper (the notifications of a change, sorting), and device
-// notifications: a device interface to the windows registered for it, a drive that comes or goes
-// to every top-level window as a volume broadcast.
+// Device notifications: a device interface to the windows registered for its class, a drive that
+// comes or goes to every top-level window as a volume broadcast. (The list view's sorting is the
+// file lists' (tests/lists/FolderListCtrlTest.cpp, SortListCtrl); a pulled drive as the dialogs
+// see it is theirs (tests/dialogs/WriteDesignDriveTest.cpp).)
 #include "WindowTestSupport.h"
 
 #include "tests/support/TempDrives.h"
 
-#include "platform/afx/ListCtrl.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/user/Dbt.h"
 
-#include <string>
 #include <tuple>
 
 namespace {
-
-using Notice = std::tuple<UINT, int, UINT>; // code, item, changed fields
-
-const wintest::Items kReport = {{u"SysListView32", 100, u"", 0, 0, 0, 182, 89, wintest::kChild | WS_BORDER | LVS_REPORT | LVS_SINGLESEL, 0}};
-
-// The parent records the list's notifications with the item and the changed fields.
-class CHostDlg : public wintest::CTestDlg {
-public:
-    CListCtrl m_report;
-    std::vector<Notice> m_seq;
-    bool m_bRefuseChanging = false;
-    CHostDlg() : CTestDlg(u"Host", 200, 330, kReport) { Create(); }
-    void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, 100, m_report); }
-
-protected:
-    BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
-    {
-        const auto* pList = reinterpret_cast<NMLISTVIEW*>(lParam);
-        const UINT nCode = pList->hdr.code;
-        if (nCode != LVN_ITEMCHANGING && nCode != LVN_ITEMCHANGED && nCode != LVN_INSERTITEM)
-            return CDialog::OnNotify(wParam, lParam, pResult);
-        EXPECT_EQ(pList->hdr.idFrom, 100u);
-        m_seq.emplace_back(nCode, pList->iItem, pList->uChanged);
-        *pResult = nCode == LVN_ITEMCHANGING && m_bRefuseChanging;
-        return TRUE;
-    }
-};
-
-TEST(ListView, InsertSetAndStateChangesNotifyTheParentInOrder)
-{
-    CHostDlg dlg;
-    CListCtrl& list = dlg.m_report;
-    EXPECT_EQ(list.InsertItem(5, u"B"), 0) << "an index past the end appends";
-    EXPECT_EQ(list.InsertItem(0, u"A"), 0);
-    dlg.m_seq.clear();
-    list.SetItemData(1, 9);
-    list.SetItemData(1, 9); // unchanged: nothing to announce
-    list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED);
-    list.SetItemState(1, LVIS_SELECTED, LVIS_SELECTED); // single selection moves
-    EXPECT_EQ(dlg.m_seq, (std::vector<Notice>{{LVN_ITEMCHANGING, 1, LVIF_PARAM}, {LVN_ITEMCHANGED, 1, LVIF_PARAM},
-                                              {LVN_ITEMCHANGING, 0, LVIF_STATE}, {LVN_ITEMCHANGED, 0, LVIF_STATE},
-                                              {LVN_ITEMCHANGING, 1, LVIF_STATE}, {LVN_ITEMCHANGING, 0, LVIF_STATE},
-                                              {LVN_ITEMCHANGED, 0, LVIF_STATE}, {LVN_ITEMCHANGED, 1, LVIF_STATE}}));
-    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1);
-    EXPECT_EQ(list.GetSelectedCount(), 1u);
-    dlg.m_bRefuseChanging = true;
-    EXPECT_TRUE(list.SetItemState(0, LVIS_SELECTED, LVIS_SELECTED));
-    EXPECT_EQ(list.GetNextItem(-1, LVNI_SELECTED), 1) << "the parent refused the change";
-}
-
-TEST(ListView, SortItemsUsesTheCallbackOnDataWordsAndKeepsEqualsInOrder)
-{
-    CHostDlg dlg;
-    const LPARAM data[] = {1, 3, 2, 3, 1};
-    for (int i = 0; i < 5; ++i)
-        dlg.m_report.InsertItem(LVIF_TEXT | LVIF_PARAM, i, std::u16string(1, static_cast<char16_t>(u'a' + i)).c_str(), 0, 0, 0, data[i]);
-    const auto byDataDescending = [](LPARAM a, LPARAM b, LPARAM lSort) -> int {
-        EXPECT_EQ(lSort, 77);
-        return a < b ? 1 : (a > b ? -1 : 0);
-    };
-    EXPECT_TRUE(dlg.m_report.SortItems(byDataDescending, 77));
-    std::u16string order;
-    for (int i = 0; i < 5; ++i)
-        order += dlg.m_report.GetItemText(i, 0);
-    EXPECT_EQ(order, u"bdcae");
-}
 
 using Broadcast = std::tuple<UINT, DWORD, DWORD>; // event, device type, a volume's unit mask
 

@@ -24,18 +24,14 @@ using Items = std::vector<tavren::DialogItemTemplate>;
 inline const Items kNoItems;
 using tavren::test::Watchdog;
 
-inline tavren::DialogTemplate MakeTemplate(const char16_t* pszCaption, short cx, short cy, const Items& items)
-{
-    return {0, pszCaption, kDialogStyle, 0, 0, 0, cx, cy, u"MS Shell Dlg", 8, 0, 0, 0, items.data(), static_cast<UINT>(items.size())};
-}
-
 // A dialog on a template of its own; Create() makes its window at once, for tests that call the
 // controls directly (it is destroyed with the object).
 class CTestDlg : public CDialog {
 public:
     tavren::DialogTemplate m_tmpl;
     // items must outlive the dialog.
-    CTestDlg(const char16_t* pszCaption, short cx, short cy, const Items& items = kNoItems) : m_tmpl(MakeTemplate(pszCaption, cx, cy, items))
+    CTestDlg(const char16_t* pszCaption, short cx, short cy, const Items& items = kNoItems)
+        : m_tmpl{0, pszCaption, kDialogStyle, 0, 0, 0, cx, cy, u"MS Shell Dlg", 8, 0, 0, 0, items.data(), static_cast<UINT>(items.size())}
     {
         SetTemplate(&m_tmpl);
     }

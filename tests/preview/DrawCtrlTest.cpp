@@ -34,11 +34,8 @@ TEST(DrawCtrl, JumpsAreDrawnDottedWhenAsked)
     CDrawCtrl draw;
     draw.m_bDrawJumps = 1;
     draw.Draw(design, &c.dc, 0, 0);
-    // From x 4 to 44 at y 0: three pixels of thread, three of background, and so on.
-    std::string row;
-    for (int x = 4; x < 16; ++x)
-        row += c.dc.GetPixel(x, 0) == 0 ? '#' : '.';
-    EXPECT_EQ(row, "###...###...");
+    // From x 4 at y 0 (device row 10 from column 14): three pixels of thread, three of background, ...
+    EXPECT_EQ(c.Rows(26, 11).substr(10 * 27 + 14, 12), "###...###...");
 }
 
 TEST(DrawCtrl, SoftenWhiteAndBlendChangeThePenColour)
@@ -46,7 +43,7 @@ TEST(DrawCtrl, SoftenWhiteAndBlendChangeThePenColour)
     CEmbData design;
     ASSERT_TRUE(Build(design, {{10, 0}, End}, 1));
     CDrawCtrl draw, blend, forced;
-    draw.m_bSoftenWhite = 1;
+    draw.m_bSoftenWhite = forced.m_bForcePaletteColors = 1;
     SetCustom(design, 0, RGB(255, 251, 241)); // green below 252: left alone
     EXPECT_EQ(draw.GetBlockColor(design, 0), RGB(255, 251, 241));
     SetCustom(design, 0, RGB(255, 255, 255));
@@ -61,9 +58,7 @@ TEST(DrawCtrl, SoftenWhiteAndBlendChangeThePenColour)
     EXPECT_EQ(blend.GetBlockColor(design, 0), RGB(255, 255, 255));
     EXPECT_EQ(CDrawCtrl::BlendColor(RGB(10, 20, 30), RGB(255, 255, 255), 50), RGB(132, 137, 142));
     EXPECT_EQ(CDrawCtrl::BlendColor(RGB(10, 20, 30), RGB(0, 0, 0), -5), RGB(10, 20, 30));
-    // Custom colours give way to the palette when forced.
-    forced.m_bForcePaletteColors = 1;
-    design.m_pColorBlocks[0].m_nPaletteIndex = 5;
+    design.m_pColorBlocks[0].m_nPaletteIndex = 5; // custom colours give way to the palette when forced
     EXPECT_EQ(forced.GetBlockColor(design, 0), ThreadPaletteColor(5));
 }
 

@@ -22,16 +22,14 @@ TEST(ListPicture, WorkingBitmapIsTheExtentInScreenPixelsAndAnUnreadDesignHasNone
 {
     CEmbData design;
     // Ten stitches of 100 to the right: 100 mm wide, no height.
-    ASSERT_TRUE(Build(design, {{100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0},
-                               {100, 0}, {100, 0}, End}, 1));
+    ASSERT_TRUE(Build(design, {{100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, {100, 0}, End}, 1));
     EXPECT_EQ(CListPicture::GetWorkingSide(design), 378); // 1000 * 96 / 254 = 377.95
     ASSERT_TRUE(Build(design, {{0, 0}, End}, 1));
     EXPECT_EQ(CListPicture::GetWorkingSide(design), 1);   // never empty
     // A design that did not read makes no picture.
     CEmbData unread;
     CBitmap first, second;
-    EXPECT_FALSE(CListPicture::MakeDesignPair(unread, TRUE, first, second));
-    EXPECT_EQ(first.m_hObject, 0u);
+    EXPECT_FALSE(CListPicture::MakeDesignPair(unread, TRUE, first, second) || first.m_hObject);
 }
 
 TEST(StxPicture, NegativeFeedMovesTheOutlineDownAndAnEmptyOutlineDrawsNothing)

@@ -1,9 +1,8 @@
 // `tavren preview` end to end: a picture of the asked size with thread on it, the 48 x 48 list
 // picture, and a file that cannot be read gives status 1 and no PNG.
+#include "host/cli/PreviewCommand.h"
 #include "tests/design/FixtureWriter.h"
 #include "tests/support/PngReader.h"
-
-#include "host/cli/PreviewCommand.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
@@ -21,8 +20,7 @@ class PreviewCommand : public ::testing::Test {
 protected:
     int Run(std::vector<std::string> args)
     {
-        args.insert(args.begin(), "preview");
-        std::vector<char*> argv;
+        std::vector<char*> argv = {const_cast<char*>("preview")};
         for (auto& a : args)
             argv.push_back(a.data());
         return RunPreviewCommand(static_cast<int>(argv.size()), argv.data());
@@ -74,8 +72,7 @@ TEST_F(PreviewCommand, UnreadableFilesGiveStatusOneAndNoPicture)
         {"notes.txt", fixture::Bytes(600, 'a')}};
     for (const auto& [name, bytes] : files)
         ASSERT_TRUE(fixture::WriteFile(Out(name), bytes));
-    for (const std::string& strIn : {Out("missing.qef"), Out("junk.qef"), Out("short.dst"), Out("empty.stx"),
-                                     Out("notes.txt"), m_dir.string() /* a folder */}) {
+    for (const std::string& strIn : {Out("missing.qef"), Out("junk.qef"), Out("short.dst"), Out("empty.stx"), Out("notes.txt"), m_dir.string()}) {
         EXPECT_EQ(Run({strIn, "-o", Out("x.png")}), 1) << strIn;
         EXPECT_FALSE(fs::exists(Out("x.png"))) << strIn;
     }

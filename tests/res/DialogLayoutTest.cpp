@@ -54,10 +54,9 @@ bool FitsGroupBox(const DialogItemTemplate& group, const DialogItemTemplate& con
            (g.Contains(c) || (g.left <= c.left && c.right <= g.right && c.top <= g.top && g.top < c.bottom && c.bottom <= g.top + kTitleBand));
 }
 
-std::string Name(const DialogItemTemplate& item)
+std::string Name(const DialogItemTemplate& i)
 {
-    return "control " + std::to_string(item.nId) + " at (" + std::to_string(item.x) + ", " + std::to_string(item.y) +
-           ", " + std::to_string(item.cx) + " x " + std::to_string(item.cy) + ")";
+    return "control " + std::to_string(i.nId) + " at " + std::to_string(i.x) + "," + std::to_string(i.y) + " " + std::to_string(i.cx) + "x" + std::to_string(i.cy);
 }
 
 // The faults of one template, as sentences; empty when a person sees nothing wrong.

@@ -1,5 +1,7 @@
 // Resource modules: loading by Windows name, lookups through the resource chain as the language
-// switch uses it, unloading, the module state and the application object's start and end.
+// switch uses it, unloading, the module state and the application object's start and end. A
+// language module loaded again after its free is the language switch's test
+// (tests/module/ModuleExportsTest.cpp, LanguageSwitch).
 #include "platform/kernel/Library.h"
 #include "platform/afx/ModuleState.h"
 #include "platform/user/Resource.h"
@@ -41,9 +43,6 @@ TEST(LoadLibrary, MapsTheWindowsNameToTheLibraryBesideTheCallerAndCountsReferenc
     // Windows names are case-blind and may carry a folder.
     EXPECT_EQ(LoadLibraryW(u"C:\\Program Files\\Tavren\\TAVRENJ.DLL"), h1);
     EXPECT_EQ(GetModuleHandleW(u"TavrenJ.dll"), h1);
-    char16_t szPath[512];
-    DWORD n = GetModuleFileNameW(h1, szPath, 512);
-    EXPECT_TRUE(std::u16string(szPath, n).ends_with(u"/libTavrenJ.so"));
     // Two loads, two frees: the first free leaves the module answering.
     EXPECT_TRUE(FreeLibrary(h1));
     EXPECT_NE(FindStringEntry(h1, 13033), nullptr);
@@ -51,13 +50,6 @@ TEST(LoadLibrary, MapsTheWindowsNameToTheLibraryBesideTheCallerAndCountsReferenc
     EXPECT_EQ(FindResourceTable(h1), nullptr);
     EXPECT_FALSE(FreeLibrary(h1));
     EXPECT_EQ(GetModuleHandleW(u"TavrenJ.dll"), 0u);
-
-    // Loaded again, it answers under a new handle; the old one stays dead.
-    HMODULE h3 = LoadLibraryW(u"TavrenJ.dll");
-    EXPECT_NE(h3, h1);
-    EXPECT_NE(FindStringEntry(h3, 13033), nullptr);
-    EXPECT_EQ(FindStringEntry(h1, 13033), nullptr);
-    EXPECT_TRUE(FreeLibrary(h3));
 }
 
 // The language switch's own test (tests/module) shows the Japanese module winning; here a module
@@ -90,7 +82,6 @@ TEST(ModuleState, ExportsRunInTheirModulesStateAndTheAppLivesFromLoadToLastFree)
     auto pApp = Proc<CWinApp* (*)(HINSTANCE*)>(h, "ResTestApp");
     auto pInitCount = Proc<int (*)(int*)>(h, "ResTestInitCount");
     ASSERT_TRUE(pApp && pInitCount);
-    EXPECT_EQ(GetProcAddress(h, "NoSuchExport"), nullptr);
     int nExits = 0;
     EXPECT_EQ(pInitCount(&nExits), 1);
 

@@ -26,8 +26,6 @@ public:
     EmulatedMachine(const EmulatedMachine&) = delete;
     EmulatedMachine& operator=(const EmulatedMachine&) = delete;
 
-    // The quorvel-machine program beside the tests.
-    static std::string Program();
     // The socket path of this test program's machines.
     static std::string SocketPathOfThisProgram();
 
@@ -43,14 +41,11 @@ public:
     // The folder of storage 1 ("builtin"), 2 ("usb1") or 3 ("usb2").
     std::filesystem::path Storage(int storage) const;
     const std::string& SocketPath() const { return m_strSocket; }
-    bool Running() const { return m_pid > 0; }
 
     static std::vector<uint8_t> ReadBytes(const std::filesystem::path& p);
     static void WriteBytes(const std::filesystem::path& p, const std::vector<uint8_t>& bytes);
 
 private:
-    bool Answers() const;
-
     std::filesystem::path m_root;
     std::string m_strSocket;
     pid_t m_pid = -1;

@@ -47,7 +47,6 @@ public:
 
     bool Loaded() const { return m_hModule != nullptr; }
     const std::string& Error() const { return m_strError; }
-    void* Handle() const { return m_hModule; }
     // Any other symbol of the module, or null.
     void* Symbol(const char* pszName) const { return m_hModule ? dlsym(m_hModule, pszName) : nullptr; }
 
@@ -68,10 +67,7 @@ public:
 
 private:
     template <typename Pfn>
-    void Find(Pfn& pfn, const char* pszName)
-    {
-        pfn = reinterpret_cast<Pfn>(dlsym(m_hModule, pszName));
-    }
+    void Find(Pfn& pfn, const char* pszName) { pfn = reinterpret_cast<Pfn>(dlsym(m_hModule, pszName)); }
 
     void* m_hModule = nullptr;
     std::string m_strError;

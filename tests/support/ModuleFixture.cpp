@@ -11,12 +11,8 @@ ModuleFixture::ModuleFixture(Parts parts) : m_parts(std::move(parts)), m_watchdo
     });
 }
 
-ModuleFixture::~ModuleFixture()
-{
-    m_pModule.reset();
-    m_pMachine.reset();
-    m_pDrives.reset();
-}
+// The members go in reverse order: the module, the machine, the drives, the watchdog last.
+ModuleFixture::~ModuleFixture() = default;
 
 void ModuleFixture::SetUp()
 {

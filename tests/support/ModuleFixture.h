@@ -59,16 +59,8 @@ public:
             return *this;
         }
         // libTavren loaded by dlopen.
-        Parts& Module()
-        {
-            bModule = true;
-            return *this;
-        }
-        Parts& Watchdog(DWORD dwTimeout)
-        {
-            dwWatchdog = dwTimeout;
-            return *this;
-        }
+        Parts& Module() { bModule = true; return *this; }
+        Parts& Watchdog(DWORD dwTimeout) { dwWatchdog = dwTimeout; return *this; }
     };
 
 protected:

@@ -1,14 +1,10 @@
 #include "tests/support/ScriptedUser.h"
 
-#include "tests/support/LeftoverWindows.h"
-
-#include "platform/base/CodePage.h"
-#include "platform/user/Dbt.h"
 #include "platform/kernel/Handle.h"
+#include "tests/support/Watchdog.h"
 #include "tests/support/TestFiles.h"
 
 #include <chrono>
-#include <sstream>
 
 namespace tavren {
 
@@ -17,16 +13,27 @@ namespace {
 using tavren::test::Narrow;
 struct ScriptAborted {};
 
-bool IsFront(const Snapshot& snap, HWND hWnd)
-{
-    const WindowInfo* pFront = snap.Front();
-    return pFront && pFront->hWnd == hWnd;
-}
+std::string Id(int n) { return std::to_string(n); }
+
 } // namespace
 
 ScriptedUser::ScriptedUser(Script script, DWORD dwStepTimeout) : m_dwStepTimeout(dwStepTimeout)
 {
-    m_thread = std::thread([this, script = std::move(script)] { Run(script); });
+    m_thread = std::thread([this, script = std::move(script)] {
+        bool bFailed = true;
+        try {
+            script(*this);
+            bFailed = false;
+        } catch (const std::exception& e) {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_failures.push_back(std::string("the script threw: ") + e.what());
+        } catch (const ScriptAborted&) {
+        }
+        // After a failure: close what is open, front first, so the program's modal loops end.
+        if (bFailed)
+            test::CloseLeftoverWindows(m_dwStepTimeout);
+        m_bDone = true;
+    });
 }
 
 ScriptedUser::~ScriptedUser()
@@ -35,44 +42,27 @@ ScriptedUser::~ScriptedUser()
         m_thread.join();
 }
 
-void ScriptedUser::Run(Script script)
-{
-    try {
-        script(*this);
-    } catch (const ScriptAborted&) {
-        CloseEverything();
-    } catch (const std::exception& e) {
-        {
-            std::lock_guard<std::mutex> lock(m_mutex);
-            m_failures.push_back(std::string("the script threw: ") + e.what());
-        }
-        CloseEverything();
-    }
-    m_bDone = true;
-}
-
 bool ScriptedUser::Finish(DWORD dwTimeout)
 {
     Deadline deadline(dwTimeout);
     while (!m_bDone && !deadline.Passed())
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    if (!m_bDone) {
-        std::lock_guard<std::mutex> lock(m_mutex);
-        m_failures.push_back("the script did not end in time");
-        return false;
-    }
-    m_thread.join();
+    const bool bDone = m_bDone;
+    if (bDone)
+        m_thread.join();
     std::lock_guard<std::mutex> lock(m_mutex);
-    return m_failures.empty();
+    if (!bDone)
+        m_failures.push_back("the script did not end in time");
+    return bDone && m_failures.empty();
 }
 
 std::string ScriptedUser::Report() const
 {
     std::lock_guard<std::mutex> lock(m_mutex);
-    std::ostringstream out;
+    std::string out;
     for (const std::string& s : m_failures)
-        out << s << "\n";
-    return out.str();
+        out += s + "\n";
+    return out;
 }
 
 void ScriptedUser::Fail(const std::string& strWhy)
@@ -90,10 +80,17 @@ void ScriptedUser::Expect(bool bCondition, const std::string& strWhat)
         Fail("expectation failed: " + strWhat);
 }
 
-// After a failure: close what is open, front first, so the program's modal loops end.
-void ScriptedUser::CloseEverything()
+void ScriptedUser::Act(const std::string& strWhat, const std::function<bool(std::string*)>& act, bool bRetry)
 {
-    test::CloseLeftoverWindows(m_dwStepTimeout);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_dwStepTimeout);
+    std::string strError;
+    while (!act(&strError)) {
+        if (!bRetry || strError.find("another window is in front") == std::string::npos ||
+            std::chrono::steady_clock::now() >= deadline)
+            Fail(strWhat + ": " + strError);
+        strError.clear();
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
 }
 
 Snapshot ScriptedUser::Look()
@@ -105,44 +102,37 @@ Snapshot ScriptedUser::WaitUntil(const std::function<bool(const Snapshot&)>& pre
 {
     auto snap = WaitFor(pred, m_dwStepTimeout);
     if (!snap) {
-        Snapshot now = TakeSnapshot(1000);
         std::string strSeen;
-        for (const WindowInfo& w : now.windows)
+        for (const WindowInfo& w : TakeSnapshot(1000).windows)
             strSeen += " \"" + Narrow(w.strCaption) + "\"";
         Fail("timed out waiting for " + strWhat + " (windows:" + strSeen + ")");
     }
     return *snap;
 }
 
-WindowInfo ScriptedUser::Current()
-{
-    Snapshot snap = Look();
-    if (const WindowInfo* p = snap.Find(m_hCurrent))
-        return *p;
-    Fail("the current window has gone");
-}
-
 ControlInfo ScriptedUser::Control(int nId)
 {
-    WindowInfo w = Current();
-    if (const ControlInfo* p = w.Control(nId))
+    Snapshot snap = Look();
+    const WindowInfo* w = snap.Find(m_hCurrent);
+    if (!w)
+        Fail("the current window has gone");
+    if (const ControlInfo* p = w->Control(nId))
         return *p;
-    Fail("the window \"" + Narrow(w.strCaption) + "\" has no control " + std::to_string(nId));
+    Fail("the window \"" + Narrow(w->strCaption) + "\" has no control " + Id(nId));
+}
+
+WindowInfo ScriptedUser::WaitForFront(const std::function<bool(const WindowInfo&)>& pred, const std::string& strWhat)
+{
+    Snapshot snap = WaitUntil([&](const Snapshot& s) { return s.Front() && pred(*s.Front()); }, strWhat);
+    m_hCurrent = snap.Front()->hWnd;
+    return *snap.Front();
 }
 
 const WindowInfo& ScriptedUser::WaitForWindow(std::u16string_view strCaption)
 {
     static thread_local WindowInfo s_info;
-    std::u16string caption(strCaption);
-    Snapshot snap = WaitUntil(
-        [&](const Snapshot& s) {
-            const WindowInfo* p = s.Find(caption);
-            return p && IsFront(s, p->hWnd);
-        },
-        "window \"" + Narrow(strCaption) + "\" in front");
-    s_info = *snap.Find(caption);
-    m_hCurrent = s_info.hWnd;
-    return s_info;
+    return s_info = WaitForFront([&](const WindowInfo& w) { return w.strCaption == strCaption; },
+                                 "window \"" + Narrow(strCaption) + "\" in front");
 }
 
 void ScriptedUser::WaitForClose()
@@ -153,23 +143,15 @@ void ScriptedUser::WaitForClose()
 
 void ScriptedUser::WaitForClose(std::u16string_view strCaption)
 {
-    std::u16string caption(strCaption);
-    WaitUntil([&](const Snapshot& s) { return s.Find(caption) == nullptr; }, "\"" + Narrow(strCaption) + "\" to close");
+    WaitUntil([&](const Snapshot& s) { return s.Find(strCaption) == nullptr; }, "\"" + Narrow(strCaption) + "\" to close");
 }
 
 const WindowInfo& ScriptedUser::ExpectMessageBox(std::u16string_view strCaption, std::optional<std::u16string_view> strText)
 {
     static thread_local WindowInfo s_info;
-    std::u16string caption(strCaption);
-    Snapshot snap = WaitUntil(
-        [&](const Snapshot& s) {
-            const WindowInfo* p = s.Front();
-            return p && p->kind == WindowInfo::Kind::MessageBox;
-        },
-        "message box \"" + Narrow(strCaption) + "\"");
-    s_info = *snap.Front();
-    m_hCurrent = s_info.hWnd;
-    if (s_info.strCaption != caption)
+    s_info = WaitForFront([](const WindowInfo& w) { return w.kind == WindowInfo::Kind::MessageBox; },
+                          "message box \"" + Narrow(strCaption) + "\"");
+    if (s_info.strCaption != strCaption)
         Fail("expected message box \"" + Narrow(strCaption) + "\", saw \"" + Narrow(s_info.strCaption) + "\": " + Narrow(s_info.strText));
     if (strText && s_info.strText != *strText)
         Fail("message box \"" + Narrow(strCaption) + "\" says \"" + Narrow(s_info.strText) + "\", expected \"" + Narrow(*strText) + "\"");
@@ -178,34 +160,22 @@ const WindowInfo& ScriptedUser::ExpectMessageBox(std::u16string_view strCaption,
 
 void ScriptedUser::Answer(int nButtonId)
 {
-    HWND hBox = m_hCurrent;
-    std::string strError;
-    if (!ClickButton(ControlHandle(nButtonId), &strError))
-        Fail("answering with " + std::to_string(nButtonId) + ": " + strError);
-    WaitUntil([hBox](const Snapshot& s) { return s.Find(hBox) == nullptr; }, "the message box to close");
+    const HWND hButton = ControlHandle(nButtonId);
+    Act("answering with " + Id(nButtonId), [&](std::string* p) { return ClickButton(hButton, p); });
+    WaitForClose();
 }
 
 const WindowInfo& ScriptedUser::WaitForMenu()
 {
     static thread_local WindowInfo s_info;
-    Snapshot snap = WaitUntil(
-        [](const Snapshot& s) {
-            const WindowInfo* p = s.Front();
-            return p && p->kind == WindowInfo::Kind::Menu;
-        },
-        "a popup menu");
-    s_info = *snap.Front();
-    m_hCurrent = s_info.hWnd;
-    return s_info;
+    return s_info = WaitForFront([](const WindowInfo& w) { return w.kind == WindowInfo::Kind::Menu; }, "a popup menu");
 }
 
 void ScriptedUser::ChooseMenu(UINT nCommandId)
 {
     HWND hMenu = WaitForMenu().hWnd;
-    std::string strError;
-    if (!ChooseMenuItem(hMenu, nCommandId, &strError))
-        Fail("choosing menu command " + std::to_string(nCommandId) + ": " + strError);
-    WaitUntil([hMenu](const Snapshot& s) { return s.Find(hMenu) == nullptr; }, "the menu to close");
+    Act("choosing menu command " + Id(static_cast<int>(nCommandId)), [&](std::string* p) { return ChooseMenuItem(hMenu, nCommandId, p); });
+    WaitForClose();
 }
 
 void ScriptedUser::DismissMenu()
@@ -221,193 +191,106 @@ HWND ScriptedUser::ControlHandle(int nId)
         [&](const Snapshot& s) {
             const WindowInfo* w = s.Find(hWnd);
             const ControlInfo* c = w ? w->Control(nId) : nullptr;
-            return c && c->bVisible && c->bEnabled && w->bEnabled && IsFront(s, hWnd);
+            return c && c->bVisible && c->bEnabled && w->bEnabled && s.Front() == w;
         },
-        "control " + std::to_string(nId) + " to be usable");
+        "control " + Id(nId) + " to be usable");
     return snap.Find(hWnd)->Control(nId)->hWnd;
-}
-
-bool ScriptedUser::ActWhenReachable(const std::function<bool(std::string*)>& act, std::string& strError)
-{
-    // A person waits for a progress dialog that has just come up in front to go away before
-    // clicking on the window behind it; a box that stays up still fails the step in the end.
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(m_dwStepTimeout);
-    for (;;) {
-        strError.clear();
-        if (act(&strError))
-            return true;
-        if (strError.find("another window is in front") == std::string::npos ||
-            std::chrono::steady_clock::now() >= deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
 }
 
 void ScriptedUser::Click(int nId)
 {
-    std::string strError;
-    const HWND hButton = ControlHandle(nId);
-    if (!ActWhenReachable([&](std::string* p) { return ClickButton(hButton, p); }, strError))
-        Fail("clicking " + std::to_string(nId) + ": " + strError);
+    const HWND h = ControlHandle(nId);
+    Act("clicking " + Id(nId), [&](std::string* p) { return ClickButton(h, p); }, true);
 }
 
 void ScriptedUser::PressEnter()
 {
-    std::string strError;
-    if (!PressKey(m_hCurrent, VK_RETURN, &strError))
-        Fail("pressing Enter: " + strError);
+    Act("pressing Enter", [&](std::string* p) { return PressKey(m_hCurrent, VK_RETURN, p); });
 }
 
 void ScriptedUser::PressEscape()
 {
-    std::string strError;
-    if (!PressKey(m_hCurrent, VK_ESCAPE, &strError))
-        Fail("pressing Escape: " + strError);
-}
-
-void ScriptedUser::PressTab()
-{
-    std::string strError;
-    if (!PressKey(m_hCurrent, VK_TAB, &strError))
-        Fail("pressing Tab: " + strError);
-}
-
-void ScriptedUser::PressShiftTab()
-{
-    std::string strError;
-    if (!PressKeyWithShift(m_hCurrent, VK_TAB, &strError))
-        Fail("pressing Shift+Tab: " + strError);
+    Act("pressing Escape", [&](std::string* p) { return PressKey(m_hCurrent, VK_ESCAPE, p); });
 }
 
 void ScriptedUser::Close()
 {
-    std::string strError;
-    if (!CloseWindow(m_hCurrent, &strError))
-        Fail("closing the window: " + strError);
+    Act("closing the window", [&](std::string* p) { return CloseWindow(m_hCurrent, p); });
 }
 
 void ScriptedUser::Type(int nEditId, std::u16string_view strText)
 {
-    std::string strError;
-    if (!TypeText(ControlHandle(nEditId), strText, &strError))
-        Fail("typing into " + std::to_string(nEditId) + ": " + strError);
+    const HWND h = ControlHandle(nEditId);
+    Act("typing into " + Id(nEditId), [&](std::string* p) { return TypeText(h, strText, p); });
 }
 
 void ScriptedUser::ReplaceText(int nEditId, std::u16string_view strText)
 {
-    std::string strError;
-    if (!tavren::ReplaceText(ControlHandle(nEditId), strText, &strError))
-        Fail("replacing the text of " + std::to_string(nEditId) + ": " + strError);
+    const HWND h = ControlHandle(nEditId);
+    Act("replacing the text of " + Id(nEditId), [&](std::string* p) { return tavren::ReplaceText(h, strText, p); });
 }
 
 void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers)
 {
-    std::string strError;
-    if (!tavren::PressKeyIn(ControlHandle(nId), nVirtualKey, nModifiers, &strError))
-        Fail("pressing key " + std::to_string(nVirtualKey) + " in " + std::to_string(nId) + ": " + strError);
-}
-
-void ScriptedUser::ScrollBar(int nId, int nCode, int nPos, int nBar)
-{
-    std::string strError;
-    if (!tavren::ScrollBar(ControlHandle(nId), nCode, nPos, &strError, nBar))
-        Fail("scrolling " + std::to_string(nId) + ": " + strError);
-}
-
-void ScriptedUser::TurnWheel(int nId, int nDelta)
-{
-    std::string strError;
-    if (!tavren::TurnWheel(ControlHandle(nId), nDelta, &strError))
-        Fail("turning the wheel over " + std::to_string(nId) + ": " + strError);
+    const HWND h = ControlHandle(nId);
+    Act("pressing key " + std::to_string(nVirtualKey) + " in " + Id(nId),
+        [&](std::string* p) { return tavren::PressKeyIn(h, nVirtualKey, nModifiers, p); });
 }
 
 void ScriptedUser::ClickItem(int nListId, int nItem)
 {
-    std::string strError;
-    const HWND hList = ControlHandle(nListId);
-    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::Click, p); }, strError))
-        Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+    const HWND h = ControlHandle(nListId);
+    Act("clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, p); }, true);
 }
 
 void ScriptedUser::ClickItem(int nListId, int nItem, ListPart part)
 {
-    std::string strError;
-    if (!ClickListItem(ControlHandle(nListId), nItem, MouseAction::Click, part, &strError))
-        Fail("clicking item " + std::to_string(nItem) + ": " + strError);
+    const HWND h = ControlHandle(nListId);
+    Act("clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, part, p); });
 }
 
 void ScriptedUser::DoubleClickItem(int nListId, int nItem)
 {
-    std::string strError;
-    const HWND hList = ControlHandle(nListId);
-    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::DoubleClick, p); }, strError))
-        Fail("double-clicking item " + std::to_string(nItem) + ": " + strError);
+    const HWND h = ControlHandle(nListId);
+    Act("double-clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::DoubleClick, p); }, true);
 }
 
 void ScriptedUser::RightClickItem(int nListId, int nItem)
 {
-    std::string strError;
-    const HWND hList = ControlHandle(nListId);
-    if (!ActWhenReachable([&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::RightClick, p); }, strError))
-        Fail("right-clicking item " + std::to_string(nItem) + ": " + strError);
+    const HWND h = ControlHandle(nListId);
+    Act("right-clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::RightClick, p); }, true);
 }
 
 void ScriptedUser::EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit)
 {
     HWND hList = ControlHandle(nListId);
     HWND hWnd = m_hCurrent;
-    auto item = [&](const Snapshot& s) -> const ListItemInfo* {
+    auto list = [&](const Snapshot& s) {
         const WindowInfo* w = s.Find(hWnd);
-        const ControlInfo* c = w ? w->ControlByHandle(hList) : nullptr;
-        return c && nItem >= 0 && nItem < static_cast<int>(c->items.size()) ? &c->items[static_cast<size_t>(nItem)] : nullptr;
+        return w ? w->ControlByHandle(hList) : nullptr;
     };
-    std::string strError;
+    auto selected = [&](const Snapshot& s) {
+        const ControlInfo* c = list(s);
+        const ListItemInfo* p = c && nItem >= 0 && nItem < static_cast<int>(c->items.size()) ? &c->items[static_cast<size_t>(nItem)] : nullptr;
+        return p && p->bSelected && p->bFocused;
+    };
+    auto clickLabel = [&](std::string* p) { return ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, p); };
     // One click selects the item, unless it already is the focused, selected one.
-    Snapshot now = Look();
-    const ListItemInfo* pNow = item(now);
-    if (!pNow || !pNow->bSelected || !pNow->bFocused) {
-        if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
-            Fail("clicking item " + std::to_string(nItem) + ": " + strError);
-    }
-    WaitUntil(
-        [&](const Snapshot& s) {
-            const ListItemInfo* p = item(s);
-            return p && p->bSelected && p->bFocused;
-        },
-        "item " + std::to_string(nItem) + " to be selected");
-    if (!ClickListItem(hList, nItem, MouseAction::Click, ListPart::Label, &strError))
-        Fail("clicking the label of item " + std::to_string(nItem) + ": " + strError);
-    Snapshot snap = WaitUntil(
-        [&](const Snapshot& s) {
-            const WindowInfo* w = s.Find(hWnd);
-            const ControlInfo* c = w ? w->ControlByHandle(hList) : nullptr;
-            return c && c->hEdit != 0;
-        },
-        "the label editor");
-    HWND hEdit = snap.Find(hWnd)->ControlByHandle(hList)->hEdit;
-    if (!TypeText(hEdit, strText, &strError))
-        Fail("typing the label: " + strError);
-    if (!PressKey(hWnd, bCommit ? VK_RETURN : VK_ESCAPE, &strError))
-        Fail("ending the label edit: " + strError);
-    WaitUntil(
-        [&](const Snapshot& s) {
-            const WindowInfo* w = s.Find(hWnd);
-            const ControlInfo* c = w ? w->ControlByHandle(hList) : nullptr;
-            return !c || c->hEdit == 0;
-        },
-        "the label editor to close");
+    if (!selected(Look()))
+        Act("clicking item " + Id(nItem), clickLabel);
+    WaitUntil(selected, "item " + Id(nItem) + " to be selected");
+    Act("clicking the label of item " + Id(nItem), clickLabel);
+    Snapshot snap = WaitUntil([&](const Snapshot& s) { return list(s) && list(s)->hEdit != 0; }, "the label editor");
+    HWND hEdit = list(snap)->hEdit;
+    Act("typing the label", [&](std::string* p) { return TypeText(hEdit, strText, p); });
+    Act("ending the label edit", [&](std::string* p) { return PressKey(hWnd, bCommit ? VK_RETURN : VK_ESCAPE, p); });
+    WaitUntil([&](const Snapshot& s) { return !list(s) || list(s)->hEdit == 0; }, "the label editor to close");
 }
 
 void ScriptedUser::ChooseCombo(int nComboId, int nIndex)
 {
-    std::string strError;
-    if (!ChooseComboEntry(ControlHandle(nComboId), nIndex, &strError))
-        Fail("choosing entry " + std::to_string(nIndex) + ": " + strError);
-}
-
-void ScriptedUser::BroadcastDeviceChange(UINT nEvent, const DEV_BROADCAST_HDR* pHeader)
-{
-    tavren::BroadcastDeviceChange(nEvent, pHeader);
+    const HWND h = ControlHandle(nComboId);
+    Act("choosing entry " + Id(nIndex), [&](std::string* p) { return ChooseComboEntry(h, nIndex, p); });
 }
 
 } // namespace tavren

@@ -25,8 +25,6 @@
 #include <string>
 #include <thread>
 
-struct DEV_BROADCAST_HDR;
-
 namespace tavren {
 
 class ScriptedUser {
@@ -60,8 +58,6 @@ public:
     void Click(int nId);
     void PressEnter();
     void PressEscape();
-    void PressTab();      // to the next control with a tab stop
-    void PressShiftTab(); // to the previous one
     void Close();
     // Typing into an edit: Type clicks into it unless it has the focus (the caret then goes to the
     // end of the text) and types at the caret, replacing the selection there (a dialog selects an
@@ -71,8 +67,6 @@ public:
     void ReplaceText(int nEditId, std::u16string_view strText);
     // A key in a control (VK_BACK, VK_DELETE, VK_HOME, VK_END, VK_LEFT, VK_RIGHT in an edit).
     void PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers = 0); // kKeyShift, kKeyCtrl, kKeyAlt
-    void ScrollBar(int nId, int nCode, int nPos = 0, int nBar = SB_VERT); // SB_LINEDOWN, SB_PAGEUP, SB_THUMBPOSITION ...
-    void TurnWheel(int nId, int nDelta);               // WHEEL_DELTA a notch, up > 0
     void ClickItem(int nListId, int nItem);        // nItem -1: empty space
     void ClickItem(int nListId, int nItem, ListPart part);
     void DoubleClickItem(int nListId, int nItem);
@@ -82,12 +76,9 @@ public:
     // when !bCommit).
     void EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit = true);
     void ChooseCombo(int nComboId, int nIndex);
-    void BroadcastDeviceChange(UINT nEvent, const DEV_BROADCAST_HDR* pHeader);
 
     // ---- looking
     Snapshot Look();
-    // The current window as it is now (a fresh snapshot).
-    WindowInfo Current();
     ControlInfo Control(int nId);
     // Waits until pred holds on a fresh snapshot.
     Snapshot WaitUntil(const std::function<bool(const Snapshot&)>& pred, const std::string& strWhat);
@@ -98,11 +89,12 @@ public:
 
 private:
     [[noreturn]] void Fail(const std::string& strWhy);
-    // Runs act until it succeeds, retrying while another window is in front (up to the step time).
-    bool ActWhenReachable(const std::function<bool(std::string*)>& act, std::string& strError);
+    // Runs act; when it fails, the script ends with strWhat and act's reason. bRetry: act again
+    // while another window is in front (up to the step time), as a person waits for a passing box.
+    void Act(const std::string& strWhat, const std::function<bool(std::string*)>& act, bool bRetry = false);
+    // Waits for a window in front that pred accepts and makes it the current window.
+    WindowInfo WaitForFront(const std::function<bool(const WindowInfo&)>& pred, const std::string& strWhat);
     HWND ControlHandle(int nId);
-    void Run(Script script);
-    void CloseEverything();
 
     DWORD m_dwStepTimeout;
     HWND m_hCurrent = 0;

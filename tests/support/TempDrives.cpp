@@ -1,27 +1,13 @@
 #include "tests/support/TempDrives.h"
 #include "tests/support/TestFiles.h"
 
-#include <cstdio>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <unistd.h>
 
 namespace tavren::test {
-
-namespace {
-
-const char* TypeName(UINT type)
-{
-    switch (type) {
-    case DRIVE_REMOVABLE: return "removable";
-    case DRIVE_CDROM: return "cdrom";
-    case DRIVE_REMOTE: return "remote";
-    case DRIVE_RAMDISK: return "ramdisk";
-    default: return "fixed";
-    }
-}
-
-} // namespace
 
 TempDrives::TempDrives() : TempDrives({{u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}}) {}
 
@@ -29,15 +15,14 @@ TempDrives::TempDrives(const std::vector<DriveSpec>& drives)
 {
     m_root = MakeTempDir("tavren-drives");
     for (const DriveSpec& d : drives) {
-        std::string strName = d.type == DRIVE_REMOVABLE && !d.label.empty()
-                                  ? d.label
-                                  : std::string(1, static_cast<char>(std::tolower(static_cast<int>(d.letter))));
-        std::string strFolder = m_root + "/" + strName;
+        const std::string strFolder = m_root + "/" + (d.type == DRIVE_REMOVABLE && !d.label.empty() ? d.label
+                                                      : std::string(1, static_cast<char>(std::tolower(static_cast<int>(d.letter)))));
         if (d.bMedium)
             std::filesystem::create_directories(strFolder);
-        if (!m_strSetting.empty())
-            m_strSetting += ";";
-        m_strSetting += std::string(1, static_cast<char>(d.letter)) + "=" + TypeName(d.type) + ":" + strFolder;
+        m_strSetting += m_strSetting.empty() ? "" : ";";
+        const char* pszType = d.type == DRIVE_REMOVABLE ? "removable" : d.type == DRIVE_CDROM ? "cdrom" : d.type == DRIVE_REMOTE ? "remote"
+                              : d.type == DRIVE_RAMDISK ? "ramdisk" : "fixed";
+        m_strSetting += std::string(1, static_cast<char>(d.letter)) + "=" + pszType + ":" + strFolder;
         m_folders.emplace_back(d.letter, strFolder);
     }
     if (const char* pszPrevious = std::getenv("TAVREN_DRIVES"))
@@ -62,20 +47,14 @@ TempDrives::~TempDrives()
 
 std::string TempDrives::Folder(char16_t letter) const
 {
-    for (const auto& [l, strFolder] : m_folders)
-        if (l == letter)
-            return strFolder;
-    return {};
+    const auto it = std::find_if(m_folders.begin(), m_folders.end(), [&](const auto& f) { return f.first == letter; });
+    return it == m_folders.end() ? std::string() : it->second;
 }
 
 void TempDrives::Write(const std::string& strRelative, const std::string& bytes) const
 {
     std::filesystem::create_directories(std::filesystem::path(Host(strRelative)).parent_path());
-    FILE* f = std::fopen(Host(strRelative).c_str(), "wb");
-    if (!f)
-        return;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+    std::ofstream(Host(strRelative), std::ios::binary) << bytes;
 }
 
 } // namespace tavren::test

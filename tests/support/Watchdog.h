@@ -29,20 +29,18 @@ public:
 
     // Runs before the program is aborted (e.g. ends a machine process that would outlive it).
     void SetLastWords(std::function<void()> lastWords);
-    bool Fired() const { return m_bFired; }
 
 private:
-    void Watch(DWORD dwTimeout, DWORD dwGrace);
-    // Waits until the guarded scope ends or dwTimeout passes; true when it ended.
-    bool WaitForEnd(DWORD dwTimeout);
-
-    std::string m_strTest;
     std::mutex m_mutex;
     std::condition_variable m_cv;
     bool m_bEnded = false;
     std::function<void()> m_lastWords;
-    std::atomic<bool> m_bFired{false};
     std::thread m_thread;
 };
+
+// Closes the windows left open, front first: a menu is dismissed, a message box answered with its
+// last button, anything else gets its close box; a dialog that stays open after that is ended
+// with -99. True when none is left within dwTimeout.
+bool CloseLeftoverWindows(DWORD dwTimeout);
 
 } // namespace tavren::test
