@@ -47,8 +47,16 @@ public:
 
     bool Loaded() const { return m_hModule != nullptr; }
     const std::string& Error() const { return m_strError; }
-    // Any other symbol of the module, or null.
-    void* Symbol(const char* pszName) const { return m_hModule ? dlsym(m_hModule, pszName) : nullptr; }
+    // Whether the machine link (libQuorvel.so of the build's folder) is loaded in this process, as
+    // a host sees the module load it. Once loaded it stays, so this tells of the module's own link
+    // only in a process that had not loaded it before (ctest runs each case in a process of its own).
+    static bool MachineLinkLoaded()
+    {
+        void* h = dlopen((BinDir() + "/libQuorvel.so").c_str(), RTLD_LAZY | RTLD_NOLOAD);
+        if (h)
+            dlclose(h);
+        return h != nullptr;
+    }
 
     // The folder of the build's programs and libraries.
     static std::string BinDir()
