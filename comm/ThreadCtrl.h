@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform/kernel/Event.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 
 #include <atomic>
 

@@ -1,6 +1,6 @@
 #include "platform/file/FileApi.h"
 
-#include "platform/afx/CString.h"
+#include "platform/base/Unicode.h"
 #include "platform/file/DriveMap.h"
 #include "platform/kernel/Handle.h"
 #include "platform/file/HostPath.h"

@@ -4,7 +4,7 @@
 // ended thread answers nothing, a timer dies with its window.
 #include "WindowTestSupport.h"
 
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 
 #include <atomic>
 #include <cstdio>

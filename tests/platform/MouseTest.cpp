@@ -11,7 +11,7 @@
 #include "platform/afx/ImageList.h"
 #include "platform/afx/ListCtrl.h"
 #include "platform/user/DoubleClick.h"
-#include "platform/user/Menu.h"
+#include "platform/afx/Menu.h"
 #include "platform/user/MessageBox.h"
 
 #include <string>

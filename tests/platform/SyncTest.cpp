@@ -2,7 +2,7 @@
 // starts, runs and ends is its own tests' (tests/comm/CommunicationThreadTest.cpp).
 #include "platform/kernel/CriticalSection.h"
 #include "platform/kernel/Event.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 
 #include <gtest/gtest.h>
 
