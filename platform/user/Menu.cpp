@@ -23,7 +23,7 @@ class MenuObject : public tavren::HandleObject {
 public:
     std::mutex mutex;                 // a menu may be built on one thread and shown on another
     std::vector<MenuEntry> entries;
-    void Close() override
+    bool Close() override
     {
         std::vector<HMENU> subs;
         {
@@ -36,6 +36,7 @@ public:
         // Sub-menus go with their menu, as DestroyMenu does on Windows.
         for (HMENU h : subs)
             CloseHandle(h);
+        return true;
     }
 };
 
