@@ -9,7 +9,7 @@
 #include "comm/ThreadCtrl.h"
 #include "platform/afx/CArray.h"
 #include "platform/afx/CStringArray.h"
-#include "platform/kernel/CriticalSection.h"
+#include "platform/afx/CriticalSection.h"
 
 #include <atomic>
 #include <functional>

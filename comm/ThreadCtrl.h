@@ -2,8 +2,8 @@
 // "stop" (end the thread), as often as its owner asks.
 #pragma once
 
-#include "platform/kernel/Event.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/Event.h"
+#include "platform/afx/WinThread.h"
 
 #include <atomic>
 

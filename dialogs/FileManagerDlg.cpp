@@ -11,7 +11,7 @@
 #include "platform/kernel/Handle.h"
 #include "platform/user/Dbt.h"
 #include "platform/user/Icon.h"
-#include "platform/user/Menu.h"
+#include "platform/afx/Menu.h"
 #include "platform/user/MessageBox.h"
 #include "platform/user/WinUser.h"
 #include "res/ResourceText.h"

@@ -14,7 +14,7 @@
 #include "platform/kernel/Handle.h"
 #include "platform/user/Dbt.h"
 #include "platform/user/Icon.h"
-#include "platform/user/Menu.h"
+#include "platform/afx/Menu.h"
 #include "platform/user/MessageBox.h"
 #include "res/ResourceText.h"
 #include "res/resource.h"

@@ -1,6 +1,6 @@
 #include "link/MachineLink.h"
 
-#include "platform/kernel/CriticalSection.h"
+#include "platform/afx/CriticalSection.h"
 #include "platform/kernel/Library.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "design/StxFile.h"
 #include "platform/kernel/Handle.h"
 #include "platform/kernel/SystemInfo.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 #include "preview/ListPicture.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 
 #include "platform/afx/Bitmap.h"
 #include "platform/afx/CRect.h"
-#include "platform/user/Menu.h"
+#include "platform/afx/Menu.h"
 #include "platform/user/MessageBox.h"
 
 #include <cmath>

@@ -5,6 +5,7 @@
 // which the module never uses.
 #pragma once
 
+#include "platform/base/Unicode.h"
 #include "platform/base/WinTypes.h"
 
 #include <cstdint>
@@ -138,11 +139,3 @@ private:
 
     std::u16string m_str;
 };
-
-namespace tavren {
-// Case folding used by CompareNoCase, MakeUpper and the case-blind path lookup.
-char16_t ToUpper(char16_t ch);
-char16_t ToLower(char16_t ch);
-std::u16string Utf8ToUtf16(std::string_view utf8);
-std::string Utf16ToUtf8(std::u16string_view utf16);
-} // namespace tavren

@@ -1,4 +1,5 @@
-// CFile: a binary file on a drive of the drive map, opened by its Windows path.
+// CFile: a binary file on a drive of the drive map, opened by its Windows path, over the file
+// calls of file/FileApi.h (CreateFileW, ReadFile, WriteFile ...), which give its errors.
 //
 // Deliberately missing: text mode, sharing modes (accepted, not enforced: the host has no
 // mandatory locks) and inheritance flags.
@@ -50,11 +51,11 @@ public:
     virtual void Abort();
     CString GetFilePath() const { return m_strFileName; }
     CString GetFileName() const;
-    bool IsOpen() const { return m_fd >= 0; }
+    bool IsOpen() const { return m_hFile != INVALID_HANDLE_VALUE; }
 
 protected:
     [[noreturn]] void ThrowLastError() const;
 
-    int m_fd = -1;
+    HANDLE m_hFile = INVALID_HANDLE_VALUE;
     CString m_strFileName;
 };

@@ -12,6 +12,7 @@
 #pragma once
 
 #include "platform/afx/ModuleState.h"
+#include "platform/user/MessageBox.h"
 
 #include <string>
 
@@ -31,3 +32,8 @@ public:
 private:
     std::u16string m_strAppName;
 };
+
+// The framework's message box: the caption is the application's name, the owner the window in front.
+int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
+// The text is string nIDPrompt of the resource chain.
+int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));

@@ -25,14 +25,6 @@ struct DataExchangeFailed {};
 
 namespace tavren {
 
-void DetachDestroyed(CWnd* pWnd, bool bTemporary, WindowRecord& record)
-{
-    pWnd->m_hWnd = 0;
-    pWnd->PostNcDestroy();
-    if (bTemporary)
-        record.pTempWnd.reset(pWnd);
-}
-
 bool WaitCursorShown()
 {
     return t_nWaitCursor > 0;
@@ -52,6 +44,19 @@ const AFX_MSGMAP* CWnd::GetMessageMap() const
     return GetThisMessageMap();
 }
 
+namespace {
+// The framework object attached to a window is always a CWnd.
+CWnd* AttachedWnd(const tavren::WindowRecord& record) { return static_cast<CWnd*>(record.pWnd); }
+} // namespace
+
+BOOL CWnd::AttachToWindow(HWND hWnd) { return Attach(hWnd); }
+
+void CWnd::WindowGone()
+{
+    m_hWnd = 0;
+    PostNcDestroy();
+}
+
 CWnd::~CWnd()
 {
     // An object that dies before its window leaves the window to its class procedure.
@@ -62,7 +67,7 @@ CWnd::~CWnd()
 CWnd* CWnd::FromHandlePermanent(HWND hWnd)
 {
     auto p = tavren::GetWindowRecord(hWnd);
-    return p && !p->bTemporaryWnd ? p->pWnd : nullptr;
+    return p && !p->bTemporaryWnd ? AttachedWnd(*p) : nullptr;
 }
 
 CWnd* CWnd::FromHandle(HWND hWnd)
@@ -76,7 +81,7 @@ CWnd* CWnd::FromHandle(HWND hWnd)
         p->pWnd = pWnd;
         p->bTemporaryWnd = true;
     }
-    return p->pWnd;
+    return AttachedWnd(*p);
 }
 
 CWnd* CWnd::FromHandleTemporaryOf(HWND hWnd, CWnd* (*make)(), bool (*isWanted)(CWnd*))
@@ -84,12 +89,12 @@ CWnd* CWnd::FromHandleTemporaryOf(HWND hWnd, CWnd* (*make)(), bool (*isWanted)(C
     auto p = tavren::GetWindowRecord(hWnd);
     if (!p)
         return nullptr;
-    if (p->pWnd && isWanted(p->pWnd))
-        return p->pWnd;
+    if (p->pWnd && isWanted(AttachedWnd(*p)))
+        return AttachedWnd(*p);
     if (p->pWnd && !p->bTemporaryWnd)
         return nullptr;
     if (p->pWnd) {
-        p->pWnd->m_hWnd = 0;
+        AttachedWnd(*p)->m_hWnd = 0;
         p->retiredTemps.emplace_back(p->pWnd);
     }
     CWnd* pWnd = make();
@@ -105,7 +110,7 @@ BOOL CWnd::Attach(HWND hWnd)
     if (!p || m_hWnd)
         return FALSE;
     if (p->pWnd && p->bTemporaryWnd) {
-        p->pWnd->m_hWnd = 0;
+        AttachedWnd(*p)->m_hWnd = 0;
         p->pTempWnd.reset(p->pWnd); // freed with the record: a message may be running in it
     } else if (p->pWnd) {
         return FALSE; // already attached to another permanent object

@@ -33,6 +33,7 @@
 #include "platform/afx/CString.h"
 #include "platform/afx/CPoint.h"
 #include "platform/user/WinUser.h"
+#include "platform/user/WindowObject.h"
 
 #include <type_traits>
 
@@ -169,7 +170,7 @@ private:
          return true;                                                                                        \
      }},
 
-class CWnd {
+class CWnd : public tavren::WindowObject {
 public:
     CWnd() = default;
     virtual ~CWnd();
@@ -203,14 +204,14 @@ public:
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     HWND UnsubclassWindow() { return Detach(); }
 
-    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam) override;
     virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
     virtual BOOL OnWndMsg(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     virtual BOOL OnCommand(WPARAM wParam, LPARAM lParam);
     virtual BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult);
     // Offered the reflected form of a control's WM_COMMAND/WM_NOTIFY; true when it handled it.
     virtual BOOL OnChildNotify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT* pResult);
-    virtual BOOL PreTranslateMessage(MSG* pMsg);
+    BOOL PreTranslateMessage(MSG* pMsg) override;
     virtual BOOL DestroyWindow();
     virtual void PostNcDestroy() {}
     virtual void DoDataExchange(CDataExchange* pDX) {}
@@ -279,6 +280,9 @@ protected:
     virtual const AFX_MSGMAP* GetMessageMap() const;
 
 private:
+    // The window manager's side (tavren::WindowObject).
+    BOOL AttachToWindow(HWND hWnd) override;
+    void WindowGone() override;
     static const AFX_MSGMAP_ENTRY* FindEntry(const AFX_MSGMAP* pMap, UINT nMessage, UINT nCode, UINT nID);
 };
 

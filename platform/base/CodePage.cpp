@@ -1,6 +1,6 @@
 #include "platform/base/CodePage.h"
 
-#include "platform/afx/CString.h"
+#include "platform/base/Unicode.h"
 #include "platform/base/WinError.h"
 
 #include <iconv.h>

@@ -81,3 +81,4 @@ using LPCRECT = const RECT*;
 
 struct FILETIME { DWORD dwLowDateTime; DWORD dwHighDateTime; };
 union ULARGE_INTEGER { struct { DWORD LowPart; DWORD HighPart; } u; ULONGLONG QuadPart; };
+union LARGE_INTEGER { struct { DWORD LowPart; LONG HighPart; } u; LONGLONG QuadPart; };

@@ -30,7 +30,7 @@
 #include "platform/comctl/ControlModels.h"
 #include "platform/kernel/Handle.h"
 #include "platform/user/PrivateMessages.h"
-#include "platform/afx/ImageList.h"
+#include "platform/comctl/ImageList.h"
 
 #include <algorithm>
 #include <limits>

@@ -1,6 +1,6 @@
 #include "platform/file/FileApi.h"
 
-#include "platform/afx/CString.h"
+#include "platform/base/Unicode.h"
 #include "platform/file/DriveMap.h"
 #include "platform/kernel/Handle.h"
 #include "platform/file/HostPath.h"
@@ -278,21 +278,13 @@ BOOL CopyFileW(const char16_t* existing, const char16_t* newName, BOOL failIfExi
     };
     std::vector<char> buf(1 << 16);
     for (;;) {
-        ssize_t n = read(in, buf.data(), buf.size());
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0)
+        size_t nRead = 0, nWritten = 0;
+        if (!tavren::ReadFully(in, buf.data(), buf.size(), nRead))
             return fail(errno);
-        if (n == 0)
+        if (nRead == 0)
             break;
-        for (ssize_t done = 0; done < n;) {
-            ssize_t w = write(out, buf.data() + done, static_cast<size_t>(n - done));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return fail(w < 0 ? errno : ENOSPC);
-            done += w;
-        }
+        if (!tavren::WriteFully(out, buf.data(), nRead, nWritten))
+            return fail(errno);
     }
     // The copy takes the source's attributes: a read-only file gives a read-only copy.
     if (!(st.st_mode & S_IWUSR) && fchmod(out, 0444) != 0)

@@ -1,6 +1,6 @@
 #include "platform/file/Shell.h"
 
-#include "platform/afx/CString.h"
+#include "platform/base/Unicode.h"
 #include "platform/file/DriveMap.h"
 #include "platform/file/FileApi.h"
 #include "platform/base/WinError.h"

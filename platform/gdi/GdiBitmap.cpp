@@ -106,4 +106,25 @@ COLORREF GdiBitmap::PixelAt(int x, int y) const
     return RGB(p[2], p[1], p[0]);
 }
 
+bool GetBitmapPixels(HBITMAP hBitmap, int& nWidth, int& nHeight, std::vector<uint8_t>& bgr)
+{
+    auto pBitmap = LookupGdi<GdiBitmap>(hBitmap);
+    if (!pBitmap)
+        return false;
+    nWidth = pBitmap->m_nWidth;
+    nHeight = pBitmap->m_nHeight;
+    const uint8_t* pBits = pBitmap->Row(0);
+    bgr.assign(pBits, pBits + pBitmap->ByteCount());
+    return true;
+}
+
+bool SetBitmapPixels(HBITMAP hBitmap, const std::vector<uint8_t>& bgr)
+{
+    auto pBitmap = LookupGdi<GdiBitmap>(hBitmap);
+    if (!pBitmap || bgr.size() != pBitmap->ByteCount())
+        return false;
+    std::memcpy(pBitmap->Row(0), bgr.data(), bgr.size());
+    return true;
+}
+
 } // namespace tavren

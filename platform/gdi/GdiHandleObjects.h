@@ -115,7 +115,11 @@ public:
 class GdiDc : public GdiObjectBase {
 public:
     UINT Kind() const override { return OBJ_MEMDC; }
-    void Close() override { m_bClosed.store(true, std::memory_order_release); }
+    bool Close() override
+    {
+        m_bClosed.store(true, std::memory_order_release);
+        return true;
+    }
     std::atomic<bool> m_bClosed{false};  // its handle is gone (and may name something else)
     std::shared_ptr<GdiBitmap> m_pBitmap;
     std::shared_ptr<GdiPen> m_pPen;

@@ -55,14 +55,3 @@ BOOL ResetEvent(HANDLE hEvent)
     p->m_bSignaled = false;
     return TRUE;
 }
-
-CEvent::CEvent(BOOL bInitiallyOwn, BOOL bManualReset, LPCTSTR lpszName, void* lpsaAttribute)
-    : m_hObject(CreateEventW(lpsaAttribute, bManualReset, bInitiallyOwn, lpszName))
-{
-}
-
-CEvent::~CEvent()
-{
-    if (m_hObject)
-        CloseHandle(m_hObject);
-}

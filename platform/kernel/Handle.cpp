@@ -112,8 +112,7 @@ BOOL CloseHandle(HANDLE hObject)
     }
     // No wake: closing changes no signalled state (a wait keeps its object), and every drawing
     // object goes this way, so a wake here would stir every waiting thread for each one.
-    pObject->Close();
-    return TRUE;
+    return pObject->Close() ? TRUE : FALSE;
 }
 
 DWORD WaitForMultipleObjects(DWORD nCount, const HANDLE* lpHandles, BOOL bWaitAll, DWORD dwMilliseconds)

@@ -42,8 +42,10 @@ namespace tavren {
 class HandleObject {
 public:
     virtual ~HandleObject() = default;
-    // Called once, by CloseHandle, outside the dispatcher lock.
-    virtual void Close() {}
+    // Called once, by CloseHandle, outside the dispatcher lock; false, with the last error set,
+    // when closing failed (a file whose last bytes the host could not write), and CloseHandle
+    // answers FALSE.
+    virtual bool Close() { return true; }
     // Waitable objects override both; they are called with the dispatcher lock held.
     virtual bool IsSignaled() const { return false; }
     // A satisfied wait consumes the signal (automatic-reset events); nothing for the others.

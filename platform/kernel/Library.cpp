@@ -1,6 +1,6 @@
 #include "platform/kernel/Library.h"
 
-#include "platform/afx/CString.h"
+#include "platform/base/Unicode.h"
 #include "platform/kernel/ModuleRegistry.h"
 #include "platform/base/WinError.h"
 
@@ -157,7 +157,8 @@ static HMODULE LoadFrom(LPCWSTR lpLibFileName, const void* pCaller)
         dlclose(pDl);   // the loader already counts our first reference
     t_strLastLoadError.clear();
     // The module's initialisation, as its DllMain would run it; a refusal fails the load.
-    if (bFirst && !tavren::RunInitInstance(pRecord)) {
+    const tavren::ModuleLifecycle* pLifecycle = tavren::GetModuleLifecycle();
+    if (bFirst && pLifecycle != nullptr && !pLifecycle->pfnLoaded(pRecord)) {
         HMODULE h = pRecord->hModule;
         FreeLibrary(h);
         t_strLastLoadError = "the module's InitInstance failed";
@@ -185,7 +186,8 @@ BOOL FreeLibrary(HMODULE hLibModule)
         if (--pRecord->nLoadCount > 0)
             return TRUE;
     }
-    tavren::RunExitInstance(pRecord);
+    if (const tavren::ModuleLifecycle* pLifecycle = tavren::GetModuleLifecycle())
+        pLifecycle->pfnUnloading(pRecord);
     void* pDl = nullptr;
     {
         std::lock_guard lock(registry.Mutex());

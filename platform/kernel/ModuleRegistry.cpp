@@ -1,13 +1,18 @@
 #include "platform/kernel/ModuleRegistry.h"
 
-#include "platform/afx/WinApp.h"
-
-#include <cstdlib>
+#include <atomic>
 #include <dlfcn.h>
 #include <link.h>
 #include <unistd.h>
 
 namespace tavren {
+
+namespace {
+std::atomic<const ModuleLifecycle*> g_pLifecycle{nullptr};
+} // namespace
+
+void SetModuleLifecycle(const ModuleLifecycle* pLifecycle) { g_pLifecycle = pLifecycle; }
+const ModuleLifecycle* GetModuleLifecycle() { return g_pLifecycle; }
 
 CModuleRegistry& CModuleRegistry::Get()
 {
@@ -23,8 +28,6 @@ ModuleRecord* CModuleRegistry::Create(const void* pBase, std::string strPath)
     m_hNext += 0x10000;   // spaced like the image bases of a 32-bit process
     pRecord->pBase = pBase;
     pRecord->strPath = std::move(strPath);
-    pRecord->state.m_hCurrentInstanceHandle = pRecord->hModule;
-    pRecord->state.m_hCurrentResourceHandle = pRecord->hModule;
     ModuleRecord* p = pRecord.get();
     m_records.push_back(std::move(pRecord));
     m_byBase[pBase] = p;
@@ -55,9 +58,8 @@ ModuleRecord* CModuleRegistry::RecordFromAddress(const void* pAddress)
             pRecord->bLive = true;
             pRecord->hModule = m_hNext;
             m_hNext += 0x10000;
-            pRecord->state.m_hCurrentInstanceHandle = pRecord->hModule;
-            pRecord->state.m_hCurrentResourceHandle = pRecord->hModule;
-            pRecord->bInitDone = pRecord->bExitDone = false;
+            if (const ModuleLifecycle* pLifecycle = GetModuleLifecycle())
+                pLifecycle->pfnRevived(pRecord.get());
             m_byBase[pRecord->pBase] = pRecord.get();
             m_byHandle[pRecord->hModule] = pRecord.get();
             return pRecord.get();
@@ -124,55 +126,6 @@ std::vector<ModuleRecord*> CModuleRegistry::AllRecords()
     for (auto& pRecord : m_records)
         records.push_back(pRecord.get());
     return records;
-}
-
-// At process exit, modules still loaded get their ExitInstance before their application objects
-// are destroyed (this handler is registered after every application object that has initialised).
-static void ExitAllModules()
-{
-    auto& registry = CModuleRegistry::Get();
-    std::vector<ModuleRecord*> records;
-    {
-        std::lock_guard lock(registry.Mutex());
-        records = registry.LiveRecords();
-    }
-    for (auto it = records.rbegin(); it != records.rend(); ++it)
-        RunExitInstance(*it);
-}
-
-bool RunInitInstance(ModuleRecord* pRecord)
-{
-    CWinApp* pApp = nullptr;
-    {
-        auto& registry = CModuleRegistry::Get();
-        std::lock_guard lock(registry.Mutex());
-        if (pRecord->bInitDone || pRecord->pApp == nullptr)
-            return true;
-        pRecord->bInitDone = true;
-        pApp = pRecord->pApp;
-        static bool s_bExitHandler = false;
-        if (!s_bExitHandler) {
-            s_bExitHandler = true;
-            std::atexit(ExitAllModules);
-        }
-    }
-    AFX_MAINTAIN_STATE2 switchState(&pRecord->state);
-    return pApp->InitInstance() != FALSE;
-}
-
-void RunExitInstance(ModuleRecord* pRecord)
-{
-    CWinApp* pApp = nullptr;
-    {
-        auto& registry = CModuleRegistry::Get();
-        std::lock_guard lock(registry.Mutex());
-        if (!pRecord->bInitDone || pRecord->bExitDone || pRecord->pApp == nullptr)
-            return;
-        pRecord->bExitDone = true;
-        pApp = pRecord->pApp;
-    }
-    AFX_MAINTAIN_STATE2 switchState(&pRecord->state);
-    pApp->ExitInstance();
 }
 
 } // namespace tavren

@@ -1,9 +1,10 @@
 // The process's table of modules: one record per loaded shared object that the framework has met
-// (the executable, libraries linked into it, libraries loaded with LoadLibraryW), with its handle,
-// module state, application object and resource tables. Internal to the platform layer.
+// (the executable, libraries linked into it, libraries loaded with LoadLibraryW), with its handle
+// and resource tables. The framework (afx/) keeps its own data of a module (module state,
+// application object) on the record and says, through ModuleLifecycle, what a module does when it
+// is loaded and unloaded. Internal to the platform layer.
 #pragma once
 
-#include "platform/afx/ModuleState.h"
 #include "platform/user/Resource.h"
 
 #include <memory>
@@ -14,6 +15,9 @@
 
 namespace tavren {
 
+// The framework's data of one module, defined by afx/ (afx/ModuleData.h).
+struct ModuleFrameworkData;
+
 struct ModuleRecord {
     HMODULE hModule = 0;
     std::string strPath;            // host path of the shared object
@@ -22,11 +26,25 @@ struct ModuleRecord {
     int nLoadCount = 0;             // LoadLibraryW references not yet freed
     bool bLive = true;              // false after the last FreeLibrary
     std::vector<const ResourceTable*> tables;
-    AFX_MODULE_STATE state;
-    CWinApp* pApp = nullptr;
-    bool bInitDone = false;
-    bool bExitDone = false;
+    // Made by the framework the first time it meets the module, under Mutex(); lives as long as
+    // the record (a record is never freed).
+    ModuleFrameworkData* pFramework = nullptr;
 };
+
+// What the framework does as modules come and go. afx/ registers it when the platform library
+// starts; before that, and in a program that registers none, modules have nothing to run.
+struct ModuleLifecycle {
+    // A module's initialisation on its first LoadLibraryW, as its DllMain would run it; false
+    // refuses the load. Called without Mutex() held.
+    bool (*pfnLoaded)(ModuleRecord* pRecord);
+    // The last FreeLibrary, before the library leaves memory. Called without Mutex() held.
+    void (*pfnUnloading)(ModuleRecord* pRecord);
+    // A retired record answers again under a new handle (RecordFromAddress). Called under Mutex().
+    void (*pfnRevived)(ModuleRecord* pRecord);
+};
+void SetModuleLifecycle(const ModuleLifecycle* pLifecycle);
+// The registered lifecycle, or null.
+const ModuleLifecycle* GetModuleLifecycle();
 
 class CModuleRegistry {
 public:
@@ -59,10 +77,5 @@ private:
     HMODULE m_hNext = 0x10000000;
     ModuleRecord* m_pExecutable = nullptr;
 };
-
-// Runs the module's InitInstance once if it has an application object; false when it refused.
-bool RunInitInstance(ModuleRecord* pRecord);
-// Runs the module's ExitInstance once if InitInstance ran.
-void RunExitInstance(ModuleRecord* pRecord);
 
 } // namespace tavren

@@ -1,6 +1,5 @@
 #include "platform/kernel/WinThread.h"
 
-#include "platform/afx/ModuleState.h"
 #include "platform/base/WinError.h"
 
 #include <atomic>
@@ -25,10 +24,6 @@ public:
     DWORD m_dwExitCode = STILL_ACTIVE;
     // Read and written by whoever holds the handle; atomic since the thread itself may ask too.
     std::atomic<int> m_nPriority{THREAD_PRIORITY_NORMAL};
-};
-
-struct ThreadExit {
-    UINT nExitCode;
 };
 
 std::shared_ptr<ThreadObject> FindThread(HANDLE h)
@@ -100,48 +95,30 @@ int GetThreadPriority(HANDLE hThread)
     return p ? p->m_nPriority.load() : THREAD_PRIORITY_ERROR_RETURN;
 }
 
-CWinThread::CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam)
-    : m_pfnThreadProc(pfnThreadProc), m_pThreadParams(pParam)
+HANDLE CreateThread(void*, size_t, LPTHREAD_START_ROUTINE lpStartAddress, LPVOID lpParameter, DWORD dwCreationFlags,
+                    DWORD* lpThreadId)
 {
-}
-
-CWinThread::~CWinThread()
-{
-    if (m_hThread)
-        CloseHandle(m_hThread);
-}
-
-BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT, void*)
-{
-    if (m_hThread || !m_pfnThreadProc)
-        return FALSE;
+    if (!lpStartAddress) {
+        SetLastError(ERROR_INVALID_PARAMETER);
+        return 0;
+    }
     auto pObject = std::make_shared<ThreadObject>();
     pObject->m_nId = g_nNextThreadId.fetch_add(4);
-    pObject->m_nSuspendCount = (dwCreateFlags & CREATE_SUSPENDED) ? 1 : 0;
-    m_hThread = tavren::AllocHandle(pObject);
-    m_nThreadID = pObject->m_nId;
-    AFX_MODULE_STATE* pState = AfxGetModuleState();
-    CWinThread* pThis = this;
+    pObject->m_nSuspendCount = (dwCreationFlags & CREATE_SUSPENDED) ? 1 : 0;
+    HANDLE hThread = tavren::AllocHandle(pObject);
+    if (lpThreadId)
+        *lpThreadId = pObject->m_nId;
     ++g_nRunningThreads;
     try {
-        std::thread([pObject, pThis, pState]() {
+        std::thread([pObject, lpStartAddress, lpParameter]() {
             t_nThreadId = pObject->m_nId;
             {
                 std::unique_lock<std::mutex> lock(tavren::DispatcherLock());
                 while (pObject->m_nSuspendCount > 0)
                     tavren::DispatcherWake().wait(lock);
             }
-            AfxSetModuleState(pState);
             t_nPriority = pObject->m_nPriority.load();
-            UINT nExitCode;
-            try {
-                nExitCode = pThis->m_pfnThreadProc(pThis->m_pThreadParams);
-            } catch (const ThreadExit& exit) {
-                nExitCode = exit.nExitCode;
-            }
-            // After the exit code is published the owner may delete pThis: read it before.
-            if (pThis->m_bAutoDelete)
-                delete pThis;
+            DWORD nExitCode = lpStartAddress(lpParameter);
             {
                 std::lock_guard<std::mutex> lock(tavren::DispatcherLock());
                 pObject->m_dwExitCode = nExitCode;
@@ -152,34 +129,13 @@ BOOL CWinThread::CreateThread(DWORD dwCreateFlags, UINT, void*)
         }).detach();
     } catch (const std::system_error&) {
         --g_nRunningThreads;
-        CloseHandle(m_hThread);
-        m_hThread = 0;
-        return FALSE;
+        CloseHandle(hThread);
+        return 0;
     }
-    return TRUE;
-}
-
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority, UINT nStackSize,
-                           DWORD dwCreateFlags, void* lpSecurityAttrs)
-{
-    auto* pThread = new CWinThread(pfnThreadProc, pParam);
-    // Created suspended in any case, so the priority is set before the procedure runs.
-    if (!pThread->CreateThread(dwCreateFlags | CREATE_SUSPENDED, nStackSize, lpSecurityAttrs)) {
-        delete pThread;
-        return nullptr;
-    }
-    pThread->SetThreadPriority(nPriority);
-    if (!(dwCreateFlags & CREATE_SUSPENDED))
-        pThread->ResumeThread();
-    return pThread;
+    return hThread;
 }
 
 size_t tavren::CountRunningThreads()
 {
     return g_nRunningThreads.load();
-}
-
-void AfxEndThread(UINT nExitCode, BOOL)
-{
-    throw ThreadExit{nExitCode};
 }

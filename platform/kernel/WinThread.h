@@ -1,21 +1,22 @@
-// CWinThread and AfxBeginThread for worker threads, and the Win32 thread calls the module makes.
+// The Win32 thread calls: threads as handles (afx/WinThread.h has CWinThread and AfxBeginThread on
+// top of them).
 //
 // A thread is a handle object that becomes signalled when the thread ends; its exit code reads
 // STILL_ACTIVE until then. A thread created suspended starts when ResumeThread brings its suspend
-// count to zero. With m_bAutoDelete (the default) the CWinThread deletes itself when the thread
-// ends; turn it off before resuming to keep the object (and read the exit code) afterwards.
-// The new thread starts in its creator's module state.
+// count to zero.
 //
 // Priorities are recorded and answered back but do not change the host's scheduling: the module
 // uses them only as a hint to end quickly.
 //
-// Deliberately missing: user-interface threads (InitInstance/Run with a message pump of their own),
-// SuspendThread on a running thread, TerminateThread.
+// Deliberately missing: SuspendThread on a running thread, TerminateThread, ExitThread, security
+// attributes and stack sizes (accepted and ignored).
 #pragma once
 
 #include "platform/kernel/Handle.h"
 
-using AFX_THREADPROC = UINT (*)(LPVOID);
+#include <cstddef>
+
+using LPTHREAD_START_ROUTINE = DWORD (*)(LPVOID);
 
 constexpr DWORD CREATE_SUSPENDED = 0x4;
 constexpr int THREAD_PRIORITY_IDLE = -15;
@@ -27,6 +28,10 @@ constexpr int THREAD_PRIORITY_HIGHEST = 2;
 constexpr int THREAD_PRIORITY_TIME_CRITICAL = 15;
 constexpr int THREAD_PRIORITY_ERROR_RETURN = 0x7FFFFFFF;
 
+// A new thread running lpStartAddress(lpParameter); its return value is the thread's exit code.
+// 0 when the host could not start a thread.
+HANDLE CreateThread(void* lpThreadAttributes, size_t dwStackSize, LPTHREAD_START_ROUTINE lpStartAddress,
+                    LPVOID lpParameter, DWORD dwCreationFlags, DWORD* lpThreadId);
 DWORD GetCurrentThreadId();
 // A pseudo handle (0xFFFFFFFE) naming the calling thread, for Get/SetThreadPriority.
 HANDLE GetCurrentThread();
@@ -35,33 +40,8 @@ BOOL GetExitCodeThread(HANDLE hThread, DWORD* lpExitCode);
 BOOL SetThreadPriority(HANDLE hThread, int nPriority);
 int GetThreadPriority(HANDLE hThread);
 
-class CWinThread {
-public:
-    CWinThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam);
-    virtual ~CWinThread();
-    CWinThread(const CWinThread&) = delete;
-    CWinThread& operator=(const CWinThread&) = delete;
-
-    BOOL CreateThread(DWORD dwCreateFlags = 0, UINT nStackSize = 0, void* lpSecurityAttrs = nullptr);
-    DWORD ResumeThread() { return ::ResumeThread(m_hThread); }
-    BOOL SetThreadPriority(int nPriority) { return ::SetThreadPriority(m_hThread, nPriority); }
-    int GetThreadPriority() { return ::GetThreadPriority(m_hThread); }
-    operator HANDLE() const { return m_hThread; }
-
-    HANDLE m_hThread = 0;
-    DWORD m_nThreadID = 0;
-    BOOL m_bAutoDelete = TRUE;
-    AFX_THREADPROC m_pfnThreadProc;
-    LPVOID m_pThreadParams;
-};
-
-CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
-                           UINT nStackSize = 0, DWORD dwCreateFlags = 0, void* lpSecurityAttrs = nullptr);
-// Ends the calling thread (started by AfxBeginThread) with nExitCode; unwinds its stack.
-[[noreturn]] void AfxEndThread(UINT nExitCode, BOOL bDelete = TRUE);
-
 namespace tavren {
-// Number of threads started by CWinThread::CreateThread whose host thread has not yet finished
-// (suspended ones included); tests use it to find threads left behind.
+// Number of threads started by CreateThread whose host thread has not yet finished (suspended
+// ones included); tests use it to find threads left behind.
 size_t CountRunningThreads();
 } // namespace tavren

@@ -21,7 +21,7 @@
 // before it is clicked, as a person would).
 #pragma once
 
-#include "platform/afx/ImageList.h"
+#include "platform/comctl/ImageList.h"
 #include "platform/user/WinUser.h"
 
 #include <functional>

@@ -2,7 +2,6 @@
 // loop, EndDialog and IsDialogMessage.
 #include "platform/user/WindowManager.h"
 
-#include "platform/afx/Wnd.h"
 #include "platform/kernel/WinThread.h"
 #include "platform/user/Resource.h"
 
@@ -149,7 +148,7 @@ std::unique_ptr<WindowModel> MakeDialogModel()
     return std::make_unique<DialogModel>();
 }
 
-HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, CWnd* pWnd, LPARAM lInitParam)
+HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, WindowObject* pWnd, LPARAM lInitParam)
 {
     if (hParent && WindowThread(hParent) != GetCurrentThreadId())
         hParent = 0; // a window of another thread cannot own ours
@@ -167,7 +166,7 @@ HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, CWnd* pWnd, LP
     p->rcWindow = RECT{x, y, x + cx, y + cy};
     HWND hDlg = p->hWnd;
     if (pWnd)
-        pWnd->Attach(hDlg);
+        pWnd->AttachToWindow(hDlg);
     for (const DialogItemTemplate& item : tmpl.Items()) {
         RECT rc{DialogUnitsToPixelsX(item.x), DialogUnitsToPixelsY(item.y), DialogUnitsToPixelsX(item.x + item.cx),
                 DialogUnitsToPixelsY(item.y + item.cy)};

@@ -1,4 +1,4 @@
-// CMenu and the menu calls: menus loaded from the resource script, changed by the program, and
+// The menu calls: menus loaded from the resource script, changed by the program, and
 // shown as popup menus. A popup menu is a top-level window (class "#32768") that the user sees
 // and answers; TrackPopupMenu runs a nested loop until the user picks a command or dismisses it.
 // Without TPM_RETURNCMD the chosen command is posted to the owner as WM_COMMAND (and the call
@@ -10,10 +10,7 @@
 // the other side of it at the screen's edges).
 #pragma once
 
-#include "platform/afx/Wnd.h"
-
-#include <memory>
-#include <vector>
+#include "platform/user/WinUser.h"
 
 constexpr UINT MF_BYCOMMAND = 0x0000;
 constexpr UINT MF_BYPOSITION = 0x0400;
@@ -33,6 +30,8 @@ constexpr UINT TPM_RETURNCMD = 0x0100;
 HMENU LoadMenuW(HINSTANCE hInstance, LPCWSTR lpMenuName);
 HMENU CreatePopupMenu();
 BOOL DestroyMenu(HMENU hMenu);
+// Whether hMenu is a menu handle that is still there.
+BOOL IsMenu(HMENU hMenu);
 HMENU GetSubMenu(HMENU hMenu, int nPos);
 int GetMenuItemCount(HMENU hMenu);
 UINT GetMenuItemID(HMENU hMenu, int nPos);
@@ -45,41 +44,3 @@ BOOL AppendMenuW(HMENU hMenu, UINT uFlags, UINT_PTR uIDNewItem, LPCWSTR lpNewIte
 UINT EnableMenuItem(HMENU hMenu, UINT uIDEnableItem, UINT uEnable);
 DWORD CheckMenuItem(HMENU hMenu, UINT uIDCheckItem, UINT uCheck);
 BOOL TrackPopupMenu(HMENU hMenu, UINT uFlags, int x, int y, int nReserved, HWND hWnd, const RECT* prcRect);
-
-class CMenu {
-public:
-    CMenu() = default;
-    virtual ~CMenu();
-    CMenu(const CMenu&) = delete;
-    CMenu& operator=(const CMenu&) = delete;
-
-    HMENU m_hMenu = 0;
-    operator HMENU() const { return m_hMenu; }
-    HMENU GetSafeHmenu() const { return m_hMenu; }
-
-    // Through the resource chain (a language module's menu wins).
-    BOOL LoadMenu(UINT nIDResource);
-    BOOL CreatePopupMenu();
-    BOOL DestroyMenu();
-    BOOL Attach(HMENU hMenu);
-    HMENU Detach();
-    // A wrapper of the sub-menu at nPos, owned by this object; null when that entry has none.
-    CMenu* GetSubMenu(int nPos) const;
-    UINT GetMenuItemCount() const { return static_cast<UINT>(::GetMenuItemCount(m_hMenu)); }
-    UINT GetMenuItemID(int nPos) const { return ::GetMenuItemID(m_hMenu, nPos); }
-    UINT GetMenuState(UINT nID, UINT nFlags) const { return ::GetMenuState(m_hMenu, nID, nFlags); }
-    int GetMenuString(UINT nIDItem, CString& rString, UINT nFlags) const;
-    BOOL RemoveMenu(UINT nPosition, UINT nFlags) { return ::RemoveMenu(m_hMenu, nPosition, nFlags); }
-    BOOL DeleteMenu(UINT nPosition, UINT nFlags) { return ::DeleteMenu(m_hMenu, nPosition, nFlags); }
-    BOOL AppendMenu(UINT nFlags, UINT_PTR nIDNewItem = 0, LPCTSTR lpszNewItem = nullptr) { return ::AppendMenuW(m_hMenu, nFlags, nIDNewItem, lpszNewItem); }
-    UINT EnableMenuItem(UINT nIDEnableItem, UINT nEnable) { return ::EnableMenuItem(m_hMenu, nIDEnableItem, nEnable); }
-    UINT CheckMenuItem(UINT nIDCheckItem, UINT nCheck) { return ::CheckMenuItem(m_hMenu, nIDCheckItem, nCheck); }
-    BOOL TrackPopupMenu(UINT nFlags, int x, int y, CWnd* pWnd, LPCRECT lpRect = nullptr)
-    {
-        return ::TrackPopupMenu(m_hMenu, nFlags, x, y, 0, pWnd ? pWnd->m_hWnd : 0, lpRect);
-    }
-
-private:
-    void DropSubMenuWrappers();
-    mutable std::vector<std::unique_ptr<CMenu>> m_subMenus; // wrappers handed out by GetSubMenu
-};

@@ -1,12 +1,9 @@
 #include "platform/user/MessageBox.h"
 
 #include "platform/seam/Automation.h"
-#include "platform/afx/Dialog.h"
-#include "platform/afx/ModuleState.h"
 #include "platform/user/Resource.h"
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
-#include "platform/afx/Wnd.h"
 
 #include <algorithm>
 
@@ -194,17 +191,4 @@ int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
     if (hOldFocus && IsWindow(hOldFocus))
         SetFocus(hOldFocus);
     return static_cast<int>(nResult);
-}
-
-int AfxMessageBox(LPCTSTR lpszText, UINT nType, UINT)
-{
-    const char16_t* pszCaption = AfxGetAppName();
-    return MessageBoxW(GetActiveWindow(), lpszText, pszCaption ? pszCaption : u"", nType);
-}
-
-int AfxMessageBox(UINT nIDPrompt, UINT nType, UINT nIDHelp)
-{
-    std::u16string strText;
-    tavren::LoadResourceStringChain(nIDPrompt, strText);
-    return AfxMessageBox(strText.c_str(), nType, nIDHelp);
 }

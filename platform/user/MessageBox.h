@@ -12,10 +12,6 @@
 
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType);
 inline int MessageBox(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType) { return MessageBoxW(hWnd, lpText, lpCaption, uType); }
-// The framework's box: the caption is the application's name, the owner the window in front.
-int AfxMessageBox(LPCTSTR lpszText, UINT nType = MB_OK, UINT nIDHelp = 0);
-// The text is string nIDPrompt of the resource chain.
-int AfxMessageBox(UINT nIDPrompt, UINT nType = MB_OK, UINT nIDHelp = static_cast<UINT>(-1));
 
 // The pseudo icon ids a box's icon control carries (IDI_HAND ...).
 constexpr UINT IDI_HAND_ID = 32513;

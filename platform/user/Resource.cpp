@@ -3,6 +3,7 @@
 #include "platform/kernel/ModuleRegistry.h"
 
 #include <algorithm>
+#include <atomic>
 
 namespace tavren {
 
@@ -74,21 +75,24 @@ const T* FindIn(HINSTANCE hInstance, UINT nId, Pick pick)
     return nullptr;
 }
 
-struct Chain {
-    HINSTANCE hFirst;
-    HINSTANCE hSecond;
-};
-Chain CurrentChain()
+std::atomic<ResourceChain (*)()> g_pfnCurrentChain{nullptr};
+
+ResourceChain CurrentChain()
 {
-    AFX_MODULE_STATE* pState = AfxGetModuleState();
-    return {pState->m_hCurrentResourceHandle, pState->m_hCurrentInstanceHandle};
+    if (ResourceChain (*pfn)() = g_pfnCurrentChain)
+        return pfn();
+    // No framework: the executable's own resources.
+    auto& registry = CModuleRegistry::Get();
+    std::lock_guard lock(registry.Mutex());
+    HINSTANCE hExecutable = registry.ExecutableRecord()->hModule;
+    return {hExecutable, hExecutable};
 }
 
 template <typename T>
 const T* FindInChain(const T* (*find)(HINSTANCE, UINT), UINT nId, HINSTANCE* phFound)
 {
-    Chain chain = CurrentChain();
-    for (HINSTANCE h : {chain.hFirst, chain.hSecond}) {
+    ResourceChain chain = CurrentChain();
+    for (HINSTANCE h : {chain.hResource, chain.hInstance}) {
         if (const T* p = find(h, nId)) {
             if (phFound != nullptr)
                 *phFound = h;
@@ -145,10 +149,12 @@ bool LoadResourceString(HINSTANCE hInstance, UINT nId, std::u16string& strOut)
     return true;
 }
 
+void SetResourceChainSource(ResourceChain (*pfnCurrentChain)()) { g_pfnCurrentChain = pfnCurrentChain; }
+
 HINSTANCE FindResourceModule(ResourceKind kind, UINT nId)
 {
-    Chain chain = CurrentChain();
-    for (HINSTANCE h : {chain.hFirst, chain.hSecond}) {
+    ResourceChain chain = CurrentChain();
+    for (HINSTANCE h : {chain.hResource, chain.hInstance}) {
         bool bFound = false;
         switch (kind) {
         case ResourceKind::String: bFound = FindStringEntry(h, nId) != nullptr; break;

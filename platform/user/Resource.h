@@ -176,6 +176,14 @@ bool LoadResourceString(HINSTANCE hInstance, UINT nId, std::u16string& strOut);
 // module's own instance (AfxGetInstanceHandle). The module that answered is stored in *phFound
 // when that is not null.
 enum class ResourceKind { String, Dialog, Menu, Bitmap, Icon };
+// The two modules the chain looks in, as the calling thread's current module state has them.
+struct ResourceChain {
+    HINSTANCE hResource;   // AfxGetResourceHandle()
+    HINSTANCE hInstance;   // AfxGetInstanceHandle()
+};
+// The framework (afx/ModuleState.cpp) registers where the chain comes from when the platform
+// library starts; until then the chain is the executable's own handle twice.
+void SetResourceChainSource(ResourceChain (*pfnCurrentChain)());
 HINSTANCE FindResourceModule(ResourceKind kind, UINT nId);
 const DialogTemplate* FindDialogTemplateChain(UINT nId, HINSTANCE* phFound = nullptr);
 const MenuTemplate* FindMenuTemplateChain(UINT nId, HINSTANCE* phFound = nullptr);

@@ -2,7 +2,6 @@
 #include "platform/kernel/Handle.h"
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
-#include "platform/afx/Wnd.h"
 #include "platform/user/PrivateMessages.h"
 
 #include <algorithm>
@@ -413,10 +412,15 @@ BOOL DestroyWindow(HWND hWnd)
         std::erase(table.order, hWnd);
     }
     tavren::CancelSentTo(hWnd); // after the table forgets it, so nothing new can come
-    CWnd* pWnd = p->pWnd;
+    // The framework object lets go of the window and cleans up; a temporary one is handed to the
+    // record, which frees it last.
+    tavren::WindowObject* pWnd = p->pWnd;
     p->pWnd = nullptr;
-    if (pWnd)
-        tavren::DetachDestroyed(pWnd, p->bTemporaryWnd, *p);
+    if (pWnd) {
+        pWnd->WindowGone();
+        if (p->bTemporaryWnd)
+            p->pTempWnd.reset(pWnd);
+    }
     // The model stays with the record: a message of this window may still be running in it.
     CloseHandle(hWnd);
     return TRUE;

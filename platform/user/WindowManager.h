@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/user/WinUser.h"
+#include "platform/user/WindowObject.h"
 
 #include <atomic>
 #include <functional>
@@ -18,7 +19,6 @@
 #include <string>
 #include <vector>
 
-class CWnd;
 namespace tavren {
 struct DialogTemplate;
 }
@@ -56,18 +56,18 @@ struct WindowRecord {
     DWORD dwStyle = 0;
     DWORD dwExStyle = 0;
     RECT rcWindow{};            // pixels; children: in the parent's client area; others: on the screen
-    CWnd* pWnd = nullptr;       // the framework object attached to the window, if any
+    WindowObject* pWnd = nullptr; // the framework object attached to the window (a CWnd), if any
     std::unique_ptr<WindowModel> pModel;
     std::vector<HWND> children; // in creation (tab) order
     std::atomic<bool> bDestroying{false}; // read by IsWindow from any thread
     bool bChild = false;        // WS_CHILD at creation; fixed, so any thread may read it
-    bool bTemporaryWnd = false; // pWnd was made by CWnd::FromHandle and dies with the window
+    bool bTemporaryWnd = false;   // pWnd was made by CWnd::FromHandle and dies with the window
     // A temporary object and the model outlive DestroyWindow until the last message running on
     // the window returns (each running message holds the record).
-    std::shared_ptr<CWnd> pTempWnd;
+    std::shared_ptr<WindowObject> pTempWnd;
     // Temporary objects replaced by one of a derived class (CWnd::FromHandleAs); a caller may
     // still hold them, so they live as long as the record.
-    std::vector<std::unique_ptr<CWnd>> retiredTemps;
+    std::vector<std::unique_ptr<WindowObject>> retiredTemps;
     // The window's own scroll bars, SB_HORZ and SB_VERT (shown while WS_HSCROLL / WS_VSCROLL).
     SCROLLINFO scroll[2]{};
     // Dialogs.
@@ -122,13 +122,10 @@ HWND ThreadFocus();
 bool RunOnWindowThread(HWND hWnd, std::function<void()> fn, DWORD dwTimeout);
 // SendMessage that gives up after dwTimeout ms; false then (the message may still be handled).
 bool SendMessageTimeout(HWND hWnd, UINT nMsg, WPARAM wParam, LPARAM lParam, DWORD dwTimeout, LRESULT* plResult);
-// Called when a window is gone: detaches the framework object and lets it clean up
-// (PostNcDestroy). A temporary object is handed to the record, which frees it last.
-void DetachDestroyed(CWnd* pWnd, bool bTemporary, WindowRecord& record);
 // Creates a dialog window from a template, attaches pWnd (may be null) before any message
 // reaches it, creates the controls, and sends WM_INITDIALOG; shows it unless it ended meanwhile.
 // The dialog is centred on the screen. Returns 0 when hParent belongs to another thread.
-HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, CWnd* pWnd, LPARAM lInitParam);
+HWND CreateDialogWindow(const DialogTemplate& tmpl, HWND hParent, WindowObject* pWnd, LPARAM lInitParam);
 // The modal result EndDialog stored, and whether it was called.
 bool DialogEnded(HWND hDlg, INT_PTR* pnResult);
 // Runs a modal loop for hWnd until EndDialog marks it ended (or WM_QUIT comes, which is posted

@@ -3,7 +3,7 @@
 // back to the waiting sender does not deadlock.
 #include "WindowTestSupport.h"
 
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 
 #include <atomic>
 #include <cstdio>

@@ -1,8 +1,8 @@
 // Events and waits, and the critical section between worker threads. How the communication worker
 // starts, runs and ends is its own tests' (tests/comm/CommunicationThreadTest.cpp).
-#include "platform/kernel/CriticalSection.h"
-#include "platform/kernel/Event.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/CriticalSection.h"
+#include "platform/afx/Event.h"
+#include "platform/afx/WinThread.h"
 
 #include <gtest/gtest.h>
 

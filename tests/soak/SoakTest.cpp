@@ -17,7 +17,7 @@
 
 #include "comm/TransferDlg.h"
 #include "platform/afx/ModuleState.h"
-#include "platform/kernel/WinThread.h"
+#include "platform/afx/WinThread.h"
 #include "platform/user/WinUser.h"
 
 #include <algorithm>
