@@ -9,19 +9,9 @@
 #include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
+#include "link/MachineLink.h"
 #include "platform/file/DriveWatcher.h"
 #include "platform/kernel/Handle.h"
-
-#include <dlfcn.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
 
 namespace wdtest {
 
@@ -81,10 +71,7 @@ struct HostCall {
 
 class WriteDesignFixture : public tavren::test::ModuleFixture {
 protected:
-    explicit WriteDesignFixture(bool bMachine, std::vector<std::string> settings = {})
-        : ModuleFixture(bMachine ? Parts().Drives(kDrives).Machine(std::move(settings)).Module() : Parts().Drives(kDrives).Module())
-    {
-    }
+    explicit WriteDesignFixture(bool bMachine) : ModuleFixture(bMachine ? Parts().Drives(kDrives).Machine().Module() : Parts().Drives(kDrives).Module()) {}
     inline static const std::vector<tavren::test::DriveSpec> kDrives = {
         {u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}, {u'F', DRIVE_REMOVABLE, "STICK2"}};
 
@@ -139,25 +126,21 @@ protected:
     bool FaultArmed(const std::string& strOp) const { return tavren::test::FaultArmed(Machine(), strOp); }
 
     // The bytes of the design currently selected on the machine (what it would sew), asked of the
-    // machine itself; empty when none is selected.
+    // machine itself through the module's machine link; empty when none is selected.
     fixture::Bytes SelectedOnMachine() const
     {
-        void* hLib = dlopen((tavren::test::LoadedModule::BinDir() + "/libQuorvel.so").c_str(), RTLD_NOW | RTLD_LOCAL);
-        auto pfnConnect = reinterpret_cast<uint32_t (*)(int32_t, int32_t, int32_t*)>(dlsym(hLib, "GetConnectedDevice"));
-        auto pfnUpload = reinterpret_cast<int32_t (*)(uint32_t, uint8_t**, uint32_t*)>(dlsym(hLib, "UploadDesign"));
-        auto pfnFree = reinterpret_cast<int32_t (*)(uint8_t**)>(dlsym(hLib, "GlobalHeapFree"));
         fixture::Bytes bytes;
         int32_t nStatus = 0;
         uint8_t* pBuffer = nullptr;
         uint32_t nSize = 0;
-        const uint32_t hDevice = pfnConnect(0, -1, &nStatus);
-        if (hDevice && pfnUpload(hDevice, &pBuffer, &nSize) == 0 && pBuffer)
+        const CMachineLink& link = MachineLink();
+        const uint32_t hDevice = EnsureMachineLink() ? link.m_pfnGetConnectedDevice(0, -1, &nStatus) : 0;
+        if (hDevice && link.m_pfnUploadDesign(hDevice, &pBuffer, &nSize) == 0 && pBuffer)
             bytes.assign(pBuffer, pBuffer + nSize);
         if (pBuffer)
-            pfnFree(&pBuffer);
+            link.m_pfnGlobalHeapFree(&pBuffer);
         if (hDevice)
             CloseHandle(hDevice);
-        dlclose(hLib);
         return bytes;
     }
 
@@ -187,7 +170,7 @@ protected:
                 labels.push_back((static_cast<int>(i) == c->nCurSel ? u"*" : u"") + c->entries[i].strText);
         return labels;
     }
-    // The location box has the entry, selected or not.
+    // The location box has the entry, selected or not ("*Name": selected).
     static bool BoxHas(const Snapshot& s, std::u16string_view strText)
     {
         const Labels b = BoxOf(s);
@@ -216,11 +199,7 @@ protected:
         return *s;
     }
     static int IndexOf(const Snapshot& s, std::u16string_view strLabel)
-    {
-        const Labels l = ItemsOf(s);
-        const auto it = std::find(l.begin(), l.end(), strLabel);
-        return it == l.end() ? -1 : static_cast<int>(it - l.begin());
-    }
+    { const Labels l = ItemsOf(s); const auto it = std::ranges::find(l, strLabel); return it == l.end() ? -1 : static_cast<int>(it - l.begin()); }
     // Double clicks an item of the list and waits for what it opens to show.
     static Snapshot Open(ScriptedUser& u, std::u16string_view strLabel, const Labels& expected)
     {
