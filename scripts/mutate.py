@@ -29,7 +29,7 @@ RELATED = {
     "dialogs": ["write_design_tests", "file_manager_tests"],
     "comm": ["comm_tests"],
     "design": ["design_tests", "info_command_tests", "preview_tests"],
-    "preview": ["preview_tests", "module_tests"],
+    "preview": ["preview_tests", "module_tests", "module_parts_tests"],
     "module": ["module_tests", "module_alone_tests", "harness_tests", "write_design_tests"],
 }
 

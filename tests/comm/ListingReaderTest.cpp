@@ -57,12 +57,7 @@ TEST(ListingReader, WholeAndBrokenListings)
     CListing oversized(2);  // the second entry's 18 bytes claim far more
     oversized.Entry("a.qef", false).Put32(0x7FFFFFF0u);
     oversized.Raw({0, 0, 0, 0, 1, 2, 3, 4, 5, 6, 7, 8, 'b', 0});
-    struct Case {
-        const char* what;
-        std::vector<uint8_t> bytes;
-        std::vector<std::string> names;
-        bool bBroken;
-    };
+    struct Case { const char* what; std::vector<uint8_t> bytes; std::vector<std::string> names; bool bBroken; };
     const Case cases[] = {
         {"folders and files, each after its length",
          CListing(3).Entry("Flowers", true, 28).Entry("rose.qef", false, 40).Entry("\xE9t\xE9.qef", false).m_bytes,

@@ -2,7 +2,7 @@
 // transform operations, and IsAllLight.
 #include "design/EmbData.h"
 #include "design/ThreadPalette.h"
-#include "tests/design/DesignTestUtil.h"
+#include "tests/design/FixtureWriter.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,14 @@
 #include <vector>
 
 using namespace fixture;
-using designtest::LoadWords;
+
+// A design holding the given words and nBlocks default colour blocks (not yet validated).
+static void LoadWords(CEmbData& data, const Bytes& words, int nBlocks)
+{
+    data.Reset();
+    ASSERT_TRUE(data.AllocLayers(nBlocks) && data.AllocStitchWords(static_cast<int>(words.size() / 2)));
+    std::memcpy(data.m_pStitchWords, words.data(), words.size());
+}
 
 // --- Validate ---------------------------------------------------------------------------------
 
@@ -115,25 +122,23 @@ TEST(EmbDataExtents, EveryTransformAndJump)
     }
 }
 
-// An invalid design measures zero; a design that ignores scale is measured at full size.
-TEST(EmbDataExtents, InvalidDesignMeasuresZeroAndIgnoresScaleUsesFullSize)
+// An invalid design measures zero; a design that ignores scale is measured at full size; the
+// design's own extents are recomputed only when dirty; the bounding rectangle adds the position.
+TEST(EmbDataExtents, InvalidMeasuresZeroIgnoresScaleUpdatesWhenDirtyAndBoundingRectAddsPosition)
 {
     struct CFixedSize : CEmbData {
         bool IgnoresScale() override { return true; }
-    } data;
-    LoadWords(data, Bytes({10, 20, 5, 5}), 1);
-    EXPECT_FALSE(data.Validate());
+    } fixed;
+    LoadWords(fixed, Bytes({10, 20, 5, 5}), 1);
+    EXPECT_FALSE(fixed.Validate());
     EMBEXTENTS e{9, 9, 9, 9};
-    data.CalcExtents(e, 0, 0, 0, 100);
+    fixed.CalcExtents(e, 0, 0, 0, 100);
     EXPECT_EQ(std::make_tuple(e.nLeft, e.nUp, e.nRight, e.nDown), std::make_tuple(0, 0, 0, 0));
-    LoadWords(data, Bytes({100, 0, 0x80, 0x10}), 1);
-    ASSERT_TRUE(data.Validate());
-    data.CalcExtents(e, 0, 0, 0, 10);
+    LoadWords(fixed, Bytes({100, 0, 0x80, 0x10}), 1);
+    ASSERT_TRUE(fixed.Validate());
+    fixed.CalcExtents(e, 0, 0, 0, 10);
     EXPECT_EQ(e.nRight, 100);
-}
 
-TEST(EmbDataExtents, UpdateOnlyWhenDirtyAndBoundingRectAddsPosition)
-{
     CEmbData data;
     LoadWords(data, Bytes({100, 50, 0x80, 0x10}), 1);
     ASSERT_TRUE(data.Validate());
@@ -188,9 +193,8 @@ TEST(EmbDataColours, IsAllLight)
     CEmbData data;
     EXPECT_FALSE(data.IsAllLight());
     ASSERT_TRUE(data.AllocLayers(3));
-    data.m_pColorBlocks[0].m_nPaletteIndex = 2;   // White
-    data.m_pColorBlocks[1].m_nPaletteIndex = 23;  // Silver Gray
-    data.m_pColorBlocks[2].m_nPaletteIndex = 51;  // Ivory White
+    for (int i = 0; int nRow : {2, 23, 51}) // White, Silver Gray, Ivory White
+        data.m_pColorBlocks[i++].m_nPaletteIndex = nRow;
     EXPECT_TRUE(data.IsAllLight());
     data.m_pColorBlocks[1].m_nPaletteIndex = 24;  // Gray, red 136
     EXPECT_FALSE(data.IsAllLight());

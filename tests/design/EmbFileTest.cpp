@@ -16,12 +16,8 @@ namespace {
 // Two colour blocks: stitches, a colour change, more stitches, the end. 9 words.
 DesignLayout SmallLayout()
 {
-    DesignLayout layout = LayoutFromStitches(
-        {JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20), EndDesign()});
-    layout.palette = {10, 12};
-    layout.threadTypes = {7, 8};
-    layout.hoop = 15;
-    return layout;
+    return {.words = LayoutFromStitches({JumpBy(5, 5), Sew(10, 0), Sew(0, 10), ChangeColor(3, 3), Sew(-10, 0), Sew(0, -20), EndDesign()}).words,
+            .palette = {10, 12}, .threadTypes = {7, 8}, .hoop = 15};
 }
 
 // A file and the design it reads into, through a memory file as the callers read.
@@ -53,7 +49,8 @@ TEST(EmbFileType, ByExtensionWithoutRegardToCase)
 
 // --- QEF, QEF+, QPX -----------------------------------------------------------------------------
 
-TEST(EmbFileQef, ReadsBlocksWordsAndHoopAndAStreamWithoutEndIsBadStitches)
+// QPX: the design option only behind its marker.
+TEST(EmbFileQef, ReadsBlocksWordsHoopAndQpxOptionAndAStreamWithoutEndIsBadStitches)
 {
     Reader r;
     DesignLayout layout = SmallLayout();
@@ -70,6 +67,14 @@ TEST(EmbFileQef, ReadsBlocksWordsAndHoopAndAStreamWithoutEndIsBadStitches)
 
     layout.words.resize(layout.words.size() - 2);  // no end command
     EXPECT_EQ(ReadError(CEmbFile::dftQef, MakeQef(layout)), CEmbFile::feBadStitches);
+
+    layout = SmallLayout();
+    std::tie(layout.optionMarker, layout.designOption, layout.hoop) = std::make_tuple(true, int8_t(-2), 28);
+    ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
+    EXPECT_EQ(std::make_tuple(r.data.m_nDesignOption, r.file.GetHoopCode(), r.data.m_nColorBlockCount), std::make_tuple(-2, 28, 2));
+    layout.optionMarker = false;
+    ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
+    EXPECT_EQ(r.data.m_nDesignOption, 0);
 }
 
 // Each error a header can give, in every native format (hostile fields at every offset are
@@ -147,23 +152,10 @@ TEST(EmbFileQef, EnhanceEditItemsOnlyForHoopFiveAndQefPlusCustomThreadsAndEditBl
     EXPECT_EQ(std::make_pair(i.m_pPayload[0], r.file.GetEditItems()[1].m_pPayload[0]), std::make_pair(BYTE(200), BYTE(7)));
 }
 
-TEST(EmbFileQpx, OptionAndHoopFromTheHeader)
-{
-    DesignLayout layout = SmallLayout();
-    layout.optionMarker = true;
-    layout.designOption = -2;
-    layout.hoop = 28;
-    Reader r;
-    ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
-    EXPECT_EQ(std::make_tuple(r.data.m_nDesignOption, r.file.GetHoopCode(), r.data.m_nColorBlockCount), std::make_tuple(-2, 28, 2));
-    layout.optionMarker = false; // without the marker the option byte is not taken
-    ASSERT_TRUE(r.Read(CEmbFile::dftQpx, MakeQpx(layout)));
-    EXPECT_EQ(r.data.m_nDesignOption, 0);
-}
-
 // --- DST -------------------------------------------------------------------------------------
 
-TEST(EmbFileDst, SizeLimits)
+// The records' size limits, and the hoop band from the extents.
+TEST(EmbFileDst, SizeLimitsAndHoopBandsFromExtents)
 {
     auto after = [](std::initializer_list<uint8_t> records) {
         Bytes b(512, ' ');
@@ -175,6 +167,17 @@ TEST(EmbFileDst, SizeLimits)
     EXPECT_EQ(after({0, 0, 0xF3}), 0);
     EXPECT_EQ(after({1, 0, 3, 0}), CEmbFile::feDstData);  // a stitch record and a stray byte
     EXPECT_EQ(after({1, 0, 3}), CEmbFile::feBadStitches); // whole records but no end record
+
+    auto hoop = [](Stitches s) {
+        s.push_back(EndDesign());
+        Reader r;
+        EXPECT_TRUE(r.Read(CEmbFile::dftDst, MakeDst(s)));
+        return r.file.GetHoopCode();
+    };
+    EXPECT_EQ(hoop({Sew(500, 200), JumpBy(-1000, -400)}), 30);
+    EXPECT_EQ(std::make_tuple(hoop({Sew(501, 0)}), hoop({Sew(0, 201)}), hoop({Sew(-700, -700), Sew(1400, 1400)})), std::make_tuple(15, 15, 15));
+    EXPECT_EQ(std::make_pair(hoop({Sew(0, -701)}), hoop({Sew(1150, 1150), Sew(-2300, -2300)})), std::make_pair(28, 28));
+    EXPECT_EQ(hoop({Sew(-1151, 0)}), 29);
 }
 
 // The first stitch gets a jump and a zero move in front (a jump first is taken as it is); each
@@ -222,20 +225,6 @@ TEST(EmbFileDst, DecodesEveryMove)
         }
     EXPECT_EQ(decode(0xFF, 0xFF, 0xFF), std::make_pair(0, 0));
     EXPECT_EQ(decode(0x01, 0x80, 0x20), std::make_pair(1, 84));
-}
-
-TEST(EmbFileDst, HoopBandsFromExtents)
-{
-    auto hoop = [](Stitches s) {
-        s.push_back(EndDesign());
-        Reader r;
-        EXPECT_TRUE(r.Read(CEmbFile::dftDst, MakeDst(s)));
-        return r.file.GetHoopCode();
-    };
-    EXPECT_EQ(hoop({Sew(500, 200), JumpBy(-1000, -400)}), 30);
-    EXPECT_EQ(std::make_tuple(hoop({Sew(501, 0)}), hoop({Sew(0, 201)}), hoop({Sew(-700, -700), Sew(1400, 1400)})), std::make_tuple(15, 15, 15));
-    EXPECT_EQ(std::make_pair(hoop({Sew(0, -701)}), hoop({Sew(1150, 1150), Sew(-2300, -2300)})), std::make_pair(28, 28));
-    EXPECT_EQ(hoop({Sew(-1151, 0)}), 29);
 }
 
 // --- A read that fails -------------------------------------------------------------------------

@@ -27,8 +27,7 @@ void ForEachStep(const Stitches& stitches, Emit emit)
         do {
             const int sx = std::clamp(dx, -121, 121), sy = std::clamp(dy, -121, 121);
             emit(kind, sx, sy);
-            dx -= sx;
-            dy -= sy;
+            dx -= sx, dy -= sy;
             kind = kind == Stitch::ColorChange ? Stitch::Jump : kind;
         } while (dx != 0 || dy != 0);
     }
@@ -61,8 +60,7 @@ DesignLayout LayoutFromStitches(const Stitches& stitches)
 
 void EncodeDstMove(int dx, int dy, uint8_t& b0, uint8_t& b1, uint8_t& b2)
 {
-    b0 = b1 = 0;
-    b2 = 0x03;
+    b0 = b1 = 0, b2 = 0x03;
     // Balanced ternary digits of weights 1, 3, 9, 27, 81 with their (plus, minus) bits.
     struct Bit { uint8_t* byte; uint8_t plus; uint8_t minus; };
     const Bit xBits[5] = {{&b0, 0x01, 0x02}, {&b1, 0x01, 0x02}, {&b0, 0x04, 0x08}, {&b1, 0x04, 0x08}, {&b2, 0x04, 0x08}};
@@ -104,10 +102,8 @@ Bytes MakeStx(const StxLayout& layout)
     const uint16_t nCount = layout.recordCount ? *layout.recordCount : static_cast<uint16_t>(layout.records.size());
     const std::pair<size_t, uint16_t> fields[] = {{36, layout.headerSize}, {40, nCount},           {46, layout.widthNum},
                                                   {48, layout.widthDen},   {52, layout.lengthNum}, {54, layout.lengthDen}};
-    for (const auto& [at, v] : fields) {
-        b[at] = static_cast<uint8_t>(v);
-        b[at + 1] = static_cast<uint8_t>(v >> 8);
-    }
+    for (const auto& [at, v] : fields)
+        b[at] = uint8_t(v), b[at + 1] = uint8_t(v >> 8);
     for (const StxRecord& r : layout.records)
         PutBytes(b, {r.b0, r.b1, r.b2, r.b3});
     return b;
@@ -115,8 +111,7 @@ Bytes MakeStx(const StxLayout& layout)
 
 StxLayout WellFormedStx(int points)
 {
-    StxLayout layout;
-    layout.records.push_back(StxCommand(0x03));
+    StxLayout layout{{StxCommand(0x03)}};
     for (int i = 0; i < points; ++i)
         layout.records.push_back(StxPoint(i % 2 ? 10 : 34, 4));
     layout.records.insert(layout.records.end(), {StxCommand(0x00), StxPoint(22, 2), StxPoint(22, 2), StxPoint(22, 2), StxCommand(0xFF)});
@@ -155,14 +150,13 @@ Bytes MakeRandomWords(int nWords, int nColors, uint32_t seed, int bound)
 
 bool WriteFile(const std::string& path, const Bytes& bytes)
 {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    return static_cast<bool>(out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size())));
+    return bool(std::ofstream(path, std::ios::binary | std::ios::trunc).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size())));
 }
 
 Bytes ReadWholeFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
 } // namespace fixture

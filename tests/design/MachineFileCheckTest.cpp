@@ -1,31 +1,14 @@
 // What the machine side takes: found, readable, at most 200 colour blocks and 200000 stitch words,
 // and inside 140 mm to each side and 230 mm up and down around the design's position.
+#include "design/EmbFile.h"
 #include "design/MachineFileCheck.h"
 #include "platform/file/DriveMap.h"
-#include "tests/design/DesignTestUtil.h"
+#include "tests/design/FixtureWriter.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
 using namespace fixture;
-using designtest::LoadWords;
-
-namespace {
-
-class MachineFileCheckTest : public ::testing::Test {
-protected:
-    // The verdict on the bytes written as a file of that name (kind 0 a design, 1 an STX pattern).
-    CMachineFileCheck::CheckResult Check(const std::string& name, const Bytes& bytes, int kind)
-    {
-        const std::string host = (m_scratch.path / name).string();
-        EXPECT_TRUE(WriteFile(host, bytes));
-        return CMachineFileCheck::CheckSourceFile(tavren::DriveMap::Instance().FromHost(host).c_str(), kind);
-    }
-
-    tavren::test::ScratchDir m_scratch;
-};
-
-} // namespace
 
 // Each case a design's position and cached extents (left, up, right, down), and whether it fits.
 TEST(MachineFileCheckLimits, SizeAtItsLimits)
@@ -42,8 +25,8 @@ TEST(MachineFileCheckLimits, SizeAtItsLimits)
         // extent is small still fits on that side.
         {1000, 0, {200, 0, 400, 0}, true}, {2000, 0, {200, 0, 0, 0}, false}, {0, -2000, {0, 0, 0, 301}, false}};
     CEmbData data;
-    LoadWords(data, Bytes{1, 1, 0x80, 0x10}, 1);
-    ASSERT_TRUE(data.Validate());
+    const Bytes qef = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
+    ASSERT_TRUE(CEmbFile(CEmbFile::dftQef).ReadBuffer(qef.data(), qef.size(), data));
     for (const Case& c : cases) {
         data.SetPosition(c.x, c.y);
         data.m_extents = c.ext;
@@ -53,12 +36,16 @@ TEST(MachineFileCheckLimits, SizeAtItsLimits)
 }
 
 // Each file's verdict; too many blocks is reported before too many words.
-TEST_F(MachineFileCheckTest, FilesAtTheirLimits)
+TEST(MachineFileCheckTest, FilesAtTheirLimits)
 {
+    // The verdict on the bytes written as a file of that name (kind 0 a design, 1 an STX pattern).
+    const tavren::test::ScratchDir scratch;
+    auto check = [&](const std::string& name, const Bytes& bytes, int kind) {
+        EXPECT_TRUE(WriteFile((scratch.path / name).string(), bytes));
+        return CMachineFileCheck::CheckSourceFile(tavren::DriveMap::Instance().FromHost((scratch.path / name).string()).c_str(), kind);
+    };
     auto words = [](int nWords, int nColors, const char* pszFormat) {
-        DesignLayout layout;
-        layout.words = MakeRandomWords(nWords, nColors, 1);
-        layout.palette.assign(static_cast<size_t>(nColors), 5);
+        const DesignLayout layout{.words = MakeRandomWords(nWords, nColors, 1), .palette = std::vector<int32_t>(size_t(nColors), 5)};
         return std::string(pszFormat) == "qpx" ? MakeQpx(layout) : MakeQefPlus(layout);
     };
     const Bytes small = MakeQef(LayoutFromStitches({Sew(1, 1), EndDesign()}));
@@ -84,7 +71,7 @@ TEST_F(MachineFileCheckTest, FilesAtTheirLimits)
         {"short.stx", Bytes(20, 0), 1, CMachineFileCheck::mfcErrorInFile},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(Check(c.name, c.bytes, c.kind), c.result) << c.name;
+        EXPECT_EQ(check(c.name, c.bytes, c.kind), c.result) << c.name;
     EXPECT_EQ(CMachineFileCheck::CheckSourceFile(u"C:\\no\\such\\folder\\rose.qef", 0), CMachineFileCheck::mfcNotFound);
     EXPECT_EQ(CMachineFileCheck::CheckSourceFile(u"C:\\no\\such\\folder\\p.stx", 1), CMachineFileCheck::mfcNotFound);
 }

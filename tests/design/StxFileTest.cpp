@@ -17,10 +17,8 @@ bool ReadStx(CStxFile& stx, const Bytes& bytes) { return stx.ReadBuffer(bytes.da
 // opening, 5 points, closing, 3 points, end
 StxLayout FivePointPattern()
 {
-    StxLayout layout;
-    layout.records = {StxCommand(0x03), StxPoint(22, 5), StxPoint(12, 5),  StxPoint(32, 5),  StxPoint(22, -5), StxPoint(2, 0),
-                      StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1), StxCommand(0xFF)};
-    return layout;
+    return {{StxCommand(0x03), StxPoint(22, 5), StxPoint(12, 5), StxPoint(32, 5), StxPoint(22, -5), StxPoint(2, 0),
+             StxCommand(0x00), StxPoint(22, 1), StxPoint(22, 1), StxPoint(22, 1), StxCommand(0xFF)}};
 }
 
 std::vector<CPoint> Outline(const CStxFile& stx) { return {stx.GetOutline().begin(), stx.GetOutline().end()}; }
@@ -72,10 +70,8 @@ TEST(StxFileRead, OutlineSwingAndFeedWithTheirScaling)
 TEST(StxFileStructure, RulesMarkBrokenButStillRead)
 {
     auto broken = [](std::vector<StxRecord> records) {
-        StxLayout layout;
-        layout.records = std::move(records);
         CStxFile stx;
-        EXPECT_TRUE(ReadStx(stx, MakeStx(layout)));
+        EXPECT_TRUE(ReadStx(stx, MakeStx({std::move(records)})));
         return stx.IsBroken();
     };
     const StxRecord o = StxCommand(0x03), c = StxCommand(0x00), e = StxCommand(0xFF), k = StxCommand(0x04), p = StxPoint(22, 1);

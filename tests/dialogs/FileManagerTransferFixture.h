@@ -9,19 +9,11 @@
 #include "tests/support/SampleDesigns.h"
 #include "tests/support/ScriptedUser.h"
 
-#include "platform/base/WinTypes.h"
 #include "platform/file/DriveWatcher.h"
-#include "platform/user/WinUser.h"
 
-#include <gtest/gtest.h>
-
-#include <algorithm>
 #include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <optional>
-#include <string>
-#include <vector>
 
 namespace fmtest {
 
@@ -146,11 +138,12 @@ inline void Press(ScriptedUser& u, int nButton)
     Await(u, [&](const Snapshot& s) { return Enabled(s, nButton); }, "button " + std::to_string(nButton) + " enabled");
     u.Click(nButton);
 }
-// A box in front with this caption and text and the exclamation icon, answered with nButton.
-inline void Expect(ScriptedUser& u, std::u16string_view strCaption, std::u16string_view strText, int nButton = IDOK)
+// A box in front with this caption and text and the icon (the exclamation one unless told),
+// answered with nButton.
+inline void Expect(ScriptedUser& u, std::u16string_view strCaption, std::u16string_view strText, int nButton = IDOK,
+                   UINT nIcon = MB_ICONEXCLAMATION)
 {
-    const tavren::WindowInfo& box = u.ExpectMessageBox(strCaption, strText);
-    u.Expect(box.nIcon == MB_ICONEXCLAMATION, "\"" + Narrow(strCaption) + "\" shows the exclamation icon");
+    u.Expect(u.ExpectMessageBox(strCaption, strText).nIcon == nIcon, "\"" + Narrow(strCaption) + "\" shows its icon");
     u.Answer(nButton);
 }
 inline void CloseDialog(ScriptedUser& u) { Settled(u); u.Click(IDCANCEL); u.WaitForClose(kFileManager); }

@@ -12,17 +12,6 @@
 #include "platform/file/DriveWatcher.h"
 #include "platform/kernel/Handle.h"
 
-#include <dlfcn.h>
-
-#include <gtest/gtest.h>
-
-#include <algorithm>
-#include <atomic>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
-#include <vector>
-
 namespace wdtest {
 
 using tavren::test::Narrow;
@@ -81,10 +70,7 @@ struct HostCall {
 
 class WriteDesignFixture : public tavren::test::ModuleFixture {
 protected:
-    explicit WriteDesignFixture(bool bMachine, std::vector<std::string> settings = {})
-        : ModuleFixture(bMachine ? Parts().Drives(kDrives).Machine(std::move(settings)).Module() : Parts().Drives(kDrives).Module())
-    {
-    }
+    explicit WriteDesignFixture(bool bMachine) : ModuleFixture(bMachine ? Parts().Drives(kDrives).Machine().Module() : Parts().Drives(kDrives).Module()) {}
     inline static const std::vector<tavren::test::DriveSpec> kDrives = {
         {u'C', DRIVE_FIXED}, {u'E', DRIVE_REMOVABLE, "USBSTICK"}, {u'F', DRIVE_REMOVABLE, "STICK2"}};
 
@@ -163,6 +149,9 @@ protected:
 
     // ---- looking at the dialog
     static const tavren::ControlInfo* Find(const Snapshot& s, int nId) { const auto* w = s.Find(kCaption); return w ? w->Control(nId) : nullptr; }
+
+    // ---- looking at the dialog
+    static const tavren::ControlInfo* Find(const Snapshot& s, int nId) { const auto* w = s.Find(kCaption); return w ? w->Control(nId) : nullptr; }
     static Labels ItemsOf(const Snapshot& s)
     {
         Labels labels;
@@ -187,7 +176,7 @@ protected:
                 labels.push_back((static_cast<int>(i) == c->nCurSel ? u"*" : u"") + c->entries[i].strText);
         return labels;
     }
-    // The location box has the entry, selected or not.
+    // The location box has the entry, selected or not ("*Name": selected).
     static bool BoxHas(const Snapshot& s, std::u16string_view strText)
     {
         const Labels b = BoxOf(s);
@@ -216,11 +205,7 @@ protected:
         return *s;
     }
     static int IndexOf(const Snapshot& s, std::u16string_view strLabel)
-    {
-        const Labels l = ItemsOf(s);
-        const auto it = std::find(l.begin(), l.end(), strLabel);
-        return it == l.end() ? -1 : static_cast<int>(it - l.begin());
-    }
+    { const Labels l = ItemsOf(s); const auto it = std::ranges::find(l, strLabel); return it == l.end() ? -1 : static_cast<int>(it - l.begin()); }
     // Double clicks an item of the list and waits for what it opens to show.
     static Snapshot Open(ScriptedUser& u, std::u16string_view strLabel, const Labels& expected)
     {

@@ -32,16 +32,6 @@ protected:
     }
     static int ImageOf(const Snapshot& s, std::u16string_view strLabel)
     { const int n = IndexOf(s, strLabel); return n >= 0 ? Find(s, kList)->items[static_cast<size_t>(n)].nImage : -1; }
-    // The commands of the menu a right click brings, "-" before a grayed one: "Open,-Rename,-Delete".
-    static std::string MenuAt(ScriptedUser& u, int nItem)
-    {
-        u.WaitForWindow(kCaption);
-        u.RightClickItem(kList, nItem);
-        std::string s;
-        for (const auto& item : u.WaitForMenu().menuItems)
-            s += (s.empty() ? "" : ",") + std::string(item.bGrayed ? "-" : "") + Narrow(item.strText);
-        return s;
-    }
     static void PressStyleAndWaitFor(ScriptedUser& u, int nView)
     {
         u.WaitForWindow(kCaption);
@@ -49,8 +39,6 @@ protected:
         u.WaitUntil([&](const Snapshot& s) { return Find(s, kList) && Find(s, kList)->nView == nView; },
                     nView == 1 ? "the details view" : "the large-icon view");
     }
-
-    const fixture::Bytes m_design = DesignBytes();
 };
 using WriteDesignListCommandsTest = WriteDesignButtonsTest;
 
@@ -67,8 +55,7 @@ TEST_F(WriteDesignButtonsTest, SendAndNewFollowTheDepthWithAndWithoutDeepFolders
     for (uint8_t bDeep : {1, 0}) { // the deep run sends to E:, leaving A as it was
         const std::vector<std::string> walk = bDeep ? std::vector<std::string>{"0000", "1101", "1101", "1101", "1001"}
                                                     : std::vector<std::string>{"0000", "0101", "1001", "0001", "0001"};
-        HostCall c = Host(2);
-        c.bDeep = bDeep;
+        HostCall c{.bytes = DesignBytes(), .bDeep = bDeep, .nTarget = 2};
         EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
             Snapshot s = WaitForItems(u, {kBuiltIn, kUsb1, kUsb2, kStick, kStick2}, "the root view");
             ExpectButtons(u, s, walk[0], "the root view");
@@ -114,9 +101,7 @@ TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxItemsAndRefusesThe
     // 59 items: one more goes; 60 items: refused, nothing sent.
     for (const std::u16string strName : {u"q59.stx", u"q60.stx"}) {
         const bool bRefused = strName == u"q60.stx";
-        HostCall c = Host(2, strName, true);
-        c.bDeep = 1;
-        c.strFolder = u"\\\\ORD\\(UserST)";
+        HostCall c{.bStx = true, .bytes = StxBytes(), .strName = strName, .strFolder = u"\\\\ORD\\(UserST)", .bDeep = 1, .nTarget = 2};
         EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
             ExpectButtons(u, WaitForItems(u, listed, "the folder handed in"), "1001", "built-in STX storage");
             // One step up is the root view: the folder was opened at the top level.
@@ -138,16 +123,22 @@ TEST_F(WriteDesignButtonsTest, BuiltInStorageTakesFiftyNineStxItemsAndRefusesThe
 
 TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuOpenFollowsTheClickEnterOpensAFolderAndPreviewsSkipTheDetailsView)
 {
-    Put(Emb() / "rose.qef", m_design);
-    Put(Emb() / "tulip.qef", m_design);
-    Put(Emb() / "Flowers" / "lily.qef", m_design);
+    for (const fs::path& p : {Emb() / "rose.qef", Emb() / "tulip.qef", Emb() / "Flowers" / "lily.qef"})
+        Put(p, DesignBytes());
 
     HostCall c = Host(2);
     EXPECT_EQ(Run(c, [](ScriptedUser& u) {
         const auto styleIcon = [&u] { return tavren::IconResourceId(u.Control(kStyle).hImage); };
-        const auto menu = [&u](int nItem, const std::string& strWanted, const std::string& strWhat) {
-            u.Expect(MenuAt(u, nItem) == strWanted, strWhat);
-            u.DismissMenu();
+        // The commands of the menu a right click brings, "-" before a grayed one ("Open,-Rename,-Delete"),
+        // then the command chosen (0: the menu dismissed).
+        const auto menu = [&u](int nItem, const std::string& strWanted, const std::string& strWhat, UINT nChoose = 0) {
+            u.WaitForWindow(kCaption);
+            u.RightClickItem(kList, nItem);
+            std::string s;
+            for (const auto& item : u.WaitForMenu().menuItems)
+                s += (s.empty() ? "" : ",") + std::string(item.bGrayed ? "-" : "") + Narrow(item.strText);
+            u.Expect(s == strWanted, strWhat + ": " + s);
+            u.ChooseMenu(nChoose);
             u.WaitForWindow(kCaption);
         };
         const auto openIs = [&u](bool bEnabled, const std::string& strWhat) {
@@ -168,11 +159,9 @@ TEST_F(WriteDesignListCommandsTest, EachPlaceAndDepthOffersItsOwnMenuOpenFollows
         // \EMB at depth 2: a file has no "Open"; a folder has all three; empty space makes a folder.
         menu(WaitForItem(u, u"rose.qef"), "Rename,Delete", "a file: Rename and Delete");
         menu(-1, "Make a Folder", "empty space: Make a Folder");
-        u.Expect(MenuAt(u, WaitForItem(u, u"Flowers")) == "Open,Rename,Delete", "a folder: all three");
         // "Open" from the menu opens the folder: depth 3, the limit without deep folders, where a
         // right click brings no menu (the "Up" after it reaches the dialog).
-        u.ChooseMenu(kMenuOpen);
-        u.WaitForWindow(kCaption);
+        menu(WaitForItem(u, u"Flowers"), "Open,Rename,Delete", "a folder: all three", kMenuOpen);
         u.RightClickItem(kList, WaitForItem(u, u"lily.qef"));
         u.Click(kUp);
         WaitForItem(u, u"rose.qef");

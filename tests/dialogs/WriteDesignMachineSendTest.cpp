@@ -25,21 +25,15 @@ protected:
         fs::create_directories(Emb(2) / "Work");
     }
 
-    // A host that wants the design selected on the machine after the send.
-    static HostCall Selecting(std::u16string strName = u"rose.qef", const std::string& strCorpus = "Star.DST")
-    {
-        HostCall c = Host(1, std::move(strName));
-        c.bytes = DesignBytes(strCorpus);
-        c.bSelectEnable = c.nSelect = 1;
-        c.nStorage = 3;
-        return c;
-    }
+    // A host that wants the design selected on the machine after the send (unless told otherwise).
+    static HostCall Selecting(std::u16string strName = u"rose.qef", const std::string& strCorpus = "Star.DST", uint8_t bEnable = 1,
+                              int32_t nSelect = 1)
+    { return {.bytes = DesignBytes(strCorpus), .strName = std::move(strName), .bSelectEnable = bEnable, .nStorage = 3, .nSelect = nSelect, .nTarget = 1}; }
     // Built-in storage's Flowers, where ">>" sends.
     static void GoToFlowers(ScriptedUser& u)
     {
         Open(u, kBuiltIn, {u"Flowers"});
-        const Snapshot s = Open(u, u"Flowers", {});
-        u.Expect(Enabled(s, kSend), "\">>\" enabled in Flowers");
+        Open(u, u"Flowers", {});
     }
     static void SendInWork(ScriptedUser& u, const Labels& there)
     {
@@ -71,10 +65,9 @@ TEST_F(WriteDesignMachineSendTest, EachBusyOrBlockedStateRefusesTheSendAndLeavin
         for (const Row& r : rows) {
             Ctl({"status", "3=" + std::to_string(r.a), "4=" + std::to_string(r.b)});
             u.Click(kSend);
-            const std::string strRow = "state " + std::to_string(r.a) + "/" + std::to_string(r.b);
             AnswerBox(u, kCommError, r.strText, MB_ICONEXCLAMATION);
             u.WaitForWindow(kCaption);
-            u.Expect(NamesIn(Emb() / "Flowers").empty(), strRow + ": nothing sent");
+            u.Expect(NamesIn(Emb() / "Flowers").empty(), "state " + std::to_string(r.a) + "/" + std::to_string(r.b) + ": nothing sent");
         }
         // A machine that does not answer the state question: nothing said, nothing sent.
         Ctl({"status", "3=0", "4=0"});
@@ -119,8 +112,7 @@ TEST_F(WriteDesignMachineSendTest, ATransferTheMachineRefusesIsReportedAndTheDia
     EXPECT_TRUE(SelectedOnMachine().empty());
 
     // A transfer the person stops counts as sent.
-    c = Selecting();
-    c.bSelectEnable = 0;
+    c = Selecting(u"rose.qef", "Star.DST", 0);
     Ctl({"fault", "DownloadFile", "delay", "2000"});
     EXPECT_EQ(Run(c, [&](ScriptedUser& u) {
         GoToFlowers(u);
@@ -138,9 +130,7 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     // A busy machine: a host that does not want the design selected does not have it checked either.
     Ctl({"status", "3=4", "4=0"});
     for (auto [bEnable, nValue] : {std::pair<uint8_t, int32_t>{0, 1}, {1, 0}}) {
-        HostCall c = Selecting(u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef");
-        c.bSelectEnable = bEnable;
-        c.nSelect = nValue;
+        HostCall c = Selecting(u"plain" + std::u16string(1, static_cast<char16_t>(u'0' + bEnable)) + u".qef", "Star.DST", bEnable, nValue);
         const Labels there = bEnable ? Labels{u"plain0.qef"} : Labels{};
         EXPECT_EQ(Run(c, [&there](ScriptedUser& u) { SendInWork(u, there); }), IDOK) << int(bEnable) << "/" << nValue;
         EXPECT_EQ(Read(Emb(2) / "Work" / Narrow(c.strName)), c.bytes);
@@ -148,8 +138,7 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     // The STX export neither checks the busy machine nor selects the pattern; its list shows the
     // machine's "(UserST)" folder outside built-in storage.
     fs::create_directories(Machine().Storage(2) / "ORD" / "Work");
-    HostCall stx = Host(1, u"pat.stx", true);
-    stx.bSelectEnable = stx.nSelect = 1;
+    HostCall stx{.bStx = true, .bytes = StxBytes(), .strName = u"pat.stx", .bSelectEnable = 1, .nSelect = 1, .nTarget = 1};
     EXPECT_EQ(Run(stx, [](ScriptedUser& u) {
         Open(u, kUsb1, {u"(UserST)", u"Work"});
         Open(u, u"Work", {});
@@ -157,7 +146,6 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     }), IDOK);
     EXPECT_EQ(Read(Machine().Storage(2) / "ORD" / "Work" / "pat.stx"), stx.bytes);
     EXPECT_EQ(stx.nStorage, 2) << "the storage the file went to";
-    EXPECT_EQ(Narrow(stx.Folder()), "\\\\ORD\\Work");
     EXPECT_TRUE(SelectedOnMachine().empty()) << "nothing selected";
 
     // Asked for: the machine is checked, and the design is selected after the send.
@@ -166,7 +154,6 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
     EXPECT_EQ(Run(wanted, [](ScriptedUser& u) { SendInWork(u, {u"plain0.qef", u"plain1.qef"}); }), IDOK);
     EXPECT_EQ(Read(Emb(2) / "Work" / "Chosen.qef"), wanted.bytes);
     EXPECT_EQ(SelectedOnMachine(), wanted.bytes);
-    EXPECT_EQ(wanted.nStorage, 2);
 
     // The machine refuses the selection: said, and the send still counts.
     Ctl({"fault", "SelectFile", "0x8015"});
@@ -177,7 +164,5 @@ TEST_F(WriteDesignMachineSendTest, TheDesignIsSelectedOnTheMachineOnlyWhenTheHos
         AnswerBox(u, kCommError, u"The machine failed to select the file.", MB_ICONEXCLAMATION);
     }), IDOK);
     EXPECT_EQ(Read(Emb() / "Flowers" / "refused.qef"), refused.bytes);
-    EXPECT_EQ(refused.nStorage, 1);
-    EXPECT_EQ(Narrow(refused.Folder()), "\\\\EMB\\Flowers");
     EXPECT_EQ(SelectedOnMachine(), wanted.bytes) << "the earlier selection stays";
 }

@@ -7,7 +7,6 @@
 #include "platform/file/DriveMap.h"
 #include "tests/design/FixtureWriter.h"
 #include "tests/host/TavrenProcess.h"
-#include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -99,7 +98,5 @@ TEST(ConvertCommand, RefusalsLeaveNoFileBehind)
     }
     EXPECT_EQ(FilesUnder(outDir), (std::set<std::string>{"keep.qef"}));
     EXPECT_EQ(ReadWholeFile((outDir / "keep.qef").string()), Bytes{'x'});
-    const auto run = RunTavren({"convert", (Corpus() / "Bean.dst").string(), "-o", (outDir / "keep.qef").string(), "--force"});
-    EXPECT_EQ(run.exitCode, 0) << run.output;
-    EXPECT_GT(fs::file_size(outDir / "keep.qef"), 116u);
+    // (--force replacing a file: the corpus test, which converts every design to the same files.)
 }

@@ -1,20 +1,14 @@
-// The demo files: what is committed in tests/fixtures/demo is what make_demo_files makes, every
-// design reads in its own format and every pattern is well formed, and tavren machine and
-// tavren gui lay them out where a newcomer looks first.
+// The demo files: what is committed in tests/fixtures/demo is what make_demo_files makes, and
+// tavren machine and tavren gui lay them out where a newcomer looks first.
 #include "tests/host/DemoFiles.h"
 
-#include "design/EmbData.h"
-#include "design/EmbFile.h"
-#include "design/StxFile.h"
 #include "host/cli/MachineCommand.h"
 #include "host/cli/SampleFiles.h"
-#include "platform/afx/CString.h"
 #include "tests/design/FixtureWriter.h"
 #include "tests/support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <set>
 
 namespace fs = std::filesystem;

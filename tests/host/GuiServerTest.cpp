@@ -22,21 +22,13 @@ using Dlg = CGuiSamplerDlg;
 
 // The window of that caption in a snapshot, and one of its own controls; null when there is none
 // (a json error in a script fails the script, saying why).
-json Window(const json& snap, const std::string& caption)
+json Find(const json& list, const std::function<bool(const json&)>& pred)
 {
-    for (const json& w : snap["windows"])
-        if (w["caption"] == caption)
-            return w;
-    return nullptr;
+    const auto it = std::find_if(list.begin(), list.end(), pred);
+    return it == list.end() ? json(nullptr) : *it;
 }
-
-json Control(const json& w, int id)
-{
-    for (const json& c : w.at("controls"))
-        if (c["id"] == id && c["parent"] == w["h"])
-            return c;
-    return nullptr;
-}
+json Window(const json& snap, const std::string& caption) { return Find(snap["windows"], [&](const json& w) { return w["caption"] == caption; }); }
+json Control(const json& w, int id) { return Find(w.at("controls"), [&](const json& c) { return c["id"] == id && c["parent"] == w["h"]; }); }
 
 // A control of the front window as the seam sees it; an empty one when there is none.
 const tavren::ControlInfo& FrontControl(const tavren::Snapshot& s, int id)

@@ -1,20 +1,11 @@
-// Image lists count the changes to their pictures, the seam's snapshot shows the count, and the
-// host encodes a list's pictures again only after it changed (and then only the pictures that did).
-#include "host/gui/GuiSamplerDlg.h"
-#include "host/gui/GuiSnapshotJson.h"
-#include "host/gui/ImageListPngCache.h"
-#include "host/gui/PngBuffer.h"
-
-#include "tests/support/ScriptedUser.h"
-
+// Image lists count the changes to their pictures (the count the host's picture cache goes by).
 #include "platform/afx/Dc.h"
+#include "platform/afx/ImageList.h"
 
 #include <gtest/gtest.h>
 
 #include <functional>
 #include <tuple>
-
-using nlohmann::json;
 
 namespace {
 

@@ -4,11 +4,8 @@
 
 #include "tests/support/TestFiles.h"
 
-#include <filesystem>
 #include <map>
 #include <set>
-#include <string>
-#include <vector>
 
 namespace tavren::test {
 

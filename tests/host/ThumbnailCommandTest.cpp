@@ -7,9 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <fstream>
-#include <map>
 
 namespace fs = std::filesystem;
 using tavren::test::FilesUnder;

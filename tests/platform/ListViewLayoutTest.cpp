@@ -59,43 +59,33 @@ void ExpectParts(const CListCtrl& list, std::initializer_list<std::tuple<int, UI
 }
 
 // The hit test's flags and item at a point.
-std::pair<UINT, int> Hit(CListCtrl& list, POINT pt)
+using H = std::pair<UINT, int>;
+H Hit(CListCtrl& list, POINT pt)
 {
     UINT nFlags = 0;
     const int nItem = list.HitTest(pt, &nFlags);
     return {nFlags, nItem};
 }
 
-SCROLLINFO Bar(const CListCtrl& list, int nBar)
+// The vertical bar's range, page and position.
+std::vector<int> Range(const CListCtrl& list)
 {
     SCROLLINFO si;
     si.fMask = SIF_ALL;
-    EXPECT_TRUE(GetScrollInfo(list.GetSafeHwnd(), nBar, &si));
-    return si;
-}
-
-// A bar's range, page and position.
-std::vector<int> Range(const CListCtrl& list, int nBar)
-{
-    const SCROLLINFO si = Bar(list, nBar);
+    EXPECT_TRUE(GetScrollInfo(list.GetSafeHwnd(), SB_VERT, &si));
     return {si.nMin, si.nMax, static_cast<int>(si.nPage), si.nPos};
 }
+int Pos(const CListCtrl& list) { return Range(list)[3]; }
 
 bool HasStyle(const CListCtrl& list, DWORD dwStyle) { return (GetWindowLongW(list.GetSafeHwnd(), GWL_STYLE) & dwStyle) != 0; }
 
-int ClientWidth(const CListCtrl& list)
-{
-    RECT rc{};
-    list.GetClientRect(&rc);
-    return rc.right;
-}
-
-// A message to the list and the scroll position it leaves.
-struct ScrollStep { UINT nMsg; WPARAM wParam; LPARAM lParam; int nPos; };
+LONG ClientWidth(const CListCtrl& list) { RECT rc{}; list.GetClientRect(&rc); return rc.right; }
 
 } // namespace
 
-TEST(ListViewLayout, IconSpacingMakesTheCellsWithPictureCentredAboveTheLabel)
+// Icon cells with the picture centred above the label, and report rows: item rectangles, hit tests
+// and the snapshot the front ends draw from.
+TEST(ListViewLayout, IconCellsAndReportRowsPlaceAndHitTheirParts)
 {
     CListsDlg dlg;
     CListCtrl& list = dlg.m_icons;
@@ -111,7 +101,6 @@ TEST(ListViewLayout, IconSpacingMakesTheCellsWithPictureCentredAboveTheLabel)
                        {5, LVIR_ICON, {88, 89, 136, 137}, "48 pixels, centred, 4 below the top"},
                        {5, LVIR_LABEL, {82, 139, 142, 153}, "8 characters and padding, centred, one line"},
                        {4, LVIR_LABEL, {0, 139, 75, 166}, "a long name wraps to two lines as wide as the cell"}});
-    using H = std::pair<UINT, int>;
     EXPECT_EQ(Hit(list, {112, 110}), H(LVHT_ONITEMICON, 5));
     EXPECT_EQ(Hit(list, {84, 145}), H(LVHT_ONITEMLABEL, 5));
     EXPECT_EQ(Hit(list, {77, 87}), H(LVHT_NOWHERE, -1)) << "in the cell, beside the picture";
@@ -124,32 +113,27 @@ TEST(ListViewLayout, IconSpacingMakesTheCellsWithPictureCentredAboveTheLabel)
     EXPECT_EQ(R(info.items[5].rc), Part(list, 5, LVIR_BOUNDS));
     EXPECT_EQ(R(info.items[5].rcIcon), Part(list, 5, LVIR_ICON));
     EXPECT_EQ(R(info.items[5].rcLabel), Part(list, 5, LVIR_LABEL));
-}
 
-TEST(ListViewLayout, ReportRowsHitPictureLabelAndTheFullRow)
-{
-    CListsDlg dlg;
-    CListCtrl& list = dlg.m_report;
-    list.SetImageList(&dlg.m_small, LVSIL_SMALL);
-    list.InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
-    list.InsertColumn(1, u"Size", LVCFMT_LEFT, 80);
+    // Report rows: small pictures, the label to the end of the first column, the full row.
+    CListCtrl& report = dlg.m_report;
+    report.SetImageList(&dlg.m_small, LVSIL_SMALL);
+    report.InsertColumn(0, u"Name", LVCFMT_LEFT, 100);
+    report.InsertColumn(1, u"Size", LVCFMT_LEFT, 80);
     for (int i = 0; i < 3; ++i) {
-        list.InsertItem(i, u"rose.qef", 0);
-        list.SetItemText(i, 1, u"12 KB");
+        report.InsertItem(i, u"rose.qef", 0);
+        report.SetItemText(i, 1, u"12 KB");
     }
     const int y = 24 + 17; // item 1
-    ExpectParts(list, {{1, LVIR_BOUNDS, {0, y, 180, y + 17}, ""},
-                       {1, LVIR_ICON, {2, y, 18, y + 16}, ""},
-                       {1, LVIR_LABEL, {18, y, 100, y + 17}, "to the end of the first column"}});
-    using H = std::pair<UINT, int>;
-    EXPECT_EQ(Hit(list, {10, y + 5}), H(LVHT_ONITEMICON, 1));
-    EXPECT_EQ(Hit(list, {90, y + 5}).first, LVHT_ONITEMLABEL);
-    EXPECT_EQ(Hit(list, {1, y + 5}).first, LVHT_NOWHERE) << "the margin left of the picture";
-    EXPECT_EQ(Hit(list, {120, y + 5}), H(LVHT_NOWHERE, -1)) << "another column without full-row selection";
-    EXPECT_EQ(Hit(list, {50, 10}).first, LVHT_ABOVE) << "on the column header";
-
-    list.SetExtendedStyle(LVS_EX_FULLROWSELECT);
-    EXPECT_EQ(Hit(list, {120, y + 5}), H(LVHT_ONITEM, 1));
+    ExpectParts(report, {{1, LVIR_BOUNDS, {0, y, 180, y + 17}, ""},
+                         {1, LVIR_ICON, {2, y, 18, y + 16}, ""},
+                         {1, LVIR_LABEL, {18, y, 100, y + 17}, "to the end of the first column"}});
+    EXPECT_EQ(Hit(report, {10, y + 5}), H(LVHT_ONITEMICON, 1));
+    EXPECT_EQ(Hit(report, {90, y + 5}).first, LVHT_ONITEMLABEL);
+    EXPECT_EQ(Hit(report, {1, y + 5}).first, LVHT_NOWHERE) << "the margin left of the picture";
+    EXPECT_EQ(Hit(report, {120, y + 5}), H(LVHT_NOWHERE, -1)) << "another column without full-row selection";
+    EXPECT_EQ(Hit(report, {50, 10}).first, LVHT_ABOVE) << "on the column header";
+    report.SetExtendedStyle(LVS_EX_FULLROWSELECT);
+    EXPECT_EQ(Hit(report, {120, y + 5}), H(LVHT_ONITEM, 1));
 }
 
 // More rows than the list shows: a vertical bar in rows, moved by its arrows, track, thumb and the
@@ -168,10 +152,10 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
         list.InsertItem(i, u"tulip.qef", 0);
     ASSERT_TRUE(HasStyle(list, WS_VSCROLL));
     EXPECT_EQ(ClientWidth(list), 298 - SM_CXVSCROLL) << "the bar takes its width from the client area";
-    EXPECT_EQ(Range(list, SB_VERT), (std::vector<int>{0, 29, 8, 0}));
+    EXPECT_EQ(Range(list), (std::vector<int>{0, 29, 8, 0}));
 
     const auto wheel = [](int nDelta) { return static_cast<WPARAM>(MAKELONG(0, static_cast<WORD>(nDelta))); };
-    const ScrollStep steps[] = {
+    const struct { UINT nMsg; WPARAM wParam; LPARAM lParam; int nPos; } steps[] = { // a message, the position it leaves
         {WM_VSCROLL, SB_LINEDOWN, 0, 1}, {WM_VSCROLL, SB_PAGEDOWN, 0, 9}, {WM_VSCROLL, SB_LINEUP, 0, 8},
         {WM_VSCROLL, SB_PAGEUP, 0, 0},   {WM_VSCROLL, SB_LINEUP, 0, 0},   {WM_VSCROLL, SB_BOTTOM, 0, 22},
         {WM_VSCROLL, SB_LINEDOWN, 0, 22}, {WM_VSCROLL, SB_PAGEDOWN, 0, 22}, {WM_VSCROLL, SB_TOP, 0, 0},
@@ -180,10 +164,10 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
         {WM_MOUSEWHEEL, wheel(WHEEL_DELTA / 2), 0, 6}, // ...and makes a notch with the next
         {WM_VSCROLL, SB_ENDSCROLL, 0, 6},
     };
-    for (const ScrollStep& s : steps) {
+    for (const auto& s : steps) {
         SendMessageW(h, s.nMsg, s.wParam, s.lParam);
         SCOPED_TRACE(testing::Message() << "message " << s.nMsg << " " << LOWORD(s.wParam) << "/" << s.lParam);
-        EXPECT_EQ(Bar(list, SB_VERT).nPos, s.nPos);
+        EXPECT_EQ(Pos(list), s.nPos);
         EXPECT_EQ(list.GetTopIndex(), s.nPos);
         EXPECT_EQ(Part(list, s.nPos, LVIR_BOUNDS)[1], 24) << "the first row shown sits under the header";
     }
@@ -196,15 +180,15 @@ TEST(ListViewLayout, TheVerticalBarScrollsByWholeRowsInEveryView)
 
     // Icon view: rows of 76-pixel cells, three columns beside the bar, two rows a notch (150 pixels).
     list.ModifyStyle(LVS_TYPEMASK, LVS_ICON);
-    EXPECT_EQ(Range(list, SB_VERT), (std::vector<int>{0, 9, 2, 0})) << "two whole rows of 76 in 158 pixels";
+    EXPECT_EQ(Range(list), (std::vector<int>{0, 9, 2, 0})) << "two whole rows of 76 in 158 pixels";
     SendMessageW(h, WM_MOUSEWHEEL, wheel(-WHEEL_DELTA), 0);
-    EXPECT_EQ(Bar(list, SB_VERT).nPos, 2);
+    EXPECT_EQ(Pos(list), 2);
     EXPECT_EQ(list.GetTopIndex(), 6);
 
     for (int i = 29; i >= 2; --i)
         list.DeleteItem(i);
     EXPECT_FALSE(HasStyle(list, WS_VSCROLL)) << "the bar goes when everything fits";
-    EXPECT_EQ(Bar(list, SB_VERT).nPos, 0);
+    EXPECT_EQ(Pos(list), 0);
     EXPECT_EQ(ClientWidth(list), 298);
 }
 

@@ -13,6 +13,7 @@
 #include "platform/user/DoubleClick.h"
 #include "platform/user/MessageBox.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,21 +71,16 @@ protected:
     BOOL OnNotify(WPARAM wParam, LPARAM lParam, LRESULT* pResult) override
     {
         const auto* pHdr = reinterpret_cast<NMHDR*>(lParam);
-        const int nClicked = reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem;
         const LVITEMW& item = reinterpret_cast<NMLVDISPINFO*>(lParam)->item;
-        std::string s;
-        if (pHdr->idFrom == IDC_PLAIN && pHdr->code == LVN_BEGINLABELEDIT)
-            s = "plain begin";
-        else if (pHdr->idFrom != IDC_ICONS)
+        const bool bClick = pHdr->code == NM_CLICK || pHdr->code == NM_DBLCLK;
+        const bool bEdit = pHdr->code == LVN_BEGINLABELEDIT || pHdr->code == LVN_ENDLABELEDIT;
+        if (!(bEdit || (bClick && pHdr->idFrom == IDC_ICONS)))
             return CDialog::OnNotify(wParam, lParam, pResult);
-        else if (pHdr->code == NM_CLICK || pHdr->code == NM_DBLCLK)
-            s = (pHdr->code == NM_CLICK ? "click " : "dblclk ") + std::to_string(nClicked);
-        else if (pHdr->code == LVN_BEGINLABELEDIT)
-            s = "begin " + std::to_string(item.iItem);
-        else if (pHdr->code == LVN_ENDLABELEDIT)
-            s = "end " + std::to_string(item.iItem) + " " + (item.pszText ? CString(item.pszText).ToUtf8() : "cancelled");
-        else
-            return CDialog::OnNotify(wParam, lParam, pResult);
+        const char* pszWhat = pHdr->code == NM_CLICK ? "click " : pHdr->code == NM_DBLCLK ? "dblclk " : pHdr->code == LVN_BEGINLABELEDIT ? "begin " : "end ";
+        const int nItem = bClick ? reinterpret_cast<NMITEMACTIVATE*>(lParam)->iItem : item.iItem;
+        std::string s = (pHdr->idFrom == IDC_PLAIN ? "plain " : "") + (pszWhat + std::to_string(nItem));
+        if (pHdr->code == LVN_ENDLABELEDIT)
+            s += " " + (item.pszText ? CString(item.pszText).ToUtf8() : std::string("cancelled"));
         m_events.push_back(s);
         *pResult = pHdr->code == LVN_ENDLABELEDIT && item.pszText != nullptr;
         return TRUE;
@@ -98,15 +94,13 @@ TEST(LabelEdit, OnlyASecondClickOnTheFocusedItemsLabelBeginsEditing)
     CMouseDlg dlg;
     EXPECT_EQ(wintest::RunWithUser(dlg, [](ScriptedUser& u) {
         u.WaitForWindow(u"Mouse");
-        const auto waitSelected = [&](int nList, int nItem) {
-            u.WaitUntil([&](const tavren::Snapshot& s) {
-                const tavren::ControlInfo* c = s.Find(u"Mouse") ? s.Find(u"Mouse")->Control(nList) : nullptr;
-                return c && nItem < static_cast<int>(c->items.size()) && c->items[nItem].bSelected && c->items[nItem].bFocused;
-            }, "item " + std::to_string(nItem) + " selected");
+        // The list nList as the snapshot shows it meets pred.
+        const auto waitList = [&](int nList, const std::function<bool(const tavren::ControlInfo&)>& pred, const std::string& strWhat) {
+            u.WaitUntil([&](const tavren::Snapshot& s) { return s.Find(u"Mouse") && pred(*s.Find(u"Mouse")->Control(nList)); }, strWhat);
         };
-        const auto waitEditor = [&](bool bShown) {
-            u.WaitUntil([&](const tavren::Snapshot& s) { return s.Find(u"Mouse") && (s.Find(u"Mouse")->Control(IDC_ICONS)->hEdit != 0) == bShown; },
-                        bShown ? "the label editor" : "the label editor to close");
+        const auto waitSelected = [&](int nList, int nItem) {
+            waitList(nList, [&](const tavren::ControlInfo& c) { return nItem < static_cast<int>(c.items.size()) && c.items[nItem].bSelected && c.items[nItem].bFocused; },
+                     "item " + std::to_string(nItem) + " selected");
         };
         const auto noEditorAfterTheDoubleClickTime = [&](int nList) {
             Sleep(GetDoubleClickTime() + 300); // an edit that was going to begin has begun
@@ -121,9 +115,9 @@ TEST(LabelEdit, OnlyASecondClickOnTheFocusedItemsLabelBeginsEditing)
         u.Expect(tavren::ClickListItem(u.Control(IDC_ICONS).hWnd, 1, tavren::MouseAction::DoubleClick, ListPart::Label, &strError), strError);
         u.Expect(noEditorAfterTheDoubleClickTime(IDC_ICONS), "a double-click on the label does not edit");
         u.ClickItem(IDC_ICONS, 1, ListPart::Label);
-        waitEditor(true);
+        waitList(IDC_ICONS, [](const tavren::ControlInfo& c) { return c.hEdit != 0; }, "the label editor");
         u.PressEscape();
-        waitEditor(false);
+        waitList(IDC_ICONS, [](const tavren::ControlInfo& c) { return c.hEdit == 0; }, "the label editor to close");
 
         u.ClickItem(IDC_PLAIN, 3, ListPart::Label);
         waitSelected(IDC_PLAIN, 3);

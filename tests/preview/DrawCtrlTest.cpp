@@ -19,10 +19,7 @@ constexpr COLORREF kWhite = RGB(255, 255, 255);
 struct YUpCanvas : Canvas {
     YUpCanvas(int cx, int cy, int ox, int oy, COLORREF fill = kWhite) : Canvas(cx, cy, fill)
     {
-        dc.SetMapMode(MM_ANISOTROPIC);
-        dc.SetWindowExt(1, 1);
-        dc.SetViewportExt(1, -1);
-        dc.SetViewportOrg(ox, oy);
+        dc.SetMapMode(MM_ANISOTROPIC), dc.SetWindowExt(1, 1), dc.SetViewportExt(1, -1), dc.SetViewportOrg(ox, oy);
     }
 };
 

@@ -16,8 +16,6 @@ using namespace testdesign;
 
 namespace {
 
-constexpr COLORREF kWhite = RGB(255, 255, 255);
-
 TEST(ListPicture, WorkingBitmapIsTheExtentInScreenPixelsAndAnUnreadDesignHasNone)
 {
     CEmbData design;
@@ -53,7 +51,7 @@ TEST(StxPicture, NegativeFeedMovesTheOutlineDownAndAnEmptyOutlineDrawsNothing)
     // Rows 1 to 4 hold 4 x 46 white pixels inside the black frame only if nothing is drawn there.
     EXPECT_LT(std::count(bits.begin() + 48 * 3, bits.begin() + 5 * 48 * 3, 255), 4 * 46 * 3) << "ink near the top";
 
-    Canvas c(8, 8, kWhite);
+    Canvas c(8, 8, RGB(255, 255, 255));
     CStxFile().DrawOutline(c.dc, 0, 0);
     EXPECT_EQ(c.Rows(8, 8).find_first_not_of(".\n"), std::string::npos);
 }

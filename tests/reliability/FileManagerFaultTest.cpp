@@ -3,7 +3,7 @@
 // folder full or write-protected). After each: the message the person sees, the dialog still
 // answering, a retry that goes through once the fault is gone, and every file whole at its
 // destination or untouched at its source. Pinned elsewhere: a batch the person stops
-// (TransferDlgTest.EscapeCancelsTheRun, ThreadTest.CancelDuringARunDropsTheRestAndEndsWith4); an
+// (MachineOpsTest.ErasingTickedFilesStopsAtAFailureAndACancelRemovesWhatWent); an
 // answer slower than the link waits (QuorvelTest.NoAnswerInTime_Answers3AndTheNextCallWorks, its
 // message CommError.EveryCodeClassPicksItsString, an item that times out
 // FaultedRunTest.StopsOrSkipsTheItem); the machine's own flash drive missing (its message

@@ -24,7 +24,8 @@ protected:
 } // namespace
 
 // The machine holds the design before it stores it when the cable comes out. (A design cut off
-// while it travels is the same lost connection to the link: TransferDlgTest.PulledCableClosesAtOnce.)
+// while it travels is the same lost connection to the link:
+// TransferDlgTest.APulledCableOrAFailureBeforeTheStartClosesAtOnceWithItsCode.)
 TEST_F(WriteDesignFaultTest, CablePulledInTheMiddleOfTheSendThenSentAgain)
 {
     fs::create_directories(Emb() / "Flowers");

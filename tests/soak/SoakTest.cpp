@@ -24,6 +24,7 @@
 #include <barrier>
 #include <chrono>
 #include <cstdio>
+#include <functional>
 #include <map>
 #include <memory>
 #include <random>
@@ -46,14 +47,10 @@ uint64_t Setting(const char* pszName, uint64_t nDefault)
     return s && *s ? std::strtoull(s, nullptr, 0) : nDefault;
 }
 
-size_t HostThreads()
-{
-    return static_cast<size_t>(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator()));
-}
+size_t HostThreads() { return size_t(std::distance(fs::directory_iterator("/proc/self/task"), fs::directory_iterator())); }
 
 // Waits up to 5 s for a count that drops as detached threads finish.
-template <class F>
-size_t Settled(F count, size_t nWanted)
+size_t Settled(const std::function<size_t()>& count, size_t nWanted)
 {
     for (int i = 0; i < 1000 && count() > nWanted; ++i)
         Sleep(5);
@@ -71,9 +68,8 @@ uintmax_t UsedBytes(const fs::path& storage)
 
 // Totals shared by every lane.
 struct Counters {
-    std::atomic<int> nSendBudget{0}; // files still to be sent successfully
-    std::atomic<int> nSent{0}, nErased{0}, nMismatches{0};
-    std::atomic<int> nPrinted{0}; // only so many disagreements are printed in full
+    // files still to be sent successfully; only so many disagreements are printed in full
+    std::atomic<int> nSendBudget{0}, nSent{0}, nErased{0}, nMismatches{0}, nPrinted{0};
 };
 
 // The lane's transfer dialog tells the lane which window it is while it is up, so the soak can
@@ -84,14 +80,9 @@ public:
     BOOL OnInitDialog() override
     {
         const BOOL bResult = CTransferDlg::OnInitDialog();
-        *m_pShown = m_hWnd;
-        return bResult;
+        return *m_pShown = m_hWnd, bResult;
     }
-    BOOL DestroyWindow() override
-    {
-        *m_pShown = 0;
-        return CTransferDlg::DestroyWindow();
-    }
+    BOOL DestroyWindow() override { return *m_pShown = 0, CTransferDlg::DestroyWindow(); }
     std::atomic<HWND>* m_pShown = nullptr;
 };
 
@@ -115,11 +106,11 @@ public:
     // Closes the lane's dialog as Escape does (the dialog manager turns it into IDCANCEL), when one
     // is up. The flag is set before the command goes, so the lane cannot read the run's outcome
     // without it, and taken back when no dialog was up to receive it.
-    bool PressEscape()
+    void PressEscape()
     {
         m_bEscapePressed = true;
         const HWND hDialog = m_hDialog.load();
-        return m_bEscapePressed = hDialog && PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
+        m_bEscapePressed = hDialog && PostMessageW(hDialog, WM_COMMAND, IDCANCEL, 0);
     }
 
     // One batch (when the lane has anything to do) through the dialog with this round's device handle.
@@ -130,19 +121,16 @@ public:
         if (m_counters.nSendBudget.load() > 0 && m_model.size() < 32)
             kinds.push_back(rkSend);
         for (int32_t nKind : {rkReceive, rkRenameFile, rkErase})
-            if (!Stage(nKind).empty())
+            if (!m_stages[nKind].empty())
                 kinds.push_back(nKind);
         if (kinds.empty())
             return;
         const int32_t nKind = kinds[Pick<size_t>(0, kinds.size() - 1)];
         const int nBatch = Pick(1, 8);
 
-        struct Item {
-            std::string strName;
-            std::string strOld;  // renames: the current name
-            Bytes bytes;         // sends: what goes; the others: what the machine holds
-            bool bGhost = false; // a name the machine never had
-        };
+        // The name, for renames the current one, the bytes (sends: what goes; the others: what the
+        // machine holds), and whether it is a name the machine never had.
+        struct Item { std::string strName, strOld; Bytes bytes; bool bGhost = false; };
         std::vector<Item> items;
         if (nKind == rkSend) {
             // Taken from the budget shared with the other lanes; what is not taken goes back.
@@ -151,12 +139,11 @@ public:
             if (nTake == 0)
                 return;
             for (int i = 0; i < nTake; ++i) {
-                Bytes bytes(Pick<size_t>(1, 1500));
-                std::generate(bytes.begin(), bytes.end(), std::ref(m_rng));
-                items.push_back({Numbered('f', m_nNextFile++), {}, std::move(bytes)});
+                items.push_back({Numbered('f', m_nNextFile++), {}, Bytes(Pick<size_t>(1, 1500))});
+                std::generate(items.back().bytes.begin(), items.back().bytes.end(), std::ref(m_rng));
             }
         } else {
-            for (const std::string& strOld : Stage(nKind) | std::views::take(nBatch))
+            for (const std::string& strOld : m_stages[nKind] | std::views::take(nBatch))
                 items.push_back({nKind == rkRenameFile ? "r" + strOld.substr(1) : strOld, strOld, m_model.at(strOld)});
         }
         // Now and then a name the machine does not have: that record alone must fail.
@@ -169,22 +156,17 @@ public:
         dlg.m_pShown = &m_hDialog;
         for (const Item& item : items) {
             const CString strName = CString::FromUtf8(item.strName);
-            const BOOL bQueued =
-                nKind == rkSend ? dlg.AddSendData(strName, item.bytes.data(), static_cast<uint32_t>(item.bytes.size()))
-                : nKind == rkRenameFile ? dlg.AddRename(CString::FromUtf8(item.strOld), strName)
-                                        : dlg.AddName(strName);
-            if (!bQueued)
-                Mismatch("could not queue " + item.strName);
+            Expect(nKind == rkSend ? dlg.AddSendData(strName, item.bytes.data(), static_cast<uint32_t>(item.bytes.size()))
+                   : nKind == rkRenameFile ? dlg.AddRename(CString::FromUtf8(item.strOld), strName)
+                                           : dlg.AddName(strName), "could not queue " + item.strName);
         }
         const INT_PTR nReturn = dlg.DoModal();
         const int32_t nResult = dlg.m_nResult;
         char szRun[48];
         std::snprintf(szRun, sizeof szRun, "kind %d ended 0x%X: ", nKind, static_cast<unsigned>(nResult));
         const std::string strRun = szRun;
-        if (!dlg.m_pResults || !dlg.m_pFailedNames) {
-            Mismatch(strRun + "no results after the dialog");
+        if (!Expect(dlg.m_pResults && dlg.m_pFailedNames, strRun + "no results after the dialog"))
             return;
-        }
         std::vector<std::string> doneOrder, failed;
         std::map<std::string, Bytes> done; // name -> the bytes of its record
         for (const CCommunicationData* p : *dlg.m_pResults)
@@ -197,19 +179,15 @@ public:
         for (const Item& item : items) {
             if (iDone < doneOrder.size() && doneOrder[iDone] == item.strName)
                 ++iDone;
-            else if (iFailed < failed.size() && failed[iFailed] == item.strName)
-                ++iFailed;
             else
-                Mismatch(strRun + item.strName + " is neither done nor failed, or out of order");
+                Expect(iFailed < failed.size() && failed[iFailed++] == item.strName,
+                       strRun + item.strName + " is neither done nor failed, or out of order");
         }
-        if (iDone != doneOrder.size() || iFailed != failed.size())
-            Mismatch(strRun + "the results name records that were not queued");
+        Expect(iDone == doneOrder.size() && iFailed == failed.size(), strRun + "the results name records that were not queued");
         // Escape ends the dialog with IDCANCEL whatever the run did; its result keeps the value it had.
         if (!m_bEscapePressed.load() || nReturn != IDCANCEL) {
-            if ((nReturn == IDOK) != (nResult == 0))
-                Mismatch(strRun + "DoModal answered " + std::to_string(nReturn));
-            if ((nResult == 0) != failed.empty())
-                Mismatch(strRun + std::to_string(failed.size()) + " failed names");
+            Expect((nReturn == IDOK) == (nResult == 0), strRun + "DoModal answered " + std::to_string(nReturn));
+            Expect((nResult == 0) == failed.empty(), strRun + std::to_string(failed.size()) + " failed names");
         }
 
         // Each record against the machine, and the model and the stages brought up to date. A done
@@ -220,21 +198,16 @@ public:
             const bool bDone = it != done.end();
             const std::string strItem = strRun + item.strName + (bDone ? " done: " : " failed: ");
             if (item.bGhost) {
-                if (bDone)
-                    Mismatch(strItem + "a file the machine never had");
+                Expect(!bDone, strItem + "a file the machine never had");
                 continue;
             }
             const std::string& strHeld = bDone || nKind != rkRenameFile ? item.strName : item.strOld;
-            if (bDone ? nKind == rkErase : nKind == rkSend) {
-                if (fs::exists(m_dir / item.strName))
-                    Mismatch(strItem + "yet it is on the machine");
-            } else if (EmulatedMachine::ReadBytes(m_dir / strHeld) != item.bytes) { // a missing file reads as none
-                Mismatch(strItem + "the machine does not hold " + strHeld + " as it should");
-            }
-            if (nKind == rkRenameFile && fs::exists(m_dir / (bDone ? item.strOld : item.strName)))
-                Mismatch(strItem + "the machine holds both names");
-            if (nKind == rkReceive && bDone && it->second != item.bytes)
-                Mismatch(strItem + "the bytes received differ from those sent");
+            if (bDone ? nKind == rkErase : nKind == rkSend)
+                Expect(!fs::exists(m_dir / item.strName), strItem + "yet it is on the machine");
+            else // a missing file reads as none
+                Expect(EmulatedMachine::ReadBytes(m_dir / strHeld) == item.bytes, strItem + "the machine does not hold " + strHeld + " as it should");
+            Expect(nKind != rkRenameFile || !fs::exists(m_dir / (bDone ? item.strOld : item.strName)), strItem + "the machine holds both names");
+            Expect(nKind != rkReceive || !bDone || it->second == item.bytes, strItem + "the bytes received differ from those sent");
             if (!bDone) {
                 if (nKind == rkSend)
                     ++m_counters.nSendBudget; // another file goes in its place
@@ -242,10 +215,10 @@ public:
             }
             m_model.erase(item.strOld);
             if (nKind != rkSend)
-                std::erase(Stage(nKind), item.strOld);
+                std::erase(m_stages[nKind], item.strOld);
             if (nKind != rkErase) {
                 m_model[item.strName] = item.bytes;
-                Stage(nKind + 1).push_back(item.strName); // send, receive, rename, erase in turn
+                m_stages[nKind + 1].push_back(item.strName); // send, receive, rename, erase in turn
             }
             m_counters.nSent += nKind == rkSend;
             m_counters.nErased += nKind == rkErase;
@@ -262,30 +235,22 @@ public:
         for (const auto& entry : fs::directory_iterator(m_dir, ec)) {
             const std::string strName = entry.path().filename().string();
             const auto it = m_model.find(strName);
-            if (it == m_model.end() || EmulatedMachine::ReadBytes(entry.path()) != it->second)
-                Mismatch(strWhen + strName + (it == m_model.end() ? " unexpected" : " differs"));
-            else
-                ++nFiles;
+            nFiles += Expect(it != m_model.end() && EmulatedMachine::ReadBytes(entry.path()) == it->second,
+                             strWhen + strName + (it == m_model.end() ? " unexpected" : " differs"));
         }
-        if (ec || nFiles != m_model.size())
-            Mismatch(strWhen + (ec ? ec.message() : "files missing"));
+        Expect(!ec && nFiles == m_model.size(), strWhen + (ec ? ec.message() : "files missing"));
     }
 
 private:
     template <class T = int>
-    T Pick(T nLo, T nHi)
-    {
-        return std::uniform_int_distribution<T>(nLo, nHi)(m_rng);
-    }
+    T Pick(T nLo, T nHi) { return std::uniform_int_distribution<T>(nLo, nHi)(m_rng); }
     static std::string Numbered(char chPrefix, int n) { return chPrefix + std::to_string(n) + ".qef"; }
-    // The files waiting for a request of this kind: receive, rename, erase (each kind's number is
-    // one more than the last's).
-    std::vector<std::string>& Stage(int32_t nKind) { return m_stages[nKind]; }
-    void Mismatch(const std::string& strWhat) const
+    // Counts a disagreement unless bOk; answers bOk.
+    bool Expect(bool bOk, const std::string& strWhat) const
     {
-        ++m_counters.nMismatches;
-        if (m_counters.nPrinted.fetch_add(1) < 40)
+        if (!bOk && (++m_counters.nMismatches, m_counters.nPrinted.fetch_add(1) < 40))
             ADD_FAILURE() << "lane " << m_nIndex << " (storage " << m_nStorage << "): " << strWhat;
+        return bOk;
     }
 
     std::atomic<HWND> m_hDialog{0}; // the lane's dialog while it is up
@@ -297,8 +262,8 @@ private:
     Counters& m_counters;
     int m_nNextFile = 0;
     std::map<std::string, Bytes> m_model; // name -> bytes: what the folder must hold
-    // kind -> the files waiting for it: sent, not yet received; received, not yet renamed; renamed,
-    // not yet erased
+    // kind -> the files waiting for it (each kind's number is one more than the last's): sent, not
+    // yet received; received, not yet renamed; renamed, not yet erased
     std::map<int32_t, std::vector<std::string>> m_stages{{rkReceive, {}}, {rkRenameFile, {}}, {rkErase, {}}};
 };
 
@@ -333,10 +298,8 @@ TEST_F(SoakTest, FilesThroughTheTransferDialogUnderFaults)
     // The device handle of the machine as it is now; the old one (dead after a pull) closed.
     HANDLE hDevice = 0;
     auto reconnect = [&] {
-        if (hDevice)
-            CloseHandle(hDevice);
         int32_t nStatus = -1;
-        return (hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus)) != 0;
+        return (hDevice && CloseHandle(hDevice), hDevice = MachineLink().m_pfnGetConnectedDevice(0, -1, &nStatus)) != 0;
     };
     ASSERT_TRUE(reconnect());
     const size_t nHandlesBefore = tavren::CountHandles();
@@ -422,19 +385,12 @@ TEST_F(SoakTest, FilesThroughTheTransferDialogUnderFaults)
     for (std::thread& t : threads)
         t.join();
 
-    const size_t nHandlesAfter = tavren::CountHandles();
+    EXPECT_EQ(tavren::CountHandles(), nHandlesBefore);
     CloseHandle(hDevice);
-    const size_t nPlatformThreadsAfter = Settled([] { return tavren::CountRunningThreads(); }, nPlatformThreadsBefore);
-    const size_t nHostThreadsAfter = Settled(HostThreads, nHostThreadsBefore);
-    std::printf("[soak] %d rounds in %.1f s\n", nRounds,
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count());
+    EXPECT_EQ(Settled([] { return tavren::CountRunningThreads(); }, nPlatformThreadsBefore), nPlatformThreadsBefore);
+    EXPECT_EQ(Settled(HostThreads, nHostThreadsBefore), nHostThreadsBefore);
+    std::printf("[soak] %d rounds in %.1f s\n", nRounds, std::chrono::duration<double>(std::chrono::steady_clock::now() - tStart).count());
     EXPECT_EQ(__lsan_do_recoverable_leak_check ? __lsan_do_recoverable_leak_check() : 0, 0) << "LeakSanitizer: leaks";
-
     EXPECT_TRUE(bDrained) << "not every file went through in " << nRounds << " rounds";
-    EXPECT_EQ(counters.nSent.load(), nFiles);
-    EXPECT_EQ(counters.nErased.load(), nFiles);
-    EXPECT_EQ(counters.nMismatches.load(), 0);
-    EXPECT_EQ(nHandlesAfter, nHandlesBefore);
-    EXPECT_EQ(nPlatformThreadsAfter, nPlatformThreadsBefore);
-    EXPECT_EQ(nHostThreadsAfter, nHostThreadsBefore);
+    EXPECT_EQ(std::make_tuple(counters.nSent.load(), counters.nErased.load(), counters.nMismatches.load()), std::make_tuple(nFiles, nFiles, 0));
 }

@@ -5,10 +5,7 @@ namespace tavren::test {
 ModuleFixture::ModuleFixture(Parts parts) : m_parts(std::move(parts)), m_watchdog(m_parts.dwWatchdog)
 {
     // A machine that outlived an aborted program would hold the socket of the next run's machine.
-    m_watchdog.SetLastWords([this] {
-        if (m_pMachine)
-            m_pMachine->Stop();
-    });
+    m_watchdog.SetLastWords([this] { if (m_pMachine) m_pMachine->Stop(); });
 }
 
 // The members go in reverse order: the module, the machine, the drives, the watchdog last.

@@ -93,10 +93,7 @@ void ScriptedUser::Act(const std::string& strWhat, const std::function<bool(std:
     }
 }
 
-Snapshot ScriptedUser::Look()
-{
-    return TakeSnapshot(m_dwStepTimeout);
-}
+Snapshot ScriptedUser::Look() { return TakeSnapshot(m_dwStepTimeout); }
 
 Snapshot ScriptedUser::WaitUntil(const std::function<bool(const Snapshot&)>& pred, const std::string& strWhat)
 {
@@ -178,10 +175,7 @@ void ScriptedUser::ChooseMenu(UINT nCommandId)
     WaitForClose();
 }
 
-void ScriptedUser::DismissMenu()
-{
-    ChooseMenu(0);
-}
+void ScriptedUser::DismissMenu() { ChooseMenu(0); }
 
 // Waits until the control exists and a person could use it (visible, enabled, window in front).
 HWND ScriptedUser::ControlHandle(int nId)
@@ -197,68 +191,54 @@ HWND ScriptedUser::ControlHandle(int nId)
     return snap.Find(hWnd)->Control(nId)->hWnd;
 }
 
-void ScriptedUser::Click(int nId)
+void ScriptedUser::ActOn(int nId, const std::string& strWhat, const std::function<bool(HWND, std::string*)>& act, bool bRetry)
 {
     const HWND h = ControlHandle(nId);
-    Act("clicking " + Id(nId), [&](std::string* p) { return ClickButton(h, p); }, true);
+    Act(strWhat + " " + Id(nId), [&](std::string* p) { return act(h, p); }, bRetry);
 }
 
-void ScriptedUser::PressEnter()
-{
-    Act("pressing Enter", [&](std::string* p) { return PressKey(m_hCurrent, VK_RETURN, p); });
-}
-
-void ScriptedUser::PressEscape()
-{
-    Act("pressing Escape", [&](std::string* p) { return PressKey(m_hCurrent, VK_ESCAPE, p); });
-}
-
-void ScriptedUser::Close()
-{
-    Act("closing the window", [&](std::string* p) { return CloseWindow(m_hCurrent, p); });
-}
+void ScriptedUser::Click(int nId) { ActOn(nId, "clicking", [](HWND h, std::string* p) { return ClickButton(h, p); }, true); }
+void ScriptedUser::PressEnter() { Act("pressing Enter", [&](std::string* p) { return PressKey(m_hCurrent, VK_RETURN, p); }); }
+void ScriptedUser::PressEscape() { Act("pressing Escape", [&](std::string* p) { return PressKey(m_hCurrent, VK_ESCAPE, p); }); }
+void ScriptedUser::Close() { Act("closing the window", [&](std::string* p) { return CloseWindow(m_hCurrent, p); }); }
 
 void ScriptedUser::Type(int nEditId, std::u16string_view strText)
 {
-    const HWND h = ControlHandle(nEditId);
-    Act("typing into " + Id(nEditId), [&](std::string* p) { return TypeText(h, strText, p); });
+    ActOn(nEditId, "typing into", [&](HWND h, std::string* p) { return TypeText(h, strText, p); });
 }
 
 void ScriptedUser::ReplaceText(int nEditId, std::u16string_view strText)
 {
-    const HWND h = ControlHandle(nEditId);
-    Act("replacing the text of " + Id(nEditId), [&](std::string* p) { return tavren::ReplaceText(h, strText, p); });
+    ActOn(nEditId, "replacing the text of", [&](HWND h, std::string* p) { return tavren::ReplaceText(h, strText, p); });
 }
 
 void ScriptedUser::PressKeyIn(int nId, WPARAM nVirtualKey, UINT nModifiers)
 {
-    const HWND h = ControlHandle(nId);
-    Act("pressing key " + std::to_string(nVirtualKey) + " in " + Id(nId),
-        [&](std::string* p) { return tavren::PressKeyIn(h, nVirtualKey, nModifiers, p); });
+    ActOn(nId, "pressing key " + std::to_string(nVirtualKey) + " in",
+          [&](HWND h, std::string* p) { return tavren::PressKeyIn(h, nVirtualKey, nModifiers, p); });
 }
 
+// Clicks of each kind on a list item (-1: empty space), retried while a passing window is in front.
 void ScriptedUser::ClickItem(int nListId, int nItem)
 {
-    const HWND h = ControlHandle(nListId);
-    Act("clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, p); }, true);
+    ActOn(nListId, "clicking item " + Id(nItem) + " of", [&](HWND h, std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, p); }, true);
 }
 
 void ScriptedUser::ClickItem(int nListId, int nItem, ListPart part)
 {
-    const HWND h = ControlHandle(nListId);
-    Act("clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, part, p); });
+    ActOn(nListId, "clicking item " + Id(nItem) + " of", [&](HWND h, std::string* p) { return ClickListItem(h, nItem, MouseAction::Click, part, p); });
 }
 
 void ScriptedUser::DoubleClickItem(int nListId, int nItem)
 {
-    const HWND h = ControlHandle(nListId);
-    Act("double-clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::DoubleClick, p); }, true);
+    ActOn(nListId, "double-clicking item " + Id(nItem) + " of",
+          [&](HWND h, std::string* p) { return ClickListItem(h, nItem, MouseAction::DoubleClick, p); }, true);
 }
 
 void ScriptedUser::RightClickItem(int nListId, int nItem)
 {
-    const HWND h = ControlHandle(nListId);
-    Act("right-clicking item " + Id(nItem), [&](std::string* p) { return ClickListItem(h, nItem, MouseAction::RightClick, p); }, true);
+    ActOn(nListId, "right-clicking item " + Id(nItem) + " of",
+          [&](HWND h, std::string* p) { return ClickListItem(h, nItem, MouseAction::RightClick, p); }, true);
 }
 
 void ScriptedUser::EditLabel(int nListId, int nItem, std::u16string_view strText, bool bCommit)
@@ -289,8 +269,7 @@ void ScriptedUser::EditLabel(int nListId, int nItem, std::u16string_view strText
 
 void ScriptedUser::ChooseCombo(int nComboId, int nIndex)
 {
-    const HWND h = ControlHandle(nComboId);
-    Act("choosing entry " + Id(nIndex), [&](std::string* p) { return ChooseComboEntry(h, nIndex, p); });
+    ActOn(nComboId, "choosing entry " + Id(nIndex) + " of", [&](HWND h, std::string* p) { return ChooseComboEntry(h, nIndex, p); });
 }
 
 } // namespace tavren

@@ -92,6 +92,8 @@ private:
     // Runs act; when it fails, the script ends with strWhat and act's reason. bRetry: act again
     // while another window is in front (up to the step time), as a person waits for a passing box.
     void Act(const std::string& strWhat, const std::function<bool(std::string*)>& act, bool bRetry = false);
+    // Act on control nId once it is usable (strWhat gets the id).
+    void ActOn(int nId, const std::string& strWhat, const std::function<bool(HWND, std::string*)>& act, bool bRetry = false);
     // Waits for a window in front that pred accepts and makes it the current window.
     WindowInfo WaitForFront(const std::function<bool(const WindowInfo&)>& pred, const std::string& strWhat);
     HWND ControlHandle(int nId);

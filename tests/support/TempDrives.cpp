@@ -1,9 +1,6 @@
 #include "tests/support/TempDrives.h"
 #include "tests/support/TestFiles.h"
 
-#include <algorithm>
-#include <cstdlib>
-#include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
