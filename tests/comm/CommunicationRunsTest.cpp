@@ -91,7 +91,7 @@ TEST_F(RunsTest, NamesThatLeadOutOfTheFolderAreSkippedAndTouchNothing)
 // Runs that cannot start: a multi-item kind without records ends with 11; a kind outside the table
 // ends with 9, keeps its records and calls nothing (a fault armed for the next listing is still
 // there after them); a cancel before the first item drops every record with 4.
-TEST_F(RunsTest, RunsThatCannotStartEndWith11Or9Or4)
+TEST_F(RunsTest, RunsThatCannotStartEndAsEmptyUnknownOrCancelled)
 {
     Fault("UploadList", "0x8001");
     for (int32_t nKind : {2, 3, 4, 5, 6, 7, 0, 9, 10, 12, -1}) { // rkSend to rkRenameFolder, then none

@@ -149,9 +149,6 @@ protected:
 
     // ---- looking at the dialog
     static const tavren::ControlInfo* Find(const Snapshot& s, int nId) { const auto* w = s.Find(kCaption); return w ? w->Control(nId) : nullptr; }
-
-    // ---- looking at the dialog
-    static const tavren::ControlInfo* Find(const Snapshot& s, int nId) { const auto* w = s.Find(kCaption); return w ? w->Control(nId) : nullptr; }
     static Labels ItemsOf(const Snapshot& s)
     {
         Labels labels;

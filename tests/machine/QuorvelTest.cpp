@@ -217,7 +217,7 @@ TEST_F(QuorvelTest, Fault_HitsTheNextNCallsOfOneOperationOnly)
 }
 
 // A pulled cable, and a machine that is gone, answer 6; a handle from before the pull stays dead.
-TEST_F(QuorvelTest, CablePulledMidwayOrNoMachine_Answers6AndOldHandleStaysDead)
+TEST_F(QuorvelTest, CablePulledMidwayOrNoMachine_AsksForTheCableAgainAndOldHandleStaysDead)
 {
     const Bytes data = RandomBytes(200000, 3);
     EmulatedMachine::WriteBytes(m_machine.Storage(1) / "EMB" / "a.qef", data);
@@ -242,7 +242,7 @@ TEST_F(QuorvelTest, CablePulledMidwayOrNoMachine_Answers6AndOldHandleStaysDead)
 }
 
 // The tests run with a short time-out (QUORVEL_TIMEOUT_MS); the link's own is five seconds.
-TEST_F(QuorvelTest, NoAnswerInTime_Answers3AndTheNextCallWorks)
+TEST_F(QuorvelTest, NoAnswerInTime_TimesOutAndTheNextCallWorks)
 {
     Ctl({"fault", "GetStatus", "delay", "5800"});
     const auto t0 = std::chrono::steady_clock::now();

@@ -4,7 +4,7 @@
 // answering, a retry that goes through once the fault is gone, and every file whole at its
 // destination or untouched at its source. Pinned elsewhere: a batch the person stops
 // (MachineOpsTest.ErasingTickedFilesStopsAtAFailureAndACancelRemovesWhatWent); an
-// answer slower than the link waits (QuorvelTest.NoAnswerInTime_Answers3AndTheNextCallWorks, its
+// answer slower than the link waits (QuorvelTest.NoAnswerInTime_TimesOutAndTheNextCallWorks, its
 // message CommError.EveryCodeClassPicksItsString, an item that times out
 // FaultedRunTest.StopsOrSkipsTheItem); the machine's own flash drive missing (its message
 // CommError.EveryCodeClassPicksItsString, the list's failures
