@@ -5,7 +5,7 @@
 //
 // Deliberately missing: owner-drawn buttons, split and command links, three-state cycling beyond
 // BM_SETCHECK, keyboard activation with the space bar, hot tracking.
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/user/WindowManager.h"
 
 #include <algorithm>

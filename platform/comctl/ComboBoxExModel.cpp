@@ -7,7 +7,7 @@
 // Deliberately missing: the editable drop-down (CBS_DROPDOWN behaves as a drop-down list),
 // overlay images, sorting, CBEN_* notifications, owner drawing, typing to search, CBN_CLOSEUP and
 // the CBN_SELENDOK/CBN_SELENDCANCEL of closing by keyboard.
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/WindowManager.h"
 #include "platform/user/PrivateMessages.h"

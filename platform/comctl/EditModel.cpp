@@ -13,7 +13,7 @@
 //
 // Deliberately missing: multi-line editing, password characters, undo, characters' positions (a
 // click cannot hit one), number-only input, word moves with Ctrl.
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/comctl/ControlModels.h"
 #include "platform/user/Clipboard.h"
 #include "platform/user/PrivateMessages.h"

@@ -25,7 +25,7 @@
 // working areas, hot tracking, check boxes drawn by the control (LVS_EX_CHECKBOXES is stored and
 // reported only), background images.
 #include "platform/user/DoubleClick.h"
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/comctl/ControlModels.h"
 #include "platform/kernel/Handle.h"

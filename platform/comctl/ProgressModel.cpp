@@ -1,7 +1,7 @@
 // The progress bar class: 16- and 32-bit ranges, position, step.
 //
 // Deliberately missing: marquee mode, bar colours, states (paused, error), vertical bars.
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/comctl/CommCtrl.h"
 #include "platform/user/WindowManager.h"
 

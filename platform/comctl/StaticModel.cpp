@@ -3,7 +3,7 @@
 // Deliberately missing: owner drawing, SS_NOTIFY clicks, ellipsis and word-wrap measuring (the
 // front ends lay text out themselves).
 #include "platform/gdi/Gdi.h"
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/user/Icon.h"
 #include "platform/user/Resource.h"
 #include "platform/user/WindowManager.h"

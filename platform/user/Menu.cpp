@@ -1,6 +1,6 @@
 #include "platform/user/Menu.h"
 
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/kernel/Handle.h"
 #include "platform/user/Resource.h"
 #include "platform/kernel/WinThread.h"

@@ -1,6 +1,6 @@
 #include "platform/user/MessageBox.h"
 
-#include "platform/seam/Automation.h"
+#include "platform/seam/Snapshot.h"
 #include "platform/user/Resource.h"
 #include "platform/kernel/WinThread.h"
 #include "platform/user/WindowManager.h"
