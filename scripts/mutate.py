@@ -26,11 +26,11 @@ ROOT = os.path.abspath(os.path.join(os.path.dirname(__file__), ".."))
 # The test programs that pin each folder's behaviour (ctest names are "<program>.<Suite>.<Case>").
 RELATED = {
     "lists": ["lists_tests", "hostile_tests"],
-    "dialogs": ["write_design_tests", "file_manager_tests"],
+    "dialogs": ["write_design_tests", "file_manager_tests", "hostile_tests", "reliability_tests"],
     "comm": ["comm_tests"],
     "design": ["design_tests", "info_command_tests", "preview_tests"],
     "preview": ["preview_tests", "module_tests", "module_parts_tests"],
-    "module": ["module_tests", "module_alone_tests", "harness_tests", "write_design_tests"],
+    "module": ["module_tests", "module_alone_tests", "harness_tests", "write_design_tests", "file_manager_tests"],
 }
 
 KEYWORDS = {"if", "for", "while", "switch", "return", "sizeof", "delete", "new", "case", "else", "do",
