@@ -30,6 +30,10 @@
 #define TAVREN_HAS_GUI 1
 #endif
 
+#ifndef TAVREN_VERSION
+#define TAVREN_VERSION "unknown"
+#endif
+
 namespace {
 
 struct Command {
@@ -61,7 +65,7 @@ const Command kCommands[] = {
     {"machine", "machine [--storage DIR] [--socket PATH]   start an emulated sewing machine", RunMachineCommand},
 #endif
 #ifdef TAVREN_HAS_GUI
-    {"gui", "gui [--port N] [--storage DIR] [--no-machine] [--sampler]   the dialogs in a browser, with an emulated machine", RunGuiCommand},
+    {"gui", "gui [--port N] [--storage DIR] [--no-machine] [--sampler] [--open]   the dialogs in a browser, with an emulated machine", RunGuiCommand},
 #endif
 };
 
@@ -70,7 +74,7 @@ void Usage(FILE* out)
     std::fprintf(out, "usage: tavren COMMAND [ARGS...]\n\nMoves embroidery designs between a PC and a sewing machine.\n\ncommands:\n");
     for (const auto& c : kCommands)
         std::fprintf(out, "  %s\n", c.usage);
-    std::fprintf(out, "  --help   this text\n");
+    std::fprintf(out, "  --help   this text\n  --version   the program's version\n");
 }
 
 } // namespace
@@ -80,6 +84,10 @@ int main(int argc, char** argv)
     if (argc < 2 || !std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h") || !std::strcmp(argv[1], "help")) {
         Usage(argc < 2 ? stderr : stdout);
         return argc < 2 ? 2 : 0;
+    }
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("tavren %s\n", TAVREN_VERSION);
+        return 0;
     }
     for (const auto& c : kCommands)
         if (std::string(argv[1]) == c.name)

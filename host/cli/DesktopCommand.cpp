@@ -146,9 +146,12 @@ std::string ThumbnailerEntry(const std::string& strExec)
 int RunInstallDesktopCommand(int argc, char** argv)
 {
     std::string strExec;
+    const char* pszPrint = nullptr;
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--exec") && i + 1 < argc) {
             strExec = fs::absolute(argv[++i]).lexically_normal().string();
+        } else if (!std::strcmp(argv[i], "--print-mime") || !std::strcmp(argv[i], "--print-thumbnailer")) {
+            pszPrint = argv[i];  // the package's system-wide copies are made this way, so both agree
         } else {
             std::fprintf(stderr, "tavren install-desktop: unknown argument %s\nusage: tavren install-desktop [--exec PATH]\n",
                          argv[i]);
@@ -157,6 +160,10 @@ int RunInstallDesktopCommand(int argc, char** argv)
     }
     if (strExec.empty())
         strExec = OwnExecutable();
+    if (pszPrint) {
+        std::fputs(!std::strcmp(pszPrint, "--print-mime") ? MimePackage().c_str() : ThumbnailerEntry(strExec).c_str(), stdout);
+        return 0;
+    }
     const fs::path home = DataHome();
     std::string strError;
     if (!WriteText(home / kMimePackage, MimePackage(), strError) ||

@@ -2,7 +2,8 @@
 // managers learn the design and STX file types and draw their thumbnails with `tavren thumbnail`,
 // for the current user only ($XDG_DATA_HOME, else ~/.local/share): a shared-mime-info package in
 // mime/packages/ (then update-mime-database, where the system has it) and a thumbnailer entry in
-// thumbnailers/.
+// thumbnailers/. With --print-mime or --print-thumbnailer it writes nothing and prints that file
+// instead (how the package makes its system-wide copies).
 #pragma once
 
 #include <string>

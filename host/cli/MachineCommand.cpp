@@ -1,10 +1,11 @@
-// tavren machine [--storage DIR] [--socket PATH] [settings]: runs quorvel-machine (beside this
-// program) in this process's place. Without --storage it makes a demo storage in a temporary
+// tavren machine [--storage DIR] [--socket PATH] [settings]: runs quorvel-machine (beside the
+// module, see InstallLayout.h) in this process's place. Without --storage it makes a demo storage in a temporary
 // folder from tests/fixtures/demo/machine: designs in the machine's own formats (.qef, .qef+,
 // .qpx) in "\EMB" of the built-in storage and in its folders Flowers, Shapes and Logos, STX
 // patterns in "\ORD\(UserST)", and a few of each on USB flash drive 1.
 #include "host/cli/MachineCommand.h"
 
+#include "host/cli/InstallLayout.h"
 #include "host/cli/SampleFiles.h"
 
 #include <algorithm>
@@ -17,17 +18,6 @@
 #include <vector>
 
 namespace fs = std::filesystem;
-
-namespace {
-
-fs::path ProgramDir()
-{
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::path(".") : self.parent_path();
-}
-
-} // namespace
 
 fs::path FixturesDir()
 {
@@ -59,7 +49,7 @@ int RunMachineCommand(int argc, char** argv)
         std::fflush(stdout);
         args.insert(args.begin(), {"--storage", tmpl});
     }
-    std::string program = (ProgramDir() / "quorvel-machine").string();
+    std::string program = (LibraryDir() / "quorvel-machine").string();
     std::vector<char*> av;
     av.push_back(const_cast<char*>(program.c_str()));
     for (auto& a : args)

@@ -1,9 +1,11 @@
 #include "host/cli/SampleFiles.h"
 
+#include "host/cli/InstallLayout.h"
 #include "host/cli/MachineCommand.h"
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -20,7 +22,13 @@ std::string LowerExtension(const fs::path& p)
 
 } // namespace
 
-fs::path DemoDir() { return FixturesDir() / "demo"; }
+fs::path DemoDir()
+{
+    const char* source = std::getenv("TAVREN_SOURCE_DIR");
+    if (fs::path installed = InstalledData("demo"); !(source && *source) && !installed.empty())
+        return installed;
+    return FixturesDir() / "demo";
+}
 
 std::vector<fs::path> SampleFiles(const fs::path& folder, std::initializer_list<const char*> extensions)
 {

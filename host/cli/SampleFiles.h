@@ -8,7 +8,8 @@
 #include <initializer_list>
 #include <vector>
 
-// $TAVREN_SOURCE_DIR/tests/fixtures/demo (see FixturesDir).
+// $TAVREN_SOURCE_DIR/tests/fixtures/demo when that is set, else share/tavren/demo of an installed
+// program, else the source tree's (see FixturesDir).
 std::filesystem::path DemoDir();
 // The files of folder with one of these (lower-case) extensions, sorted by path, not recursive.
 std::vector<std::filesystem::path> SampleFiles(const std::filesystem::path& folder, std::initializer_list<const char*> extensions);

@@ -1,4 +1,4 @@
-// tavren gui [--port N] [--storage DIR] [--no-machine] [--web DIR] [--sampler]
+// tavren gui [--port N] [--storage DIR] [--no-machine] [--web DIR] [--sampler] [--open]
 //
 // The pieces, in order: an emulated machine in this process (GuiMachine), a temporary drive map
 // with a PC drive and a USB flash drive holding sample designs (PcDriveSwitch, unless
@@ -7,10 +7,12 @@
 // host's UI thread: it waits for the page to ask for an export (UiCallQueue) and runs it
 // (HostSession), one at a time.
 //
-// The page is served from the source folder (host/gui/web, its path compiled in; --web or
-// TAVREN_WEB_DIR overrides it), so that editing the page needs no rebuild.
+// The page is served from --web, else TAVREN_WEB_DIR, else share/tavren/web of an installed
+// program, else the source folder (host/gui/web, its path compiled in), so that editing the page
+// needs no rebuild.
 #include "host/gui/GuiCommand.h"
 
+#include "host/cli/InstallLayout.h"
 #include "host/gui/GuiGuard.h"
 #include "host/gui/GuiMachine.h"
 #include "host/gui/GuiRoutes.h"
@@ -31,8 +33,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <spawn.h>
 #include <string>
+#include <sys/wait.h>
 #include <sys/socket.h>
 #include <thread>
 #include <unistd.h>
@@ -54,24 +59,19 @@ struct GuiOptions {
     std::string strWeb;
     bool bMachine = true;
     bool bSampler = false;
+    bool bOpen = false;
 };
-
-fs::path ProgramDir()
-{
-    std::error_code ec;
-    fs::path self = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? fs::path(".") : self.parent_path();
-}
 
 void Usage(FILE* out)
 {
     std::fprintf(out,
-                 "usage: tavren gui [--port N] [--storage DIR] [--no-machine] [--web DIR] [--sampler]\n"
+                 "usage: tavren gui [--port N] [--storage DIR] [--no-machine] [--web DIR] [--sampler] [--open]\n"
                  "  Shows the module's dialogs in a browser at http://127.0.0.1:N/ (default 8080; 0 picks a free port).\n"
                  "  Open the whole address it prints: its token lets that browser, and no other page, drive it.\n"
                  "  It starts an emulated machine holding demo designs (in DIR when given) and, unless TAVREN_DRIVES\n"
                  "  is set, a PC drive C: and a USB flash drive E: with sample designs. --sampler also offers a\n"
-                 "  dialog of the host's own with one of each kind of control, to try the page on.\n");
+                 "  dialog of the host's own with one of each kind of control, to try the page on. --open opens the\n"
+                 "  address in the desktop's browser (xdg-open, or the program TAVREN_BROWSER names).\n");
 }
 
 // -1 to go on, else the exit code.
@@ -93,6 +93,8 @@ int ParseOptions(int argc, char** argv, GuiOptions& opt)
             opt.strWeb = argv[++i];
         } else if (a == "--sampler") {
             opt.bSampler = true;
+        } else if (a == "--open") {
+            opt.bOpen = true;
         } else if (a == "--no-machine") {
             opt.bMachine = false;
         } else if (a == "--help" || a == "-h") {
@@ -106,7 +108,8 @@ int ParseOptions(int argc, char** argv, GuiOptions& opt)
     }
     if (opt.strWeb.empty()) {
         const char* env = std::getenv("TAVREN_WEB_DIR");
-        opt.strWeb = env && *env ? env : TAVREN_WEB_DIR;
+        const fs::path installed = InstalledData("web");
+        opt.strWeb = env && *env ? env : !installed.empty() ? installed.string() : TAVREN_WEB_DIR;
     }
     if (!fs::exists(fs::path(opt.strWeb) / "index.html")) {
         std::fprintf(stderr, "tavren gui: the page is not in %s (give --web DIR)\n", opt.strWeb.c_str());
@@ -170,6 +173,38 @@ void RunUiThread(CUiCallQueue& calls, CHostSession& session)
     stopper.join();
 }
 
+// --open: the address in a browser, started in a session of its own so that it outlives this
+// program and never reads its terminal. TAVREN_BROWSER names the program to run instead of
+// xdg-open; xdg-open is tried only where there is a display. False when there is none to run.
+bool OpenInBrowser(const std::string& strAddress)
+{
+    const char* browser = std::getenv("TAVREN_BROWSER");
+    const char* x11 = std::getenv("DISPLAY");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (!(browser && *browser) && !(x11 && *x11) && !(wayland && *wayland))
+        return false;
+    std::string strProgram = browser && *browser ? browser : "xdg-open", strArg = strAddress;
+    char* args[] = {strProgram.data(), strArg.data(), nullptr};
+    posix_spawnattr_t attr;
+    posix_spawnattr_init(&attr);
+    posix_spawnattr_setflags(&attr, POSIX_SPAWN_SETSID);
+    posix_spawn_file_actions_t files;
+    posix_spawn_file_actions_init(&files);
+    posix_spawn_file_actions_addopen(&files, 0, "/dev/null", O_RDONLY, 0);
+    pid_t pid = 0;
+    const int rc = posix_spawnp(&pid, args[0], &files, &attr, args, environ);
+    posix_spawn_file_actions_destroy(&files);
+    posix_spawnattr_destroy(&attr);
+    if (rc != 0)
+        return false;
+    std::thread([pid] {
+        int status = 0;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
+        }
+    }).detach();
+    return true;
+}
+
 int Fail(const fs::path& temp, const std::string& strWhy)
 {
     std::fprintf(stderr, "tavren gui: %s\n", strWhy.c_str());
@@ -204,7 +239,7 @@ int RunGuiCommand(int argc, char** argv)
     drives.MakeSampleDrives(temp);
     tavren::InstallDriveBroadcasts();
     CModuleExports exports;
-    if (!exports.Load(ProgramDir(), strError))
+    if (!exports.Load(LibraryDir(), strError))
         return Fail(temp, strError);
 
     CHostSession session(exports, opt.bSampler);
@@ -222,6 +257,8 @@ int RunGuiCommand(int argc, char** argv)
     std::thread httpThread([&] { server.listen_after_bind(); });
     // The address carries this run's token: only who has it can use the page.
     std::printf("Tavren is at %s\n", guard.Address().c_str());
+    if (opt.bOpen && !OpenInBrowser(guard.Address()))
+        std::printf("tavren gui: no display or no browser to open it with: open the address above yourself\n");
     std::fflush(stdout);
 
     RunUiThread(calls, session);
