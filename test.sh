@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: a normal build, an address + undefined
 # behaviour sanitizer build of the test programs (tavren_tests), and a thread sanitizer build of
-# only the tests labelled "tsan" and what they load (tsan_tests). ctest sees every GoogleTest case.
+# only the tests labelled "tsan" and what they load (tsan_tests). ctest sees every GoogleTest case;
+# in the normal build it also makes the Debian package and checks it (the test "package").
 #
 #   ./test.sh --soak [--seed N]   only the soak (labelled "soak", never part of the run above), in
 #                                 the address sanitizer build with LeakSanitizer; --seed replays one

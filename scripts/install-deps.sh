@@ -7,6 +7,7 @@ packages=(
   libpng-dev nlohmann-json3-dev libcpp-httplib-dev
   clang libclang-rt-dev
   chromium fonts-ipafont-gothic
+  lintian desktop-file-utils shared-mime-info curl   # the package's checks
 )
 # node and npm only when missing: a node from elsewhere brings its own npm, and Debian's npm
 # package would conflict with it.
