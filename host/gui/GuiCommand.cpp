@@ -152,12 +152,14 @@ void CloseEverything(const std::atomic<bool>& bExportRunning)
     }
 }
 
-// The host's UI thread until SIGINT or SIGTERM: one export at a time, each running its own modal loop.
+// The host's UI thread until SIGINT, SIGTERM or SIGHUP (its terminal closed, as when the desktop
+// entry started it): one export at a time, each running its own modal loop.
 void RunUiThread(CUiCallQueue& calls, CHostSession& session)
 {
     std::atomic<bool> bExportRunning{false};
     std::signal(SIGINT, OnSignal);
     std::signal(SIGTERM, OnSignal);
+    std::signal(SIGHUP, OnSignal);
     std::thread stopper([&] {
         while (!g_bStop)
             std::this_thread::sleep_for(std::chrono::milliseconds(100));
