@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs the tavren host with the given arguments:
-#   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh gui   ./tavren.sh --help
+#   ./tavren.sh info FILE...   ./tavren.sh preview FILE -o out.png   ./tavren.sh machine   ./tavren.sh gui [--open]
+#   ./tavren.sh --help   ./tavren.sh --version
 #   ./tavren.sh convert IN.dst -o OUT.qef   ./tavren.sh thumbnail -s 256 FILE OUT.png
 #   ./tavren.sh install-desktop   ./tavren.sh uninstall-desktop   (thumbnails in the file manager, this user)
 set -euo pipefail
