@@ -59,8 +59,13 @@ gui=$!
 for _ in $(seq 100); do grep -q 'Tavren is at' "$tmp/gui.log" && break; sleep 0.1; done
 address=$(grep -o 'http://127.0.0.1:[0-9]*/?token=[0-9a-f]*' "$tmp/gui.log") || fail "gui: $(cat "$tmp/gui.log")"
 curl -sf -c "$tmp/jar" -b "$tmp/jar" -L "$address" | grep -q 'the installed page' || fail "the installed page"
-curl -sf -H "X-Tavren-Token: ${address##*=}" "${address%%/\?*}/api/state" >"$tmp/state"
+api() { curl -sf -H "X-Tavren-Token: ${address##*=}" "$@"; }
+api "${address%%/\?*}/api/state" >"$tmp/state"
 grep -q ManageDesignDialog "$tmp/state" && grep -q Bean.qef "$tmp/state" || fail "gui state: $(head -c 500 "$tmp/state")"
+# The module loads its Japanese resources from beside itself.
+api -H 'Content-Type: application/json' -d '{"export":"ChangeLanguage","language":1041}' "${address%%/\?*}/api/call" >/dev/null
+api "${address%%/\?*}/api/state" | python3 -c 'import json, sys; sys.exit(json.load(sys.stdin)["language"] != 1041)' ||
+  fail "the module did not switch to Japanese"
 
 lintian --fail-on error "$deb" | tee "$tmp/lintian" || fail lintian
 echo "package test passed: $(basename "$deb"), lintian: $(grep -c '^W:' "$tmp/lintian" || true) warnings"
