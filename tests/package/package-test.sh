@@ -38,7 +38,8 @@ run convert "$corpus/Star.DST" -o "$tmp/star.qef" >/dev/null && run info "$tmp/s
 run machine --help | grep -q '^usage: quorvel-machine' || fail "tavren machine does not find quorvel-machine"
 is_png() { [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' ')" = 89504e470d0a1a0a ]; }
 
-# The desktop files: valid, naming what the package holds, the thumbnailer run as a file manager runs it.
+# The desktop files: valid, naming what the package holds, the thumbnailer's command run as a file
+# manager runs it. (desktop-file-validate refuses the thumbnailer's group: its keys are checked here.)
 desktop-file-validate "$root/usr/share/applications/tavren.desktop" || fail "desktop entry"
 grep -qx 'Exec=tavren gui --open' "$root/usr/share/applications/tavren.desktop" || fail "desktop entry's Exec"
 thumbnailer=$root/usr/share/thumbnailers/tavren.thumbnailer
@@ -48,7 +49,8 @@ exec_line=$(sed -n 's/^Exec=//p' "$thumbnailer")
 for type in $(grep -o 'type="[^"]*"' "$root/usr/share/mime/packages/tavren-designs.xml" | cut -d'"' -f2); do
   grep -q "^MimeType=.*$type;" "$thumbnailer" || fail "the thumbnailer does not draw $type"
 done
-run thumbnail -s 128 "$corpus/Star.DST" "$tmp/thumb.png" >/dev/null && is_png "$tmp/thumb.png" || fail thumbnail
+read -ra thumbnail <<<"$(sed "s|^/usr/bin/|$root/usr/bin/|; s|%s|128|; s|%i|$corpus/Star.DST|; s|%o|$tmp/thumb.png|" <<<"$exec_line")"
+"${bare[@]}" "${thumbnail[@]}" >/dev/null && is_png "$tmp/thumb.png" || fail "the thumbnailer's command"
 mkdir -p "$tmp/mime/packages" && cp "$root/usr/share/mime/packages/tavren-designs.xml" "$tmp/mime/packages/"
 update-mime-database "$tmp/mime" 2>/dev/null && grep -q ':application/x-tavren-qef:\*\.qef$' "$tmp/mime/globs2" || fail "MIME types"
 
