@@ -50,6 +50,7 @@ constexpr SystemText kTexts[] = {
     {ERROR_FILENAME_EXCED_RANGE, u"The filename or extension is too long."},
     {ERROR_DIRECTORY, u"The directory name is invalid."},
     {ERROR_NO_UNICODE_TRANSLATION, u"No mapping for the Unicode character exists in the target multi-byte code page."},
+    {ERROR_INVALID_WINDOW_HANDLE, u"Invalid window handle."},
     {ERROR_TIMEOUT, u"This operation returned because the timeout period expired."},
 };
 } // namespace

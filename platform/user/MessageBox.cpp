@@ -1,5 +1,6 @@
 #include "platform/user/MessageBox.h"
 
+#include "platform/base/WinError.h"
 #include "platform/seam/Snapshot.h"
 #include "platform/user/Resource.h"
 #include "platform/kernel/WinThread.h"
@@ -126,6 +127,11 @@ private:
 
 int MessageBoxW(HWND hWnd, LPCWSTR lpText, LPCWSTR lpCaption, UINT uType)
 {
+    // An owner that is no window fails the call, and no box is shown, as on Windows.
+    if (hWnd && !IsWindow(hWnd)) {
+        SetLastError(ERROR_INVALID_WINDOW_HANDLE);
+        return 0;
+    }
     if (hWnd && tavren::WindowThread(hWnd) != GetCurrentThreadId())
         hWnd = 0;
     std::u16string strText = lpText ? lpText : u"";

@@ -6,6 +6,7 @@
 // Design tests).
 #include "tests/dialogs/FileManagerTransferFixture.h"
 
+#include "platform/comctl/CommCtrl.h"
 #include "platform/user/Icon.h"
 
 namespace {
@@ -17,16 +18,21 @@ constexpr UINT kMacMenuOpen = 32785, kMacMenuRename = 32786, kMacMenuCheckAll = 
 constexpr UINT kPcMenuOpen = 32791, kPcMenuRename = 32792, kPcMenuDelete = 32793, kPcMenuCheckAll = 32794,
                kPcMenuUncheckAll = 32795, kPcMenuNewFolder = 32796;
 
-// Right-clicks the item (or empty space for an empty text) and reads the menu it brings as a
-// person does: "Open, Rename(grayed), -, ...".
-std::string MenuOn(ScriptedUser& u, int nList, std::u16string_view strText)
+// The menu open on the screen as a person reads it: "Open, Rename(grayed), -, ...".
+std::string ShownMenu(ScriptedUser& u)
 {
-    u.RightClickItem(nList, strText.empty() ? -1 : WaitForItem(u, nList, strText));
     std::string str;
     for (const auto& item : u.WaitForMenu().menuItems)
         str += (str.empty() ? "" : ", ") + (item.bSeparator ? std::string("-") : Narrow(item.strText)) +
                (item.bGrayed ? "(grayed)" : "");
     return str;
+}
+
+// Right-clicks the item (or empty space for an empty text) and reads the menu it brings.
+std::string MenuOn(ScriptedUser& u, int nList, std::u16string_view strText)
+{
+    u.RightClickItem(nList, strText.empty() ? -1 : WaitForItem(u, nList, strText));
+    return ShownMenu(u);
 }
 
 fixture::Bytes Design(int n)
@@ -97,6 +103,15 @@ TEST_F(FileManagerDialogTest, CountersAndArrowsFollowBothPanes)
         u.Expect(pTarget && tavren::IconResourceId(pTarget->hImage) == 13023, "the machine-or-drive picture as the target");
         for (int nId : {kPcUp, kPcNew, kMacUp, kMacNew, kPcDelete, kMacDelete, kPcOpen, kMacOpen})
             u.Expect(!Enabled(s, nId), "both panes at their root views: nothing to open, go up to, make or delete");
+        // Each pane's style button switches its list between pictures and details, and back.
+        for (const auto& [nButton, nList] : {std::pair{kPcStyle, kPcList}, std::pair{kMacStyle, kMachineList}}) {
+            const int nBefore = ControlIn(u.Look(), nList)->nView;
+            for (const int nView : {nBefore == LV_VIEW_DETAILS ? LV_VIEW_ICON : LV_VIEW_DETAILS, nBefore}) {
+                u.Click(nButton);
+                Await(u, [=](const Snapshot& s) { return ControlIn(s, nList)->nView == nView; },
+                      "list " + std::to_string(nList) + " in view " + std::to_string(nView));
+            }
+        }
         // A click on a place enables that pane's "Open", and Enter opens it.
         ClickOn(u, kPcList, u"Computer");
         Await(u, [](const Snapshot& s) { return Enabled(s, kPcOpen) && !Enabled(s, kMacOpen) && ControlIn(s, kPcList)->bFocused; },
@@ -166,11 +181,14 @@ TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFro
     fs::create_directories(UserSt());
     fs::create_directories(Machine().Storage(2) / "EMB" / "Roses");
     // nNew: "New" on the machine side, 1 enabled, 0 not, -1 not looked at.
-    struct Case { const char* pszWhat; bool bStx; uint8_t bDeep; const char16_t* pszPlace; std::string strArrows; int nNew; };
+    fs::create_directories(UserSt() / "Mine");
+    // strFolderMenu: the menu on the folder "Mine" of built-in storage (empty: not looked at);
+    // there the STX list offers only the ticks.
+    struct Case { const char* pszWhat; bool bStx; uint8_t bDeep; const char16_t* pszPlace; std::string strArrows; int nNew; std::string strFolderMenu; };
     const Case cases[] = {
-        {"designs, deep folders: any folder of a storage", false, 1, u"USB flash drive 1", "PC 1, machine 0, >> on, << off", 1},
-        {"STX without deep folders: built-in storage is level 1, not 3", true, 0, u"Built-in", "PC 1, machine 0, >> off, << off", 0},
-        {"STX with deep folders: built-in storage takes them", true, 1, u"Built-in", "PC 1, machine 0, >> on, << off", -1}, };
+        {"designs, deep folders: any folder of a storage", false, 1, u"USB flash drive 1", "PC 1, machine 0, >> on, << off", 1, ""},
+        {"STX without deep folders: built-in storage is level 1, not 3", true, 0, u"Built-in", "PC 1, machine 0, >> off, << off", 0, ""},
+        {"STX with deep folders: built-in storage takes them", true, 1, u"Built-in", "PC 1, machine 0, >> on, << off", -1, "Check all, Uncheck all"}, };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.pszWhat);
         Run([&c](ScriptedUser& u) {
@@ -181,6 +199,12 @@ TEST_F(FileManagerDialogTest, DeepFoldersOpenTheArrowFromTheStorageRootAndStxFro
             Await(u, [](const Snapshot& s) { return Enabled(s, kMacUp); }, "the place open");
             ExpectArrows(u, c.strArrows, c.pszWhat);
             u.Expect(c.nNew < 0 || Enabled(u.Look(), kMacNew) == (c.nNew == 1), "machine New");
+            if (!c.strFolderMenu.empty()) {
+                const std::string strMenu = MenuOn(u, kMachineList, u"Mine");
+                u.Expect(strMenu == c.strFolderMenu, "the menu on a folder of built-in storage: " + strMenu);
+                u.DismissMenu();
+                u.WaitForWindow(kFileManager);
+            }
             u.Click(IDCANCEL);
         }, c.bStx, c.bDeep);
     }
@@ -218,6 +242,15 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItemAndThePcsDele
         Open(u, kMachineList, u"EMB");
         Open(u, kMachineList, u"Flowers");
         menu(kMachineList, u"rose.qef", "Rename, Delete, " + strChecks);
+        // From the keyboard the menu is the focused item's: the context-menu key, and Shift+F10.
+        const auto keyMenu = [&u](int nList, WPARAM nKey, UINT nModifiers, const std::string& strWanted) {
+            u.PressKeyIn(nList, nKey, nModifiers);
+            const std::string strMenu = ShownMenu(u);
+            u.Expect(strMenu == strWanted, "the keyboard's menu: " + strMenu);
+            u.DismissMenu();
+            u.WaitForWindow(kFileManager);
+        };
+        keyMenu(kMachineList, VK_APPS, 0, "Rename, Delete, " + strChecks);
         menu(kMachineList, u"", "Check all, Uncheck all", kMacMenuCheckAll);
         ExpectArrows(u, "PC 0, machine 2, >> off, << off", "Check all on the machine side");
         menu(kMachineList, u"", "Check all, Uncheck all", kMacMenuUncheckAll);
@@ -235,6 +268,7 @@ TEST_F(FileManagerDialogTest, ContextMenusOfBothPanesByLevelAndItemAndThePcsDele
         ExpectArrows(u, "PC 0, machine 0, >> off, << off", "Uncheck all on the PC side");
         menu(kPcList, u"b.qef", "Rename, Delete, " + strChecks, kPcMenuRename);
         editing(kPcList, u"b.qef");
+        keyMenu(kPcList, VK_F10, tavren::kKeyShift, "Rename, Delete, " + strChecks);
         menu(kPcList, u"", "Make a Folder, " + strChecks, kPcMenuNewFolder);
         editing(kPcList, u"New Folder");
         // "Delete" takes the entry alone, and a folder with what it holds.

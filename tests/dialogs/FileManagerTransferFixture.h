@@ -26,7 +26,7 @@ using Labels = std::vector<std::u16string>;
 constexpr const char16_t* kFileManager = u"File Manager";
 constexpr const char16_t* kTransfer = u"Transfering Data";
 constexpr int kPcList = 13011, kPcNew = 13013, kPcOpen = 13014, kPcUp = 13015, kPcDelete = 13017;
-constexpr int kMachineList = 13018, kMacNew = 13020, kMacOpen = 13021, kMacUp = 13022, kMacDelete = 13024;
+constexpr int kPcStyle = 13016, kMachineList = 13018, kMacNew = 13020, kMacOpen = 13021, kMacUp = 13022, kMacStyle = 13023, kMacDelete = 13024;
 constexpr int kToMachine = 13025, kToPc = 13026, kPcCount = 13027, kMachineCount = 13028, kTarget = 13029;
 
 inline std::string ReadAll(const fs::path& p) { std::ifstream in(p, std::ios::binary); return std::string(std::istreambuf_iterator<char>(in), {}); }

@@ -11,6 +11,7 @@
 #include "platform/afx/ImageList.h"
 #include "platform/afx/ListCtrl.h"
 #include "platform/user/DoubleClick.h"
+#include "platform/base/WinError.h"
 #include "platform/user/MessageBox.h"
 
 #include <functional>
@@ -137,6 +138,10 @@ TEST(ScriptedUser, AnswersAMessageBoxAndRefusesWhatAPersonCouldNotDo)
         u.Expect(!tavren::ClickButton(w.Control(IDC_SEARCH)->hWnd, &strError) && strError == "the window is disabled",
                  "a disabled button cannot be clicked: " + strError);
         const HWND hDlg = w.hWnd, hAsk = w.Control(IDC_ASK)->hWnd;
+        SetLastError(0);
+        u.Expect(::MessageBoxW(static_cast<HWND>(1), u"Owned by nothing", u"No owner", MB_OK) == 0 &&
+                     GetLastError() == ERROR_INVALID_WINDOW_HANDLE && !u.Look().Find(u"No owner"),
+                 "an owner that is no window: the call fails and shows nothing");
         u.Click(IDC_ASK);
         const tavren::WindowInfo& box = u.ExpectMessageBox(u"Save As", u"Replace the file?");
         u.Expect(box.buttons == std::vector<int>{IDYES, IDNO}, "Yes and No");
