@@ -92,37 +92,28 @@ BOOL StretchDevice(GdiDc& dst, int dx, int dy, int dw, int dh, GdiDc& src, int s
     if (bTransparent)
         nMode = COLORONCOLOR;
 
-    // Each destination column's source run, clamped to the source bitmap; xa == xb leaves the
-    // column alone (outside the destination, or no source pixel under it).
+    // Each destination column's and row's source run, clamped to the source bitmap; a == b leaves
+    // the column or row alone (outside the destination, or no source pixel under it).
     struct Run {
         int a = 0, b = 0;
     };
     thread_local std::vector<Run> cols;
     thread_local std::vector<Run> rows;
-    cols.assign(static_cast<size_t>(dw), Run());
-    rows.assign(static_cast<size_t>(dh), Run());
-    for (int i = 0; i < dw; ++i) {
-        int x = dx + i;
-        if (x < 0 || x >= bmDst.m_nWidth)
-            continue;
-        int xa, xb;
-        SourceRun(bFlipX ? dw - 1 - i : i, dw, sw, xa, xb);
-        xa = std::max(xa + sx, 0);
-        xb = std::min(xb + sx, bmSrc.m_nWidth);
-        if (xa < xb)
-            cols[static_cast<size_t>(i)] = {xa, xb};
-    }
-    for (int j = 0; j < dh; ++j) {
-        int y = dy + j;
-        if (y < 0 || y >= bmDst.m_nHeight)
-            continue;
-        int ya, yb;
-        SourceRun(bFlipY ? dh - 1 - j : j, dh, sh, ya, yb);
-        ya = std::max(ya + sy, 0);
-        yb = std::min(yb + sy, bmSrc.m_nHeight);
-        if (ya < yb)
-            rows[static_cast<size_t>(j)] = {ya, yb};
-    }
+    const auto fillRuns = [](std::vector<Run>& runs, int n, int d0, int nDstLimit, bool bFlip, int nSrc, int s0, int nSrcLimit) {
+        runs.assign(static_cast<size_t>(n), Run());
+        for (int i = 0; i < n; ++i) {
+            if (d0 + i < 0 || d0 + i >= nDstLimit)
+                continue;
+            int a, b;
+            SourceRun(bFlip ? n - 1 - i : i, n, nSrc, a, b);
+            a = std::max(a + s0, 0);
+            b = std::min(b + s0, nSrcLimit);
+            if (a < b)
+                runs[static_cast<size_t>(i)] = {a, b};
+        }
+    };
+    fillRuns(cols, dw, dx, bmDst.m_nWidth, bFlipX, sw, sx, bmSrc.m_nWidth);
+    fillRuns(rows, dh, dy, bmDst.m_nHeight, bFlipY, sh, sy, bmSrc.m_nHeight);
 
     // A source still one colour outside what was drawn on it is read only where drawn: a run
     // block that misses the touched rectangle is that colour whatever the mode. The blocks that

@@ -79,77 +79,54 @@ int GetMapMode(HDC hdc)
     return pDc ? pDc->m_nMapMode : 0;
 }
 
-BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* lppt)
+namespace {
+
+// The origins and extents are the same few steps, each on its own member of the DC.
+BOOL SetOrigin(HDC hdc, POINT GdiDc::*pOrigin, int x, int y, POINT* lppt)
 {
     auto pDc = LookupGdi<GdiDc>(hdc);
     if (!pDc)
         return FALSE;
     if (lppt)
-        *lppt = pDc->m_ptViewportOrg;
-    pDc->m_ptViewportOrg = {x, y};
+        *lppt = (*pDc).*pOrigin;
+    (*pDc).*pOrigin = {x, y};
     return TRUE;
 }
 
-BOOL SetWindowOrgEx(HDC hdc, int x, int y, POINT* lppt)
-{
-    auto pDc = LookupGdi<GdiDc>(hdc);
-    if (!pDc)
-        return FALSE;
-    if (lppt)
-        *lppt = pDc->m_ptWindowOrg;
-    pDc->m_ptWindowOrg = {x, y};
-    return TRUE;
-}
-
-BOOL GetViewportOrgEx(HDC hdc, POINT* lppt)
+BOOL GetOrigin(HDC hdc, POINT GdiDc::*pOrigin, POINT* lppt)
 {
     auto pDc = LookupGdi<GdiDc>(hdc);
     if (!pDc || !lppt)
         return FALSE;
-    *lppt = pDc->m_ptViewportOrg;
+    *lppt = (*pDc).*pOrigin;
     return TRUE;
 }
 
-BOOL GetWindowOrgEx(HDC hdc, POINT* lppt)
-{
-    auto pDc = LookupGdi<GdiDc>(hdc);
-    if (!pDc || !lppt)
-        return FALSE;
-    *lppt = pDc->m_ptWindowOrg;
-    return TRUE;
-}
-
-BOOL SetWindowExtEx(HDC hdc, int x, int y, SIZE* lpsz)
+// Only the two modes of free scale take an extent; the others keep theirs and still succeed.
+BOOL SetExtent(HDC hdc, SIZE GdiDc::*pExtent, int x, int y, SIZE* lpsz)
 {
     auto pDc = LookupGdi<GdiDc>(hdc);
     if (!pDc)
         return FALSE;
     if (lpsz)
-        *lpsz = pDc->m_szWindowExt;
+        *lpsz = (*pDc).*pExtent;
     if (pDc->m_nMapMode != MM_ISOTROPIC && pDc->m_nMapMode != MM_ANISOTROPIC)
         return TRUE;
     if (x == 0 || y == 0)
         return FALSE;
-    pDc->m_szWindowExt = {x, y};
+    (*pDc).*pExtent = {x, y};
     FixIsotropic(*pDc);
     return TRUE;
 }
 
-BOOL SetViewportExtEx(HDC hdc, int x, int y, SIZE* lpsz)
-{
-    auto pDc = LookupGdi<GdiDc>(hdc);
-    if (!pDc)
-        return FALSE;
-    if (lpsz)
-        *lpsz = pDc->m_szViewportExt;
-    if (pDc->m_nMapMode != MM_ISOTROPIC && pDc->m_nMapMode != MM_ANISOTROPIC)
-        return TRUE;
-    if (x == 0 || y == 0)
-        return FALSE;
-    pDc->m_szViewportExt = {x, y};
-    FixIsotropic(*pDc);
-    return TRUE;
-}
+} // namespace
+
+BOOL SetViewportOrgEx(HDC hdc, int x, int y, POINT* lppt) { return SetOrigin(hdc, &GdiDc::m_ptViewportOrg, x, y, lppt); }
+BOOL SetWindowOrgEx(HDC hdc, int x, int y, POINT* lppt) { return SetOrigin(hdc, &GdiDc::m_ptWindowOrg, x, y, lppt); }
+BOOL GetViewportOrgEx(HDC hdc, POINT* lppt) { return GetOrigin(hdc, &GdiDc::m_ptViewportOrg, lppt); }
+BOOL GetWindowOrgEx(HDC hdc, POINT* lppt) { return GetOrigin(hdc, &GdiDc::m_ptWindowOrg, lppt); }
+BOOL SetWindowExtEx(HDC hdc, int x, int y, SIZE* lpsz) { return SetExtent(hdc, &GdiDc::m_szWindowExt, x, y, lpsz); }
+BOOL SetViewportExtEx(HDC hdc, int x, int y, SIZE* lpsz) { return SetExtent(hdc, &GdiDc::m_szViewportExt, x, y, lpsz); }
 
 BOOL LPtoDP(HDC hdc, POINT* lppt, int c)
 {
